@@ -1,0 +1,28 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+#include <optional>
+
+// The command line of corvane-cli.
+struct CliOptions {
+    QString home;      // program folder; empty for the default
+    bool verbose = false;
+    bool yes = false;
+    QString command;
+    QStringList arguments;
+};
+
+// A site reached by an ftp:// address.
+struct SiteAddress {
+    QString host;
+    int port = 21;
+    QString user;
+    QString password;
+    QString path; // "/" when the address names none
+};
+
+std::optional<CliOptions> parseCliOptions(const QStringList& args, QString* error);
+std::optional<SiteAddress> parseSiteAddress(const QString& text, QString* error);
+QString cliUsage();

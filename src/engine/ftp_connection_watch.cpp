@@ -1,0 +1,58 @@
+// The frame's periodic tick as the connection sees it: keep-alive and the
+// time-outs of lookup, connect, data and the whole connection.
+#include "engine/ftp_host.h"
+#include "engine/ftp_source.h"
+#include "engine/ftp_thread_wnd.h"
+#include "engine/result_texts.h"
+#include "platform/clock.h"
+#include "platform/prompts.h"
+
+void CFtpThreadWnd::onFrameTick() {
+    const quint32 idle = ticksSince(clock_.tickCount(), lastActivity);
+
+    if (awaitingGreeting) {
+        if (lookupPending && idle > quint32(timing_.lookupTimeoutMs)) {
+            lookup_.cancel(lookupHandle);
+            post(Msg::LookupFinished, lookupHandle, 0x10000);
+        } else if (connectPending && idle > quint32(timing_.connectTimeoutMs)) {
+            onConnectFinished(AsyncSocket::TimedOut);
+        } else if (controlSocket && !lookupPending && !connectPending &&
+                   idle > quint32(timing_.deadConnectionMs)) {
+            // Connected but never greeted: give up like any dead connection.
+            closeConnection();
+            prompts_.report(QString::fromUtf8(EngineText::ConnectionBroken));
+        }
+        return;
+    }
+
+    if (segmented && source.useProxy && idle > quint32(timing_.proxySegmentKeepAliveMs))
+        keepAlive();
+
+    if (dataOpen && !segmented) {
+        if (idle > quint32(timing_.dataTimeoutMs)) {
+            dataOpen = false;
+            transferKind = 0;
+            endDataConnection();
+            reset(true);
+            prompts_.report(QString::fromUtf8(EngineText::DataTimeout));
+        }
+        return;
+    }
+    if (lookupPending && idle > quint32(timing_.lookupTimeoutMs)) {
+        lookup_.cancel(lookupHandle);
+        post(Msg::LookupFinished, lookupHandle, 0x10000);
+    } else if (connectPending && idle > quint32(timing_.connectTimeoutMs)) {
+        onConnectFinished(AsyncSocket::TimedOut);
+    }
+
+    if (idle > quint32(timing_.deadConnectionMs)) {
+        const int kind = transferKind;
+        closeConnection();
+        if (kind < 3)
+            prompts_.report(QString::fromUtf8(EngineText::ConnectionBroken));
+        else if (!host_.userInterrupted())
+            host_.postResume();
+    } else if (idle > quint32(timing_.keepAliveIdleMs)) {
+        keepAlive();
+    }
+}

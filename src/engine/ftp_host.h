@@ -1,0 +1,37 @@
+#pragma once
+
+#include <QString>
+
+// What a connection reports to the program around it: the main frame, which
+// forwards to the panes, or a test host. The engine never includes a pane.
+class FtpHost {
+public:
+    virtual ~FtpHost() = default;
+
+    // The status line: a phase text, empty when idle.
+    virtual void showStatusText(const QString& text) = 0;
+    // The transcript changed; `appended` is the block just added (empty when
+    // the transcript was cleared).
+    virtual void transcriptChanged(const QString& text, const QString& appended) = 0;
+    // The site tree forgets which site is connected.
+    virtual void resetConnectedSiteDisplay() = 0;
+    // The control connection was closed: stop the connection timers, empty
+    // the listing cache and the remote file list.
+    virtual void controlConnectionClosed() = 0;
+    // The server named its current folder after login ("/" or deeper).
+    virtual void currentFolderLearned(const QString& folder) = 0;
+    // Listing-cache and pane upkeep after a successful command.
+    virtual void remoteFolderAdded(const QString& name) = 0;
+    virtual void remoteFileRemoved(const QString& path) = 0;
+    virtual void remoteFolderRemoved(const QString& path) = 0;
+    virtual void remoteItemRenamed(const QString& newName) = 0;
+    // The progress display of a file transfer, from `baseline` bytes on.
+    virtual void progressStarted(qint32 baseline) = 0;
+    virtual void progressStopped() = 0;
+    // The user has just cancelled the running operation in the frame.
+    virtual bool userInterrupted() const = 0;
+    // A transfer ended short: the frame resumes the running task.
+    virtual void postResume() = 0;
+    // Logged in for an interrupted task: run it from its task file.
+    virtual void resumeInterruptedTask(const QString& taskFile) = 0;
+};

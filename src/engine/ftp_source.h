@@ -1,0 +1,88 @@
+#pragma once
+
+#include <QFile>
+#include <QString>
+
+#include <atomic>
+#include <memory>
+#include <mutex>
+#include <vector>
+
+// Everything one connection knows about its site and its current transfer.
+// It is the only object shared with the segment threads of a segmented
+// download: the counters those threads and the UI thread both touch without
+// the lock are atomics, everything else is written on the UI thread before
+// segment threads start.
+class CFtpSource {
+public:
+    // Capacity of the fixed texts, terminating zero included: a text keeps at
+    // most capacity - 1 bytes in its code-page form.
+    static constexpr int FixedText = 50;
+    static constexpr int HomepageText = 100;
+
+    CFtpSource() = default;
+    ~CFtpSource();
+    CFtpSource(const CFtpSource&) = delete;
+    CFtpSource& operator=(const CFtpSource&) = delete;
+
+    // Setters for the fixed texts cut an over-long value at a character
+    // boundary, as the fixed fields of the record always end in a zero.
+    void setUser(const QString& v);
+    void setPassword(const QString& v);
+    void setHostAddress(const QString& v);
+    void setHostName(const QString& v);
+    void setAccount(const QString& v);
+    void setStartFolder(const QString& v);
+    void setHomepageUrl(const QString& v);
+    void setHomepageFtpPath(const QString& v);
+
+    const QString& user() const { return user_; }
+    const QString& password() const { return password_; }
+    const QString& hostAddress() const { return hostAddress_; }
+    const QString& hostName() const { return hostName_; }
+    const QString& account() const { return account_; }
+    const QString& startFolder() const { return startFolder_; }
+    const QString& homepageUrl() const { return homepageUrl_; }
+    const QString& homepageFtpPath() const { return homepageFtpPath_; }
+
+    int useProxy = 0;
+    QString proxyHost;
+    int proxyPort = 0;
+    QString proxyUser;
+    QString proxyPass;
+    int port = 21;
+    QString taskFolder;
+
+    std::atomic<qint32> bytesDone{0};
+    qint64 startTime = 0; // calendar seconds
+
+    // Segment bookkeeping, guarded by `lock`.
+    std::vector<quint32> segmentIndex;
+    std::vector<quint32> segmentLength;
+    std::vector<quint32> segmentDone;
+    qint32 nextSegment = 0;
+    std::atomic<qint32> bytesWritten{0};
+    std::atomic<qint32> runningThreads{0};
+    int partFile = -1; // descriptor of the part file, -1 when closed
+    QString targetPath;
+    QString retrCommand;
+    std::unique_ptr<QFile> stateFile;
+
+    QString taskFileName;
+    bool segmentsAllowed = false;
+    std::atomic<bool> restSupported{false};
+    int segmentLimit = 1;
+    std::atomic<bool> abortRequested{false};
+
+    std::mutex lock;
+
+private:
+    QString user_;
+    QString password_;
+    QString hostAddress_;
+    QString hostName_;
+    QString account_;
+    QString startFolder_;
+    QString homepageUrl_;
+    QString homepageFtpPath_;
+};

@@ -1,0 +1,168 @@
+#pragma once
+
+#include "engine/operation_record.h"
+#include "engine/transcript.h"
+#include "platform/async_socket.h"
+#include "platform/host_lookup.h"
+#include "platform/message_target.h"
+#include "platform/timing.h"
+
+#include <QByteArray>
+#include <QStringList>
+
+#include <memory>
+
+class CFtpSource;
+class Clock;
+class FtpHost;
+class Prompts;
+
+// One FTP connection. Every socket is non-blocking and reports through posted
+// messages, so the whole protocol advances one message at a time on the
+// thread this object lives in.
+class CFtpThreadWnd : public MessageTarget {
+    Q_OBJECT
+public:
+    // Reply buffer size: a reply may hold at most ReplyLimit - 1 bytes.
+    static constexpr int ReplyLimit = 4096;
+    // Single-shot timer ids of the window's own pauses.
+    static constexpr int RetryPauseTimer = 101;
+
+    struct Deps {
+        FtpHost& host;
+        Prompts& prompts;
+        Clock& clock;
+        Timing timing;
+        HostLookup::Resolver resolver = HostLookup::systemResolver();
+    };
+
+    CFtpThreadWnd(CFtpSource& source, int connectionTag, Deps deps);
+    ~CFtpThreadWnd() override;
+
+    // Allocates the buffers and lists; false when that is not possible.
+    bool create();
+
+    // The first step of a new connection: connect at once to a proxy or a
+    // dotted address, otherwise look the host name up first.
+    void beginConnection();
+    void startLookup();
+    void startConnect();
+    void closeConnection();
+    void quit();
+    void abort();
+    void keepAlive();
+    // Sends one command line on an idle connection; false (dropped) while the
+    // connection is not greeted or still has work queued.
+    bool runCommand(const QString& line);
+    void startDirectoryUpdate(const QString& localFolder, const QString& remoteFolder);
+    void reset(bool full);
+
+    void report(unsigned code);
+    void showPhase(unsigned phase);
+
+    // The frame's 3000 ms tick: keep-alive and time-outs.
+    void onFrameTick();
+
+    // True when a reply in `buffer` is complete (multi-line replies
+    // included) and can be handled.
+    static bool isCompleteReply(const QByteArray& buffer);
+    // The folder named by a "257" reply; empty when it names none.
+    static QString folderFromPwdReply(const QString& reply);
+
+    // State, named as the protocol rules name it; read by the frame and tests.
+    CFtpSource& source;
+    const int connectionTag;
+    QStringList commandQueue;
+    int nextCommand = -1;
+    int retryCount = 0;
+    QByteArray replyBuffer;
+    quint32 lastActivity = 0;
+    quintptr lookupHandle = 0;
+    bool connectPending = false;
+    bool lookupPending = false;
+    bool dataOpen = false;
+    bool awaitingGreeting = true;
+    bool ready = true;
+    int transferKind = 0;
+    bool segmented = false;
+    bool resumeTransfer = false;
+    QString pendingTaskFile;
+    bool dirUpdate = false;
+    qint32 uploadSize = 0;
+    QString localBase;
+    QString remoteBase;
+    OperationRecord op;
+
+    std::unique_ptr<AsyncSocket> controlSocket;
+    std::unique_ptr<AsyncSocket> dataSocket;
+    std::unique_ptr<AsyncSocket> listenSocket;
+
+    std::unique_ptr<QFile> downloadFile;
+    std::unique_ptr<QFile> uploadFile;
+
+    const Transcript& transcript() const { return transcript_; }
+    // The first three characters of the command awaiting its reply, or
+    // "XXXX" when no command is waiting.
+    QString commandPrefix() const;
+
+protected:
+    void onMessage(int msg, WParam wParam, LParam lParam) override;
+    void onTimer(int id) override;
+
+private:
+    // Connection set-up (connection window).
+    void onLookupFinished(quintptr handle, int error);
+    void onConnectFinished(int error);
+    void askForSend();
+    void touch();
+
+    // Command queue and replies.
+    void sendNext(int error);
+    void onControlReadable(int error);
+    void handleReply();
+    void dropLateTransferReplies();
+    void continueAfterReply(const QByteArray& prefix);
+    void stopWith(unsigned code);
+    void advance();
+    bool replyHas(const char* code) const;
+    void logReply();
+
+    // The reply table: one handler per command prefix.
+    using ReplyHandler = void (CFtpThreadWnd::*)(const QByteArray& prefix);
+    struct ReplyRow {
+        const char* prefix;
+        ReplyHandler handler;
+    };
+    static const ReplyRow replyTable[];
+    void onLoginReply(const QByteArray& prefix);
+    void onSimpleCommandReply(const QByteArray& prefix);
+    void onCwdReply(const QByteArray& prefix);
+    void onRntoReply(const QByteArray& prefix);
+    void onDeleReply(const QByteArray& prefix);
+    void onRmdReply(const QByteArray& prefix);
+    void onRnfrReply(const QByteArray& prefix);
+    void onRestReply(const QByteArray& prefix);
+    void onMkdReply(const QByteArray& prefix);
+    void onPwdReply(const QByteArray& prefix);
+    void onAborReply(const QByteArray& prefix);
+    void onTransferReply(const QByteArray& prefix);
+    QString entryArgument(int index, int commandLength) const;
+
+    // Login.
+    void login(bool resumeTask);
+    void setCurrentFolderFromReply(const QString& text);
+
+    // Data connection.
+    QString buildPortCommand();
+    void endDataConnection();
+    void stopProgress();
+
+    FtpHost& host_;
+    Prompts& prompts_;
+    Clock& clock_;
+    Timing timing_;
+    HostLookup lookup_;
+    Transcript transcript_;
+    qsizetype loggedReplyBytes_ = 0; // how much of replyBuffer the transcript shows
+    bool retryPausePending_ = false;
+};

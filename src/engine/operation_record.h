@@ -1,0 +1,61 @@
+#pragma once
+
+#include <QFile>
+#include <QList>
+#include <QStringList>
+
+#include <memory>
+
+// The pending items of the running operation, kept by the connection window.
+// itemPaths, itemSizes and itemKinds always have the same length; index 0 is
+// the item in progress.
+struct OperationRecord {
+    enum Kind { ChosenFile = 0, FileInFolder = 1, Folder = 2 };
+
+    QStringList itemPaths;
+    QList<quint32> itemSizes;
+    QList<qint32> itemKinds;
+    QString targetFolder;
+    QString sourceFolder;
+    bool isDownload = false;
+    bool hasFolders = false;
+    bool editMode = false;
+    QString taskDescription;
+    std::unique_ptr<QFile> taskFile;
+
+    // Recursive delete.
+    QStringList deleteCommands;
+    QStringList deleteFolders;
+    qint32 nextDeleteFolder = 0;
+    bool deleting = false;
+
+    // Directory update.
+    QStringList updatePaths;
+    QList<qint32> updateKinds;
+    QStringList updateFolders;
+
+    bool hasItems() const { return !itemPaths.isEmpty(); }
+    void dropHead() {
+        itemPaths.removeFirst();
+        itemSizes.removeFirst();
+        itemKinds.removeFirst();
+    }
+    // Everything reset(full) empties; isDownload and hasFolders stay.
+    void clearWork() {
+        itemPaths.clear();
+        itemSizes.clear();
+        itemKinds.clear();
+        deleteCommands.clear();
+        deleteFolders.clear();
+        nextDeleteFolder = 0;
+        deleting = false;
+        updatePaths.clear();
+        updateKinds.clear();
+        updateFolders.clear();
+        editMode = false;
+        if (taskFile) {
+            taskFile->close();
+            taskFile.reset();
+        }
+    }
+};

@@ -1,0 +1,57 @@
+#pragma once
+
+#include <QString>
+
+// The engine's fixed texts: result codes shown in a message box, progress
+// phases shown in the status line, and the messages shown directly.
+namespace ResultCode {
+constexpr unsigned LookupFailed = 0;
+constexpr unsigned ConnectFailed = 1;
+constexpr unsigned SendFailed = 2;
+constexpr unsigned ReceiveFailed = 3;
+constexpr unsigned ServerClosed = 4;
+constexpr unsigned LoggedIn = 5;
+constexpr unsigned LoggedOut = 6;
+constexpr unsigned Completed = 7;
+constexpr unsigned Stopped = 8;
+constexpr unsigned DataNetworkError = 9;
+constexpr unsigned UserRejected = 10;
+constexpr unsigned WriteFailed = 13;
+constexpr unsigned Interrupted = 14;
+constexpr unsigned UpdateFailed = 15;
+constexpr unsigned UpdateCompleted = 16;
+constexpr unsigned OutOfMemory = 17;
+} // namespace ResultCode
+
+namespace Phase {
+constexpr unsigned Idle = 0;
+constexpr unsigned LookingUp = 1;
+constexpr unsigned Connecting = 2;
+constexpr unsigned Listing = 3;
+constexpr unsigned LoggingIn = 4;
+constexpr unsigned DeletingFolder = 5;
+constexpr unsigned DeletingFile = 6;
+constexpr unsigned MakingFolder = 7;
+constexpr unsigned DownloadingFile = 8;
+constexpr unsigned DownloadingFolder = 9;
+constexpr unsigned UploadingFile = 10;
+constexpr unsigned UploadingFolder = 11;
+constexpr unsigned UpdatingFolder = 12;
+} // namespace Phase
+
+// Empty for codes that show nothing (11, 12 and anything above 17).
+QString resultText(unsigned code);
+// Empty for phase 0 and unknown phases.
+QString phaseText(unsigned phase);
+
+namespace EngineText {
+inline const char* const CannotEnterFolder = "不能进入该目录！";
+inline const char* const RestartUploadQuestion =
+    "当前FTP站点不支持文件上传的中断续传功能！\r\n是否重新开始上传文件？";
+inline const char* const CannotOpenFile = "不能打开文件，本次操作中断，结束！";
+inline const char* const CannotCreateFile = "不能创建文件，本次操作中断，结束！";
+inline const char* const BrowseFailed = "浏览目录内容出错！";
+inline const char* const DataTimeout = "传送数据超时错误，请重新进行刚才的操作！";
+inline const char* const ConnectionBroken = "与服务器的连接已经中断，请重新连接！";
+inline const char* const CannotCreateResources = "系统错误，不能创建资源！";
+} // namespace EngineText

@@ -1,0 +1,36 @@
+#pragma once
+
+#include <QString>
+
+#include <functional>
+#include <memory>
+#include <optional>
+
+class MessageTarget;
+
+// Resolves a host name to a dotted IPv4 address off the calling thread and
+// posts LookupFinished (handle, error << 16 | length) to the target. After
+// cancel(handle), or once the HostLookup is gone, nothing more is posted.
+class HostLookup {
+public:
+    // Blocking name resolution, run on a worker thread. Tests replace it so
+    // that a failing or slow lookup needs no network.
+    using Resolver = std::function<std::optional<QString>(const QString& name)>;
+
+    explicit HostLookup(MessageTarget* target, Resolver resolver = systemResolver());
+    ~HostLookup();
+    HostLookup(const HostLookup&) = delete;
+    HostLookup& operator=(const HostLookup&) = delete;
+
+    quintptr start(const QString& name);
+    void cancel(quintptr handle);
+    // The dotted address of a finished, successful lookup.
+    QString result(quintptr handle) const;
+
+    static Resolver systemResolver();
+
+private:
+    struct Shared;
+    std::shared_ptr<Shared> shared_;
+    Resolver resolver_;
+};

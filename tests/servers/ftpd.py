@@ -1,0 +1,58 @@
+#!/usr/bin/python3
+"""A real FTP server for tests and the demo: pyftpdlib on 127.0.0.1.
+
+Prints "PORT <n>" on stdout once it listens (use --port 0 for a free port),
+then serves until it is terminated.
+"""
+import argparse
+import logging
+import sys
+
+from pyftpdlib.authorizers import DummyAuthorizer
+from pyftpdlib.handlers import FTPHandler
+from pyftpdlib.servers import FTPServer
+
+
+def main():
+    parser = argparse.ArgumentParser()
+    parser.add_argument("--root", required=True)
+    parser.add_argument("--user", default="tester")
+    parser.add_argument("--password", default="secret")
+    parser.add_argument("--port", type=int, default=0)
+    parser.add_argument("--encoding", default="gbk",
+                        help="file-name encoding on the wire")
+    parser.add_argument("--log", action="store_true")
+    parser.add_argument("--strict-rest", action="store_true",
+                        help="refuse REST in ASCII mode, as stock pyftpdlib does")
+    args = parser.parse_args()
+
+    logging.basicConfig(level=logging.INFO if args.log else logging.WARNING,
+                        stream=sys.stderr)
+    authorizer = DummyAuthorizer()
+    authorizer.add_user(args.user, args.password, args.root, perm="elradfmwMT")
+
+    class Handler(FTPHandler):
+        def ftp_REST(self, line):
+            # Most servers (vsftpd, proftpd) accept "REST 0" in any type;
+            # stock pyftpdlib only after "TYPE I".
+            if not args.strict_rest and self._current_type == "a":
+                self._current_type = "i"
+                try:
+                    return FTPHandler.ftp_REST(self, line)
+                finally:
+                    self._current_type = "a"
+            return FTPHandler.ftp_REST(self, line)
+
+    Handler.authorizer = authorizer
+    Handler.encoding = args.encoding
+    Handler.banner = "corvane test server ready."
+    server = FTPServer(("127.0.0.1", args.port), Handler)
+    print("PORT %d" % server.address[1], flush=True)
+    try:
+        server.serve_forever(handle_exit=True)
+    finally:
+        server.close_all()
+
+
+if __name__ == "__main__":
+    main()
