@@ -2,13 +2,13 @@
 
 #include "platform/message_target.h"
 
-#include <QThreadPool>
 
 #include <arpa/inet.h>
 #include <map>
 #include <mutex>
 #include <netdb.h>
 #include <set>
+#include <thread>
 
 struct HostLookup::Shared {
     std::mutex mutex;
@@ -36,7 +36,9 @@ quintptr HostLookup::start(const QString& name) {
         handle = ++shared_->lastHandle;
         shared_->running.insert(handle);
     }
-    QThreadPool::globalInstance()->start([shared = shared_, resolver = resolver_, name, handle] {
+    // A thread of its own: a resolver that hangs must not hold up others,
+    // and the time-out of the connection abandons it with cancel().
+    std::thread([shared = shared_, resolver = resolver_, name, handle] {
         std::optional<QString> address = resolver(name);
         std::lock_guard<std::mutex> lock(shared->mutex);
         if (!shared->target || !shared->running.erase(handle))
@@ -50,7 +52,7 @@ quintptr HostLookup::start(const QString& name) {
             error = 11001; // host not found
         }
         shared->target->post(Msg::LookupFinished, handle, (LParam(error) << 16) | length);
-    });
+    }).detach();
     return handle;
 }
 

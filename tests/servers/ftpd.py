@@ -9,7 +9,9 @@ import logging
 import sys
 
 from pyftpdlib.authorizers import DummyAuthorizer
+from pyftpdlib.filesystems import AbstractedFS
 from pyftpdlib.handlers import FTPHandler
+from pyftpdlib.handlers import asynchat  # the module pyftpdlib itself pushes with
 from pyftpdlib.servers import FTPServer
 
 
@@ -31,7 +33,24 @@ def main():
     authorizer = DummyAuthorizer()
     authorizer.add_user(args.user, args.password, args.root, perm="elradfmwMT")
 
+    encoding = args.encoding
+
+    class WireFS(AbstractedFS):
+        # Listings leave pyftpdlib as UTF-8; put them in the wire encoding.
+        def format_list(self, basedir, listing, ignore_err=True):
+            for line in AbstractedFS.format_list(self, basedir, listing, ignore_err):
+                yield line.decode("utf8").encode(encoding, "replace")
+
     class Handler(FTPHandler):
+        abstracted_fs = WireFS
+
+        # pyftpdlib reads and writes the control connection as UTF-8 only.
+        def decode(self, data):
+            return data.decode(encoding, self.unicode_errors)
+
+        def push(self, s):
+            asynchat.async_chat.push(self, s.encode(encoding, "replace"))
+
         def ftp_REST(self, line):
             # Most servers (vsftpd, proftpd) accept "REST 0" in any type;
             # stock pyftpdlib only after "TYPE I".

@@ -1,0 +1,76 @@
+#pragma once
+
+#include "engine/ftp_source.h"
+#include "engine/ftp_thread_wnd.h"
+#include "manual_clock.h"
+#include "recording_host.h"
+#include "scripted_peer.h"
+#include "scripted_prompts.h"
+#include "wait.h"
+
+#include <gtest/gtest.h>
+
+#include <memory>
+
+// A connection window wired to a recording host, scripted prompts and a
+// manual clock; pauses are shortened so retries run quickly.
+class ConnectionTest : public ::testing::Test {
+protected:
+    ConnectionTest() {
+        timing.retryPauseMs = 30;
+        source.setUser("u");
+        source.setPassword("p");
+        source.setStartFolder("/");
+        source.setHostAddress("127.0.0.1");
+        source.setHostName("127.0.0.1");
+    }
+
+    ~ConnectionTest() override {
+        wnd.reset();
+        if (peer)
+            peer->waitDone(6000);
+    }
+
+    void makeWindow(HostLookup::Resolver resolver = HostLookup::systemResolver()) {
+        wnd = std::make_unique<CFtpThreadWnd>(
+            source, 7, CFtpThreadWnd::Deps{host, prompts, clock, timing, std::move(resolver)});
+        ASSERT_TRUE(wnd->create());
+    }
+
+    // Starts the peer's script and connects to it.
+    void connectTo(ScriptedPeer& p) {
+        source.port = p.port();
+        p.start();
+        makeWindow();
+        wnd->beginConnection();
+    }
+
+    ScriptedPeer& newPeer() {
+        peer = std::make_unique<ScriptedPeer>();
+        return *peer;
+    }
+
+    // Waits for the peer's script to end; its expectations must all hold.
+    void finishPeer() {
+        ASSERT_TRUE(waitUntil([&] { return peer->done(); }, 10000));
+        spinFor(30);
+        EXPECT_TRUE(peer->failures().isEmpty()) << peer->failures().join('\n').toStdString();
+    }
+
+    bool waitLoggedIn() {
+        return waitUntil([&] { return !host.folders.isEmpty(); });
+    }
+
+    RecordingHost host;
+    ScriptedPrompts prompts;
+    ManualClock clock;
+    Timing timing;
+    CFtpSource source;
+    std::unique_ptr<CFtpThreadWnd> wnd;
+    std::unique_ptr<ScriptedPeer> peer;
+};
+
+inline const char* const kCannotConnect = "不能连接服务器！";
+inline const char* const kLookupFailed = "找不到FTP站点地址！";
+inline const char* const kStopped = "不能成功完成操作，操作停止！";
+inline const char* const kReceiveFailed = "网络连接出错，不能接收数据，请关闭连接后再重新连接服务器！";

@@ -1,0 +1,123 @@
+// Host lookup and connect, with their attempts and their single message.
+#include "connection_fixture.h"
+
+
+#include <atomic>
+
+namespace {
+
+quint16 closedPort() {
+    ScriptedPeer gone; // its listener closes with it
+    return gone.port();
+}
+
+} // namespace
+
+TEST_F(ConnectionTest, FourFailedConnectsGiveOneMessage) {
+    source.port = closedPort();
+    makeWindow();
+    wnd->beginConnection();
+    ASSERT_TRUE(waitUntil([&] { return prompts.count(kCannotConnect) == 1; }));
+    spinFor(200);
+    EXPECT_EQ(prompts.shown, QStringList{QString::fromUtf8(kCannotConnect)});
+    EXPECT_EQ(host.statusTexts.count(QString::fromUtf8("正在连接站点，请等待......")), 4);
+    EXPECT_FALSE(wnd->controlSocket);
+    EXPECT_TRUE(wnd->awaitingGreeting);
+    EXPECT_FALSE(wnd->connectPending);
+}
+
+TEST_F(ConnectionTest, LookupFailingFourTimesGivesOneMessage) {
+    std::atomic<int> calls{0};
+    source.setHostAddress("ftp.example.test");
+    makeWindow([&](const QString&) -> std::optional<QString> {
+        ++calls;
+        return std::nullopt;
+    });
+    wnd->beginConnection();
+    ASSERT_TRUE(waitUntil([&] { return prompts.count(kLookupFailed) == 1; }));
+    spinFor(100);
+    EXPECT_EQ(calls.load(), 4);
+    EXPECT_EQ(prompts.shown.size(), 1);
+    EXPECT_FALSE(wnd->lookupPending);
+    EXPECT_TRUE(wnd->ready);
+    EXPECT_EQ(host.siteDisplayResets, 1);
+    EXPECT_TRUE(host.statusTexts.last().isEmpty()) << "phase 0 after the failure";
+
+    // A late answer to an old lookup changes nothing.
+    wnd->post(Msg::LookupFinished, wnd->lookupHandle, 9);
+    spinFor(50);
+    EXPECT_FALSE(wnd->controlSocket);
+}
+
+TEST_F(ConnectionTest, LookupReplacesTheAddressButKeepsTheNameAsTyped) {
+    ScriptedPeer& p = newPeer();
+    p.greetAndLogin();
+    source.setHostAddress("ftp.example.test");
+    source.setHostName("ftp.example.test");
+    source.port = p.port();
+    p.start();
+    makeWindow([](const QString& name) -> std::optional<QString> {
+        if (name == "ftp.example.test")
+            return QStringLiteral("127.0.0.1");
+        return std::nullopt;
+    });
+    wnd->beginConnection();
+    ASSERT_TRUE(waitLoggedIn());
+    EXPECT_EQ(source.hostAddress(), "127.0.0.1");
+    EXPECT_EQ(source.hostName(), "ftp.example.test");
+    finishPeer();
+}
+
+TEST_F(ConnectionTest, AnswerToAnotherLookupIsIgnored) {
+    auto release = std::make_shared<std::atomic<bool>>(false);
+    source.setHostAddress("slow.example.test");
+    makeWindow([release](const QString&) -> std::optional<QString> {
+        while (!*release)
+            QThread::msleep(2);
+        return std::nullopt;
+    });
+    wnd->beginConnection();
+    ASSERT_TRUE(wnd->lookupPending);
+    wnd->post(Msg::LookupFinished, wnd->lookupHandle + 100, 0);
+    spinFor(50);
+    EXPECT_TRUE(wnd->lookupPending);
+    EXPECT_FALSE(wnd->controlSocket);
+    *release = true;
+    ASSERT_TRUE(waitUntil([&] { return prompts.count(kLookupFailed) == 1; }));
+}
+
+TEST_F(ConnectionTest, ProxyHostGivenAsANameIsNeverLookedUp) {
+    std::atomic<int> calls{0};
+    source.useProxy = 1;
+    source.proxyHost = "proxy.example.test";
+    source.proxyPort = 21;
+    source.setHostAddress("ftp.example.test");
+    makeWindow([&](const QString&) -> std::optional<QString> {
+        ++calls;
+        return QStringLiteral("127.0.0.1");
+    });
+    wnd->beginConnection();
+    ASSERT_TRUE(waitUntil([&] { return prompts.count(kCannotConnect) == 1; }));
+    spinFor(50);
+    EXPECT_EQ(calls.load(), 0);
+    EXPECT_EQ(prompts.shown.size(), 1);
+}
+
+TEST_F(ConnectionTest, ClosingWithoutAControlSocketOnlyResetsState) {
+    makeWindow();
+    wnd->closeConnection();
+    EXPECT_EQ(host.closedConnections, 0);
+    EXPECT_EQ(host.siteDisplayResets, 1);
+    EXPECT_TRUE(wnd->awaitingGreeting);
+    EXPECT_EQ(wnd->nextCommand, -1);
+    EXPECT_TRUE(source.abortRequested.load());
+}
+
+TEST_F(ConnectionTest, GreetingWithout220ReportsAndWaitsForAnother) {
+    ScriptedPeer& p = newPeer();
+    p.send("120 busy, try again soon\r\n").pause(100).greetAndLogin();
+    connectTo(p);
+    ASSERT_TRUE(waitLoggedIn());
+    EXPECT_EQ(prompts.shown, QStringList{QString::fromUtf8(kCannotConnect)});
+    finishPeer();
+}

@@ -1,0 +1,107 @@
+// Keep-alive and time-outs, driven by the frame's tick on a manual clock.
+#include "connection_fixture.h"
+
+#include <atomic>
+
+TEST_F(ConnectionTest, IdleConnectionGetsNoopThenIsClosedWhenDead) {
+    ScriptedPeer& p = newPeer();
+    p.greetAndLogin().on("NOOP", "200 NOOP ok").expectClosed();
+    connectTo(p);
+    ASSERT_TRUE(waitLoggedIn());
+
+    clock.advance(59000);
+    wnd->onFrameTick();
+    EXPECT_TRUE(wnd->commandQueue.isEmpty()) << "nothing before 60 s";
+
+    clock.advance(2000); // 61 s idle
+    wnd->onFrameTick();
+    ASSERT_TRUE(waitUntil([&] { return peer->received().contains("NOOP"); }));
+    ASSERT_TRUE(waitUntil([&] { return wnd->commandQueue.isEmpty(); }));
+
+    clock.advance(181000);
+    wnd->onFrameTick();
+    EXPECT_EQ(prompts.count("与服务器的连接已经中断，请重新连接！"), 1);
+    EXPECT_FALSE(wnd->controlSocket);
+    EXPECT_EQ(host.resumes, 0);
+    finishPeer();
+}
+
+TEST_F(ConnectionTest, DeadConnectionDuringAFileTransferAsksForAResume) {
+    for (bool interrupted : {false, true}) {
+        SCOPED_TRACE(interrupted);
+        host.resumes = 0;
+        host.interrupted = interrupted;
+        prompts.shown.clear();
+        ScriptedPeer& p = newPeer();
+        p.greetAndLogin().expectClosed();
+        connectTo(p);
+        ASSERT_TRUE(waitLoggedIn());
+        host.folders.clear();
+        wnd->transferKind = 3; // a download was under way on the wire
+        clock.advance(181000);
+        wnd->onFrameTick();
+        EXPECT_EQ(host.resumes, interrupted ? 0 : 1);
+        EXPECT_TRUE(prompts.shown.isEmpty());
+        finishPeer();
+    }
+}
+
+TEST_F(ConnectionTest, SilentDataConnectionTimesOut) {
+    ScriptedPeer& p = newPeer();
+    p.greetAndLogin();
+    connectTo(p);
+    ASSERT_TRUE(waitLoggedIn());
+    wnd->dataOpen = true;
+    wnd->transferKind = 1;
+    clock.advance(60000);
+    wnd->onFrameTick();
+    EXPECT_TRUE(prompts.shown.isEmpty()) << "60 s is not yet too long";
+    clock.advance(1001);
+    wnd->onFrameTick();
+    EXPECT_EQ(prompts.count("传送数据超时错误，请重新进行刚才的操作！"), 1);
+    EXPECT_FALSE(wnd->dataOpen);
+    EXPECT_EQ(wnd->transferKind, 0);
+    EXPECT_TRUE(wnd->controlSocket) << "the control connection stays";
+    finishPeer();
+}
+
+TEST_F(ConnectionTest, SlowLookupTimesOutFourTimesThenGivesUp) {
+    // Shared with the resolver threads, which may outlive the test.
+    auto release = std::make_shared<std::atomic<bool>>(false);
+    auto calls = std::make_shared<std::atomic<int>>(0);
+    struct Release {
+        std::shared_ptr<std::atomic<bool>> flag;
+        ~Release() { *flag = true; }
+    } releaseAtEnd{release};
+    source.setHostAddress("slow.example.test");
+    makeWindow([release, calls](const QString&) -> std::optional<QString> {
+        ++*calls;
+        while (!*release)
+            QThread::msleep(2);
+        return QStringLiteral("127.0.0.1");
+    });
+    wnd->beginConnection();
+    for (int attempt = 1; attempt <= 4; ++attempt) {
+        ASSERT_TRUE(waitUntil([&] { return calls->load() == attempt; }));
+        clock.advance(15001);
+        wnd->onFrameTick();
+        spinFor(20);
+    }
+    EXPECT_EQ(prompts.count(kLookupFailed), 1);
+    EXPECT_FALSE(wnd->lookupPending);
+    *release = true;
+    spinFor(100);
+    EXPECT_FALSE(wnd->controlSocket) << "a cancelled lookup's answer is not used";
+}
+
+TEST_F(ConnectionTest, ServerThatNeverGreetsIsGivenUp) {
+    ScriptedPeer& p = newPeer();
+    p.expectClosed(5000);
+    connectTo(p);
+    ASSERT_TRUE(waitUntil([&] { return wnd->controlSocket && !wnd->connectPending; }));
+    clock.advance(180001);
+    wnd->onFrameTick();
+    EXPECT_FALSE(wnd->controlSocket);
+    EXPECT_EQ(prompts.count("与服务器的连接已经中断，请重新连接！"), 1);
+    finishPeer();
+}

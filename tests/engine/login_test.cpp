@@ -1,0 +1,133 @@
+// The login sequences, direct and through a proxy.
+#include "connection_fixture.h"
+
+TEST_F(ConnectionTest, PlainLoginLearnsTheFolderAndRestartSupport) {
+    source.setStartFolder("/pub/data");
+    ScriptedPeer& p = newPeer();
+    p.greetAndLogin("u", "p", "/pub/data");
+    connectTo(p);
+    ASSERT_TRUE(waitLoggedIn());
+    finishPeer();
+    EXPECT_EQ(peer->received(),
+              (QStringList{"USER u", "PASS p", "CWD /pub/data", "REST 0", "PWD"}));
+    EXPECT_EQ(host.folders, QStringList{"/pub/data"});
+    EXPECT_TRUE(source.restSupported.load());
+    EXPECT_TRUE(wnd->ready);
+    EXPECT_TRUE(wnd->commandQueue.isEmpty());
+    EXPECT_TRUE(host.transcript.contains("C:\r\nPASS *\r\n"));
+    EXPECT_FALSE(host.transcript.contains("PASS p"));
+    EXPECT_TRUE(host.statusTexts.contains(QString::fromUtf8("正在登录用户，请等待......")));
+}
+
+TEST_F(ConnectionTest, UserAcceptedAtOnceStillSendsThePassword) {
+    source.setPassword("");
+    ScriptedPeer& p = newPeer();
+    p.send("220 anonymous welcome\r\n").on("USER u", "230 no password needed");
+    p.on("PASS ", "230 fine").on("CWD /", "250 ok").on("REST 0", "350 ok").on("PWD", "257 \"/\"");
+    connectTo(p);
+    ASSERT_TRUE(waitLoggedIn());
+    finishPeer();
+    EXPECT_TRUE(host.transcript.contains("C:\r\nPASS \r\n"));
+}
+
+TEST_F(ConnectionTest, MissingStartFolderAndRefusedRestDoNotStopTheLogin) {
+    source.setStartFolder("/gone");
+    ScriptedPeer& p = newPeer();
+    p.send("220 ready\r\n").on("USER u", "331 pw").on("PASS p", "230 ok");
+    p.on("CWD /gone", "550 No such directory").on("REST 0", "502 Command not implemented");
+    p.on("PWD", "257 \"/home/u\"");
+    connectTo(p);
+    ASSERT_TRUE(waitLoggedIn());
+    finishPeer();
+    EXPECT_TRUE(prompts.shown.isEmpty()) << prompts.shown.join('|').toStdString();
+    EXPECT_FALSE(source.restSupported.load());
+    EXPECT_EQ(host.folders, QStringList{"/home/u"});
+}
+
+TEST_F(ConnectionTest, ProxyLoginSendsProxyCredentialsThenUserAtHost) {
+    ScriptedPeer& p = newPeer();
+    source.useProxy = 1;
+    source.proxyHost = "127.0.0.1";
+    source.proxyPort = p.port();
+    source.proxyUser = "puser";
+    source.proxyPass = "ppass";
+    source.setHostName("ftp.example.test");
+    source.setHostAddress("ftp.example.test");
+    source.port = 2121;
+    p.send("220 proxy ready\r\n").on("USER puser", "331 proxy pw").on("PASS ppass", "230 proxy ok");
+    p.on("USER u@ftp.example.test:2121", "331 pw").on("PASS p", "230 ok");
+    p.on("CWD /", "250 ok").on("REST 0", "350 ok").on("PWD", "257 \"/\"");
+    p.start();
+    makeWindow([](const QString&) -> std::optional<QString> { return std::nullopt; });
+    wnd->beginConnection();
+    ASSERT_TRUE(waitLoggedIn());
+    finishPeer();
+    EXPECT_TRUE(host.transcript.contains("C:\r\nPASS *****\r\n"));
+}
+
+TEST_F(ConnectionTest, ProxyWithoutItsOwnCredentialsSendsOnlyTheSiteLogin) {
+    ScriptedPeer& p = newPeer();
+    source.useProxy = 1;
+    source.proxyHost = "127.0.0.1";
+    source.proxyPort = p.port();
+    source.setHostName("site");
+    source.port = 21;
+    p.send("220 proxy\r\n").on("USER u@site:21", "331 pw").on("PASS p", "230 ok");
+    p.on("CWD /", "250 ok").on("REST 0", "350 ok").on("PWD", "257 \"/\"");
+    p.start();
+    makeWindow();
+    wnd->beginConnection();
+    ASSERT_TRUE(waitLoggedIn());
+    finishPeer();
+}
+
+TEST_F(ConnectionTest, AccountAskedForAfterTheUserIsSentNext) {
+    source.setAccount("acc");
+    ScriptedPeer& p = newPeer();
+    p.send("220 ready\r\n").on("USER u", "332 need account").on("ACCT acc", "331 now password");
+    p.on("PASS p", "230 ok").on("CWD /", "250 ok").on("REST 0", "350 ok").on("PWD", "257 \"/\"");
+    connectTo(p);
+    ASSERT_TRUE(waitLoggedIn());
+    finishPeer();
+}
+
+TEST_F(ConnectionTest, RejectedPasswordClosesWithUserRejected) {
+    ScriptedPeer& p = newPeer();
+    p.send("220 ready\r\n").on("USER u", "331 pw").on("PASS p", "530 Login incorrect.");
+    p.expectClosed();
+    connectTo(p);
+    ASSERT_TRUE(waitUntil([&] { return prompts.count("用户信息无效！") == 1; }));
+    finishPeer();
+    EXPECT_FALSE(wnd->controlSocket);
+    EXPECT_EQ(host.closedConnections, 1);
+}
+
+TEST_F(ConnectionTest, ResumingATaskSendsNeitherCwdNorPwd) {
+    ScriptedPeer& p = newPeer();
+    p.send("220 ready\r\n").on("USER u", "331 pw").on("PASS p", "230 ok");
+    p.on("REST 0", "350 ok").expectSilence(200);
+    source.port = p.port();
+    p.start();
+    makeWindow();
+    wnd->pendingTaskFile = "中断任务-2026-1-2-3-4-5.npm";
+    wnd->beginConnection();
+    ASSERT_TRUE(waitUntil([&] { return !host.resumedTasks.isEmpty(); }));
+    finishPeer();
+    EXPECT_EQ(host.resumedTasks, QStringList{"中断任务-2026-1-2-3-4-5.npm"});
+    EXPECT_TRUE(wnd->pendingTaskFile.isEmpty());
+    EXPECT_TRUE(wnd->ready);
+    EXPECT_TRUE(source.restSupported.load());
+    EXPECT_TRUE(host.folders.isEmpty());
+}
+
+TEST_F(ConnectionTest, PwdReplyWithoutAFolderListsNothing) {
+    ScriptedPeer& p = newPeer();
+    p.send("220 ready\r\n").on("USER u", "331 pw").on("PASS p", "230 ok");
+    p.on("CWD /", "250 ok").on("REST 0", "350 ok").on("PWD", "257 \"unterminated");
+    connectTo(p);
+    finishPeer();
+    spinFor(50);
+    EXPECT_TRUE(host.folders.isEmpty());
+    EXPECT_TRUE(wnd->commandQueue.isEmpty());
+    EXPECT_TRUE(prompts.shown.isEmpty());
+}

@@ -1,0 +1,149 @@
+// The command queue and the reply table, driven by a scripted server.
+#include "connection_fixture.h"
+
+TEST_F(ConnectionTest, MultiLineReplyInThreePiecesIsHandledOnce) {
+    ScriptedPeer& p = newPeer();
+    p.send("220 ready\r\n").on("USER u", "331 pw").expect("PASS p");
+    // Nothing may be sent before the closing line of the 230 reply is in.
+    p.send("230-Welcome\r\n").expectSilence(150);
+    p.send("230-to the site\r\n").expectSilence(150);
+    p.send("230 done\r\n");
+    p.on("CWD /", "250 ok").on("REST 0", "350 ok").on("PWD", "257 \"/\"");
+    connectTo(p);
+    ASSERT_TRUE(waitLoggedIn());
+    finishPeer();
+    EXPECT_TRUE(prompts.shown.isEmpty()) << prompts.shown.join('|').toStdString();
+    EXPECT_EQ(host.transcript.count("S:\r\n"), 6) << "one reply block per reply";
+    EXPECT_TRUE(host.transcript.contains("S:\r\n230-Welcome\r\n230-to the site\r\n230 done\r\n"));
+}
+
+TEST_F(ConnectionTest, RepliesArrivingOneByteAtATime) {
+    ScriptedPeer& p = newPeer();
+    p.sendBytewise("220-multi\r\n220 line greeting\r\n").expect("USER u");
+    p.sendBytewise("331 pw\r\n").expect("PASS p").send("230 ok\r\n");
+    p.on("CWD /", "250 ok").on("REST 0", "350 ok").on("PWD", "257 \"/\"");
+    connectTo(p);
+    ASSERT_TRUE(waitLoggedIn());
+    finishPeer();
+    EXPECT_TRUE(prompts.shown.isEmpty());
+}
+
+TEST_F(ConnectionTest, LateTransferRepliesAreRemovedBeforeTheCwdReply) {
+    ScriptedPeer& p = newPeer();
+    p.greetAndLogin();
+    p.expect("CWD /one").send("150 late opening line\r\n").pause(80).send("250 ok\r\n");
+    p.expect("CWD /two").send("226 late transfer done\r\n250 ok\r\n");
+    p.expect("CWD /three").send("250 ok\r\n");
+    connectTo(p);
+    ASSERT_TRUE(waitLoggedIn());
+    for (const char* folder : {"/one", "/two", "/three"}) {
+        ASSERT_TRUE(waitUntil([&] { return wnd->runCommand(QString("CWD %1\r\n").arg(folder)); }));
+        ASSERT_TRUE(waitUntil([&] { return wnd->commandQueue.isEmpty(); }));
+    }
+    finishPeer();
+    EXPECT_TRUE(prompts.shown.isEmpty()) << prompts.shown.join('|').toStdString();
+}
+
+TEST_F(ConnectionTest, TransientReplyIsRetriedTwiceThenStops) {
+    ScriptedPeer& p = newPeer();
+    p.greetAndLogin();
+    p.on("MKD /new", "450 busy").on("MKD /new", "451 still busy").on("MKD /new", "450 busy");
+    p.expectSilence(150);
+    connectTo(p);
+    ASSERT_TRUE(waitLoggedIn());
+    ASSERT_TRUE(wnd->runCommand("MKD /new\r\n"));
+    ASSERT_TRUE(waitUntil([&] { return prompts.count(kStopped) == 1; }));
+    finishPeer();
+    EXPECT_EQ(prompts.shown.size(), 1);
+    EXPECT_TRUE(wnd->commandQueue.isEmpty());
+}
+
+TEST_F(ConnectionTest, TransientReplyThenSuccessGoesOn) {
+    ScriptedPeer& p = newPeer();
+    p.greetAndLogin();
+    p.on("MKD /new", "450 busy").on("MKD /new", "257 \"/new\" created");
+    connectTo(p);
+    ASSERT_TRUE(waitLoggedIn());
+    ASSERT_TRUE(wnd->runCommand("MKD /new\r\n"));
+    ASSERT_TRUE(waitUntil([&] { return !host.events.isEmpty(); }));
+    finishPeer();
+    EXPECT_EQ(host.events, QStringList{"added:new"});
+    EXPECT_TRUE(prompts.shown.isEmpty());
+}
+
+TEST_F(ConnectionTest, AccountRequestInsertsAcctAndRunsTheWholeQueueAgain) {
+    source.setAccount("acct9");
+    ScriptedPeer& p = newPeer();
+    p.send("220 ready\r\n").on("USER u", "331 pw").on("PASS p", "532 need account");
+    p.on("ACCT acct9", "230 account ok");
+    p.on("USER u", "331 pw").on("PASS p", "230 in");
+    p.on("CWD /", "250 ok").on("REST 0", "350 ok").on("PWD", "257 \"/\"");
+    connectTo(p);
+    ASSERT_TRUE(waitLoggedIn());
+    finishPeer();
+    EXPECT_TRUE(prompts.shown.isEmpty());
+}
+
+TEST_F(ConnectionTest, ServiceClosingReplyClosesTheConnection) {
+    ScriptedPeer& p = newPeer();
+    p.greetAndLogin().send("421 Timeout, closing\r\n").expectClosed();
+    connectTo(p);
+    ASSERT_TRUE(waitUntil([&] { return prompts.count("服务器已关闭！") == 1; }));
+    finishPeer();
+    EXPECT_EQ(host.closedConnections, 1);
+    EXPECT_FALSE(wnd->controlSocket);
+}
+
+TEST_F(ConnectionTest, QuitEndsWithLoggedOut) {
+    ScriptedPeer& p = newPeer();
+    p.greetAndLogin().on("QUIT", "221 Goodbye").expectClosed();
+    connectTo(p);
+    ASSERT_TRUE(waitLoggedIn());
+    wnd->quit();
+    ASSERT_TRUE(waitUntil([&] { return prompts.count("成功退出！") == 1; }));
+    finishPeer();
+    EXPECT_TRUE(wnd->awaitingGreeting);
+}
+
+TEST_F(ConnectionTest, FullReplyBufferWithoutLineEndCloses) {
+    for (int size : {CFtpThreadWnd::ReplyLimit - 1, 6000}) {
+        SCOPED_TRACE(size);
+        prompts.shown.clear();
+        ScriptedPeer& p = newPeer();
+        p.send(QByteArray(size, 'x')).expectClosed();
+        connectTo(p);
+        ASSERT_TRUE(waitUntil([&] { return prompts.count(kReceiveFailed) == 1; }));
+        finishPeer();
+        EXPECT_EQ(prompts.shown.size(), 1);
+        EXPECT_FALSE(wnd->controlSocket);
+    }
+}
+
+TEST_F(ConnectionTest, QueueEndingInTypeAloneIsDiscarded) {
+    ScriptedPeer& p = newPeer();
+    p.greetAndLogin().expectSilence(200).on("NOOP", "200 ok");
+    connectTo(p);
+    ASSERT_TRUE(waitLoggedIn());
+    ASSERT_TRUE(wnd->runCommand("TYPE A\r\n"));
+    spinFor(50);
+    EXPECT_TRUE(wnd->commandQueue.isEmpty());
+    spinFor(250); // the peer's quiet spell ends; the next line must be NOOP
+    wnd->keepAlive();
+    finishPeer();
+    EXPECT_FALSE(peer->received().contains("TYPE A"));
+}
+
+TEST_F(ConnectionTest, FailingCwdAfterLoginShowsItsMessage) {
+    ScriptedPeer& p = newPeer();
+    p.greetAndLogin().on("CWD /missing", "550 No such directory.");
+    connectTo(p);
+    ASSERT_TRUE(waitLoggedIn());
+    ASSERT_TRUE(wnd->runCommand("CWD /missing\r\n"));
+    ASSERT_TRUE(waitUntil([&] { return prompts.count("不能进入该目录！") == 1; }));
+    finishPeer();
+}
+
+TEST_F(ConnectionTest, CommandsAreDroppedWhileTheConnectionIsBusy) {
+    makeWindow();
+    EXPECT_FALSE(wnd->runCommand("NOOP\r\n")) << "not greeted yet";
+}

@@ -1,0 +1,26 @@
+#pragma once
+
+#include <QProcess>
+#include <QStringList>
+#include <QTemporaryDir>
+
+// pyftpdlib started on 127.0.0.1 with a free port and a temporary root; the
+// port is read back from the server. Stopped when the object goes.
+class PyFtpdServer {
+public:
+    explicit PyFtpdServer(const QStringList& extraArgs = {});
+    ~PyFtpdServer();
+
+    bool start();
+    void stop();
+    quint16 port() const { return port_; }
+    QString root() const { return root_.path(); }
+    static constexpr const char* User = "tester";
+    static constexpr const char* Password = "secret";
+
+private:
+    QStringList extraArgs_;
+    QTemporaryDir root_;
+    QProcess process_;
+    quint16 port_ = 0;
+};

@@ -1,0 +1,34 @@
+#pragma once
+
+#include "engine/ftp_host.h"
+
+#include <QStringList>
+
+// An FtpHost that remembers what the connection told it.
+class RecordingHost : public FtpHost {
+public:
+    void showStatusText(const QString& text) override { statusTexts << text; }
+    void transcriptChanged(const QString& text, const QString&) override { transcript = text; }
+    void resetConnectedSiteDisplay() override { ++siteDisplayResets; }
+    void controlConnectionClosed() override { ++closedConnections; }
+    void currentFolderLearned(const QString& folder) override { folders << folder; }
+    void remoteFolderAdded(const QString& name) override { events << "added:" + name; }
+    void remoteFileRemoved(const QString& path) override { events << "removed file:" + path; }
+    void remoteFolderRemoved(const QString& path) override { events << "removed folder:" + path; }
+    void remoteItemRenamed(const QString& name) override { events << "renamed:" + name; }
+    void progressStarted(qint32) override {}
+    void progressStopped() override {}
+    bool userInterrupted() const override { return interrupted; }
+    void postResume() override { ++resumes; }
+    void resumeInterruptedTask(const QString& file) override { resumedTasks << file; }
+
+    QStringList statusTexts;
+    QString transcript;
+    QStringList folders;
+    QStringList events;
+    QStringList resumedTasks;
+    int siteDisplayResets = 0;
+    int closedConnections = 0;
+    int resumes = 0;
+    bool interrupted = false;
+};

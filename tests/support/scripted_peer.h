@@ -1,0 +1,70 @@
+#pragma once
+
+#include <QByteArray>
+#include <QList>
+#include <QStringList>
+
+#include <functional>
+#include <mutex>
+#include <thread>
+#include <vector>
+
+// A scripted FTP server on 127.0.0.1 for pinning exact command sequences and
+// misbehaviour. It accepts one control connection and runs its script on its
+// own thread: expect a line, answer (whole, in pieces, byte by byte), wait,
+// open a data connection to the announced PORT address, close early.
+// Every mismatch is recorded in failures().
+class ScriptedPeer {
+public:
+    ScriptedPeer();
+    ~ScriptedPeer();
+    ScriptedPeer(const ScriptedPeer&) = delete;
+    ScriptedPeer& operator=(const ScriptedPeer&) = delete;
+
+    quint16 port() const { return port_; }
+
+    // Script steps, run in order once start() is called.
+    ScriptedPeer& send(const QByteArray& text);
+    ScriptedPeer& sendPieces(const QList<QByteArray>& pieces, int gapMs = 50);
+    ScriptedPeer& sendBytewise(const QByteArray& text, int gapMs = 1);
+    ScriptedPeer& expect(const QByteArray& line); // without "\r\n"
+    ScriptedPeer& expectPrefix(const QByteArray& prefix);
+    ScriptedPeer& expectSilence(int ms);          // no line may arrive meanwhile
+    ScriptedPeer& expectClosed(int ms = 3000);    // the client closes
+    ScriptedPeer& pause(int ms);
+    ScriptedPeer& close();
+    // Connects to the address of the last PORT line received (optionally from
+    // another loopback address), sends `payload` and closes.
+    ScriptedPeer& openData(const QByteArray& payload, const char* fromAddress = "127.0.0.1");
+    // A line-based exchange: expect `line`, then send `reply` + "\r\n".
+    ScriptedPeer& on(const QByteArray& line, const QByteArray& reply);
+
+    // Usual greeting and a plain login up to the current folder.
+    ScriptedPeer& greetAndLogin(const QByteArray& user = "u", const QByteArray& pass = "p",
+                                const QByteArray& folder = "/");
+
+    void start();
+    bool waitDone(int ms = 10000);
+    bool done() const;
+    QStringList received() const;
+    QStringList failures() const;
+
+private:
+    using Step = std::function<void()>;
+    void run();
+    bool readLine(QByteArray* line, int timeoutMs);
+    void writeAll(const QByteArray& data);
+    void fail(const QString& what);
+
+    int listenFd_ = -1;
+    int controlFd_ = -1;
+    quint16 port_ = 0;
+    std::vector<Step> steps_;
+    std::thread thread_;
+    QByteArray pending_;
+    QByteArray lastPort_;
+    mutable std::mutex mutex_;
+    QStringList received_;
+    QStringList failures_;
+    bool done_ = false;
+};

@@ -1,0 +1,27 @@
+#pragma once
+
+#include "platform/prompts.h"
+
+#include <QList>
+#include <QStringList>
+
+// Records every text shown; questions take their answers from a queue
+// (No when it is empty).
+class ScriptedPrompts : public Prompts {
+public:
+    void report(const QString& text) override { shown << text; }
+    bool askYesNo(const QString& text) override { return answer(text); }
+    bool askOkCancel(const QString& text) override { return answer(text); }
+
+    int count(const QString& text) const { return int(shown.count(text)); }
+    int count(const char* utf8) const { return count(QString::fromUtf8(utf8)); }
+
+    QStringList shown;
+    QList<bool> answers;
+
+private:
+    bool answer(const QString& text) {
+        shown << text;
+        return answers.isEmpty() ? false : answers.takeFirst();
+    }
+};

@@ -1,0 +1,44 @@
+// The fixed texts of the source record and the engine's fixed texts.
+#include "engine/ftp_source.h"
+#include "engine/result_texts.h"
+#include "platform/gbk_text.h"
+
+#include <gtest/gtest.h>
+
+TEST(SourceRecord, FixedTextsKeepAtMost49Bytes) {
+    CFtpSource source;
+    const QString name49(49, QLatin1Char('u'));
+    source.setUser(name49);
+    EXPECT_EQ(source.user(), name49);
+    source.setUser(name49 + "xyz");
+    EXPECT_EQ(source.user(), name49);
+
+    // 25 two-byte characters need 50 bytes: one must go, never half of one.
+    const QString wide = QString::fromUtf8("目").repeated(25);
+    source.setPassword(wide);
+    EXPECT_EQ(source.password(), QString::fromUtf8("目").repeated(24));
+    EXPECT_EQ(Gbk::encode(source.password()).size(), 48);
+
+    source.setHomepageUrl(QString(120, QLatin1Char('h')));
+    EXPECT_EQ(source.homepageUrl().size(), 99);
+}
+
+TEST(SourceRecord, NewRecordState) {
+    CFtpSource source;
+    EXPECT_EQ(source.partFile, -1);
+    EXPECT_EQ(source.bytesWritten.load(), 0);
+    EXPECT_EQ(source.nextSegment, 0);
+    EXPECT_EQ(source.runningThreads.load(), 0);
+    EXPECT_FALSE(source.restSupported.load());
+    EXPECT_FALSE(source.stateFile);
+}
+
+TEST(ResultTexts, SilentCodesAndPhases) {
+    EXPECT_EQ(resultText(ResultCode::ConnectFailed), QString::fromUtf8("不能连接服务器！"));
+    EXPECT_EQ(resultText(ResultCode::OutOfMemory), QString::fromUtf8("内存不够！"));
+    for (unsigned silent : {11u, 12u, 18u, 1000u})
+        EXPECT_TRUE(resultText(silent).isEmpty()) << silent;
+    EXPECT_EQ(phaseText(Phase::UpdatingFolder), QString::fromUtf8("正在更新目录，请等待......"));
+    EXPECT_TRUE(phaseText(Phase::Idle).isEmpty());
+    EXPECT_TRUE(phaseText(13).isEmpty());
+}
