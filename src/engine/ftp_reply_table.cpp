@@ -18,8 +18,8 @@ const CFtpThreadWnd::ReplyRow CFtpThreadWnd::replyTable[] = {
     {"TYP", &CFtpThreadWnd::onSimpleCommandReply},
     {"CWD", &CFtpThreadWnd::onCwdReply},
     {"RNT", &CFtpThreadWnd::onRntoReply},
-    {"DEL", &CFtpThreadWnd::onDeleReply},
-    {"RMD", &CFtpThreadWnd::onRmdReply},
+    {"DEL", &CFtpThreadWnd::onRemovalReply},
+    {"RMD", &CFtpThreadWnd::onRemovalReply},
     {"RNF", &CFtpThreadWnd::onRnfrReply},
     {"RES", &CFtpThreadWnd::onRestReply},
     {"MKD", &CFtpThreadWnd::onMkdReply},
@@ -139,36 +139,23 @@ void CFtpThreadWnd::onRntoReply(const QByteArray& prefix) {
     continueAfterReply(prefix);
 }
 
-void CFtpThreadWnd::onDeleReply(const QByteArray& prefix) {
+// DELE and RMD: the pane forgets the removed item; the last removal of a
+// plain delete ends the operation.
+void CFtpThreadWnd::onRemovalReply(const QByteArray& prefix) {
     if (!replyHas("250")) {
         stopWith(ResultCode::Stopped);
         return;
     }
-    const QString path = entryArgument(nextCommand, 5);
+    const bool file = prefix == "DEL";
+    const QString path = entryArgument(nextCommand, file ? 5 : 4);
     advance();
     if (dirUpdate) {
         post(Msg::ContinueOperation);
     } else {
-        host_.remoteFileRemoved(path);
-        if (nextCommand >= commandQueue.size()) {
-            reset(true);
-            return;
-        }
-    }
-    continueAfterReply(prefix);
-}
-
-void CFtpThreadWnd::onRmdReply(const QByteArray& prefix) {
-    if (!replyHas("250")) {
-        stopWith(ResultCode::Stopped);
-        return;
-    }
-    const QString path = entryArgument(nextCommand, 4);
-    advance();
-    if (dirUpdate) {
-        post(Msg::ContinueOperation);
-    } else {
-        host_.remoteFolderRemoved(path);
+        if (file)
+            host_.remoteFileRemoved(path);
+        else
+            host_.remoteFolderRemoved(path);
         if (nextCommand >= commandQueue.size()) {
             reset(true);
             return;

@@ -138,8 +138,7 @@ private:
     void onSimpleCommandReply(const QByteArray& prefix);
     void onCwdReply(const QByteArray& prefix);
     void onRntoReply(const QByteArray& prefix);
-    void onDeleReply(const QByteArray& prefix);
-    void onRmdReply(const QByteArray& prefix);
+    void onRemovalReply(const QByteArray& prefix);
     void onRnfrReply(const QByteArray& prefix);
     void onRestReply(const QByteArray& prefix);
     void onMkdReply(const QByteArray& prefix);
