@@ -27,7 +27,8 @@ int main(int argc, char** argv) {
     if (options->command == QLatin1String("pwd") && options->arguments.size() == 1) {
         auto site = parseSiteAddress(options->arguments.at(0), &error);
         if (!site) {
-            std::fprintf(stderr, "%s\n%s", error.toUtf8().constData(), cliUsage().toUtf8().constData());
+            std::fprintf(stderr, "%s\n%s", error.toUtf8().constData(),
+                         cliUsage().toUtf8().constData());
             return 2;
         }
         return session.printWorkingFolder(*site);

@@ -7,7 +7,7 @@
 
 // The command line of corvane-cli.
 struct CliOptions {
-    QString home;      // program folder; empty for the default
+    QString home; // program folder; empty for the default
     bool verbose = false;
     bool yes = false;
     QString command;

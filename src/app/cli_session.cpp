@@ -61,9 +61,13 @@ void CliSession::transcriptChanged(const QString&, const QString& appended) {
 }
 
 // The connection is gone (closed, or never reached): the command is over.
-void CliSession::resetConnectedSiteDisplay() { loop_.exit(); }
+void CliSession::resetConnectedSiteDisplay() {
+    loop_.exit();
+}
 
-void CliSession::controlConnectionClosed() { killTimer(FrameTimer); }
+void CliSession::controlConnectionClosed() {
+    killTimer(FrameTimer);
+}
 
 void CliSession::currentFolderLearned(const QString& folder) {
     folderLearned_ = true;

@@ -20,8 +20,8 @@ class Prompts;
 class CliSession : public MessageTarget, public FtpHost {
     Q_OBJECT
 public:
-    CliSession(const CliOptions& options, const QString& programDir, Prompts& prompts,
-               Clock& clock, Timing timing = {});
+    CliSession(const CliOptions& options, const QString& programDir, Prompts& prompts, Clock& clock,
+               Timing timing = {});
     ~CliSession() override;
 
     // Logs in to the site, prints the folder the server reports and logs

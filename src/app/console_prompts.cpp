@@ -22,5 +22,9 @@ bool ConsolePrompts::answer(const QString& text) {
     return answerYes_;
 }
 
-bool ConsolePrompts::askYesNo(const QString& text) { return answer(text); }
-bool ConsolePrompts::askOkCancel(const QString& text) { return answer(text); }
+bool ConsolePrompts::askYesNo(const QString& text) {
+    return answer(text);
+}
+bool ConsolePrompts::askOkCancel(const QString& text) {
+    return answer(text);
+}

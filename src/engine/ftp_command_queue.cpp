@@ -148,7 +148,9 @@ void CFtpThreadWnd::logReply() {
     host_.transcriptChanged(transcript_.text(), block);
 }
 
-bool CFtpThreadWnd::replyHas(const char* code) const { return replyBuffer.contains(code); }
+bool CFtpThreadWnd::replyHas(const char* code) const {
+    return replyBuffer.contains(code);
+}
 
 // Transfer replies of an earlier data connection may still come in while
 // another command waits for its own reply: cut them out of the text.

@@ -9,26 +9,16 @@
 #include "platform/prompts.h"
 
 const CFtpThreadWnd::ReplyRow CFtpThreadWnd::replyTable[] = {
-    {"USE", &CFtpThreadWnd::onLoginReply},
-    {"PAS", &CFtpThreadWnd::onLoginReply},
-    {"ACC", &CFtpThreadWnd::onLoginReply},
-    {"QUI", &CFtpThreadWnd::onSimpleCommandReply},
-    {"POR", &CFtpThreadWnd::onSimpleCommandReply},
-    {"NOO", &CFtpThreadWnd::onSimpleCommandReply},
-    {"TYP", &CFtpThreadWnd::onSimpleCommandReply},
-    {"CWD", &CFtpThreadWnd::onCwdReply},
-    {"RNT", &CFtpThreadWnd::onRntoReply},
-    {"DEL", &CFtpThreadWnd::onRemovalReply},
-    {"RMD", &CFtpThreadWnd::onRemovalReply},
-    {"RNF", &CFtpThreadWnd::onRnfrReply},
-    {"RES", &CFtpThreadWnd::onRestReply},
-    {"MKD", &CFtpThreadWnd::onMkdReply},
-    {"PWD", &CFtpThreadWnd::onPwdReply},
-    {"ABO", &CFtpThreadWnd::onAborReply},
-    {"SIZ", &CFtpThreadWnd::onTransferReply},
-    {"RET", &CFtpThreadWnd::onTransferReply},
-    {"LIS", &CFtpThreadWnd::onTransferReply},
-    {"STO", &CFtpThreadWnd::onTransferReply},
+    {"USE", &CFtpThreadWnd::onLoginReply},         {"PAS", &CFtpThreadWnd::onLoginReply},
+    {"ACC", &CFtpThreadWnd::onLoginReply},         {"QUI", &CFtpThreadWnd::onSimpleCommandReply},
+    {"POR", &CFtpThreadWnd::onSimpleCommandReply}, {"NOO", &CFtpThreadWnd::onSimpleCommandReply},
+    {"TYP", &CFtpThreadWnd::onSimpleCommandReply}, {"CWD", &CFtpThreadWnd::onCwdReply},
+    {"RNT", &CFtpThreadWnd::onRntoReply},          {"DEL", &CFtpThreadWnd::onRemovalReply},
+    {"RMD", &CFtpThreadWnd::onRemovalReply},       {"RNF", &CFtpThreadWnd::onRnfrReply},
+    {"RES", &CFtpThreadWnd::onRestReply},          {"MKD", &CFtpThreadWnd::onMkdReply},
+    {"PWD", &CFtpThreadWnd::onPwdReply},           {"ABO", &CFtpThreadWnd::onAborReply},
+    {"SIZ", &CFtpThreadWnd::onTransferReply},      {"RET", &CFtpThreadWnd::onTransferReply},
+    {"LIS", &CFtpThreadWnd::onTransferReply},      {"STO", &CFtpThreadWnd::onTransferReply},
     {"APP", &CFtpThreadWnd::onTransferReply},
 };
 
@@ -110,7 +100,9 @@ void CFtpThreadWnd::onLoginReply(const QByteArray& prefix) {
 }
 
 // QUIT, PORT, NOOP and TYPE succeed only with "200", handled before the table.
-void CFtpThreadWnd::onSimpleCommandReply(const QByteArray&) { stopWith(ResultCode::Stopped); }
+void CFtpThreadWnd::onSimpleCommandReply(const QByteArray&) {
+    stopWith(ResultCode::Stopped);
+}
 
 void CFtpThreadWnd::onCwdReply(const QByteArray& prefix) {
     if (replyHas("250")) {
@@ -225,7 +217,9 @@ void CFtpThreadWnd::onPwdReply(const QByteArray&) {
     setCurrentFolderFromReply(Gbk::decode(replyBuffer));
 }
 
-void CFtpThreadWnd::onAborReply(const QByteArray&) { stopWith(ResultCode::Interrupted); }
+void CFtpThreadWnd::onAborReply(const QByteArray&) {
+    stopWith(ResultCode::Interrupted);
+}
 
 // Transfer commands: preliminary and final replies only reset the count; the
 // data connection decides when the transfer is over.

@@ -10,8 +10,8 @@
 #include <new>
 
 CFtpThreadWnd::CFtpThreadWnd(CFtpSource& src, int tag, Deps deps)
-    : source(src), connectionTag(tag), host_(deps.host), prompts_(deps.prompts),
-      clock_(deps.clock), timing_(deps.timing), lookup_(this, std::move(deps.resolver)) {}
+    : source(src), connectionTag(tag), host_(deps.host), prompts_(deps.prompts), clock_(deps.clock),
+      timing_(deps.timing), lookup_(this, std::move(deps.resolver)) {}
 
 CFtpThreadWnd::~CFtpThreadWnd() = default;
 
@@ -31,7 +31,9 @@ bool CFtpThreadWnd::create() {
     return true;
 }
 
-void CFtpThreadWnd::touch() { lastActivity = clock_.tickCount(); }
+void CFtpThreadWnd::touch() {
+    lastActivity = clock_.tickCount();
+}
 
 void CFtpThreadWnd::report(unsigned code) {
     QString text = resultText(code);
@@ -39,7 +41,9 @@ void CFtpThreadWnd::report(unsigned code) {
         prompts_.report(text);
 }
 
-void CFtpThreadWnd::showPhase(unsigned phase) { host_.showStatusText(phaseText(phase)); }
+void CFtpThreadWnd::showPhase(unsigned phase) {
+    host_.showStatusText(phaseText(phase));
+}
 
 // Socket notifications go to the handler of the socket they name; a socket
 // that is none of ours (anymore) is ignored.

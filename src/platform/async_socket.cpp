@@ -71,7 +71,9 @@ bool AsyncSocket::isLive(quintptr id) {
 
 AsyncSocket::AsyncSocket() = default;
 
-AsyncSocket::~AsyncSocket() { close(); }
+AsyncSocket::~AsyncSocket() {
+    close();
+}
 
 bool AsyncSocket::open() {
     close();
@@ -121,7 +123,9 @@ void AsyncSocket::close() {
     outbox_.clear();
 }
 
-void AsyncSocket::setError(int err) { lastError_ = mapErrno(err); }
+void AsyncSocket::setError(int err) {
+    lastError_ = mapErrno(err);
+}
 
 void AsyncSocket::postEvent(int event, int error) {
     if (target_ && (mask_ & event))
@@ -311,7 +315,9 @@ void AsyncSocket::flushOutbox() {
     }
 }
 
-bool AsyncSocket::shutdownSend() { return ::shutdown(fd_, SHUT_WR) == 0; }
+bool AsyncSocket::shutdownSend() {
+    return ::shutdown(fd_, SHUT_WR) == 0;
+}
 
 bool AsyncSocket::localAddress(quint32* ipv4HostOrder, quint16* port) const {
     sockaddr_in name{};

@@ -81,9 +81,9 @@ private:
     bool listening_ = false;
     bool connecting_ = false;
     bool connected_ = false;
-    bool readPosted_ = false;   // Read/Accept posted, waiting for recv/accept
-    bool closePosted_ = false;  // end of stream reported; nothing more to read
-    bool writeWanted_ = false;  // a send would have blocked
+    bool readPosted_ = false;  // Read/Accept posted, waiting for recv/accept
+    bool closePosted_ = false; // end of stream reported; nothing more to read
+    bool writeWanted_ = false; // a send would have blocked
     QByteArray outbox_;
     std::unique_ptr<QSocketNotifier> readNotifier_;
     std::unique_ptr<QSocketNotifier> writeNotifier_;

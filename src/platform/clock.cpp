@@ -12,7 +12,9 @@ quint32 SystemClock::tickCount() const {
     return quint32(started.elapsed());
 }
 
-qint64 SystemClock::calendarSeconds() const { return QDateTime::currentSecsSinceEpoch(); }
+qint64 SystemClock::calendarSeconds() const {
+    return QDateTime::currentSecsSinceEpoch();
+}
 
 Clock& SystemClock::instance() {
     static SystemClock clock;

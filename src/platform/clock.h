@@ -21,4 +21,6 @@ public:
 };
 
 // Milliseconds elapsed from `then` to `now`, correct across a wrap.
-inline quint32 ticksSince(quint32 now, quint32 then) { return now - then; }
+inline quint32 ticksSince(quint32 now, quint32 then) {
+    return now - then;
+}

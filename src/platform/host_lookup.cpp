@@ -2,7 +2,6 @@
 
 #include "platform/message_target.h"
 
-
 #include <arpa/inet.h>
 #include <map>
 #include <mutex>

@@ -11,7 +11,8 @@ namespace {
 const QEvent::Type kMessageEventType = QEvent::Type(QEvent::registerEventType());
 
 struct MessageEvent : QEvent {
-    MessageEvent(int m, WParam w, LParam l) : QEvent(kMessageEventType), msg(m), wParam(w), lParam(l) {}
+    MessageEvent(int m, WParam w, LParam l)
+        : QEvent(kMessageEventType), msg(m), wParam(w), lParam(l) {}
     int msg;
     WParam wParam;
     LParam lParam;

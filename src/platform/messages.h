@@ -7,12 +7,12 @@
 // the same as the protocol rules.
 namespace Msg {
 constexpr int User = 0x400;
-constexpr int SegmentFinished = User + 1;   // segment window -> its thread
-constexpr int LookupFinished = User + 4;    // host lookup done
-constexpr int SegmentStart = User + 10;     // segment thread -> itself
-constexpr int SocketEvent = User + 12;      // socket notification
+constexpr int SegmentFinished = User + 1;    // segment window -> its thread
+constexpr int LookupFinished = User + 4;     // host lookup done
+constexpr int SegmentStart = User + 10;      // segment thread -> itself
+constexpr int SocketEvent = User + 12;       // socket notification
 constexpr int ContinueOperation = User + 13; // driver: take the next item
-constexpr int ResumeTransfer = User + 14;   // connection -> frame: ended short
+constexpr int ResumeTransfer = User + 14;    // connection -> frame: ended short
 } // namespace Msg
 
 // Socket notification bits, as carried in the low word of a SocketEvent.
@@ -27,8 +27,12 @@ constexpr int Close = 0x20;
 using WParam = quintptr;
 using LParam = qintptr;
 
-inline int eventOf(LParam lParam) { return int(lParam & 0xFFFF); }
-inline int errorOf(LParam lParam) { return int((lParam >> 16) & 0xFFFF); }
+inline int eventOf(LParam lParam) {
+    return int(lParam & 0xFFFF);
+}
+inline int errorOf(LParam lParam) {
+    return int((lParam >> 16) & 0xFFFF);
+}
 inline LParam makeEventParam(int event, int error) {
     return LParam(event & 0xFFFF) | (LParam(error & 0xFFFF) << 16);
 }

@@ -8,7 +8,7 @@
 class Prompts {
 public:
     virtual ~Prompts() = default;
-    virtual void report(const QString& text) = 0;          // OK only
-    virtual bool askYesNo(const QString& text) = 0;        // true for Yes
-    virtual bool askOkCancel(const QString& text) = 0;     // true for OK
+    virtual void report(const QString& text) = 0;      // OK only
+    virtual bool askYesNo(const QString& text) = 0;    // true for Yes
+    virtual bool askOkCancel(const QString& text) = 0; // true for OK
 };

@@ -6,7 +6,9 @@
 
 namespace {
 
-QString title() { return QApplication::applicationDisplayName(); }
+QString title() {
+    return QApplication::applicationDisplayName();
+}
 
 } // namespace
 

@@ -73,4 +73,5 @@ protected:
 inline const char* const kCannotConnect = "不能连接服务器！";
 inline const char* const kLookupFailed = "找不到FTP站点地址！";
 inline const char* const kStopped = "不能成功完成操作，操作停止！";
-inline const char* const kReceiveFailed = "网络连接出错，不能接收数据，请关闭连接后再重新连接服务器！";
+inline const char* const kReceiveFailed =
+    "网络连接出错，不能接收数据，请关闭连接后再重新连接服务器！";

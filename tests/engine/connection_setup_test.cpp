@@ -1,7 +1,6 @@
 // Host lookup and connect, with their attempts and their single message.
 #include "connection_fixture.h"
 
-
 #include <atomic>
 
 namespace {

@@ -147,3 +147,24 @@ TEST_F(ConnectionTest, CommandsAreDroppedWhileTheConnectionIsBusy) {
     makeWindow();
     EXPECT_FALSE(wnd->runCommand("NOOP\r\n")) << "not greeted yet";
 }
+
+TEST_F(ConnectionTest, RemovalsAndNewFoldersReachThePanes) {
+    ScriptedPeer& p = newPeer();
+    p.greetAndLogin();
+    p.on("DELE /pub/old file.txt", "250 File removed.");
+    p.on("RMD /pub/empty", "250 Directory removed.");
+    p.on("MKD /pub/新目录", "257 \"/pub/新目录\" created.");
+    p.on("DELE /pub/locked", "550 Permission denied.");
+    connectTo(p);
+    ASSERT_TRUE(waitLoggedIn());
+    for (const char* line : {"DELE /pub/old file.txt\r\n", "RMD /pub/empty\r\n",
+                             "MKD /pub/新目录\r\n", "DELE /pub/locked\r\n"}) {
+        ASSERT_TRUE(waitUntil([&] { return wnd->runCommand(QString::fromUtf8(line)); }));
+        ASSERT_TRUE(waitUntil([&] { return wnd->commandQueue.isEmpty(); }));
+    }
+    finishPeer();
+    EXPECT_EQ(host.events,
+              (QStringList{"removed file:/pub/old file.txt", "removed folder:/pub/empty",
+                           QString::fromUtf8("added:新目录")}));
+    EXPECT_EQ(prompts.shown, QStringList{QString::fromUtf8(kStopped)});
+}

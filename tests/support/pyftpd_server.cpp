@@ -4,7 +4,9 @@
 
 PyFtpdServer::PyFtpdServer(const QStringList& extraArgs) : extraArgs_(extraArgs) {}
 
-PyFtpdServer::~PyFtpdServer() { stop(); }
+PyFtpdServer::~PyFtpdServer() {
+    stop();
+}
 
 bool PyFtpdServer::start() {
     if (!root_.isValid())

@@ -1,5 +1,7 @@
 #include "scripted_peer.h"
 
+#include "platform/gbk_text.h"
+
 #include <arpa/inet.h>
 #include <cerrno>
 #include <chrono>
@@ -12,7 +14,14 @@ namespace {
 
 constexpr int kLineTimeoutMs = 5000;
 
-void sleepMs(int ms) { std::this_thread::sleep_for(std::chrono::milliseconds(ms)); }
+void sleepMs(int ms) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(ms));
+}
+
+// Scripts are written in UTF-8; the wire carries code page 936.
+QByteArray wire(const QByteArray& utf8) {
+    return Gbk::encode(QString::fromUtf8(utf8));
+}
 
 } // namespace
 
@@ -46,7 +55,8 @@ void ScriptedPeer::fail(const QString& what) {
 void ScriptedPeer::writeAll(const QByteArray& data) {
     qsizetype sent = 0;
     while (sent < data.size()) {
-        ssize_t n = ::send(controlFd_, data.constData() + sent, size_t(data.size() - sent), MSG_NOSIGNAL);
+        ssize_t n =
+            ::send(controlFd_, data.constData() + sent, size_t(data.size() - sent), MSG_NOSIGNAL);
         if (n <= 0) {
             fail(QStringLiteral("send failed"));
             return;
@@ -65,7 +75,7 @@ bool ScriptedPeer::readLine(QByteArray* line, int timeoutMs) {
                 line->chop(1);
             pending_.remove(0, lf + 1);
             std::lock_guard<std::mutex> lock(mutex_);
-            received_ << QString::fromLatin1(*line);
+            received_ << Gbk::decode(*line);
             if (line->startsWith("PORT "))
                 lastPort_ = line->mid(5);
             return true;
@@ -87,14 +97,14 @@ bool ScriptedPeer::readLine(QByteArray* line, int timeoutMs) {
 }
 
 ScriptedPeer& ScriptedPeer::send(const QByteArray& text) {
-    steps_.push_back([this, text] { writeAll(text); });
+    steps_.push_back([this, text = wire(text)] { writeAll(text); });
     return *this;
 }
 
 ScriptedPeer& ScriptedPeer::sendPieces(const QList<QByteArray>& pieces, int gapMs) {
     steps_.push_back([this, pieces, gapMs] {
         for (const QByteArray& piece : pieces) {
-            writeAll(piece);
+            writeAll(wire(piece));
             sleepMs(gapMs);
         }
     });
@@ -102,7 +112,7 @@ ScriptedPeer& ScriptedPeer::sendPieces(const QList<QByteArray>& pieces, int gapM
 }
 
 ScriptedPeer& ScriptedPeer::sendBytewise(const QByteArray& text, int gapMs) {
-    steps_.push_back([this, text, gapMs] {
+    steps_.push_back([this, text = wire(text), gapMs] {
         for (char c : text) {
             writeAll(QByteArray(1, c));
             sleepMs(gapMs);
@@ -115,10 +125,10 @@ ScriptedPeer& ScriptedPeer::expect(const QByteArray& expected) {
     steps_.push_back([this, expected] {
         QByteArray line;
         if (!readLine(&line, kLineTimeoutMs))
-            fail(QStringLiteral("expected \"%1\", got nothing").arg(QString::fromLatin1(expected)));
-        else if (line != expected)
+            fail(QStringLiteral("expected \"%1\", got nothing").arg(QString::fromUtf8(expected)));
+        else if (line != wire(expected))
             fail(QStringLiteral("expected \"%1\", got \"%2\"")
-                     .arg(QString::fromLatin1(expected), QString::fromLatin1(line)));
+                     .arg(QString::fromUtf8(expected), Gbk::decode(line)));
     });
     return *this;
 }
@@ -126,7 +136,7 @@ ScriptedPeer& ScriptedPeer::expect(const QByteArray& expected) {
 ScriptedPeer& ScriptedPeer::expectPrefix(const QByteArray& prefix) {
     steps_.push_back([this, prefix] {
         QByteArray line;
-        if (!readLine(&line, kLineTimeoutMs) || !line.startsWith(prefix))
+        if (!readLine(&line, kLineTimeoutMs) || !line.startsWith(wire(prefix)))
             fail(QStringLiteral("expected a line starting \"%1\", got \"%2\"")
                      .arg(QString::fromLatin1(prefix), QString::fromLatin1(line)));
     });

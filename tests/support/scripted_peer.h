@@ -29,8 +29,8 @@ public:
     ScriptedPeer& sendBytewise(const QByteArray& text, int gapMs = 1);
     ScriptedPeer& expect(const QByteArray& line); // without "\r\n"
     ScriptedPeer& expectPrefix(const QByteArray& prefix);
-    ScriptedPeer& expectSilence(int ms);          // no line may arrive meanwhile
-    ScriptedPeer& expectClosed(int ms = 3000);    // the client closes
+    ScriptedPeer& expectSilence(int ms);       // no line may arrive meanwhile
+    ScriptedPeer& expectClosed(int ms = 3000); // the client closes
     ScriptedPeer& pause(int ms);
     ScriptedPeer& close();
     // Connects to the address of the last PORT line received (optionally from

@@ -10,15 +10,15 @@ TEST(ReplyCompleteness, SingleAndMultiLineReplies) {
         bool complete;
     } cases[] = {
         {"220 ready\r\n", true},
-        {"220 ready", false},                        // no line end yet
-        {"230-Welcome\r\n", false},                  // multi-line, closing line missing
+        {"220 ready", false},       // no line end yet
+        {"230-Welcome\r\n", false}, // multi-line, closing line missing
         {"230-Welcome\r\n230-more\r\n", false},
         {"230-Welcome\r\n230-more\r\n230 done", false}, // closing line not ended
         {"230-Welcome\r\n230-more\r\n230 done\r\n", true},
         {"230-Welcome\r\n 230 indented is text\r\n", false},
         {"230-Welcome\r\n231 other code\r\n", false},
         {"230-Welcome\r\n230 done\r\n", true},
-        {"\r\n", true},                               // short text with a line end
+        {"\r\n", true}, // short text with a line end
     };
     for (const Case& c : cases)
         EXPECT_EQ(CFtpThreadWnd::isCompleteReply(QByteArray(c.buffer)), c.complete) << c.buffer;
@@ -33,9 +33,9 @@ TEST(PwdReply, FolderBetweenQuotes) {
         {"257 \"/pub/data\" is the current directory.\r\n", "/pub/data"},
         {"257 '/single/quoted' here\r\n", "/single/quoted"},
         {"257 \"/with \"\"quote\"\" inside\" ok\r\n", "/with \"quote\" inside"},
-        {"257 \"/unterminated\r\n", ""},              // no closing quote: no folder
+        {"257 \"/unterminated\r\n", ""}, // no closing quote: no folder
         {"257 no quotes at all\r\n", ""},
-        {"257 \"/a\" and '/b'\r\n", "/a"},            // double quotes win
+        {"257 \"/a\" and '/b'\r\n", "/a"}, // double quotes win
         {"257 \"\" empty\r\n", ""},
         {"257 \"/中文目录\"\r\n", "/中文目录"},
     };
