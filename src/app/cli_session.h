@@ -40,6 +40,9 @@ public:
     void remoteItemRenamed(const QString&) override {}
     void progressStarted(qint32) override {}
     void progressStopped() override {}
+    void showListing(const QByteArray&) override {}
+    void operationCompleted(bool) override {}
+    bool takeCancelMark() override { return false; }
     bool userInterrupted() const override { return false; }
     void postResume() override { post(Msg::ResumeTransfer); }
     void resumeInterruptedTask(const QString&) override {}

@@ -71,16 +71,22 @@ void CFtpThreadWnd::sendNext(int error) {
         }
     }
 
+    const bool transferLine = line.startsWith(QLatin1String("LIST")) ||
+                              line.startsWith(QLatin1String("RETR")) ||
+                              line.startsWith(QLatin1String("STOR")) ||
+                              line.startsWith(QLatin1String("APPE"));
     if (line.startsWith(QLatin1String("LIST"))) {
         transferKind = sizeQuery ? 2 : 1;
-    } else if (line.startsWith(QLatin1String("RETR")) || line.startsWith(QLatin1String("STOR")) ||
-               line.startsWith(QLatin1String("APPE"))) {
-        // File data needs the data connection's file handling, which this
-        // build does not have: refuse rather than start a transfer that no
-        // one would receive.
-        reset(true);
-        report(ResultCode::Stopped);
-        return;
+    } else if (line.startsWith(QLatin1String("RETR"))) {
+        transferKind = 3;
+        if (!openDownloadFile())
+            return;
+        startProgress();
+    } else if (line.startsWith(QLatin1String("STOR")) || line.startsWith(QLatin1String("APPE"))) {
+        transferKind = 4;
+        if (!openUploadFile(line))
+            return;
+        startProgress();
     } else if (!portLine && line != QLatin1String("NOOP\r\n")) {
         transferKind = 0;
     }
@@ -95,9 +101,13 @@ void CFtpThreadWnd::sendNext(int error) {
     touch();
     const bool abortLine = line == QLatin1String("ABOR\r\n");
     if (abortLine) {
-        endDataConnection();
+        dataFinished();
         reset(true);
     }
+    // A data connection the server opened before this command now carries
+    // what the command asks for.
+    if (transferLine && dataOpen)
+        selectDataSocket();
     QString block = transcript_.addCommand(line);
     host_.transcriptChanged(transcript_.text(), block);
     if (abortLine)

@@ -32,7 +32,7 @@ void CFtpThreadWnd::onFrameTick() {
         if (idle > quint32(timing_.dataTimeoutMs)) {
             dataOpen = false;
             transferKind = 0;
-            endDataConnection();
+            dataFinished();
             reset(true);
             prompts_.report(QString::fromUtf8(EngineText::DataTimeout));
         }

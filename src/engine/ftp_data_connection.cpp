@@ -1,8 +1,24 @@
-// The data connection's side of the connection window: the listening socket
-// announced by "PORT" and the end of a data connection.
+// The data connection: the listening socket announced by "PORT", the
+// accepted connection and what moves over it (listing text, downloaded and
+// uploaded file data), progress counting, and the end of a transfer.
+#include "engine/dir_listing.h"
 #include "engine/ftp_host.h"
 #include "engine/ftp_source.h"
 #include "engine/ftp_thread_wnd.h"
+#include "engine/result_texts.h"
+#include "platform/clock.h"
+#include "platform/prompts.h"
+
+#include <QFileInfo>
+
+namespace {
+
+constexpr int ListingStep = 65536;
+constexpr int ListingCap = 655360;
+constexpr int DownloadBlock = 65536;
+constexpr int UploadBlock = 1024;
+
+} // namespace
 
 // Opens a listening socket and returns the "PORT" line announcing it at the
 // control connection's own local address; empty when that fails.
@@ -24,17 +40,310 @@ QString CFtpThreadWnd::buildPortCommand() {
            QString::asprintf(",%u,%u\r\n", unsigned(port >> 8), unsigned(port & 0xFF));
 }
 
-// Drops the data connection and the local files of a transfer.
-void CFtpThreadWnd::endDataConnection() {
+void CFtpThreadWnd::listCurrentFolder() {
+    showPhase(Phase::Listing);
+    reset(false);
+    commandQueue << QStringLiteral("TYPE A\r\n") << QStringLiteral("PORT\r\n")
+                 << QStringLiteral("LIST\r\n");
+    askForSend();
+}
+
+// Which notifications the data connection needs for what it carries now.
+void CFtpThreadWnd::selectDataSocket() {
+    if (dataSocket)
+        dataSocket->asyncSelect(this, transferKind > 3 ? (Fd::Write | Fd::Close)
+                                                       : (Fd::Read | Fd::Close));
+}
+
+void CFtpThreadWnd::onAccept(int error) {
+    if (error == 0)
+        dataSocket = listenSocket->accept();
+    // Only the server itself may connect, unless a proxy stands between us.
+    const bool valid = dataSocket && (source.useProxy || dataSocket->peerAddressText().compare(
+                                                             source.hostAddress(),
+                                                             Qt::CaseInsensitive) == 0);
+    if (!valid) {
+        dataSocket.reset();
+        listenSocket.reset();
+        reset(true);
+        report(ResultCode::DataNetworkError);
+        return;
+    }
+    listingBuffer.clear();
+    listenSocket->asyncSelect(this, 0); // stays open until the transfer ends
+    // Servers that connect as soon as they accept "PORT" are here before the
+    // transfer command; sending it selects again for what it carries.
+    selectDataSocket();
+    dataOpen = true;
+}
+
+void CFtpThreadWnd::onDataReadable(int error) {
+    if (error != 0) {
+        dataFinished();
+        return;
+    }
+    if (transferKind == 1 || transferKind == 2) {
+        if (listingBuffer.size() >= listingCapacity - 1) {
+            if (listingCapacity >= ListingCap) {
+                closeConnection();
+                report(ResultCode::ReceiveFailed);
+                return;
+            }
+            listingCapacity += ListingStep;
+        }
+        const qsizetype len = listingBuffer.size();
+        listingBuffer.resize(listingCapacity - 1);
+        const qint64 n = dataSocket->recv(listingBuffer.data() + len, listingCapacity - 1 - len);
+        listingBuffer.resize(len + qMax<qint64>(n, 0));
+        if (n <= 0)
+            report(ResultCode::ReceiveFailed); // the end comes with Close
+        touch();
+        return;
+    }
+    ioBuffer.resize(DownloadBlock);
+    const qint64 n = dataSocket->recv(ioBuffer.data(), DownloadBlock);
+    if (n < 1) {
+        dataFinished();
+        touch();
+        return;
+    }
+    if (transferKind != 3) {
+        touch(); // nobody asked for this data
+        return;
+    }
+    if (downloadFile->write(ioBuffer.constData(), n) != n) {
+        closeConnection();
+        report(ResultCode::WriteFailed);
+        return;
+    }
+    source.bytesDone += quint32(n);
+    touch();
+}
+
+quint32 CFtpThreadWnd::expectedUploadSize() const {
+    if (dirUpdate)
+        return quint32(uploadSize);
+    return op.itemSizes.isEmpty() ? 0 : op.itemSizes.first();
+}
+
+void CFtpThreadWnd::onDataWritable(int error) {
+    if (error != 0) {
+        dataFinished();
+        return;
+    }
+    if (transferKind != 4 || uploadTailPending_)
+        return;
+    // Each notification reads from the transferred count on, so bytes the
+    // socket did not take are read again next time.
+    qint64 n = -1;
+    if (uploadFile->seek(source.bytesDone)) {
+        ioBuffer.resize(UploadBlock);
+        n = uploadFile->read(ioBuffer.data(), UploadBlock);
+    }
+    if (n <= 0) {
+        finishUploadAfterPause();
+        return;
+    }
+    const qint64 sent = dataSocket->send(ioBuffer.constData(), n);
+    if (sent >= 0) {
+        source.bytesDone += quint32(sent);
+        selectDataSocket(); // brings the next Write
+    } else if (dataSocket->lastError() != AsyncSocket::WouldBlock) {
+        reset(true);
+        dataFinished();
+        return;
+    }
+    touch();
+    if (source.bytesDone >= expectedUploadSize())
+        finishUploadAfterPause();
+}
+
+// The server gets a moment to take the last bytes before the connection is
+// ended; a pause whose connection has ended meanwhile does nothing.
+void CFtpThreadWnd::finishUploadAfterPause() {
+    dataSocket->shutdownSend();
+    uploadTailPending_ = true;
+    uploadTailSocket_ = dataSocket->id();
+    setTimer(UploadTailTimer, timing_.uploadTailPauseMs, TimerKind::SingleShot);
+}
+
+void CFtpThreadWnd::onUploadTailPause() {
+    uploadTailPending_ = false;
+    if (dataSocket && dataSocket->id() == uploadTailSocket_)
+        dataFinished();
+}
+
+bool CFtpThreadWnd::openDownloadFile() {
     downloadFile.reset();
+    auto file = std::make_unique<QFile>(localPathOf());
+    bool opened;
+    if (resumeTransfer && source.restSupported)
+        opened = file->open(QIODevice::WriteOnly | QIODevice::Append);
+    else
+        opened = file->open(QIODevice::WriteOnly | QIODevice::Truncate);
+    if (!opened) {
+        reset(true);
+        prompts_.report(QString::fromUtf8(EngineText::CannotCreateFile));
+        return false;
+    }
+    downloadFile = std::move(file);
+    return true;
+}
+
+bool CFtpThreadWnd::openUploadFile(const QString& line) {
+    QString path;
+    if (dirUpdate) {
+        // The local twin of the remote path, below the local base folder.
+        QString remote = line.mid(5);
+        if (remote.endsWith(QLatin1String("\r\n")))
+            remote.chop(2);
+        if (remoteBase != QLatin1String("/"))
+            remote = remote.mid(remoteBase.size());
+        if (remote.startsWith(QLatin1Char('/')))
+            remote = remote.mid(1);
+        path = localBase + remote;
+        const QFileInfo info(path);
+        uploadSize = info.exists() ? qint32(info.size()) : 0;
+    } else {
+        path = op.itemPaths.value(0);
+    }
     uploadFile.reset();
-    dataSocket.reset();
-    listenSocket.reset();
-    dataOpen = false;
+    auto file = std::make_unique<QFile>(path);
+    if (!file->open(QIODevice::ReadOnly)) {
+        reset(true);
+        prompts_.report(QString::fromUtf8(EngineText::CannotOpenFile));
+        return false;
+    }
+    uploadFile = std::move(file);
+    return true;
+}
+
+void CFtpThreadWnd::startProgress() {
+    if (!resumeTransfer)
+        source.bytesDone = 0; // a resumed transfer keeps its starting offset
+    source.startTime = clock_.calendarSeconds();
+    host_.progressStarted(source.bytesDone);
+    resumeTransfer = false;
 }
 
 void CFtpThreadWnd::stopProgress() {
     transferKind = 0;
     source.bytesDone = 0;
     host_.progressStopped();
+}
+
+void CFtpThreadWnd::dataFinished() {
+    if (!dataSocket)
+        return;
+    downloadFile.reset();
+    uploadFile.reset();
+    dataSocket.reset();
+    listenSocket.reset();
+    uploadTailPending_ = false;
+    killTimer(UploadTailTimer);
+    const bool cancelled = host_.takeCancelMark();
+    dataOpen = false;
+
+    switch (transferKind) {
+    case 1:
+        listingFinished(cancelled);
+        break;
+    case 2:
+        sizeQueryFinished(cancelled);
+        break;
+    case 3:
+        downloadFinished(cancelled);
+        break;
+    case 4:
+        uploadFinished(cancelled);
+        break;
+    default:
+        break;
+    }
+}
+
+void CFtpThreadWnd::listingFinished(bool cancelled) {
+    reset(false);
+    transferKind = 0;
+    if (cancelled)
+        return;
+    const QByteArray listing = listingBuffer;
+    listingBuffer.clear();
+    if (op.deleting) {
+        collectDeleteListing(listing);
+        post(Msg::ContinueOperation);
+    } else if (!op.hasItems()) {
+        host_.showListing(listing);
+        showPhase(Phase::Idle);
+    } else {
+        expandRemoteFolder(listing);
+        if (op.hasItems()) {
+            op.dropHead();
+            post(Msg::ContinueOperation);
+        }
+    }
+}
+
+// The one-file listing of a continued upload tells how much the site has.
+void CFtpThreadWnd::sizeQueryFinished(bool cancelled) {
+    transferKind = 0;
+    if (cancelled)
+        return;
+    const quint64 remoteSize = DirListing::sizeFromListing(listingBuffer);
+    listingBuffer.clear();
+    advance();
+    resumeTransfer = false;
+    source.bytesDone = 0;
+    if (remoteSize > 0 && !op.itemSizes.isEmpty()) {
+        if (remoteSize >= op.itemSizes.first()) {
+            reset(false); // the site already has the whole file
+            op.dropHead();
+            post(Msg::ContinueOperation);
+            return;
+        }
+        resumeTransfer = true;
+        source.bytesDone = quint32(remoteSize);
+    }
+    if (nextCommand < commandQueue.size())
+        askForSend();
+    else
+        reset(false);
+}
+
+void CFtpThreadWnd::downloadFinished(bool cancelled) {
+    reset(false);
+    transferKind = 0;
+    const quint32 done = source.bytesDone;
+    const quint32 expected = op.itemSizes.isEmpty() ? 0 : op.itemSizes.first();
+    stopProgress();
+    if (cancelled)
+        return;
+    if (done < expected) {
+        host_.postResume();
+    } else if (op.hasItems()) {
+        op.dropHead();
+        post(Msg::ContinueOperation);
+    }
+}
+
+void CFtpThreadWnd::uploadFinished(bool cancelled) {
+    const bool complete = source.bytesDone >= expectedUploadSize();
+    reset(false);
+    transferKind = 0;
+    stopProgress();
+    if (cancelled)
+        return;
+    if (dirUpdate) {
+        if (complete) {
+            post(Msg::ContinueOperation);
+        } else {
+            reset(true);
+            report(ResultCode::Stopped);
+        }
+    } else if (!complete) {
+        host_.postResume();
+    } else if (op.hasItems()) {
+        op.dropHead();
+        post(Msg::ContinueOperation);
+    }
 }

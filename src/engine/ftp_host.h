@@ -28,6 +28,13 @@ public:
     // The progress display of a file transfer, from `baseline` bytes on.
     virtual void progressStarted(qint32 baseline) = 0;
     virtual void progressStopped() = 0;
+    // A plain folder listing arrived (LIST of the current folder).
+    virtual void showListing(const QByteArray& listing) = 0;
+    // A transfer operation finished: the local side (download) or the
+    // current site folder (upload) has changed.
+    virtual void operationCompleted(bool download) = 0;
+    // Reads and clears the frame's mark that the user has just cancelled.
+    virtual bool takeCancelMark() = 0;
     // The user has just cancelled the running operation in the frame.
     virtual bool userInterrupted() const = 0;
     // A transfer ended short: the frame resumes the running task.

@@ -53,7 +53,8 @@ public:
     int port = 21;
     QString taskFolder;
 
-    std::atomic<qint32> bytesDone{0};
+    // Unsigned: files of 2 GiB up to 4 GiB count correctly.
+    std::atomic<quint32> bytesDone{0};
     qint64 startTime = 0; // calendar seconds
 
     // Segment bookkeeping, guarded by `lock`.

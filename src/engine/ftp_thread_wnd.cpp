@@ -19,6 +19,8 @@ bool CFtpThreadWnd::create() {
     try {
         replyBuffer.reserve(ReplyLimit);
         commandQueue.reserve(16);
+        listingBuffer.reserve(listingCapacity);
+        ioBuffer.reserve(65536);
     } catch (const std::bad_alloc&) {
         return false;
     }
@@ -68,16 +70,30 @@ void CFtpThreadWnd::onMessage(int msg, WParam wParam, LParam lParam) {
                 break;
             }
         }
-        // Listing, download and upload data arrive on the data connection,
-        // which this build does not accept yet; its notifications are ignored.
+        if (dataSocket && wParam == dataSocket->id()) {
+            switch (event) {
+            case Fd::Read:
+                onDataReadable(error);
+                break;
+            case Fd::Write:
+                onDataWritable(error);
+                break;
+            case Fd::Close:
+                dataFinished();
+                break;
+            }
+        } else if (listenSocket && wParam == listenSocket->id() && event == Fd::Accept) {
+            onAccept(error);
+        }
         break;
     }
     case Msg::LookupFinished:
         onLookupFinished(wParam, errorOf(lParam));
         break;
+    case Msg::ContinueOperation:
+        runDriverStep();
+        break;
     default:
-        // Msg::ContinueOperation belongs to the operation driver, which runs
-        // transfers item by item; this build has none to continue.
         break;
     }
 }
@@ -86,6 +102,8 @@ void CFtpThreadWnd::onTimer(int id) {
     if (id == RetryPauseTimer) {
         retryPausePending_ = false;
         askForSend();
+    } else if (id == UploadTailTimer) {
+        onUploadTailPause();
     }
 }
 
@@ -192,6 +210,10 @@ void CFtpThreadWnd::onConnectFinished(int error) {
 // --- close and the short commands -----------------------------------------
 
 void CFtpThreadWnd::closeConnection() {
+    // A file transfer cut off with its control connection ends as it would
+    // had its data connection closed first: short, so it is resumed.
+    if (dataSocket && transferKind >= 3)
+        dataFinished();
     const int keptRetries = retryCount;
     reset(true);
     // The attempts of a lookup or connect in progress keep counting.
@@ -209,7 +231,9 @@ void CFtpThreadWnd::closeConnection() {
     host_.resetConnectedSiteDisplay();
     if (!controlSocket)
         return;
-    endDataConnection();
+    dataFinished();
+    dataSocket.reset();
+    listenSocket.reset();
     controlSocket.reset();
     host_.controlConnectionClosed();
 }

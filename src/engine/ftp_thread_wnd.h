@@ -27,6 +27,7 @@ public:
     static constexpr int ReplyLimit = 4096;
     // Single-shot timer ids of the window's own pauses.
     static constexpr int RetryPauseTimer = 101;
+    static constexpr int UploadTailTimer = 102;
 
     struct Deps {
         FtpHost& host;
@@ -56,6 +57,30 @@ public:
     bool runCommand(const QString& line);
     void startDirectoryUpdate(const QString& localFolder, const QString& remoteFolder);
     void reset(bool full);
+    // Lists the server's current folder for display.
+    void listCurrentFolder();
+
+    // Operations. Callers make sure the connection is free first.
+    void StartDownload(const QString& localFolder, const QString& siteFolder,
+                       const QStringList& sitePaths, const QList<quint32>& sizes);
+    void StartFolderDownload(const QString& localFolder, const QString& siteFolder);
+    void StartUpload(const QString& siteFolder, const QString& localFolder,
+                     const QStringList& localPaths, const QList<quint32>& sizes);
+    void StartFolderUpload(const QString& siteFolder, const QString& localFolder);
+    void MakeSiteFolder(const QString& sitePath);
+    void DeleteSiteItems(const QStringList& sitePaths, const QStringList& kindTexts);
+    void RenameSiteItem(const QString& oldPath, const QString& newPath);
+
+    // The local path of the head item of a download.
+    QString localPathOf() const;
+    // The site path of an upload item.
+    QString uploadSitePath(const QString& localPath, int kind) const;
+
+    // Task files: created at the start of a transfer operation, rewritten
+    // before each item, deleted when the operation completes.
+    void createTaskFile();
+    void writeTaskFile();
+    void deleteTaskFile();
 
     void report(unsigned code);
     void showPhase(unsigned phase);
@@ -76,6 +101,9 @@ public:
     int nextCommand = -1;
     int retryCount = 0;
     QByteArray replyBuffer;
+    QByteArray listingBuffer;
+    int listingCapacity = 65536;
+    QByteArray ioBuffer;
     quint32 lastActivity = 0;
     quintptr lookupHandle = 0;
     bool connectPending = false;
@@ -153,8 +181,33 @@ private:
 
     // Data connection.
     QString buildPortCommand();
-    void endDataConnection();
+    void selectDataSocket();
+    void onAccept(int error);
+    void onDataReadable(int error);
+    void onDataWritable(int error);
+    void finishUploadAfterPause();
+    void onUploadTailPause();
+    quint32 expectedUploadSize() const;
+    bool openDownloadFile();
+    bool openUploadFile(const QString& line);
+    void startProgress();
     void stopProgress();
+    void dataFinished();
+    void listingFinished(bool cancelled);
+    void sizeQueryFinished(bool cancelled);
+    void downloadFinished(bool cancelled);
+    void uploadFinished(bool cancelled);
+
+    // Operation driver.
+    void runDriverStep();
+    void completeOperation();
+    bool createLocalFolder(const QString& path);
+    void expandRemoteFolder(const QByteArray& listing);
+    void expandLocalFolder(const QString& folder);
+    void collectDeleteListing(const QByteArray& listing);
+    void deleteStep();
+    void beginTransferOperation(const QString& description, unsigned phase);
+    bool refuseOversized(const QString& name, quint64 size);
 
     FtpHost& host_;
     Prompts& prompts_;
@@ -164,4 +217,6 @@ private:
     Transcript transcript_;
     qsizetype loggedReplyBytes_ = 0; // how much of replyBuffer the transcript shows
     bool retryPausePending_ = false;
+    bool uploadTailPending_ = false;
+    quintptr uploadTailSocket_ = 0;
 };

@@ -2,7 +2,10 @@
 
 #include "engine/ftp_host.h"
 
+#include <QList>
 #include <QStringList>
+
+#include <utility>
 
 // An FtpHost that remembers what the connection told it.
 class RecordingHost : public FtpHost {
@@ -18,6 +21,9 @@ public:
     void remoteItemRenamed(const QString& name) override { events << "renamed:" + name; }
     void progressStarted(qint32) override {}
     void progressStopped() override {}
+    void showListing(const QByteArray& listing) override { listings << listing; }
+    void operationCompleted(bool download) override { completed << download; }
+    bool takeCancelMark() override { return std::exchange(cancelMark, false); }
     bool userInterrupted() const override { return interrupted; }
     void postResume() override { ++resumes; }
     void resumeInterruptedTask(const QString& file) override { resumedTasks << file; }
@@ -31,4 +37,7 @@ public:
     int closedConnections = 0;
     int resumes = 0;
     bool interrupted = false;
+    bool cancelMark = false;
+    QList<QByteArray> listings;
+    QList<bool> completed;
 };

@@ -1,0 +1,44 @@
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+
+#include <functional>
+#include <optional>
+
+// One entry of a remote folder listing. The date stays the text the server
+// sent; typeName is filled in by whoever shows the entry.
+struct DirEntry {
+    QString name;
+    QString sizeText; // empty for folders
+    QString typeName;
+    QString dateText;
+    bool isFolder = false;
+
+    bool operator==(const DirEntry&) const = default;
+};
+
+namespace DirListing {
+
+// Lines are cut in a buffer of this size; a longer line is skipped whole
+// rather than cut into a wrong entry.
+constexpr int LineBufferSize = 1024;
+
+// Calls `handler` for every understood line of a LIST answer (code page 936
+// bytes). Lines that fit neither form are skipped, as is text after the
+// last line feed.
+void parseLines(const QByteArray& text, const std::function<void(const DirEntry&)>& handler);
+
+// The size named by a one-file listing; 0 when the line fits no form. Sizes
+// beyond 32 bits come back as they are, for the caller to refuse.
+quint64 sizeFromListing(const QByteArray& text);
+
+// The size field of an entry as a number; nullopt when it is not a decimal
+// number.
+std::optional<quint64> sizeOf(const DirEntry& entry);
+
+// True for names that may become part of a local path: not empty, not "."
+// or "..", no folder separators of either kind.
+bool isSafeLocalName(const QString& name);
+
+} // namespace DirListing

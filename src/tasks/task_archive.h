@@ -1,0 +1,55 @@
+#pragma once
+
+#include <QByteArray>
+#include <QDateTime>
+#include <QList>
+#include <QString>
+#include <QStringList>
+
+#include <optional>
+
+// The contents of a task file: what an interrupted operation needs to go on.
+struct TaskContents {
+    QString description;
+    QString site; // the site's address as the user entered it
+    qint32 port = 21;
+    QString user;
+    QString password;
+    bool update = false;
+
+    // A directory update.
+    QString localBase;
+    QString remoteBase;
+    QStringList updatePaths;
+    QList<qint32> updateKinds;
+
+    // A download or upload.
+    bool editMode = false;
+    bool isDownload = false;
+    QString targetFolder;
+    QString sourceFolder;
+    QStringList itemPaths;
+    QList<quint32> itemSizes;
+    QList<qint32> itemKinds;
+
+    bool operator==(const TaskContents&) const = default;
+};
+
+// Task files use a compact archive form, little-endian throughout: 32-bit
+// integers; strings in code page 936 behind a length prefix of one byte
+// (below 255), or 0xFF and 16 bits (below 0xFFFE), or 0xFF, 0xFFFF and 32
+// bits; string lists behind a 16-bit count (or 0xFFFF and 32 bits).
+namespace TaskArchive {
+
+QByteArray encode(const TaskContents& task);
+// nullopt when the bytes end early or hold an impossible count.
+std::optional<TaskContents> decode(const QByteArray& bytes);
+// Only the leading fields (description, site, port, user, password).
+std::optional<TaskContents> decodeHeader(const QByteArray& bytes);
+
+// "中断任务-Y-M-D-h-m-s.npm" for the given local time.
+QString fileNameFor(const QDateTime& localTime);
+
+void appendString(QByteArray& out, const QString& text);
+
+} // namespace TaskArchive
