@@ -8,14 +8,26 @@
 
 #include <cstdio>
 
+namespace {
+
+int usageError(const QString& error) {
+    if (!error.isEmpty())
+        std::fprintf(stderr, "%s\n", error.toUtf8().constData());
+    std::fprintf(stderr, "%s", cliUsage().toUtf8().constData());
+    return 2;
+}
+
+} // namespace
+
 int main(int argc, char** argv) {
     QCoreApplication app(argc, argv);
     QString error;
     auto options = parseCliOptions(QCoreApplication::arguments().mid(1), &error);
-    if (!options) {
-        std::fprintf(stderr, "%s\n%s", error.toUtf8().constData(), cliUsage().toUtf8().constData());
-        return 2;
-    }
+    if (!options)
+        return usageError(error);
+    auto command = parseCliCommand(*options, &error);
+    if (!command)
+        return usageError(error);
     const QString programDir = resolveProgramDir(options->home);
     if (programDir.isEmpty()) {
         std::fprintf(stderr, "cannot create the program folder\n");
@@ -23,16 +35,5 @@ int main(int argc, char** argv) {
     }
     ConsolePrompts prompts(options->yes);
     CliSession session(*options, programDir, prompts, SystemClock::instance());
-
-    if (options->command == QLatin1String("pwd") && options->arguments.size() == 1) {
-        auto site = parseSiteAddress(options->arguments.at(0), &error);
-        if (!site) {
-            std::fprintf(stderr, "%s\n%s", error.toUtf8().constData(),
-                         cliUsage().toUtf8().constData());
-            return 2;
-        }
-        return session.printWorkingFolder(*site);
-    }
-    std::fprintf(stderr, "%s", cliUsage().toUtf8().constData());
-    return 2;
+    return session.run(*command);
 }

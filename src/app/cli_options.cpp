@@ -1,5 +1,9 @@
 #include "app/cli_options.h"
 
+#include "app/cli_session.h"
+
+#include <QFileInfo>
+
 #include <QUrl>
 
 QString cliUsage() {
@@ -58,4 +62,59 @@ std::optional<SiteAddress> parseSiteAddress(const QString& text, QString* error)
     if (site.path.isEmpty())
         site.path = QStringLiteral("/");
     return site;
+}
+
+std::optional<CliCommand> parseCliCommand(const CliOptions& options, QString* error) {
+    static const QList<std::tuple<QString, CliCommand::Kind, int>> commands = {
+        {"pwd", CliCommand::Pwd, 1},       {"ls", CliCommand::List, 1},
+        {"get", CliCommand::Get, 2},       {"put", CliCommand::Put, 2},
+        {"mkdir", CliCommand::MakeFolder, 1}, {"rm", CliCommand::Remove, 1},
+        {"mv", CliCommand::Rename, 2}};
+    const QStringList& args = options.arguments;
+    for (const auto& [name, kind, count] : commands) {
+        if (options.command != name)
+            continue;
+        if (args.size() != count) {
+            *error = QStringLiteral("%1 takes %2 argument(s)").arg(name).arg(count);
+            return std::nullopt;
+        }
+        CliCommand command;
+        command.kind = kind;
+        const QString url = kind == CliCommand::Put ? args.at(1) : args.at(0);
+        auto site = parseSiteAddress(url, error);
+        if (!site)
+            return std::nullopt;
+        command.site = *site;
+        // Site paths have no trailing "/" except the root.
+        while (command.site.path.size() > 1 && command.site.path.endsWith(QLatin1Char('/')))
+            command.site.path.chop(1);
+        if (kind == CliCommand::Get) {
+            command.localPath = args.at(1);
+            if (!QFileInfo(command.localPath).isDir()) {
+                *error = QStringLiteral("not a local folder: ") + command.localPath;
+                return std::nullopt;
+            }
+        } else if (kind == CliCommand::Put) {
+            command.localPath = args.at(0);
+            if (!QFileInfo::exists(command.localPath)) {
+                *error = QStringLiteral("no such local file or folder: ") + command.localPath;
+                return std::nullopt;
+            }
+        } else if (kind == CliCommand::Rename) {
+            const QString& target = args.at(1);
+            const qsizetype slash = command.site.path.lastIndexOf(QLatin1Char('/'));
+            command.newPath = target.startsWith(QLatin1Char('/'))
+                                  ? target
+                                  : command.site.path.left(slash + 1) + target;
+        }
+        if ((kind == CliCommand::Remove || kind == CliCommand::Rename ||
+             kind == CliCommand::MakeFolder) &&
+            command.site.path == QLatin1String("/")) {
+            *error = QStringLiteral("the site root cannot be changed that way");
+            return std::nullopt;
+        }
+        return command;
+    }
+    *error = QStringLiteral("unknown command ") + options.command;
+    return std::nullopt;
 }

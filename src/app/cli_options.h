@@ -23,6 +23,10 @@ struct SiteAddress {
     QString path; // "/" when the address names none
 };
 
+struct CliCommand;
+
 std::optional<CliOptions> parseCliOptions(const QStringList& args, QString* error);
+// The command and its arguments; nullopt with `error` for a usage error.
+std::optional<CliCommand> parseCliCommand(const CliOptions& options, QString* error);
 std::optional<SiteAddress> parseSiteAddress(const QString& text, QString* error);
 QString cliUsage();

@@ -2,9 +2,12 @@
 
 #include "engine/ftp_thread_wnd.h"
 #include "engine/result_texts.h"
-#include "platform/prompts.h"
+
+#include <QDir>
+#include <QFileInfo>
 
 #include <cstdio>
+#include <unistd.h>
 
 namespace {
 
@@ -15,29 +18,55 @@ void printErr(const QString& text) {
     std::fflush(stderr);
 }
 
+void printErrLine(const QString& text) { printErr(text + QLatin1Char('\n')); }
+
+// "/a/b" -> "/a"; "/a" -> "/".
+QString parentOf(const QString& sitePath) {
+    const qsizetype slash = sitePath.lastIndexOf(QLatin1Char('/'));
+    return slash <= 0 ? QStringLiteral("/") : sitePath.left(slash);
+}
+
+QString nameOf(const QString& sitePath) {
+    return sitePath.mid(sitePath.lastIndexOf(QLatin1Char('/')) + 1);
+}
+
+// Messages that do not end a command: successes and per-file warnings.
+bool isFailureText(const QString& text) {
+    static const QStringList notFailures = {
+        QString::fromUtf8("所有操作已成功完成！"), resultText(ResultCode::LoggedIn),
+        resultText(ResultCode::LoggedOut), resultText(ResultCode::Completed),
+        resultText(ResultCode::UpdateCompleted)};
+    return !notFailures.contains(text) && !text.startsWith(QString::fromUtf8("文件大小超过4GB"));
+}
+
+const char* const kNotOnSite = "站点上没有该文件或目录：";
+const char* const kEmptyFile = "文件大小为0，不传送：";
+const char* const kTransferBroken = "传送中断，任务已保存在：";
+
 } // namespace
 
-CliSession::CliSession(const CliOptions& options, const QString& programDir, Prompts& prompts,
+CliSession::CliSession(const CliOptions& options, const QString& programDir, Prompts& console,
                        Clock& clock, Timing timing)
-    : options_(options), programDir_(programDir), prompts_(prompts), clock_(clock),
-      timing_(timing) {}
+    : options_(options), programDir_(programDir), console_(console), clock_(clock),
+      timing_(timing), progress_(options.verbose ? false : ::isatty(STDERR_FILENO)) {}
 
 CliSession::~CliSession() = default;
 
-bool CliSession::connect(const SiteAddress& site) {
+bool CliSession::connect(const QString& startFolder) {
     window_.reset();
     source_ = std::make_unique<CFtpSource>();
+    const SiteAddress& site = command_.site;
     source_->setHostAddress(site.host);
     source_->setHostName(site.host);
     source_->port = site.port > 0 ? site.port : 21;
     source_->setUser(site.user);
     source_->setPassword(site.password);
-    source_->setStartFolder(site.path);
+    source_->setStartFolder(startFolder);
     source_->taskFolder = programDir_;
     window_ = std::make_unique<CFtpThreadWnd>(
-        *source_, 0, CFtpThreadWnd::Deps{*this, prompts_, clock_, timing_});
+        *source_, 0, CFtpThreadWnd::Deps{*this, *this, clock_, timing_});
     if (!window_->create()) {
-        prompts_.report(QString::fromUtf8(EngineText::CannotCreateResources));
+        console_.report(QString::fromUtf8(EngineText::CannotCreateResources));
         return false;
     }
     setTimer(FrameTimer, timing_.frameTickMs);
@@ -45,12 +74,155 @@ bool CliSession::connect(const SiteAddress& site) {
     return true;
 }
 
-int CliSession::printWorkingFolder(const SiteAddress& site) {
-    folderLearned_ = false;
-    if (!connect(site))
+int CliSession::run(const CliCommand& command) {
+    command_ = command;
+    const QString& path = command.site.path;
+    const bool wholeFolderHere =
+        command.kind == CliCommand::Pwd || command.kind == CliCommand::List ||
+        command.kind == CliCommand::Put || (command.kind == CliCommand::Get && path == "/");
+    if (!connect(wholeFolderHere ? path : parentOf(path)))
         return 1;
     loop_.exec();
-    return folderLearned_ ? 0 : 1;
+    progress_.finish();
+    return succeeded_ && !failed_ ? 0 : 1;
+}
+
+void CliSession::currentFolderLearned(const QString& folder) {
+    const QString& path = command_.site.path;
+    const bool hereItself = command_.kind == CliCommand::Pwd || command_.kind == CliCommand::List ||
+                            command_.kind == CliCommand::Put ||
+                            (command_.kind == CliCommand::Get && path == "/");
+    const QString expected = hereItself ? path : parentOf(path);
+    if (command_.kind != CliCommand::Pwd && folder != expected) {
+        // The start folder could not be entered: the server stayed elsewhere.
+        fail(QString::fromUtf8(kNotOnSite) + expected);
+        return;
+    }
+    switch (command_.kind) {
+    case CliCommand::Pwd:
+        std::printf("%s\n", folder.toUtf8().constData());
+        std::fflush(stdout);
+        succeed();
+        break;
+    case CliCommand::List:
+    case CliCommand::Remove:
+        window_->listCurrentFolder();
+        break;
+    case CliCommand::Get:
+        if (path == "/")
+            startOperation(nullptr);
+        else
+            window_->listCurrentFolder();
+        break;
+    case CliCommand::Put:
+    case CliCommand::MakeFolder:
+    case CliCommand::Rename:
+        startOperation(nullptr);
+        break;
+    }
+}
+
+void CliSession::showListing(const QByteArray& listing) {
+    if (command_.kind == CliCommand::List) {
+        DirListing::parseLines(listing, [](const DirEntry& e) {
+            const QString size = e.isFolder ? QString::fromUtf8("<目录>") : e.sizeText;
+            std::printf("%14s  %-12s  %s\n", size.toUtf8().constData(),
+                        e.dateText.toUtf8().constData(), e.name.toUtf8().constData());
+        });
+        std::fflush(stdout);
+        succeed();
+        return;
+    }
+    // get and rm: find the named entry in its folder's listing.
+    const QString wanted = nameOf(command_.site.path);
+    std::optional<DirEntry> found;
+    DirListing::parseLines(listing, [&](const DirEntry& e) {
+        if (!found && e.name == wanted)
+            found = e;
+    });
+    if (!found) {
+        fail(QString::fromUtf8(kNotOnSite) + command_.site.path);
+        return;
+    }
+    startOperation(&*found);
+}
+
+void CliSession::startOperation(const DirEntry* entry) {
+    const QString& path = command_.site.path;
+    operationStarted_ = true;
+    switch (command_.kind) {
+    case CliCommand::Get: {
+        const QString local = QDir(command_.localPath).absolutePath() + QLatin1Char('/');
+        if (!entry) {
+            window_->StartFolderDownload(local, QStringLiteral("/"));
+        } else if (entry->isFolder) {
+            window_->StartDownload(local, parentOf(path), {path}, {0});
+        } else {
+            const quint64 size = DirListing::sizeOf(*entry).value_or(0);
+            if (size == 0) {
+                fail(QString::fromUtf8(kEmptyFile) + path);
+                return;
+            }
+            window_->StartDownload(local, parentOf(path), {path}, {quint32(size)});
+        }
+        break;
+    }
+    case CliCommand::Put: {
+        const QFileInfo info(command_.localPath);
+        const QString absolute = info.absoluteFilePath();
+        const QString localFolder = info.absolutePath() + QLatin1Char('/');
+        if (info.isDir()) {
+            window_->StartUpload(path, localFolder, {absolute + QLatin1Char('/')}, {0});
+        } else if (info.size() == 0) {
+            fail(QString::fromUtf8(kEmptyFile) + absolute);
+        } else {
+            window_->StartUpload(path, localFolder, {absolute}, {quint32(info.size())});
+        }
+        break;
+    }
+    case CliCommand::MakeFolder:
+        window_->MakeSiteFolder(path);
+        break;
+    case CliCommand::Remove:
+        window_->DeleteSiteItems({path}, {entry && entry->isFolder ? QStringLiteral("d")
+                                                                   : QStringLiteral("-")});
+        break;
+    case CliCommand::Rename:
+        window_->RenameSiteItem(path, command_.newPath);
+        break;
+    default:
+        break;
+    }
+}
+
+void CliSession::operationCompleted(bool) { succeed(); }
+void CliSession::remoteFolderAdded(const QString&) { succeed(); }
+void CliSession::remoteItemRenamed(const QString&) { succeed(); }
+
+// The chosen item itself is always the last to go.
+void CliSession::remoteFileRemoved(const QString& path) {
+    if (path == command_.site.path)
+        succeed();
+}
+
+void CliSession::remoteFolderRemoved(const QString& path) {
+    if (path == command_.site.path)
+        succeed();
+}
+
+void CliSession::postResume() {
+    progress_.finish();
+    fail(QString::fromUtf8(kTransferBroken) + programDir_ + source_->taskFileName);
+}
+
+void CliSession::progressStarted(qint32 baseline) {
+    progress_.start(nameOf(window_->op.itemPaths.value(0)), quint32(baseline));
+    setTimer(ProgressTimer, 250);
+}
+
+void CliSession::progressStopped() {
+    killTimer(ProgressTimer);
+    progress_.finish();
 }
 
 void CliSession::showStatusText(const QString&) {}
@@ -61,19 +233,46 @@ void CliSession::transcriptChanged(const QString&, const QString& appended) {
 }
 
 // The connection is gone (closed, or never reached): the command is over.
-void CliSession::resetConnectedSiteDisplay() {
-    loop_.exit();
-}
+void CliSession::resetConnectedSiteDisplay() { loop_.exit(); }
 
 void CliSession::controlConnectionClosed() {
     killTimer(FrameTimer);
+    killTimer(ProgressTimer);
 }
 
-void CliSession::currentFolderLearned(const QString& folder) {
-    folderLearned_ = true;
-    std::printf("%s\n", folder.toUtf8().constData());
-    std::fflush(stdout);
-    window_->quit();
+void CliSession::report(const QString& text) {
+    progress_.finish();
+    console_.report(text);
+    if (isFailureText(text))
+        fail();
+}
+
+bool CliSession::askYesNo(const QString& text) { return console_.askYesNo(text); }
+bool CliSession::askOkCancel(const QString& text) { return console_.askOkCancel(text); }
+
+void CliSession::succeed() {
+    succeeded_ = true;
+    finish();
+}
+
+void CliSession::fail(const QString& text) {
+    if (!text.isEmpty())
+        printErrLine(text);
+    failed_ = true;
+    finish();
+}
+
+// Log out once; a connection that is already gone just ends the loop.
+void CliSession::finish() {
+    if (finishing_)
+        return;
+    finishing_ = true;
+    if (window_ && window_->controlSocket && !window_->awaitingGreeting) {
+        window_->quit();
+        setTimer(FrameTimer + 10, 10000, TimerKind::SingleShot); // no answer to QUIT
+    } else {
+        loop_.exit();
+    }
 }
 
 void CliSession::onMessage(int, WParam, LParam) {}
@@ -81,4 +280,8 @@ void CliSession::onMessage(int, WParam, LParam) {}
 void CliSession::onTimer(int id) {
     if (id == FrameTimer && window_)
         window_->onFrameTick();
+    else if (id == ProgressTimer && window_)
+        progress_.update(source_->bytesDone, window_->op.itemSizes.value(0));
+    else if (id == FrameTimer + 10)
+        loop_.exit();
 }

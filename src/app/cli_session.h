@@ -1,9 +1,12 @@
 #pragma once
 
 #include "app/cli_options.h"
+#include "app/progress_line.h"
+#include "engine/dir_listing.h"
 #include "engine/ftp_host.h"
 #include "engine/ftp_source.h"
 #include "platform/message_target.h"
+#include "platform/prompts.h"
 #include "platform/timing.h"
 
 #include <QEventLoop>
@@ -12,21 +15,29 @@
 
 class CFtpThreadWnd;
 class Clock;
-class Prompts;
+
+// One command of corvane-cli, run over one connection.
+struct CliCommand {
+    enum Kind { Pwd, List, Get, Put, MakeFolder, Remove, Rename };
+    Kind kind = Pwd;
+    SiteAddress site;
+    QString localPath; // get: local folder; put: local file or folder
+    QString newPath;   // rename: new site path
+};
 
 // The command-line front end's stand-in for the main frame: it owns the
 // connection and its source record, runs the connection's periodic tick,
-// and turns what the connection reports into terminal output.
-class CliSession : public MessageTarget, public FtpHost {
+// turns what the connection reports into terminal output, and decides the
+// exit status from the program's own messages.
+class CliSession : public MessageTarget, public FtpHost, private Prompts {
     Q_OBJECT
 public:
-    CliSession(const CliOptions& options, const QString& programDir, Prompts& prompts, Clock& clock,
-               Timing timing = {});
+    CliSession(const CliOptions& options, const QString& programDir, Prompts& console,
+               Clock& clock, Timing timing = {});
     ~CliSession() override;
 
-    // Logs in to the site, prints the folder the server reports and logs
-    // out. Returns the exit status: 0 when the folder was learned.
-    int printWorkingFolder(const SiteAddress& site);
+    // Runs the command; 0 when it succeeded, 1 when it failed.
+    int run(const CliCommand& command);
 
     // FtpHost
     void showStatusText(const QString& text) override;
@@ -34,17 +45,17 @@ public:
     void resetConnectedSiteDisplay() override;
     void controlConnectionClosed() override;
     void currentFolderLearned(const QString& folder) override;
-    void remoteFolderAdded(const QString&) override {}
-    void remoteFileRemoved(const QString&) override {}
-    void remoteFolderRemoved(const QString&) override {}
-    void remoteItemRenamed(const QString&) override {}
-    void progressStarted(qint32) override {}
-    void progressStopped() override {}
-    void showListing(const QByteArray&) override {}
-    void operationCompleted(bool) override {}
+    void remoteFolderAdded(const QString& name) override;
+    void remoteFileRemoved(const QString& path) override;
+    void remoteFolderRemoved(const QString& path) override;
+    void remoteItemRenamed(const QString& newName) override;
+    void progressStarted(qint32 baseline) override;
+    void progressStopped() override;
+    void showListing(const QByteArray& listing) override;
+    void operationCompleted(bool download) override;
     bool takeCancelMark() override { return false; }
     bool userInterrupted() const override { return false; }
-    void postResume() override { post(Msg::ResumeTransfer); }
+    void postResume() override;
     void resumeInterruptedTask(const QString&) override {}
 
 protected:
@@ -53,15 +64,32 @@ protected:
 
 private:
     static constexpr int FrameTimer = 1;
-    bool connect(const SiteAddress& site);
+    static constexpr int ProgressTimer = 2;
+
+    // Prompts, as the connection sees them: shown on the console, and every
+    // failure ends the command.
+    void report(const QString& text) override;
+    bool askYesNo(const QString& text) override;
+    bool askOkCancel(const QString& text) override;
+
+    bool connect(const QString& startFolder);
+    void startOperation(const DirEntry* entry);
+    void succeed();
+    void fail(const QString& text = {});
+    void finish();
 
     CliOptions options_;
     QString programDir_;
-    Prompts& prompts_;
+    Prompts& console_;
     Clock& clock_;
     Timing timing_;
+    CliCommand command_;
     std::unique_ptr<CFtpSource> source_;
     std::unique_ptr<CFtpThreadWnd> window_;
     QEventLoop loop_;
-    bool folderLearned_ = false;
+    ProgressLine progress_;
+    bool operationStarted_ = false;
+    bool succeeded_ = false;
+    bool failed_ = false;
+    bool finishing_ = false;
 };

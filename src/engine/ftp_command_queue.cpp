@@ -11,10 +11,12 @@ void CFtpThreadWnd::reset(bool full) {
     commandQueue.clear();
     nextCommand = 0;
     retryCount = 0;
+    lineInFlight_ = false;
     killTimer(RetryPauseTimer); // a pending retry belongs to the sequence just dropped
     retryPausePending_ = false;
     if (!full)
         return;
+    ++operationSerial_; // continue messages of the ended operation are void
     showPhase(Phase::Idle);
     op.clearWork();
     dataOpen = false;
@@ -34,6 +36,8 @@ QString CFtpThreadWnd::commandPrefix() const {
 void CFtpThreadWnd::sendNext(int error) {
     if (retryPausePending_)
         return; // the connection is pausing before a retry
+    if (lineInFlight_ && error == 0)
+        return; // a second Write while the line sent waits for its reply
     if (error != 0) {
         closeConnection();
         report(ResultCode::SendFailed);
@@ -98,6 +102,7 @@ void CFtpThreadWnd::sendNext(int error) {
     }
     replyBuffer.clear();
     loggedReplyBytes_ = 0;
+    lineInFlight_ = true;
     touch();
     const bool abortLine = line == QLatin1String("ABOR\r\n");
     if (abortLine) {
@@ -163,9 +168,10 @@ bool CFtpThreadWnd::replyHas(const char* code) const {
 }
 
 // Transfer replies of an earlier data connection may still come in while
-// another command waits for its own reply: cut them out of the text.
+// another command waits for its own reply: cut them out of the text. "125"
+// is the opening reply of servers that connected before the command.
 void CFtpThreadWnd::dropLateTransferReplies() {
-    for (const char* code : {"226", "225", "150", "426"}) {
+    for (const char* code : {"226", "225", "150", "125", "426"}) {
         const qsizetype at = replyBuffer.indexOf(code);
         if (at < 0)
             continue;
@@ -179,7 +185,17 @@ void CFtpThreadWnd::dropLateTransferReplies() {
 void CFtpThreadWnd::advance() {
     ++nextCommand;
     retryCount = 0;
+    lineInFlight_ = false;
 }
+
+// Sends the queue again from `index` (the account inserted at the head, or a
+// transfer group the server could not open its data connection for).
+void CFtpThreadWnd::restartQueueAt(int index) {
+    nextCommand = index;
+    lineInFlight_ = false;
+}
+
+void CFtpThreadWnd::postContinue() { post(Msg::ContinueOperation, operationSerial_); }
 
 void CFtpThreadWnd::stopWith(unsigned code) {
     reset(true);
@@ -206,7 +222,7 @@ void CFtpThreadWnd::continueAfterReply(const QByteArray& prefix) {
             dataSocket.reset();
             listenSocket.reset();
             if (prompts_.askYesNo(QString::fromUtf8(EngineText::RestartUploadQuestion)))
-                post(Msg::ContinueOperation);
+                postContinue();
             else
                 stopWith(ResultCode::Stopped);
         } else {

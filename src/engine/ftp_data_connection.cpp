@@ -271,7 +271,7 @@ void CFtpThreadWnd::listingFinished(bool cancelled) {
     listingBuffer.clear();
     if (op.deleting) {
         collectDeleteListing(listing);
-        post(Msg::ContinueOperation);
+        postContinue();
     } else if (!op.hasItems()) {
         host_.showListing(listing);
         showPhase(Phase::Idle);
@@ -279,7 +279,7 @@ void CFtpThreadWnd::listingFinished(bool cancelled) {
         expandRemoteFolder(listing);
         if (op.hasItems()) {
             op.dropHead();
-            post(Msg::ContinueOperation);
+            postContinue();
         }
     }
 }
@@ -298,7 +298,7 @@ void CFtpThreadWnd::sizeQueryFinished(bool cancelled) {
         if (remoteSize >= op.itemSizes.first()) {
             reset(false); // the site already has the whole file
             op.dropHead();
-            post(Msg::ContinueOperation);
+            postContinue();
             return;
         }
         resumeTransfer = true;
@@ -322,7 +322,7 @@ void CFtpThreadWnd::downloadFinished(bool cancelled) {
         host_.postResume();
     } else if (op.hasItems()) {
         op.dropHead();
-        post(Msg::ContinueOperation);
+        postContinue();
     }
 }
 
@@ -335,7 +335,7 @@ void CFtpThreadWnd::uploadFinished(bool cancelled) {
         return;
     if (dirUpdate) {
         if (complete) {
-            post(Msg::ContinueOperation);
+            postContinue();
         } else {
             reset(true);
             report(ResultCode::Stopped);
@@ -344,6 +344,6 @@ void CFtpThreadWnd::uploadFinished(bool cancelled) {
         host_.postResume();
     } else if (op.hasItems()) {
         op.dropHead();
-        post(Msg::ContinueOperation);
+        postContinue();
     }
 }

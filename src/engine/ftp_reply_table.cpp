@@ -64,7 +64,7 @@ void CFtpThreadWnd::handleReply() {
         // The account is needed: it goes first and the whole queue runs again.
         retryCount = 0;
         commandQueue.prepend(QStringLiteral("ACCT ") + source.account() + QStringLiteral("\r\n"));
-        nextCommand = 0;
+        restartQueueAt(0);
     } else {
         for (const ReplyRow& row : replyTable) {
             if (prefix == row.prefix) {
@@ -142,7 +142,7 @@ void CFtpThreadWnd::onRemovalReply(const QByteArray& prefix) {
     const QString path = entryArgument(nextCommand, file ? 5 : 4);
     advance();
     if (dirUpdate) {
-        post(Msg::ContinueOperation);
+        postContinue();
     } else {
         if (file)
             host_.remoteFileRemoved(path);
@@ -185,10 +185,10 @@ void CFtpThreadWnd::onMkdReply(const QByteArray& prefix) {
     if (replyHas("257")) {
         advance();
         if (dirUpdate) {
-            post(Msg::ContinueOperation);
+            postContinue();
         } else if (op.hasItems()) {
             op.dropHead();
-            post(Msg::ContinueOperation);
+            postContinue();
             return;
         } else {
             host_.remoteFolderAdded(path.mid(path.lastIndexOf(QLatin1Char('/')) + 1));
@@ -201,7 +201,7 @@ void CFtpThreadWnd::onMkdReply(const QByteArray& prefix) {
     if (!dirUpdate && op.hasItems() && Gbk::decode(replyBuffer).toLower().contains("exist")) {
         advance();
         op.dropHead();
-        post(Msg::ContinueOperation);
+        postContinue();
         return;
     }
     stopWith(ResultCode::Stopped);
@@ -232,7 +232,8 @@ void CFtpThreadWnd::onTransferReply(const QByteArray& prefix) {
         // The server could not open the data connection: run the group again.
         dataSocket.reset();
         listenSocket.reset();
-        nextCommand = 0;
+        dataOpen = false;
+        restartQueueAt(0);
         ++retryCount;
         continueAfterReply(prefix);
         return;

@@ -91,7 +91,8 @@ void CFtpThreadWnd::onMessage(int msg, WParam wParam, LParam lParam) {
         onLookupFinished(wParam, errorOf(lParam));
         break;
     case Msg::ContinueOperation:
-        runDriverStep();
+        if (wParam == operationSerial_)
+            runDriverStep();
         break;
     default:
         break;
@@ -101,6 +102,7 @@ void CFtpThreadWnd::onMessage(int msg, WParam wParam, LParam lParam) {
 void CFtpThreadWnd::onTimer(int id) {
     if (id == RetryPauseTimer) {
         retryPausePending_ = false;
+        lineInFlight_ = false; // the same line goes out again
         askForSend();
     } else if (id == UploadTailTimer) {
         onUploadTailPause();
@@ -277,5 +279,5 @@ void CFtpThreadWnd::startDirectoryUpdate(const QString& localFolder, const QStri
     op.updateFolders = QStringList{remoteFolder};
     dirUpdate = true;
     showPhase(Phase::UpdatingFolder);
-    post(Msg::ContinueOperation);
+    postContinue();
 }

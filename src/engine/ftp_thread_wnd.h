@@ -57,6 +57,9 @@ public:
     bool runCommand(const QString& line);
     void startDirectoryUpdate(const QString& localFolder, const QString& remoteFolder);
     void reset(bool full);
+    // Posts ContinueOperation for the operation now running; a message
+    // posted for an operation that has ended since is ignored.
+    void postContinue();
     // Lists the server's current folder for display.
     void listCurrentFolder();
 
@@ -152,6 +155,7 @@ private:
     void continueAfterReply(const QByteArray& prefix);
     void stopWith(unsigned code);
     void advance();
+    void restartQueueAt(int index);
     bool replyHas(const char* code) const;
     void logReply();
 
@@ -217,6 +221,8 @@ private:
     Transcript transcript_;
     qsizetype loggedReplyBytes_ = 0; // how much of replyBuffer the transcript shows
     bool retryPausePending_ = false;
+    bool lineInFlight_ = false; // sent, its reply not yet taken
+    quintptr operationSerial_ = 1; // changes whenever an operation ends
     bool uploadTailPending_ = false;
     quintptr uploadTailSocket_ = 0;
 };

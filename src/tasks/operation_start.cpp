@@ -25,7 +25,7 @@ void CFtpThreadWnd::beginTransferOperation(const QString& description, unsigned 
     op.taskDescription = description;
     createTaskFile();
     showPhase(phase);
-    post(Msg::ContinueOperation);
+    postContinue();
 }
 
 void CFtpThreadWnd::StartDownload(const QString& localFolder, const QString& siteFolder,
@@ -42,7 +42,7 @@ void CFtpThreadWnd::StartDownload(const QString& localFolder, const QString& sit
         // A file fetched for editing is not a task to resume.
         op.taskDescription.clear();
         showPhase(Phase::DownloadingFile);
-        post(Msg::ContinueOperation);
+        postContinue();
         return;
     }
     beginTransferOperation(QString::fromUtf8("从站点：") + source.hostName() +
@@ -123,7 +123,7 @@ void CFtpThreadWnd::DeleteSiteItems(const QStringList& sitePaths, const QStringL
         else
             op.deleteCommands << QStringLiteral("DELE ") + sitePaths.at(i) + QStringLiteral("\r\n");
     }
-    post(Msg::ContinueOperation);
+    postContinue();
     showPhase(Phase::DeletingFolder);
 }
 
