@@ -18,6 +18,7 @@ class ConnectionTest : public ::testing::Test {
 protected:
     ConnectionTest() {
         timing.retryPauseMs = 30;
+        timing.uploadTailPauseMs = 20;
         source.setUser("u");
         source.setPassword("p");
         source.setStartFolder("/");

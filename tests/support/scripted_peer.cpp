@@ -44,6 +44,8 @@ ScriptedPeer::~ScriptedPeer() {
         thread_.join();
     if (controlFd_ >= 0)
         ::close(controlFd_);
+    if (dataFd_ >= 0)
+        ::close(dataFd_);
     ::close(listenFd_);
 }
 
@@ -175,31 +177,109 @@ ScriptedPeer& ScriptedPeer::close() {
     return *this;
 }
 
+int ScriptedPeer::dialData(const char* fromAddress) {
+    QList<QByteArray> n = lastPort_.split(',');
+    if (n.size() != 6) {
+        fail(QStringLiteral("no PORT line to connect to"));
+        return -1;
+    }
+    int fd = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    sockaddr_in from{};
+    from.sin_family = AF_INET;
+    ::inet_pton(AF_INET, fromAddress, &from.sin_addr);
+    ::bind(fd, reinterpret_cast<sockaddr*>(&from), sizeof from);
+    sockaddr_in to{};
+    to.sin_family = AF_INET;
+    QByteArray host = n[0] + '.' + n[1] + '.' + n[2] + '.' + n[3];
+    ::inet_pton(AF_INET, host.constData(), &to.sin_addr);
+    to.sin_port = htons(quint16(n[4].toInt() * 256 + n[5].toInt()));
+    if (::connect(fd, reinterpret_cast<sockaddr*>(&to), sizeof to) != 0) {
+        fail(QStringLiteral("data connect to %1 failed").arg(QString::fromLatin1(lastPort_)));
+        ::close(fd);
+        return -1;
+    }
+    return fd;
+}
+
+namespace {
+
+void sendAllOn(int fd, const QByteArray& payload) {
+    qsizetype sent = 0;
+    while (sent < payload.size()) {
+        ssize_t n = ::send(fd, payload.constData() + sent, size_t(payload.size() - sent),
+                           MSG_NOSIGNAL);
+        if (n <= 0)
+            return;
+        sent += n;
+    }
+}
+
+} // namespace
+
 ScriptedPeer& ScriptedPeer::openData(const QByteArray& payload, const char* fromAddress) {
     steps_.push_back([this, payload, fromAddress] {
-        QList<QByteArray> n = lastPort_.split(',');
-        if (n.size() != 6) {
-            fail(QStringLiteral("no PORT line to connect to"));
+        int fd = dialData(fromAddress);
+        if (fd < 0)
             return;
-        }
-        int fd = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-        sockaddr_in from{};
-        from.sin_family = AF_INET;
-        ::inet_pton(AF_INET, fromAddress, &from.sin_addr);
-        ::bind(fd, reinterpret_cast<sockaddr*>(&from), sizeof from);
-        sockaddr_in to{};
-        to.sin_family = AF_INET;
-        QByteArray host = n[0] + '.' + n[1] + '.' + n[2] + '.' + n[3];
-        ::inet_pton(AF_INET, host.constData(), &to.sin_addr);
-        to.sin_port = htons(quint16(n[4].toInt() * 256 + n[5].toInt()));
-        if (::connect(fd, reinterpret_cast<sockaddr*>(&to), sizeof to) != 0) {
-            fail(QStringLiteral("data connect to %1 failed").arg(QString::fromLatin1(lastPort_)));
-        } else {
-            ::send(fd, payload.constData(), size_t(payload.size()), MSG_NOSIGNAL);
-        }
+        sendAllOn(fd, payload);
         ::close(fd);
     });
     return *this;
+}
+
+ScriptedPeer& ScriptedPeer::connectData(const char* fromAddress) {
+    steps_.push_back([this, fromAddress] { dataFd_ = dialData(fromAddress); });
+    return *this;
+}
+
+ScriptedPeer& ScriptedPeer::sendDataAndClose(const QByteArray& payload) {
+    steps_.push_back([this, payload] {
+        if (dataFd_ < 0)
+            return fail(QStringLiteral("no data connection to send on"));
+        sendAllOn(dataFd_, payload);
+        ::close(dataFd_);
+        dataFd_ = -1;
+    });
+    return *this;
+}
+
+ScriptedPeer& ScriptedPeer::sendDataKeepOpen(const QByteArray& payload) {
+    steps_.push_back([this, payload] {
+        if (dataFd_ < 0)
+            return fail(QStringLiteral("no data connection to send on"));
+        sendAllOn(dataFd_, payload);
+    });
+    return *this;
+}
+
+ScriptedPeer& ScriptedPeer::receiveData(int timeoutMs) {
+    steps_.push_back([this, timeoutMs] {
+        if (dataFd_ < 0)
+            return fail(QStringLiteral("no data connection to read from"));
+        QByteArray got;
+        char buf[65536];
+        while (true) {
+            pollfd p{dataFd_, POLLIN, 0};
+            if (::poll(&p, 1, timeoutMs) <= 0) {
+                fail(QStringLiteral("the upload did not end"));
+                break;
+            }
+            ssize_t n = ::recv(dataFd_, buf, sizeof buf, 0);
+            if (n <= 0)
+                break;
+            got.append(buf, n);
+        }
+        ::close(dataFd_);
+        dataFd_ = -1;
+        std::lock_guard<std::mutex> lock(mutex_);
+        uploaded_ = got;
+    });
+    return *this;
+}
+
+QByteArray ScriptedPeer::uploaded() const {
+    std::lock_guard<std::mutex> lock(mutex_);
+    return uploaded_;
 }
 
 ScriptedPeer& ScriptedPeer::on(const QByteArray& line, const QByteArray& reply) {

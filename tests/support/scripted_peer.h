@@ -36,6 +36,14 @@ public:
     // Connects to the address of the last PORT line received (optionally from
     // another loopback address), sends `payload` and closes.
     ScriptedPeer& openData(const QByteArray& payload, const char* fromAddress = "127.0.0.1");
+    // A data connection kept open across steps: connect now (as servers do
+    // that connect on "PORT"), later send on it and close, or read all the
+    // client uploads until it closes.
+    ScriptedPeer& connectData(const char* fromAddress = "127.0.0.1");
+    ScriptedPeer& sendDataAndClose(const QByteArray& payload);
+    ScriptedPeer& sendDataKeepOpen(const QByteArray& payload);
+    ScriptedPeer& receiveData(int timeoutMs = 5000);
+    QByteArray uploaded() const;
     // A line-based exchange: expect `line`, then send `reply` + "\r\n".
     ScriptedPeer& on(const QByteArray& line, const QByteArray& reply);
 
@@ -55,6 +63,7 @@ private:
     bool readLine(QByteArray* line, int timeoutMs);
     void writeAll(const QByteArray& data);
     void fail(const QString& what);
+    int dialData(const char* fromAddress);
 
     int listenFd_ = -1;
     int controlFd_ = -1;
@@ -63,6 +72,8 @@ private:
     std::thread thread_;
     QByteArray pending_;
     QByteArray lastPort_;
+    int dataFd_ = -1;
+    QByteArray uploaded_;
     mutable std::mutex mutex_;
     QStringList received_;
     QStringList failures_;

@@ -1,0 +1,276 @@
+// Transfers against the scripted server: the exact command groups, what
+// moves over the data connection, and the misbehaving cases.
+#include "connection_fixture.h"
+
+#include <QDir>
+#include <QFile>
+#include <QRegularExpression>
+#include <QTemporaryDir>
+
+namespace {
+
+const char* const kAllDone = "所有操作已成功完成！";
+
+QByteArray pattern(int size, int seed = 0) {
+    QByteArray b(size, Qt::Uninitialized);
+    for (int i = 0; i < size; ++i)
+        b[i] = char((i * 31 + seed) & 0xFF);
+    return b;
+}
+
+QByteArray readFile(const QString& path) {
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+void writeFile(const QString& path, const QByteArray& bytes) {
+    QFile f(path);
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    f.write(bytes);
+}
+
+class TransferTest : public ConnectionTest {
+protected:
+    void SetUp() override {
+        ASSERT_TRUE(local.isValid());
+        source.taskFolder = local.path() + "/";
+    }
+    QString localDir() const { return local.path() + "/"; }
+    bool waitDone() { return waitUntil([&] { return prompts.count(kAllDone) == 1; }); }
+
+    QTemporaryDir local;
+};
+
+} // namespace
+
+TEST_F(TransferTest, DownloadSendsTypePortRetrAndWritesTheFile) {
+    const QByteArray payload = pattern(200000);
+    ScriptedPeer& p = newPeer();
+    p.greetAndLogin();
+    p.on("TYPE I", "200 binary").expectPrefix("PORT ").send("200 ok\r\n");
+    p.on("RETR /pub/f.bin", "150 opening").openData(payload).send("226 done\r\n");
+    connectTo(p);
+    ASSERT_TRUE(waitLoggedIn());
+    wnd->StartDownload(localDir(), "/pub", {"/pub/f.bin"}, {quint32(payload.size())});
+    ASSERT_TRUE(waitDone()) << prompts.shown.join('|').toStdString();
+    finishPeer();
+    EXPECT_EQ(readFile(localDir() + "f.bin"), payload);
+    EXPECT_EQ(host.completed, QList<bool>{true});
+    EXPECT_TRUE(QDir(localDir()).entryList({"*.npm"}).isEmpty()) << "task file deleted";
+}
+
+TEST_F(TransferTest, ResumedDownloadSendsRestWithTheLocalSize) {
+    const QByteArray payload = pattern(5000, 3);
+    writeFile(localDir() + "f.bin", payload.left(1200));
+    ScriptedPeer& p = newPeer();
+    p.greetAndLogin();
+    p.on("TYPE I", "200 binary").expectPrefix("PORT ").send("200 ok\r\n");
+    p.on("REST 1200", "350 restarting").on("RETR /pub/f.bin", "150 opening");
+    p.openData(payload.mid(1200)).send("226 done\r\n");
+    connectTo(p);
+    ASSERT_TRUE(waitLoggedIn());
+    wnd->StartDownload(localDir(), "/pub", {"/pub/f.bin"}, {quint32(payload.size())});
+    wnd->resumeTransfer = true; // as a resumed task sets it
+    ASSERT_TRUE(waitDone()) << prompts.shown.join('|').toStdString();
+    finishPeer();
+    EXPECT_EQ(readFile(localDir() + "f.bin"), payload);
+}
+
+TEST_F(TransferTest, ContinuedUploadQueriesTheSizeThenAppendsOnlyTheRest) {
+    const QByteArray content = pattern(3000, 7);
+    writeFile(localDir() + "up.bin", content);
+    ScriptedPeer& p = newPeer();
+    p.greetAndLogin();
+    p.on("TYPE A", "200 ascii").expectPrefix("PORT ").send("200 ok\r\n");
+    p.on("LIST /pub/up.bin", "150 listing");
+    p.openData("-rw-r--r--   1 o g   1000 Mar 10 12:01 up.bin\r\n").send("226 done\r\n");
+    p.on("TYPE I", "200 binary");
+    // This server connects as soon as it has the PORT line, before APPE.
+    p.expectPrefix("PORT ").send("200 ok\r\n").connectData();
+    p.on("APPE /pub/up.bin", "150 go ahead").receiveData().send("226 stored\r\n");
+    connectTo(p);
+    ASSERT_TRUE(waitLoggedIn());
+    wnd->StartUpload("/pub", localDir(), {localDir() + "up.bin"}, {quint32(content.size())});
+    wnd->resumeTransfer = true;
+    ASSERT_TRUE(waitDone()) << prompts.shown.join('|').toStdString();
+    finishPeer();
+    EXPECT_EQ(peer->uploaded(), content.mid(1000));
+}
+
+TEST_F(TransferTest, UploadToAServerThatConnectsOnPort) {
+    const QByteArray content = pattern(10000, 1);
+    writeFile(localDir() + "new file.bin", content);
+    ScriptedPeer& p = newPeer();
+    p.greetAndLogin();
+    p.on("TYPE I", "200 binary").expectPrefix("PORT ").send("200 ok\r\n").connectData();
+    p.on("STOR /pub/newfile.bin", "125 already open").receiveData().send("226 stored\r\n");
+    connectTo(p);
+    ASSERT_TRUE(waitLoggedIn());
+    wnd->StartUpload("/pub", localDir(), {localDir() + "new file.bin"},
+                     {quint32(content.size())});
+    ASSERT_TRUE(waitDone()) << prompts.shown.join('|').toStdString();
+    finishPeer();
+    EXPECT_EQ(peer->uploaded(), content);
+    EXPECT_EQ(host.completed, QList<bool>{false});
+}
+
+TEST_F(TransferTest, DataConnectionFromAnotherAddressIsRefused) {
+    ScriptedPeer& p = newPeer();
+    p.greetAndLogin();
+    p.on("TYPE I", "200 binary").expectPrefix("PORT ").send("200 ok\r\n");
+    p.on("RETR /pub/f.bin", "150 opening").openData("intruder", "127.0.0.2");
+    connectTo(p);
+    ASSERT_TRUE(waitLoggedIn());
+    wnd->StartDownload(localDir(), "/pub", {"/pub/f.bin"}, {8});
+    ASSERT_TRUE(waitUntil([&] { return prompts.count("网络错误，不能成功操作！") == 1; }));
+    finishPeer();
+    EXPECT_FALSE(wnd->dataOpen);
+    EXPECT_TRUE(readFile(localDir() + "f.bin").isEmpty());
+    EXPECT_EQ(prompts.count(kAllDone), 0);
+}
+
+TEST_F(TransferTest, CannotOpenDataConnectionRepeatsTheWholeGroup) {
+    const QByteArray payload = pattern(3000);
+    ScriptedPeer& p = newPeer();
+    p.greetAndLogin();
+    p.on("TYPE I", "200 binary").expectPrefix("PORT ").send("200 ok\r\n");
+    p.on("RETR /pub/f.bin", "425 Can't open data connection.");
+    p.on("TYPE I", "200 binary").expectPrefix("PORT ").send("200 ok\r\n");
+    p.on("RETR /pub/f.bin", "150 opening").openData(payload).send("226 done\r\n");
+    connectTo(p);
+    ASSERT_TRUE(waitLoggedIn());
+    wnd->StartDownload(localDir(), "/pub", {"/pub/f.bin"}, {quint32(payload.size())});
+    ASSERT_TRUE(waitDone()) << prompts.shown.join('|').toStdString();
+    finishPeer();
+    EXPECT_EQ(readFile(localDir() + "f.bin"), payload);
+    const QStringList ports = peer->received().filter(QRegularExpression("^PORT "));
+    ASSERT_EQ(ports.size(), 2);
+    EXPECT_NE(ports[0], ports[1]) << "the repeated group announces a new listening socket";
+}
+
+TEST_F(TransferTest, ListingAbove640KiBClosesTheConnection) {
+    QByteArray listing;
+    while (listing.size() <= 655360)
+        listing += "-rw-r--r--   1 owner group   131072 Mar 10 12:01 some-file-name.bin\r\n";
+    ScriptedPeer& p = newPeer();
+    p.greetAndLogin();
+    p.on("TYPE A", "200 ascii").expectPrefix("PORT ").send("200 ok\r\n");
+    p.on("LIST", "150 listing").openData(listing).expectClosed();
+    connectTo(p);
+    ASSERT_TRUE(waitLoggedIn());
+    wnd->listCurrentFolder();
+    ASSERT_TRUE(waitUntil([&] { return prompts.count(kReceiveFailed) == 1; }));
+    finishPeer();
+    EXPECT_FALSE(wnd->controlSocket);
+    EXPECT_TRUE(host.listings.isEmpty());
+}
+
+TEST_F(TransferTest, ListingOfTheCurrentFolderReachesTheHost) {
+    const QByteArray listing = "drwxr-xr-x 2 o g 4096 Mar 10 12:01 sub\r\n"
+                               "-rw-r--r-- 1 o g 5 Mar 10 12:01 a.txt\r\n";
+    ScriptedPeer& p = newPeer();
+    p.greetAndLogin();
+    p.on("TYPE A", "200 ascii").expectPrefix("PORT ").send("200 ok\r\n");
+    p.on("LIST", "150 listing").openData(listing).send("226 done\r\n").on("NOOP", "200 ok");
+    connectTo(p);
+    ASSERT_TRUE(waitLoggedIn());
+    wnd->listCurrentFolder();
+    ASSERT_TRUE(waitUntil([&] { return !host.listings.isEmpty(); }));
+    spinFor(50); // the late 226 must not disturb the next command
+    wnd->keepAlive();
+    finishPeer();
+    EXPECT_EQ(host.listings, QList<QByteArray>{listing});
+    EXPECT_TRUE(prompts.shown.isEmpty()) << prompts.shown.join('|').toStdString();
+}
+
+TEST_F(TransferTest, FolderDownloadFromADosListingSkipsUnsafeNames) {
+    const QByteArray listing = "03-10-23  12:01PM       <DIR>          sub\r\n"
+                               "03-10-23  12:01PM                   5 f.txt\r\n"
+                               "03-10-23  12:01PM                   5 ..\\evil\r\n"
+                               "03-10-23  12:01PM                   5 a/../../evil\r\n"
+                               "-rw-r--r--   1 o g   5 Mar 10 12:01 ..\r\n"
+                               "03-10-23  12:01PM                   0 empty.txt\r\n";
+    ScriptedPeer& p = newPeer();
+    p.greetAndLogin();
+    p.on("TYPE A", "200 ascii").expectPrefix("PORT ").send("200 ok\r\n");
+    p.on("LIST /d", "150 listing").openData(listing).send("226 done\r\n");
+    p.on("TYPE A", "200 ascii").expectPrefix("PORT ").send("200 ok\r\n");
+    p.on("LIST /d/sub", "150 listing").openData("").send("226 done\r\n");
+    p.on("TYPE I", "200 binary").expectPrefix("PORT ").send("200 ok\r\n");
+    p.on("RETR /d/f.txt", "150 opening").openData("hello").send("226 done\r\n");
+    connectTo(p);
+    ASSERT_TRUE(waitLoggedIn());
+    wnd->StartDownload(localDir(), "/", {"/d"}, {0});
+    ASSERT_TRUE(waitDone()) << prompts.shown.join('|').toStdString();
+    finishPeer();
+    EXPECT_EQ(readFile(localDir() + "d/f.txt"), "hello");
+    EXPECT_TRUE(QFileInfo(localDir() + "d/sub").isDir());
+    EXPECT_FALSE(QFileInfo::exists(localDir() + "d/empty.txt"));
+    QDir parent(local.path());
+    parent.cdUp();
+    EXPECT_FALSE(QFileInfo::exists(parent.filePath("evil")));
+    EXPECT_FALSE(QFileInfo::exists(localDir() + "evil"));
+}
+
+TEST_F(TransferTest, AbortIsFollowedByTheRepliesServersSend) {
+    const QList<QByteArray> endings = {"426 aborted\r\n226 abort ok\r\n",
+                                       "426 aborted\r\n225 abort ok\r\n",
+                                       "226 done anyway\r\n225 abort ok\r\n"};
+    for (const QByteArray& ending : endings) {
+        SCOPED_TRACE(ending.toStdString());
+        prompts.shown.clear();
+        host.folders.clear();
+        ScriptedPeer& p = newPeer();
+        p.greetAndLogin();
+        p.on("TYPE I", "200 binary").expectPrefix("PORT ").send("200 ok\r\n");
+        p.on("RETR /pub/big", "150 opening").connectData().sendDataKeepOpen(pattern(4096));
+        p.expect("ABOR").send(ending).on("NOOP", "200 ok");
+        connectTo(p);
+        ASSERT_TRUE(waitLoggedIn());
+        wnd->StartDownload(localDir(), "/pub", {"/pub/big"}, {1000000});
+        ASSERT_TRUE(waitUntil([&] { return source.bytesDone > 0; }));
+        wnd->abort();
+        ASSERT_TRUE(waitUntil([&] { return prompts.count("操作中断！") == 1; }));
+        spinFor(100);
+        wnd->keepAlive();
+        finishPeer();
+        EXPECT_EQ(prompts.shown, QStringList{QString::fromUtf8("操作中断！")});
+        EXPECT_FALSE(wnd->dataOpen);
+        EXPECT_EQ(host.resumes, 0);
+    }
+}
+
+TEST_F(TransferTest, RecursiveDeleteListsThenDeletesDeepestFirst) {
+    ScriptedPeer& p = newPeer();
+    p.greetAndLogin();
+    p.on("TYPE A", "200 ascii").expectPrefix("PORT ").send("200 ok\r\n");
+    p.on("LIST /top", "150 listing");
+    p.openData("drwxr-xr-x 2 o g 4096 Mar 10 12:01 inner\r\n"
+               "-rw-r--r-- 1 o g 0 Mar 10 12:01 zero.txt\r\n")
+        .send("226 done\r\n");
+    p.on("TYPE A", "200 ascii").expectPrefix("PORT ").send("200 ok\r\n");
+    p.on("LIST /top/inner", "150 listing");
+    p.openData("-rw-r--r-- 1 o g 9 Mar 10 12:01 deep.txt\r\n").send("226 done\r\n");
+    p.on("DELE /loose.txt", "250 ok").on("DELE /top/zero.txt", "250 ok");
+    p.on("DELE /top/inner/deep.txt", "250 ok");
+    p.on("RMD /top/inner", "250 ok").on("RMD /top", "250 ok");
+    connectTo(p);
+    ASSERT_TRUE(waitLoggedIn());
+    wnd->DeleteSiteItems({"/top", "/loose.txt"}, {"d", "-"});
+    ASSERT_TRUE(waitUntil([&] { return host.events.contains("removed folder:/top"); }));
+    finishPeer();
+    EXPECT_TRUE(prompts.shown.isEmpty()) << prompts.shown.join('|').toStdString();
+    EXPECT_TRUE(wnd->commandQueue.isEmpty());
+}
+
+TEST_F(TransferTest, RenameSendsRnfrThenRnto) {
+    ScriptedPeer& p = newPeer();
+    p.greetAndLogin();
+    p.on("RNFR /pub/old.txt", "350 ready").on("RNTO /pub/新.txt", "250 renamed");
+    connectTo(p);
+    ASSERT_TRUE(waitLoggedIn());
+    wnd->RenameSiteItem("/pub/old.txt", QString::fromUtf8("/pub/新.txt"));
+    ASSERT_TRUE(waitUntil([&] { return !host.events.isEmpty(); }));
+    finishPeer();
+    EXPECT_EQ(host.events, QStringList{QString::fromUtf8("renamed:新.txt")});
+}

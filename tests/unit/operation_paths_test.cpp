@@ -1,0 +1,65 @@
+// Where downloaded items land locally and uploaded items on the site.
+#include "engine/ftp_source.h"
+#include "engine/ftp_thread_wnd.h"
+#include "manual_clock.h"
+#include "recording_host.h"
+#include "scripted_prompts.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+struct Paths : ::testing::Test {
+    RecordingHost host;
+    ScriptedPrompts prompts;
+    ManualClock clock;
+    CFtpSource source;
+    CFtpThreadWnd wnd{source, 0, CFtpThreadWnd::Deps{host, prompts, clock, Timing{}}};
+
+    void record(const QString& target, const QString& sourceFolder, bool hasFolders) {
+        wnd.op.targetFolder = target;
+        wnd.op.sourceFolder = sourceFolder;
+        wnd.op.hasFolders = hasFolders;
+    }
+    QString localOf(const QString& path, int kind) {
+        wnd.op.itemPaths = QStringList{path};
+        wnd.op.itemSizes = {kind == 2 ? 0u : 1u};
+        wnd.op.itemKinds = {kind};
+        return wnd.localPathOf();
+    }
+};
+
+} // namespace
+
+TEST_F(Paths, DownloadedItemsLandBelowTheLocalFolder) {
+    source.setHostName("ftp.example.test");
+    record("/in/", "/pub/data", false); // the whole folder /pub/data
+    EXPECT_EQ(localOf("/pub/data", 2), "/in/data");
+    EXPECT_EQ(localOf("/pub/data/a/b.bin", 1), "/in/data/a/b.bin");
+
+    record("/in/", "/pub", true); // items chosen in /pub, a folder among them
+    EXPECT_EQ(localOf("/pub/data/a/b.bin", 1), "/in/data/a/b.bin");
+    EXPECT_EQ(localOf("/pub/x", 0), "/in/x");
+
+    record("/in/file.copy", "/pub", false); // a complete local file path
+    EXPECT_EQ(localOf("/pub/x", 0), "/in/file.copy");
+
+    record("/in/", "/", false); // the site root as a whole folder
+    EXPECT_EQ(localOf("/", 2), "/in/ftp.example.test");
+    EXPECT_EQ(localOf("/pub/y", 1), "/in/ftp.example.test/pub/y");
+
+    record("/in/", "/", true); // chosen in the root
+    EXPECT_EQ(localOf("/pub", 2), "/in/pub");
+    EXPECT_EQ(localOf("/", 2), "/in");
+}
+
+TEST_F(Paths, UploadedItemsLoseTheirBlanksOnTheSite) {
+    record("/pub", "/home/u/a/", true);
+    EXPECT_EQ(wnd.uploadSitePath("/home/u/a/x.txt", 0), "/pub/x.txt");
+    EXPECT_EQ(wnd.uploadSitePath("/home/u/a/my file.txt", 0), "/pub/myfile.txt");
+    EXPECT_EQ(wnd.uploadSitePath("/home/u/a/data/sub/", 2), "/pub/data/sub/");
+
+    record("/", "/home/u/a/data/", false); // the whole folder to the root
+    EXPECT_EQ(wnd.uploadSitePath("/home/u/a/data/", 2), "/data/");
+    EXPECT_EQ(wnd.uploadSitePath("/home/u/a/data/sub/y z.txt", 1), "/data/sub/yz.txt");
+}
