@@ -10,7 +10,7 @@ import sys
 
 from pyftpdlib.authorizers import DummyAuthorizer
 from pyftpdlib.filesystems import AbstractedFS
-from pyftpdlib.handlers import FTPHandler
+from pyftpdlib.handlers import FTPHandler, ThrottledDTPHandler
 from pyftpdlib.handlers import asynchat  # the module pyftpdlib itself pushes with
 from pyftpdlib.servers import FTPServer
 
@@ -24,6 +24,8 @@ def main():
     parser.add_argument("--encoding", default="gbk",
                         help="file-name encoding on the wire")
     parser.add_argument("--log", action="store_true")
+    parser.add_argument("--throttle", type=int, default=0,
+                        help="bytes per second on data connections (0: no limit)")
     parser.add_argument("--strict-rest", action="store_true",
                         help="refuse REST in ASCII mode, as stock pyftpdlib does")
     args = parser.parse_args()
@@ -62,6 +64,11 @@ def main():
                     self._current_type = "a"
             return FTPHandler.ftp_REST(self, line)
 
+    if args.throttle:
+        class Throttled(ThrottledDTPHandler):
+            read_limit = args.throttle
+            write_limit = args.throttle
+        Handler.dtp_handler = Throttled
     Handler.authorizer = authorizer
     Handler.encoding = args.encoding
     Handler.banner = "corvane test server ready."

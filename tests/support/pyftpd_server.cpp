@@ -43,3 +43,8 @@ void PyFtpdServer::stop() {
         process_.waitForFinished(5000);
     }
 }
+
+void PyFtpdServer::kill() {
+    process_.kill();
+    process_.waitForFinished(5000);
+}

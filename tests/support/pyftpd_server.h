@@ -13,6 +13,8 @@ public:
 
     bool start();
     void stop();
+    // Ends the server at once, as a crash would.
+    void kill();
     quint16 port() const { return port_; }
     QString root() const { return root_.path(); }
     static constexpr const char* User = "tester";

@@ -1,0 +1,203 @@
+// Whole trees and resumed transfers against a real server.
+#include "real_connection.h"
+#include "tasks/task_archive.h"
+
+#include <QCryptographicHash>
+#include <QDir>
+#include <QDirIterator>
+#include <QFile>
+#include <QMap>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+QByteArray randomBytes(int size, quint32 seed) {
+    QByteArray b(size, Qt::Uninitialized);
+    quint32 x = seed * 2654435761u + 1;
+    for (int i = 0; i < size; ++i) {
+        x = x * 1664525u + 1013904223u;
+        b[i] = char(x >> 24);
+    }
+    return b;
+}
+
+void put(const QString& path, const QByteArray& bytes) {
+    QDir().mkpath(QFileInfo(path).path());
+    QFile f(path);
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly | QIODevice::Truncate)) << path.toStdString();
+    f.write(bytes);
+}
+
+QByteArray get(const QString& path) {
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<missing>");
+}
+
+// Relative path -> sha256 of every file below `root`.
+QMap<QString, QByteArray> digests(const QString& root) {
+    QMap<QString, QByteArray> out;
+    QDirIterator it(root, QDir::Files | QDir::Hidden, QDirIterator::Subdirectories);
+    while (it.hasNext()) {
+        const QString path = it.next();
+        out[QDir(root).relativeFilePath(path)] =
+            QCryptographicHash::hash(get(path), QCryptographicHash::Sha256).toHex();
+    }
+    return out;
+}
+
+} // namespace
+
+TEST(RealTransfers, NestedTreeDownloadedAndUploadedByteExact) {
+    PyFtpdServer server;
+    ASSERT_TRUE(server.start());
+    const QString site = server.root();
+    put(site + "/tree/a.txt", "alpha\n");
+    put(site + "/tree/big.bin", randomBytes(300 * 1024, 1));
+    put(site + "/tree/empty.txt", "");
+    put(site + "/tree/sub dir/blank name.txt", "blanks\n");
+    put(site + QString::fromUtf8("/tree/中文目录/中文.txt"), "中文内容\n");
+    put(site + "/tree/sub dir/deeper/x.bin", randomBytes(140000, 2));
+    QDir().mkpath(site + "/incoming");
+
+    RealConnection c;
+    ASSERT_TRUE(c.login(server));
+    QTemporaryDir local;
+    c.wnd->StartDownload(local.path() + "/", "/", {"/tree"}, {0});
+    ASSERT_TRUE(c.waitAllDone()) << c.prompts.shown.join('|').toStdString();
+
+    QMap<QString, QByteArray> expected = digests(site + "/tree");
+    expected.remove("empty.txt"); // files of size 0 inside folders are not fetched
+    EXPECT_EQ(digests(local.path() + "/tree"), expected);
+    EXPECT_TRUE(QFileInfo(local.path() + "/tree/sub dir/deeper").isDir());
+
+    // Up again, with an empty local file, into another site folder.
+    put(local.path() + "/tree/local empty", "");
+    c.prompts.shown.clear();
+    c.wnd->StartFolderUpload("/incoming", local.path() + "/tree/");
+    ASSERT_TRUE(c.waitAllDone()) << c.prompts.shown.join('|').toStdString();
+
+    QMap<QString, QByteArray> uploaded;
+    for (auto it = expected.begin(); it != expected.end(); ++it)
+        uploaded[QString(it.key()).remove(' ')] = it.value();
+    uploaded["localempty"] = QCryptographicHash::hash("", QCryptographicHash::Sha256).toHex();
+    EXPECT_EQ(digests(site + "/incoming/tree"), uploaded);
+    EXPECT_TRUE(QDir(c.home.path()).entryList({"*.npm"}).isEmpty()) << "task files deleted";
+}
+
+TEST(RealTransfers, ResumedDownloadSendsRestAndEndsByteExact) {
+    PyFtpdServer server;
+    ASSERT_TRUE(server.start());
+    const QByteArray content = randomBytes(500000, 3);
+    put(server.root() + "/f.bin", content);
+    QTemporaryDir local;
+    put(local.path() + "/f.bin", content.left(123456));
+
+    RealConnection c;
+    ASSERT_TRUE(c.login(server));
+    c.wnd->StartDownload(local.path() + "/", "/", {"/f.bin"}, {quint32(content.size())});
+    c.wnd->resumeTransfer = true;
+    ASSERT_TRUE(c.waitAllDone()) << c.prompts.shown.join('|').toStdString();
+    EXPECT_TRUE(c.transcript().contains("C:\r\nREST 123456\r\n"));
+    EXPECT_EQ(get(local.path() + "/f.bin"), content);
+}
+
+TEST(RealTransfers, ContinuedUploadSendsOnlyTheMissingBytes) {
+    PyFtpdServer server;
+    ASSERT_TRUE(server.start());
+    const QByteArray content = randomBytes(400000, 4);
+    QTemporaryDir local;
+    put(local.path() + "/up.bin", content);
+    // The site's first part differs from ours: only what follows may be sent.
+    const QByteArray siteHead(100000, 'S');
+    put(server.root() + "/up.bin", siteHead);
+
+    RealConnection c;
+    ASSERT_TRUE(c.login(server));
+    c.wnd->StartUpload("/", local.path() + "/", {local.path() + "/up.bin"},
+                       {quint32(content.size())});
+    c.wnd->resumeTransfer = true;
+    ASSERT_TRUE(c.waitAllDone()) << c.prompts.shown.join('|').toStdString();
+    EXPECT_TRUE(c.transcript().contains("C:\r\nLIST /up.bin\r\n"));
+    EXPECT_TRUE(c.transcript().contains("C:\r\nAPPE /up.bin\r\n"));
+    EXPECT_EQ(get(server.root() + "/up.bin"), siteHead + content.mid(100000));
+}
+
+TEST(RealTransfers, SiteFileAlreadyCompleteIsSkipped) {
+    PyFtpdServer server;
+    ASSERT_TRUE(server.start());
+    const QByteArray content = randomBytes(150000, 5);
+    QTemporaryDir local;
+    put(local.path() + "/same.bin", content);
+    put(server.root() + "/same.bin", content);
+
+    RealConnection c;
+    ASSERT_TRUE(c.login(server));
+    c.wnd->StartUpload("/", local.path() + "/", {local.path() + "/same.bin"},
+                       {quint32(content.size())});
+    c.wnd->resumeTransfer = true;
+    ASSERT_TRUE(c.waitAllDone()) << c.prompts.shown.join('|').toStdString();
+    EXPECT_FALSE(c.transcript().contains("APPE"));
+    EXPECT_FALSE(c.transcript().contains("STOR"));
+}
+
+TEST(RealTransfers, MakeRenameAndDeleteRecursively) {
+    PyFtpdServer server;
+    ASSERT_TRUE(server.start());
+    const QString site = server.root();
+    put(site + "/gone/one.txt", "1");
+    put(site + "/gone/inner/two.txt", "2");
+    put(site + "/gone/inner/zero.txt", "");
+    put(site + "/gone/inner/deepest/three.txt", "3");
+
+    RealConnection c;
+    ASSERT_TRUE(c.login(server));
+    c.wnd->MakeSiteFolder(QString::fromUtf8("/新目录"));
+    ASSERT_TRUE(waitUntil([&] { return c.idle() && !c.host.events.isEmpty(); }));
+    EXPECT_TRUE(QFileInfo(site + QString::fromUtf8("/新目录")).isDir());
+
+    c.wnd->RenameSiteItem(QString::fromUtf8("/新目录"), "/renamed");
+    ASSERT_TRUE(waitUntil([&] { return c.idle() && c.host.events.size() == 2; }));
+    EXPECT_TRUE(QFileInfo(site + "/renamed").isDir());
+
+    c.wnd->DeleteSiteItems({"/gone"}, {"d"});
+    ASSERT_TRUE(waitUntil([&] { return c.host.events.contains("removed folder:/gone"); }));
+    EXPECT_FALSE(QFileInfo::exists(site + "/gone"));
+    EXPECT_TRUE(c.prompts.shown.isEmpty()) << c.prompts.shown.join('|').toStdString();
+}
+
+TEST(RealTransfers, ServerKilledMidDownloadAsksForResumeAndKeepsTheTask) {
+    PyFtpdServer server({"--throttle", "262144"});
+    ASSERT_TRUE(server.start());
+    const QByteArray content = randomBytes(4 * 1024 * 1024, 6);
+    put(server.root() + "/big.bin", content);
+
+    RealConnection c;
+    ASSERT_TRUE(c.login(server));
+    QTemporaryDir local;
+    c.wnd->StartDownload(local.path() + "/", "/", {"/big.bin"}, {quint32(content.size())});
+    ASSERT_TRUE(waitUntil([&] { return c.source.bytesDone > 100000; }, 15000));
+    server.kill();
+    ASSERT_TRUE(waitUntil([&] { return c.host.resumes == 1; }, 10000));
+    spinFor(100);
+    EXPECT_EQ(c.host.resumes, 1);
+    EXPECT_EQ(c.prompts.count("所有操作已成功完成！"), 0);
+
+    const QByteArray partial = get(local.path() + "/big.bin");
+    EXPECT_GT(partial.size(), 100000);
+    EXPECT_LT(partial.size(), content.size());
+    EXPECT_EQ(partial, content.left(partial.size()));
+
+    const QString taskPath = c.source.taskFolder + c.source.taskFileName;
+    const QFile::Permissions others = QFile::ReadGroup | QFile::WriteGroup | QFile::ExeGroup |
+                                      QFile::ReadOther | QFile::WriteOther | QFile::ExeOther;
+    EXPECT_EQ(QFileInfo(taskPath).permissions() & others, QFile::Permissions())
+        << "the task file holds the password";
+    auto task = TaskArchive::decode(get(taskPath));
+    ASSERT_TRUE(task);
+    EXPECT_TRUE(task->isDownload);
+    EXPECT_EQ(task->itemPaths, QStringList{"/big.bin"});
+    EXPECT_EQ(task->itemSizes, QList<quint32>{quint32(content.size())});
+    EXPECT_EQ(task->site, "127.0.0.1");
+    EXPECT_EQ(task->password, PyFtpdServer::Password);
+}

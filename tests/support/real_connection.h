@@ -1,0 +1,57 @@
+#pragma once
+
+#include "engine/ftp_source.h"
+#include "engine/ftp_thread_wnd.h"
+#include "manual_clock.h"
+#include "pyftpd_server.h"
+#include "recording_host.h"
+#include "scripted_prompts.h"
+#include "wait.h"
+
+#include <QTemporaryDir>
+
+#include <memory>
+
+// A connection window logged in to a real server, with task files in a
+// temporary program folder.
+struct RealConnection {
+    RecordingHost host;
+    ScriptedPrompts prompts;
+    ManualClock clock;
+    CFtpSource source;
+    QTemporaryDir home;
+    std::unique_ptr<CFtpThreadWnd> wnd;
+
+    void connect(const QString& address, quint16 port, const QString& password,
+                 const QString& startFolder = "/") {
+        source.setHostAddress(address);
+        source.setHostName(address);
+        source.port = port;
+        source.setUser(PyFtpdServer::User);
+        source.setPassword(password);
+        source.setStartFolder(startFolder);
+        source.taskFolder = home.path() + "/";
+        Timing timing;
+        timing.uploadTailPauseMs = 20;
+        wnd = std::make_unique<CFtpThreadWnd>(source, 1,
+                                              CFtpThreadWnd::Deps{host, prompts, clock, timing});
+        if (wnd->create())
+            wnd->beginConnection();
+    }
+
+    bool login(const PyFtpdServer& server, const QString& startFolder = "/") {
+        connect("127.0.0.1", server.port(), PyFtpdServer::Password, startFolder);
+        return waitUntil([&] { return !host.folders.isEmpty(); }, 10000);
+    }
+
+    bool idle() const {
+        return wnd->commandQueue.isEmpty() && !wnd->op.hasItems() && !wnd->op.deleting &&
+               !wnd->dataOpen;
+    }
+
+    bool waitAllDone(int ms = 30000) {
+        return waitUntil([&] { return prompts.count("所有操作已成功完成！") == 1; }, ms);
+    }
+
+    QString transcript() const { return host.transcript; }
+};
