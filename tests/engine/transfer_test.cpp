@@ -274,3 +274,23 @@ TEST_F(TransferTest, RenameSendsRnfrThenRnto) {
     finishPeer();
     EXPECT_EQ(host.events, QStringList{QString::fromUtf8("renamed:新.txt")});
 }
+
+TEST_F(TransferTest, FilesOf4GiBOrMoreAreRefusedAndTheRestGoesOn) {
+    ScriptedPeer& p = newPeer();
+    p.greetAndLogin();
+    p.on("TYPE A", "200 ascii").expectPrefix("PORT ").send("200 ok\r\n");
+    p.on("LIST /d", "150 listing");
+    p.openData("-rw-r--r-- 1 o g 4294967296 Mar 10 12:01 huge.iso\r\n"
+               "-rw-r--r-- 1 o g 4294967295 Mar 10 12:01 fits.bin\r\n"
+               "-rw-r--r-- 1 o g 3 Mar 10 12:01 small.txt\r\n")
+        .send("226 done\r\n");
+    p.on("TYPE I", "200 binary").expectPrefix("PORT ").send("200 ok\r\n");
+    p.on("RETR /d/fits.bin", "550 not today");
+    connectTo(p);
+    ASSERT_TRUE(waitLoggedIn());
+    wnd->StartDownload(localDir(), "/", {"/d"}, {0});
+    ASSERT_TRUE(waitUntil([&] { return prompts.count(kStopped) == 1; }));
+    finishPeer();
+    EXPECT_EQ(prompts.shown.first(), QString::fromUtf8("文件大小超过4GB，不能传送：/d/huge.iso"));
+    EXPECT_FALSE(peer->received().contains("RETR /d/huge.iso"));
+}
