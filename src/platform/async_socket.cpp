@@ -3,6 +3,7 @@
 #include "platform/message_target.h"
 
 #include <QSocketNotifier>
+#include <QThread>
 
 #include <arpa/inet.h>
 #include <cerrno>
@@ -132,6 +133,15 @@ void AsyncSocket::postEvent(int event, int error) {
         target_->post(Msg::SocketEvent, id_, makeEventParam(event, error));
 }
 
+void AsyncSocket::notify(int event, int error) {
+    if (!target_ || !(mask_ & event))
+        return;
+    if (target_->thread() == QThread::currentThread())
+        target_->deliver(Msg::SocketEvent, id_, makeEventParam(event, error));
+    else
+        postEvent(event, error);
+}
+
 void AsyncSocket::asyncSelect(MessageTarget* target, int mask) {
     target_ = target;
     mask_ = mask;
@@ -160,30 +170,33 @@ void AsyncSocket::updateNotifiers() {
 
 void AsyncSocket::onReadable() {
     readNotifier_->setEnabled(false);
+    int event = 0;
+    int error = 0;
     if (listening_) {
         readPosted_ = true;
-        postEvent(Fd::Accept, 0);
-        updateNotifiers();
-        return;
-    }
-    char probe;
-    ssize_t n = ::recv(fd_, &probe, 1, MSG_PEEK);
-    if (n > 0) {
-        // Reported once; the next report waits for recv() or a new selection.
-        // Without Read selected the data stays unread, and so does any close
-        // behind it.
-        readPosted_ = true;
-        postEvent(Fd::Read, 0);
-    } else if (n == 0) {
-        closePosted_ = true;
-        postEvent(Fd::Close, 0);
-    } else if (errno == EAGAIN || errno == EINTR) {
-        // spurious wake-up
+        event = Fd::Accept;
     } else {
-        closePosted_ = true;
-        postEvent(Fd::Close, mapErrno(errno));
+        char probe;
+        ssize_t n = ::recv(fd_, &probe, 1, MSG_PEEK);
+        if (n > 0) {
+            // Reported once; the next report waits for recv() or a new
+            // selection. Without Read selected the data stays unread, and so
+            // does any close behind it.
+            readPosted_ = true;
+            event = Fd::Read;
+        } else if (n == 0) {
+            closePosted_ = true;
+            event = Fd::Close;
+        } else if (errno != EAGAIN && errno != EINTR) {
+            closePosted_ = true;
+            event = Fd::Close;
+            error = mapErrno(errno);
+        }
     }
     updateNotifiers();
+    // Last: the handler may close this socket.
+    if (event)
+        notify(event, error);
 }
 
 void AsyncSocket::onWritable() {
@@ -198,11 +211,12 @@ void AsyncSocket::onWritable() {
     }
     if (!outbox_.isEmpty())
         flushOutbox();
-    if (outbox_.isEmpty() && writeWanted_) {
+    const bool writable = outbox_.isEmpty() && writeWanted_;
+    if (writable)
         writeWanted_ = false;
-        postEvent(Fd::Write, 0);
-    }
     updateNotifiers();
+    if (writable)
+        notify(Fd::Write, 0); // last: the handler may close this socket
 }
 
 void AsyncSocket::finishConnect(int err) {

@@ -70,6 +70,9 @@ private:
     void onWritable();
     void finishConnect(int err);
     void postEvent(int event, int error);
+    // For readiness the event loop found: handled at once when the target
+    // lives on this thread (saves a wake-up per notification), else posted.
+    void notify(int event, int error);
     void setError(int err);
     void flushOutbox();
 

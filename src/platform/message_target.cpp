@@ -54,6 +54,12 @@ bool MessageTarget::timerActive(int id) const {
     return it != timers_.end() && it->second->isActive();
 }
 
+void MessageTarget::deliver(int msg, WParam wParam, LParam lParam) {
+    if (msg == Msg::SocketEvent && !AsyncSocket::isLive(wParam))
+        return;
+    onMessage(msg, wParam, lParam);
+}
+
 bool MessageTarget::event(QEvent* e) {
     if (e->type() != kMessageEventType)
         return QObject::event(e);

@@ -20,6 +20,9 @@ public:
 
     // Thread-safe: may be called from any thread.
     void post(int msg, WParam wParam = 0, LParam lParam = 0);
+    // Handles the message at once; only on this target's thread, and only
+    // from the event loop itself, never from inside a handler.
+    void deliver(int msg, WParam wParam, LParam lParam);
 
     enum class TimerKind { Repeating, SingleShot };
     // Starts (or restarts) timer `id`; onTimer(id) runs every `ms`, or once.
