@@ -3,16 +3,49 @@
 #include <QStringDecoder>
 #include <QStringEncoder>
 
+#include <algorithm>
+
 namespace Gbk {
 
+namespace {
+
+// Converters are costly to make (a lookup by name each time) and cheap to
+// reuse; one pair per thread, since they keep state while converting.
+QStringEncoder& encoder() {
+    thread_local QStringEncoder e("GBK");
+    return e;
+}
+
+QStringDecoder& decoder() {
+    thread_local QStringDecoder d("GBK");
+    return d;
+}
+
+bool isAscii(const QString& text) {
+    return std::all_of(text.begin(), text.end(), [](QChar c) { return c.unicode() < 0x80; });
+}
+
+bool isAscii(const QByteArray& bytes) {
+    return std::all_of(bytes.begin(), bytes.end(), [](char c) { return uchar(c) < 0x80; });
+}
+
+} // namespace
+
+// Code page 936 leaves ASCII as it is, which is most protocol text.
 QByteArray encode(const QString& text) {
-    QStringEncoder encoder("GBK");
-    return encoder.encode(text);
+    if (isAscii(text))
+        return text.toLatin1();
+    QStringEncoder& e = encoder();
+    e.resetState();
+    return e.encode(text);
 }
 
 QString decode(const QByteArray& bytes) {
-    QStringDecoder decoder("GBK");
-    return decoder.decode(bytes);
+    if (isAscii(bytes))
+        return QString::fromLatin1(bytes);
+    QStringDecoder& d = decoder();
+    d.resetState();
+    return d.decode(bytes);
 }
 
 QString fitted(const QString& text, int maxBytes) {
