@@ -27,7 +27,7 @@ TW_LIMIT="${TW_LIMIT:-2000}"
 work="$(mktemp -d /dev/shm/corvane-bench.XXXXXX)"
 server_pid=""
 cleanup() {
-  [ -n "$server_pid" ] && kill "$server_pid" 2>/dev/null && wait "$server_pid" 2>/dev/null
+  if [ -n "$server_pid" ]; then kill "$server_pid" 2>/dev/null || true; wait "$server_pid" 2>/dev/null || true; fi
   rm -rf "$work"
 }
 trap cleanup EXIT

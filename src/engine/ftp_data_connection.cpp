@@ -18,6 +18,7 @@ constexpr int ListingCap = 655360;
 constexpr int DownloadBlock = 65536;
 constexpr int DownloadBlocksPerTurn = 16;
 constexpr int UploadBlock = 1024;
+constexpr int UploadWindow = 65536;
 
 } // namespace
 
@@ -143,18 +144,15 @@ void CFtpThreadWnd::onDataWritable(int error) {
     }
     if (transferKind != 4 || uploadTailPending_)
         return;
-    // Each notification reads from the transferred count on, so bytes the
-    // socket did not take are read again next time.
-    qint64 n = -1;
-    if (uploadFile->seek(source.bytesDone)) {
-        ioBuffer.resize(UploadBlock);
-        n = uploadFile->read(ioBuffer.data(), UploadBlock);
-    }
+    // Each notification sends from the transferred count on, so bytes the
+    // socket did not take go out next time.
+    const char* block = nullptr;
+    const qint64 n = uploadBlockAt(source.bytesDone, &block);
     if (n <= 0) {
         finishUploadAfterPause();
         return;
     }
-    const qint64 sent = dataSocket->send(ioBuffer.constData(), n);
+    const qint64 sent = dataSocket->send(block, n);
     if (sent >= 0) {
         source.bytesDone += quint32(sent);
         selectDataSocket(); // brings the next Write
@@ -166,6 +164,25 @@ void CFtpThreadWnd::onDataWritable(int error) {
     touch();
     if (source.bytesDone >= expectedUploadSize())
         finishUploadAfterPause();
+}
+
+// Up to one upload block of the local file at `offset`, from a read-ahead
+// window so that not every block costs a seek and a read.
+qint64 CFtpThreadWnd::uploadBlockAt(quint32 offset, const char** block) {
+    const qint64 inWindow = qint64(offset) - uploadWindowStart_;
+    if (inWindow < 0 || inWindow + UploadBlock > ioBuffer.size()) {
+        ioBuffer.resize(UploadWindow);
+        qint64 got = -1;
+        if (uploadFile->seek(offset))
+            got = uploadFile->read(ioBuffer.data(), UploadWindow);
+        ioBuffer.resize(qMax<qint64>(got, 0));
+        uploadWindowStart_ = offset;
+        if (got <= 0)
+            return got;
+    }
+    const qint64 at = qint64(offset) - uploadWindowStart_;
+    *block = ioBuffer.constData() + at;
+    return qMin<qint64>(UploadBlock, ioBuffer.size() - at);
 }
 
 // The server gets a moment to take the last bytes before the connection is
@@ -218,6 +235,8 @@ bool CFtpThreadWnd::openUploadFile(const QString& line) {
         path = op.itemPaths.value(0);
     }
     uploadFile.reset();
+    ioBuffer.clear();
+    uploadWindowStart_ = 0;
     auto file = std::make_unique<QFile>(path);
     if (!file->open(QIODevice::ReadOnly)) {
         reset(true);

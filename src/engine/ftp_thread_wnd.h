@@ -192,6 +192,7 @@ private:
     void finishUploadAfterPause();
     void onUploadTailPause();
     quint32 expectedUploadSize() const;
+    qint64 uploadBlockAt(quint32 offset, const char** block);
     bool openDownloadFile();
     bool openUploadFile(const QString& line);
     void startProgress();
@@ -225,4 +226,5 @@ private:
     quintptr operationSerial_ = 1; // changes whenever an operation ends
     bool uploadTailPending_ = false;
     quintptr uploadTailSocket_ = 0;
+    qint64 uploadWindowStart_ = 0; // file offset of ioBuffer during an upload
 };

@@ -8,15 +8,11 @@
 
 namespace {
 
-const QEvent::Type kMessageEventType = QEvent::Type(QEvent::registerEventType());
+const QEvent::Type kDrainEventType = QEvent::Type(QEvent::registerEventType());
 
-struct MessageEvent : QEvent {
-    MessageEvent(int m, WParam w, LParam l)
-        : QEvent(kMessageEventType), msg(m), wParam(w), lParam(l) {}
-    int msg;
-    WParam wParam;
-    LParam lParam;
-};
+// Messages handled per turn of the event loop before other events (sockets,
+// timers, the window) get theirs.
+constexpr int kMessagesPerTurn = 64;
 
 } // namespace
 
@@ -24,8 +20,43 @@ MessageTarget::MessageTarget(QObject* parent) : QObject(parent) {}
 
 MessageTarget::~MessageTarget() = default;
 
+// Messages wait in the target's own queue; one event per batch wakes the
+// loop, instead of one per message.
 void MessageTarget::post(int msg, WParam wParam, LParam lParam) {
-    QCoreApplication::postEvent(this, new MessageEvent(msg, wParam, lParam));
+    bool wake;
+    {
+        std::lock_guard<std::mutex> lock(queueMutex_);
+        queue_.push_back({msg, wParam, lParam});
+        wake = !drainScheduled_;
+        drainScheduled_ = true;
+    }
+    if (wake)
+        QCoreApplication::postEvent(this, new QEvent(kDrainEventType));
+}
+
+void MessageTarget::deliver(int msg, WParam wParam, LParam lParam) {
+    // A notification that was already queued when its socket was closed must
+    // not reach the handler: the descriptor may belong to a new socket now.
+    if (msg == Msg::SocketEvent && !AsyncSocket::isLive(wParam))
+        return;
+    onMessage(msg, wParam, lParam);
+}
+
+void MessageTarget::drain() {
+    for (int handled = 0; handled < kMessagesPerTurn; ++handled) {
+        Posted m;
+        {
+            std::lock_guard<std::mutex> lock(queueMutex_);
+            if (queue_.empty()) {
+                drainScheduled_ = false;
+                return;
+            }
+            m = queue_.front();
+            queue_.pop_front();
+        }
+        deliver(m.msg, m.wParam, m.lParam);
+    }
+    QCoreApplication::postEvent(this, new QEvent(kDrainEventType)); // the rest next turn
 }
 
 void MessageTarget::setTimer(int id, int ms, TimerKind kind) {
@@ -54,20 +85,9 @@ bool MessageTarget::timerActive(int id) const {
     return it != timers_.end() && it->second->isActive();
 }
 
-void MessageTarget::deliver(int msg, WParam wParam, LParam lParam) {
-    if (msg == Msg::SocketEvent && !AsyncSocket::isLive(wParam))
-        return;
-    onMessage(msg, wParam, lParam);
-}
-
 bool MessageTarget::event(QEvent* e) {
-    if (e->type() != kMessageEventType)
+    if (e->type() != kDrainEventType)
         return QObject::event(e);
-    auto* m = static_cast<MessageEvent*>(e);
-    // A notification that was already queued when its socket was closed must
-    // not reach the handler: the descriptor may belong to a new socket now.
-    if (m->msg == Msg::SocketEvent && !AsyncSocket::isLive(m->wParam))
-        return true;
-    onMessage(m->msg, m->wParam, m->lParam);
+    drain();
     return true;
 }

@@ -4,8 +4,10 @@
 
 #include <QObject>
 
+#include <deque>
 #include <map>
 #include <memory>
+#include <mutex>
 
 class QTimer;
 
@@ -37,5 +39,15 @@ protected:
     bool event(QEvent* e) override;
 
 private:
+    struct Posted {
+        int msg;
+        WParam wParam;
+        LParam lParam;
+    };
+    void drain();
+
     std::map<int, std::unique_ptr<QTimer>> timers_;
+    std::mutex queueMutex_;
+    std::deque<Posted> queue_;
+    bool drainScheduled_ = false;
 };
