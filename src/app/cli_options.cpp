@@ -66,8 +66,8 @@ std::optional<SiteAddress> parseSiteAddress(const QString& text, QString* error)
 
 std::optional<CliCommand> parseCliCommand(const CliOptions& options, QString* error) {
     static const QList<std::tuple<QString, CliCommand::Kind, int>> commands = {
-        {"pwd", CliCommand::Pwd, 1},       {"ls", CliCommand::List, 1},
-        {"get", CliCommand::Get, 2},       {"put", CliCommand::Put, 2},
+        {"pwd", CliCommand::Pwd, 1},          {"ls", CliCommand::List, 1},
+        {"get", CliCommand::Get, 2},          {"put", CliCommand::Put, 2},
         {"mkdir", CliCommand::MakeFolder, 1}, {"rm", CliCommand::Remove, 1},
         {"mv", CliCommand::Rename, 2}};
     const QStringList& args = options.arguments;

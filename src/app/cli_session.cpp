@@ -18,7 +18,9 @@ void printErr(const QString& text) {
     std::fflush(stderr);
 }
 
-void printErrLine(const QString& text) { printErr(text + QLatin1Char('\n')); }
+void printErrLine(const QString& text) {
+    printErr(text + QLatin1Char('\n'));
+}
 
 // "/a/b" -> "/a"; "/a" -> "/".
 QString parentOf(const QString& sitePath) {
@@ -47,8 +49,8 @@ const char* const kTransferBroken = "传送中断，任务已保存在：";
 
 CliSession::CliSession(const CliOptions& options, const QString& programDir, Prompts& console,
                        Clock& clock, Timing timing)
-    : options_(options), programDir_(programDir), console_(console), clock_(clock),
-      timing_(timing), progress_(options.verbose ? false : ::isatty(STDERR_FILENO)) {}
+    : options_(options), programDir_(programDir), console_(console), clock_(clock), timing_(timing),
+      progress_(options.verbose ? false : ::isatty(STDERR_FILENO)) {}
 
 CliSession::~CliSession() = default;
 
@@ -63,8 +65,8 @@ bool CliSession::connect(const QString& startFolder) {
     source_->setPassword(site.password);
     source_->setStartFolder(startFolder);
     source_->taskFolder = programDir_;
-    window_ = std::make_unique<CFtpThreadWnd>(
-        *source_, 0, CFtpThreadWnd::Deps{*this, *this, clock_, timing_});
+    window_ = std::make_unique<CFtpThreadWnd>(*source_, 0,
+                                              CFtpThreadWnd::Deps{*this, *this, clock_, timing_});
     if (!window_->create()) {
         console_.report(QString::fromUtf8(EngineText::CannotCreateResources));
         return false;
@@ -184,8 +186,8 @@ void CliSession::startOperation(const DirEntry* entry) {
         window_->MakeSiteFolder(path);
         break;
     case CliCommand::Remove:
-        window_->DeleteSiteItems({path}, {entry && entry->isFolder ? QStringLiteral("d")
-                                                                   : QStringLiteral("-")});
+        window_->DeleteSiteItems(
+            {path}, {entry && entry->isFolder ? QStringLiteral("d") : QStringLiteral("-")});
         break;
     case CliCommand::Rename:
         window_->RenameSiteItem(path, command_.newPath);
@@ -195,9 +197,15 @@ void CliSession::startOperation(const DirEntry* entry) {
     }
 }
 
-void CliSession::operationCompleted(bool) { succeed(); }
-void CliSession::remoteFolderAdded(const QString&) { succeed(); }
-void CliSession::remoteItemRenamed(const QString&) { succeed(); }
+void CliSession::operationCompleted(bool) {
+    succeed();
+}
+void CliSession::remoteFolderAdded(const QString&) {
+    succeed();
+}
+void CliSession::remoteItemRenamed(const QString&) {
+    succeed();
+}
 
 // The chosen item itself is always the last to go.
 void CliSession::remoteFileRemoved(const QString& path) {
@@ -233,7 +241,9 @@ void CliSession::transcriptChanged(const QString&, const QString& appended) {
 }
 
 // The connection is gone (closed, or never reached): the command is over.
-void CliSession::resetConnectedSiteDisplay() { loop_.exit(); }
+void CliSession::resetConnectedSiteDisplay() {
+    loop_.exit();
+}
 
 void CliSession::controlConnectionClosed() {
     killTimer(FrameTimer);
@@ -247,8 +257,12 @@ void CliSession::report(const QString& text) {
         fail();
 }
 
-bool CliSession::askYesNo(const QString& text) { return console_.askYesNo(text); }
-bool CliSession::askOkCancel(const QString& text) { return console_.askOkCancel(text); }
+bool CliSession::askYesNo(const QString& text) {
+    return console_.askYesNo(text);
+}
+bool CliSession::askOkCancel(const QString& text) {
+    return console_.askOkCancel(text);
+}
 
 void CliSession::succeed() {
     succeeded_ = true;

@@ -32,8 +32,8 @@ struct CliCommand {
 class CliSession : public MessageTarget, public FtpHost, private Prompts {
     Q_OBJECT
 public:
-    CliSession(const CliOptions& options, const QString& programDir, Prompts& console,
-               Clock& clock, Timing timing = {});
+    CliSession(const CliOptions& options, const QString& programDir, Prompts& console, Clock& clock,
+               Timing timing = {});
     ~CliSession() override;
 
     // Runs the command; 0 when it succeeded, 1 when it failed.

@@ -16,7 +16,9 @@ namespace DirListing {
 
 namespace {
 
-bool isBlank(char c) { return c == ' '; }
+bool isBlank(char c) {
+    return c == ' ';
+}
 
 // Index of the first non-blank at or after i.
 qsizetype skipBlanks(const QByteArray& s, qsizetype i) {
@@ -36,7 +38,9 @@ bool isDotName(const QString& name) {
     return name == QLatin1String(".") || name == QLatin1String("..");
 }
 
-bool isDosLine(const QByteArray& line) { return line.size() > 20 && line.at(2) == '-'; }
+bool isDosLine(const QByteArray& line) {
+    return line.size() > 20 && line.at(2) == '-';
+}
 
 std::optional<DirEntry> parseUnix(const QByteArray& line) {
     DirEntry e;

@@ -75,10 +75,9 @@ void CFtpThreadWnd::sendNext(int error) {
         }
     }
 
-    const bool transferLine = line.startsWith(QLatin1String("LIST")) ||
-                              line.startsWith(QLatin1String("RETR")) ||
-                              line.startsWith(QLatin1String("STOR")) ||
-                              line.startsWith(QLatin1String("APPE"));
+    const bool transferLine =
+        line.startsWith(QLatin1String("LIST")) || line.startsWith(QLatin1String("RETR")) ||
+        line.startsWith(QLatin1String("STOR")) || line.startsWith(QLatin1String("APPE"));
     if (line.startsWith(QLatin1String("LIST"))) {
         transferKind = sizeQuery ? 2 : 1;
     } else if (line.startsWith(QLatin1String("RETR"))) {
@@ -195,7 +194,9 @@ void CFtpThreadWnd::restartQueueAt(int index) {
     lineInFlight_ = false;
 }
 
-void CFtpThreadWnd::postContinue() { post(Msg::ContinueOperation, operationSerial_); }
+void CFtpThreadWnd::postContinue() {
+    post(Msg::ContinueOperation, operationSerial_);
+}
 
 void CFtpThreadWnd::stopWith(unsigned code) {
     reset(true);

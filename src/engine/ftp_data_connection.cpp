@@ -61,9 +61,9 @@ void CFtpThreadWnd::onAccept(int error) {
     if (error == 0)
         dataSocket = listenSocket->accept();
     // Only the server itself may connect, unless a proxy stands between us.
-    const bool valid = dataSocket && (source.useProxy || dataSocket->peerAddressText().compare(
-                                                             source.hostAddress(),
-                                                             Qt::CaseInsensitive) == 0);
+    const bool valid =
+        dataSocket && (source.useProxy || dataSocket->peerAddressText().compare(
+                                              source.hostAddress(), Qt::CaseInsensitive) == 0);
     if (!valid) {
         dataSocket.reset();
         listenSocket.reset();

@@ -211,6 +211,7 @@ private:
     void expandLocalFolder(const QString& folder);
     void collectDeleteListing(const QByteArray& listing);
     void deleteStep();
+    void resetTransferRecord(bool download, const QString& target, const QString& sourceFolder);
     void beginTransferOperation(const QString& description, unsigned phase);
     bool refuseOversized(const QString& name, quint64 size);
 
@@ -222,7 +223,7 @@ private:
     Transcript transcript_;
     qsizetype loggedReplyBytes_ = 0; // how much of replyBuffer the transcript shows
     bool retryPausePending_ = false;
-    bool lineInFlight_ = false; // sent, its reply not yet taken
+    bool lineInFlight_ = false;    // sent, its reply not yet taken
     quintptr operationSerial_ = 1; // changes whenever an operation ends
     bool uploadTailPending_ = false;
     quintptr uploadTailSocket_ = 0;

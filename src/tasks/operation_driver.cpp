@@ -185,10 +185,8 @@ void CFtpThreadWnd::expandRemoteFolder(const QByteArray& listing) {
 }
 
 void CFtpThreadWnd::expandLocalFolder(const QString& folder) {
-    const QFileInfoList entries =
-        QDir(folder).entryInfoList(QDir::AllEntries | QDir::Hidden | QDir::System |
-                                       QDir::NoDotAndDotDot,
-                                   QDir::NoSort);
+    const QFileInfoList entries = QDir(folder).entryInfoList(
+        QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot, QDir::NoSort);
     for (const QFileInfo& entry : entries) {
         if (entry.isSymLink())
             continue; // a link could lead anywhere, even back up the tree

@@ -21,6 +21,19 @@ void appendChosenItems(OperationRecord& op, const QStringList& paths, const QLis
 
 } // namespace
 
+// A new transfer record; only the edit mode, set by the caller beforehand,
+// survives the reset.
+void CFtpThreadWnd::resetTransferRecord(bool download, const QString& target,
+                                        const QString& sourceFolder) {
+    const bool editMode = op.editMode;
+    reset(true);
+    op.editMode = editMode;
+    op.hasFolders = false;
+    op.isDownload = download;
+    op.targetFolder = target;
+    op.sourceFolder = sourceFolder;
+}
+
 void CFtpThreadWnd::beginTransferOperation(const QString& description, unsigned phase) {
     op.taskDescription = description;
     createTaskFile();
@@ -30,13 +43,7 @@ void CFtpThreadWnd::beginTransferOperation(const QString& description, unsigned 
 
 void CFtpThreadWnd::StartDownload(const QString& localFolder, const QString& siteFolder,
                                   const QStringList& sitePaths, const QList<quint32>& sizes) {
-    const bool editMode = op.editMode;
-    reset(true);
-    op.editMode = editMode;
-    op.hasFolders = false;
-    op.isDownload = true;
-    op.targetFolder = localFolder;
-    op.sourceFolder = siteFolder;
+    resetTransferRecord(true, localFolder, siteFolder);
     appendChosenItems(op, sitePaths, sizes);
     if (op.editMode) {
         // A file fetched for editing is not a task to resume.
@@ -52,13 +59,7 @@ void CFtpThreadWnd::StartDownload(const QString& localFolder, const QString& sit
 }
 
 void CFtpThreadWnd::StartFolderDownload(const QString& localFolder, const QString& siteFolder) {
-    const bool editMode = op.editMode;
-    reset(true);
-    op.editMode = editMode;
-    op.hasFolders = false;
-    op.isDownload = true;
-    op.targetFolder = localFolder;
-    op.sourceFolder = siteFolder;
+    resetTransferRecord(true, localFolder, siteFolder);
     op.itemPaths << siteFolder;
     op.itemSizes << 0;
     op.itemKinds << OperationRecord::Folder;
@@ -69,21 +70,15 @@ void CFtpThreadWnd::StartFolderDownload(const QString& localFolder, const QStrin
 
 void CFtpThreadWnd::StartUpload(const QString& siteFolder, const QString& localFolder,
                                 const QStringList& localPaths, const QList<quint32>& sizes) {
-    const bool editMode = op.editMode;
-    reset(true);
-    op.editMode = editMode;
-    op.hasFolders = false;
-    op.isDownload = false;
-    op.targetFolder = siteFolder;
-    op.sourceFolder = localFolder;
+    resetTransferRecord(false, siteFolder, localFolder);
     appendChosenItems(op, localPaths, sizes);
     QString description;
     if (op.editMode) {
         const QString first = localPaths.value(0);
         const qsizetype sep = first.lastIndexOf(QLatin1Char('/'));
         const QString name = sep > 0 ? first.mid(sep + 1) : first;
-        description = QString::fromUtf8("上传编辑过的 ") + name + QString::fromUtf8(" 文件到站点：") +
-                      source.hostName();
+        description = QString::fromUtf8("上传编辑过的 ") + name +
+                      QString::fromUtf8(" 文件到站点：") + source.hostName();
     } else {
         description = QString::fromUtf8("上传 ") + localPaths.value(0) +
                       QString::fromUtf8(" 等文件或目录到站点：") + source.hostName();
@@ -92,13 +87,7 @@ void CFtpThreadWnd::StartUpload(const QString& siteFolder, const QString& localF
 }
 
 void CFtpThreadWnd::StartFolderUpload(const QString& siteFolder, const QString& localFolder) {
-    const bool editMode = op.editMode;
-    reset(true);
-    op.editMode = editMode;
-    op.hasFolders = false;
-    op.isDownload = false;
-    op.targetFolder = siteFolder;
-    op.sourceFolder = localFolder;
+    resetTransferRecord(false, siteFolder, localFolder);
     op.itemPaths << localFolder;
     op.itemSizes << 0;
     op.itemKinds << OperationRecord::Folder;

@@ -8,7 +8,9 @@ namespace TaskArchive {
 
 namespace {
 
-void appendU8(QByteArray& out, quint8 v) { out.append(char(v)); }
+void appendU8(QByteArray& out, quint8 v) {
+    out.append(char(v));
+}
 
 void appendU16(QByteArray& out, quint16 v) {
     char b[2];
@@ -22,7 +24,9 @@ void appendU32(QByteArray& out, quint32 v) {
     out.append(b, 4);
 }
 
-void appendInt(QByteArray& out, qint32 v) { appendU32(out, quint32(v)); }
+void appendInt(QByteArray& out, qint32 v) {
+    appendU32(out, quint32(v));
+}
 
 void appendCount(QByteArray& out, quint32 count) {
     if (count < 0xFFFF) {
@@ -52,7 +56,9 @@ public:
         }
         const uchar* p = reinterpret_cast<const uchar*>(bytes_.constData()) + pos_;
         pos_ += width;
-        return width == 1 ? *p : width == 2 ? qFromLittleEndian<quint16>(p) : qFromLittleEndian<quint32>(p);
+        return width == 1   ? *p
+               : width == 2 ? qFromLittleEndian<quint16>(p)
+                            : qFromLittleEndian<quint32>(p);
     }
     qint32 integer() { return qint32(u(4)); }
 
@@ -193,8 +199,9 @@ std::optional<TaskContents> decode(const QByteArray& bytes) {
 QString fileNameFor(const QDateTime& t) {
     const QDate d = t.date();
     const QTime c = t.time();
-    return QString::fromUtf8("中断任务") + QString::asprintf("-%d-%d-%d-%d-%d-%d.npm", d.year(), d.month(), d.day(),
-                                                              c.hour(), c.minute(), c.second());
+    return QString::fromUtf8("中断任务") + QString::asprintf("-%d-%d-%d-%d-%d-%d.npm", d.year(),
+                                                             d.month(), d.day(), c.hour(),
+                                                             c.minute(), c.second());
 }
 
 } // namespace TaskArchive

@@ -10,14 +10,14 @@ void CFtpThreadWnd::createTaskFile() {
     if (op.taskFile)
         op.taskFile->close();
     op.taskFile.reset();
-    const QString name = TaskArchive::fileNameFor(QDateTime::fromSecsSinceEpoch(
-        clock_.calendarSeconds()));
+    const QString name =
+        TaskArchive::fileNameFor(QDateTime::fromSecsSinceEpoch(clock_.calendarSeconds()));
     source.taskFileName = name;
     auto file = std::make_unique<QFile>(source.taskFolder + name);
     // Only the user may read it: it holds the password.
     const QFile::Permissions ownerOnly = QFile::ReadOwner | QFile::WriteOwner;
     if (!file->open(QIODevice::WriteOnly | QIODevice::Truncate, ownerOnly))
-        return; // the operation runs without a task file
+        return;                      // the operation runs without a task file
     file->setPermissions(ownerOnly); // also when an older file was replaced
     op.taskFile = std::move(file);
 }

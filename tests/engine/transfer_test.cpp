@@ -36,7 +36,9 @@ protected:
         source.taskFolder = local.path() + "/";
     }
     QString localDir() const { return local.path() + "/"; }
-    bool waitDone() { return waitUntil([&] { return prompts.count(kAllDone) == 1; }); }
+    bool waitDone() {
+        return waitUntil([&] { return prompts.count(kAllDone) == 1; });
+    }
 
     QTemporaryDir local;
 };
@@ -106,8 +108,7 @@ TEST_F(TransferTest, UploadToAServerThatConnectsOnPort) {
     p.on("STOR /pub/newfile.bin", "125 already open").receiveData().send("226 stored\r\n");
     connectTo(p);
     ASSERT_TRUE(waitLoggedIn());
-    wnd->StartUpload("/pub", localDir(), {localDir() + "new file.bin"},
-                     {quint32(content.size())});
+    wnd->StartUpload("/pub", localDir(), {localDir() + "new file.bin"}, {quint32(content.size())});
     ASSERT_TRUE(waitDone()) << prompts.shown.join('|').toStdString();
     finishPeer();
     EXPECT_EQ(peer->uploaded(), content);

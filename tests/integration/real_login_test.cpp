@@ -1,48 +1,16 @@
 // Logging in to a real server (pyftpdlib on 127.0.0.1).
-#include "engine/ftp_source.h"
-#include "engine/ftp_thread_wnd.h"
-#include "manual_clock.h"
-#include "pyftpd_server.h"
-#include "recording_host.h"
-#include "scripted_prompts.h"
-#include "wait.h"
+#include "real_connection.h"
 
 #include <QDir>
 
 #include <gtest/gtest.h>
-
-namespace {
-
-struct RealLogin {
-    RecordingHost host;
-    ScriptedPrompts prompts;
-    ManualClock clock;
-    CFtpSource source;
-    std::unique_ptr<CFtpThreadWnd> wnd;
-
-    void connect(const QString& host_, quint16 port, const QString& password,
-                 const QString& startFolder) {
-        source.setHostAddress(host_);
-        source.setHostName(host_);
-        source.port = port;
-        source.setUser(PyFtpdServer::User);
-        source.setPassword(password);
-        source.setStartFolder(startFolder);
-        wnd = std::make_unique<CFtpThreadWnd>(source, 1,
-                                              CFtpThreadWnd::Deps{host, prompts, clock, Timing{}});
-        ASSERT_TRUE(wnd->create());
-        wnd->beginConnection();
-    }
-};
-
-} // namespace
 
 TEST(RealServer, LoginReachesTheStartFolderWithRestartSupport) {
     PyFtpdServer server;
     ASSERT_TRUE(server.start());
     ASSERT_TRUE(QDir(server.root()).mkpath(QString::fromUtf8("pub/数据")));
 
-    RealLogin login;
+    RealConnection login;
     login.connect("localhost", server.port(), PyFtpdServer::Password,
                   QString::fromUtf8("/pub/数据"));
     ASSERT_TRUE(waitUntil([&] { return !login.host.folders.isEmpty(); }, 10000))
@@ -63,7 +31,7 @@ TEST(RealServer, LoginReachesTheStartFolderWithRestartSupport) {
 TEST(RealServer, RestRefusedInAsciiModeLeavesRestartSupportOff) {
     PyFtpdServer server({"--strict-rest"});
     ASSERT_TRUE(server.start());
-    RealLogin login;
+    RealConnection login;
     login.connect("127.0.0.1", server.port(), PyFtpdServer::Password, "/");
     ASSERT_TRUE(waitUntil([&] { return !login.host.folders.isEmpty(); }, 10000));
     EXPECT_EQ(login.host.folders, QStringList{"/"});
@@ -74,7 +42,7 @@ TEST(RealServer, RestRefusedInAsciiModeLeavesRestartSupportOff) {
 TEST(RealServer, WrongPasswordIsRejected) {
     PyFtpdServer server;
     ASSERT_TRUE(server.start());
-    RealLogin login;
+    RealConnection login;
     login.connect("127.0.0.1", server.port(), "not-the-password", "/");
     ASSERT_TRUE(waitUntil([&] { return login.prompts.count("用户信息无效！") == 1; }, 15000));
     EXPECT_FALSE(login.wnd->controlSocket);

@@ -206,8 +206,8 @@ namespace {
 void sendAllOn(int fd, const QByteArray& payload) {
     qsizetype sent = 0;
     while (sent < payload.size()) {
-        ssize_t n = ::send(fd, payload.constData() + sent, size_t(payload.size() - sent),
-                           MSG_NOSIGNAL);
+        ssize_t n =
+            ::send(fd, payload.constData() + sent, size_t(payload.size() - sent), MSG_NOSIGNAL);
         if (n <= 0)
             return;
         sent += n;

@@ -42,14 +42,15 @@ TEST(TaskArchive, DownloadRecordGoldenBytes) {
     QByteArray expected;
     const QByteArray desc = Gbk::encode(t.description);
     expected += char(desc.size()) + desc;
-    expected += QByteArray("\x05" "ftp.x");
-    expected += QByteArray("\x15\x00\x00\x00", 4);           // port 21
+    expected += QByteArray("\x05"
+                           "ftp.x");
+    expected += QByteArray("\x15\x00\x00\x00", 4); // port 21
     expected += QByteArray("\x01u\x02pw");
-    expected += QByteArray("\x00\x00\x00\x00", 4);           // not an update
-    expected += QByteArray("\x00\x00\x00\x00", 4);           // edit mode 0
-    expected += QByteArray("\x01\x00\x00\x00", 4);           // download
+    expected += QByteArray("\x00\x00\x00\x00", 4); // not an update
+    expected += QByteArray("\x00\x00\x00\x00", 4); // edit mode 0
+    expected += QByteArray("\x01\x00\x00\x00", 4); // download
     expected += QByteArray("\x0B/home/u/in/\x01/");
-    expected += QByteArray("\x02\x00", 2);                   // two items
+    expected += QByteArray("\x02\x00", 2); // two items
     expected += QByteArray("\x02/a\x05/") + Gbk::encode(QString::fromUtf8("数据"));
     expected += QByteArray("\x00\x00\x00\x00\x70\x11\x01\x00", 8); // sizes
     expected += QByteArray("\x02\x00\x00\x00\x01\x00\x00\x00", 8); // kinds
