@@ -3,6 +3,7 @@
 #include "app/console_prompts.h"
 #include "platform/clock.h"
 #include "platform/program_dir.h"
+#include "sites/site_store.h"
 
 #include <QCoreApplication>
 
@@ -17,6 +18,17 @@ int usageError(const QString& error) {
     return 2;
 }
 
+// The defined sites, one per line: name, address and port, user, start folder.
+int printSites(const QString& programDir) {
+    for (const SiteRecord& site : SiteStore::load(programDir + QStringLiteral("ftpsite.dat"))) {
+        const QString line =
+            QStringLiteral("%1\t%2:%3\t%4\t%5")
+                .arg(site.name, site.address, site.port, site.user, site.startFolder);
+        std::printf("%s\n", line.toUtf8().constData());
+    }
+    return 0;
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
@@ -25,14 +37,16 @@ int main(int argc, char** argv) {
     auto options = parseCliOptions(QCoreApplication::arguments().mid(1), &error);
     if (!options)
         return usageError(error);
-    auto command = parseCliCommand(*options, &error);
-    if (!command)
-        return usageError(error);
     const QString programDir = resolveProgramDir(options->home);
     if (programDir.isEmpty()) {
         std::fprintf(stderr, "cannot create the program folder\n");
         return 1;
     }
+    auto command = parseCliCommand(*options, programDir, &error);
+    if (!command)
+        return usageError(error);
+    if (command->kind == CliCommand::Sites)
+        return printSites(programDir);
     ConsolePrompts prompts(options->yes);
     CliSession session(*options, programDir, prompts, SystemClock::instance());
     return session.run(*command);

@@ -1,6 +1,8 @@
 #include "app/cli_options.h"
 
 #include "app/cli_session.h"
+#include "platform/ini_profile.h"
+#include "sites/site_store.h"
 
 #include <QFileInfo>
 
@@ -45,7 +47,35 @@ std::optional<CliOptions> parseCliOptions(const QStringList& args, QString* erro
     return options;
 }
 
-std::optional<SiteAddress> parseSiteAddress(const QString& text, QString* error) {
+namespace {
+
+std::optional<SiteAddress> definedSite(const QString& text, const QString& programDir,
+                                       QString* error) {
+    const qsizetype colon = text.indexOf(QStringLiteral(":/"));
+    const QString name = text.left(colon);
+    for (const SiteRecord& site : SiteStore::load(programDir + QStringLiteral("ftpsite.dat"))) {
+        if (site.name != name)
+            continue;
+        SiteAddress address;
+        address.host = site.address;
+        const int port = IniProfile::leadingInt(site.port);
+        address.port = port > 0 ? port : 21;
+        address.user = site.user;
+        address.password = site.password;
+        address.account = site.account;
+        address.path = text.mid(colon + 1);
+        return address;
+    }
+    *error = QStringLiteral("no site named ") + name;
+    return std::nullopt;
+}
+
+} // namespace
+
+std::optional<SiteAddress> parseSiteAddress(const QString& text, const QString& programDir,
+                                            QString* error) {
+    if (!text.startsWith(QLatin1String("ftp://")) && text.indexOf(QStringLiteral(":/")) > 0)
+        return definedSite(text, programDir, error);
     QUrl url(text, QUrl::StrictMode);
     if (!url.isValid() || url.scheme() != QLatin1String("ftp") || url.host().isEmpty()) {
         *error = QStringLiteral("not an ftp:// address: ") + text;
@@ -64,7 +94,17 @@ std::optional<SiteAddress> parseSiteAddress(const QString& text, QString* error)
     return site;
 }
 
-std::optional<CliCommand> parseCliCommand(const CliOptions& options, QString* error) {
+std::optional<CliCommand> parseCliCommand(const CliOptions& options, const QString& programDir,
+                                          QString* error) {
+    if (options.command == QLatin1String("sites")) {
+        if (!options.arguments.isEmpty()) {
+            *error = QStringLiteral("sites takes no arguments");
+            return std::nullopt;
+        }
+        CliCommand command;
+        command.kind = CliCommand::Sites;
+        return command;
+    }
     static const QList<std::tuple<QString, CliCommand::Kind, int>> commands = {
         {"pwd", CliCommand::Pwd, 1},          {"ls", CliCommand::List, 1},
         {"get", CliCommand::Get, 2},          {"put", CliCommand::Put, 2},
@@ -81,7 +121,7 @@ std::optional<CliCommand> parseCliCommand(const CliOptions& options, QString* er
         CliCommand command;
         command.kind = kind;
         const QString url = kind == CliCommand::Put ? args.at(1) : args.at(0);
-        auto site = parseSiteAddress(url, error);
+        auto site = parseSiteAddress(url, programDir, error);
         if (!site)
             return std::nullopt;
         command.site = *site;

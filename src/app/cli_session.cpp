@@ -2,6 +2,7 @@
 
 #include "engine/ftp_thread_wnd.h"
 #include "engine/result_texts.h"
+#include "shell/network_settings.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -63,8 +64,11 @@ bool CliSession::connect(const QString& startFolder) {
     source_->port = site.port > 0 ? site.port : 21;
     source_->setUser(site.user);
     source_->setPassword(site.password);
+    source_->setAccount(site.account);
     source_->setStartFolder(startFolder);
     source_->taskFolder = programDir_;
+    NetworkSettings::read(programDir_ + QString::fromLatin1(NetworkSettings::FileName))
+        .applyTo(*source_);
     window_ = std::make_unique<CFtpThreadWnd>(*source_, 0,
                                               CFtpThreadWnd::Deps{*this, *this, clock_, timing_});
     if (!window_->create()) {
@@ -101,6 +105,8 @@ void CliSession::currentFolderLearned(const QString& folder) {
         return;
     }
     switch (command_.kind) {
+    case CliCommand::Sites:
+        break; // answered without a connection
     case CliCommand::Pwd:
         std::printf("%s\n", folder.toUtf8().constData());
         std::fflush(stdout);
@@ -192,7 +198,9 @@ void CliSession::startOperation(const DirEntry* entry) {
     case CliCommand::Rename:
         window_->RenameSiteItem(path, command_.newPath);
         break;
-    default:
+    case CliCommand::Sites:
+    case CliCommand::Pwd:
+    case CliCommand::List:
         break;
     }
 }

@@ -18,7 +18,7 @@ class Clock;
 
 // One command of corvane-cli, run over one connection.
 struct CliCommand {
-    enum Kind { Pwd, List, Get, Put, MakeFolder, Remove, Rename };
+    enum Kind { Sites, Pwd, List, Get, Put, MakeFolder, Remove, Rename };
     Kind kind = Pwd;
     SiteAddress site;
     QString localPath; // get: local folder; put: local file or folder

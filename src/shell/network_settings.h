@@ -1,0 +1,33 @@
+#pragma once
+
+#include <QString>
+
+class CFtpSource;
+
+// How the program reaches FTP servers: directly or through a proxy, and
+// how many segments one download may use. Kept in corvane.ini, section
+// "CONNECT". This is the file side; the dialog that edits it lives with
+// the window.
+struct NetworkSettings {
+    bool useProxy = false;
+    QString proxyHost;
+    QString proxyPort;
+    QString proxyUser;
+    QString proxyPass;
+    QString maxSegments = QStringLiteral("1");
+
+    static constexpr const char* FileName = "corvane.ini";
+
+    // Read with the file's rules: defaults for what is missing, the proxy
+    // values only in proxy mode, host "localhost" and port "21" when
+    // unusable, segments clamped to 1..5.
+    static NetworkSettings read(const QString& iniPath);
+    // Writes all six keys; the proxy keys empty in direct mode.
+    bool write(const QString& iniPath) const;
+
+    int segmentCount() const;
+    // What a new connection takes from the settings.
+    void applyTo(CFtpSource& source) const;
+
+    bool operator==(const NetworkSettings&) const = default;
+};

@@ -1,0 +1,28 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+// One defined FTP site: nine text fields, in the order the store keeps them.
+struct SiteRecord {
+    QString name;
+    QString address;
+    QString port;
+    QString user;
+    QString password;
+    QString account;
+    QString startFolder;
+    QString homepageUrl;
+    QString homepageFtpPath;
+
+    static constexpr const char* NewSiteName = "新增FTP站点";
+    static constexpr const char* DefaultPassword = "guest@corvane.invalid";
+
+    // A new site as "增加站点" creates it.
+    static SiteRecord withDefaults();
+
+    QStringList fields() const;
+    static SiteRecord fromFields(const QStringList& fields);
+
+    bool operator==(const SiteRecord&) const = default;
+};

@@ -1,0 +1,82 @@
+// corvane.ini: the reading rules of every odd value, and what is written.
+#include "engine/ftp_source.h"
+#include "platform/gbk_text.h"
+#include "platform/ini_profile.h"
+#include "shell/network_settings.h"
+
+#include <QFile>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+QString iniWith(const QTemporaryDir& dir, const QString& text) {
+    const QString path = dir.filePath("corvane.ini");
+    QFile f(path);
+    f.open(QIODevice::WriteOnly | QIODevice::Truncate);
+    f.write(Gbk::encode(text));
+    return path;
+}
+
+} // namespace
+
+TEST(NetworkSettings, ReadingRules) {
+    QTemporaryDir dir;
+    struct Case {
+        const char* ini;
+        NetworkSettings expected;
+    } cases[] = {
+        {"", NetworkSettings{}},
+        {"[CONNECT]\r\nMODEL=proxy\r\n", NetworkSettings{true, "localhost", "21", "", "", "1"}},
+        {"[connect]\r\nmodel = Proxy \r\nPROXYHOST=  10.1.1.1  \r\nPROXYPORT=abc\r\n"
+         "PROXYUSER= pu \r\nPROXYPASS=\"secret\"\r\nMAXTHREAD=3\r\n",
+         NetworkSettings{true, "10.1.1.1", "21", "pu", "secret", "3"}},
+        {"[CONNECT]\r\nMODEL=DIRECT\r\nPROXYHOST=h\r\nPROXYPORT=8021\r\nMAXTHREAD=0\r\n",
+         NetworkSettings{false, "", "", "", "", "1"}},
+        {"[CONNECT]\r\nMODEL=PROXY\r\nPROXYPORT= 8021 \r\nMAXTHREAD=12\r\n",
+         NetworkSettings{true, "localhost", "8021", "", "", "5"}},
+        {"[OTHER]\r\nMODEL=PROXY\r\n[CONNECT]\r\nMAXTHREAD=2x\r\n",
+         NetworkSettings{false, "", "", "", "", "2x"}},
+        {"[CONNECT]\r\nMODEL=PROXYMODEL\r\n", NetworkSettings{}}, // cut to 9 bytes: not PROXY
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(NetworkSettings::read(iniWith(dir, c.ini)), c.expected) << c.ini;
+}
+
+TEST(NetworkSettings, LongValuesAreCutToTheBuffer) {
+    QTemporaryDir dir;
+    const QString path = iniWith(
+        dir, "[CONNECT]\r\nMODEL=PROXY\r\nPROXYUSER=" + QString(80, QLatin1Char('u')) + "\r\n");
+    EXPECT_EQ(NetworkSettings::read(path).proxyUser, QString(49, QLatin1Char('u')));
+}
+
+TEST(NetworkSettings, WritingDirectClearsTheProxyKeys) {
+    QTemporaryDir dir;
+    const QString path = iniWith(dir, "; kept\r\n[CONNECT]\r\nMODEL=PROXY\r\nPROXYHOST=old\r\n"
+                                      "[OTHER]\r\nX=1\r\n");
+    NetworkSettings direct;
+    direct.maxSegments = "4";
+    ASSERT_TRUE(direct.write(path));
+    EXPECT_EQ(NetworkSettings::read(path), direct);
+    EXPECT_EQ(IniProfile::read(path, "CONNECT", "PROXYHOST", "x", 50), "");
+    EXPECT_EQ(IniProfile::read(path, "OTHER", "X", "", 10), "1") << "other sections stay";
+
+    NetworkSettings proxy{true, "127.0.0.1", "2121", "pu", "pp", "1"};
+    ASSERT_TRUE(proxy.write(path));
+    EXPECT_EQ(NetworkSettings::read(path), proxy);
+}
+
+TEST(NetworkSettings, WhatANewConnectionTakes) {
+    CFtpSource source;
+    NetworkSettings{true, "127.0.0.1", "0", "pu", "pp", "9"}.applyTo(source);
+    EXPECT_EQ(source.useProxy, 1);
+    EXPECT_EQ(source.proxyPort, 21);
+    EXPECT_EQ(source.segmentLimit, 5);
+    EXPECT_TRUE(source.segmentsAllowed);
+    NetworkSettings{false, "", "", "", "", "1"}.applyTo(source);
+    EXPECT_EQ(source.useProxy, 0);
+    EXPECT_EQ(source.proxyPort, 0);
+    EXPECT_TRUE(source.proxyHost.isEmpty());
+    EXPECT_FALSE(source.segmentsAllowed);
+}

@@ -1,0 +1,172 @@
+// ftpsite.dat byte for byte, and the rules of the site list.
+#include "platform/gbk_text.h"
+#include "scripted_prompts.h"
+#include "sites/site_list.h"
+#include "sites/site_store.h"
+
+#include <QFile>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+SiteRecord site(const char* name, const char* address = "ftp.example.test") {
+    SiteRecord r = SiteRecord::withDefaults();
+    r.name = QString::fromUtf8(name);
+    r.address = address;
+    return r;
+}
+
+QByteArray unscrambled(QByteArray stored) {
+    SiteStore::scramble(stored);
+    return stored;
+}
+
+} // namespace
+
+TEST(SiteStore, KeyIsPrintableTextEndingInZero) {
+    const QByteArray k = SiteStore::key();
+    ASSERT_EQ(k.size(), 1024);
+    EXPECT_EQ(k.at(1023), '\0');
+    for (int i = 0; i < 1023; ++i)
+        ASSERT_TRUE(k.at(i) > 32 && k.at(i) < 127) << i;
+}
+
+TEST(SiteStore, StoredFormPadsToWholeBlocks) {
+    const QList<SiteRecord> sites{site("演示站点", "127.0.0.1")};
+    const QByteArray plain = SiteStore::plainText(sites);
+    EXPECT_EQ(plain, Gbk::encode(QString::fromUtf8("演示站点,127.0.0.1,21,anonymous,"
+                                                   "guest@corvane.invalid,anonymous,/,,\r\n")));
+    const QByteArray stored = SiteStore::encode(sites, 1);
+    ASSERT_EQ(stored.size(), 1024);
+    const QByteArray clear = unscrambled(stored);
+    EXPECT_EQ(clear.left(plain.size()), plain);
+    EXPECT_EQ(clear.at(plain.size()), '\0');
+    // The last byte of a block is stored as it is (the key's zero).
+    EXPECT_EQ(stored.at(1023), clear.at(1023));
+    // Only the filler differs between two saves.
+    const QByteArray again = SiteStore::encode(sites, 2);
+    EXPECT_EQ(again.left(plain.size() + 1), stored.left(plain.size() + 1));
+    EXPECT_NE(again, stored);
+}
+
+TEST(SiteStore, TextOfExactly1024BytesTakesTwoBlocks) {
+    SiteRecord r = site("n");
+    r.homepageFtpPath.clear();
+    const qsizetype base = SiteStore::plainText({r}).size();
+    r.homepageFtpPath = QString(1024 - base, QLatin1Char('h'));
+    ASSERT_EQ(SiteStore::plainText({r}).size(), 1024);
+    const QByteArray stored = SiteStore::encode({r}, 3);
+    ASSERT_EQ(stored.size(), 2048);
+    EXPECT_EQ(unscrambled(stored).at(1024), '\0');
+    EXPECT_EQ(SiteStore::decode(stored), QList<SiteRecord>{r});
+}
+
+TEST(SiteStore, EmptyListIsAnEmptyFile) {
+    EXPECT_TRUE(SiteStore::encode({}, 1).isEmpty());
+    EXPECT_TRUE(SiteStore::encode({site("   ")}, 1).isEmpty()) << "blank names are dropped";
+    EXPECT_TRUE(SiteStore::decode(QByteArray()).isEmpty());
+}
+
+TEST(SiteStore, LinesAsTheyAreRead) {
+    struct Case {
+        const char* line;
+        std::optional<QStringList> fields;
+    } cases[] = {
+        {"a,h,21,u,p,acc,/,http://x/,/www",
+         QStringList{"a", "h", "21", "u", "p", "acc", "/", "http://x/", "/www"}},
+        {"a,h,21,u,p,acc,/start", QStringList{"a", "h", "21", "u", "p", "acc", "/start", "", ""}},
+        {"a,h,21,u,p,acc,/,url,path,with,commas",
+         QStringList{"a", "h", "21", "u", "p", "acc", "/", "url", "path,with,commas"}},
+        {"a,h,21,u,p,acc,/,only-url",
+         QStringList{"a", "h", "21", "u", "p", "acc", "/", "only-url", ""}},
+        {"a,h,21,u,p", std::nullopt},
+        {"", std::nullopt},
+    };
+    for (const Case& c : cases) {
+        auto parsed = SiteStore::parseLine(QString::fromUtf8(c.line));
+        ASSERT_EQ(parsed.has_value(), c.fields.has_value()) << c.line;
+        if (parsed) {
+            EXPECT_EQ(parsed->fields(), *c.fields) << c.line;
+        }
+    }
+}
+
+TEST(SiteStore, SevenFieldFileLoadsAndSavesBackWithNine) {
+    QTemporaryDir dir;
+    const QString path = dir.filePath("ftpsite.dat");
+    {
+        QFile f(path);
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        // Shorter than a block: read as plain text. The line without its
+        // CR LF at the end is not a line.
+        f.write(Gbk::encode(QString::fromUtf8("旧站点,10.0.0.1,2121,u,p,a,/pub\r\ntail")));
+    }
+    QList<SiteRecord> loaded = SiteStore::load(path);
+    ASSERT_EQ(loaded.size(), 1);
+    EXPECT_EQ(loaded[0].name, QString::fromUtf8("旧站点"));
+    EXPECT_EQ(loaded[0].startFolder, "/pub");
+    EXPECT_TRUE(loaded[0].homepageUrl.isEmpty());
+
+    ScriptedPrompts prompts;
+    ASSERT_TRUE(SiteStore::save(path, loaded, 9, prompts));
+    QFile f(path);
+    ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+    const QByteArray plain = unscrambled(f.readAll());
+    EXPECT_TRUE(
+        plain.startsWith(Gbk::encode(QString::fromUtf8("旧站点,10.0.0.1,2121,u,p,a,/pub,,\r\n"))));
+    EXPECT_EQ(SiteStore::load(path), loaded);
+    EXPECT_EQ(f.permissions() & (QFile::ReadGroup | QFile::ReadOther), QFile::Permissions());
+}
+
+TEST(SiteStore, OverLargeOrMissingStoreLoadsNothing) {
+    QTemporaryDir dir;
+    EXPECT_TRUE(SiteStore::load(dir.filePath("none.dat")).isEmpty());
+    QFile f(dir.filePath("big.dat"));
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    f.write(QByteArray(65537, 'x'));
+    f.close();
+    EXPECT_TRUE(SiteStore::load(f.fileName()).isEmpty());
+}
+
+TEST(SiteStore, UnwritableStoreSaysSo) {
+    ScriptedPrompts prompts;
+    EXPECT_FALSE(SiteStore::save("/nonexistent-folder/ftpsite.dat", {site("a")}, 1, prompts));
+    EXPECT_EQ(prompts.shown, QStringList{QString::fromUtf8("保存站点属性失败！")});
+}
+
+TEST(SiteList, AddRenameUpdateAndDelete) {
+    ScriptedPrompts prompts;
+    int saves = 0;
+    QList<SiteRecord> saved;
+    SiteList list(prompts, [&](const QList<SiteRecord>& r) {
+        ++saves;
+        saved = r;
+        return true;
+    });
+    ASSERT_TRUE(list.addNew());
+    EXPECT_FALSE(list.addNew()) << "the first new site must be renamed first";
+    EXPECT_EQ(prompts.shown, QStringList{QString::fromUtf8("请先把前面新增的FTP站点改名！")});
+
+    const QString newName = QString::fromUtf8(SiteRecord::NewSiteName);
+    EXPECT_EQ(list.rename(newName, "  mine  "), "mine");
+    ASSERT_TRUE(list.addNew());
+    EXPECT_EQ(list.rename(newName, "mine"), newName) << "a name in use is refused";
+    EXPECT_EQ(list.rename(newName, "   "), newName);
+    EXPECT_EQ(list.rename(newName, "other"), "other");
+
+    SiteRecord fields = site("ignored", "127.0.0.1");
+    fields.port = "2121";
+    ASSERT_TRUE(list.update("other", fields));
+    EXPECT_EQ(saved[1].name, "other");
+    EXPECT_EQ(saved[1].port, "2121");
+
+    prompts.answers = {false, true};
+    EXPECT_FALSE(list.remove("mine")) << "cancelled";
+    EXPECT_TRUE(list.remove("mine"));
+    EXPECT_EQ(prompts.shown.last(), QString::fromUtf8("是否确定删除FTP站点：mine ?"));
+    ASSERT_EQ(saved.size(), 1);
+    EXPECT_EQ(saved[0].name, "other");
+    EXPECT_EQ(saves, 6);
+}
