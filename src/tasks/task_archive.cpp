@@ -141,6 +141,13 @@ void appendString(QByteArray& out, const QString& text) {
 
 QByteArray encode(const TaskContents& t) {
     QByteArray out;
+    // Rewritten before every item: size it once rather than grow it.
+    qsizetype estimate = 256 + t.description.size() * 2;
+    for (const QString& p : t.itemPaths)
+        estimate += p.size() * 2 + 11;
+    for (const QString& p : t.updatePaths)
+        estimate += p.size() * 2 + 7;
+    out.reserve(estimate);
     appendString(out, t.description);
     appendString(out, t.site);
     appendInt(out, t.port);
