@@ -27,8 +27,13 @@ TW_LIMIT="${TW_LIMIT:-2000}"
 work="$(mktemp -d /dev/shm/corvane-bench.XXXXXX)"
 server_pid=""
 cleanup() {
-  if [ -n "$server_pid" ]; then kill "$server_pid" 2>/dev/null || true; wait "$server_pid" 2>/dev/null || true; fi
+  local status=$?
+  if [ -n "$server_pid" ]; then
+    kill "$server_pid" 2>/dev/null || true
+    wait "$server_pid" 2>/dev/null || true
+  fi
   rm -rf "$work"
+  exit "$status"
 }
 trap cleanup EXIT
 
