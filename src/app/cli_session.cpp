@@ -291,7 +291,7 @@ void CliSession::finish() {
     finishing_ = true;
     if (window_ && window_->controlSocket && !window_->awaitingGreeting) {
         window_->quit();
-        setTimer(FrameTimer + 10, 10000, TimerKind::SingleShot); // no answer to QUIT
+        setTimer(QuitFallbackTimer, 10000, TimerKind::SingleShot);
     } else {
         loop_.exit();
     }
@@ -304,6 +304,6 @@ void CliSession::onTimer(int id) {
         window_->onFrameTick();
     else if (id == ProgressTimer && window_)
         progress_.update(source_->bytesDone, window_->op.itemSizes.value(0));
-    else if (id == FrameTimer + 10)
+    else if (id == QuitFallbackTimer)
         loop_.exit();
 }

@@ -65,6 +65,7 @@ protected:
 private:
     static constexpr int FrameTimer = 1;
     static constexpr int ProgressTimer = 2;
+    static constexpr int QuitFallbackTimer = 3; // a server that never answers QUIT
 
     // Prompts, as the connection sees them: shown on the console, and every
     // failure ends the command.

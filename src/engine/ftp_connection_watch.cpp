@@ -7,17 +7,30 @@
 #include "platform/clock.h"
 #include "platform/prompts.h"
 
+// A lookup or connect that has taken too long fails like any other
+// attempt (and may be tried again). True when one was pending.
+bool CFtpThreadWnd::watchSetupTimeouts(quint32 idle) {
+    if (lookupPending) {
+        if (idle > quint32(timing_.lookupTimeoutMs)) {
+            lookup_.cancel(lookupHandle);
+            post(Msg::LookupFinished, lookupHandle, 0x10000);
+        }
+        return true;
+    }
+    if (connectPending) {
+        if (idle > quint32(timing_.connectTimeoutMs))
+            onConnectFinished(AsyncSocket::TimedOut);
+        return true;
+    }
+    return false;
+}
+
 void CFtpThreadWnd::onFrameTick() {
     const quint32 idle = ticksSince(clock_.tickCount(), lastActivity);
 
     if (awaitingGreeting) {
-        if (lookupPending && idle > quint32(timing_.lookupTimeoutMs)) {
-            lookup_.cancel(lookupHandle);
-            post(Msg::LookupFinished, lookupHandle, 0x10000);
-        } else if (connectPending && idle > quint32(timing_.connectTimeoutMs)) {
-            onConnectFinished(AsyncSocket::TimedOut);
-        } else if (controlSocket && !lookupPending && !connectPending &&
-                   idle > quint32(timing_.deadConnectionMs)) {
+        if (!watchSetupTimeouts(idle) && controlSocket &&
+            idle > quint32(timing_.deadConnectionMs)) {
             // Connected but never greeted: give up like any dead connection.
             closeConnection();
             prompts_.report(QString::fromUtf8(EngineText::ConnectionBroken));
@@ -38,12 +51,7 @@ void CFtpThreadWnd::onFrameTick() {
         }
         return;
     }
-    if (lookupPending && idle > quint32(timing_.lookupTimeoutMs)) {
-        lookup_.cancel(lookupHandle);
-        post(Msg::LookupFinished, lookupHandle, 0x10000);
-    } else if (connectPending && idle > quint32(timing_.connectTimeoutMs)) {
-        onConnectFinished(AsyncSocket::TimedOut);
-    }
+    watchSetupTimeouts(idle);
 
     if (idle > quint32(timing_.deadConnectionMs)) {
         const int kind = transferKind;

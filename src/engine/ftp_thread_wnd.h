@@ -146,6 +146,7 @@ private:
     void onConnectFinished(int error);
     void askForSend();
     void touch();
+    bool watchSetupTimeouts(quint32 idle);
 
     // Command queue and replies.
     void sendNext(int error);

@@ -49,7 +49,7 @@ TEST_F(TransferTest, DownloadSendsTypePortRetrAndWritesTheFile) {
     const QByteArray payload = pattern(200000);
     ScriptedPeer& p = newPeer();
     p.greetAndLogin();
-    p.on("TYPE I", "200 binary").expectPrefix("PORT ").send("200 ok\r\n");
+    p.typeAndPort("I");
     p.on("RETR /pub/f.bin", "150 opening").openData(payload).send("226 done\r\n");
     connectTo(p);
     ASSERT_TRUE(waitLoggedIn());
@@ -66,7 +66,7 @@ TEST_F(TransferTest, ResumedDownloadSendsRestWithTheLocalSize) {
     writeFile(localDir() + "f.bin", payload.left(1200));
     ScriptedPeer& p = newPeer();
     p.greetAndLogin();
-    p.on("TYPE I", "200 binary").expectPrefix("PORT ").send("200 ok\r\n");
+    p.typeAndPort("I");
     p.on("REST 1200", "350 restarting").on("RETR /pub/f.bin", "150 opening");
     p.openData(payload.mid(1200)).send("226 done\r\n");
     connectTo(p);
@@ -83,7 +83,7 @@ TEST_F(TransferTest, ContinuedUploadQueriesTheSizeThenAppendsOnlyTheRest) {
     writeFile(localDir() + "up.bin", content);
     ScriptedPeer& p = newPeer();
     p.greetAndLogin();
-    p.on("TYPE A", "200 ascii").expectPrefix("PORT ").send("200 ok\r\n");
+    p.typeAndPort("A");
     p.on("LIST /pub/up.bin", "150 listing");
     p.openData("-rw-r--r--   1 o g   1000 Mar 10 12:01 up.bin\r\n").send("226 done\r\n");
     p.on("TYPE I", "200 binary");
@@ -104,7 +104,7 @@ TEST_F(TransferTest, UploadToAServerThatConnectsOnPort) {
     writeFile(localDir() + "new file.bin", content);
     ScriptedPeer& p = newPeer();
     p.greetAndLogin();
-    p.on("TYPE I", "200 binary").expectPrefix("PORT ").send("200 ok\r\n").connectData();
+    p.typeAndPort("I").connectData();
     p.on("STOR /pub/newfile.bin", "125 already open").receiveData().send("226 stored\r\n");
     connectTo(p);
     ASSERT_TRUE(waitLoggedIn());
@@ -118,7 +118,7 @@ TEST_F(TransferTest, UploadToAServerThatConnectsOnPort) {
 TEST_F(TransferTest, DataConnectionFromAnotherAddressIsRefused) {
     ScriptedPeer& p = newPeer();
     p.greetAndLogin();
-    p.on("TYPE I", "200 binary").expectPrefix("PORT ").send("200 ok\r\n");
+    p.typeAndPort("I");
     p.on("RETR /pub/f.bin", "150 opening").openData("intruder", "127.0.0.2");
     connectTo(p);
     ASSERT_TRUE(waitLoggedIn());
@@ -134,9 +134,9 @@ TEST_F(TransferTest, CannotOpenDataConnectionRepeatsTheWholeGroup) {
     const QByteArray payload = pattern(3000);
     ScriptedPeer& p = newPeer();
     p.greetAndLogin();
-    p.on("TYPE I", "200 binary").expectPrefix("PORT ").send("200 ok\r\n");
+    p.typeAndPort("I");
     p.on("RETR /pub/f.bin", "425 Can't open data connection.");
-    p.on("TYPE I", "200 binary").expectPrefix("PORT ").send("200 ok\r\n");
+    p.typeAndPort("I");
     p.on("RETR /pub/f.bin", "150 opening").openData(payload).send("226 done\r\n");
     connectTo(p);
     ASSERT_TRUE(waitLoggedIn());
@@ -155,7 +155,7 @@ TEST_F(TransferTest, ListingAbove640KiBClosesTheConnection) {
         listing += "-rw-r--r--   1 owner group   131072 Mar 10 12:01 some-file-name.bin\r\n";
     ScriptedPeer& p = newPeer();
     p.greetAndLogin();
-    p.on("TYPE A", "200 ascii").expectPrefix("PORT ").send("200 ok\r\n");
+    p.typeAndPort("A");
     p.on("LIST", "150 listing").openData(listing).expectClosed();
     connectTo(p);
     ASSERT_TRUE(waitLoggedIn());
@@ -171,7 +171,7 @@ TEST_F(TransferTest, ListingOfTheCurrentFolderReachesTheHost) {
                                "-rw-r--r-- 1 o g 5 Mar 10 12:01 a.txt\r\n";
     ScriptedPeer& p = newPeer();
     p.greetAndLogin();
-    p.on("TYPE A", "200 ascii").expectPrefix("PORT ").send("200 ok\r\n");
+    p.typeAndPort("A");
     p.on("LIST", "150 listing").openData(listing).send("226 done\r\n").on("NOOP", "200 ok");
     connectTo(p);
     ASSERT_TRUE(waitLoggedIn());
@@ -193,11 +193,11 @@ TEST_F(TransferTest, FolderDownloadFromADosListingSkipsUnsafeNames) {
                                "03-10-23  12:01PM                   0 empty.txt\r\n";
     ScriptedPeer& p = newPeer();
     p.greetAndLogin();
-    p.on("TYPE A", "200 ascii").expectPrefix("PORT ").send("200 ok\r\n");
+    p.typeAndPort("A");
     p.on("LIST /d", "150 listing").openData(listing).send("226 done\r\n");
-    p.on("TYPE A", "200 ascii").expectPrefix("PORT ").send("200 ok\r\n");
+    p.typeAndPort("A");
     p.on("LIST /d/sub", "150 listing").openData("").send("226 done\r\n");
-    p.on("TYPE I", "200 binary").expectPrefix("PORT ").send("200 ok\r\n");
+    p.typeAndPort("I");
     p.on("RETR /d/f.txt", "150 opening").openData("hello").send("226 done\r\n");
     connectTo(p);
     ASSERT_TRUE(waitLoggedIn());
@@ -223,7 +223,7 @@ TEST_F(TransferTest, AbortIsFollowedByTheRepliesServersSend) {
         host.folders.clear();
         ScriptedPeer& p = newPeer();
         p.greetAndLogin();
-        p.on("TYPE I", "200 binary").expectPrefix("PORT ").send("200 ok\r\n");
+        p.typeAndPort("I");
         p.on("RETR /pub/big", "150 opening").connectData().sendDataKeepOpen(pattern(4096));
         p.expect("ABOR").send(ending).on("NOOP", "200 ok");
         connectTo(p);
@@ -244,12 +244,12 @@ TEST_F(TransferTest, AbortIsFollowedByTheRepliesServersSend) {
 TEST_F(TransferTest, RecursiveDeleteListsThenDeletesDeepestFirst) {
     ScriptedPeer& p = newPeer();
     p.greetAndLogin();
-    p.on("TYPE A", "200 ascii").expectPrefix("PORT ").send("200 ok\r\n");
+    p.typeAndPort("A");
     p.on("LIST /top", "150 listing");
     p.openData("drwxr-xr-x 2 o g 4096 Mar 10 12:01 inner\r\n"
                "-rw-r--r-- 1 o g 0 Mar 10 12:01 zero.txt\r\n")
         .send("226 done\r\n");
-    p.on("TYPE A", "200 ascii").expectPrefix("PORT ").send("200 ok\r\n");
+    p.typeAndPort("A");
     p.on("LIST /top/inner", "150 listing");
     p.openData("-rw-r--r-- 1 o g 9 Mar 10 12:01 deep.txt\r\n").send("226 done\r\n");
     p.on("DELE /loose.txt", "250 ok").on("DELE /top/zero.txt", "250 ok");
@@ -279,13 +279,13 @@ TEST_F(TransferTest, RenameSendsRnfrThenRnto) {
 TEST_F(TransferTest, FilesOf4GiBOrMoreAreRefusedAndTheRestGoesOn) {
     ScriptedPeer& p = newPeer();
     p.greetAndLogin();
-    p.on("TYPE A", "200 ascii").expectPrefix("PORT ").send("200 ok\r\n");
+    p.typeAndPort("A");
     p.on("LIST /d", "150 listing");
     p.openData("-rw-r--r-- 1 o g 4294967296 Mar 10 12:01 huge.iso\r\n"
                "-rw-r--r-- 1 o g 4294967295 Mar 10 12:01 fits.bin\r\n"
                "-rw-r--r-- 1 o g 3 Mar 10 12:01 small.txt\r\n")
         .send("226 done\r\n");
-    p.on("TYPE I", "200 binary").expectPrefix("PORT ").send("200 ok\r\n");
+    p.typeAndPort("I");
     p.on("RETR /d/fits.bin", "550 not today");
     connectTo(p);
     ASSERT_TRUE(waitLoggedIn());

@@ -287,6 +287,11 @@ ScriptedPeer& ScriptedPeer::on(const QByteArray& line, const QByteArray& reply) 
     return send(reply + "\r\n");
 }
 
+ScriptedPeer& ScriptedPeer::typeAndPort(const QByteArray& type) {
+    on("TYPE " + type, "200 type set");
+    return expectPrefix("PORT ").send("200 ok\r\n");
+}
+
 ScriptedPeer& ScriptedPeer::greetAndLogin(const QByteArray& user, const QByteArray& pass,
                                           const QByteArray& folder) {
     send("220 scripted peer ready\r\n");

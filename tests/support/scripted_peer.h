@@ -47,6 +47,8 @@ public:
     // A line-based exchange: expect `line`, then send `reply` + "\r\n".
     ScriptedPeer& on(const QByteArray& line, const QByteArray& reply);
 
+    // The head of a transfer group: "TYPE x" and a PORT line, both accepted.
+    ScriptedPeer& typeAndPort(const QByteArray& type);
     // Usual greeting and a plain login up to the current folder.
     ScriptedPeer& greetAndLogin(const QByteArray& user = "u", const QByteArray& pass = "p",
                                 const QByteArray& folder = "/");
