@@ -1,14 +1,46 @@
-#include <QApplication>
-#include <QMainWindow>
+#include "platform/clock.h"
+#include "platform/program_dir.h"
+#include "shell/dialog_prompts.h"
+#include "shell/main_frame.h"
+#include "shell/widget_shell_services.h"
 
-// The windowed program. Its panes are being built; until then the window
-// opens empty and corvane-cli is the way to reach a site.
+#include <QApplication>
+#include <QCommandLineParser>
+#include <QLocale>
+
+#include <cstdio>
+
 int main(int argc, char** argv) {
     QApplication app(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("corvane"));
     QApplication::setApplicationDisplayName(QStringLiteral("corvane"));
-    QMainWindow window;
-    window.setWindowTitle(QStringLiteral("corvane"));
-    window.resize(1000, 700);
-    window.show();
+    // Type names of files and folders are shown in Chinese, as every text is.
+    QLocale::setDefault(QLocale(QLocale::Chinese, QLocale::China));
+
+    QCommandLineParser parser;
+    parser.addHelpOption();
+    QCommandLineOption home(QStringLiteral("home"),
+                            QStringLiteral("Folder for settings, sites and tasks."),
+                            QStringLiteral("DIR"));
+    parser.addOption(home);
+    parser.process(app);
+
+    const QString programDir = resolveProgramDir(parser.value(home));
+    if (programDir.isEmpty()) {
+        std::fprintf(stderr, "corvane: cannot create the program folder\n");
+        return 1;
+    }
+
+    DialogPrompts prompts;
+    CMainFrame* frame = nullptr;
+    WidgetShellServices services(prompts, [&frame](const QString& keyword) {
+        if (frame)
+            frame->showHelpTopic(keyword);
+    });
+    CMainFrame window(CMainFrame::Deps{prompts, services, SystemClock::instance(), programDir});
+    frame = &window;
+    prompts.setParent(&window);
+    window.resize(1280, 800);
+    window.showMaximized();
     return app.exec();
 }

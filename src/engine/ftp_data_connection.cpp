@@ -50,6 +50,17 @@ void CFtpThreadWnd::listCurrentFolder() {
     askForSend();
 }
 
+bool CFtpThreadWnd::changeFolderAndList(const QString& cwdLine) {
+    if (!connectionReady())
+        return false;
+    reset(true);
+    showPhase(Phase::Listing);
+    commandQueue << cwdLine << QStringLiteral("TYPE A\r\n") << QStringLiteral("PORT\r\n")
+                 << QStringLiteral("LIST\r\n");
+    askForSend();
+    return true;
+}
+
 // Which notifications the data connection needs for what it carries now.
 void CFtpThreadWnd::selectDataSocket() {
     if (dataSocket)

@@ -62,6 +62,14 @@ public:
     void postContinue();
     // Lists the server's current folder for display.
     void listCurrentFolder();
+    // Changes to a folder and lists it, as one sequence; dropped (false)
+    // unless the connection is ready for a command.
+    bool changeFolderAndList(const QString& cwdLine);
+    // Greeted, nothing queued, no operation pending and no editing running:
+    // the gate of every command the user gives.
+    bool connectionReady() const {
+        return !awaitingGreeting && commandQueue.isEmpty() && !op.hasItems() && !op.editMode;
+    }
 
     // Operations. Callers make sure the connection is free first.
     void StartDownload(const QString& localFolder, const QString& siteFolder,

@@ -1,6 +1,7 @@
 #include "sites/site_properties_dialog.h"
 
 #include "platform/prompts.h"
+#include "shell/dialog_units.h"
 
 #include <QGroupBox>
 #include <QKeyEvent>
@@ -55,13 +56,8 @@ SitePropertiesDialog::SitePropertiesDialog(const SiteRecord& site, Prompts& prom
             [this] { emit helpRequested(QString::fromUtf8(HelpKeyword)); });
 }
 
-// Dialog units: a quarter of the average character width across, an eighth
-// of the character height down.
 QRect SitePropertiesDialog::du(int x, int y, int w, int h) const {
-    const QFontMetrics fm(font());
-    const double ux = fm.averageCharWidth() / 4.0;
-    const double uy = fm.height() / 8.0;
-    return QRect(int(x * ux), int(y * uy), int(w * ux), int(h * uy));
+    return dialogUnits(font(), x, y, w, h);
 }
 
 QLineEdit* SitePropertiesDialog::addEdit(QWidget* parent, const char* objectName, const char* label,

@@ -1,0 +1,54 @@
+#pragma once
+
+#include "shell/wharfkit_app.h"
+
+#include <QFocusEvent>
+#include <QTreeWidget>
+
+// The local side of the window. Browsing the local disk comes with its own
+// work; for now the two panes hold their place in the window, carry their
+// headings and report the focus like every pane.
+class CFtpView1 : public QTreeWidget {
+    Q_OBJECT
+public:
+    explicit CFtpView1(CWharfkitApp& app, QWidget* parent = nullptr)
+        : QTreeWidget(parent), app_(app) {
+        setObjectName(QStringLiteral("localTree"));
+        app_.localTree = this;
+        setHeaderHidden(true);
+    }
+
+protected:
+    void focusInEvent(QFocusEvent* event) override {
+        QTreeWidget::focusInEvent(event);
+        app_.activePane = Pane::LocalTree;
+    }
+
+private:
+    CWharfkitApp& app_;
+};
+
+class CFtpView2 : public QTreeWidget {
+    Q_OBJECT
+public:
+    explicit CFtpView2(CWharfkitApp& app, QWidget* parent = nullptr)
+        : QTreeWidget(parent), app_(app) {
+        setObjectName(QStringLiteral("localList"));
+        app_.localList = this;
+        setRootIsDecorated(false);
+        setHeaderLabels({QString::fromUtf8("文件名称"), QString::fromUtf8("文件大小"),
+                         QString::fromUtf8("文件类型"), QString::fromUtf8("修改时间")});
+        const int widths[] = {150, 100, 200, 200};
+        for (int c = 0; c < 4; ++c)
+            setColumnWidth(c, widths[c]);
+    }
+
+protected:
+    void focusInEvent(QFocusEvent* event) override {
+        QTreeWidget::focusInEvent(event);
+        app_.activePane = Pane::LocalList;
+    }
+
+private:
+    CWharfkitApp& app_;
+};

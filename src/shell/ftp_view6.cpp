@@ -1,0 +1,48 @@
+#include "shell/ftp_view6.h"
+
+#include "shell/wharfkit_app.h"
+
+#include <QScrollBar>
+
+namespace {
+
+QString forDisplay(QString text) {
+    return text.replace(QLatin1String("\r\n"), QLatin1String("\n"));
+}
+
+} // namespace
+
+CFtpView6::CFtpView6(CWharfkitApp& app, QWidget* parent) : QPlainTextEdit(parent), app_(app) {
+    setObjectName(QStringLiteral("messagePane"));
+    app_.messagePane = this;
+    // Read-only swallows typed characters while keeping selection and copy.
+    setReadOnly(true);
+    setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
+    setUndoRedoEnabled(false);
+    setLineWrapMode(QPlainTextEdit::WidgetWidth);
+}
+
+// Appending only the new block keeps a long transcript cheap to show; the
+// whole text is set when the transcript was cut or cleared.
+void CFtpView6::showTranscript(const QString& text, const QString& appended) {
+    const bool grows = !appended.isEmpty() && text.size() == shown_.size() + appended.size() &&
+                       text.startsWith(shown_);
+    shown_ = text;
+    if (grows) {
+        QTextCursor end(document());
+        end.movePosition(QTextCursor::End);
+        end.insertText(forDisplay(appended));
+    } else {
+        setPlainText(forDisplay(text));
+    }
+    scrollToEnd();
+}
+
+void CFtpView6::scrollToEnd() {
+    verticalScrollBar()->setValue(verticalScrollBar()->maximum());
+}
+
+void CFtpView6::focusInEvent(QFocusEvent* event) {
+    QPlainTextEdit::focusInEvent(event);
+    app_.activePane = Pane::Messages;
+}

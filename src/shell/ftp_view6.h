@@ -1,0 +1,28 @@
+#pragma once
+
+#include <QPlainTextEdit>
+
+class CWharfkitApp;
+
+// The message pane: the transcript of the control connection. It can be
+// scrolled, selected in and copied from, but not typed into.
+class CFtpView6 : public QPlainTextEdit {
+    Q_OBJECT
+public:
+    explicit CFtpView6(CWharfkitApp& app, QWidget* parent = nullptr);
+
+    // The connection's transcript after a change; `appended` is the block
+    // just added, empty when the transcript was started afresh.
+    void showTranscript(const QString& text, const QString& appended);
+    // The transcript as shown, lines ending in "\r\n".
+    QString transcript() const { return shown_; }
+
+protected:
+    void focusInEvent(QFocusEvent* event) override;
+
+private:
+    void scrollToEnd();
+
+    CWharfkitApp& app_;
+    QString shown_;
+};

@@ -1,0 +1,26 @@
+#pragma once
+
+#include <QString>
+
+class QUrl;
+class QWidget;
+struct NetworkSettings;
+struct SiteRecord;
+
+// The frame's modal dialogs and what it asks of the desktop, behind one
+// interface so that tests can answer dialogs and keep the desktop untouched.
+class ShellServices {
+public:
+    virtual ~ShellServices() = default;
+
+    // "上网属性"; true on OK (the dialog has then written the settings file).
+    virtual bool editNetworkSettings(NetworkSettings& settings, const QString& iniPath,
+                                     QWidget* parent) = 0;
+    // "FTP站点属性"; true on OK with the fields confirmed.
+    virtual bool editSite(SiteRecord& site, QWidget* parent) = 0;
+    virtual void showAbout(QWidget* parent) = 0;
+    // Opens the URL in the user's browser; false when it could not.
+    virtual bool openUrl(const QUrl& url) = 0;
+    // Where the desktop shortcut is made.
+    virtual QString desktopFolder() const = 0;
+};

@@ -1,0 +1,35 @@
+#pragma once
+
+#include <QWidget>
+
+class QLabel;
+class QProgressBar;
+
+// The bar at the bottom of the frame: in idle mode one status line (the
+// welcome text or the current phase); while a file transfer runs, bytes
+// with percentage, a progress bar, the speed and the elapsed time.
+class StatusDialogBar : public QWidget {
+    Q_OBJECT
+public:
+    explicit StatusDialogBar(QWidget* parent = nullptr);
+
+    void setProgressMode(bool on);
+    bool inProgressMode() const;
+    // Idle mode with this text, or the welcome text when it is empty.
+    void setStatusLine(const QString& text);
+    void showProgress(const QString& bytesText, int percent, const QString& speedText,
+                      const QString& elapsedText);
+
+    QString statusLine() const;
+    QString bytesText() const;
+    QString speedText() const;
+    QString elapsedText() const;
+    int percent() const;
+
+private:
+    QLabel* bytes_;       // 1027
+    QProgressBar* bar_;   // 1028
+    QLabel* speed_;       // 1025
+    QLabel* elapsed_;     // 1026
+    QLabel* statusLine_;  // 1029
+};
