@@ -1,5 +1,7 @@
 #include "panes/file_list_sort.h"
 
+#include "platform/gbk_text.h"
+
 #include <QTreeWidget>
 
 #include <algorithm>
@@ -39,7 +41,7 @@ int FileListSort::compareKeys(int column, const QString& a, const QString& b) {
     const bool bFolder = b.contains(marker);
     if (aFolder != bFolder)
         return aFolder ? -1 : 1;
-    return a.compare(b, Qt::CaseInsensitive);
+    return Gbk::compareNoCase(a, b);
 }
 
 void FileListSort::sortRows(QTreeWidget* list, int column, const QString& folderTypeName) {
@@ -52,8 +54,8 @@ void FileListSort::sortRows(QTreeWidget* list, int column, const QString& folder
     QTreeWidgetItem* current = list->currentItem();
     while (list->topLevelItemCount() > 0) {
         QTreeWidgetItem* item = list->takeTopLevelItem(0);
-        rows.append({sortKey(column, item->text(column), item->text(TypeColumn), folderTypeName),
-                     item});
+        rows.append(
+            {sortKey(column, item->text(column), item->text(TypeColumn), folderTypeName), item});
     }
     std::stable_sort(rows.begin(), rows.end(), [column](const Row& x, const Row& y) {
         return compareKeys(column, x.key, y.key) < 0;

@@ -5,6 +5,7 @@
 #include "panes/file_types.h"
 #include "panes/ftp_view4.h"
 #include "panes/pane_host.h"
+#include "platform/gbk_text.h"
 #include "shell/wharfkit_app.h"
 #include "sites/site_store.h"
 
@@ -34,10 +35,19 @@ QIcon sitePicture(bool connected) {
     return QIcon(pixmap);
 }
 
+// Siblings sort as the program compares names: by code-page bytes, so
+// Chinese names fall in pinyin order.
+class TreeItem : public QTreeWidgetItem {
+public:
+    using QTreeWidgetItem::QTreeWidgetItem;
+    bool operator<(const QTreeWidgetItem& other) const override {
+        return Gbk::compareNoCase(text(0), other.text(0)) < 0;
+    }
+};
+
 } // namespace
 
-CFtpView3::CFtpView3(CWharfkitApp& app, PaneHost& host, const QString& storePath,
-                     QWidget* parent)
+CFtpView3::CFtpView3(CWharfkitApp& app, PaneHost& host, const QString& storePath, QWidget* parent)
     : QTreeWidget(parent), app_(app), host_(host), storePath_(storePath),
       sites_(host.prompts(),
              [this](const QList<SiteRecord>& records) {
@@ -92,7 +102,7 @@ QTreeWidgetItem* CFtpView3::shownItem() const {
 }
 
 QTreeWidgetItem* CFtpView3::insertSiteItem(const QString& name) {
-    auto* item = new QTreeWidgetItem(QStringList{name});
+    auto* item = new TreeItem(QStringList{name});
     item->setFlags(item->flags() | Qt::ItemIsEditable);
     item->setData(0, SiteNameRole, name);
     item->setData(0, DataRole, 0);
@@ -102,7 +112,7 @@ QTreeWidgetItem* CFtpView3::insertSiteItem(const QString& name) {
 }
 
 QTreeWidgetItem* CFtpView3::insertFolderItem(QTreeWidgetItem* parent, const QString& name) {
-    auto* item = new QTreeWidgetItem(QStringList{name});
+    auto* item = new TreeItem(QStringList{name});
     item->setData(0, DataRole, 0);
     item->setIcon(0, FileTypes::folderIcon());
     parent->addChild(item);

@@ -49,7 +49,8 @@ QMenu* CFtpView3::prepareContextMenu(const QPoint& point) {
     PaneMenu::enable(menu_, host_, Cmd::PaneAddSite, !item || (site && notConnected));
     // Deleting a folder is the frame's delete command; a site is deleted here.
     if (folder)
-        PaneMenu::enable(menu_, host_, Cmd::PaneDelete, ready && host_.paneCommandBuilt(Cmd::Delete));
+        PaneMenu::enable(menu_, host_, Cmd::PaneDelete,
+                         ready && host_.paneCommandBuilt(Cmd::Delete));
     else
         PaneMenu::enable(menu_, host_, Cmd::PaneDelete, site && notConnected);
     const bool remoteFolder = folder || connectedSite;

@@ -55,9 +55,8 @@ QTreeWidgetItem* CFtpView4::makeRow(const QString& name, const QString& size, co
 }
 
 void CFtpView4::insertFolderRow(int position, const QString& name, const QString& date) {
-    insertTopLevelItem(position,
-                       makeRow(name, QString(), FileTypes::folderTypeName(), date,
-                               FileTypes::folderIcon()));
+    insertTopLevelItem(position, makeRow(name, QString(), FileTypes::folderTypeName(), date,
+                                         FileTypes::folderIcon()));
 }
 
 void CFtpView4::appendFileRow(const QString& name, const QString& size, const QString& type,
@@ -70,10 +69,9 @@ void CFtpView4::fillFromCache(const CachedListing& listing) {
     const QString folderType = FileTypes::folderTypeName();
     for (qsizetype i = 0; i < listing.size(); ++i) {
         const bool folder = listing.types.at(i) == folderType;
-        addTopLevelItem(makeRow(listing.names.at(i), listing.sizes.at(i), listing.types.at(i),
-                                listing.dates.at(i),
-                                folder ? FileTypes::folderIcon()
-                                       : FileTypes::iconFor(listing.names.at(i))));
+        addTopLevelItem(makeRow(
+            listing.names.at(i), listing.sizes.at(i), listing.types.at(i), listing.dates.at(i),
+            folder ? FileTypes::folderIcon() : FileTypes::iconFor(listing.names.at(i))));
     }
     sortByColumn(NameColumn);
 }

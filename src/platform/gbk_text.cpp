@@ -4,6 +4,7 @@
 #include <QStringEncoder>
 
 #include <algorithm>
+#include <cstring>
 
 namespace Gbk {
 
@@ -67,3 +68,24 @@ QString fitted(const QString& text, int maxBytes) {
 }
 
 } // namespace Gbk
+
+namespace {
+
+// Latin capitals only: every other character keeps its code-page bytes.
+QString latinLower(QString text) {
+    for (QChar& c : text)
+        if (c >= QLatin1Char('A') && c <= QLatin1Char('Z'))
+            c = QChar(c.unicode() + ('a' - 'A'));
+    return text;
+}
+
+} // namespace
+
+int Gbk::compareNoCase(const QString& a, const QString& b) {
+    const QByteArray x = encode(latinLower(a));
+    const QByteArray y = encode(latinLower(b));
+    const int order = std::memcmp(x.constData(), y.constData(), size_t(qMin(x.size(), y.size())));
+    if (order != 0)
+        return order < 0 ? -1 : 1;
+    return x.size() == y.size() ? 0 : (x.size() < y.size() ? -1 : 1);
+}

@@ -11,4 +11,7 @@ QString decode(const QByteArray& bytes);
 // `text` cut so that its encoded form takes at most `maxBytes` bytes,
 // never splitting a character.
 QString fitted(const QString& text, int maxBytes);
+// Compares as the program's texts are compared: by their code page 936
+// bytes, Latin letters without case, so Chinese names fall in pinyin order.
+int compareNoCase(const QString& a, const QString& b);
 } // namespace Gbk

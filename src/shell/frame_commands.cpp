@@ -55,13 +55,20 @@ struct Accelerator {
 };
 
 const Accelerator kAccelerators[] = {
-    {Cmd::SiteProperties, Qt::CTRL | Qt::Key_N}, {Cmd::Connect, Qt::CTRL | Qt::Key_I},
-    {Cmd::CloseConnection, Qt::CTRL | Qt::Key_O}, {Cmd::NewFolder, Qt::CTRL | Qt::Key_M},
-    {Cmd::NewFile, Qt::CTRL | Qt::Key_F},        {Cmd::Delete, Qt::CTRL | Qt::Key_D},
-    {Cmd::EditFile, Qt::CTRL | Qt::Key_E},       {Cmd::WebPreview, Qt::CTRL | Qt::Key_W},
-    {Cmd::Interrupt, Qt::CTRL | Qt::Key_P},      {Cmd::ResumeTask, Qt::CTRL | Qt::Key_T},
-    {Cmd::Exit, Qt::ALT | Qt::Key_X},            {Cmd::Refresh, Qt::CTRL | Qt::Key_R},
-    {Cmd::Copy, Qt::CTRL | Qt::Key_C},           {Cmd::Paste, Qt::CTRL | Qt::Key_V},
+    {Cmd::SiteProperties, Qt::CTRL | Qt::Key_N},
+    {Cmd::Connect, Qt::CTRL | Qt::Key_I},
+    {Cmd::CloseConnection, Qt::CTRL | Qt::Key_O},
+    {Cmd::NewFolder, Qt::CTRL | Qt::Key_M},
+    {Cmd::NewFile, Qt::CTRL | Qt::Key_F},
+    {Cmd::Delete, Qt::CTRL | Qt::Key_D},
+    {Cmd::EditFile, Qt::CTRL | Qt::Key_E},
+    {Cmd::WebPreview, Qt::CTRL | Qt::Key_W},
+    {Cmd::Interrupt, Qt::CTRL | Qt::Key_P},
+    {Cmd::ResumeTask, Qt::CTRL | Qt::Key_T},
+    {Cmd::Exit, Qt::ALT | Qt::Key_X},
+    {Cmd::Refresh, Qt::CTRL | Qt::Key_R},
+    {Cmd::Copy, Qt::CTRL | Qt::Key_C},
+    {Cmd::Paste, Qt::CTRL | Qt::Key_V},
     {Cmd::SelectAll, Qt::CTRL | Qt::Key_A},
 };
 
@@ -114,13 +121,30 @@ void CMainFrame::buildCommands() {
         std::initializer_list<int> commands;
     } menus[] = {
         {"文件(&F)",
-         {Cmd::NetworkSettings, 0, Cmd::NewSite, Cmd::SiteProperties, Cmd::Connect,
-          Cmd::CloseConnection, 0, Cmd::NewFolder, Cmd::NewFile, Cmd::Rename, Cmd::Delete, 0,
-          Cmd::EditFile, Cmd::WebPreview, 0, Cmd::DirectoryUpdate, 0, Cmd::Interrupt,
-          Cmd::ResumeTask, 0, Cmd::Exit}},
+         {Cmd::NetworkSettings,
+          0,
+          Cmd::NewSite,
+          Cmd::SiteProperties,
+          Cmd::Connect,
+          Cmd::CloseConnection,
+          0,
+          Cmd::NewFolder,
+          Cmd::NewFile,
+          Cmd::Rename,
+          Cmd::Delete,
+          0,
+          Cmd::EditFile,
+          Cmd::WebPreview,
+          0,
+          Cmd::DirectoryUpdate,
+          0,
+          Cmd::Interrupt,
+          Cmd::ResumeTask,
+          0,
+          Cmd::Exit}},
         {"查看(&V)",
-         {Cmd::SmallIcons, Cmd::ListView, Cmd::DetailsView, 0, Cmd::Refresh, 0,
-          Cmd::ToggleToolbar, 0, Cmd::UpOneLevel, 0, Cmd::FileListOptions}},
+         {Cmd::SmallIcons, Cmd::ListView, Cmd::DetailsView, 0, Cmd::Refresh, 0, Cmd::ToggleToolbar,
+          0, Cmd::UpOneLevel, 0, Cmd::FileListOptions}},
         {"编辑(&E)", {Cmd::Copy, Cmd::Paste, 0, Cmd::SelectAll}},
         {"帮助(&H)", {Cmd::Help, 0, Cmd::About, Cmd::HomePage}},
     };
@@ -213,8 +237,8 @@ void CMainFrame::updateCommandStates() {
     set(Cmd::Refresh, sitePane && remoteFolder && ready);
     set(Cmd::UpOneLevel, sitePane && node && node->parent());
     set(Cmd::Interrupt, c && (c->dataOpen || !c->ready));
-    for (int command : {Cmd::NetworkSettings, Cmd::Exit, Cmd::ToggleToolbar, Cmd::Help,
-                        Cmd::About, Cmd::HomePage, Cmd::FileListOptions})
+    for (int command : {Cmd::NetworkSettings, Cmd::Exit, Cmd::ToggleToolbar, Cmd::Help, Cmd::About,
+                        Cmd::HomePage, Cmd::FileListOptions})
         set(command, true);
     for (int command : {Cmd::NewFolder, Cmd::NewFile, Cmd::Rename, Cmd::Delete, Cmd::EditFile,
                         Cmd::WebPreview, Cmd::DirectoryUpdate, Cmd::ResumeTask, Cmd::SmallIcons,

@@ -25,13 +25,11 @@ const char* const kFirstRunGreeting = "欢迎您使用corvane2.5软件！\r\n"
 } // namespace
 
 void CMainFrame::onTimer(int id) {
-    if (id != FrameTimer)
-        return;
-    if (!startupDone_) {
+    if (id == StartupTimer && !startupDone_) {
         startupCheck();
         return;
     }
-    if (!connection_)
+    if (id != FrameTimer || !connection_)
         return;
     // The connection's own watch: keep-alive and every time-out.
     connection_->onFrameTick();
@@ -44,7 +42,6 @@ void CMainFrame::onTimer(int id) {
 // user is greeted and asked for the network settings.
 void CMainFrame::startupCheck() {
     startupDone_ = true;
-    messages_.killTimer(FrameTimer);
     if (QFileInfo::exists(iniPath()))
         return;
     if (prompts_.askYesNo(QString::fromUtf8(kFirstRunGreeting)))

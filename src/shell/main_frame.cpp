@@ -38,7 +38,7 @@ CMainFrame::CMainFrame(Deps deps, QWidget* parent)
     // The work folder of online editing; an existing one is no error.
     QDir().mkpath(programDir_ + QStringLiteral("bak"));
     settings_ = NetworkSettings::read(iniPath());
-    messages_.setTimer(FrameTimer, timing_.startupTickMs);
+    messages_.setTimer(StartupTimer, timing_.startupTickMs, MessageTarget::TimerKind::SingleShot);
     buildCommands();
 
     // The menu and toolbar follow the connection's state as it changes.
@@ -68,7 +68,8 @@ void CMainFrame::buildPanes() {
     auto* remoteSplitter = new QSplitter(Qt::Horizontal);
     localSplitter->addWidget(new CFtpView1(app_));
     localSplitter->addWidget(new CFtpView2(app_));
-    remoteSplitter->addWidget(new CFtpView3(app_, *this, programDir_ + QStringLiteral("ftpsite.dat")));
+    remoteSplitter->addWidget(
+        new CFtpView3(app_, *this, programDir_ + QStringLiteral("ftpsite.dat")));
     remoteSplitter->addWidget(new CFtpView4(app_, *this));
     for (QSplitter* row : {localSplitter, remoteSplitter}) {
         row->setSizes({250, 400});

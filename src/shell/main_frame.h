@@ -58,6 +58,9 @@ public:
     };
 
     static constexpr int FrameTimer = 1;
+    // The one start-up tick has its own id, so that a connection started
+    // before it fires keeps its watch timer.
+    static constexpr int StartupTimer = 3;
     static constexpr int LeftColumnWidth = 650;
     static constexpr int UpperRowHeight = 200;
     static constexpr const char* Welcome = "欢迎使用corvane 2.5版软件。";

@@ -45,8 +45,8 @@ void StatusDialogBar::setStatusLine(const QString& text) {
     statusLine_->setText(text.isEmpty() ? QString::fromUtf8(ProgressTexts::Welcome) : text);
 }
 
-void StatusDialogBar::showProgress(const QString& bytesText, int percent,
-                                   const QString& speedText, const QString& elapsedText) {
+void StatusDialogBar::showProgress(const QString& bytesText, int percent, const QString& speedText,
+                                   const QString& elapsedText) {
     bytes_->setText(bytesText);
     bar_->setValue(percent);
     speed_->setText(speedText);

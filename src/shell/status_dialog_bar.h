@@ -27,9 +27,9 @@ public:
     int percent() const;
 
 private:
-    QLabel* bytes_;       // 1027
-    QProgressBar* bar_;   // 1028
-    QLabel* speed_;       // 1025
-    QLabel* elapsed_;     // 1026
-    QLabel* statusLine_;  // 1029
+    QLabel* bytes_;      // 1027
+    QProgressBar* bar_;  // 1028
+    QLabel* speed_;      // 1025
+    QLabel* elapsed_;    // 1026
+    QLabel* statusLine_; // 1029
 };

@@ -42,3 +42,13 @@ TEST(ResultTexts, SilentCodesAndPhases) {
     EXPECT_TRUE(phaseText(Phase::Idle).isEmpty());
     EXPECT_TRUE(phaseText(13).isEmpty());
 }
+
+TEST(GbkText, ComparesByCodePageBytesWithLatinCaseFolded) {
+    EXPECT_LT(Gbk::compareNoCase(QString::fromUtf8("甲站"), QString::fromUtf8("乙站")), 0)
+        << "pinyin order, not code points";
+    EXPECT_LT(Gbk::compareNoCase(QString::fromUtf8("其他站点"), QString::fromUtf8("演示站点")), 0);
+    EXPECT_EQ(Gbk::compareNoCase("README", "readme"), 0);
+    EXPECT_LT(Gbk::compareNoCase("a", "B"), 0);
+    EXPECT_LT(Gbk::compareNoCase("ab", "abc"), 0);
+    EXPECT_GT(Gbk::compareNoCase(QString::fromUtf8("中"), "z"), 0) << "double-byte after ASCII";
+}

@@ -1,0 +1,241 @@
+// Browsing a real server (pyftpdlib on 127.0.0.1) through the main window:
+// connect from the site tree, folders from PWD, the listing cache, the
+// transcript, progress and the closing rules.
+#include "frame_fixture.h"
+#include "pyftpd_server.h"
+
+#include "engine/ftp_source.h"
+#include "engine/ftp_thread_wnd.h"
+#include "panes/ftp_view3.h"
+#include "panes/ftp_view4.h"
+#include "panes/pane_menu.h"
+#include "shell/command_ids.h"
+#include "shell/ftp_view6.h"
+#include "shell/status_dialog_bar.h"
+
+#include <QFile>
+#include <QFileInfo>
+#include <QMenu>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+void writeFile(const QString& path, qsizetype size) {
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write(QByteArray(size, 'x'));
+}
+
+QStringList names(const QTreeWidget* list) {
+    QStringList texts;
+    for (int i = 0; i < list->topLevelItemCount(); ++i)
+        texts << list->topLevelItem(i)->text(0);
+    return texts;
+}
+
+QTreeWidgetItem* child(QTreeWidgetItem* parent, const QString& name) {
+    for (int i = 0; parent && i < parent->childCount(); ++i)
+        if (parent->child(i)->text(0) == name)
+            return parent->child(i);
+    return nullptr;
+}
+
+// The site "演示站点" on a server with /pub/deep/{inner/, Mdir/, A.bin, z.txt}
+// and /pub/other.txt, connected with /pub/deep as its start folder.
+struct ConnectedFrame : FrameFixture {
+    explicit ConnectedFrame(const QStringList& serverArgs = {}) : server(serverArgs) {}
+
+    PyFtpdServer server;
+    CFtpView3* tree = nullptr;
+    CFtpView4* list = nullptr;
+
+    bool connect(const QString& startFolder = QStringLiteral("/pub/deep")) {
+        const QString root = server.root();
+        QDir(root).mkpath("pub/deep/inner");
+        QDir(root).mkpath("pub/deep/Mdir");
+        writeFile(root + "/pub/deep/A.bin", 2000);
+        writeFile(root + "/pub/deep/z.txt", 10);
+        writeFile(root + "/pub/other.txt", 5);
+        if (!server.start())
+            return false;
+        writeSettings();
+        writeSites({siteAt(QString::fromUtf8("演示站点"), server.port(), startFolder),
+                    siteAt(QString::fromUtf8("其他站点"), server.port())});
+        open();
+        tree = frame->app().siteTree;
+        list = frame->app().remoteList;
+        QTreeWidgetItem* demo =
+            tree->findItems(QString::fromUtf8("演示站点"), Qt::MatchExactly).value(0);
+        tree->setCurrentItem(demo);
+        frame->app().activePane = Pane::SiteTree;
+        frame->updateCommandStates();
+        if (!frame->action(Cmd::Connect)->isEnabled())
+            return false;
+        frame->runCommand(Cmd::Connect);
+        return waitUntil([&] { return list->topLevelItemCount() > 0 && frame->connectionReady(); },
+                         15000);
+    }
+    QTreeWidgetItem* site() const { return tree->topLevelItem(0); }
+    QString transcript() const { return frame->app().messagePane->transcript(); }
+    bool enabled(int command) {
+        frame->app().activePane = Pane::SiteTree;
+        frame->updateCommandStates();
+        return frame->action(command)->isEnabled();
+    }
+};
+
+} // namespace
+
+TEST(SiteBrowsing, ConnectShowsOnlyThatSiteBuildsThePwdFoldersAndListsTheDeepest) {
+    ConnectedFrame f;
+    ASSERT_TRUE(f.connect()) << f.prompts.shown.join('|').toStdString();
+
+    ASSERT_EQ(f.tree->topLevelItemCount(), 1);
+    EXPECT_EQ(f.site()->text(0), QString::fromUtf8("演示站点"));
+    EXPECT_EQ(CFtpView3::itemData(f.site()), 1);
+    QTreeWidgetItem* deep = child(child(f.site(), "pub"), "deep");
+    ASSERT_TRUE(deep);
+    EXPECT_EQ(f.tree->currentItem(), deep);
+    EXPECT_EQ(CFtpView3::remotePath(deep), "/pub/deep");
+    EXPECT_EQ(CFtpView3::remotePath(f.site()), "/");
+    EXPECT_EQ(names(f.list), (QStringList{"inner", "Mdir", "A.bin", "z.txt"}));
+    EXPECT_EQ(f.list->topLevelItem(2)->text(CFtpView4::SizeColumn), "2000");
+    EXPECT_TRUE(child(deep, "inner") && child(deep, "Mdir")) << "listed folders join the tree";
+
+    EXPECT_TRUE(f.transcript().contains("C:\r\nUSER tester\r\n"));
+    EXPECT_TRUE(f.transcript().contains("C:\r\nPASS ******\r\n"));
+    EXPECT_FALSE(f.transcript().contains("secret"));
+    EXPECT_TRUE(f.transcript().contains("S:\r\n331"));
+
+    // Enabling while connected and ready.
+    EXPECT_FALSE(f.enabled(Cmd::Connect));
+    EXPECT_TRUE(f.enabled(Cmd::CloseConnection));
+    EXPECT_FALSE(f.enabled(Cmd::NewSite));
+    EXPECT_FALSE(f.enabled(Cmd::SiteProperties));
+    EXPECT_TRUE(f.enabled(Cmd::Refresh));
+    EXPECT_TRUE(f.enabled(Cmd::UpOneLevel));
+    QMenu* menu = f.tree->prepareContextMenu(f.tree->visualItemRect(f.site()).center());
+    EXPECT_EQ(PaneMenu::find(menu, Cmd::PaneConnect)->text(), QString::fromUtf8("断开连接"));
+    EXPECT_TRUE(PaneMenu::find(menu, Cmd::PaneConnect)->isEnabled());
+    for (int greyed : {Cmd::PaneProperties, Cmd::PaneAddSite, Cmd::PaneDelete})
+        EXPECT_FALSE(PaneMenu::find(menu, greyed)->isEnabled()) << greyed;
+}
+
+TEST(SiteBrowsing, ACachedFolderSendsOnlyCwdAndRelistingDropsTheListingsBelow) {
+    ConnectedFrame f;
+    ASSERT_TRUE(f.connect()) << f.prompts.shown.join('|').toStdString();
+    QTreeWidgetItem* pub = child(f.site(), "pub");
+    QTreeWidgetItem* deep = child(pub, "deep");
+
+    f.tree->setCurrentItem(pub);
+    ASSERT_TRUE(waitUntil([&] { return names(f.list) == QStringList{"deep", "other.txt"}; }));
+    ASSERT_TRUE(waitUntil([&] { return f.frame->connectionReady(); }));
+    EXPECT_EQ(f.frame->app().listingCache.size(), 1) << "deep's listing went with pub's";
+    deep = child(pub, "deep");
+    ASSERT_TRUE(deep);
+    EXPECT_EQ(CFtpView3::itemData(deep), 0) << "listing pub made its children afresh";
+
+    // deep was listed before pub was listed again: its listing is gone, so
+    // list deep again to have one below pub.
+    f.tree->setCurrentItem(deep);
+    ASSERT_TRUE(waitUntil([&] { return names(f.list).size() == 4 && f.frame->connectionReady(); }));
+    f.tree->setCurrentItem(pub);
+    ASSERT_TRUE(waitUntil([&] { return f.frame->connectionReady(); }));
+
+    // Back to deep: shown from the cache at once, and only "CWD" goes out.
+    const qsizetype before = f.transcript().size();
+    f.tree->setCurrentItem(deep);
+    EXPECT_EQ(names(f.list), (QStringList{"inner", "Mdir", "A.bin", "z.txt"}));
+    ASSERT_TRUE(waitUntil([&] {
+        return f.transcript().mid(before).contains("S:\r\n250") && f.frame->connectionReady();
+    }));
+    const QString sent = f.transcript().mid(before);
+    EXPECT_TRUE(sent.startsWith("C:\r\nCWD /pub/deep\r\n")) << sent.toStdString();
+    EXPECT_EQ(sent.count("C:\r\n"), 1) << sent.toStdString();
+
+    // Relisting pub drops the cached listing of deep below it.
+    f.tree->setCurrentItem(pub);
+    ASSERT_TRUE(waitUntil([&] { return f.frame->connectionReady(); }));
+    ASSERT_EQ(f.frame->app().listingCache.size(), 2);
+    f.frame->runCommand(Cmd::Refresh);
+    ASSERT_TRUE(waitUntil(
+        [&] { return f.frame->connectionReady() && f.frame->app().listingCache.size() == 1; }));
+    EXPECT_EQ(CFtpView3::itemData(child(pub, "deep")), 0);
+    EXPECT_EQ(names(f.list), (QStringList{"deep", "other.txt"}));
+}
+
+TEST(SiteBrowsing, DoubleClickOnAFolderRowOpensIt) {
+    ConnectedFrame f;
+    ASSERT_TRUE(f.connect()) << f.prompts.shown.join('|').toStdString();
+    QTreeWidgetItem* inner = f.list->topLevelItem(0);
+    ASSERT_EQ(inner->text(0), "inner");
+    emit f.list->itemDoubleClicked(inner, CFtpView4::NameColumn);
+    EXPECT_EQ(CFtpView3::remotePath(f.tree->currentItem()), "/pub/deep/inner");
+    ASSERT_TRUE(
+        waitUntil([&] { return f.frame->connectionReady() && f.list->topLevelItemCount() == 0; }));
+}
+
+TEST(SiteBrowsing, StatusBarShowsDownloadProgressDuringARealTransfer) {
+    ConnectedFrame f({"--throttle", "200000"});
+    ASSERT_TRUE(f.connect("/")) << f.prompts.shown.join('|').toStdString();
+    const quint32 size = 700000;
+    writeFile(f.server.root() + "/big.bin", size);
+    QTemporaryDir local;
+    f.frame->connection()->StartDownload(local.path() + "/", "/", {"/big.bin"}, {size});
+
+    StatusDialogBar* bar = f.frame->statusDialogBar();
+    ASSERT_TRUE(waitUntil([&] { return bar->inProgressMode() && bar->percent() > 0; }, 10000))
+        << f.prompts.shown.join('|').toStdString() << "\n"
+        << f.transcript().toStdString() << "\n"
+        << bar->bytesText().toStdString() << bar->inProgressMode() << " "
+        << f.frame->source()->bytesDone;
+    EXPECT_TRUE(bar->bytesText().startsWith(QString::fromUtf8("已下载：")))
+        << bar->bytesText().toStdString();
+    EXPECT_TRUE(bar->bytesText().contains(QString("bit(%%1)").arg(bar->percent())));
+    EXPECT_TRUE(bar->speedText().startsWith(QString::fromUtf8("速度：")));
+    EXPECT_TRUE(bar->elapsedText().startsWith(QString::fromUtf8("已进行时间：0时0分")));
+
+    ASSERT_TRUE(waitUntil([&] { return f.prompts.count("所有操作已成功完成！") == 1; }, 20000))
+        << f.prompts.shown.join('|').toStdString();
+    EXPECT_EQ(QFileInfo(local.path() + "/big.bin").size(), qint64(size));
+    EXPECT_FALSE(bar->inProgressMode());
+}
+
+TEST(SiteBrowsing, ClosingWhileConnectedNeedsTwoMessagesAndASecondClose) {
+    ConnectedFrame f;
+    ASSERT_TRUE(f.connect()) << f.prompts.shown.join('|').toStdString();
+    f.prompts.shown.clear();
+
+    EXPECT_FALSE(f.frame->close());
+    ASSERT_EQ(f.prompts.shown.size(), 2);
+    EXPECT_EQ(f.prompts.shown.at(0), QString::fromUtf8("请先关闭当前连接，再退出！"));
+    EXPECT_EQ(
+        f.prompts.shown.at(1),
+        QString::fromUtf8("请先中断当前操作并关闭当前连接，再退出！\r\n是否强制关闭当前连接？"));
+    EXPECT_TRUE(f.frame->isVisible());
+    EXPECT_TRUE(f.frame->connection()->controlSocket) << "No keeps the connection";
+
+    f.prompts.answers = {true};
+    EXPECT_FALSE(f.frame->close());
+    EXPECT_TRUE(f.frame->isVisible()) << "forcing the connection closed does not exit";
+    EXPECT_FALSE(f.frame->connection()->controlSocket);
+    EXPECT_EQ(f.tree->topLevelItemCount(), 2) << "all sites again";
+    EXPECT_EQ(f.list->topLevelItemCount(), 0);
+    EXPECT_EQ(f.frame->app().listingCache.size(), 0);
+
+    EXPECT_TRUE(f.frame->close());
+    EXPECT_FALSE(f.frame->isVisible());
+}
+
+TEST(SiteBrowsing, CloseConnectionSendsQuitAndBringsEverySiteBack) {
+    ConnectedFrame f;
+    ASSERT_TRUE(f.connect()) << f.prompts.shown.join('|').toStdString();
+    ASSERT_TRUE(f.enabled(Cmd::CloseConnection));
+    f.frame->runCommand(Cmd::CloseConnection);
+    ASSERT_TRUE(waitUntil([&] { return f.tree->topLevelItemCount() == 2; }));
+    EXPECT_TRUE(f.transcript().contains("C:\r\nQUIT\r\n"));
+    EXPECT_EQ(f.tree->topLevelItem(0)->text(0), QString::fromUtf8("其他站点")) << "sorted";
+    EXPECT_TRUE(f.enabled(Cmd::NewSite));
+    EXPECT_TRUE(f.frame->close()) << "no connection open: the program ends";
+}
