@@ -7,7 +7,7 @@ CORVANE_PACKAGES=(
   qt6-base-dev
   libgtest-dev libgmock-dev
   python3 python3-pyftpdlib
-  fonts-wqy-microhei
+  fonts-wqy-microhei shared-mime-info
 )
 
 corvane_root() { cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd; }

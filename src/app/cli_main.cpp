@@ -6,6 +6,7 @@
 #include "sites/site_store.h"
 
 #include <QCoreApplication>
+#include <QRandomGenerator>
 
 #include <cstdio>
 
@@ -29,6 +30,29 @@ int printSites(const QString& programDir) {
     return 0;
 }
 
+// Appends a site to ftpsite.dat; a name already taken is refused.
+int addSite(const QString& programDir, const CliCommand& command, Prompts& prompts) {
+    const QString store = programDir + QStringLiteral("ftpsite.dat");
+    QList<SiteRecord> sites = SiteStore::load(store);
+    for (const SiteRecord& site : sites) {
+        if (site.name == command.newPath) {
+            std::fprintf(stderr, "a site named %s exists already\n",
+                         command.newPath.toUtf8().constData());
+            return 1;
+        }
+    }
+    SiteRecord site = SiteRecord::withDefaults();
+    site.name = command.newPath;
+    site.address = command.site.host;
+    site.port = QString::number(command.site.port);
+    site.user = command.site.user;
+    site.password = command.site.password;
+    site.account = command.site.user;
+    site.startFolder = command.site.path;
+    sites << site;
+    return SiteStore::save(store, sites, QRandomGenerator::global()->generate(), prompts) ? 0 : 1;
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
@@ -48,6 +72,8 @@ int main(int argc, char** argv) {
     if (command->kind == CliCommand::Sites)
         return printSites(programDir);
     ConsolePrompts prompts(options->yes);
+    if (command->kind == CliCommand::AddSite)
+        return addSite(programDir, *command, prompts);
     CliSession session(*options, programDir, prompts, SystemClock::instance());
     return session.run(*command);
 }

@@ -106,6 +106,7 @@ void CliSession::currentFolderLearned(const QString& folder) {
     }
     switch (command_.kind) {
     case CliCommand::Sites:
+    case CliCommand::AddSite:
         break; // answered without a connection
     case CliCommand::Pwd:
         std::printf("%s\n", folder.toUtf8().constData());
@@ -199,6 +200,7 @@ void CliSession::startOperation(const DirEntry* entry) {
         window_->RenameSiteItem(path, command_.newPath);
         break;
     case CliCommand::Sites:
+    case CliCommand::AddSite:
     case CliCommand::Pwd:
     case CliCommand::List:
         break;

@@ -18,11 +18,11 @@ class Clock;
 
 // One command of corvane-cli, run over one connection.
 struct CliCommand {
-    enum Kind { Sites, Pwd, List, Get, Put, MakeFolder, Remove, Rename };
+    enum Kind { Sites, AddSite, Pwd, List, Get, Put, MakeFolder, Remove, Rename };
     Kind kind = Pwd;
     SiteAddress site;
     QString localPath; // get: local folder; put: local file or folder
-    QString newPath;   // rename: new site path
+    QString newPath;   // rename: new site path; add-site: the site's name
 };
 
 // The command-line front end's stand-in for the main frame: it owns the

@@ -39,7 +39,7 @@ const ToolbarIcon kToolbarIcons[] = {
     {Cmd::EditFile, "accessories-text-editor", QStyle::SP_FileDialogContentsView},
     {Cmd::WebPreview, "document-print-preview", QStyle::SP_ComputerIcon},
     {Cmd::HomePage, "go-home", QStyle::SP_DirHomeIcon},
-    {Cmd::Help, "help-contents", QStyle::SP_DialogHelpButton},
+    {Cmd::Help, "help-contents", QStyle::SP_MessageBoxQuestion},
 };
 
 // Where a separator follows in the toolbar.

@@ -137,6 +137,19 @@ TEST_F(Cli, DefinedSitesByName) {
                                          .arg(PyFtpdServer::User)))
         << sites.out.toStdString();
 
+    // add-site defines one more; a name taken already is refused.
+    const QString address = QStringLiteral("ftp://%1:%2@127.0.0.1:%3/pub")
+                                .arg(PyFtpdServer::User, PyFtpdServer::Password)
+                                .arg(server.port());
+    EXPECT_EQ(cli(base() << "add-site" << QString::fromUtf8("乙站") << address).exitCode, 0);
+    EXPECT_EQ(cli(base() << "add-site" << QString::fromUtf8("乙站") << address).exitCode, 1);
+    const auto stored = SiteStore::load(home.filePath("ftpsite.dat"));
+    ASSERT_EQ(stored.size(), 2);
+    EXPECT_EQ(stored.at(1).startFolder, "/pub");
+    EXPECT_EQ(stored.at(1).password, PyFtpdServer::Password);
+    CliRun pwd = cli(base() << "pwd" << QString::fromUtf8("乙站:/pub"));
+    EXPECT_EQ(pwd.out.trimmed(), "/pub") << pwd.err.toStdString();
+
     CliRun ls = cli(base() << "ls" << QString::fromUtf8("演示站点:/pub"));
     EXPECT_EQ(ls.exitCode, 0) << ls.err.toStdString();
     EXPECT_TRUE(ls.out.contains("x.txt"));

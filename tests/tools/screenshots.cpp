@@ -1,0 +1,95 @@
+// Renders the pictures of the README offscreen: the main window connected
+// to a local pyftpdlib server with a folder listed, the site properties
+// dialog and the network settings dialog.
+#include "../gui/frame_fixture.h"
+#include "pyftpd_server.h"
+
+#include "panes/ftp_view3.h"
+#include "panes/ftp_view4.h"
+#include "shell/network_settings_dialog.h"
+#include "sites/site_properties_dialog.h"
+
+#include <QApplication>
+#include <QFile>
+#include <QFontDatabase>
+#include <QLocale>
+
+#include <cstdio>
+
+namespace {
+
+void writeFile(const QString& path, const QByteArray& bytes) {
+    QFile file(path);
+    if (file.open(QIODevice::WriteOnly))
+        file.write(bytes);
+}
+
+bool save(QWidget* widget, const QString& path) {
+    const bool ok = widget->grab().save(path);
+    std::fprintf(stderr, "%s %s\n", ok ? "wrote" : "could not write", path.toUtf8().constData());
+    return ok;
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    QApplication app(argc, argv);
+    QLocale::setDefault(QLocale(QLocale::Chinese, QLocale::China));
+    QApplication::setFont(QFont(QStringLiteral("WenQuanYi Micro Hei"), 9));
+    const QString out = argc > 1 ? QString::fromLocal8Bit(argv[1]) : QStringLiteral(".");
+
+    PyFtpdServer server;
+    const QString root = server.root();
+    QDir(root).mkpath(QString::fromUtf8("样例/文档/旧版"));
+    QDir(root).mkpath(QString::fromUtf8("样例/images"));
+    writeFile(root + QString::fromUtf8("/样例/说明.txt"), "welcome\n");
+    writeFile(root + QString::fromUtf8("/样例/index.html"), QByteArray(2345, 'h'));
+    writeFile(root + QString::fromUtf8("/样例/报表.xlsx"), QByteArray(48213, 'x'));
+    writeFile(root + QString::fromUtf8("/样例/images/large.bin"), QByteArray(3145728, 'b'));
+    if (!server.start()) {
+        std::fprintf(stderr, "the FTP server did not start\n");
+        return 1;
+    }
+
+    FrameFixture f;
+    f.writeSettings();
+    SiteRecord demo =
+        siteAt(QString::fromUtf8("演示站点"), server.port(), QString::fromUtf8("/样例"));
+    demo.homepageUrl = QStringLiteral("http://127.0.0.1/");
+    demo.homepageFtpPath = QStringLiteral("/");
+    f.writeSites({demo, siteAt(QString::fromUtf8("备份站点"), 21)});
+    CMainFrame& frame = f.open(Timing{});
+    CFtpView3* tree = frame.app().siteTree;
+    tree->setCurrentItem(tree->findItems(demo.name, Qt::MatchExactly).value(0));
+    frame.runCommand(Cmd::Connect);
+    if (!waitUntil(
+            [&] {
+                return frame.app().remoteList->topLevelItemCount() > 0 && frame.connectionReady();
+            },
+            15000)) {
+        std::fprintf(stderr, "the demo site was not listed\n");
+        return 1;
+    }
+    tree->expandAll();
+    spinFor(200);
+    bool ok = save(&frame, out + QStringLiteral("/main-window.png"));
+
+    SitePropertiesDialog properties(demo, f.prompts);
+    properties.show();
+    spinFor(100);
+    ok &= save(&properties, out + QStringLiteral("/site-properties.png"));
+
+    NetworkSettings settings;
+    settings.useProxy = true;
+    settings.proxyHost = QStringLiteral("proxy.example.test");
+    settings.proxyPort = QStringLiteral("2121");
+    settings.proxyUser = QStringLiteral("gateway");
+    settings.proxyPass = QStringLiteral("secret");
+    NetworkSettingsDialog network(settings, f.home.filePath(QStringLiteral("unused.ini")));
+    network.show();
+    spinFor(100);
+    ok &= save(&network, out + QStringLiteral("/network-settings.png"));
+
+    frame.connection()->closeConnection();
+    return ok ? 0 : 1;
+}
