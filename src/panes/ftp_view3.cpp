@@ -140,6 +140,7 @@ void CFtpView3::fill() {
     clear();
     app_.listingCache.clear();
     shown_ = QPersistentModelIndex();
+    listingFor_ = QPersistentModelIndex();
     for (const SiteRecord& site : sites_.records())
         insertSiteItem(site.name);
 }
@@ -170,6 +171,7 @@ void CFtpView3::markConnected(const QString& text, bool byAddress) {
 
 void CFtpView3::connectionStarted() {
     shown_ = QPersistentModelIndex();
+    listingFor_ = QPersistentModelIndex();
 }
 
 // Remembering the start folder is left alone here: a site keeps the start
@@ -178,27 +180,34 @@ void CFtpView3::connectionClosed() {
     fill();
 }
 
-void CFtpView3::browse(bool force) {
-    QTreeWidgetItem* item = currentItem();
-    if (!item || (isSiteItem(item) && itemData(item) == 0))
-        return;
+void CFtpView3::setShown(QTreeWidgetItem* item) {
     QTreeWidgetItem* shown = shownItem();
-    if (!force && item == shown)
-        return;
-    if (shown && shown->parent())
+    if (shown && shown != item && shown->parent())
         shown->setIcon(0, FileTypes::folderIcon());
     if (item->parent())
         item->setIcon(0, FileTypes::openFolderIcon());
     shown_ = QPersistentModelIndex(indexFromItem(item));
+}
+
+void CFtpView3::browse(bool force) {
+    QTreeWidgetItem* item = currentItem();
+    if (!item || (isSiteItem(item) && itemData(item) == 0))
+        return;
+    if (!force && item == shownItem())
+        return;
 
     const QString cwd = QStringLiteral("CWD ") + remotePath(item) + QStringLiteral("\r\n");
     CFtpThreadWnd* connection = host_.connection();
     const CachedListing* cached = app_.listingCache.find(item);
     if (!cached) {
-        if (connection && host_.connectionReady())
-            connection->changeFolderAndList(cwd);
+        // A busy connection sends nothing: the selection moves, the list stays.
+        if (connection && host_.connectionReady() && connection->changeFolderAndList(cwd)) {
+            setShown(item);
+            listingFor_ = shown_;
+        }
         return;
     }
+    setShown(item);
     if (app_.remoteList)
         app_.remoteList->fillFromCache(*cached);
     // The server's current folder follows the selection, if it is free.
@@ -208,8 +217,12 @@ void CFtpView3::browse(bool force) {
 
 void CFtpView3::relist() {
     CFtpThreadWnd* connection = host_.connection();
-    if (isRemoteFolder(currentItem()) && connection && host_.connectionReady())
-        connection->listCurrentFolder();
+    QTreeWidgetItem* item = currentItem();
+    if (!isRemoteFolder(item) || !connection || !host_.connectionReady())
+        return;
+    connection->listCurrentFolder();
+    setShown(item);
+    listingFor_ = shown_;
 }
 
 void CFtpView3::showListing(const QByteArray& listing) {
@@ -217,7 +230,8 @@ void CFtpView3::showListing(const QByteArray& listing) {
     setUpdatesEnabled(false);
     list->setUpdatesEnabled(false);
     list->clearRows();
-    QTreeWidgetItem* folder = currentItem();
+    QTreeWidgetItem* folder = listingFor_.isValid() ? itemFromIndex(listingFor_) : currentItem();
+    listingFor_ = QPersistentModelIndex();
     if (folder && (folder->parent() || itemData(folder) != 0)) {
         app_.listingCache.dropBelow(folder);
         deleteChildren(folder);
@@ -263,7 +277,8 @@ void CFtpView3::setCurrentFolder(const QString& folder) {
             const QSignalBlocker quiet(this);
             setCurrentItem(site);
         }
-        shown_ = QPersistentModelIndex(indexFromItem(site));
+        setShown(site);
+        listingFor_ = shown_;
         if (CFtpThreadWnd* connection = host_.connection())
             connection->listCurrentFolder();
         return;

@@ -86,6 +86,8 @@ private:
     void deleteChildren(QTreeWidgetItem* item);
     void deleteItem(QTreeWidgetItem* item);
     void setConnectedLook(QTreeWidgetItem* site, bool connected);
+    // The remote list now shows `item`: the folder pictures follow.
+    void setShown(QTreeWidgetItem* item);
     void onLabelEdited(QTreeWidgetItem* item, int column);
     void buildMenu();
 
@@ -94,6 +96,9 @@ private:
     QString storePath_;
     SiteList sites_;
     QPersistentModelIndex shown_;
+    // The folder whose listing was asked for: a listing that arrives after
+    // the selection has moved on still belongs to it.
+    QPersistentModelIndex listingFor_;
     QMenu* menu_;
     QPoint lastMousePoint_;
 };

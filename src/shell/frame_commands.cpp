@@ -270,7 +270,7 @@ void CMainFrame::runCommand(int command) {
     case Cmd::Refresh:
         if (CFtpView3::isRemoteFolder(node) && connectionReady()) {
             connection_->reset(true);
-            connection_->listCurrentFolder();
+            app_.siteTree->relist();
         }
         break;
     case Cmd::UpOneLevel:

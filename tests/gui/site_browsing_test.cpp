@@ -239,3 +239,53 @@ TEST(SiteBrowsing, CloseConnectionSendsQuitAndBringsEverySiteBack) {
     EXPECT_TRUE(f.enabled(Cmd::NewSite));
     EXPECT_TRUE(f.frame->close()) << "no connection open: the program ends";
 }
+
+TEST(SiteBrowsing, AListingThatArrivesAfterTheSelectionMovedStaysWithItsFolder) {
+    ConnectedFrame f;
+    ASSERT_TRUE(f.connect()) << f.prompts.shown.join('|').toStdString();
+    QTreeWidgetItem* deep = f.tree->currentItem();
+    QTreeWidgetItem* inner = child(deep, "inner");
+    QTreeWidgetItem* mdir = child(deep, "Mdir");
+    QDir(f.server.root()).mkpath("pub/deep/inner/only-in-inner");
+
+    f.tree->setCurrentItem(inner); // asks for inner's listing
+    f.tree->setCurrentItem(mdir);  // busy: nothing is sent for Mdir
+    ASSERT_TRUE(
+        waitUntil([&] { return f.frame->connectionReady() && CFtpView3::itemData(inner) == 1; }));
+    EXPECT_TRUE(child(inner, "only-in-inner"));
+    EXPECT_EQ(mdir->childCount(), 0);
+    EXPECT_EQ(CFtpView3::itemData(mdir), 0);
+    EXPECT_EQ(names(f.list), QStringList{"only-in-inner"}) << "the list shows the folder it lists";
+    EXPECT_EQ(f.tree->shownItem(), inner);
+
+    // Choosing Mdir again, now that the connection is free, lists it.
+    f.tree->setCurrentItem(inner);
+    f.tree->setCurrentItem(mdir);
+    ASSERT_TRUE(
+        waitUntil([&] { return f.frame->connectionReady() && CFtpView3::itemData(mdir) == 1; }));
+    EXPECT_EQ(f.list->topLevelItemCount(), 0);
+    EXPECT_EQ(f.tree->shownItem(), mdir);
+}
+
+TEST(SiteBrowsing, ATransferCutByTheServerSaysWhereItsTaskWasKept) {
+    ConnectedFrame f({"--throttle", "100000"});
+    ASSERT_TRUE(f.connect("/")) << f.prompts.shown.join('|').toStdString();
+    const quint32 size = 2000000;
+    writeFile(f.server.root() + "/big.bin", size);
+    QTemporaryDir local;
+    f.frame->connection()->StartDownload(local.path() + "/", "/", {"/big.bin"}, {size});
+    ASSERT_TRUE(waitUntil([&] { return f.frame->source()->bytesDone > 50000; }, 10000));
+    f.server.kill();
+    const QString saved = QString::fromUtf8("传送中断，任务已保存在：");
+    ASSERT_TRUE(waitUntil(
+        [&] {
+            return std::any_of(f.prompts.shown.begin(), f.prompts.shown.end(),
+                               [&](const QString& t) { return t.startsWith(saved); });
+        },
+        10000))
+        << f.prompts.shown.join('|').toStdString();
+    const QString task = f.frame->source()->taskFileName;
+    EXPECT_TRUE(task.contains(QString::fromUtf8("中断任务")));
+    EXPECT_TRUE(QFile::exists(task.startsWith('/') ? task : f.programDir() + task))
+        << task.toStdString();
+}
