@@ -3,6 +3,7 @@
 #include "engine/dir_listing.h"
 #include "engine/ftp_thread_wnd.h"
 #include "panes/file_types.h"
+#include "panes/focus_report.h"
 #include "panes/ftp_view4.h"
 #include "panes/pane_host.h"
 #include "platform/gbk_text.h"
@@ -57,6 +58,7 @@ CFtpView3::CFtpView3(CWharfkitApp& app, PaneHost& host, const QString& storePath
       menu_(new QMenu(this)) {
     setObjectName(QStringLiteral("siteTree"));
     app_.siteTree = this;
+    new FocusReport(app_, this, Pane::SiteTree);
     setHeaderHidden(true);
     setColumnCount(1);
     setRootIsDecorated(true);
@@ -299,11 +301,6 @@ void CFtpView3::openChildFolder(const QString& name) {
             return;
         }
     }
-}
-
-void CFtpView3::focusInEvent(QFocusEvent* event) {
-    QTreeWidget::focusInEvent(event);
-    app_.activePane = Pane::SiteTree;
 }
 
 void CFtpView3::mouseMoveEvent(QMouseEvent* event) {

@@ -75,7 +75,6 @@ public:
     void addSite();
 
 protected:
-    void focusInEvent(QFocusEvent* event) override;
     void contextMenuEvent(QContextMenuEvent* event) override;
     void mouseMoveEvent(QMouseEvent* event) override;
 

@@ -3,6 +3,7 @@
 #include "engine/ftp_thread_wnd.h"
 #include "panes/file_list_sort.h"
 #include "panes/file_types.h"
+#include "panes/focus_report.h"
 #include "panes/ftp_view3.h"
 #include "panes/listing_cache.h"
 #include "panes/pane_host.h"
@@ -18,6 +19,7 @@ CFtpView4::CFtpView4(CWharfkitApp& app, PaneHost& host, QWidget* parent)
     : QTreeWidget(parent), menu_(new QMenu(this)), app_(app), host_(host) {
     setObjectName(QStringLiteral("remoteList"));
     app_.remoteList = this;
+    new FocusReport(app_, this, Pane::RemoteList);
     setColumnCount(4);
     setHeaderLabels({QString::fromUtf8("文件名称"), QString::fromUtf8("文件大小"),
                      QString::fromUtf8("文件类型"), QString::fromUtf8("修改时间")});
@@ -97,11 +99,6 @@ void CFtpView4::onDoubleClick(QTreeWidgetItem* row, int column) {
     if (column != NameColumn || !isFolderRow(row) || !app_.siteTree)
         return;
     app_.siteTree->openChildFolder(row->text(NameColumn));
-}
-
-void CFtpView4::focusInEvent(QFocusEvent* event) {
-    QTreeWidget::focusInEvent(event);
-    app_.activePane = Pane::RemoteList;
 }
 
 QMenu* CFtpView4::prepareContextMenu(const QPoint& point) {

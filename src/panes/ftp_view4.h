@@ -33,7 +33,6 @@ public:
     QMenu* prepareContextMenu(const QPoint& point);
 
 protected:
-    void focusInEvent(QFocusEvent* event) override;
     void contextMenuEvent(QContextMenuEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
     void mouseMoveEvent(QMouseEvent* event) override;

@@ -1,8 +1,8 @@
 #pragma once
 
+#include "panes/focus_report.h"
 #include "shell/wharfkit_app.h"
 
-#include <QFocusEvent>
 #include <QTreeWidget>
 
 // The local side of the window. Browsing the local disk comes with its own
@@ -11,30 +11,21 @@
 class CFtpView1 : public QTreeWidget {
     Q_OBJECT
 public:
-    explicit CFtpView1(CWharfkitApp& app, QWidget* parent = nullptr)
-        : QTreeWidget(parent), app_(app) {
+    explicit CFtpView1(CWharfkitApp& app, QWidget* parent = nullptr) : QTreeWidget(parent) {
         setObjectName(QStringLiteral("localTree"));
-        app_.localTree = this;
+        app.localTree = this;
+        new FocusReport(app, this, Pane::LocalTree);
         setHeaderHidden(true);
     }
-
-protected:
-    void focusInEvent(QFocusEvent* event) override {
-        QTreeWidget::focusInEvent(event);
-        app_.activePane = Pane::LocalTree;
-    }
-
-private:
-    CWharfkitApp& app_;
 };
 
 class CFtpView2 : public QTreeWidget {
     Q_OBJECT
 public:
-    explicit CFtpView2(CWharfkitApp& app, QWidget* parent = nullptr)
-        : QTreeWidget(parent), app_(app) {
+    explicit CFtpView2(CWharfkitApp& app, QWidget* parent = nullptr) : QTreeWidget(parent) {
         setObjectName(QStringLiteral("localList"));
-        app_.localList = this;
+        app.localList = this;
+        new FocusReport(app, this, Pane::LocalList);
         setRootIsDecorated(false);
         setHeaderLabels({QString::fromUtf8("文件名称"), QString::fromUtf8("文件大小"),
                          QString::fromUtf8("文件类型"), QString::fromUtf8("修改时间")});
@@ -42,13 +33,4 @@ public:
         for (int c = 0; c < 4; ++c)
             setColumnWidth(c, widths[c]);
     }
-
-protected:
-    void focusInEvent(QFocusEvent* event) override {
-        QTreeWidget::focusInEvent(event);
-        app_.activePane = Pane::LocalList;
-    }
-
-private:
-    CWharfkitApp& app_;
 };

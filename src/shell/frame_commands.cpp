@@ -70,6 +70,7 @@ const Accelerator kAccelerators[] = {
     {Cmd::Copy, Qt::CTRL | Qt::Key_C},
     {Cmd::Paste, Qt::CTRL | Qt::Key_V},
     {Cmd::SelectAll, Qt::CTRL | Qt::Key_A},
+    {Cmd::Help, QKeyCombination(Qt::Key_F1)},
 };
 
 } // namespace

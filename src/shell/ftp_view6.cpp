@@ -1,5 +1,6 @@
 #include "shell/ftp_view6.h"
 
+#include "panes/focus_report.h"
 #include "shell/wharfkit_app.h"
 
 #include <QScrollBar>
@@ -12,9 +13,10 @@ QString forDisplay(QString text) {
 
 } // namespace
 
-CFtpView6::CFtpView6(CWharfkitApp& app, QWidget* parent) : QPlainTextEdit(parent), app_(app) {
+CFtpView6::CFtpView6(CWharfkitApp& app, QWidget* parent) : QPlainTextEdit(parent) {
     setObjectName(QStringLiteral("messagePane"));
-    app_.messagePane = this;
+    app.messagePane = this;
+    new FocusReport(app, this, Pane::Messages);
     // Read-only swallows typed characters while keeping selection and copy.
     setReadOnly(true);
     setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
@@ -40,9 +42,4 @@ void CFtpView6::showTranscript(const QString& text, const QString& appended) {
 
 void CFtpView6::scrollToEnd() {
     verticalScrollBar()->setValue(verticalScrollBar()->maximum());
-}
-
-void CFtpView6::focusInEvent(QFocusEvent* event) {
-    QPlainTextEdit::focusInEvent(event);
-    app_.activePane = Pane::Messages;
 }

@@ -17,12 +17,8 @@ public:
     // The transcript as shown, lines ending in "\r\n".
     QString transcript() const { return shown_; }
 
-protected:
-    void focusInEvent(QFocusEvent* event) override;
-
 private:
     void scrollToEnd();
 
-    CWharfkitApp& app_;
     QString shown_;
 };

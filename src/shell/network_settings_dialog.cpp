@@ -1,12 +1,8 @@
 #include "shell/network_settings_dialog.h"
 
-#include "shell/dialog_units.h"
-
 #include <QComboBox>
-#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
-#include <QPushButton>
 #include <QRegularExpressionValidator>
 
 namespace {
@@ -17,10 +13,9 @@ constexpr int ProxyItem = 0;
 
 NetworkSettingsDialog::NetworkSettingsDialog(const NetworkSettings& settings,
                                              const QString& iniPath, QWidget* parent)
-    : QDialog(parent), settings_(settings), iniPath_(iniPath) {
+    : HelpDialog(HelpKeyword, parent), settings_(settings), iniPath_(iniPath) {
     setWindowTitle(QString::fromUtf8("上网属性"));
-    setFixedSize(dialogUnits(font(), 0, 0, 176, 155).size());
-    const auto du = [this](int x, int y, int w, int h) { return dialogUnits(font(), x, y, w, h); };
+    setFixedSize(du(0, 0, 176, 155).size());
     const auto row = [&](QWidget* field, const char* name, const char* label, int y) {
         auto* caption = new QLabel(QString::fromUtf8(label), this);
         caption->setGeometry(du(10, y + 2, 70, 10));
@@ -47,20 +42,7 @@ NetworkSettingsDialog::NetworkSettingsDialog(const NetworkSettings& settings,
     segments_->addItems({"1", "2", "3", "4", "5"});
     row(segments_, "segments", "分段下载最多段数", 104);
 
-    auto* ok = new QPushButton(QString::fromUtf8("&O确定"), this);
-    ok->setObjectName("ok");
-    ok->setGeometry(du(14, 132, 40, 14));
-    ok->setDefault(true);
-    connect(ok, &QPushButton::clicked, this, &NetworkSettingsDialog::accept);
-    auto* cancel = new QPushButton(QString::fromUtf8("&C取消"), this);
-    cancel->setObjectName("cancel");
-    cancel->setGeometry(du(68, 132, 40, 14));
-    connect(cancel, &QPushButton::clicked, this, &NetworkSettingsDialog::reject);
-    auto* help = new QPushButton(QString::fromUtf8("帮助(F1)"), this);
-    help->setObjectName("help");
-    help->setGeometry(du(122, 132, 44, 14));
-    connect(help, &QPushButton::clicked, this,
-            [this] { emit helpRequested(QString::fromUtf8(HelpKeyword)); });
+    addButtons(QRect(14, 132, 40, 14), QRect(68, 132, 40, 14), QRect(122, 132, 44, 14));
 
     segments_->setCurrentText(settings_.maxSegments);
     if (settings_.useProxy) {
@@ -105,12 +87,4 @@ void NetworkSettingsDialog::accept() {
     }
     settings_.write(iniPath_); // a failure to write is not reported
     QDialog::accept();
-}
-
-void NetworkSettingsDialog::keyPressEvent(QKeyEvent* event) {
-    if (event->key() == Qt::Key_F1) {
-        emit helpRequested(QString::fromUtf8(HelpKeyword));
-        return;
-    }
-    QDialog::keyPressEvent(event);
 }

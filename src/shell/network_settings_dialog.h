@@ -2,7 +2,7 @@
 
 #include "shell/network_settings.h"
 
-#include <QDialog>
+#include "shell/help_dialog.h"
 
 class QComboBox;
 class QLineEdit;
@@ -10,7 +10,7 @@ class QLineEdit;
 // "上网属性": direct or proxy connection, the proxy's address, port, user
 // and password, and the most segments a download may use. OK writes the
 // settings file; the frame takes the settings for the next connection.
-class NetworkSettingsDialog : public QDialog {
+class NetworkSettingsDialog : public HelpDialog {
     Q_OBJECT
 public:
     NetworkSettingsDialog(const NetworkSettings& settings, const QString& iniPath,
@@ -20,14 +20,8 @@ public:
 
     static constexpr const char* HelpKeyword = "网络属性";
 
-signals:
-    void helpRequested(const QString& keyword);
-
 public slots:
     void accept() override;
-
-protected:
-    void keyPressEvent(QKeyEvent* event) override;
 
 private:
     // Proxy fields editable only in proxy mode; one segment through a proxy.

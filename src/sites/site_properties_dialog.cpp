@@ -1,18 +1,15 @@
 #include "sites/site_properties_dialog.h"
 
 #include "platform/prompts.h"
-#include "shell/dialog_units.h"
 
 #include <QGroupBox>
-#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
-#include <QPushButton>
 #include <QRegularExpressionValidator>
 
 SitePropertiesDialog::SitePropertiesDialog(const SiteRecord& site, Prompts& prompts,
                                            QWidget* parent)
-    : QDialog(parent), prompts_(prompts), site_(site) {
+    : HelpDialog(HelpKeyword, parent), prompts_(prompts), site_(site) {
     setWindowTitle(QString::fromUtf8("FTP站点属性"));
     setFixedSize(du(0, 0, 192, 202).size());
 
@@ -40,24 +37,7 @@ SitePropertiesDialog::SitePropertiesDialog(const SiteRecord& site, Prompts& prom
     // The account follows the user name unless it is edited afterwards.
     connect(user_, &QLineEdit::textChanged, account_, &QLineEdit::setText);
 
-    auto* ok = new QPushButton(QString::fromUtf8("&O确定"), this);
-    ok->setObjectName("ok");
-    ok->setGeometry(du(26, 181, 35, 14));
-    ok->setDefault(true);
-    connect(ok, &QPushButton::clicked, this, &SitePropertiesDialog::accept);
-    auto* cancel = new QPushButton(QString::fromUtf8("&C取消"), this);
-    cancel->setObjectName("cancel");
-    cancel->setGeometry(du(73, 181, 35, 14));
-    connect(cancel, &QPushButton::clicked, this, &SitePropertiesDialog::reject);
-    auto* help = new QPushButton(QString::fromUtf8("帮助(F1)"), this);
-    help->setObjectName("help");
-    help->setGeometry(du(120, 181, 44, 14));
-    connect(help, &QPushButton::clicked, this,
-            [this] { emit helpRequested(QString::fromUtf8(HelpKeyword)); });
-}
-
-QRect SitePropertiesDialog::du(int x, int y, int w, int h) const {
-    return dialogUnits(font(), x, y, w, h);
+    addButtons(QRect(26, 181, 35, 14), QRect(73, 181, 35, 14), QRect(120, 181, 44, 14));
 }
 
 QLineEdit* SitePropertiesDialog::addEdit(QWidget* parent, const char* objectName, const char* label,
@@ -92,12 +72,4 @@ void SitePropertiesDialog::accept() {
     }
     site_ = r;
     QDialog::accept();
-}
-
-void SitePropertiesDialog::keyPressEvent(QKeyEvent* event) {
-    if (event->key() == Qt::Key_F1) {
-        emit helpRequested(QString::fromUtf8(HelpKeyword));
-        return;
-    }
-    QDialog::keyPressEvent(event);
 }

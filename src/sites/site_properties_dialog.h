@@ -2,7 +2,7 @@
 
 #include "sites/site_record.h"
 
-#include <QDialog>
+#include "shell/help_dialog.h"
 
 class Prompts;
 class QGroupBox;
@@ -11,7 +11,7 @@ class QLineEdit;
 // "FTP站点属性": shows and edits every field of a site but its name. On OK
 // the fields are trimmed and the homepage fields put in their form; the
 // address, port, user and start folder may not be empty.
-class SitePropertiesDialog : public QDialog {
+class SitePropertiesDialog : public HelpDialog {
     Q_OBJECT
 public:
     SitePropertiesDialog(const SiteRecord& site, Prompts& prompts, QWidget* parent = nullptr);
@@ -21,20 +21,12 @@ public:
 
     static constexpr const char* HelpKeyword = "FTP站点属性";
 
-signals:
-    // Help button or F1: the frame opens the help at this keyword.
-    void helpRequested(const QString& keyword);
-
 public slots:
     void accept() override;
-
-protected:
-    void keyPressEvent(QKeyEvent* event) override;
 
 private:
     QLineEdit* addEdit(QWidget* parent, const char* objectName, const char* label, int x, int y,
                        int labelWidth, int width, const QString& text);
-    QRect du(int x, int y, int w, int h) const; // dialog units to pixels
 
     Prompts& prompts_;
     SiteRecord site_;

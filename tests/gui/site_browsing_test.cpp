@@ -78,6 +78,11 @@ struct ConnectedFrame : FrameFixture {
     }
     QTreeWidgetItem* site() const { return tree->topLevelItem(0); }
     QString transcript() const { return frame->app().messagePane->transcript(); }
+    // Downloads /big.bin of `size` bytes into `local`.
+    void startDownload(const QTemporaryDir& local, quint32 size) {
+        writeFile(server.root() + "/big.bin", size);
+        frame->connection()->StartDownload(local.path() + "/", "/", {"/big.bin"}, {size});
+    }
     bool enabled(int command) {
         frame->app().activePane = Pane::SiteTree;
         frame->updateCommandStates();
@@ -180,9 +185,8 @@ TEST(SiteBrowsing, StatusBarShowsDownloadProgressDuringARealTransfer) {
     ConnectedFrame f({"--throttle", "200000"});
     ASSERT_TRUE(f.connect("/")) << f.prompts.shown.join('|').toStdString();
     const quint32 size = 700000;
-    writeFile(f.server.root() + "/big.bin", size);
     QTemporaryDir local;
-    f.frame->connection()->StartDownload(local.path() + "/", "/", {"/big.bin"}, {size});
+    f.startDownload(local, size);
 
     StatusDialogBar* bar = f.frame->statusDialogBar();
     ASSERT_TRUE(waitUntil([&] { return bar->inProgressMode() && bar->percent() > 0; }, 10000))
@@ -270,10 +274,8 @@ TEST(SiteBrowsing, AListingThatArrivesAfterTheSelectionMovedStaysWithItsFolder) 
 TEST(SiteBrowsing, ATransferCutByTheServerSaysWhereItsTaskWasKept) {
     ConnectedFrame f({"--throttle", "100000"});
     ASSERT_TRUE(f.connect("/")) << f.prompts.shown.join('|').toStdString();
-    const quint32 size = 2000000;
-    writeFile(f.server.root() + "/big.bin", size);
     QTemporaryDir local;
-    f.frame->connection()->StartDownload(local.path() + "/", "/", {"/big.bin"}, {size});
+    f.startDownload(local, 2000000);
     ASSERT_TRUE(waitUntil([&] { return f.frame->source()->bytesDone > 50000; }, 10000));
     f.server.kill();
     const QString saved = QString::fromUtf8("传送中断，任务已保存在：");
