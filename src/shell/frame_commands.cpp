@@ -5,6 +5,7 @@
 #include "panes/ftp_view4.h"
 #include "shell/about_dialog.h"
 #include "shell/command_ids.h"
+#include "shell/ftp_view6.h"
 #include "shell/main_frame.h"
 #include "shell/shell_services.h"
 
@@ -184,8 +185,19 @@ void CMainFrame::buildCommands() {
             updateCommandStates();
             if (actions_.value(command)->isEnabled())
                 runCommand(command);
+            else if (app_.activePane == Pane::Messages)
+                forwardToMessagePane(command);
         });
     }
+}
+
+// The frame's keys would otherwise take copying and selecting from the
+// transcript.
+void CMainFrame::forwardToMessagePane(int command) {
+    if (command == Cmd::Copy)
+        app_.messagePane->copy();
+    else if (command == Cmd::SelectAll)
+        app_.messagePane->selectAll();
 }
 
 // Commands built so far; the others keep their place in the menu and

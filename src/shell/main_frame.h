@@ -123,6 +123,7 @@ private:
     void buildPanes();
     void buildCommands();
     QAction* addCommand(int command, const char* text, const char* tip = nullptr);
+    void forwardToMessagePane(int command);
     void onMessage(int msg, WParam wParam, LParam lParam);
     void onTimer(int id);
     void startupCheck();

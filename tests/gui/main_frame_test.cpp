@@ -10,6 +10,7 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QClipboard>
 #include <QFile>
 #include <QMenu>
 #include <QMenuBar>
@@ -259,4 +260,19 @@ TEST(MessagePane, ShowsTheTranscriptButTakesNoTyping) {
     // A transcript cut at its limit starts over.
     pane.showTranscript("C:\r\nPWD\r\n", "C:\r\nPWD\r\n");
     EXPECT_EQ(pane.toPlainText(), "C:\nPWD\n");
+}
+
+TEST(MessagePane, CopyKeysOfTheFrameStillCopyTheTranscript) {
+    FrameFixture f;
+    f.writeSettings();
+    CMainFrame& frame = f.open();
+    CFtpView6* pane = frame.app().messagePane;
+    pane->showTranscript("C:\r\nNOOP\r\n", "C:\r\nNOOP\r\n");
+    frame.activateWindow();
+    pane->setFocus();
+    ASSERT_TRUE(waitUntil([&] { return frame.app().activePane == Pane::Messages; }));
+    QApplication::clipboard()->clear();
+    QTest::keyClick(pane, Qt::Key_A, Qt::ControlModifier);
+    QTest::keyClick(pane, Qt::Key_C, Qt::ControlModifier);
+    EXPECT_EQ(QApplication::clipboard()->text(), "C:\nNOOP\n");
 }
