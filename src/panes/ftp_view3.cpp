@@ -143,6 +143,7 @@ void CFtpView3::fill() {
     app_.listingCache.clear();
     shown_ = QPersistentModelIndex();
     listingFor_ = QPersistentModelIndex();
+    serverFolder_ = QPersistentModelIndex();
     for (const SiteRecord& site : sites_.records())
         insertSiteItem(site.name);
 }
@@ -174,6 +175,7 @@ void CFtpView3::markConnected(const QString& text, bool byAddress) {
 void CFtpView3::connectionStarted() {
     shown_ = QPersistentModelIndex();
     listingFor_ = QPersistentModelIndex();
+    serverFolder_ = QPersistentModelIndex();
 }
 
 // Remembering the start folder is left alone here: a site keeps the start
@@ -206,6 +208,7 @@ void CFtpView3::browse(bool force) {
         if (connection && host_.connectionReady() && connection->changeFolderAndList(cwd)) {
             setShown(item);
             listingFor_ = shown_;
+            serverFolder_ = shown_;
         }
         return;
     }
@@ -213,48 +216,59 @@ void CFtpView3::browse(bool force) {
     if (app_.remoteList)
         app_.remoteList->fillFromCache(*cached);
     // The server's current folder follows the selection, if it is free.
-    if (!force && connection)
-        connection->runCommand(cwd);
+    if (!force && connection && connection->runCommand(cwd))
+        serverFolder_ = shown_;
 }
 
+// Without a "CWD" when the server is in that folder already; a folder chosen
+// while the connection was busy was never entered, so it is entered first.
 void CFtpView3::relist() {
     CFtpThreadWnd* connection = host_.connection();
     QTreeWidgetItem* item = currentItem();
     if (!isRemoteFolder(item) || !connection || !host_.connectionReady())
         return;
-    connection->listCurrentFolder();
+    if (serverFolder_.isValid() && itemFromIndex(serverFolder_) == item)
+        connection->listCurrentFolder();
+    else
+        connection->changeFolderAndList(QStringLiteral("CWD ") + remotePath(item) +
+                                        QStringLiteral("\r\n"));
     setShown(item);
     listingFor_ = shown_;
+    serverFolder_ = shown_;
 }
 
+// The listing belongs to the folder it was asked for. The remote list shows
+// it when that folder is still the one chosen or the one on show; a folder
+// the user has moved to from the cache meanwhile keeps its rows.
 void CFtpView3::showListing(const QByteArray& listing) {
     CFtpView4* list = app_.remoteList;
-    setUpdatesEnabled(false);
-    list->setUpdatesEnabled(false);
-    list->clearRows();
     QTreeWidgetItem* folder = listingFor_.isValid() ? itemFromIndex(listingFor_) : currentItem();
     listingFor_ = QPersistentModelIndex();
-    if (folder && (folder->parent() || itemData(folder) != 0)) {
-        app_.listingCache.dropBelow(folder);
-        deleteChildren(folder);
-        const QString folderType = FileTypes::folderTypeName();
-        CachedListing cached;
-        int folders = 0;
-        DirListing::parseLines(listing, [&](const DirEntry& entry) {
-            if (entry.isFolder) {
-                insertFolderItem(folder, entry.name);
-                list->insertFolderRow(folders++, entry.name, entry.dateText);
-                cached.append(entry.name, QString(), folderType, entry.dateText);
-            } else {
-                const QString type = FileTypes::typeNameFor(entry.name);
-                list->appendFileRow(entry.name, entry.sizeText, type, entry.dateText);
-                cached.append(entry.name, entry.sizeText, type, entry.dateText);
-            }
-        });
-        app_.listingCache.insert(folder, std::move(cached));
-        folder->setData(0, DataRole, 1);
-        list->sortByColumn(CFtpView4::NameColumn);
+    if (!folder || (!folder->parent() && itemData(folder) == 0)) {
+        list->clearRows();
+        return;
     }
+    setUpdatesEnabled(false);
+    list->setUpdatesEnabled(false);
+    app_.listingCache.dropBelow(folder);
+    deleteChildren(folder);
+    const QString folderType = FileTypes::folderTypeName();
+    CachedListing cached;
+    DirListing::parseLines(listing, [&](const DirEntry& entry) {
+        if (entry.isFolder) {
+            insertFolderItem(folder, entry.name);
+            cached.append(entry.name, QString(), folderType, entry.dateText);
+        } else {
+            cached.append(entry.name, entry.sizeText, FileTypes::typeNameFor(entry.name),
+                          entry.dateText);
+        }
+    });
+    if (folder == currentItem() || folder == shownItem()) {
+        list->fillFromCache(cached);
+        setShown(folder);
+    }
+    app_.listingCache.insert(folder, std::move(cached));
+    folder->setData(0, DataRole, 1);
     setUpdatesEnabled(true);
     list->setUpdatesEnabled(true);
 }
@@ -281,6 +295,7 @@ void CFtpView3::setCurrentFolder(const QString& folder) {
         }
         setShown(site);
         listingFor_ = shown_;
+        serverFolder_ = shown_;
         if (CFtpThreadWnd* connection = host_.connection())
             connection->listCurrentFolder();
         return;

@@ -38,7 +38,7 @@ public:
     // Shows the selected folder: from the cache (and lets the server's
     // folder follow), or by changing to it and listing it.
     void browse(bool force);
-    // Lists the selected folder again, without changing to it.
+    // Lists the selected folder again.
     void relist();
     // A listing of the selected folder arrived: its folders become its
     // children, the remote list shows it, the cache keeps it.
@@ -98,6 +98,8 @@ private:
     // The folder whose listing was asked for: a listing that arrives after
     // the selection has moved on still belongs to it.
     QPersistentModelIndex listingFor_;
+    // The folder the server was last asked to enter.
+    QPersistentModelIndex serverFolder_;
     QMenu* menu_;
     QPoint lastMousePoint_;
 };

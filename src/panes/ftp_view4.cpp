@@ -61,11 +61,6 @@ void CFtpView4::insertFolderRow(int position, const QString& name, const QString
                                          FileTypes::folderIcon()));
 }
 
-void CFtpView4::appendFileRow(const QString& name, const QString& size, const QString& type,
-                              const QString& date) {
-    addTopLevelItem(makeRow(name, size, type, date, FileTypes::iconFor(name)));
-}
-
 void CFtpView4::fillFromCache(const CachedListing& listing) {
     clear();
     const QString folderType = FileTypes::folderTypeName();

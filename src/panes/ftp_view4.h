@@ -17,10 +17,8 @@ public:
     CFtpView4(CWharfkitApp& app, PaneHost& host, QWidget* parent = nullptr);
 
     void clearRows() { clear(); }
-    // A folder row at `position` (after the folders inserted so far).
+    // A folder row at `position`.
     void insertFolderRow(int position, const QString& name, const QString& date);
-    void appendFileRow(const QString& name, const QString& size, const QString& type,
-                       const QString& date);
     // Rows of a cached listing, in its order, then sorted by name.
     void fillFromCache(const CachedListing& listing);
     void sortByColumn(int column);

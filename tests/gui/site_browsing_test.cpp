@@ -291,3 +291,31 @@ TEST(SiteBrowsing, ATransferCutByTheServerSaysWhereItsTaskWasKept) {
     EXPECT_TRUE(QFile::exists(task.startsWith('/') ? task : f.programDir() + task))
         << task.toStdString();
 }
+
+TEST(SiteBrowsing, ACachedFolderChosenWhileBusyKeepsItsRowsAndIsEnteredOnRefresh) {
+    ConnectedFrame f;
+    ASSERT_TRUE(f.connect()) << f.prompts.shown.join('|').toStdString();
+    QTreeWidgetItem* pub = child(f.site(), "pub");
+    f.tree->setCurrentItem(pub);
+    ASSERT_TRUE(
+        waitUntil([&] { return f.frame->connectionReady() && CFtpView3::itemData(pub) == 1; }));
+    QTreeWidgetItem* deep = child(pub, "deep");
+
+    f.tree->setCurrentItem(deep); // listing deep: the connection is busy
+    f.tree->setCurrentItem(pub);  // from the cache; its CWD cannot go out
+    EXPECT_EQ(names(f.list), (QStringList{"deep", "other.txt"}));
+    ASSERT_TRUE(
+        waitUntil([&] { return f.frame->connectionReady() && CFtpView3::itemData(deep) == 1; }));
+    EXPECT_EQ(names(f.list), (QStringList{"deep", "other.txt"}))
+        << "deep's listing stays in the tree";
+
+    // The server is still in deep: refreshing pub enters pub first.
+    const qsizetype before = f.transcript().size();
+    f.frame->app().activePane = Pane::SiteTree;
+    f.frame->runCommand(Cmd::Refresh);
+    ASSERT_TRUE(waitUntil(
+        [&] { return f.frame->connectionReady() && f.transcript().mid(before).contains("226"); }));
+    EXPECT_TRUE(f.transcript().mid(before).startsWith("C:\r\nCWD /pub\r\n"));
+    EXPECT_EQ(names(f.list), (QStringList{"deep", "other.txt"}));
+    EXPECT_EQ(f.tree->shownItem(), pub);
+}
