@@ -8,9 +8,34 @@
 
 namespace {
 
-QMimeType mimeFor(const QString& fileName) {
+struct FileType {
+    QString name;
+    QIcon icon;
+};
+
+QIcon iconOf(const QMimeType& type) {
+    QIcon icon = QIcon::fromTheme(type.iconName());
+    if (icon.isNull())
+        icon = QIcon::fromTheme(type.genericIconName());
+    if (icon.isNull())
+        icon = QFileIconProvider().icon(QFileIconProvider::File);
+    return icon;
+}
+
+// Types go by the last extension, as the shell's own lookup by name does;
+// a name without one is looked up whole. One lookup serves every name with
+// that extension, which keeps a listing of thousands of files quick.
+const FileType& fileTypeOf(const QString& fileName) {
     static const QMimeDatabase db;
-    return db.mimeTypeForFile(fileName, QMimeDatabase::MatchExtension);
+    static QHash<QString, FileType> byKey;
+    const qsizetype dot = fileName.lastIndexOf(QLatin1Char('.'));
+    const QString key = dot < 0 ? fileName : QStringLiteral("a.") + fileName.mid(dot + 1).toLower();
+    auto it = byKey.find(key);
+    if (it == byKey.end()) {
+        const QMimeType type = db.mimeTypeForFile(key, QMimeDatabase::MatchExtension);
+        it = byKey.insert(key, FileType{type.comment(), iconOf(type)});
+    }
+    return it.value();
 }
 
 } // namespace
@@ -25,7 +50,7 @@ QString FileTypes::folderTypeName() {
 }
 
 QString FileTypes::typeNameFor(const QString& fileName) {
-    return mimeFor(fileName).comment();
+    return fileTypeOf(fileName).name;
 }
 
 QIcon FileTypes::folderIcon() {
@@ -39,18 +64,6 @@ QIcon FileTypes::openFolderIcon() {
     return icon;
 }
 
-// Icons go by type, so one lookup serves every file of that type.
 QIcon FileTypes::iconFor(const QString& fileName) {
-    static QHash<QString, QIcon> byType;
-    const QMimeType type = mimeFor(fileName);
-    auto it = byType.find(type.name());
-    if (it != byType.end())
-        return it.value();
-    QIcon icon = QIcon::fromTheme(type.iconName());
-    if (icon.isNull())
-        icon = QIcon::fromTheme(type.genericIconName());
-    if (icon.isNull())
-        icon = QFileIconProvider().icon(QFileIconProvider::File);
-    byType.insert(type.name(), icon);
-    return icon;
+    return fileTypeOf(fileName).icon;
 }

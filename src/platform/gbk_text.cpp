@@ -81,9 +81,13 @@ QString latinLower(QString text) {
 
 } // namespace
 
+QByteArray Gbk::noCaseKey(const QString& text) {
+    return encode(latinLower(text));
+}
+
 int Gbk::compareNoCase(const QString& a, const QString& b) {
-    const QByteArray x = encode(latinLower(a));
-    const QByteArray y = encode(latinLower(b));
+    const QByteArray x = noCaseKey(a);
+    const QByteArray y = noCaseKey(b);
     const int order = std::memcmp(x.constData(), y.constData(), size_t(qMin(x.size(), y.size())));
     if (order != 0)
         return order < 0 ? -1 : 1;

@@ -14,4 +14,7 @@ QString fitted(const QString& text, int maxBytes);
 // Compares as the program's texts are compared: by their code page 936
 // bytes, Latin letters without case, so Chinese names fall in pinyin order.
 int compareNoCase(const QString& a, const QString& b);
+// The bytes compareNoCase compares, for sorting many texts: keys made once
+// order the same with a plain byte comparison.
+QByteArray noCaseKey(const QString& text);
 } // namespace Gbk

@@ -1,0 +1,118 @@
+// How fast a large folder listing reaches the window: parsing it into the
+// site tree and the remote list, and sorting the list by name and by size.
+// The peer is Qt's own QTreeWidget::sortItems on the same rows (plain text
+// order), measured in the same run.
+#include "engine/ftp_thread_wnd.h"
+#include "panes/ftp_view3.h"
+#include "panes/ftp_view4.h"
+#include "panes/pane_host.h"
+#include "platform/prompts.h"
+#include "shell/wharfkit_app.h"
+
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QLocale>
+#include <QSplitter>
+#include <QTemporaryDir>
+
+#include <algorithm>
+#include <cstdio>
+#include <functional>
+
+namespace {
+
+class SilentPrompts : public Prompts {
+public:
+    void report(const QString&) override {}
+    bool askYesNo(const QString&) override { return false; }
+    bool askOkCancel(const QString&) override { return false; }
+};
+
+class IdleHost : public PaneHost {
+public:
+    CFtpThreadWnd* connection() const override { return nullptr; }
+    bool connectionReady() const override { return false; }
+    bool notConnected() const override { return true; }
+    bool startConnection(const SiteRecord&) override { return false; }
+    void closeConnectionCommand() override {}
+    bool editSite(SiteRecord&) override { return false; }
+    bool paneCommandBuilt(int) const override { return false; }
+    Prompts& prompts() override { return prompts_; }
+
+private:
+    SilentPrompts prompts_;
+};
+
+QByteArray unixListing(int files, int folders) {
+    static const char* const extensions[] = {"txt", "html", "jpg", "zip", "c", "bin", "pdf", "png"};
+    QByteArray text;
+    for (int i = 0; i < folders; ++i)
+        text += "drwxr-xr-x   2 owner group     4096 Jan 01 10:00 folder" + QByteArray::number(i) +
+                "\r\n";
+    for (int i = 0; i < files; ++i)
+        text += "-rw-r--r--   1 owner group " + QByteArray::number((i * 7919) % 1000003) +
+                " Mar 14  2024 File" + QByteArray::number(i) + "." + extensions[i % 8] + "\r\n";
+    return text;
+}
+
+// Median of `runs` timings of `step`, in milliseconds. The window has
+// painted what `before` did when `step` starts, as it has when a user
+// clicks a column heading.
+double medianMs(int runs, const std::function<void()>& before, const std::function<void()>& step) {
+    QList<double> times;
+    for (int i = 0; i < runs; ++i) {
+        before();
+        QCoreApplication::processEvents();
+        QElapsedTimer timer;
+        timer.start();
+        step();
+        QCoreApplication::processEvents();
+        times << timer.nsecsElapsed() / 1e6;
+    }
+    std::sort(times.begin(), times.end());
+    return times.at(times.size() / 2);
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    QApplication app(argc, argv);
+    QLocale::setDefault(QLocale(QLocale::Chinese, QLocale::China));
+    const int files = argc > 1 ? atoi(argv[1]) : 20000;
+    const int runs = argc > 2 ? atoi(argv[2]) : 5;
+    const QByteArray listing = unixListing(files, files / 100);
+
+    CWharfkitApp shared;
+    IdleHost host;
+    QTemporaryDir home;
+    // The two panes side by side in one window, as the frame has them.
+    QSplitter window;
+    auto& tree = *new CFtpView3(shared, host, home.filePath(QStringLiteral("ftpsite.dat")));
+    auto& list = *new CFtpView4(shared, host);
+    window.addWidget(&tree);
+    window.addWidget(&list);
+    auto* site = new QTreeWidgetItem(QStringList{QStringLiteral("site")});
+    tree.addTopLevelItem(site);
+    site->setData(0, CFtpView3::DataRole, 1);
+    tree.setCurrentItem(site);
+    window.resize(1000, 600);
+    window.show();
+
+    const auto nothing = [] {};
+    const double show = medianMs(runs, nothing, [&] { tree.showListing(listing); });
+    // Each sort starts from a listing just shown (in name order), as a
+    // click on a column heading does.
+    const auto fresh = [&] { tree.showListing(listing); };
+    const double oursName = medianMs(runs, fresh, [&] { list.sortByColumn(0); });
+    const double qtName = medianMs(runs, fresh, [&] { list.sortItems(0, Qt::AscendingOrder); });
+    const double oursSize = medianMs(runs, fresh, [&] { list.sortByColumn(1); });
+    const double qtSize = medianMs(runs, fresh, [&] { list.sortItems(1, Qt::AscendingOrder); });
+
+    std::printf("rows: %d files, %d folders; median of %d runs\n", files, files / 100, runs);
+    std::printf("show the listing (parse, tree, rows, name order): %8.1f ms\n", show);
+    std::printf("sort by name: corvane %8.1f ms, QTreeWidget::sortItems %8.1f ms, ratio %.2f\n",
+                oursName, qtName, oursName / qtName);
+    std::printf("sort by size: corvane %8.1f ms, QTreeWidget::sortItems %8.1f ms, ratio %.2f\n",
+                oursSize, qtSize, oursSize / qtSize);
+    return 0;
+}
