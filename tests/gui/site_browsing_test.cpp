@@ -319,3 +319,31 @@ TEST(SiteBrowsing, ACachedFolderChosenWhileBusyKeepsItsRowsAndIsEnteredOnRefresh
     EXPECT_EQ(names(f.list), (QStringList{"deep", "other.txt"}));
     EXPECT_EQ(f.tree->shownItem(), pub);
 }
+
+TEST(SiteBrowsing, ConfirmedNetworkSettingsApplyToTheNextConnection) {
+    ConnectedFrame f;
+    ASSERT_TRUE(f.connect()) << f.prompts.shown.join('|').toStdString();
+    f.frame->runCommand(Cmd::CloseConnection);
+    ASSERT_TRUE(waitUntil([&] { return f.tree->topLevelItemCount() == 2; }));
+
+    // A "proxy" that is the server itself: the login then names the site
+    // in the user line, which the server refuses.
+    f.services.networkAnswer.useProxy = true;
+    f.services.networkAnswer.proxyHost = "127.0.0.1";
+    f.services.networkAnswer.proxyPort = QString::number(f.server.port());
+    f.frame->runCommand(Cmd::NetworkSettings);
+    EXPECT_TRUE(f.frame->networkSettings().useProxy);
+    EXPECT_EQ(NetworkSettings::read(f.iniPath()).proxyHost, "127.0.0.1");
+
+    f.prompts.shown.clear();
+    f.tree->setCurrentItem(
+        f.tree->findItems(QString::fromUtf8("演示站点"), Qt::MatchExactly).value(0));
+    f.frame->runCommand(Cmd::Connect);
+    ASSERT_TRUE(waitUntil([&] { return f.prompts.count("用户信息无效！") == 1; }, 10000))
+        << f.prompts.shown.join('|').toStdString();
+    EXPECT_TRUE(f.transcript().contains(
+        QStringLiteral("C:\r\nUSER tester@127.0.0.1:%1\r\n").arg(f.server.port())))
+        << f.transcript().toStdString();
+    EXPECT_EQ(f.frame->source()->segmentLimit, 1);
+    EXPECT_EQ(f.tree->topLevelItemCount(), 2) << "the refused connection closed";
+}
