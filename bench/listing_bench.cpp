@@ -3,10 +3,9 @@
 // The peer is Qt's own QTreeWidget::sortItems on the same rows (plain text
 // order), measured in the same run.
 #include "engine/ftp_thread_wnd.h"
+#include "idle_pane_host.h"
 #include "panes/ftp_view3.h"
 #include "panes/ftp_view4.h"
-#include "panes/pane_host.h"
-#include "platform/prompts.h"
 #include "shell/wharfkit_app.h"
 
 #include <QApplication>
@@ -20,28 +19,6 @@
 #include <functional>
 
 namespace {
-
-class SilentPrompts : public Prompts {
-public:
-    void report(const QString&) override {}
-    bool askYesNo(const QString&) override { return false; }
-    bool askOkCancel(const QString&) override { return false; }
-};
-
-class IdleHost : public PaneHost {
-public:
-    CFtpThreadWnd* connection() const override { return nullptr; }
-    bool connectionReady() const override { return false; }
-    bool notConnected() const override { return true; }
-    bool startConnection(const SiteRecord&) override { return false; }
-    void closeConnectionCommand() override {}
-    bool editSite(SiteRecord&) override { return false; }
-    bool paneCommandBuilt(int) const override { return false; }
-    Prompts& prompts() override { return prompts_; }
-
-private:
-    SilentPrompts prompts_;
-};
 
 QByteArray unixListing(int files, int folders) {
     static const char* const extensions[] = {"txt", "html", "jpg", "zip", "c", "bin", "pdf", "png"};
@@ -83,7 +60,7 @@ int main(int argc, char** argv) {
     const QByteArray listing = unixListing(files, files / 100);
 
     CWharfkitApp shared;
-    IdleHost host;
+    IdlePaneHost host(false);
     QTemporaryDir home;
     // The two panes side by side in one window, as the frame has them.
     QSplitter window;

@@ -1,11 +1,10 @@
 // The order of the file lists: folders first in every column, sizes by
 // their numbers, the same order on a second click.
+#include "idle_pane_host.h"
 #include "panes/file_list_sort.h"
 #include "panes/file_types.h"
 #include "panes/ftp_view4.h"
 #include "panes/listing_cache.h"
-#include "panes/pane_host.h"
-#include "scripted_prompts.h"
 #include "shell/wharfkit_app.h"
 
 #include <QApplication>
@@ -18,19 +17,6 @@
 
 namespace {
 
-class IdleHost : public PaneHost {
-public:
-    CFtpThreadWnd* connection() const override { return nullptr; }
-    bool connectionReady() const override { return false; }
-    bool notConnected() const override { return true; }
-    bool startConnection(const SiteRecord&) override { return false; }
-    void closeConnectionCommand() override {}
-    bool editSite(SiteRecord&) override { return false; }
-    bool paneCommandBuilt(int) const override { return true; }
-    Prompts& prompts() override { return prompts_; }
-    ScriptedPrompts prompts_;
-};
-
 QStringList column(const QTreeWidget& list, int c) {
     QStringList texts;
     for (int i = 0; i < list.topLevelItemCount(); ++i)
@@ -40,7 +26,7 @@ QStringList column(const QTreeWidget& list, int c) {
 
 struct RemoteList {
     CWharfkitApp app;
-    IdleHost host;
+    IdlePaneHost host;
     CFtpView4 list{app, host};
     RemoteList() {
         const QString folder = FileTypes::folderTypeName();

@@ -1,0 +1,23 @@
+#pragma once
+
+#include "panes/pane_host.h"
+#include "scripted_prompts.h"
+
+// A frame without a connection, for panes shown on their own.
+class IdlePaneHost : public PaneHost {
+public:
+    explicit IdlePaneHost(bool commandsBuilt = true) : commandsBuilt_(commandsBuilt) {}
+    CFtpThreadWnd* connection() const override { return nullptr; }
+    bool connectionReady() const override { return false; }
+    bool notConnected() const override { return true; }
+    bool startConnection(const SiteRecord&) override { return false; }
+    void closeConnectionCommand() override {}
+    bool editSite(SiteRecord&) override { return false; }
+    bool paneCommandBuilt(int) const override { return commandsBuilt_; }
+    Prompts& prompts() override { return prompts_; }
+
+    ScriptedPrompts prompts_;
+
+private:
+    bool commandsBuilt_;
+};
