@@ -1,7 +1,6 @@
 #include "app/cli_options.h"
 
 #include "app/cli_session.h"
-#include "platform/ini_profile.h"
 #include "sites/site_store.h"
 
 #include <QFileInfo>
@@ -65,8 +64,7 @@ std::optional<SiteAddress> definedSite(const QString& text, const QString& progr
             continue;
         SiteAddress address;
         address.host = site.address;
-        const int port = IniProfile::leadingInt(site.port);
-        address.port = port > 0 ? port : 21;
+        address.port = site.portNumber();
         address.user = site.user;
         address.password = site.password;
         address.account = site.account;

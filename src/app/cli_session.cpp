@@ -2,6 +2,7 @@
 
 #include "engine/ftp_thread_wnd.h"
 #include "engine/result_texts.h"
+#include "engine/site_path.h"
 #include "shell/network_settings.h"
 
 #include <QDir>
@@ -23,16 +24,6 @@ void printErrLine(const QString& text) {
     printErr(text + QLatin1Char('\n'));
 }
 
-// "/a/b" -> "/a"; "/a" -> "/".
-QString parentOf(const QString& sitePath) {
-    const qsizetype slash = sitePath.lastIndexOf(QLatin1Char('/'));
-    return slash <= 0 ? QStringLiteral("/") : sitePath.left(slash);
-}
-
-QString nameOf(const QString& sitePath) {
-    return sitePath.mid(sitePath.lastIndexOf(QLatin1Char('/')) + 1);
-}
-
 // Messages that do not end a command: successes and per-file warnings.
 bool isFailureText(const QString& text) {
     static const QStringList notFailures = {
@@ -44,7 +35,6 @@ bool isFailureText(const QString& text) {
 
 const char* const kNotOnSite = "站点上没有该文件或目录：";
 const char* const kEmptyFile = "文件大小为0，不传送：";
-const char* const kTransferBroken = "传送中断，任务已保存在：";
 
 } // namespace
 
@@ -80,13 +70,19 @@ bool CliSession::connect(const QString& startFolder) {
     return true;
 }
 
+// The folder the command starts in: the named folder itself for commands
+// on a whole folder, else the folder that holds the named entry.
+QString CliSession::startFolder() const {
+    const QString& path = command_.site.path;
+    const CliCommand::Kind kind = command_.kind;
+    const bool folderItself = kind == CliCommand::Pwd || kind == CliCommand::List ||
+                              kind == CliCommand::Put || (kind == CliCommand::Get && path == "/");
+    return folderItself ? path : SitePath::parentOf(path);
+}
+
 int CliSession::run(const CliCommand& command) {
     command_ = command;
-    const QString& path = command.site.path;
-    const bool wholeFolderHere =
-        command.kind == CliCommand::Pwd || command.kind == CliCommand::List ||
-        command.kind == CliCommand::Put || (command.kind == CliCommand::Get && path == "/");
-    if (!connect(wholeFolderHere ? path : parentOf(path)))
+    if (!connect(startFolder()))
         return 1;
     loop_.exec();
     progress_.finish();
@@ -95,10 +91,7 @@ int CliSession::run(const CliCommand& command) {
 
 void CliSession::currentFolderLearned(const QString& folder) {
     const QString& path = command_.site.path;
-    const bool hereItself = command_.kind == CliCommand::Pwd || command_.kind == CliCommand::List ||
-                            command_.kind == CliCommand::Put ||
-                            (command_.kind == CliCommand::Get && path == "/");
-    const QString expected = hereItself ? path : parentOf(path);
+    const QString expected = startFolder();
     if (command_.kind != CliCommand::Pwd && folder != expected) {
         // The start folder could not be entered: the server stayed elsewhere.
         fail(QString::fromUtf8(kNotOnSite) + expected);
@@ -143,7 +136,7 @@ void CliSession::showListing(const QByteArray& listing) {
         return;
     }
     // get and rm: find the named entry in its folder's listing.
-    const QString wanted = nameOf(command_.site.path);
+    const QString wanted = SitePath::nameOf(command_.site.path);
     std::optional<DirEntry> found;
     DirListing::parseLines(listing, [&](const DirEntry& e) {
         if (!found && e.name == wanted)
@@ -165,14 +158,14 @@ void CliSession::startOperation(const DirEntry* entry) {
         if (!entry) {
             window_->StartFolderDownload(local, QStringLiteral("/"));
         } else if (entry->isFolder) {
-            window_->StartDownload(local, parentOf(path), {path}, {0});
+            window_->StartDownload(local, SitePath::parentOf(path), {path}, {0});
         } else {
             const quint64 size = DirListing::sizeOf(*entry).value_or(0);
             if (size == 0) {
                 fail(QString::fromUtf8(kEmptyFile) + path);
                 return;
             }
-            window_->StartDownload(local, parentOf(path), {path}, {quint32(size)});
+            window_->StartDownload(local, SitePath::parentOf(path), {path}, {quint32(size)});
         }
         break;
     }
@@ -230,11 +223,11 @@ void CliSession::remoteFolderRemoved(const QString& path) {
 
 void CliSession::postResume() {
     progress_.finish();
-    fail(QString::fromUtf8(kTransferBroken) + programDir_ + source_->taskFileName);
+    fail(QString::fromUtf8(EngineText::TaskKept) + programDir_ + source_->taskFileName);
 }
 
 void CliSession::progressStarted(qint32 baseline) {
-    progress_.start(nameOf(window_->op.itemPaths.value(0)), quint32(baseline));
+    progress_.start(SitePath::nameOf(window_->op.itemPaths.value(0)), quint32(baseline));
     setTimer(ProgressTimer, 250);
 }
 

@@ -73,6 +73,7 @@ private:
     bool askYesNo(const QString& text) override;
     bool askOkCancel(const QString& text) override;
 
+    QString startFolder() const;
     bool connect(const QString& startFolder);
     void startOperation(const DirEntry* entry);
     void succeed();

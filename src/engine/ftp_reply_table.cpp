@@ -5,6 +5,7 @@
 #include "engine/ftp_source.h"
 #include "engine/ftp_thread_wnd.h"
 #include "engine/result_texts.h"
+#include "engine/site_path.h"
 #include "platform/gbk_text.h"
 #include "platform/prompts.h"
 
@@ -127,7 +128,7 @@ void CFtpThreadWnd::onRntoReply(const QByteArray& prefix) {
     }
     const QString newPath = entryArgument(nextCommand, 5);
     advance();
-    host_.remoteItemRenamed(newPath.mid(newPath.lastIndexOf(QLatin1Char('/')) + 1));
+    host_.remoteItemRenamed(SitePath::nameOf(newPath));
     continueAfterReply(prefix);
 }
 
@@ -191,7 +192,7 @@ void CFtpThreadWnd::onMkdReply(const QByteArray& prefix) {
             postContinue();
             return;
         } else {
-            host_.remoteFolderAdded(path.mid(path.lastIndexOf(QLatin1Char('/')) + 1));
+            host_.remoteFolderAdded(SitePath::nameOf(path));
             showPhase(Phase::Idle);
         }
         continueAfterReply(prefix);

@@ -54,4 +54,7 @@ inline const char* const BrowseFailed = "浏览目录内容出错！";
 inline const char* const DataTimeout = "传送数据超时错误，请重新进行刚才的操作！";
 inline const char* const ConnectionBroken = "与服务器的连接已经中断，请重新连接！";
 inline const char* const CannotCreateResources = "系统错误，不能创建资源！";
+// Until interrupted tasks can be resumed: where the task of a broken
+// transfer was kept.
+inline const char* const TaskKept = "传送中断，任务已保存在：";
 } // namespace EngineText

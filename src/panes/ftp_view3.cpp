@@ -92,6 +92,10 @@ QString CFtpView3::remotePath(const QTreeWidgetItem* item) {
     return path.isEmpty() ? QStringLiteral("/") : path;
 }
 
+QString CFtpView3::cwdLine(const QTreeWidgetItem* item) {
+    return QStringLiteral("CWD ") + remotePath(item) + QStringLiteral("\r\n");
+}
+
 QTreeWidgetItem* CFtpView3::connectedSiteItem() const {
     for (int i = 0; i < topLevelItemCount(); ++i)
         if (itemData(topLevelItem(i)) != 0)
@@ -200,7 +204,7 @@ void CFtpView3::browse(bool force) {
     if (!force && item == shownItem())
         return;
 
-    const QString cwd = QStringLiteral("CWD ") + remotePath(item) + QStringLiteral("\r\n");
+    const QString cwd = cwdLine(item);
     CFtpThreadWnd* connection = host_.connection();
     const CachedListing* cached = app_.listingCache.find(item);
     if (!cached) {
@@ -230,8 +234,7 @@ void CFtpView3::relist() {
     if (serverFolder_.isValid() && itemFromIndex(serverFolder_) == item)
         connection->listCurrentFolder();
     else
-        connection->changeFolderAndList(QStringLiteral("CWD ") + remotePath(item) +
-                                        QStringLiteral("\r\n"));
+        connection->changeFolderAndList(cwdLine(item));
     setShown(item);
     listingFor_ = shown_;
     serverFolder_ = shown_;

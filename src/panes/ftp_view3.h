@@ -57,6 +57,8 @@ public:
 
     // "/" for a site item, "/a/b" for folder b below folder a.
     static QString remotePath(const QTreeWidgetItem* item);
+    // The command that enters the item's folder on the server.
+    static QString cwdLine(const QTreeWidgetItem* item);
     static int itemData(const QTreeWidgetItem* item);
     static bool isSiteItem(const QTreeWidgetItem* item) { return item && !item->parent(); }
     // A folder item, or the connected site item.

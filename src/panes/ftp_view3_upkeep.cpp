@@ -1,5 +1,6 @@
 // Keeping the site tree, the remote list and the listing cache in step with
 // single commands that succeeded on the server, without listing again.
+#include "engine/site_path.h"
 #include "panes/file_types.h"
 #include "panes/ftp_view3.h"
 #include "panes/ftp_view4.h"
@@ -9,13 +10,6 @@
 #include <QLocale>
 
 namespace {
-
-// "/a/b" -> {"/a", "b"}; "/b" -> {"/", "b"}.
-std::pair<QString, QString> splitPath(const QString& path) {
-    const qsizetype slash = path.lastIndexOf(QLatin1Char('/'));
-    const QString folder = slash <= 0 ? QStringLiteral("/") : path.left(slash);
-    return {folder, path.mid(slash + 1)};
-}
 
 void removeNamedRow(CachedListing* cached, const QString& name) {
     if (!cached)
@@ -43,7 +37,8 @@ void CFtpView3::addFolder(const QString& name) {
 
 void CFtpView3::removeFile(const QString& path) {
     QTreeWidgetItem* folder = currentItem();
-    const auto [parent, name] = splitPath(path);
+    const QString parent = SitePath::parentOf(path);
+    const QString name = SitePath::nameOf(path);
     if (!folder || parent != remotePath(folder))
         return;
     removeNamedRow(app_.listingCache.find(folder), name);
@@ -63,7 +58,8 @@ void CFtpView3::removeFolder(const QString& path) {
         deleteItem(folder);
         return;
     }
-    const auto [parent, name] = splitPath(path);
+    const QString parent = SitePath::parentOf(path);
+    const QString name = SitePath::nameOf(path);
     if (parent != remotePath(folder))
         return;
     if (app_.remoteList)

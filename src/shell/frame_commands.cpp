@@ -240,9 +240,7 @@ void CMainFrame::updateCommandStates() {
         actions_.value(command)->setEnabled(rule && paneCommandBuilt(command));
     };
     set(Cmd::Connect, unconnectedSite && idle);
-    set(Cmd::CloseConnection, c && !c->awaitingGreeting && !c->dataOpen &&
-                                  c->commandQueue.isEmpty() && !c->op.hasItems() &&
-                                  !c->op.editMode);
+    set(Cmd::CloseConnection, ready && !c->dataOpen);
     set(Cmd::NewSite, idle);
     set(Cmd::SiteProperties, sitePane && unconnectedSite && idle);
     // Local panes refresh and move up through their own trees, which come

@@ -3,6 +3,7 @@
 // that a transfer ended short.
 #include "engine/ftp_source.h"
 #include "engine/ftp_thread_wnd.h"
+#include "engine/result_texts.h"
 #include "platform/clock.h"
 #include "platform/prompts.h"
 #include "shell/main_frame.h"
@@ -80,5 +81,5 @@ void CMainFrame::onResumeMessage() {
         return;
     }
     if (source_ && !source_->taskFileName.isEmpty())
-        prompts_.report(QString::fromUtf8("传送中断，任务已保存在：") + source_->taskFileName);
+        prompts_.report(QString::fromUtf8(EngineText::TaskKept) + source_->taskFileName);
 }

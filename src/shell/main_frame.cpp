@@ -6,7 +6,6 @@
 #include "panes/ftp_view3.h"
 #include "panes/ftp_view4.h"
 #include "panes/local_panes.h"
-#include "platform/ini_profile.h"
 #include "platform/prompts.h"
 #include "shell/ftp_view6.h"
 #include "shell/shell_services.h"
@@ -128,8 +127,7 @@ bool CMainFrame::startConnection(const SiteRecord& site) {
     source_ = std::make_unique<CFtpSource>();
     source_->setHostAddress(site.address);
     source_->setHostName(site.address);
-    const int port = IniProfile::leadingInt(site.port);
-    source_->port = port > 0 ? port : 21;
+    source_->port = site.portNumber();
     source_->setUser(site.user);
     source_->setPassword(site.password);
     source_->setAccount(site.account);

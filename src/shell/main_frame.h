@@ -63,7 +63,6 @@ public:
     static constexpr int StartupTimer = 3;
     static constexpr int LeftColumnWidth = 650;
     static constexpr int UpperRowHeight = 200;
-    static constexpr const char* Welcome = "欢迎使用corvane 2.5版软件。";
 
     explicit CMainFrame(Deps deps, QWidget* parent = nullptr);
     ~CMainFrame() override;

@@ -31,8 +31,7 @@ void StatusDialogBar::setProgressMode(bool on) {
         elapsed_->setText(QString::fromUtf8("已进行时间："));
     }
     statusLine_->setVisible(!on);
-    for (QWidget* w : {static_cast<QWidget*>(bytes_), static_cast<QWidget*>(bar_),
-                       static_cast<QWidget*>(speed_), static_cast<QWidget*>(elapsed_)})
+    for (QWidget* w : std::initializer_list<QWidget*>{bytes_, bar_, speed_, elapsed_})
         w->setVisible(on);
 }
 

@@ -1,5 +1,7 @@
 #include "sites/site_record.h"
 
+#include "platform/ini_profile.h"
+
 SiteRecord SiteRecord::withDefaults() {
     SiteRecord r;
     r.name = QString::fromUtf8(NewSiteName);
@@ -28,4 +30,9 @@ SiteRecord SiteRecord::fromFields(const QStringList& f) {
     r.homepageUrl = f.value(7);
     r.homepageFtpPath = f.value(8);
     return r;
+}
+
+int SiteRecord::portNumber() const {
+    const int number = IniProfile::leadingInt(port);
+    return number > 0 ? number : 21;
 }

@@ -21,6 +21,9 @@ struct SiteRecord {
     // A new site as "增加站点" creates it.
     static SiteRecord withDefaults();
 
+    // The port to connect to: 21 when the text is not a positive number.
+    int portNumber() const;
+
     QStringList fields() const;
     static SiteRecord fromFields(const QStringList& fields);
 

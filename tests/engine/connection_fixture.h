@@ -62,6 +62,12 @@ protected:
         return waitUntil([&] { return !host.folders.isEmpty(); });
     }
 
+    // Connects to the peer and waits until the login has named the folder.
+    bool loginTo(ScriptedPeer& p) {
+        connectTo(p);
+        return waitLoggedIn();
+    }
+
     RecordingHost host;
     ScriptedPrompts prompts;
     ManualClock clock;

@@ -115,8 +115,7 @@ TEST_F(ConnectionTest, ClosingWithoutAControlSocketOnlyResetsState) {
 TEST_F(ConnectionTest, GreetingWithout220ReportsAndWaitsForAnother) {
     ScriptedPeer& p = newPeer();
     p.send("120 busy, try again soon\r\n").pause(100).greetAndLogin();
-    connectTo(p);
-    ASSERT_TRUE(waitLoggedIn());
+    ASSERT_TRUE(loginTo(p));
     EXPECT_EQ(prompts.shown, QStringList{QString::fromUtf8(kCannotConnect)});
     finishPeer();
 }

@@ -6,8 +6,7 @@
 TEST_F(ConnectionTest, IdleConnectionGetsNoopThenIsClosedWhenDead) {
     ScriptedPeer& p = newPeer();
     p.greetAndLogin().on("NOOP", "200 NOOP ok").expectClosed();
-    connectTo(p);
-    ASSERT_TRUE(waitLoggedIn());
+    ASSERT_TRUE(loginTo(p));
 
     clock.advance(59000);
     wnd->onFrameTick();
@@ -34,8 +33,7 @@ TEST_F(ConnectionTest, DeadConnectionDuringAFileTransferAsksForAResume) {
         prompts.shown.clear();
         ScriptedPeer& p = newPeer();
         p.greetAndLogin().expectClosed();
-        connectTo(p);
-        ASSERT_TRUE(waitLoggedIn());
+        ASSERT_TRUE(loginTo(p));
         host.folders.clear();
         wnd->transferKind = 3; // a download was under way on the wire
         clock.advance(181000);
@@ -49,8 +47,7 @@ TEST_F(ConnectionTest, DeadConnectionDuringAFileTransferAsksForAResume) {
 TEST_F(ConnectionTest, SilentDataConnectionTimesOut) {
     ScriptedPeer& p = newPeer();
     p.greetAndLogin();
-    connectTo(p);
-    ASSERT_TRUE(waitLoggedIn());
+    ASSERT_TRUE(loginTo(p));
     wnd->dataOpen = true;
     wnd->transferKind = 1;
     clock.advance(60000);

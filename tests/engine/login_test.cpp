@@ -5,8 +5,7 @@ TEST_F(ConnectionTest, PlainLoginLearnsTheFolderAndRestartSupport) {
     source.setStartFolder("/pub/data");
     ScriptedPeer& p = newPeer();
     p.greetAndLogin("u", "p", "/pub/data");
-    connectTo(p);
-    ASSERT_TRUE(waitLoggedIn());
+    ASSERT_TRUE(loginTo(p));
     finishPeer();
     EXPECT_EQ(peer->received(),
               (QStringList{"USER u", "PASS p", "CWD /pub/data", "REST 0", "PWD"}));
@@ -24,8 +23,7 @@ TEST_F(ConnectionTest, UserAcceptedAtOnceStillSendsThePassword) {
     ScriptedPeer& p = newPeer();
     p.send("220 anonymous welcome\r\n").on("USER u", "230 no password needed");
     p.on("PASS ", "230 fine").on("CWD /", "250 ok").on("REST 0", "350 ok").on("PWD", "257 \"/\"");
-    connectTo(p);
-    ASSERT_TRUE(waitLoggedIn());
+    ASSERT_TRUE(loginTo(p));
     finishPeer();
     EXPECT_TRUE(host.transcript.contains("C:\r\nPASS \r\n"));
 }
@@ -36,8 +34,7 @@ TEST_F(ConnectionTest, MissingStartFolderAndRefusedRestDoNotStopTheLogin) {
     p.send("220 ready\r\n").on("USER u", "331 pw").on("PASS p", "230 ok");
     p.on("CWD /gone", "550 No such directory").on("REST 0", "502 Command not implemented");
     p.on("PWD", "257 \"/home/u\"");
-    connectTo(p);
-    ASSERT_TRUE(waitLoggedIn());
+    ASSERT_TRUE(loginTo(p));
     finishPeer();
     EXPECT_TRUE(prompts.shown.isEmpty()) << prompts.shown.join('|').toStdString();
     EXPECT_FALSE(source.restSupported.load());
@@ -86,8 +83,7 @@ TEST_F(ConnectionTest, AccountAskedForAfterTheUserIsSentNext) {
     ScriptedPeer& p = newPeer();
     p.send("220 ready\r\n").on("USER u", "332 need account").on("ACCT acc", "331 now password");
     p.on("PASS p", "230 ok").on("CWD /", "250 ok").on("REST 0", "350 ok").on("PWD", "257 \"/\"");
-    connectTo(p);
-    ASSERT_TRUE(waitLoggedIn());
+    ASSERT_TRUE(loginTo(p));
     finishPeer();
 }
 

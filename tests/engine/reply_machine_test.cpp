@@ -9,8 +9,7 @@ TEST_F(ConnectionTest, MultiLineReplyInThreePiecesIsHandledOnce) {
     p.send("230-to the site\r\n").expectSilence(150);
     p.send("230 done\r\n");
     p.on("CWD /", "250 ok").on("REST 0", "350 ok").on("PWD", "257 \"/\"");
-    connectTo(p);
-    ASSERT_TRUE(waitLoggedIn());
+    ASSERT_TRUE(loginTo(p));
     finishPeer();
     EXPECT_TRUE(prompts.shown.isEmpty()) << prompts.shown.join('|').toStdString();
     EXPECT_EQ(host.transcript.count("S:\r\n"), 6) << "one reply block per reply";
@@ -22,8 +21,7 @@ TEST_F(ConnectionTest, RepliesArrivingOneByteAtATime) {
     p.sendBytewise("220-multi\r\n220 line greeting\r\n").expect("USER u");
     p.sendBytewise("331 pw\r\n").expect("PASS p").send("230 ok\r\n");
     p.on("CWD /", "250 ok").on("REST 0", "350 ok").on("PWD", "257 \"/\"");
-    connectTo(p);
-    ASSERT_TRUE(waitLoggedIn());
+    ASSERT_TRUE(loginTo(p));
     finishPeer();
     EXPECT_TRUE(prompts.shown.isEmpty());
 }
@@ -34,8 +32,7 @@ TEST_F(ConnectionTest, LateTransferRepliesAreRemovedBeforeTheCwdReply) {
     p.expect("CWD /one").send("150 late opening line\r\n").pause(80).send("250 ok\r\n");
     p.expect("CWD /two").send("226 late transfer done\r\n250 ok\r\n");
     p.expect("CWD /three").send("250 ok\r\n");
-    connectTo(p);
-    ASSERT_TRUE(waitLoggedIn());
+    ASSERT_TRUE(loginTo(p));
     for (const char* folder : {"/one", "/two", "/three"}) {
         ASSERT_TRUE(waitUntil([&] { return wnd->runCommand(QString("CWD %1\r\n").arg(folder)); }));
         ASSERT_TRUE(waitUntil([&] { return wnd->commandQueue.isEmpty(); }));
@@ -49,8 +46,7 @@ TEST_F(ConnectionTest, TransientReplyIsRetriedTwiceThenStops) {
     p.greetAndLogin();
     p.on("MKD /new", "450 busy").on("MKD /new", "451 still busy").on("MKD /new", "450 busy");
     p.expectSilence(150);
-    connectTo(p);
-    ASSERT_TRUE(waitLoggedIn());
+    ASSERT_TRUE(loginTo(p));
     ASSERT_TRUE(wnd->runCommand("MKD /new\r\n"));
     ASSERT_TRUE(waitUntil([&] { return prompts.count(kStopped) == 1; }));
     finishPeer();
@@ -62,8 +58,7 @@ TEST_F(ConnectionTest, TransientReplyThenSuccessGoesOn) {
     ScriptedPeer& p = newPeer();
     p.greetAndLogin();
     p.on("MKD /new", "450 busy").on("MKD /new", "257 \"/new\" created");
-    connectTo(p);
-    ASSERT_TRUE(waitLoggedIn());
+    ASSERT_TRUE(loginTo(p));
     ASSERT_TRUE(wnd->runCommand("MKD /new\r\n"));
     ASSERT_TRUE(waitUntil([&] { return !host.events.isEmpty(); }));
     finishPeer();
@@ -78,8 +73,7 @@ TEST_F(ConnectionTest, AccountRequestInsertsAcctAndRunsTheWholeQueueAgain) {
     p.on("ACCT acct9", "230 account ok");
     p.on("USER u", "331 pw").on("PASS p", "230 in");
     p.on("CWD /", "250 ok").on("REST 0", "350 ok").on("PWD", "257 \"/\"");
-    connectTo(p);
-    ASSERT_TRUE(waitLoggedIn());
+    ASSERT_TRUE(loginTo(p));
     finishPeer();
     EXPECT_TRUE(prompts.shown.isEmpty());
 }
@@ -97,8 +91,7 @@ TEST_F(ConnectionTest, ServiceClosingReplyClosesTheConnection) {
 TEST_F(ConnectionTest, QuitEndsWithLoggedOut) {
     ScriptedPeer& p = newPeer();
     p.greetAndLogin().on("QUIT", "221 Goodbye").expectClosed();
-    connectTo(p);
-    ASSERT_TRUE(waitLoggedIn());
+    ASSERT_TRUE(loginTo(p));
     wnd->quit();
     ASSERT_TRUE(waitUntil([&] { return prompts.count("成功退出！") == 1; }));
     finishPeer();
@@ -122,8 +115,7 @@ TEST_F(ConnectionTest, FullReplyBufferWithoutLineEndCloses) {
 TEST_F(ConnectionTest, QueueEndingInTypeAloneIsDiscarded) {
     ScriptedPeer& p = newPeer();
     p.greetAndLogin().expectSilence(200).on("NOOP", "200 ok");
-    connectTo(p);
-    ASSERT_TRUE(waitLoggedIn());
+    ASSERT_TRUE(loginTo(p));
     ASSERT_TRUE(wnd->runCommand("TYPE A\r\n"));
     spinFor(50);
     EXPECT_TRUE(wnd->commandQueue.isEmpty());
@@ -136,8 +128,7 @@ TEST_F(ConnectionTest, QueueEndingInTypeAloneIsDiscarded) {
 TEST_F(ConnectionTest, FailingCwdAfterLoginShowsItsMessage) {
     ScriptedPeer& p = newPeer();
     p.greetAndLogin().on("CWD /missing", "550 No such directory.");
-    connectTo(p);
-    ASSERT_TRUE(waitLoggedIn());
+    ASSERT_TRUE(loginTo(p));
     ASSERT_TRUE(wnd->runCommand("CWD /missing\r\n"));
     ASSERT_TRUE(waitUntil([&] { return prompts.count("不能进入该目录！") == 1; }));
     finishPeer();
@@ -155,8 +146,7 @@ TEST_F(ConnectionTest, RemovalsAndNewFoldersReachThePanes) {
     p.on("RMD /pub/empty", "250 Directory removed.");
     p.on("MKD /pub/新目录", "257 \"/pub/新目录\" created.");
     p.on("DELE /pub/locked", "550 Permission denied.");
-    connectTo(p);
-    ASSERT_TRUE(waitLoggedIn());
+    ASSERT_TRUE(loginTo(p));
     for (const char* line : {"DELE /pub/old file.txt\r\n", "RMD /pub/empty\r\n",
                              "MKD /pub/新目录\r\n", "DELE /pub/locked\r\n"}) {
         ASSERT_TRUE(waitUntil([&] { return wnd->runCommand(QString::fromUtf8(line)); }));

@@ -1,6 +1,7 @@
 // Transfers against the scripted server: the exact command groups, what
 // moves over the data connection, and the misbehaving cases.
 #include "connection_fixture.h"
+#include "file_bytes.h"
 
 #include <QDir>
 #include <QFile>
@@ -16,17 +17,6 @@ QByteArray pattern(int size, int seed = 0) {
     for (int i = 0; i < size; ++i)
         b[i] = char((i * 31 + seed) & 0xFF);
     return b;
-}
-
-QByteArray readFile(const QString& path) {
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
-
-void writeFile(const QString& path, const QByteArray& bytes) {
-    QFile f(path);
-    ASSERT_TRUE(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
-    f.write(bytes);
 }
 
 class TransferTest : public ConnectionTest {
@@ -51,36 +41,34 @@ TEST_F(TransferTest, DownloadSendsTypePortRetrAndWritesTheFile) {
     p.greetAndLogin();
     p.typeAndPort("I");
     p.on("RETR /pub/f.bin", "150 opening").openData(payload).send("226 done\r\n");
-    connectTo(p);
-    ASSERT_TRUE(waitLoggedIn());
+    ASSERT_TRUE(loginTo(p));
     wnd->StartDownload(localDir(), "/pub", {"/pub/f.bin"}, {quint32(payload.size())});
     ASSERT_TRUE(waitDone()) << prompts.shown.join('|').toStdString();
     finishPeer();
-    EXPECT_EQ(readFile(localDir() + "f.bin"), payload);
+    EXPECT_EQ(readBytes(localDir() + "f.bin"), payload);
     EXPECT_EQ(host.completed, QList<bool>{true});
     EXPECT_TRUE(QDir(localDir()).entryList({"*.npm"}).isEmpty()) << "task file deleted";
 }
 
 TEST_F(TransferTest, ResumedDownloadSendsRestWithTheLocalSize) {
     const QByteArray payload = pattern(5000, 3);
-    writeFile(localDir() + "f.bin", payload.left(1200));
+    writeBytes(localDir() + "f.bin", payload.left(1200));
     ScriptedPeer& p = newPeer();
     p.greetAndLogin();
     p.typeAndPort("I");
     p.on("REST 1200", "350 restarting").on("RETR /pub/f.bin", "150 opening");
     p.openData(payload.mid(1200)).send("226 done\r\n");
-    connectTo(p);
-    ASSERT_TRUE(waitLoggedIn());
+    ASSERT_TRUE(loginTo(p));
     wnd->StartDownload(localDir(), "/pub", {"/pub/f.bin"}, {quint32(payload.size())});
     wnd->resumeTransfer = true; // as a resumed task sets it
     ASSERT_TRUE(waitDone()) << prompts.shown.join('|').toStdString();
     finishPeer();
-    EXPECT_EQ(readFile(localDir() + "f.bin"), payload);
+    EXPECT_EQ(readBytes(localDir() + "f.bin"), payload);
 }
 
 TEST_F(TransferTest, ContinuedUploadQueriesTheSizeThenAppendsOnlyTheRest) {
     const QByteArray content = pattern(3000, 7);
-    writeFile(localDir() + "up.bin", content);
+    writeBytes(localDir() + "up.bin", content);
     ScriptedPeer& p = newPeer();
     p.greetAndLogin();
     p.typeAndPort("A");
@@ -90,8 +78,7 @@ TEST_F(TransferTest, ContinuedUploadQueriesTheSizeThenAppendsOnlyTheRest) {
     // This server connects as soon as it has the PORT line, before APPE.
     p.expectPrefix("PORT ").send("200 ok\r\n").connectData();
     p.on("APPE /pub/up.bin", "150 go ahead").receiveData().send("226 stored\r\n");
-    connectTo(p);
-    ASSERT_TRUE(waitLoggedIn());
+    ASSERT_TRUE(loginTo(p));
     wnd->StartUpload("/pub", localDir(), {localDir() + "up.bin"}, {quint32(content.size())});
     wnd->resumeTransfer = true;
     ASSERT_TRUE(waitDone()) << prompts.shown.join('|').toStdString();
@@ -101,13 +88,12 @@ TEST_F(TransferTest, ContinuedUploadQueriesTheSizeThenAppendsOnlyTheRest) {
 
 TEST_F(TransferTest, UploadToAServerThatConnectsOnPort) {
     const QByteArray content = pattern(10000, 1);
-    writeFile(localDir() + "new file.bin", content);
+    writeBytes(localDir() + "new file.bin", content);
     ScriptedPeer& p = newPeer();
     p.greetAndLogin();
     p.typeAndPort("I").connectData();
     p.on("STOR /pub/newfile.bin", "125 already open").receiveData().send("226 stored\r\n");
-    connectTo(p);
-    ASSERT_TRUE(waitLoggedIn());
+    ASSERT_TRUE(loginTo(p));
     wnd->StartUpload("/pub", localDir(), {localDir() + "new file.bin"}, {quint32(content.size())});
     ASSERT_TRUE(waitDone()) << prompts.shown.join('|').toStdString();
     finishPeer();
@@ -120,13 +106,12 @@ TEST_F(TransferTest, DataConnectionFromAnotherAddressIsRefused) {
     p.greetAndLogin();
     p.typeAndPort("I");
     p.on("RETR /pub/f.bin", "150 opening").openData("intruder", "127.0.0.2");
-    connectTo(p);
-    ASSERT_TRUE(waitLoggedIn());
+    ASSERT_TRUE(loginTo(p));
     wnd->StartDownload(localDir(), "/pub", {"/pub/f.bin"}, {8});
     ASSERT_TRUE(waitUntil([&] { return prompts.count("网络错误，不能成功操作！") == 1; }));
     finishPeer();
     EXPECT_FALSE(wnd->dataOpen);
-    EXPECT_TRUE(readFile(localDir() + "f.bin").isEmpty());
+    EXPECT_TRUE(readBytes(localDir() + "f.bin").isEmpty());
     EXPECT_EQ(prompts.count(kAllDone), 0);
 }
 
@@ -138,12 +123,11 @@ TEST_F(TransferTest, CannotOpenDataConnectionRepeatsTheWholeGroup) {
     p.on("RETR /pub/f.bin", "425 Can't open data connection.");
     p.typeAndPort("I");
     p.on("RETR /pub/f.bin", "150 opening").openData(payload).send("226 done\r\n");
-    connectTo(p);
-    ASSERT_TRUE(waitLoggedIn());
+    ASSERT_TRUE(loginTo(p));
     wnd->StartDownload(localDir(), "/pub", {"/pub/f.bin"}, {quint32(payload.size())});
     ASSERT_TRUE(waitDone()) << prompts.shown.join('|').toStdString();
     finishPeer();
-    EXPECT_EQ(readFile(localDir() + "f.bin"), payload);
+    EXPECT_EQ(readBytes(localDir() + "f.bin"), payload);
     const QStringList ports = peer->received().filter(QRegularExpression("^PORT "));
     ASSERT_EQ(ports.size(), 2);
     EXPECT_NE(ports[0], ports[1]) << "the repeated group announces a new listening socket";
@@ -157,8 +141,7 @@ TEST_F(TransferTest, ListingAbove640KiBClosesTheConnection) {
     p.greetAndLogin();
     p.typeAndPort("A");
     p.on("LIST", "150 listing").openData(listing).expectClosed();
-    connectTo(p);
-    ASSERT_TRUE(waitLoggedIn());
+    ASSERT_TRUE(loginTo(p));
     wnd->listCurrentFolder();
     ASSERT_TRUE(waitUntil([&] { return prompts.count(kReceiveFailed) == 1; }));
     finishPeer();
@@ -173,8 +156,7 @@ TEST_F(TransferTest, ListingOfTheCurrentFolderReachesTheHost) {
     p.greetAndLogin();
     p.typeAndPort("A");
     p.on("LIST", "150 listing").openData(listing).send("226 done\r\n").on("NOOP", "200 ok");
-    connectTo(p);
-    ASSERT_TRUE(waitLoggedIn());
+    ASSERT_TRUE(loginTo(p));
     wnd->listCurrentFolder();
     ASSERT_TRUE(waitUntil([&] { return !host.listings.isEmpty(); }));
     spinFor(50); // the late 226 must not disturb the next command
@@ -199,12 +181,11 @@ TEST_F(TransferTest, FolderDownloadFromADosListingSkipsUnsafeNames) {
     p.on("LIST /d/sub", "150 listing").openData("").send("226 done\r\n");
     p.typeAndPort("I");
     p.on("RETR /d/f.txt", "150 opening").openData("hello").send("226 done\r\n");
-    connectTo(p);
-    ASSERT_TRUE(waitLoggedIn());
+    ASSERT_TRUE(loginTo(p));
     wnd->StartDownload(localDir(), "/", {"/d"}, {0});
     ASSERT_TRUE(waitDone()) << prompts.shown.join('|').toStdString();
     finishPeer();
-    EXPECT_EQ(readFile(localDir() + "d/f.txt"), "hello");
+    EXPECT_EQ(readBytes(localDir() + "d/f.txt"), "hello");
     EXPECT_TRUE(QFileInfo(localDir() + "d/sub").isDir());
     EXPECT_FALSE(QFileInfo::exists(localDir() + "d/empty.txt"));
     QDir parent(local.path());
@@ -226,8 +207,7 @@ TEST_F(TransferTest, AbortIsFollowedByTheRepliesServersSend) {
         p.typeAndPort("I");
         p.on("RETR /pub/big", "150 opening").connectData().sendDataKeepOpen(pattern(4096));
         p.expect("ABOR").send(ending).on("NOOP", "200 ok");
-        connectTo(p);
-        ASSERT_TRUE(waitLoggedIn());
+        ASSERT_TRUE(loginTo(p));
         wnd->StartDownload(localDir(), "/pub", {"/pub/big"}, {1000000});
         ASSERT_TRUE(waitUntil([&] { return source.bytesDone > 0; }));
         wnd->abort();
@@ -255,8 +235,7 @@ TEST_F(TransferTest, RecursiveDeleteListsThenDeletesDeepestFirst) {
     p.on("DELE /loose.txt", "250 ok").on("DELE /top/zero.txt", "250 ok");
     p.on("DELE /top/inner/deep.txt", "250 ok");
     p.on("RMD /top/inner", "250 ok").on("RMD /top", "250 ok");
-    connectTo(p);
-    ASSERT_TRUE(waitLoggedIn());
+    ASSERT_TRUE(loginTo(p));
     wnd->DeleteSiteItems({"/top", "/loose.txt"}, {"d", "-"});
     ASSERT_TRUE(waitUntil([&] { return host.events.contains("removed folder:/top"); }));
     finishPeer();
@@ -268,8 +247,7 @@ TEST_F(TransferTest, RenameSendsRnfrThenRnto) {
     ScriptedPeer& p = newPeer();
     p.greetAndLogin();
     p.on("RNFR /pub/old.txt", "350 ready").on("RNTO /pub/新.txt", "250 renamed");
-    connectTo(p);
-    ASSERT_TRUE(waitLoggedIn());
+    ASSERT_TRUE(loginTo(p));
     wnd->RenameSiteItem("/pub/old.txt", QString::fromUtf8("/pub/新.txt"));
     ASSERT_TRUE(waitUntil([&] { return !host.events.isEmpty(); }));
     finishPeer();
@@ -287,8 +265,7 @@ TEST_F(TransferTest, FilesOf4GiBOrMoreAreRefusedAndTheRestGoesOn) {
         .send("226 done\r\n");
     p.typeAndPort("I");
     p.on("RETR /d/fits.bin", "550 not today");
-    connectTo(p);
-    ASSERT_TRUE(waitLoggedIn());
+    ASSERT_TRUE(loginTo(p));
     wnd->StartDownload(localDir(), "/", {"/d"}, {0});
     ASSERT_TRUE(waitUntil([&] { return prompts.count(kStopped) == 1; }));
     finishPeer();

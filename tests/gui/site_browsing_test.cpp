@@ -1,6 +1,7 @@
 // Browsing a real server (pyftpdlib on 127.0.0.1) through the main window:
 // connect from the site tree, folders from PWD, the listing cache, the
 // transcript, progress and the closing rules.
+#include "file_bytes.h"
 #include "frame_fixture.h"
 #include "pyftpd_server.h"
 
@@ -20,12 +21,6 @@
 #include <gtest/gtest.h>
 
 namespace {
-
-void writeFile(const QString& path, qsizetype size) {
-    QFile file(path);
-    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-    file.write(QByteArray(size, 'x'));
-}
 
 QStringList names(const QTreeWidget* list) {
     QStringList texts;
@@ -54,9 +49,9 @@ struct ConnectedFrame : FrameFixture {
         const QString root = server.root();
         QDir(root).mkpath("pub/deep/inner");
         QDir(root).mkpath("pub/deep/Mdir");
-        writeFile(root + "/pub/deep/A.bin", 2000);
-        writeFile(root + "/pub/deep/z.txt", 10);
-        writeFile(root + "/pub/other.txt", 5);
+        writeBytes(root + "/pub/deep/A.bin", QByteArray(2000, 'x'));
+        writeBytes(root + "/pub/deep/z.txt", QByteArray(10, 'x'));
+        writeBytes(root + "/pub/other.txt", QByteArray(5, 'x'));
         if (!server.start())
             return false;
         writeSettings();
@@ -80,7 +75,7 @@ struct ConnectedFrame : FrameFixture {
     QString transcript() const { return frame->app().messagePane->transcript(); }
     // Downloads /big.bin of `size` bytes into `local`.
     void startDownload(const QTemporaryDir& local, quint32 size) {
-        writeFile(server.root() + "/big.bin", size);
+        writeBytes(server.root() + "/big.bin", QByteArray(size, 'x'));
         frame->connection()->StartDownload(local.path() + "/", "/", {"/big.bin"}, {size});
     }
     bool enabled(int command) {

@@ -1,4 +1,5 @@
 // corvane-cli as a user runs it, against a real server.
+#include "file_bytes.h"
 #include "pyftpd_server.h"
 #include "scripted_prompts.h"
 #include "sites/site_store.h"
@@ -33,18 +34,6 @@ CliRun cli(const QStringList& args) {
     return r;
 }
 
-void put(const QString& path, const QByteArray& bytes) {
-    QDir().mkpath(QFileInfo(path).path());
-    QFile f(path);
-    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-    f.write(bytes);
-}
-
-QByteArray get(const QString& path) {
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<missing>");
-}
-
 class Cli : public ::testing::Test {
 protected:
     void SetUp() override {
@@ -75,8 +64,8 @@ TEST_F(Cli, UsageErrorsExitWith2) {
 }
 
 TEST_F(Cli, GetPutListAndManageATree) {
-    put(server.root() + QString::fromUtf8("/pub/数据/a.txt"), "alpha");
-    put(server.root() + "/pub/big.bin", QByteArray(200000, 'b'));
+    writeBytes(server.root() + QString::fromUtf8("/pub/数据/a.txt"), "alpha");
+    writeBytes(server.root() + "/pub/big.bin", QByteArray(200000, 'b'));
 
     CliRun ls = cli(base() << "ls" << url + "/pub");
     EXPECT_EQ(ls.exitCode, 0) << ls.err.toStdString();
@@ -86,15 +75,15 @@ TEST_F(Cli, GetPutListAndManageATree) {
     CliRun get = cli(base() << "-v"
                             << "get" << url + "/pub" << local.path());
     EXPECT_EQ(get.exitCode, 0) << get.err.toStdString();
-    EXPECT_EQ(::get(local.path() + QString::fromUtf8("/pub/数据/a.txt")), "alpha");
-    EXPECT_EQ(::get(local.path() + "/pub/big.bin"), QByteArray(200000, 'b'));
+    EXPECT_EQ(readBytes(local.path() + QString::fromUtf8("/pub/数据/a.txt")), "alpha");
+    EXPECT_EQ(readBytes(local.path() + "/pub/big.bin"), QByteArray(200000, 'b'));
     EXPECT_TRUE(get.err.contains(QString::fromUtf8("所有操作已成功完成！")));
     EXPECT_TRUE(get.err.contains("C:\nPASS ******\n")) << "the transcript, password masked";
 
-    put(local.path() + "/up/one file.txt", "one");
+    writeBytes(local.path() + "/up/one file.txt", "one");
     CliRun up = cli(base() << "put" << local.path() + "/up" << url + "/pub");
     EXPECT_EQ(up.exitCode, 0) << up.err.toStdString();
-    EXPECT_EQ(::get(server.root() + "/pub/up/onefile.txt"), "one");
+    EXPECT_EQ(readBytes(server.root() + "/pub/up/onefile.txt"), "one");
 
     EXPECT_EQ(cli(base() << "mkdir" << url + "/pub/made").exitCode, 0);
     EXPECT_TRUE(QFileInfo(server.root() + "/pub/made").isDir());
@@ -128,7 +117,7 @@ TEST_F(Cli, DefinedSitesByName) {
     demo.password = PyFtpdServer::Password;
     ScriptedPrompts prompts;
     ASSERT_TRUE(SiteStore::save(home.filePath("ftpsite.dat"), {demo}, 1, prompts));
-    put(server.root() + "/pub/x.txt", "x");
+    writeBytes(server.root() + "/pub/x.txt", "x");
 
     CliRun sites = cli(base() << "sites");
     EXPECT_EQ(sites.exitCode, 0);

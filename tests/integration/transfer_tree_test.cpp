@@ -1,4 +1,5 @@
 // Whole trees and resumed transfers against a real server.
+#include "file_bytes.h"
 #include "real_connection.h"
 #include "tasks/task_archive.h"
 
@@ -22,18 +23,6 @@ QByteArray randomBytes(int size, quint32 seed) {
     return b;
 }
 
-void put(const QString& path, const QByteArray& bytes) {
-    QDir().mkpath(QFileInfo(path).path());
-    QFile f(path);
-    ASSERT_TRUE(f.open(QIODevice::WriteOnly | QIODevice::Truncate)) << path.toStdString();
-    f.write(bytes);
-}
-
-QByteArray get(const QString& path) {
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<missing>");
-}
-
 // Relative path -> sha256 of every file below `root`.
 QMap<QString, QByteArray> digests(const QString& root) {
     QMap<QString, QByteArray> out;
@@ -41,7 +30,7 @@ QMap<QString, QByteArray> digests(const QString& root) {
     while (it.hasNext()) {
         const QString path = it.next();
         out[QDir(root).relativeFilePath(path)] =
-            QCryptographicHash::hash(get(path), QCryptographicHash::Sha256).toHex();
+            QCryptographicHash::hash(readBytes(path), QCryptographicHash::Sha256).toHex();
     }
     return out;
 }
@@ -52,12 +41,12 @@ TEST(RealTransfers, NestedTreeDownloadedAndUploadedByteExact) {
     PyFtpdServer server;
     ASSERT_TRUE(server.start());
     const QString site = server.root();
-    put(site + "/tree/a.txt", "alpha\n");
-    put(site + "/tree/big.bin", randomBytes(300 * 1024, 1));
-    put(site + "/tree/empty.txt", "");
-    put(site + "/tree/sub dir/blank name.txt", "blanks\n");
-    put(site + QString::fromUtf8("/tree/中文目录/中文.txt"), "中文内容\n");
-    put(site + "/tree/sub dir/deeper/x.bin", randomBytes(140000, 2));
+    writeBytes(site + "/tree/a.txt", "alpha\n");
+    writeBytes(site + "/tree/big.bin", randomBytes(300 * 1024, 1));
+    writeBytes(site + "/tree/empty.txt", "");
+    writeBytes(site + "/tree/sub dir/blank name.txt", "blanks\n");
+    writeBytes(site + QString::fromUtf8("/tree/中文目录/中文.txt"), "中文内容\n");
+    writeBytes(site + "/tree/sub dir/deeper/x.bin", randomBytes(140000, 2));
     QDir().mkpath(site + "/incoming");
 
     RealConnection c;
@@ -72,7 +61,7 @@ TEST(RealTransfers, NestedTreeDownloadedAndUploadedByteExact) {
     EXPECT_TRUE(QFileInfo(local.path() + "/tree/sub dir/deeper").isDir());
 
     // Up again, with an empty local file, into another site folder.
-    put(local.path() + "/tree/local empty", "");
+    writeBytes(local.path() + "/tree/local empty", "");
     c.prompts.shown.clear();
     c.wnd->StartFolderUpload("/incoming", local.path() + "/tree/");
     ASSERT_TRUE(c.waitAllDone()) << c.prompts.shown.join('|').toStdString();
@@ -89,9 +78,9 @@ TEST(RealTransfers, ResumedDownloadSendsRestAndEndsByteExact) {
     PyFtpdServer server;
     ASSERT_TRUE(server.start());
     const QByteArray content = randomBytes(500000, 3);
-    put(server.root() + "/f.bin", content);
+    writeBytes(server.root() + "/f.bin", content);
     QTemporaryDir local;
-    put(local.path() + "/f.bin", content.left(123456));
+    writeBytes(local.path() + "/f.bin", content.left(123456));
 
     RealConnection c;
     ASSERT_TRUE(c.login(server));
@@ -99,7 +88,7 @@ TEST(RealTransfers, ResumedDownloadSendsRestAndEndsByteExact) {
     c.wnd->resumeTransfer = true;
     ASSERT_TRUE(c.waitAllDone()) << c.prompts.shown.join('|').toStdString();
     EXPECT_TRUE(c.transcript().contains("C:\r\nREST 123456\r\n"));
-    EXPECT_EQ(get(local.path() + "/f.bin"), content);
+    EXPECT_EQ(readBytes(local.path() + "/f.bin"), content);
 }
 
 TEST(RealTransfers, ContinuedUploadSendsOnlyTheMissingBytes) {
@@ -107,10 +96,10 @@ TEST(RealTransfers, ContinuedUploadSendsOnlyTheMissingBytes) {
     ASSERT_TRUE(server.start());
     const QByteArray content = randomBytes(400000, 4);
     QTemporaryDir local;
-    put(local.path() + "/up.bin", content);
+    writeBytes(local.path() + "/up.bin", content);
     // The site's first part differs from ours: only what follows may be sent.
     const QByteArray siteHead(100000, 'S');
-    put(server.root() + "/up.bin", siteHead);
+    writeBytes(server.root() + "/up.bin", siteHead);
 
     RealConnection c;
     ASSERT_TRUE(c.login(server));
@@ -120,7 +109,7 @@ TEST(RealTransfers, ContinuedUploadSendsOnlyTheMissingBytes) {
     ASSERT_TRUE(c.waitAllDone()) << c.prompts.shown.join('|').toStdString();
     EXPECT_TRUE(c.transcript().contains("C:\r\nLIST /up.bin\r\n"));
     EXPECT_TRUE(c.transcript().contains("C:\r\nAPPE /up.bin\r\n"));
-    EXPECT_EQ(get(server.root() + "/up.bin"), siteHead + content.mid(100000));
+    EXPECT_EQ(readBytes(server.root() + "/up.bin"), siteHead + content.mid(100000));
 }
 
 TEST(RealTransfers, SiteFileAlreadyCompleteIsSkipped) {
@@ -128,8 +117,8 @@ TEST(RealTransfers, SiteFileAlreadyCompleteIsSkipped) {
     ASSERT_TRUE(server.start());
     const QByteArray content = randomBytes(150000, 5);
     QTemporaryDir local;
-    put(local.path() + "/same.bin", content);
-    put(server.root() + "/same.bin", content);
+    writeBytes(local.path() + "/same.bin", content);
+    writeBytes(server.root() + "/same.bin", content);
 
     RealConnection c;
     ASSERT_TRUE(c.login(server));
@@ -145,10 +134,10 @@ TEST(RealTransfers, MakeRenameAndDeleteRecursively) {
     PyFtpdServer server;
     ASSERT_TRUE(server.start());
     const QString site = server.root();
-    put(site + "/gone/one.txt", "1");
-    put(site + "/gone/inner/two.txt", "2");
-    put(site + "/gone/inner/zero.txt", "");
-    put(site + "/gone/inner/deepest/three.txt", "3");
+    writeBytes(site + "/gone/one.txt", "1");
+    writeBytes(site + "/gone/inner/two.txt", "2");
+    writeBytes(site + "/gone/inner/zero.txt", "");
+    writeBytes(site + "/gone/inner/deepest/three.txt", "3");
 
     RealConnection c;
     ASSERT_TRUE(c.login(server));
@@ -170,7 +159,7 @@ TEST(RealTransfers, ServerKilledMidDownloadAsksForResumeAndKeepsTheTask) {
     PyFtpdServer server({"--throttle", "262144"});
     ASSERT_TRUE(server.start());
     const QByteArray content = randomBytes(4 * 1024 * 1024, 6);
-    put(server.root() + "/big.bin", content);
+    writeBytes(server.root() + "/big.bin", content);
 
     RealConnection c;
     ASSERT_TRUE(c.login(server));
@@ -183,7 +172,7 @@ TEST(RealTransfers, ServerKilledMidDownloadAsksForResumeAndKeepsTheTask) {
     EXPECT_EQ(c.host.resumes, 1);
     EXPECT_EQ(c.prompts.count("所有操作已成功完成！"), 0);
 
-    const QByteArray partial = get(local.path() + "/big.bin");
+    const QByteArray partial = readBytes(local.path() + "/big.bin");
     EXPECT_GT(partial.size(), 100000);
     EXPECT_LT(partial.size(), content.size());
     EXPECT_EQ(partial, content.left(partial.size()));
@@ -193,7 +182,7 @@ TEST(RealTransfers, ServerKilledMidDownloadAsksForResumeAndKeepsTheTask) {
                                       QFile::ReadOther | QFile::WriteOther | QFile::ExeOther;
     EXPECT_EQ(QFileInfo(taskPath).permissions() & others, QFile::Permissions())
         << "the task file holds the password";
-    auto task = TaskArchive::decode(get(taskPath));
+    auto task = TaskArchive::decode(readBytes(taskPath));
     ASSERT_TRUE(task);
     EXPECT_TRUE(task->isDownload);
     EXPECT_EQ(task->itemPaths, QStringList{"/big.bin"});
