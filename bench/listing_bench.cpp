@@ -2,11 +2,11 @@
 // site tree and the remote list, and sorting the list by name and by size.
 // The peer is Qt's own QTreeWidget::sortItems on the same rows (plain text
 // order), measured in the same run.
-#include "engine/ftp_thread_wnd.h"
+#include "core/engine/ftp_connection.h"
+#include "gui/panes/pane_state.h"
+#include "gui/panes/remote_file_list.h"
+#include "gui/panes/site_tree.h"
 #include "idle_pane_host.h"
-#include "panes/ftp_view3.h"
-#include "panes/ftp_view4.h"
-#include "shell/wharfkit_app.h"
 
 #include <QApplication>
 #include <QElapsedTimer>

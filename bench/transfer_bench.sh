@@ -17,7 +17,7 @@ ensure_packages curl lftp wget time iproute2
 root="$(pwd)"
 build="$root/build-bench"
 build_tree "$build" -DCMAKE_BUILD_TYPE=Release -DBUILD_TESTING=OFF
-cli="$build/src/corvane-cli"
+cli="$build/src/app/corvane-cli"
 
 RUNS="${RUNS:-5}"
 BIG_MIB="${BIG_MIB:-1024}"

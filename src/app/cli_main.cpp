@@ -1,9 +1,9 @@
 #include "app/cli_options.h"
 #include "app/cli_session.h"
 #include "app/console_prompts.h"
-#include "platform/clock.h"
-#include "platform/program_dir.h"
-#include "sites/site_store.h"
+#include "core/platform/clock.h"
+#include "core/platform/program_dir.h"
+#include "core/sites/site_store.h"
 
 #include <QCoreApplication>
 #include <QRandomGenerator>

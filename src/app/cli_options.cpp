@@ -1,7 +1,7 @@
 #include "app/cli_options.h"
 
 #include "app/cli_session.h"
-#include "sites/site_store.h"
+#include "core/sites/site_store.h"
 
 #include <QFileInfo>
 

@@ -1,9 +1,9 @@
 #include "app/cli_session.h"
 
-#include "engine/ftp_thread_wnd.h"
-#include "engine/result_texts.h"
-#include "engine/site_path.h"
-#include "shell/network_settings.h"
+#include "core/engine/ftp_connection.h"
+#include "core/engine/result_texts.h"
+#include "core/engine/site_path.h"
+#include "core/settings/network_settings.h"
 
 #include <QDir>
 #include <QFileInfo>

@@ -2,12 +2,12 @@
 
 #include "app/cli_options.h"
 #include "app/progress_line.h"
-#include "engine/dir_listing.h"
-#include "engine/ftp_host.h"
-#include "engine/ftp_source.h"
-#include "platform/message_target.h"
-#include "platform/prompts.h"
-#include "platform/timing.h"
+#include "core/engine/connection_source.h"
+#include "core/engine/dir_listing.h"
+#include "core/engine/ftp_host.h"
+#include "core/platform/message_target.h"
+#include "core/platform/prompts.h"
+#include "core/platform/timing.h"
 
 #include <QEventLoop>
 

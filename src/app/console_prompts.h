@@ -1,6 +1,6 @@
 #pragma once
 
-#include "platform/prompts.h"
+#include "core/platform/prompts.h"
 
 #include <QStringList>
 

@@ -1,8 +1,8 @@
-#include "platform/clock.h"
-#include "platform/program_dir.h"
-#include "shell/dialog_prompts.h"
-#include "shell/main_frame.h"
-#include "shell/widget_shell_services.h"
+#include "core/platform/clock.h"
+#include "core/platform/program_dir.h"
+#include "gui/dialogs/dialog_prompts.h"
+#include "gui/window/main_window.h"
+#include "gui/window/widget_shell_services.h"
 
 #include <QApplication>
 #include <QCommandLineParser>

@@ -1,6 +1,6 @@
 // The notification rules of AsyncSocket, on real loopback sockets.
-#include "platform/async_socket.h"
-#include "platform/message_target.h"
+#include "core/platform/async_socket.h"
+#include "core/platform/message_target.h"
 #include "wait.h"
 
 #include <QList>

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "engine/ftp_source.h"
-#include "engine/ftp_thread_wnd.h"
+#include "core/engine/connection_source.h"
+#include "core/engine/ftp_connection.h"
 #include "manual_clock.h"
 #include "recording_host.h"
 #include "scripted_peer.h"

@@ -1,6 +1,6 @@
 // Posted messages, timers and host lookups of the platform layer.
-#include "platform/host_lookup.h"
-#include "platform/message_target.h"
+#include "core/platform/host_lookup.h"
+#include "core/platform/message_target.h"
 #include "wait.h"
 
 #include <QList>

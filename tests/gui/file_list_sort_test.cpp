@@ -1,11 +1,11 @@
 // The order of the file lists: folders first in every column, sizes by
 // their numbers, the same order on a second click.
+#include "gui/panes/file_list_sort.h"
+#include "gui/panes/file_types.h"
+#include "gui/panes/listing_cache.h"
+#include "gui/panes/pane_state.h"
+#include "gui/panes/remote_file_list.h"
 #include "idle_pane_host.h"
-#include "panes/file_list_sort.h"
-#include "panes/file_types.h"
-#include "panes/ftp_view4.h"
-#include "panes/listing_cache.h"
-#include "shell/wharfkit_app.h"
 
 #include <QApplication>
 #include <QHeaderView>

@@ -1,6 +1,6 @@
 // "上网属性", driven offscreen.
-#include "platform/ini_profile.h"
-#include "shell/network_settings_dialog.h"
+#include "core/platform/ini_profile.h"
+#include "gui/dialogs/network_settings_dialog.h"
 
 #include <QComboBox>
 #include <QLineEdit>

@@ -2,17 +2,17 @@
 // connect from the site tree, folders from PWD, the listing cache, the
 // transcript, progress and the closing rules.
 #include "file_bytes.h"
-#include "frame_fixture.h"
 #include "pyftpd_server.h"
+#include "window_fixture.h"
 
-#include "engine/ftp_source.h"
-#include "engine/ftp_thread_wnd.h"
-#include "panes/ftp_view3.h"
-#include "panes/ftp_view4.h"
-#include "panes/pane_menu.h"
-#include "shell/command_ids.h"
-#include "shell/ftp_view6.h"
-#include "shell/status_dialog_bar.h"
+#include "core/engine/connection_source.h"
+#include "core/engine/ftp_connection.h"
+#include "gui/panes/command_ids.h"
+#include "gui/panes/message_pane.h"
+#include "gui/panes/pane_menu.h"
+#include "gui/panes/remote_file_list.h"
+#include "gui/panes/site_tree.h"
+#include "gui/window/status_dialog_bar.h"
 
 #include <QFile>
 #include <QFileInfo>

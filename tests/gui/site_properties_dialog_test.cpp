@@ -1,6 +1,6 @@
 // The site properties dialog, driven offscreen with real key events.
+#include "gui/dialogs/site_properties_dialog.h"
 #include "scripted_prompts.h"
-#include "sites/site_properties_dialog.h"
 
 #include <QGroupBox>
 #include <QLineEdit>

@@ -1,8 +1,8 @@
 // corvane-cli as a user runs it, against a real server.
+#include "core/sites/site_store.h"
 #include "file_bytes.h"
 #include "pyftpd_server.h"
 #include "scripted_prompts.h"
-#include "sites/site_store.h"
 
 #include <QDir>
 #include <QFile>

@@ -1,7 +1,7 @@
 // Whole trees and resumed transfers against a real server.
+#include "core/tasks/task_archive.h"
 #include "file_bytes.h"
 #include "real_connection.h"
-#include "tasks/task_archive.h"
 
 #include <QCryptographicHash>
 #include <QDir>

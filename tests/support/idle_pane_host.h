@@ -1,6 +1,6 @@
 #pragma once
 
-#include "panes/pane_host.h"
+#include "gui/panes/pane_host.h"
 #include "scripted_prompts.h"
 
 // A frame without a connection, for panes shown on their own.

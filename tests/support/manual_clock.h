@@ -1,6 +1,6 @@
 #pragma once
 
-#include "platform/clock.h"
+#include "core/platform/clock.h"
 
 // A clock that moves only when the test says so.
 class ManualClock : public Clock {

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "engine/ftp_host.h"
+#include "core/engine/ftp_host.h"
 
 #include <QList>
 #include <QStringList>

@@ -1,6 +1,6 @@
 #include "scripted_peer.h"
 
-#include "platform/gbk_text.h"
+#include "core/platform/gbk_text.h"
 
 #include <arpa/inet.h>
 #include <cerrno>

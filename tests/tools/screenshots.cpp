@@ -1,13 +1,13 @@
 // Renders the pictures of the README offscreen: the main window connected
 // to a local pyftpdlib server with a folder listed, the site properties
 // dialog and the network settings dialog.
-#include "../gui/frame_fixture.h"
+#include "../gui/window_fixture.h"
 #include "pyftpd_server.h"
 
-#include "panes/ftp_view3.h"
-#include "panes/ftp_view4.h"
-#include "shell/network_settings_dialog.h"
-#include "sites/site_properties_dialog.h"
+#include "gui/dialogs/network_settings_dialog.h"
+#include "gui/dialogs/site_properties_dialog.h"
+#include "gui/panes/remote_file_list.h"
+#include "gui/panes/site_tree.h"
 
 #include <QApplication>
 #include <QFile>

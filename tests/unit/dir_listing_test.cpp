@@ -1,6 +1,6 @@
 // The listing parser: tables of raw lines and the entries they give.
-#include "engine/dir_listing.h"
-#include "platform/gbk_text.h"
+#include "core/engine/dir_listing.h"
+#include "core/platform/gbk_text.h"
 
 #include <QList>
 

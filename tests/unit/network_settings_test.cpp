@@ -1,8 +1,8 @@
 // corvane.ini: the reading rules of every odd value, and what is written.
-#include "engine/ftp_source.h"
-#include "platform/gbk_text.h"
-#include "platform/ini_profile.h"
-#include "shell/network_settings.h"
+#include "core/engine/connection_source.h"
+#include "core/platform/gbk_text.h"
+#include "core/platform/ini_profile.h"
+#include "core/settings/network_settings.h"
 
 #include <QFile>
 #include <QTemporaryDir>

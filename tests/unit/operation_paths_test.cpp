@@ -1,6 +1,6 @@
 // Where downloaded items land locally and uploaded items on the site.
-#include "engine/ftp_source.h"
-#include "engine/ftp_thread_wnd.h"
+#include "core/engine/connection_source.h"
+#include "core/engine/ftp_connection.h"
 #include "manual_clock.h"
 #include "recording_host.h"
 #include "scripted_prompts.h"

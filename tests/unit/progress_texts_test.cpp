@@ -1,5 +1,5 @@
 // The status bar's progress texts, exactly as shown.
-#include "shell/progress_texts.h"
+#include "core/engine/progress_texts.h"
 
 #include <gtest/gtest.h>
 

@@ -1,6 +1,6 @@
 // Reply assembly, the current folder in a "257" reply, and the transcript.
-#include "engine/ftp_thread_wnd.h"
-#include "engine/transcript.h"
+#include "core/engine/ftp_connection.h"
+#include "core/engine/transcript.h"
 
 #include <gtest/gtest.h>
 

@@ -1,8 +1,8 @@
 // ftpsite.dat byte for byte, and the rules of the site list.
-#include "platform/gbk_text.h"
+#include "core/platform/gbk_text.h"
+#include "core/sites/site_list.h"
+#include "core/sites/site_store.h"
 #include "scripted_prompts.h"
-#include "sites/site_list.h"
-#include "sites/site_store.h"
 
 #include <QFile>
 #include <QTemporaryDir>

@@ -1,7 +1,7 @@
 // The fixed texts of the source record and the engine's fixed texts.
-#include "engine/ftp_source.h"
-#include "engine/result_texts.h"
-#include "platform/gbk_text.h"
+#include "core/engine/connection_source.h"
+#include "core/engine/result_texts.h"
+#include "core/platform/gbk_text.h"
 
 #include <gtest/gtest.h>
 

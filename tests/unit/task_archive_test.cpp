@@ -1,6 +1,6 @@
 // Task files byte for byte.
-#include "platform/gbk_text.h"
-#include "tasks/task_archive.h"
+#include "core/platform/gbk_text.h"
+#include "core/tasks/task_archive.h"
 
 #include <gtest/gtest.h>
 

@@ -1,0 +1,245 @@
+// The command queue of a connection: one line out at a time, replies
+// gathered until complete, then handed to the reply table.
+#include "core/engine/connection_source.h"
+#include "core/engine/ftp_connection.h"
+#include "core/engine/ftp_host.h"
+#include "core/engine/result_texts.h"
+#include "core/platform/gbk_text.h"
+#include "core/platform/prompts.h"
+
+void CFtpThreadWnd::reset(bool full) {
+    commandQueue.clear();
+    nextCommand = 0;
+    retryCount = 0;
+    lineInFlight_ = false;
+    killTimer(RetryPauseTimer); // a pending retry belongs to the sequence just dropped
+    retryPausePending_ = false;
+    if (!full)
+        return;
+    ++operationSerial_; // continue messages of the ended operation are void
+    showPhase(Phase::Idle);
+    op.clearWork();
+    dataOpen = false;
+    segmented = false;
+    dirUpdate = false;
+    transferKind = 0;
+    downloadFile.reset();
+    uploadFile.reset();
+}
+
+QString CFtpThreadWnd::commandPrefix() const {
+    if (commandQueue.isEmpty() || nextCommand < 0 || nextCommand >= commandQueue.size())
+        return QStringLiteral("XXXX");
+    return commandQueue.at(nextCommand).left(3);
+}
+
+void CFtpThreadWnd::sendNext(int error) {
+    if (retryPausePending_)
+        return; // the connection is pausing before a retry
+    if (lineInFlight_ && error == 0)
+        return; // a second Write while the line sent waits for its reply
+    if (error != 0) {
+        closeConnection();
+        report(ResultCode::SendFailed);
+        return;
+    }
+    if (commandQueue.isEmpty())
+        return;
+    if (nextCommand >= commandQueue.size()) {
+        reset(false);
+        return;
+    }
+    QString line = commandQueue.at(nextCommand);
+    bool sizeQuery = false;
+
+    // A "TYPE" entry always heads a TYPE, PORT, transfer group.
+    if (line.startsWith(QLatin1String("TYPE")) && !(nextCommand + 2 < commandQueue.size())) {
+        reset(true);
+        return;
+    }
+    // The size of a file is read from a one-file listing.
+    if (line.startsWith(QLatin1String("SIZE"))) {
+        line = QStringLiteral("LIST") + line.mid(4);
+        sizeQuery = true;
+    }
+    // The placeholder stays in the queue so that a repeated group announces a
+    // fresh listening socket rather than one already closed.
+    const bool portLine = line == QLatin1String("PORT\r\n");
+    if (portLine) {
+        line = buildPortCommand();
+        if (line.isEmpty()) {
+            closeConnection();
+            reset(true);
+            report(ResultCode::DataNetworkError);
+            return;
+        }
+    }
+
+    const bool transferLine =
+        line.startsWith(QLatin1String("LIST")) || line.startsWith(QLatin1String("RETR")) ||
+        line.startsWith(QLatin1String("STOR")) || line.startsWith(QLatin1String("APPE"));
+    if (line.startsWith(QLatin1String("LIST"))) {
+        transferKind = sizeQuery ? 2 : 1;
+    } else if (line.startsWith(QLatin1String("RETR"))) {
+        transferKind = 3;
+        if (!openDownloadFile())
+            return;
+        startProgress();
+    } else if (line.startsWith(QLatin1String("STOR")) || line.startsWith(QLatin1String("APPE"))) {
+        transferKind = 4;
+        if (!openUploadFile(line))
+            return;
+        startProgress();
+    } else if (!portLine && line != QLatin1String("NOOP\r\n")) {
+        transferKind = 0;
+    }
+
+    if (controlSocket->sendWhole(Gbk::encode(line)) != 0) {
+        closeConnection();
+        report(ResultCode::SendFailed);
+        return;
+    }
+    replyBuffer.clear();
+    loggedReplyBytes_ = 0;
+    lineInFlight_ = true;
+    touch();
+    const bool abortLine = line == QLatin1String("ABOR\r\n");
+    if (abortLine) {
+        dataFinished();
+        reset(true);
+    }
+    // A data connection the server opened before this command now carries
+    // what the command asks for.
+    if (transferLine && dataOpen)
+        selectDataSocket();
+    QString block = transcript_.addCommand(line);
+    host_.transcriptChanged(transcript_.text(), block);
+    if (abortLine)
+        report(ResultCode::Interrupted);
+}
+
+bool CFtpThreadWnd::isCompleteReply(const QByteArray& buffer) {
+    const qsizetype firstLf = buffer.indexOf('\n');
+    if (firstLf < 0)
+        return false;
+    if (buffer.size() < 4 || buffer.at(3) != '-')
+        return true;
+    // Multi-line: wait for "\nDDD " and a line end after it.
+    const QByteArray closing = '\n' + buffer.left(3) + ' ';
+    const qsizetype at = buffer.indexOf(closing, firstLf);
+    return at >= 0 && buffer.indexOf('\n', at + closing.size()) >= 0;
+}
+
+void CFtpThreadWnd::onControlReadable(int error) {
+    if (error != 0 || replyBuffer.size() >= ReplyLimit - 1) {
+        closeConnection();
+        report(ResultCode::ReceiveFailed);
+        return;
+    }
+    char chunk[ReplyLimit];
+    const qint64 n = controlSocket->recv(chunk, ReplyLimit - 1 - replyBuffer.size());
+    if (n <= 0) {
+        closeConnection();
+        report(ResultCode::ReceiveFailed);
+        return;
+    }
+    replyBuffer.append(chunk, n);
+    touch();
+    if (isCompleteReply(replyBuffer)) {
+        handleReply();
+    } else if (replyBuffer.size() >= ReplyLimit - 1) {
+        // A full buffer without a complete reply can never complete.
+        closeConnection();
+        report(ResultCode::ReceiveFailed);
+    }
+}
+
+void CFtpThreadWnd::logReply() {
+    if (replyBuffer.size() <= loggedReplyBytes_)
+        return;
+    QString block = transcript_.addReply(Gbk::decode(replyBuffer.mid(loggedReplyBytes_)));
+    loggedReplyBytes_ = replyBuffer.size();
+    host_.transcriptChanged(transcript_.text(), block);
+}
+
+bool CFtpThreadWnd::replyHas(const char* code) const {
+    return replyBuffer.contains(code);
+}
+
+// Transfer replies of an earlier data connection may still come in while
+// another command waits for its own reply: cut them out of the text. "125"
+// is the opening reply of servers that connected before the command.
+void CFtpThreadWnd::dropLateTransferReplies() {
+    for (const char* code : {"226", "225", "150", "125", "426"}) {
+        const qsizetype at = replyBuffer.indexOf(code);
+        if (at < 0)
+            continue;
+        const qsizetype lineEnd = replyBuffer.indexOf('\n', at);
+        if (lineEnd >= 0)
+            replyBuffer.remove(at, lineEnd - at + 1);
+    }
+    loggedReplyBytes_ = qMin(loggedReplyBytes_, replyBuffer.size());
+}
+
+void CFtpThreadWnd::advance() {
+    ++nextCommand;
+    retryCount = 0;
+    lineInFlight_ = false;
+}
+
+// Sends the queue again from `index` (the account inserted at the head, or a
+// transfer group the server could not open its data connection for).
+void CFtpThreadWnd::restartQueueAt(int index) {
+    nextCommand = index;
+    lineInFlight_ = false;
+}
+
+void CFtpThreadWnd::postContinue() {
+    post(Msg::ContinueOperation, operationSerial_);
+}
+
+void CFtpThreadWnd::stopWith(unsigned code) {
+    reset(true);
+    report(code);
+}
+
+QString CFtpThreadWnd::entryArgument(int index, int commandLength) const {
+    QString entry = commandQueue.value(index).mid(commandLength);
+    if (entry.endsWith(QLatin1String("\r\n")))
+        entry.chop(2);
+    return entry;
+}
+
+// After a reply: give up after three tries, pause before a retry, send the
+// next line, or end the finished sequence.
+void CFtpThreadWnd::continueAfterReply(const QByteArray& prefix) {
+    if (retryCount > 2) {
+        if (prefix == "APP") {
+            // Appending failed three times: the site cannot resume uploads.
+            resumeTransfer = false;
+            reset(false);
+            transferKind = 0;
+            stopProgress();
+            dataSocket.reset();
+            listenSocket.reset();
+            if (prompts_.askYesNo(QString::fromUtf8(EngineText::RestartUploadQuestion)))
+                postContinue();
+            else
+                stopWith(ResultCode::Stopped);
+        } else {
+            stopWith(ResultCode::Stopped);
+        }
+        return;
+    }
+    if (retryCount > 0) {
+        retryPausePending_ = true;
+        setTimer(RetryPauseTimer, timing_.retryPauseMs, TimerKind::SingleShot);
+        return;
+    }
+    if (commandQueue.isEmpty())
+        return;
+    if (nextCommand < commandQueue.size())
+        askForSend();
+    else
+        reset(false);
+}

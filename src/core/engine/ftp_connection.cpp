@@ -1,0 +1,283 @@
+#include "core/engine/ftp_connection.h"
+
+#include "core/engine/connection_source.h"
+#include "core/engine/ftp_host.h"
+#include "core/engine/result_texts.h"
+#include "core/platform/clock.h"
+#include "core/platform/prompts.h"
+
+#include <algorithm>
+#include <new>
+
+CFtpThreadWnd::CFtpThreadWnd(CFtpSource& src, int tag, Deps deps)
+    : source(src), connectionTag(tag), host_(deps.host), prompts_(deps.prompts), clock_(deps.clock),
+      timing_(deps.timing), lookup_(this, std::move(deps.resolver)) {}
+
+CFtpThreadWnd::~CFtpThreadWnd() = default;
+
+bool CFtpThreadWnd::create() {
+    try {
+        replyBuffer.reserve(ReplyLimit);
+        commandQueue.reserve(16);
+        listingBuffer.reserve(listingCapacity);
+        ioBuffer.reserve(65536);
+    } catch (const std::bad_alloc&) {
+        return false;
+    }
+    nextCommand = -1;
+    retryCount = 0;
+    awaitingGreeting = true;
+    ready = true;
+    transferKind = 0;
+    lastActivity = clock_.tickCount();
+    return true;
+}
+
+void CFtpThreadWnd::touch() {
+    lastActivity = clock_.tickCount();
+}
+
+void CFtpThreadWnd::report(unsigned code) {
+    QString text = resultText(code);
+    if (!text.isEmpty())
+        prompts_.report(text);
+}
+
+void CFtpThreadWnd::showPhase(unsigned phase) {
+    host_.showStatusText(phaseText(phase));
+}
+
+// Socket notifications go to the handler of the socket they name; a socket
+// that is none of ours (anymore) is ignored.
+void CFtpThreadWnd::onMessage(int msg, WParam wParam, LParam lParam) {
+    switch (msg) {
+    case Msg::SocketEvent: {
+        int event = eventOf(lParam);
+        int error = errorOf(lParam);
+        if (controlSocket && wParam == controlSocket->id()) {
+            switch (event) {
+            case Fd::Read:
+                onControlReadable(error);
+                break;
+            case Fd::Write:
+                sendNext(error);
+                break;
+            case Fd::Connect:
+                onConnectFinished(error);
+                break;
+            case Fd::Close:
+                closeConnection();
+                break;
+            }
+        }
+        if (dataSocket && wParam == dataSocket->id()) {
+            switch (event) {
+            case Fd::Read:
+                onDataReadable(error);
+                break;
+            case Fd::Write:
+                onDataWritable(error);
+                break;
+            case Fd::Close:
+                dataFinished();
+                break;
+            }
+        } else if (listenSocket && wParam == listenSocket->id() && event == Fd::Accept) {
+            onAccept(error);
+        }
+        break;
+    }
+    case Msg::LookupFinished:
+        onLookupFinished(wParam, errorOf(lParam));
+        break;
+    case Msg::ContinueOperation:
+        if (wParam == operationSerial_)
+            runDriverStep();
+        break;
+    default:
+        break;
+    }
+}
+
+void CFtpThreadWnd::onTimer(int id) {
+    if (id == RetryPauseTimer) {
+        retryPausePending_ = false;
+        lineInFlight_ = false; // the same line goes out again
+        askForSend();
+    } else if (id == UploadTailTimer) {
+        onUploadTailPause();
+    }
+}
+
+void CFtpThreadWnd::askForSend() {
+    if (controlSocket)
+        controlSocket->asyncSelect(this, Fd::Read | Fd::Write | Fd::Close);
+}
+
+// --- host lookup -----------------------------------------------------------
+
+void CFtpThreadWnd::beginConnection() {
+    const QString& host = source.hostAddress();
+    const bool dotted = std::all_of(host.begin(), host.end(), [](QChar c) {
+        return c == QLatin1Char('.') || (c >= QLatin1Char('0') && c <= QLatin1Char('9'));
+    });
+    if (source.useProxy || dotted)
+        startConnect();
+    else
+        startLookup();
+}
+
+void CFtpThreadWnd::startLookup() {
+    lookupHandle = lookup_.start(source.hostAddress());
+    lookupPending = true;
+    touch();
+    showPhase(Phase::LookingUp);
+}
+
+void CFtpThreadWnd::onLookupFinished(quintptr handle, int error) {
+    if (!lookupPending || handle != lookupHandle)
+        return;
+    touch();
+    if (error == 0) {
+        source.setHostAddress(lookup_.result(handle));
+        lookupPending = false;
+        retryCount = 0;
+        startConnect();
+        return;
+    }
+    if (retryCount > 2) {
+        lookupPending = false;
+        retryCount = 0;
+        ready = true;
+        host_.resetConnectedSiteDisplay();
+        showPhase(Phase::Idle);
+        report(ResultCode::LookupFailed);
+        return;
+    }
+    ++retryCount;
+    startLookup();
+}
+
+// --- connect ---------------------------------------------------------------
+
+void CFtpThreadWnd::startConnect() {
+    if (controlSocket) {
+        if (connectPending)
+            controlSocket.reset(); // another attempt of the same connect
+        else
+            closeConnection();
+    }
+    ready = false;
+    controlSocket = std::make_unique<AsyncSocket>();
+    if (!controlSocket->open()) {
+        closeConnection();
+        report(ResultCode::ConnectFailed);
+        return;
+    }
+    controlSocket->asyncSelect(this, Fd::Connect);
+    const bool proxy = source.useProxy != 0;
+    int result = controlSocket->connect(proxy ? source.proxyHost : source.hostAddress(),
+                                        quint16(proxy ? source.proxyPort : source.port));
+    if (result != 0 && result != AsyncSocket::WouldBlock) {
+        closeConnection();
+        report(ResultCode::ConnectFailed);
+        return;
+    }
+    connectPending = true;
+    touch();
+    transcript_.clear();
+    host_.transcriptChanged(QString(), QString());
+    showPhase(Phase::Connecting);
+}
+
+void CFtpThreadWnd::onConnectFinished(int error) {
+    if (!connectPending)
+        return;
+    touch();
+    if (error != 0) {
+        if (retryCount > 2) {
+            closeConnection();
+            report(ResultCode::ConnectFailed);
+        } else {
+            ++retryCount;
+            startConnect();
+        }
+        return;
+    }
+    connectPending = false;
+    retryCount = 0;
+    controlSocket->asyncSelect(this, Fd::Read | Fd::Close); // wait for the greeting
+}
+
+// --- close and the short commands -----------------------------------------
+
+void CFtpThreadWnd::closeConnection() {
+    // A file transfer cut off with its control connection ends as it would
+    // had its data connection closed first: short, so it is resumed.
+    if (dataSocket && transferKind >= 3)
+        dataFinished();
+    const int keptRetries = retryCount;
+    reset(true);
+    // The attempts of a lookup or connect in progress keep counting.
+    if (!ready || connectPending)
+        retryCount = keptRetries;
+    awaitingGreeting = true;
+    ready = true;
+    lookupPending = false;
+    connectPending = false;
+    nextCommand = -1;
+    resumeTransfer = false;
+    pendingTaskFile.clear();
+    source.restSupported = false;
+    source.abortRequested = true;
+    host_.resetConnectedSiteDisplay();
+    if (!controlSocket)
+        return;
+    dataFinished();
+    dataSocket.reset();
+    listenSocket.reset();
+    controlSocket.reset();
+    host_.controlConnectionClosed();
+}
+
+void CFtpThreadWnd::quit() {
+    reset(false);
+    commandQueue << QStringLiteral("QUIT\r\n");
+    askForSend();
+}
+
+void CFtpThreadWnd::abort() {
+    reset(false);
+    if (!dataOpen)
+        return; // nothing to interrupt on the wire
+    if (transferKind > 2)
+        stopProgress();
+    transferKind = 0;
+    commandQueue << QStringLiteral("ABOR\r\n");
+    askForSend();
+}
+
+void CFtpThreadWnd::keepAlive() {
+    reset(false);
+    commandQueue << QStringLiteral("NOOP\r\n");
+    askForSend();
+}
+
+bool CFtpThreadWnd::runCommand(const QString& line) {
+    if (awaitingGreeting || !commandQueue.isEmpty() || op.hasItems())
+        return false;
+    reset(true);
+    commandQueue << line;
+    askForSend();
+    return true;
+}
+
+void CFtpThreadWnd::startDirectoryUpdate(const QString& localFolder, const QString& remoteFolder) {
+    reset(true);
+    localBase = localFolder;
+    remoteBase = remoteFolder;
+    op.updateFolders = QStringList{remoteFolder};
+    dirUpdate = true;
+    showPhase(Phase::UpdatingFolder);
+    postContinue();
+}

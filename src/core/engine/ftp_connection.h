@@ -1,0 +1,240 @@
+#pragma once
+
+#include "core/engine/operation_record.h"
+#include "core/engine/transcript.h"
+#include "core/platform/async_socket.h"
+#include "core/platform/host_lookup.h"
+#include "core/platform/message_target.h"
+#include "core/platform/timing.h"
+
+#include <QByteArray>
+#include <QStringList>
+
+#include <memory>
+
+class CFtpSource;
+class Clock;
+class FtpHost;
+class Prompts;
+
+// One FTP connection. Every socket is non-blocking and reports through posted
+// messages, so the whole protocol advances one message at a time on the
+// thread this object lives in.
+class CFtpThreadWnd : public MessageTarget {
+    Q_OBJECT
+public:
+    // Reply buffer size: a reply may hold at most ReplyLimit - 1 bytes.
+    static constexpr int ReplyLimit = 4096;
+    // Single-shot timer ids of the window's own pauses.
+    static constexpr int RetryPauseTimer = 101;
+    static constexpr int UploadTailTimer = 102;
+
+    struct Deps {
+        FtpHost& host;
+        Prompts& prompts;
+        Clock& clock;
+        Timing timing;
+        HostLookup::Resolver resolver = HostLookup::systemResolver();
+    };
+
+    CFtpThreadWnd(CFtpSource& source, int connectionTag, Deps deps);
+    ~CFtpThreadWnd() override;
+
+    // Allocates the buffers and lists; false when that is not possible.
+    bool create();
+
+    // The first step of a new connection: connect at once to a proxy or a
+    // dotted address, otherwise look the host name up first.
+    void beginConnection();
+    void startLookup();
+    void startConnect();
+    void closeConnection();
+    void quit();
+    void abort();
+    void keepAlive();
+    // Sends one command line on an idle connection; false (dropped) while the
+    // connection is not greeted or still has work queued.
+    bool runCommand(const QString& line);
+    void startDirectoryUpdate(const QString& localFolder, const QString& remoteFolder);
+    void reset(bool full);
+    // Posts ContinueOperation for the operation now running; a message
+    // posted for an operation that has ended since is ignored.
+    void postContinue();
+    // Lists the server's current folder for display.
+    void listCurrentFolder();
+    // Changes to a folder and lists it, as one sequence; dropped (false)
+    // unless the connection is ready for a command.
+    bool changeFolderAndList(const QString& cwdLine);
+    // Greeted, nothing queued, no operation pending and no editing running:
+    // the gate of every command the user gives.
+    bool connectionReady() const {
+        return !awaitingGreeting && commandQueue.isEmpty() && !op.hasItems() && !op.editMode;
+    }
+
+    // Operations. Callers make sure the connection is free first.
+    void StartDownload(const QString& localFolder, const QString& siteFolder,
+                       const QStringList& sitePaths, const QList<quint32>& sizes);
+    void StartFolderDownload(const QString& localFolder, const QString& siteFolder);
+    void StartUpload(const QString& siteFolder, const QString& localFolder,
+                     const QStringList& localPaths, const QList<quint32>& sizes);
+    void StartFolderUpload(const QString& siteFolder, const QString& localFolder);
+    void MakeSiteFolder(const QString& sitePath);
+    void DeleteSiteItems(const QStringList& sitePaths, const QStringList& kindTexts);
+    void RenameSiteItem(const QString& oldPath, const QString& newPath);
+
+    // The local path of the head item of a download.
+    QString localPathOf() const;
+    // The site path of an upload item.
+    QString uploadSitePath(const QString& localPath, int kind) const;
+
+    // Task files: created at the start of a transfer operation, rewritten
+    // before each item, deleted when the operation completes.
+    void createTaskFile();
+    void writeTaskFile();
+    void deleteTaskFile();
+
+    void report(unsigned code);
+    void showPhase(unsigned phase);
+
+    // The frame's 3000 ms tick: keep-alive and time-outs.
+    void onFrameTick();
+
+    // True when a reply in `buffer` is complete (multi-line replies
+    // included) and can be handled.
+    static bool isCompleteReply(const QByteArray& buffer);
+    // The folder named by a "257" reply; empty when it names none.
+    static QString folderFromPwdReply(const QString& reply);
+
+    // State, named as the protocol rules name it; read by the frame and tests.
+    CFtpSource& source;
+    const int connectionTag;
+    QStringList commandQueue;
+    int nextCommand = -1;
+    int retryCount = 0;
+    QByteArray replyBuffer;
+    QByteArray listingBuffer;
+    int listingCapacity = 65536;
+    QByteArray ioBuffer;
+    quint32 lastActivity = 0;
+    quintptr lookupHandle = 0;
+    bool connectPending = false;
+    bool lookupPending = false;
+    bool dataOpen = false;
+    bool awaitingGreeting = true;
+    bool ready = true;
+    int transferKind = 0;
+    bool segmented = false;
+    bool resumeTransfer = false;
+    QString pendingTaskFile;
+    bool dirUpdate = false;
+    qint32 uploadSize = 0;
+    QString localBase;
+    QString remoteBase;
+    OperationRecord op;
+
+    std::unique_ptr<AsyncSocket> controlSocket;
+    std::unique_ptr<AsyncSocket> dataSocket;
+    std::unique_ptr<AsyncSocket> listenSocket;
+
+    std::unique_ptr<QFile> downloadFile;
+    std::unique_ptr<QFile> uploadFile;
+
+    const Transcript& transcript() const { return transcript_; }
+    // The first three characters of the command awaiting its reply, or
+    // "XXXX" when no command is waiting.
+    QString commandPrefix() const;
+
+protected:
+    void onMessage(int msg, WParam wParam, LParam lParam) override;
+    void onTimer(int id) override;
+
+private:
+    // Connection set-up (connection window).
+    void onLookupFinished(quintptr handle, int error);
+    void onConnectFinished(int error);
+    void askForSend();
+    void touch();
+    bool watchSetupTimeouts(quint32 idle);
+
+    // Command queue and replies.
+    void sendNext(int error);
+    void onControlReadable(int error);
+    void handleReply();
+    void dropLateTransferReplies();
+    void continueAfterReply(const QByteArray& prefix);
+    void stopWith(unsigned code);
+    void advance();
+    void restartQueueAt(int index);
+    bool replyHas(const char* code) const;
+    void logReply();
+
+    // The reply table: one handler per command prefix.
+    using ReplyHandler = void (CFtpThreadWnd::*)(const QByteArray& prefix);
+    struct ReplyRow {
+        const char* prefix;
+        ReplyHandler handler;
+    };
+    static const ReplyRow replyTable[];
+    void onLoginReply(const QByteArray& prefix);
+    void onSimpleCommandReply(const QByteArray& prefix);
+    void onCwdReply(const QByteArray& prefix);
+    void onRntoReply(const QByteArray& prefix);
+    void onRemovalReply(const QByteArray& prefix);
+    void onRnfrReply(const QByteArray& prefix);
+    void onRestReply(const QByteArray& prefix);
+    void onMkdReply(const QByteArray& prefix);
+    void onPwdReply(const QByteArray& prefix);
+    void onAborReply(const QByteArray& prefix);
+    void onTransferReply(const QByteArray& prefix);
+    QString entryArgument(int index, int commandLength) const;
+
+    // Login.
+    void login(bool resumeTask);
+    void setCurrentFolderFromReply(const QString& text);
+
+    // Data connection.
+    QString buildPortCommand();
+    void selectDataSocket();
+    void onAccept(int error);
+    void onDataReadable(int error);
+    void onDataWritable(int error);
+    void finishUploadAfterPause();
+    void onUploadTailPause();
+    quint32 expectedUploadSize() const;
+    qint64 uploadBlockAt(quint32 offset, const char** block);
+    bool openDownloadFile();
+    bool openUploadFile(const QString& line);
+    void startProgress();
+    void stopProgress();
+    void dataFinished();
+    void listingFinished(bool cancelled);
+    void sizeQueryFinished(bool cancelled);
+    void downloadFinished(bool cancelled);
+    void uploadFinished(bool cancelled);
+
+    // Operation driver.
+    void runDriverStep();
+    void completeOperation();
+    bool createLocalFolder(const QString& path);
+    void expandRemoteFolder(const QByteArray& listing);
+    void expandLocalFolder(const QString& folder);
+    void collectDeleteListing(const QByteArray& listing);
+    void deleteStep();
+    void resetTransferRecord(bool download, const QString& target, const QString& sourceFolder);
+    void beginTransferOperation(const QString& description, unsigned phase);
+    bool refuseOversized(const QString& name, quint64 size);
+
+    FtpHost& host_;
+    Prompts& prompts_;
+    Clock& clock_;
+    Timing timing_;
+    HostLookup lookup_;
+    Transcript transcript_;
+    qsizetype loggedReplyBytes_ = 0; // how much of replyBuffer the transcript shows
+    bool retryPausePending_ = false;
+    bool lineInFlight_ = false;    // sent, its reply not yet taken
+    quintptr operationSerial_ = 1; // changes whenever an operation ends
+    bool uploadTailPending_ = false;
+    quintptr uploadTailSocket_ = 0;
+    qint64 uploadWindowStart_ = 0; // file offset of ioBuffer during an upload
+};

@@ -1,0 +1,66 @@
+// The frame's periodic tick as the connection sees it: keep-alive and the
+// time-outs of lookup, connect, data and the whole connection.
+#include "core/engine/connection_source.h"
+#include "core/engine/ftp_connection.h"
+#include "core/engine/ftp_host.h"
+#include "core/engine/result_texts.h"
+#include "core/platform/clock.h"
+#include "core/platform/prompts.h"
+
+// A lookup or connect that has taken too long fails like any other
+// attempt (and may be tried again). True when one was pending.
+bool CFtpThreadWnd::watchSetupTimeouts(quint32 idle) {
+    if (lookupPending) {
+        if (idle > quint32(timing_.lookupTimeoutMs)) {
+            lookup_.cancel(lookupHandle);
+            post(Msg::LookupFinished, lookupHandle, 0x10000);
+        }
+        return true;
+    }
+    if (connectPending) {
+        if (idle > quint32(timing_.connectTimeoutMs))
+            onConnectFinished(AsyncSocket::TimedOut);
+        return true;
+    }
+    return false;
+}
+
+void CFtpThreadWnd::onFrameTick() {
+    const quint32 idle = ticksSince(clock_.tickCount(), lastActivity);
+
+    if (awaitingGreeting) {
+        if (!watchSetupTimeouts(idle) && controlSocket &&
+            idle > quint32(timing_.deadConnectionMs)) {
+            // Connected but never greeted: give up like any dead connection.
+            closeConnection();
+            prompts_.report(QString::fromUtf8(EngineText::ConnectionBroken));
+        }
+        return;
+    }
+
+    if (segmented && source.useProxy && idle > quint32(timing_.proxySegmentKeepAliveMs))
+        keepAlive();
+
+    if (dataOpen && !segmented) {
+        if (idle > quint32(timing_.dataTimeoutMs)) {
+            dataOpen = false;
+            transferKind = 0;
+            dataFinished();
+            reset(true);
+            prompts_.report(QString::fromUtf8(EngineText::DataTimeout));
+        }
+        return;
+    }
+    watchSetupTimeouts(idle);
+
+    if (idle > quint32(timing_.deadConnectionMs)) {
+        const int kind = transferKind;
+        closeConnection();
+        if (kind < 3)
+            prompts_.report(QString::fromUtf8(EngineText::ConnectionBroken));
+        else if (!host_.userInterrupted())
+            host_.postResume();
+    } else if (idle > quint32(timing_.keepAliveIdleMs)) {
+        keepAlive();
+    }
+}

@@ -1,0 +1,389 @@
+// The data connection: the listening socket announced by "PORT", the
+// accepted connection and what moves over it (listing text, downloaded and
+// uploaded file data), progress counting, and the end of a transfer.
+#include "core/engine/connection_source.h"
+#include "core/engine/dir_listing.h"
+#include "core/engine/ftp_connection.h"
+#include "core/engine/ftp_host.h"
+#include "core/engine/result_texts.h"
+#include "core/platform/clock.h"
+#include "core/platform/prompts.h"
+
+#include <QFileInfo>
+
+namespace {
+
+constexpr int ListingStep = 65536;
+constexpr int ListingCap = 655360;
+constexpr int DownloadBlock = 65536;
+constexpr int DownloadBlocksPerTurn = 16;
+constexpr int UploadBlock = 1024;
+constexpr int UploadWindow = 65536;
+
+} // namespace
+
+// Opens a listening socket and returns the "PORT" line announcing it at the
+// control connection's own local address; empty when that fails.
+QString CFtpThreadWnd::buildPortCommand() {
+    listenSocket.reset();
+    auto listener = std::make_unique<AsyncSocket>();
+    quint16 port = 0;
+    quint32 address = 0;
+    if (!listener->open())
+        return {};
+    listener->asyncSelect(this, Fd::Accept);
+    if (!listener->listen(1) || !listener->localAddress(nullptr, &port))
+        return {};
+    if (!controlSocket || !controlSocket->localAddress(&address, nullptr))
+        return {};
+    listenSocket = std::move(listener);
+    return QString::asprintf("PORT %u,%u,%u,%u", address >> 24, (address >> 16) & 0xFF,
+                             (address >> 8) & 0xFF, address & 0xFF) +
+           QString::asprintf(",%u,%u\r\n", unsigned(port >> 8), unsigned(port & 0xFF));
+}
+
+void CFtpThreadWnd::listCurrentFolder() {
+    showPhase(Phase::Listing);
+    reset(false);
+    commandQueue << QStringLiteral("TYPE A\r\n") << QStringLiteral("PORT\r\n")
+                 << QStringLiteral("LIST\r\n");
+    askForSend();
+}
+
+bool CFtpThreadWnd::changeFolderAndList(const QString& cwdLine) {
+    if (!connectionReady())
+        return false;
+    reset(true);
+    showPhase(Phase::Listing);
+    commandQueue << cwdLine << QStringLiteral("TYPE A\r\n") << QStringLiteral("PORT\r\n")
+                 << QStringLiteral("LIST\r\n");
+    askForSend();
+    return true;
+}
+
+// Which notifications the data connection needs for what it carries now.
+void CFtpThreadWnd::selectDataSocket() {
+    if (dataSocket)
+        dataSocket->asyncSelect(this, transferKind > 3 ? (Fd::Write | Fd::Close)
+                                                       : (Fd::Read | Fd::Close));
+}
+
+void CFtpThreadWnd::onAccept(int error) {
+    if (error == 0)
+        dataSocket = listenSocket->accept();
+    // Only the server itself may connect, unless a proxy stands between us.
+    const bool valid =
+        dataSocket && (source.useProxy || dataSocket->peerAddressText().compare(
+                                              source.hostAddress(), Qt::CaseInsensitive) == 0);
+    if (!valid) {
+        dataSocket.reset();
+        listenSocket.reset();
+        reset(true);
+        report(ResultCode::DataNetworkError);
+        return;
+    }
+    listingBuffer.clear();
+    listenSocket->asyncSelect(this, 0); // stays open until the transfer ends
+    // Servers that connect as soon as they accept "PORT" are here before the
+    // transfer command; sending it selects again for what it carries.
+    selectDataSocket();
+    dataOpen = true;
+}
+
+void CFtpThreadWnd::onDataReadable(int error) {
+    if (error != 0) {
+        dataFinished();
+        return;
+    }
+    if (transferKind == 1 || transferKind == 2) {
+        if (listingBuffer.size() >= listingCapacity - 1) {
+            if (listingCapacity >= ListingCap) {
+                closeConnection();
+                report(ResultCode::ReceiveFailed);
+                return;
+            }
+            listingCapacity += ListingStep;
+        }
+        const qsizetype len = listingBuffer.size();
+        listingBuffer.resize(listingCapacity - 1);
+        const qint64 n = dataSocket->recv(listingBuffer.data() + len, listingCapacity - 1 - len);
+        listingBuffer.resize(len + qMax<qint64>(n, 0));
+        if (n <= 0)
+            report(ResultCode::ReceiveFailed); // the end comes with Close
+        touch();
+        return;
+    }
+    // Blocks of at most 64 KiB; what is already waiting is taken in the same
+    // turn (up to a bound, so the window stays responsive), which saves a
+    // notification round trip per block on fast links.
+    ioBuffer.resize(DownloadBlock);
+    for (int block = 0; block < DownloadBlocksPerTurn; ++block) {
+        const qint64 n = dataSocket->recv(ioBuffer.data(), DownloadBlock);
+        if (n < 0 && block > 0 && dataSocket->lastError() == AsyncSocket::WouldBlock)
+            break; // drained; the next notification brings more
+        if (n < 1) {
+            dataFinished();
+            touch();
+            return;
+        }
+        if (transferKind != 3) {
+            touch(); // nobody asked for this data
+            return;
+        }
+        if (downloadFile->write(ioBuffer.constData(), n) != n) {
+            closeConnection();
+            report(ResultCode::WriteFailed);
+            return;
+        }
+        source.bytesDone += quint32(n);
+        touch();
+        if (n < DownloadBlock)
+            break;
+    }
+}
+
+quint32 CFtpThreadWnd::expectedUploadSize() const {
+    if (dirUpdate)
+        return quint32(uploadSize);
+    return op.itemSizes.isEmpty() ? 0 : op.itemSizes.first();
+}
+
+void CFtpThreadWnd::onDataWritable(int error) {
+    if (error != 0) {
+        dataFinished();
+        return;
+    }
+    if (transferKind != 4 || uploadTailPending_)
+        return;
+    // Each notification sends from the transferred count on, so bytes the
+    // socket did not take go out next time.
+    const char* block = nullptr;
+    const qint64 n = uploadBlockAt(source.bytesDone, &block);
+    if (n <= 0) {
+        finishUploadAfterPause();
+        return;
+    }
+    const qint64 sent = dataSocket->send(block, n);
+    if (sent >= 0) {
+        source.bytesDone += quint32(sent);
+        selectDataSocket(); // brings the next Write
+    } else if (dataSocket->lastError() != AsyncSocket::WouldBlock) {
+        reset(true);
+        dataFinished();
+        return;
+    }
+    touch();
+    if (source.bytesDone >= expectedUploadSize())
+        finishUploadAfterPause();
+}
+
+// Up to one upload block of the local file at `offset`, from a read-ahead
+// window so that not every block costs a seek and a read.
+qint64 CFtpThreadWnd::uploadBlockAt(quint32 offset, const char** block) {
+    const qint64 inWindow = qint64(offset) - uploadWindowStart_;
+    if (inWindow < 0 || inWindow + UploadBlock > ioBuffer.size()) {
+        ioBuffer.resize(UploadWindow);
+        qint64 got = -1;
+        if (uploadFile->seek(offset))
+            got = uploadFile->read(ioBuffer.data(), UploadWindow);
+        ioBuffer.resize(qMax<qint64>(got, 0));
+        uploadWindowStart_ = offset;
+        if (got <= 0)
+            return got;
+    }
+    const qint64 at = qint64(offset) - uploadWindowStart_;
+    *block = ioBuffer.constData() + at;
+    return qMin<qint64>(UploadBlock, ioBuffer.size() - at);
+}
+
+// The server gets a moment to take the last bytes before the connection is
+// ended; a pause whose connection has ended meanwhile does nothing.
+void CFtpThreadWnd::finishUploadAfterPause() {
+    dataSocket->shutdownSend();
+    uploadTailPending_ = true;
+    uploadTailSocket_ = dataSocket->id();
+    setTimer(UploadTailTimer, timing_.uploadTailPauseMs, TimerKind::SingleShot);
+}
+
+void CFtpThreadWnd::onUploadTailPause() {
+    uploadTailPending_ = false;
+    if (dataSocket && dataSocket->id() == uploadTailSocket_)
+        dataFinished();
+}
+
+bool CFtpThreadWnd::openDownloadFile() {
+    downloadFile.reset();
+    auto file = std::make_unique<QFile>(localPathOf());
+    bool opened;
+    if (resumeTransfer && source.restSupported)
+        opened = file->open(QIODevice::WriteOnly | QIODevice::Append);
+    else
+        opened = file->open(QIODevice::WriteOnly | QIODevice::Truncate);
+    if (!opened) {
+        reset(true);
+        prompts_.report(QString::fromUtf8(EngineText::CannotCreateFile));
+        return false;
+    }
+    downloadFile = std::move(file);
+    return true;
+}
+
+bool CFtpThreadWnd::openUploadFile(const QString& line) {
+    QString path;
+    if (dirUpdate) {
+        // The local twin of the remote path, below the local base folder.
+        QString remote = line.mid(5);
+        if (remote.endsWith(QLatin1String("\r\n")))
+            remote.chop(2);
+        if (remoteBase != QLatin1String("/"))
+            remote = remote.mid(remoteBase.size());
+        if (remote.startsWith(QLatin1Char('/')))
+            remote = remote.mid(1);
+        path = localBase + remote;
+        const QFileInfo info(path);
+        uploadSize = info.exists() ? qint32(info.size()) : 0;
+    } else {
+        path = op.itemPaths.value(0);
+    }
+    uploadFile.reset();
+    ioBuffer.clear();
+    uploadWindowStart_ = 0;
+    auto file = std::make_unique<QFile>(path);
+    if (!file->open(QIODevice::ReadOnly)) {
+        reset(true);
+        prompts_.report(QString::fromUtf8(EngineText::CannotOpenFile));
+        return false;
+    }
+    uploadFile = std::move(file);
+    return true;
+}
+
+void CFtpThreadWnd::startProgress() {
+    if (!resumeTransfer)
+        source.bytesDone = 0; // a resumed transfer keeps its starting offset
+    source.startTime = clock_.calendarSeconds();
+    host_.progressStarted(source.bytesDone);
+    resumeTransfer = false;
+}
+
+void CFtpThreadWnd::stopProgress() {
+    transferKind = 0;
+    source.bytesDone = 0;
+    host_.progressStopped();
+}
+
+void CFtpThreadWnd::dataFinished() {
+    if (!dataSocket)
+        return;
+    downloadFile.reset();
+    uploadFile.reset();
+    dataSocket.reset();
+    listenSocket.reset();
+    uploadTailPending_ = false;
+    killTimer(UploadTailTimer);
+    const bool cancelled = host_.takeCancelMark();
+    dataOpen = false;
+
+    switch (transferKind) {
+    case 1:
+        listingFinished(cancelled);
+        break;
+    case 2:
+        sizeQueryFinished(cancelled);
+        break;
+    case 3:
+        downloadFinished(cancelled);
+        break;
+    case 4:
+        uploadFinished(cancelled);
+        break;
+    default:
+        break;
+    }
+}
+
+void CFtpThreadWnd::listingFinished(bool cancelled) {
+    reset(false);
+    transferKind = 0;
+    if (cancelled)
+        return;
+    const QByteArray listing = listingBuffer;
+    listingBuffer.clear();
+    if (op.deleting) {
+        collectDeleteListing(listing);
+        postContinue();
+    } else if (!op.hasItems()) {
+        host_.showListing(listing);
+        showPhase(Phase::Idle);
+    } else {
+        expandRemoteFolder(listing);
+        if (op.hasItems()) {
+            op.dropHead();
+            postContinue();
+        }
+    }
+}
+
+// The one-file listing of a continued upload tells how much the site has.
+void CFtpThreadWnd::sizeQueryFinished(bool cancelled) {
+    transferKind = 0;
+    if (cancelled)
+        return;
+    const quint64 remoteSize = DirListing::sizeFromListing(listingBuffer);
+    listingBuffer.clear();
+    advance();
+    resumeTransfer = false;
+    source.bytesDone = 0;
+    if (remoteSize > 0 && !op.itemSizes.isEmpty()) {
+        if (remoteSize >= op.itemSizes.first()) {
+            reset(false); // the site already has the whole file
+            op.dropHead();
+            postContinue();
+            return;
+        }
+        resumeTransfer = true;
+        source.bytesDone = quint32(remoteSize);
+    }
+    if (nextCommand < commandQueue.size())
+        askForSend();
+    else
+        reset(false);
+}
+
+void CFtpThreadWnd::downloadFinished(bool cancelled) {
+    reset(false);
+    transferKind = 0;
+    const quint32 done = source.bytesDone;
+    const quint32 expected = op.itemSizes.isEmpty() ? 0 : op.itemSizes.first();
+    stopProgress();
+    if (cancelled)
+        return;
+    if (done < expected) {
+        host_.postResume();
+    } else if (op.hasItems()) {
+        op.dropHead();
+        postContinue();
+    }
+}
+
+void CFtpThreadWnd::uploadFinished(bool cancelled) {
+    const bool complete = source.bytesDone >= expectedUploadSize();
+    reset(false);
+    transferKind = 0;
+    stopProgress();
+    if (cancelled)
+        return;
+    if (dirUpdate) {
+        if (complete) {
+            postContinue();
+        } else {
+            reset(true);
+            report(ResultCode::Stopped);
+        }
+    } else if (!complete) {
+        host_.postResume();
+    } else if (op.hasItems()) {
+        op.dropHead();
+        postContinue();
+    }
+}

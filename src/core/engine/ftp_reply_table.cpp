@@ -1,0 +1,243 @@
+// What a complete reply does, by the command waiting for it. The general
+// codes come first (handleReply); then the first row of replyTable whose
+// prefix matches the waiting command decides.
+#include "core/engine/connection_source.h"
+#include "core/engine/ftp_connection.h"
+#include "core/engine/ftp_host.h"
+#include "core/engine/result_texts.h"
+#include "core/engine/site_path.h"
+#include "core/platform/gbk_text.h"
+#include "core/platform/prompts.h"
+
+const CFtpThreadWnd::ReplyRow CFtpThreadWnd::replyTable[] = {
+    {"USE", &CFtpThreadWnd::onLoginReply},         {"PAS", &CFtpThreadWnd::onLoginReply},
+    {"ACC", &CFtpThreadWnd::onLoginReply},         {"QUI", &CFtpThreadWnd::onSimpleCommandReply},
+    {"POR", &CFtpThreadWnd::onSimpleCommandReply}, {"NOO", &CFtpThreadWnd::onSimpleCommandReply},
+    {"TYP", &CFtpThreadWnd::onSimpleCommandReply}, {"CWD", &CFtpThreadWnd::onCwdReply},
+    {"RNT", &CFtpThreadWnd::onRntoReply},          {"DEL", &CFtpThreadWnd::onRemovalReply},
+    {"RMD", &CFtpThreadWnd::onRemovalReply},       {"RNF", &CFtpThreadWnd::onRnfrReply},
+    {"RES", &CFtpThreadWnd::onRestReply},          {"MKD", &CFtpThreadWnd::onMkdReply},
+    {"PWD", &CFtpThreadWnd::onPwdReply},           {"ABO", &CFtpThreadWnd::onAborReply},
+    {"SIZ", &CFtpThreadWnd::onTransferReply},      {"RET", &CFtpThreadWnd::onTransferReply},
+    {"LIS", &CFtpThreadWnd::onTransferReply},      {"STO", &CFtpThreadWnd::onTransferReply},
+    {"APP", &CFtpThreadWnd::onTransferReply},
+};
+
+void CFtpThreadWnd::handleReply() {
+    logReply();
+
+    if (awaitingGreeting) {
+        if (replyHas("220")) {
+            awaitingGreeting = false;
+            login(!pendingTaskFile.isEmpty());
+        } else {
+            report(ResultCode::ConnectFailed); // stays open for another greeting
+        }
+        return;
+    }
+    if (replyHas("421")) {
+        reset(true);
+        closeConnection();
+        report(ResultCode::ServerClosed);
+        return;
+    }
+    if (replyHas("221")) {
+        reset(true);
+        closeConnection();
+        report(ResultCode::LoggedOut);
+        return;
+    }
+
+    const QByteArray prefix = commandPrefix().toLatin1();
+    const bool transferCommand =
+        prefix == "LIS" || prefix == "RET" || prefix == "STO" || prefix == "APP";
+    if (!transferCommand) {
+        dropLateTransferReplies();
+        if (replyBuffer.isEmpty())
+            return; // only leftovers: wait for the real reply
+    }
+
+    if (replyHas("450") || replyHas("451")) {
+        ++retryCount;
+    } else if (replyHas("200")) {
+        advance();
+    } else if (replyHas("532")) {
+        // The account is needed: it goes first and the whole queue runs again.
+        retryCount = 0;
+        commandQueue.prepend(QStringLiteral("ACCT ") + source.account() + QStringLiteral("\r\n"));
+        restartQueueAt(0);
+    } else {
+        for (const ReplyRow& row : replyTable) {
+            if (prefix == row.prefix) {
+                (this->*row.handler)(prefix);
+                return;
+            }
+        }
+        stopWith(ResultCode::Stopped);
+        return;
+    }
+    continueAfterReply(prefix);
+}
+
+void CFtpThreadWnd::onLoginReply(const QByteArray& prefix) {
+    if (replyHas("230")) {
+        if (!pendingTaskFile.isEmpty() || resumeTransfer)
+            ready = true;
+        advance();
+        showPhase(Phase::Idle);
+    } else if (replyHas("331")) {
+        advance();
+    } else if (replyHas("332")) {
+        advance();
+        commandQueue.insert(nextCommand,
+                            QStringLiteral("ACCT ") + source.account() + QStringLiteral("\r\n"));
+    } else {
+        reset(true);
+        closeConnection();
+        report(ResultCode::UserRejected);
+        return;
+    }
+    continueAfterReply(prefix);
+}
+
+// QUIT, PORT, NOOP and TYPE succeed only with "200", handled before the table.
+void CFtpThreadWnd::onSimpleCommandReply(const QByteArray&) {
+    stopWith(ResultCode::Stopped);
+}
+
+void CFtpThreadWnd::onCwdReply(const QByteArray& prefix) {
+    if (replyHas("250")) {
+        advance();
+        ready = true;
+    } else if (!ready) {
+        // The start folder of the login: a missing one is not worth a message.
+        ready = true;
+        advance();
+    } else {
+        reset(true);
+        prompts_.report(QString::fromUtf8(EngineText::CannotEnterFolder));
+        return;
+    }
+    continueAfterReply(prefix);
+}
+
+void CFtpThreadWnd::onRntoReply(const QByteArray& prefix) {
+    if (!replyHas("250")) {
+        stopWith(ResultCode::Stopped);
+        return;
+    }
+    const QString newPath = entryArgument(nextCommand, 5);
+    advance();
+    host_.remoteItemRenamed(SitePath::nameOf(newPath));
+    continueAfterReply(prefix);
+}
+
+// DELE and RMD: the pane forgets the removed item; the last removal of a
+// plain delete ends the operation.
+void CFtpThreadWnd::onRemovalReply(const QByteArray& prefix) {
+    if (!replyHas("250")) {
+        stopWith(ResultCode::Stopped);
+        return;
+    }
+    const bool file = prefix == "DEL";
+    const QString path = entryArgument(nextCommand, file ? 5 : 4);
+    advance();
+    if (dirUpdate) {
+        postContinue();
+    } else {
+        if (file)
+            host_.remoteFileRemoved(path);
+        else
+            host_.remoteFolderRemoved(path);
+        if (nextCommand >= commandQueue.size()) {
+            reset(true);
+            return;
+        }
+    }
+    continueAfterReply(prefix);
+}
+
+void CFtpThreadWnd::onRnfrReply(const QByteArray& prefix) {
+    if (!replyHas("350")) {
+        stopWith(ResultCode::Stopped);
+        return;
+    }
+    advance();
+    continueAfterReply(prefix);
+}
+
+// "REST 0" is the restart probe of the login; any reply goes on.
+void CFtpThreadWnd::onRestReply(const QByteArray& prefix) {
+    advance();
+    if (replyHas("350"))
+        source.restSupported = true;
+    if (!pendingTaskFile.isEmpty()) {
+        const QString taskFile = pendingTaskFile;
+        pendingTaskFile.clear();
+        reset(true);
+        host_.resumeInterruptedTask(taskFile);
+        return;
+    }
+    continueAfterReply(prefix);
+}
+
+void CFtpThreadWnd::onMkdReply(const QByteArray& prefix) {
+    const QString path = entryArgument(nextCommand, 4);
+    if (replyHas("257")) {
+        advance();
+        if (dirUpdate) {
+            postContinue();
+        } else if (op.hasItems()) {
+            op.dropHead();
+            postContinue();
+            return;
+        } else {
+            host_.remoteFolderAdded(SitePath::nameOf(path));
+            showPhase(Phase::Idle);
+        }
+        continueAfterReply(prefix);
+        return;
+    }
+    // A folder that already exists is as good as a new one for an upload.
+    if (!dirUpdate && op.hasItems() && Gbk::decode(replyBuffer).toLower().contains("exist")) {
+        advance();
+        op.dropHead();
+        postContinue();
+        return;
+    }
+    stopWith(ResultCode::Stopped);
+}
+
+void CFtpThreadWnd::onPwdReply(const QByteArray&) {
+    if (!replyHas("257")) {
+        stopWith(ResultCode::Stopped);
+        return;
+    }
+    advance();
+    reset(false);
+    setCurrentFolderFromReply(Gbk::decode(replyBuffer));
+}
+
+void CFtpThreadWnd::onAborReply(const QByteArray&) {
+    stopWith(ResultCode::Interrupted);
+}
+
+// Transfer commands: preliminary and final replies only reset the count; the
+// data connection decides when the transfer is over.
+void CFtpThreadWnd::onTransferReply(const QByteArray& prefix) {
+    if (replyHas("226") || replyHas("250") || replyHas("125") || replyHas("150")) {
+        retryCount = 0;
+        return;
+    }
+    if (prefix != "SIZ" && replyHas("425")) {
+        // The server could not open the data connection: run the group again.
+        dataSocket.reset();
+        listenSocket.reset();
+        dataOpen = false;
+        restartQueueAt(0);
+        ++retryCount;
+        continueAfterReply(prefix);
+        return;
+    }
+    stopWith(ResultCode::Stopped);
+}

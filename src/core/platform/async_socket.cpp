@@ -1,0 +1,356 @@
+#include "core/platform/async_socket.h"
+
+#include "core/platform/message_target.h"
+
+#include <QSocketNotifier>
+#include <QThread>
+
+#include <arpa/inet.h>
+#include <cerrno>
+#include <fcntl.h>
+#include <mutex>
+#include <netinet/in.h>
+#include <poll.h>
+#include <set>
+#include <sys/socket.h>
+#include <unistd.h>
+
+namespace {
+
+std::mutex registryMutex;
+std::set<quintptr> liveIds;
+quintptr lastId = 0;
+
+quintptr registerId() {
+    std::lock_guard<std::mutex> lock(registryMutex);
+    quintptr id = ++lastId;
+    liveIds.insert(id);
+    return id;
+}
+
+void unregisterId(quintptr id) {
+    std::lock_guard<std::mutex> lock(registryMutex);
+    liveIds.erase(id);
+}
+
+int mapErrno(int e) {
+    switch (e) {
+    case 0:
+        return 0;
+    case EAGAIN:
+    case EINPROGRESS:
+        return AsyncSocket::WouldBlock;
+    case ECONNREFUSED:
+        return AsyncSocket::ConnectionRefused;
+    case ECONNRESET:
+    case EPIPE:
+        return AsyncSocket::ConnectionReset;
+    case ETIMEDOUT:
+        return AsyncSocket::TimedOut;
+    default:
+        return 10000 + e;
+    }
+}
+
+// Errors that a connect reports about the peer rather than about our call;
+// they arrive through Connect like the result of any connect in progress.
+bool isConnectOutcome(int e) {
+    return e == ECONNREFUSED || e == ENETUNREACH || e == EHOSTUNREACH || e == ETIMEDOUT;
+}
+
+bool pollFor(int fd, short events) {
+    pollfd p{fd, events, 0};
+    return ::poll(&p, 1, 0) > 0 && (p.revents & (events | POLLERR | POLLHUP));
+}
+
+} // namespace
+
+bool AsyncSocket::isLive(quintptr id) {
+    std::lock_guard<std::mutex> lock(registryMutex);
+    return liveIds.count(id) != 0;
+}
+
+AsyncSocket::AsyncSocket() = default;
+
+AsyncSocket::~AsyncSocket() {
+    close();
+}
+
+bool AsyncSocket::open() {
+    close();
+    int fd = ::socket(AF_INET, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0);
+    if (fd < 0) {
+        setError(errno);
+        return false;
+    }
+    sockaddr_in any{};
+    any.sin_family = AF_INET;
+    any.sin_addr.s_addr = htonl(INADDR_ANY);
+    any.sin_port = 0;
+    if (::bind(fd, reinterpret_cast<sockaddr*>(&any), sizeof any) != 0) {
+        setError(errno);
+        ::close(fd);
+        return false;
+    }
+    adopt(fd, false);
+    return true;
+}
+
+void AsyncSocket::adopt(int fd, bool connected) {
+    fd_ = fd;
+    id_ = registerId();
+    connected_ = connected;
+    readNotifier_ = std::make_unique<QSocketNotifier>(fd_, QSocketNotifier::Read);
+    writeNotifier_ = std::make_unique<QSocketNotifier>(fd_, QSocketNotifier::Write);
+    readNotifier_->setEnabled(false);
+    writeNotifier_->setEnabled(false);
+    QObject::connect(readNotifier_.get(), &QSocketNotifier::activated, [this] { onReadable(); });
+    QObject::connect(writeNotifier_.get(), &QSocketNotifier::activated, [this] { onWritable(); });
+}
+
+void AsyncSocket::close() {
+    if (fd_ < 0)
+        return;
+    readNotifier_.reset();
+    writeNotifier_.reset();
+    ::close(fd_);
+    unregisterId(id_);
+    fd_ = -1;
+    id_ = 0;
+    mask_ = 0;
+    target_ = nullptr;
+    listening_ = connecting_ = connected_ = false;
+    readPosted_ = closePosted_ = writeWanted_ = false;
+    outbox_.clear();
+}
+
+void AsyncSocket::setError(int err) {
+    lastError_ = mapErrno(err);
+}
+
+void AsyncSocket::postEvent(int event, int error) {
+    if (target_ && (mask_ & event))
+        target_->post(Msg::SocketEvent, id_, makeEventParam(event, error));
+}
+
+void AsyncSocket::notify(int event, int error) {
+    if (!target_ || !(mask_ & event))
+        return;
+    if (target_->thread() == QThread::currentThread())
+        target_->deliver(Msg::SocketEvent, id_, makeEventParam(event, error));
+    else
+        postEvent(event, error);
+}
+
+void AsyncSocket::asyncSelect(MessageTarget* target, int mask) {
+    target_ = target;
+    mask_ = mask;
+    readPosted_ = false;
+    if (fd_ >= 0 && connected_ && (mask & Fd::Write)) {
+        if (outbox_.isEmpty() && pollFor(fd_, POLLOUT))
+            postEvent(Fd::Write, 0);
+        else
+            writeWanted_ = true;
+    }
+    updateNotifiers();
+}
+
+void AsyncSocket::updateNotifiers() {
+    if (fd_ < 0)
+        return;
+    bool wantRead = false;
+    if (listening_)
+        wantRead = (mask_ & Fd::Accept) && !readPosted_;
+    else if (connected_)
+        wantRead = (mask_ & (Fd::Read | Fd::Close)) && !readPosted_ && !closePosted_;
+    readNotifier_->setEnabled(wantRead);
+    bool wantWrite = connecting_ || !outbox_.isEmpty() || (connected_ && writeWanted_);
+    writeNotifier_->setEnabled(wantWrite);
+}
+
+void AsyncSocket::onReadable() {
+    readNotifier_->setEnabled(false);
+    int event = 0;
+    int error = 0;
+    if (listening_) {
+        readPosted_ = true;
+        event = Fd::Accept;
+    } else {
+        char probe;
+        ssize_t n = ::recv(fd_, &probe, 1, MSG_PEEK);
+        if (n > 0) {
+            // Reported once; the next report waits for recv() or a new
+            // selection. Without Read selected the data stays unread, and so
+            // does any close behind it.
+            readPosted_ = true;
+            event = Fd::Read;
+        } else if (n == 0) {
+            closePosted_ = true;
+            event = Fd::Close;
+        } else if (errno != EAGAIN && errno != EINTR) {
+            closePosted_ = true;
+            event = Fd::Close;
+            error = mapErrno(errno);
+        }
+    }
+    updateNotifiers();
+    // Last: the handler may close this socket.
+    if (event)
+        notify(event, error);
+}
+
+void AsyncSocket::onWritable() {
+    writeNotifier_->setEnabled(false);
+    if (connecting_) {
+        int err = 0;
+        socklen_t len = sizeof err;
+        ::getsockopt(fd_, SOL_SOCKET, SO_ERROR, &err, &len);
+        connecting_ = false;
+        finishConnect(err);
+        return;
+    }
+    if (!outbox_.isEmpty())
+        flushOutbox();
+    const bool writable = outbox_.isEmpty() && writeWanted_;
+    if (writable)
+        writeWanted_ = false;
+    updateNotifiers();
+    if (writable)
+        notify(Fd::Write, 0); // last: the handler may close this socket
+}
+
+void AsyncSocket::finishConnect(int err) {
+    connected_ = (err == 0);
+    postEvent(Fd::Connect, mapErrno(err));
+    if (connected_)
+        postEvent(Fd::Write, 0);
+    updateNotifiers();
+}
+
+int AsyncSocket::connect(const QString& dottedAddress, quint16 port) {
+    sockaddr_in to{};
+    to.sin_family = AF_INET;
+    to.sin_port = htons(port);
+    if (::inet_pton(AF_INET, dottedAddress.toLatin1().constData(), &to.sin_addr) != 1) {
+        lastError_ = 10049; // the address is not a usable dotted address
+        return lastError_;
+    }
+    if (::connect(fd_, reinterpret_cast<sockaddr*>(&to), sizeof to) == 0) {
+        connected_ = true;
+        postEvent(Fd::Connect, 0);
+        postEvent(Fd::Write, 0);
+        updateNotifiers();
+        return 0;
+    }
+    int e = errno;
+    if (e == EINPROGRESS) {
+        connecting_ = true;
+        updateNotifiers();
+        lastError_ = WouldBlock;
+        return WouldBlock;
+    }
+    if (isConnectOutcome(e)) {
+        // An immediate refusal is still reported through Connect (posted, so
+        // it arrives later like any other), giving callers one way for a
+        // connect to end.
+        finishConnect(e);
+        lastError_ = WouldBlock;
+        return WouldBlock;
+    }
+    setError(e);
+    return lastError_;
+}
+
+bool AsyncSocket::listen(int backlog) {
+    if (::listen(fd_, backlog) != 0) {
+        setError(errno);
+        return false;
+    }
+    listening_ = true;
+    updateNotifiers();
+    return true;
+}
+
+std::unique_ptr<AsyncSocket> AsyncSocket::accept() {
+    readPosted_ = false;
+    int fd = ::accept4(fd_, nullptr, nullptr, SOCK_NONBLOCK | SOCK_CLOEXEC);
+    updateNotifiers();
+    if (fd < 0) {
+        setError(errno);
+        return nullptr;
+    }
+    auto accepted = std::make_unique<AsyncSocket>();
+    accepted->adopt(fd, true);
+    return accepted;
+}
+
+qint64 AsyncSocket::recv(char* buffer, qint64 maxSize) {
+    readPosted_ = false;
+    ssize_t n = ::recv(fd_, buffer, size_t(maxSize), 0);
+    if (n < 0)
+        setError(errno);
+    else if (n == 0)
+        closePosted_ = true; // the caller has seen the end itself
+    updateNotifiers();
+    return n;
+}
+
+qint64 AsyncSocket::send(const char* data, qint64 size) {
+    ssize_t n = ::send(fd_, data, size_t(size), MSG_NOSIGNAL);
+    if (n < 0) {
+        setError(errno);
+        if (lastError_ == WouldBlock) {
+            writeWanted_ = true;
+            updateNotifiers();
+        }
+        return -1;
+    }
+    return n;
+}
+
+int AsyncSocket::sendWhole(const QByteArray& data) {
+    outbox_.append(data);
+    flushOutbox();
+    updateNotifiers();
+    return (lastError_ == 0 || lastError_ == WouldBlock) ? 0 : lastError_;
+}
+
+void AsyncSocket::flushOutbox() {
+    lastError_ = 0;
+    while (!outbox_.isEmpty()) {
+        ssize_t n = ::send(fd_, outbox_.constData(), size_t(outbox_.size()), MSG_NOSIGNAL);
+        if (n < 0) {
+            setError(errno);
+            if (lastError_ != WouldBlock)
+                outbox_.clear();
+            return;
+        }
+        outbox_.remove(0, n);
+    }
+}
+
+bool AsyncSocket::shutdownSend() {
+    return ::shutdown(fd_, SHUT_WR) == 0;
+}
+
+bool AsyncSocket::localAddress(quint32* ipv4HostOrder, quint16* port) const {
+    sockaddr_in name{};
+    socklen_t len = sizeof name;
+    if (fd_ < 0 || ::getsockname(fd_, reinterpret_cast<sockaddr*>(&name), &len) != 0)
+        return false;
+    if (ipv4HostOrder)
+        *ipv4HostOrder = ntohl(name.sin_addr.s_addr);
+    if (port)
+        *port = ntohs(name.sin_port);
+    return true;
+}
+
+QString AsyncSocket::peerAddressText() const {
+    sockaddr_in name{};
+    socklen_t len = sizeof name;
+    if (fd_ < 0 || ::getpeername(fd_, reinterpret_cast<sockaddr*>(&name), &len) != 0)
+        return {};
+    char text[INET_ADDRSTRLEN] = {};
+    ::inet_ntop(AF_INET, &name.sin_addr, text, sizeof text);
+    return QString::fromLatin1(text);
+}

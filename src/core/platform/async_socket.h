@@ -1,0 +1,93 @@
+#pragma once
+
+#include "core/platform/messages.h"
+
+#include <QByteArray>
+#include <QString>
+
+#include <memory>
+
+class MessageTarget;
+class QSocketNotifier;
+
+// A non-blocking IPv4 TCP socket that reports its readiness as posted
+// SocketEvent messages, the way the protocol rules expect:
+//  - Read is posted once while data waits, and again only after recv();
+//  - Close is posted once, after every byte sent before the close was read,
+//    or on a reset with its error;
+//  - Write is posted when a connect completes, at once when asyncSelect asks
+//    for it and the socket is writable, and after a send that would have
+//    blocked once the socket can take data again;
+//  - Connect is posted once when a connect ends, with 0 or the error;
+//  - Accept is posted while a connection waits, again after each accept().
+// Ids are never reused, so a late message for a closed socket is dropped.
+class AsyncSocket {
+public:
+    static constexpr int WouldBlock = 10035;
+    static constexpr int ConnectionRefused = 10061;
+    static constexpr int ConnectionReset = 10054;
+    static constexpr int TimedOut = 10060;
+
+    AsyncSocket();
+    ~AsyncSocket();
+    AsyncSocket(const AsyncSocket&) = delete;
+    AsyncSocket& operator=(const AsyncSocket&) = delete;
+
+    // Creates the TCP socket and binds it to any local address and port 0.
+    bool open();
+    bool isOpen() const { return fd_ >= 0; }
+    void close();
+    quintptr id() const { return id_; }
+    int lastError() const { return lastError_; }
+
+    // Replaces the notification mask; 0 stops all notifications.
+    void asyncSelect(MessageTarget* target, int mask);
+
+    // 0 when connected at once, WouldBlock while in progress (the result then
+    // comes as Connect), another code for an address that cannot be used.
+    int connect(const QString& dottedAddress, quint16 port);
+    bool listen(int backlog);
+    std::unique_ptr<AsyncSocket> accept();
+
+    // Count of bytes, 0 at the end of the stream, -1 on failure (lastError()).
+    qint64 recv(char* buffer, qint64 maxSize);
+    qint64 send(const char* data, qint64 size);
+    // Sends all of `data`: what the socket does not take at once is kept and
+    // flushed as it drains, without extra Write notifications. 0 or an error.
+    int sendWhole(const QByteArray& data);
+    bool shutdownSend();
+
+    bool localAddress(quint32* ipv4HostOrder, quint16* port) const;
+    QString peerAddressText() const;
+
+    // True while a socket with this id exists.
+    static bool isLive(quintptr id);
+
+private:
+    void adopt(int fd, bool connected);
+    void updateNotifiers();
+    void onReadable();
+    void onWritable();
+    void finishConnect(int err);
+    void postEvent(int event, int error);
+    // For readiness the event loop found: handled at once when the target
+    // lives on this thread (saves a wake-up per notification), else posted.
+    void notify(int event, int error);
+    void setError(int err);
+    void flushOutbox();
+
+    int fd_ = -1;
+    quintptr id_ = 0;
+    int mask_ = 0;
+    MessageTarget* target_ = nullptr;
+    int lastError_ = 0;
+    bool listening_ = false;
+    bool connecting_ = false;
+    bool connected_ = false;
+    bool readPosted_ = false;  // Read/Accept posted, waiting for recv/accept
+    bool closePosted_ = false; // end of stream reported; nothing more to read
+    bool writeWanted_ = false; // a send would have blocked
+    QByteArray outbox_;
+    std::unique_ptr<QSocketNotifier> readNotifier_;
+    std::unique_ptr<QSocketNotifier> writeNotifier_;
+};

@@ -1,0 +1,53 @@
+#pragma once
+
+#include "core/platform/messages.h"
+
+#include <QObject>
+
+#include <deque>
+#include <map>
+#include <memory>
+#include <mutex>
+
+class QTimer;
+
+// A receiver of posted messages and timer ticks on the thread it lives in.
+// Messages are delivered in the order they were posted, one at a time, so a
+// protocol handler advances one notification at a time.
+class MessageTarget : public QObject {
+    Q_OBJECT
+public:
+    explicit MessageTarget(QObject* parent = nullptr);
+    ~MessageTarget() override;
+
+    // Thread-safe: may be called from any thread.
+    void post(int msg, WParam wParam = 0, LParam lParam = 0);
+    // Handles the message at once; only on this target's thread, and only
+    // from the event loop itself, never from inside a handler.
+    void deliver(int msg, WParam wParam, LParam lParam);
+
+    enum class TimerKind { Repeating, SingleShot };
+    // Starts (or restarts) timer `id`; onTimer(id) runs every `ms`, or once.
+    void setTimer(int id, int ms, TimerKind kind = TimerKind::Repeating);
+    void killTimer(int id);
+    bool timerActive(int id) const;
+
+protected:
+    virtual void onMessage(int msg, WParam wParam, LParam lParam) = 0;
+    virtual void onTimer(int id) { Q_UNUSED(id); }
+
+    bool event(QEvent* e) override;
+
+private:
+    struct Posted {
+        int msg;
+        WParam wParam;
+        LParam lParam;
+    };
+    void drain();
+
+    std::map<int, std::unique_ptr<QTimer>> timers_;
+    std::mutex queueMutex_;
+    std::deque<Posted> queue_;
+    bool drainScheduled_ = false;
+};

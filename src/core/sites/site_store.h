@@ -1,0 +1,33 @@
+#pragma once
+
+#include "core/sites/site_record.h"
+
+#include <QByteArray>
+#include <QList>
+
+#include <optional>
+
+class Prompts;
+
+// ftpsite.dat: one line per site, the nine fields joined by commas and
+// ended by CR LF, in code page 936; then a zero and filler up to whole
+// blocks of 1024 bytes, each block combined with the store key by XOR.
+// An empty list is an empty file.
+namespace SiteStore {
+
+QByteArray key();
+// XOR with the key, whole blocks only; its own inverse.
+void scramble(QByteArray& bytes);
+
+QByteArray plainText(const QList<SiteRecord>& sites);
+QByteArray encode(const QList<SiteRecord>& sites, quint32 fillerSeed);
+QList<SiteRecord> decode(QByteArray bytes);
+std::optional<SiteRecord> parseLine(const QString& line);
+
+// A missing, empty or over-large (65536 bytes) store loads as no sites.
+QList<SiteRecord> load(const QString& path);
+// Shows "保存站点属性失败！" when the file cannot be written.
+bool save(const QString& path, const QList<SiteRecord>& sites, quint32 fillerSeed,
+          Prompts& prompts);
+
+} // namespace SiteStore

@@ -1,0 +1,242 @@
+// The operation driver: each ContinueOperation message takes the head item
+// of the running operation, queues the commands of its step and asks for a
+// send. The step's replies and its data connection post the next message.
+#include "core/engine/connection_source.h"
+#include "core/engine/dir_listing.h"
+#include "core/engine/ftp_connection.h"
+#include "core/engine/ftp_host.h"
+#include "core/engine/result_texts.h"
+#include "core/platform/prompts.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <limits>
+
+namespace {
+
+const QString kCrlf = QStringLiteral("\r\n");
+
+QString oversizedText(const QString& name) {
+    return QString::fromUtf8("文件大小超过4GB，不能传送：") + name;
+}
+
+} // namespace
+
+void CFtpThreadWnd::runDriverStep() {
+    // A message left over from a connection that has since closed.
+    if (!controlSocket || awaitingGreeting)
+        return;
+    reset(false);
+    segmented = false;
+    if (dirUpdate) {
+        // Comparing and updating folders is not part of this build: end the
+        // update with its failure message instead of leaving it hanging.
+        reset(true);
+        report(ResultCode::UpdateFailed);
+        return;
+    }
+    if (op.deleting) {
+        deleteStep();
+        return;
+    }
+    if (!op.hasItems()) {
+        completeOperation();
+        return;
+    }
+    if (!(op.editMode && op.isDownload))
+        writeTaskFile();
+    const QString path = op.itemPaths.first();
+    const int kind = op.itemKinds.first();
+
+    if (!op.isDownload) {
+        if (kind == OperationRecord::Folder) {
+            expandLocalFolder(path);
+            QString sitePath = uploadSitePath(path, kind);
+            if (sitePath.endsWith(QLatin1Char('/')))
+                sitePath.chop(1);
+            commandQueue << QStringLiteral("MKD ") + sitePath + kCrlf;
+        } else {
+            const QString sitePath = uploadSitePath(path, kind);
+            if (resumeTransfer)
+                commandQueue << QStringLiteral("TYPE A\r\n") << QStringLiteral("PORT\r\n")
+                             << QStringLiteral("SIZE ") + sitePath + kCrlf
+                             << QStringLiteral("TYPE I\r\n") << QStringLiteral("PORT\r\n")
+                             << QStringLiteral("APPE ") + sitePath + kCrlf;
+            else
+                commandQueue << QStringLiteral("TYPE I\r\n") << QStringLiteral("PORT\r\n")
+                             << QStringLiteral("STOR ") + sitePath + kCrlf;
+        }
+    } else if (kind == OperationRecord::Folder) {
+        if (!createLocalFolder(localPathOf()))
+            return;
+        commandQueue << QStringLiteral("TYPE A\r\n") << QStringLiteral("PORT\r\n")
+                     << QStringLiteral("LIST ") + path + kCrlf;
+    } else {
+        // The segmented download of large files is not part of this build;
+        // every file comes over this connection.
+        commandQueue << QStringLiteral("TYPE I\r\n") << QStringLiteral("PORT\r\n");
+        if (resumeTransfer && source.restSupported) {
+            const QFileInfo local(localPathOf());
+            const quint32 have = local.exists() ? quint32(local.size()) : 0;
+            source.bytesDone = have;
+            if (have > 0)
+                commandQueue << QString::asprintf("REST %u\r\n", have);
+        }
+        commandQueue << QStringLiteral("RETR ") + path + kCrlf;
+    }
+    askForSend();
+}
+
+void CFtpThreadWnd::completeOperation() {
+    const bool editDownload = op.editMode && op.isDownload;
+    if (!editDownload)
+        deleteTaskFile();
+    reset(true);
+    if (editDownload) {
+        host_.operationCompleted(true);
+        return;
+    }
+    showPhase(Phase::Idle);
+    prompts_.report(QString::fromUtf8("所有操作已成功完成！"));
+    host_.operationCompleted(op.isDownload);
+}
+
+// Site path of an upload item: the part of the local path below the chosen
+// folder (or its parent, for a whole-folder upload), without blanks, under
+// the target site folder.
+QString CFtpThreadWnd::uploadSitePath(const QString& localPath, int kind) const {
+    QString relative;
+    if (kind == OperationRecord::ChosenFile) {
+        relative = localPath.mid(op.sourceFolder.size() - 1);
+    } else {
+        QString base = op.sourceFolder;
+        if (base.endsWith(QLatin1Char('/')))
+            base.chop(1);
+        if (!op.hasFolders)
+            base = base.left(qMax<qsizetype>(base.lastIndexOf(QLatin1Char('/')), 0));
+        const qsizetype at = localPath.indexOf(base);
+        relative = at < 0 ? localPath : localPath.mid(at + base.size());
+    }
+    relative.remove(QLatin1Char(' '));
+    if (op.targetFolder != QLatin1String("/"))
+        relative.prepend(op.targetFolder);
+    return relative;
+}
+
+// Local path of the head item of a download.
+QString CFtpThreadWnd::localPathOf() const {
+    const QString path = op.itemPaths.value(0);
+    const int kind = op.itemKinds.value(0);
+    const QString& target = op.targetFolder;
+    if (kind == OperationRecord::ChosenFile) {
+        if (!target.endsWith(QLatin1Char('/')))
+            return target; // a complete local file path
+        return target + path.mid(path.lastIndexOf(QLatin1Char('/')) + 1);
+    }
+    if (op.sourceFolder != QLatin1String("/")) {
+        const QString prefix = op.hasFolders
+                                   ? op.sourceFolder + QLatin1Char('/')
+                                   : op.sourceFolder.left(op.sourceFolder.lastIndexOf('/') + 1);
+        return target + path.mid(prefix.size());
+    }
+    // From the site root: a whole root folder is named after the site.
+    const QString base = op.hasFolders ? target.chopped(1) : target + source.hostName();
+    return path == QLatin1String("/") ? base : base + path;
+}
+
+bool CFtpThreadWnd::createLocalFolder(const QString& path) {
+    const QFileInfo info(path);
+    if ((info.isDir() && !info.isSymLink()) || QDir().mkdir(path))
+        return true;
+    reset(true);
+    prompts_.report(QString::fromUtf8(EngineText::CannotCreateFile));
+    return false;
+}
+
+bool CFtpThreadWnd::refuseOversized(const QString& name, quint64 size) {
+    if (size <= std::numeric_limits<quint32>::max())
+        return false;
+    prompts_.report(oversizedText(name));
+    return true;
+}
+
+// The listing of the head folder of a download: its folders and non-empty
+// files join the end of the work list. Names that could step out of the
+// local folder are never used.
+void CFtpThreadWnd::expandRemoteFolder(const QByteArray& listing) {
+    const QString head = op.itemPaths.value(0);
+    const QString base = head == QLatin1String("/") ? head : head + QLatin1Char('/');
+    DirListing::parseLines(listing, [&](const DirEntry& e) {
+        if (!DirListing::isSafeLocalName(e.name))
+            return;
+        if (e.isFolder) {
+            op.itemPaths << base + e.name;
+            op.itemSizes << 0;
+            op.itemKinds << OperationRecord::Folder;
+            return;
+        }
+        const std::optional<quint64> size = DirListing::sizeOf(e);
+        if (!size || *size == 0 || refuseOversized(base + e.name, *size))
+            return;
+        op.itemPaths << base + e.name;
+        op.itemSizes << quint32(*size);
+        op.itemKinds << OperationRecord::FileInFolder;
+    });
+}
+
+void CFtpThreadWnd::expandLocalFolder(const QString& folder) {
+    const QFileInfoList entries = QDir(folder).entryInfoList(
+        QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot, QDir::NoSort);
+    for (const QFileInfo& entry : entries) {
+        if (entry.isSymLink())
+            continue; // a link could lead anywhere, even back up the tree
+        if (entry.isDir()) {
+            op.itemPaths << folder + entry.fileName() + QLatin1Char('/');
+            op.itemSizes << 0;
+            op.itemKinds << OperationRecord::Folder;
+        } else if (!refuseOversized(entry.filePath(), quint64(entry.size()))) {
+            op.itemPaths << folder + entry.fileName();
+            op.itemSizes << quint32(entry.size());
+            op.itemKinds << OperationRecord::FileInFolder;
+        }
+    }
+}
+
+// Recursive delete: list every folder found (discovery order), then delete
+// the files, then remove the folders deepest first.
+void CFtpThreadWnd::deleteStep() {
+    if (!op.deleteFolders.isEmpty() && op.nextDeleteFolder < op.deleteFolders.size()) {
+        const QString folder = op.deleteFolders.at(op.nextDeleteFolder++);
+        commandQueue << QStringLiteral("TYPE A\r\n") << QStringLiteral("PORT\r\n")
+                     << QStringLiteral("LIST ") + folder + kCrlf;
+        askForSend();
+        return;
+    }
+    if (!op.deleteFolders.isEmpty()) {
+        commandQueue << op.deleteCommands;
+        op.deleteCommands.clear();
+        for (qsizetype i = op.deleteFolders.size() - 1; i >= 0; --i)
+            commandQueue << QStringLiteral("RMD ") + op.deleteFolders.at(i) + kCrlf;
+    } else {
+        if (op.deleteCommands.isEmpty()) {
+            reset(true);
+            return;
+        }
+        commandQueue << op.deleteCommands;
+        op.deleteCommands.clear();
+    }
+    op.deleteFolders.clear();
+    op.deleting = false;
+    askForSend();
+}
+
+void CFtpThreadWnd::collectDeleteListing(const QByteArray& listing) {
+    const QString folder = op.deleteFolders.value(op.nextDeleteFolder - 1);
+    const QString base = folder == QLatin1String("/") ? folder : folder + QLatin1Char('/');
+    DirListing::parseLines(listing, [&](const DirEntry& e) {
+        if (e.isFolder)
+            op.deleteFolders << base + e.name;
+        else
+            op.deleteCommands << QStringLiteral("DELE ") + base + e.name + kCrlf;
+    });
+}

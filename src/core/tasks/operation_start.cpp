@@ -1,0 +1,124 @@
+// Starting an operation: fill the operation record, describe the task,
+// create its task file, show the phase and let the driver take over.
+#include "core/engine/connection_source.h"
+#include "core/engine/ftp_connection.h"
+#include "core/engine/ftp_host.h"
+#include "core/engine/result_texts.h"
+
+namespace {
+
+// Items in the order given: a size of 0 marks a folder.
+void appendChosenItems(OperationRecord& op, const QStringList& paths, const QList<quint32>& sizes) {
+    for (qsizetype i = 0; i < paths.size(); ++i) {
+        const quint32 size = sizes.value(i);
+        op.itemPaths << paths.at(i);
+        op.itemSizes << size;
+        op.itemKinds << (size != 0 ? OperationRecord::ChosenFile : OperationRecord::Folder);
+        if (size == 0)
+            op.hasFolders = true;
+    }
+}
+
+} // namespace
+
+// A new transfer record; only the edit mode, set by the caller beforehand,
+// survives the reset.
+void CFtpThreadWnd::resetTransferRecord(bool download, const QString& target,
+                                        const QString& sourceFolder) {
+    const bool editMode = op.editMode;
+    reset(true);
+    op.editMode = editMode;
+    op.hasFolders = false;
+    op.isDownload = download;
+    op.targetFolder = target;
+    op.sourceFolder = sourceFolder;
+}
+
+void CFtpThreadWnd::beginTransferOperation(const QString& description, unsigned phase) {
+    op.taskDescription = description;
+    createTaskFile();
+    showPhase(phase);
+    postContinue();
+}
+
+void CFtpThreadWnd::StartDownload(const QString& localFolder, const QString& siteFolder,
+                                  const QStringList& sitePaths, const QList<quint32>& sizes) {
+    resetTransferRecord(true, localFolder, siteFolder);
+    appendChosenItems(op, sitePaths, sizes);
+    if (op.editMode) {
+        // A file fetched for editing is not a task to resume.
+        op.taskDescription.clear();
+        showPhase(Phase::DownloadingFile);
+        postContinue();
+        return;
+    }
+    beginTransferOperation(QString::fromUtf8("从站点：") + source.hostName() +
+                               QString::fromUtf8(" 下载 ") + sitePaths.value(0) +
+                               QString::fromUtf8(" 等文件或目录"),
+                           Phase::DownloadingFile);
+}
+
+void CFtpThreadWnd::StartFolderDownload(const QString& localFolder, const QString& siteFolder) {
+    resetTransferRecord(true, localFolder, siteFolder);
+    op.itemPaths << siteFolder;
+    op.itemSizes << 0;
+    op.itemKinds << OperationRecord::Folder;
+    beginTransferOperation(QString::fromUtf8("从站点：") + source.hostName() +
+                               QString::fromUtf8(" 下载目录 ") + siteFolder,
+                           Phase::DownloadingFolder);
+}
+
+void CFtpThreadWnd::StartUpload(const QString& siteFolder, const QString& localFolder,
+                                const QStringList& localPaths, const QList<quint32>& sizes) {
+    resetTransferRecord(false, siteFolder, localFolder);
+    appendChosenItems(op, localPaths, sizes);
+    QString description;
+    if (op.editMode) {
+        const QString first = localPaths.value(0);
+        const qsizetype sep = first.lastIndexOf(QLatin1Char('/'));
+        const QString name = sep > 0 ? first.mid(sep + 1) : first;
+        description = QString::fromUtf8("上传编辑过的 ") + name +
+                      QString::fromUtf8(" 文件到站点：") + source.hostName();
+    } else {
+        description = QString::fromUtf8("上传 ") + localPaths.value(0) +
+                      QString::fromUtf8(" 等文件或目录到站点：") + source.hostName();
+    }
+    beginTransferOperation(description, Phase::UploadingFile);
+}
+
+void CFtpThreadWnd::StartFolderUpload(const QString& siteFolder, const QString& localFolder) {
+    resetTransferRecord(false, siteFolder, localFolder);
+    op.itemPaths << localFolder;
+    op.itemSizes << 0;
+    op.itemKinds << OperationRecord::Folder;
+    beginTransferOperation(QString::fromUtf8("上传目录 ") + localFolder +
+                               QString::fromUtf8(" 到站点：") + source.hostName(),
+                           Phase::UploadingFolder);
+}
+
+void CFtpThreadWnd::MakeSiteFolder(const QString& sitePath) {
+    reset(true);
+    showPhase(Phase::MakingFolder);
+    commandQueue << QStringLiteral("MKD ") + sitePath + QStringLiteral("\r\n");
+    askForSend();
+}
+
+void CFtpThreadWnd::DeleteSiteItems(const QStringList& sitePaths, const QStringList& kindTexts) {
+    reset(true);
+    op.deleting = true;
+    for (qsizetype i = 0; i < sitePaths.size(); ++i) {
+        if (kindTexts.value(i) == QLatin1String("d"))
+            op.deleteFolders << sitePaths.at(i);
+        else
+            op.deleteCommands << QStringLiteral("DELE ") + sitePaths.at(i) + QStringLiteral("\r\n");
+    }
+    postContinue();
+    showPhase(Phase::DeletingFolder);
+}
+
+void CFtpThreadWnd::RenameSiteItem(const QString& oldPath, const QString& newPath) {
+    reset(true);
+    commandQueue << QStringLiteral("RNFR ") + oldPath + QStringLiteral("\r\n")
+                 << QStringLiteral("RNTO ") + newPath + QStringLiteral("\r\n");
+    askForSend();
+}

@@ -1,0 +1,214 @@
+#include "core/tasks/task_archive.h"
+
+#include "core/platform/gbk_text.h"
+
+#include <QtEndian>
+
+namespace TaskArchive {
+
+namespace {
+
+void appendU8(QByteArray& out, quint8 v) {
+    out.append(char(v));
+}
+
+void appendU16(QByteArray& out, quint16 v) {
+    char b[2];
+    qToLittleEndian(v, b);
+    out.append(b, 2);
+}
+
+void appendU32(QByteArray& out, quint32 v) {
+    char b[4];
+    qToLittleEndian(v, b);
+    out.append(b, 4);
+}
+
+void appendInt(QByteArray& out, qint32 v) {
+    appendU32(out, quint32(v));
+}
+
+void appendCount(QByteArray& out, quint32 count) {
+    if (count < 0xFFFF) {
+        appendU16(out, quint16(count));
+    } else {
+        appendU16(out, 0xFFFF);
+        appendU32(out, count);
+    }
+}
+
+void appendStringList(QByteArray& out, const QStringList& list) {
+    appendCount(out, quint32(list.size()));
+    for (const QString& s : list)
+        appendString(out, s);
+}
+
+// Reads the archive front to back; any read past the end marks it failed.
+class Reader {
+public:
+    explicit Reader(const QByteArray& bytes) : bytes_(bytes) {}
+    bool ok() const { return ok_; }
+
+    quint32 u(int width) {
+        if (!ok_ || pos_ + width > bytes_.size()) {
+            ok_ = false;
+            return 0;
+        }
+        const uchar* p = reinterpret_cast<const uchar*>(bytes_.constData()) + pos_;
+        pos_ += width;
+        return width == 1   ? *p
+               : width == 2 ? qFromLittleEndian<quint16>(p)
+                            : qFromLittleEndian<quint32>(p);
+    }
+    qint32 integer() { return qint32(u(4)); }
+
+    QString string() {
+        quint32 length = u(1);
+        if (length == 0xFF) {
+            length = u(2);
+            if (length == 0xFFFF)
+                length = u(4);
+        }
+        if (!ok_ || length > quint32(bytes_.size() - pos_)) {
+            ok_ = false;
+            return {};
+        }
+        QString s = Gbk::decode(bytes_.mid(pos_, length));
+        pos_ += length;
+        return s;
+    }
+
+    quint32 count() {
+        quint32 n = u(2);
+        if (n == 0xFFFF)
+            n = u(4);
+        // Every element takes at least one byte: a larger count is damage.
+        if (n > quint32(bytes_.size() - pos_))
+            ok_ = false;
+        return ok_ ? n : 0;
+    }
+
+    QStringList stringList() {
+        QStringList list;
+        const quint32 n = count();
+        for (quint32 i = 0; i < n && ok_; ++i)
+            list << string();
+        return list;
+    }
+
+    template <typename T> QList<T> integers(qsizetype n) {
+        QList<T> list;
+        if (n * 4 > bytes_.size() - pos_) {
+            ok_ = false;
+            return list;
+        }
+        for (qsizetype i = 0; i < n; ++i)
+            list << T(u(4));
+        return list;
+    }
+
+private:
+    const QByteArray& bytes_;
+    qsizetype pos_ = 0;
+    bool ok_ = true;
+};
+
+void readHeader(Reader& r, TaskContents& t) {
+    t.description = r.string();
+    t.site = r.string();
+    t.port = r.integer();
+    t.user = r.string();
+    t.password = r.string();
+}
+
+} // namespace
+
+void appendString(QByteArray& out, const QString& text) {
+    const QByteArray bytes = Gbk::encode(text);
+    const quint32 n = quint32(bytes.size());
+    if (n < 0xFF) {
+        appendU8(out, quint8(n));
+    } else if (n < 0xFFFE) {
+        appendU8(out, 0xFF);
+        appendU16(out, quint16(n));
+    } else {
+        appendU8(out, 0xFF);
+        appendU16(out, 0xFFFF);
+        appendU32(out, n);
+    }
+    out.append(bytes);
+}
+
+QByteArray encode(const TaskContents& t) {
+    QByteArray out;
+    // Rewritten before every item: size it once rather than grow it.
+    qsizetype estimate = 256 + t.description.size() * 2;
+    for (const QString& p : t.itemPaths)
+        estimate += p.size() * 2 + 11;
+    for (const QString& p : t.updatePaths)
+        estimate += p.size() * 2 + 7;
+    out.reserve(estimate);
+    appendString(out, t.description);
+    appendString(out, t.site);
+    appendInt(out, t.port);
+    appendString(out, t.user);
+    appendString(out, t.password);
+    appendInt(out, t.update ? 1 : 0);
+    if (t.update) {
+        appendString(out, t.localBase);
+        appendString(out, t.remoteBase);
+        appendStringList(out, t.updatePaths);
+        for (qint32 k : t.updateKinds)
+            appendInt(out, k);
+    } else {
+        appendInt(out, t.editMode ? 1 : 0);
+        appendInt(out, t.isDownload ? 1 : 0);
+        appendString(out, t.targetFolder);
+        appendString(out, t.sourceFolder);
+        appendStringList(out, t.itemPaths);
+        for (quint32 s : t.itemSizes)
+            appendU32(out, s);
+        for (qint32 k : t.itemKinds)
+            appendInt(out, k);
+    }
+    return out;
+}
+
+std::optional<TaskContents> decodeHeader(const QByteArray& bytes) {
+    Reader r(bytes);
+    TaskContents t;
+    readHeader(r, t);
+    return r.ok() ? std::optional<TaskContents>(t) : std::nullopt;
+}
+
+std::optional<TaskContents> decode(const QByteArray& bytes) {
+    Reader r(bytes);
+    TaskContents t;
+    readHeader(r, t);
+    t.update = r.integer() != 0;
+    if (t.update) {
+        t.localBase = r.string();
+        t.remoteBase = r.string();
+        t.updatePaths = r.stringList();
+        t.updateKinds = r.integers<qint32>(t.updatePaths.size());
+    } else {
+        t.editMode = r.integer() != 0;
+        t.isDownload = r.integer() != 0;
+        t.targetFolder = r.string();
+        t.sourceFolder = r.string();
+        t.itemPaths = r.stringList();
+        t.itemSizes = r.integers<quint32>(t.itemPaths.size());
+        t.itemKinds = r.integers<qint32>(t.itemPaths.size());
+    }
+    return r.ok() ? std::optional<TaskContents>(t) : std::nullopt;
+}
+
+QString fileNameFor(const QDateTime& t) {
+    const QDate d = t.date();
+    const QTime c = t.time();
+    return QString::fromUtf8("中断任务") + QString::asprintf("-%d-%d-%d-%d-%d-%d.npm", d.year(),
+                                                             d.month(), d.day(), c.hour(),
+                                                             c.minute(), c.second());
+}
+
+} // namespace TaskArchive

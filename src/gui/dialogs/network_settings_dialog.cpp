@@ -1,0 +1,90 @@
+#include "gui/dialogs/network_settings_dialog.h"
+
+#include <QComboBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QRegularExpressionValidator>
+
+namespace {
+
+constexpr int ProxyItem = 0;
+
+} // namespace
+
+NetworkSettingsDialog::NetworkSettingsDialog(const NetworkSettings& settings,
+                                             const QString& iniPath, QWidget* parent)
+    : HelpDialog(HelpKeyword, parent), settings_(settings), iniPath_(iniPath) {
+    setWindowTitle(QString::fromUtf8("上网属性"));
+    setFixedSize(du(0, 0, 176, 155).size());
+    const auto row = [&](QWidget* field, const char* name, const char* label, int y) {
+        auto* caption = new QLabel(QString::fromUtf8(label), this);
+        caption->setGeometry(du(10, y + 2, 70, 10));
+        caption->setBuddy(field);
+        field->setObjectName(name);
+        field->setGeometry(du(82, y, 84, 13));
+    };
+
+    mode_ = new QComboBox(this);
+    mode_->addItems({QString::fromUtf8("代理连接上网"), QString::fromUtf8("直接连接上网")});
+    row(mode_, "mode", "上网连接方式", 10);
+    host_ = new QLineEdit(this);
+    row(host_, "proxyHost", "代理服务器地址", 30);
+    port_ = new QLineEdit(this);
+    port_->setValidator(new QRegularExpressionValidator(QRegularExpression("[0-9]*"), port_));
+    row(port_, "proxyPort", "代理连接端口", 48);
+    user_ = new QLineEdit(this);
+    row(user_, "proxyUser", "代理服务器用户", 66);
+    password_ = new QLineEdit(this);
+    password_->setEchoMode(QLineEdit::Password);
+    row(password_, "proxyPass", "代理服务器用户密码", 84);
+    segments_ = new QComboBox(this);
+    segments_->setEditable(true);
+    segments_->addItems({"1", "2", "3", "4", "5"});
+    row(segments_, "segments", "分段下载最多段数", 104);
+
+    addButtons(QRect(14, 132, 40, 14), QRect(68, 132, 40, 14), QRect(122, 132, 44, 14));
+
+    segments_->setCurrentText(settings_.maxSegments);
+    if (settings_.useProxy) {
+        mode_->setCurrentIndex(ProxyItem);
+        host_->setText(settings_.proxyHost);
+        port_->setText(settings_.proxyPort);
+        user_->setText(settings_.proxyUser);
+        password_->setText(settings_.proxyPass);
+    } else {
+        mode_->setCurrentIndex(1);
+    }
+    applyMode();
+    connect(mode_, &QComboBox::currentIndexChanged, this, &NetworkSettingsDialog::applyMode);
+}
+
+bool NetworkSettingsDialog::proxyMode() const {
+    return mode_->currentIndex() == ProxyItem;
+}
+
+void NetworkSettingsDialog::applyMode() {
+    const bool proxy = proxyMode();
+    for (QLineEdit* edit : {host_, port_, user_, password_})
+        edit->setEnabled(proxy);
+    if (proxy)
+        segments_->setCurrentIndex(0);
+    segments_->setEnabled(!proxy);
+}
+
+void NetworkSettingsDialog::accept() {
+    settings_.maxSegments = segments_->currentText();
+    settings_.useProxy = proxyMode();
+    if (settings_.useProxy) {
+        settings_.proxyHost = host_->text().trimmed();
+        settings_.proxyPort = port_->text().trimmed();
+        settings_.proxyUser = user_->text().trimmed();
+        settings_.proxyPass = password_->text().trimmed();
+    } else {
+        settings_.proxyHost.clear();
+        settings_.proxyPort.clear();
+        settings_.proxyUser.clear();
+        settings_.proxyPass.clear();
+    }
+    settings_.write(iniPath_); // a failure to write is not reported
+    QDialog::accept();
+}

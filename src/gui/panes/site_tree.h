@@ -1,0 +1,107 @@
+#pragma once
+
+#include "core/sites/site_list.h"
+
+#include <QPersistentModelIndex>
+#include <QTreeWidget>
+
+class CWharfkitApp;
+class PaneHost;
+class QMenu;
+
+// The site tree: the defined sites at the top; while connected only the
+// connected site, with the remote folders listed so far below it. Selecting
+// a folder shows it in the remote file list, from the listing cache or by
+// asking the connection to list it.
+class CFtpView3 : public QTreeWidget {
+    Q_OBJECT
+public:
+    // Item data: 0 site not connected / folder never listed, 1 connected /
+    // listed. A site item also keeps the name its record has.
+    static constexpr int DataRole = Qt::UserRole;
+    static constexpr int SiteNameRole = Qt::UserRole + 1;
+
+    CFtpView3(CWharfkitApp& app, PaneHost& host, const QString& storePath,
+              QWidget* parent = nullptr);
+
+    SiteList& sites() { return sites_; }
+
+    // Deletes every item and shows one item per defined site.
+    void fill();
+    // Leaves only the site named `text` (or the site with that address),
+    // marked connected.
+    void markConnected(const QString& text, bool byAddress);
+    // A new connection starts: no folder is shown yet.
+    void connectionStarted();
+    // The connection ended: all sites again, none connected.
+    void connectionClosed();
+    // Shows the selected folder: from the cache (and lets the server's
+    // folder follow), or by changing to it and listing it.
+    void browse(bool force);
+    // Lists the selected folder again.
+    void relist();
+    // A listing of the selected folder arrived: its folders become its
+    // children, the remote list shows it, the cache keeps it.
+    void showListing(const QByteArray& listing);
+    // The folder the server named after login, built below the connected
+    // site; the deepest part is selected and so listed.
+    void setCurrentFolder(const QString& folder);
+    // Double-click on a folder row of the remote list.
+    void openChildFolder(const QString& name);
+
+    // Upkeep after single commands succeeded on the server.
+    void addFolder(const QString& name);
+    void removeFile(const QString& path);
+    void removeFolder(const QString& path);
+    void renameEntry(const QString& oldName, const QString& newName);
+
+    // "/" for a site item, "/a/b" for folder b below folder a.
+    static QString remotePath(const QTreeWidgetItem* item);
+    // The command that enters the item's folder on the server.
+    static QString cwdLine(const QTreeWidgetItem* item);
+    static int itemData(const QTreeWidgetItem* item);
+    static bool isSiteItem(const QTreeWidgetItem* item) { return item && !item->parent(); }
+    // A folder item, or the connected site item.
+    static bool isRemoteFolder(const QTreeWidgetItem* item);
+    bool remoteFolderSelected() const { return isRemoteFolder(currentItem()); }
+    // The first top-level item marked connected, or null.
+    QTreeWidgetItem* connectedSiteItem() const;
+    // The item whose contents the remote list shows.
+    QTreeWidgetItem* shownItem() const;
+
+    // Context menu for a click at `point` (viewport coordinates).
+    QMenu* prepareContextMenu(const QPoint& point);
+    void runPaneCommand(int command, QTreeWidgetItem* clicked);
+    void connectSite(QTreeWidgetItem* site);
+    void editSiteProperties(QTreeWidgetItem* site);
+    void addSite();
+
+protected:
+    void contextMenuEvent(QContextMenuEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+
+private:
+    QTreeWidgetItem* insertSiteItem(const QString& name);
+    QTreeWidgetItem* insertFolderItem(QTreeWidgetItem* parent, const QString& name);
+    // Deletes the children of `item` with their cached listings.
+    void deleteChildren(QTreeWidgetItem* item);
+    void deleteItem(QTreeWidgetItem* item);
+    void setConnectedLook(QTreeWidgetItem* site, bool connected);
+    // The remote list now shows `item`: the folder pictures follow.
+    void setShown(QTreeWidgetItem* item);
+    void onLabelEdited(QTreeWidgetItem* item, int column);
+    void buildMenu();
+
+    CWharfkitApp& app_;
+    PaneHost& host_;
+    QString storePath_;
+    SiteList sites_;
+    QPersistentModelIndex shown_;
+    // The folder whose listing was asked for: a listing that arrives after
+    // the selection has moved on still belongs to it.
+    QPersistentModelIndex listingFor_;
+    // The folder the server was last asked to enter.
+    QPersistentModelIndex serverFolder_;
+    QMenu* menu_;
+    QPoint lastMousePoint_;
+};

@@ -1,0 +1,140 @@
+// The site tree's context menu and the site commands behind it: connect or
+// disconnect, properties, add, delete, and renaming in place.
+#include "core/engine/ftp_connection.h"
+#include "core/platform/prompts.h"
+#include "gui/panes/command_ids.h"
+#include "gui/panes/pane_host.h"
+#include "gui/panes/pane_menu.h"
+#include "gui/panes/pane_state.h"
+#include "gui/panes/site_tree.h"
+
+#include <QContextMenuEvent>
+#include <QMenu>
+
+namespace {
+
+const char* const kConnectLabel = "连接站点";
+const char* const kDisconnectLabel = "断开连接";
+
+} // namespace
+
+void CFtpView3::buildMenu() {
+    PaneMenu::add(menu_, Cmd::PaneConnect, kConnectLabel);
+    PaneMenu::add(menu_, Cmd::PaneProperties, "站点属性");
+    menu_->addSeparator();
+    PaneMenu::add(menu_, Cmd::PaneDirectoryUpdate, "目录更新");
+    menu_->addSeparator();
+    PaneMenu::add(menu_, Cmd::PaneAddSite, "增加站点");
+    PaneMenu::add(menu_, Cmd::PaneNewFolder, "新建目录");
+    PaneMenu::add(menu_, Cmd::PaneNewFile, "新建文件");
+    PaneMenu::add(menu_, Cmd::PaneDelete, "删除");
+    menu_->addSeparator();
+    PaneMenu::add(menu_, Cmd::PaneCopy, "复制");
+    PaneMenu::add(menu_, Cmd::PanePaste, "粘贴");
+}
+
+QMenu* CFtpView3::prepareContextMenu(const QPoint& point) {
+    QTreeWidgetItem* item = itemAt(point);
+    const bool ready = host_.connectionReady();
+    const bool notConnected = host_.notConnected();
+    const bool folder = item && item->parent();
+    const bool connectedSite = isSiteItem(item) && itemData(item) != 0;
+    const bool site = isSiteItem(item);
+
+    PaneMenu::find(menu_, Cmd::PaneConnect)
+        ->setText(QString::fromUtf8(connectedSite ? kDisconnectLabel : kConnectLabel));
+    PaneMenu::enable(menu_, host_, Cmd::PaneConnect,
+                     connectedSite ? ready : (site && notConnected));
+    PaneMenu::enable(menu_, host_, Cmd::PaneProperties, site && notConnected);
+    PaneMenu::enable(menu_, host_, Cmd::PaneAddSite, !item || (site && notConnected));
+    // Deleting a folder is the frame's delete command; a site is deleted here.
+    if (folder)
+        PaneMenu::enable(menu_, host_, Cmd::PaneDelete,
+                         ready && host_.paneCommandBuilt(Cmd::Delete));
+    else
+        PaneMenu::enable(menu_, host_, Cmd::PaneDelete, site && notConnected);
+    const bool remoteFolder = folder || connectedSite;
+    for (int command : {Cmd::PaneDirectoryUpdate, Cmd::PaneNewFolder, Cmd::PaneNewFile})
+        PaneMenu::enable(menu_, host_, command, remoteFolder && ready);
+    for (int command : {Cmd::PaneCopy, Cmd::PanePaste})
+        PaneMenu::enable(menu_, host_, command, remoteFolder);
+    return menu_;
+}
+
+void CFtpView3::contextMenuEvent(QContextMenuEvent* event) {
+    if (app_.dragState.dragging)
+        return;
+    const QPoint point = viewport()->mapFromGlobal(event->globalPos());
+    lastMousePoint_ = point;
+    if (QAction* chosen = prepareContextMenu(point)->exec(event->globalPos()))
+        runPaneCommand(chosen->data().toInt(), itemAt(lastMousePoint_));
+}
+
+void CFtpView3::runPaneCommand(int command, QTreeWidgetItem* clicked) {
+    switch (command) {
+    case Cmd::PaneConnect:
+        if (isSiteItem(clicked) && itemData(clicked) == 0)
+            connectSite(clicked);
+        else if (host_.connectionReady())
+            host_.closeConnectionCommand();
+        break;
+    case Cmd::PaneProperties:
+        editSiteProperties(clicked);
+        break;
+    case Cmd::PaneAddSite:
+        addSite();
+        break;
+    case Cmd::PaneDelete:
+        if (isSiteItem(clicked) && sites_.remove(clicked->text(0)))
+            delete clicked;
+        break;
+    default:
+        break; // commands of the file operations are not offered yet
+    }
+}
+
+void CFtpView3::connectSite(QTreeWidgetItem* site) {
+    const auto index = site ? sites_.find(site->text(0)) : std::nullopt;
+    if (!index)
+        return;
+    const SiteRecord record = sites_.records().at(*index);
+    if (record.address.isEmpty() || record.port.isEmpty() || record.user.isEmpty() ||
+        record.startFolder.isEmpty()) {
+        host_.prompts().report(QString::fromUtf8("请先设置好站点属性！"));
+        return;
+    }
+    if (host_.startConnection(record))
+        markConnected(record.name, false);
+}
+
+void CFtpView3::editSiteProperties(QTreeWidgetItem* site) {
+    if (!site)
+        site = currentItem();
+    const auto index = site ? sites_.find(site->text(0)) : std::nullopt;
+    if (!index)
+        return;
+    SiteRecord record = sites_.records().at(*index);
+    if (host_.editSite(record))
+        sites_.update(record.name, record);
+}
+
+void CFtpView3::addSite() {
+    if (!sites_.addNew())
+        return;
+    QTreeWidgetItem* item = insertSiteItem(sites_.records().constLast().name);
+    setCurrentItem(item);
+    editItem(item, 0);
+}
+
+// The label of a site changes only when the store accepts the new name.
+void CFtpView3::onLabelEdited(QTreeWidgetItem* item, int column) {
+    if (column != 0 || !isSiteItem(item))
+        return;
+    const QString oldName = item->data(0, SiteNameRole).toString();
+    if (item->text(0) == oldName)
+        return;
+    const QString inForce = sites_.rename(oldName, item->text(0));
+    const QSignalBlocker quiet(this);
+    item->setText(0, inForce);
+    item->setData(0, SiteNameRole, inForce);
+}

@@ -1,0 +1,173 @@
+#include "gui/window/main_window.h"
+
+#include "core/engine/connection_source.h"
+#include "core/engine/ftp_connection.h"
+#include "core/engine/result_texts.h"
+#include "core/platform/prompts.h"
+#include "gui/panes/local_folder_tree.h"
+#include "gui/panes/message_pane.h"
+#include "gui/panes/remote_file_list.h"
+#include "gui/panes/site_tree.h"
+#include "gui/window/shell_services.h"
+#include "gui/window/status_dialog_bar.h"
+
+#include <QCloseEvent>
+#include <QDir>
+#include <QSplitter>
+#include <QTimer>
+#include <QVBoxLayout>
+
+namespace {
+
+const char* const kCloseFirst = "请先关闭当前连接，再退出！";
+const char* const kForceClose =
+    "请先中断当前操作并关闭当前连接，再退出！\r\n是否强制关闭当前连接？";
+
+} // namespace
+
+CMainFrame::CMainFrame(Deps deps, QWidget* parent)
+    : QMainWindow(parent), prompts_(deps.prompts), services_(deps.services), clock_(deps.clock),
+      programDir_(deps.programDir), timing_(deps.timing), resolver_(std::move(deps.resolver)) {
+    setObjectName(QStringLiteral("mainFrame"));
+    setWindowTitle(QStringLiteral("corvane"));
+    messages_.messageHandler = [this](int msg, WParam w, LParam l) { onMessage(msg, w, l); };
+    messages_.timerHandler = [this](int id) { onTimer(id); };
+
+    buildPanes();
+    // The work folder of online editing; an existing one is no error.
+    QDir().mkpath(programDir_ + QStringLiteral("bak"));
+    settings_ = NetworkSettings::read(iniPath());
+    messages_.setTimer(StartupTimer, timing_.startupTickMs, MessageTarget::TimerKind::SingleShot);
+    buildCommands();
+
+    // The menu and toolbar follow the connection's state as it changes.
+    auto* stateTimer = new QTimer(this);
+    connect(stateTimer, &QTimer::timeout, this, &CMainFrame::updateCommandStates);
+    stateTimer->start(250);
+    updateCommandStates();
+}
+
+CMainFrame::~CMainFrame() {
+    // The window refers to its source record: it goes first.
+    connection_.reset();
+    source_.reset();
+}
+
+QString CMainFrame::iniPath() const {
+    return programDir_ + QString::fromLatin1(NetworkSettings::FileName);
+}
+
+// Left column: local tree | local list above site tree | remote list; the
+// message pane fills the right column. The left column keeps its width and
+// the upper row its height when the window is resized.
+void CMainFrame::buildPanes() {
+    mainSplitter_ = new QSplitter(Qt::Horizontal);
+    leftSplitter_ = new QSplitter(Qt::Vertical);
+    auto* localSplitter = new QSplitter(Qt::Horizontal);
+    auto* remoteSplitter = new QSplitter(Qt::Horizontal);
+    localSplitter->addWidget(new CFtpView1(app_));
+    localSplitter->addWidget(new CFtpView2(app_));
+    remoteSplitter->addWidget(
+        new CFtpView3(app_, *this, programDir_ + QStringLiteral("ftpsite.dat")));
+    remoteSplitter->addWidget(new CFtpView4(app_, *this));
+    for (QSplitter* row : {localSplitter, remoteSplitter}) {
+        row->setSizes({250, 400});
+        row->setStretchFactor(1, 1);
+    }
+    leftSplitter_->addWidget(localSplitter);
+    leftSplitter_->addWidget(remoteSplitter);
+    leftSplitter_->setStretchFactor(0, 0);
+    leftSplitter_->setStretchFactor(1, 1);
+    leftSplitter_->setSizes({UpperRowHeight, 400});
+    mainSplitter_->addWidget(leftSplitter_);
+    mainSplitter_->addWidget(new CFtpView6(app_));
+    mainSplitter_->setStretchFactor(0, 0);
+    mainSplitter_->setStretchFactor(1, 1);
+    mainSplitter_->setSizes({LeftColumnWidth, 300});
+    for (QSplitter* s : {mainSplitter_, leftSplitter_, localSplitter, remoteSplitter})
+        s->setChildrenCollapsible(true);
+
+    auto* central = new QWidget;
+    auto* layout = new QVBoxLayout(central);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(0);
+    layout->addWidget(mainSplitter_, 1);
+    statusBar_ = new StatusDialogBar;
+    layout->addWidget(statusBar_);
+    setCentralWidget(central);
+    app_.localTree->setFocus();
+}
+
+bool CMainFrame::event(QEvent* event) {
+    // The title is the program's name, whatever the framework would show.
+    if (event->type() == QEvent::Paint || event->type() == QEvent::WindowTitleChange) {
+        if (windowTitle() != QLatin1String("corvane"))
+            setWindowTitle(QStringLiteral("corvane"));
+    }
+    return QMainWindow::event(event);
+}
+
+// --- connections -----------------------------------------------------------
+
+bool CMainFrame::connectionReady() const {
+    return connection_ && connection_->connectionReady();
+}
+
+bool CMainFrame::notConnected() const {
+    return !connection_ || (connection_->awaitingGreeting && connection_->ready);
+}
+
+bool CMainFrame::startConnection(const SiteRecord& site) {
+    messages_.killTimer(FrameTimer);
+    connection_.reset();
+    source_.reset();
+    app_.listingCache.clear();
+    app_.siteTree->connectionStarted();
+
+    source_ = std::make_unique<CFtpSource>();
+    source_->setHostAddress(site.address);
+    source_->setHostName(site.address);
+    source_->port = site.portNumber();
+    source_->setUser(site.user);
+    source_->setPassword(site.password);
+    source_->setAccount(site.account);
+    source_->setStartFolder(site.startFolder);
+    source_->setHomepageUrl(site.homepageUrl);
+    source_->setHomepageFtpPath(site.homepageFtpPath);
+    source_->taskFolder = programDir_;
+    settings_.applyTo(*source_);
+    connection_ = std::make_unique<CFtpThreadWnd>(
+        *source_, 0, CFtpThreadWnd::Deps{*this, prompts_, clock_, timing_, resolver_});
+    if (!connection_->create()) {
+        connection_.reset();
+        source_.reset();
+        prompts_.report(QString::fromUtf8(EngineText::CannotCreateResources));
+        return false;
+    }
+    messages_.setTimer(FrameTimer, timing_.frameTickMs);
+    connection_->ready = false;
+    connection_->beginConnection();
+    return true;
+}
+
+void CMainFrame::closeConnectionCommand() {
+    if (connection_)
+        connection_->quit();
+}
+
+bool CMainFrame::editSite(SiteRecord& site) {
+    return services_.editSite(site, this);
+}
+
+// Closing never ends the program while a connection is open: the user is
+// told to close it first, and may force it closed.
+void CMainFrame::closeEvent(QCloseEvent* event) {
+    if (!connection_ || connection_->awaitingGreeting) {
+        event->accept();
+        return;
+    }
+    event->ignore();
+    prompts_.report(QString::fromUtf8(kCloseFirst));
+    if (prompts_.askYesNo(QString::fromUtf8(kForceClose)))
+        connection_->closeConnection();
+}

@@ -1,0 +1,156 @@
+#pragma once
+
+#include "core/engine/ftp_host.h"
+#include "core/platform/host_lookup.h"
+#include "core/platform/message_target.h"
+#include "core/platform/timing.h"
+#include "core/settings/network_settings.h"
+#include "gui/panes/pane_host.h"
+#include "gui/panes/pane_state.h"
+
+#include <QHash>
+#include <QMainWindow>
+
+#include <functional>
+#include <memory>
+
+class CFtpSource;
+class CFtpThreadWnd;
+class CFtpView1;
+class CFtpView2;
+class Clock;
+class Prompts;
+class QAction;
+class QSplitter;
+class QToolBar;
+class ShellServices;
+class StatusDialogBar;
+
+// The main frame's own message target: its timer and the resume message
+// the connection posts to it.
+class FrameMessages : public MessageTarget {
+    Q_OBJECT
+public:
+    std::function<void(int, WParam, LParam)> messageHandler;
+    std::function<void(int)> timerHandler;
+
+protected:
+    void onMessage(int msg, WParam wParam, LParam lParam) override {
+        messageHandler(msg, wParam, lParam);
+    }
+    void onTimer(int id) override { timerHandler(id); }
+};
+
+// The main window: five panes in nested splitters, the menu, toolbar and
+// status bar. It owns the current connection and its source record, the
+// network settings and the timer that watches the connection and shows
+// transfer progress.
+class CMainFrame : public QMainWindow, public FtpHost, public PaneHost {
+    Q_OBJECT
+public:
+    struct Deps {
+        Prompts& prompts;
+        ShellServices& services;
+        Clock& clock;
+        QString programDir; // ends with "/"
+        Timing timing = {};
+        HostLookup::Resolver resolver = HostLookup::systemResolver();
+    };
+
+    static constexpr int FrameTimer = 1;
+    // The one start-up tick has its own id, so that a connection started
+    // before it fires keeps its watch timer.
+    static constexpr int StartupTimer = 3;
+    static constexpr int LeftColumnWidth = 650;
+    static constexpr int UpperRowHeight = 200;
+
+    explicit CMainFrame(Deps deps, QWidget* parent = nullptr);
+    ~CMainFrame() override;
+
+    CWharfkitApp& app() { return app_; }
+    StatusDialogBar* statusDialogBar() const { return statusBar_; }
+    QAction* action(int command) const { return actions_.value(command); }
+    const NetworkSettings& networkSettings() const { return settings_; }
+    CFtpSource* source() const { return source_.get(); }
+    QSplitter* mainSplitter() const { return mainSplitter_; }
+    QSplitter* leftSplitter() const { return leftSplitter_; }
+
+    // Greys every command whose rule does not hold (also run on a short
+    // timer, as the menu and toolbar must follow the connection's state).
+    void updateCommandStates();
+    // Runs a command of the menu, toolbar or keyboard.
+    void runCommand(int command);
+    // The help page at a keyword's place.
+    void showHelpTopic(const QString& keyword);
+    // Opens the URL in the browser, with the fallback message.
+    void openInBrowser(const QString& url);
+
+    // PaneHost
+    CFtpThreadWnd* connection() const override { return connection_.get(); }
+    bool connectionReady() const override;
+    bool notConnected() const override;
+    bool startConnection(const SiteRecord& site) override;
+    void closeConnectionCommand() override;
+    bool editSite(SiteRecord& site) override;
+    bool paneCommandBuilt(int command) const override;
+    Prompts& prompts() override { return prompts_; }
+
+    // FtpHost
+    void showStatusText(const QString& text) override;
+    void transcriptChanged(const QString& text, const QString& appended) override;
+    void resetConnectedSiteDisplay() override;
+    void controlConnectionClosed() override;
+    void currentFolderLearned(const QString& folder) override;
+    void remoteFolderAdded(const QString& name) override;
+    void remoteFileRemoved(const QString& path) override;
+    void remoteFolderRemoved(const QString& path) override;
+    void remoteItemRenamed(const QString& newName) override;
+    void progressStarted(qint32 baseline) override;
+    void progressStopped() override;
+    void showListing(const QByteArray& listing) override;
+    void operationCompleted(bool download) override;
+    bool takeCancelMark() override;
+    bool userInterrupted() const override { return userInterrupted_; }
+    void postResume() override;
+    void resumeInterruptedTask(const QString& taskFile) override;
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+    bool event(QEvent* event) override;
+
+private:
+    void buildPanes();
+    void buildCommands();
+    QAction* addCommand(int command, const char* text, const char* tip = nullptr);
+    void forwardToMessagePane(int command);
+    void onMessage(int msg, WParam wParam, LParam lParam);
+    void onTimer(int id);
+    void startupCheck();
+    void updateProgress();
+    void createDesktopShortcut();
+    void editNetworkSettings();
+    void onResumeMessage();
+    QString iniPath() const;
+
+    CWharfkitApp app_;
+    Prompts& prompts_;
+    ShellServices& services_;
+    Clock& clock_;
+    QString programDir_;
+    Timing timing_;
+    HostLookup::Resolver resolver_;
+    NetworkSettings settings_;
+    std::unique_ptr<CFtpSource> source_;
+    std::unique_ptr<CFtpThreadWnd> connection_;
+    FrameMessages messages_;
+    bool startupDone_ = false;
+    quint32 lastBytes_ = 0;
+    bool userInterrupted_ = false;
+    bool cancelMark_ = false;
+
+    QSplitter* mainSplitter_ = nullptr;
+    QSplitter* leftSplitter_ = nullptr;
+    StatusDialogBar* statusBar_ = nullptr;
+    QToolBar* toolBar_ = nullptr;
+    QHash<int, QAction*> actions_;
+};

@@ -1,0 +1,306 @@
+// The frame's commands: menu, toolbar and keys, their enabling rules, and
+// what each one does.
+#include "core/engine/ftp_connection.h"
+#include "gui/dialogs/about_dialog.h"
+#include "gui/panes/command_ids.h"
+#include "gui/panes/message_pane.h"
+#include "gui/panes/remote_file_list.h"
+#include "gui/panes/site_tree.h"
+#include "gui/window/main_window.h"
+#include "gui/window/shell_services.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QMenuBar>
+#include <QShortcut>
+#include <QStyle>
+#include <QToolBar>
+
+namespace {
+
+struct ToolbarIcon {
+    int command;
+    const char* themeName;
+    QStyle::StandardPixmap fallback;
+};
+
+// One picture per toolbar button, in the toolbar's order.
+const ToolbarIcon kToolbarIcons[] = {
+    {Cmd::Connect, "network-connect", QStyle::SP_DriveNetIcon},
+    {Cmd::SiteProperties, "document-properties", QStyle::SP_FileDialogDetailedView},
+    {Cmd::CloseConnection, "network-disconnect", QStyle::SP_BrowserStop},
+    {Cmd::Copy, "edit-copy", QStyle::SP_FileLinkIcon},
+    {Cmd::Paste, "edit-paste", QStyle::SP_DialogSaveButton},
+    {Cmd::NewFolder, "folder-new", QStyle::SP_FileDialogNewFolder},
+    {Cmd::NewFile, "document-new", QStyle::SP_FileIcon},
+    {Cmd::Delete, "edit-delete", QStyle::SP_TrashIcon},
+    {Cmd::ResumeTask, "media-playback-start", QStyle::SP_MediaPlay},
+    {Cmd::Interrupt, "media-playback-pause", QStyle::SP_MediaPause},
+    {Cmd::Refresh, "view-refresh", QStyle::SP_BrowserReload},
+    {Cmd::EditFile, "accessories-text-editor", QStyle::SP_FileDialogContentsView},
+    {Cmd::WebPreview, "document-print-preview", QStyle::SP_ComputerIcon},
+    {Cmd::HomePage, "go-home", QStyle::SP_DirHomeIcon},
+    {Cmd::Help, "help-contents", QStyle::SP_MessageBoxQuestion},
+};
+
+// Where a separator follows in the toolbar.
+bool separatorAfter(int command) {
+    return command == Cmd::CloseConnection || command == Cmd::Paste || command == Cmd::Delete ||
+           command == Cmd::Interrupt || command == Cmd::Refresh || command == Cmd::WebPreview ||
+           command == Cmd::HomePage || command == Cmd::Help;
+}
+
+struct Accelerator {
+    int command;
+    QKeyCombination keys;
+};
+
+const Accelerator kAccelerators[] = {
+    {Cmd::SiteProperties, Qt::CTRL | Qt::Key_N},
+    {Cmd::Connect, Qt::CTRL | Qt::Key_I},
+    {Cmd::CloseConnection, Qt::CTRL | Qt::Key_O},
+    {Cmd::NewFolder, Qt::CTRL | Qt::Key_M},
+    {Cmd::NewFile, Qt::CTRL | Qt::Key_F},
+    {Cmd::Delete, Qt::CTRL | Qt::Key_D},
+    {Cmd::EditFile, Qt::CTRL | Qt::Key_E},
+    {Cmd::WebPreview, Qt::CTRL | Qt::Key_W},
+    {Cmd::Interrupt, Qt::CTRL | Qt::Key_P},
+    {Cmd::ResumeTask, Qt::CTRL | Qt::Key_T},
+    {Cmd::Exit, Qt::ALT | Qt::Key_X},
+    {Cmd::Refresh, Qt::CTRL | Qt::Key_R},
+    {Cmd::Copy, Qt::CTRL | Qt::Key_C},
+    {Cmd::Paste, Qt::CTRL | Qt::Key_V},
+    {Cmd::SelectAll, Qt::CTRL | Qt::Key_A},
+    {Cmd::Help, QKeyCombination(Qt::Key_F1)},
+};
+
+} // namespace
+
+QAction* CMainFrame::addCommand(int command, const char* text, const char* tip) {
+    auto* action = new QAction(QString::fromUtf8(text), this);
+    action->setData(command);
+    action->setObjectName(QStringLiteral("cmd%1").arg(command));
+    if (tip)
+        action->setToolTip(QString::fromUtf8(tip));
+    connect(action, &QAction::triggered, this, [this, command] { runCommand(command); });
+    actions_.insert(command, action);
+    return action;
+}
+
+void CMainFrame::buildCommands() {
+    addCommand(Cmd::NetworkSettings, "网络属性定义");
+    addCommand(Cmd::NewSite, "新增站点", "增加站点");
+    addCommand(Cmd::SiteProperties, "站点属性(Ctrl+N)", "修改编辑FTP站点的属性");
+    addCommand(Cmd::Connect, "连接站点(Ctrl+I)", "连接FTP站点");
+    addCommand(Cmd::CloseConnection, "关闭连接(Ctrl+O)", "关闭现在的站点连接");
+    addCommand(Cmd::NewFolder, "新建目录(Ctrl+M)", "在当前目录下建立新目录");
+    addCommand(Cmd::NewFile, "新建文件(Ctrl+F)", "创建一个新的FTP文件");
+    addCommand(Cmd::Rename, "重命名", "重新命名当前选择的目录或文件");
+    addCommand(Cmd::Delete, "删除(Ctrl+D)", "删除当前选择的目录或文件");
+    addCommand(Cmd::EditFile, "编辑文件(Ctrl+E)", "打开或编辑FTP文件");
+    addCommand(Cmd::WebPreview, "网页预览(Ctrl+W)", "浏览FTP文件对应的网页");
+    addCommand(Cmd::DirectoryUpdate, "目录更新", "和本地目录比较，更新站点FTP目录");
+    addCommand(Cmd::Interrupt, "中断当前操作(Ctrl+P)", "停止当前的处理过程并保存现场");
+    addCommand(Cmd::ResumeTask, "中断续传(Ctrl+T)", "选择还未完成的任务从中断处接着进行");
+    addCommand(Cmd::Exit, "退出(Alt+X)", "退出");
+    addCommand(Cmd::SmallIcons, "小图标");
+    addCommand(Cmd::ListView, "列表");
+    addCommand(Cmd::DetailsView, "详细资料");
+    addCommand(Cmd::Refresh, "刷新(Ctrl+R)", "刷新选择目录下的文件列表显示");
+    addCommand(Cmd::ToggleToolbar, "工具栏(&T)", "显隐工具栏")->setCheckable(true);
+    addCommand(Cmd::UpOneLevel, "向上一级", "向上一级");
+    addCommand(Cmd::FileListOptions, "文件列表选项", "文件列表选项");
+    addCommand(Cmd::Copy, "复制(Ctrl+C)", "复制选择的目录或文件");
+    addCommand(Cmd::Paste, "粘贴(Ctrl+V)", "把刚复制的目录或文件拷贝到选择的目录");
+    addCommand(Cmd::SelectAll, "全选(Ctrl+A)", "选择全部文件和目录");
+    addCommand(Cmd::Help, "帮助(&F1)", "显示帮助信息");
+    addCommand(Cmd::About, "关于corvane...", "关于");
+    addCommand(Cmd::HomePage, "到软件主页...", "浏览软件的主页");
+
+    // Menu: 0 stands for a separator.
+    const struct {
+        const char* title;
+        std::initializer_list<int> commands;
+    } menus[] = {
+        {"文件(&F)",
+         {Cmd::NetworkSettings,
+          0,
+          Cmd::NewSite,
+          Cmd::SiteProperties,
+          Cmd::Connect,
+          Cmd::CloseConnection,
+          0,
+          Cmd::NewFolder,
+          Cmd::NewFile,
+          Cmd::Rename,
+          Cmd::Delete,
+          0,
+          Cmd::EditFile,
+          Cmd::WebPreview,
+          0,
+          Cmd::DirectoryUpdate,
+          0,
+          Cmd::Interrupt,
+          Cmd::ResumeTask,
+          0,
+          Cmd::Exit}},
+        {"查看(&V)",
+         {Cmd::SmallIcons, Cmd::ListView, Cmd::DetailsView, 0, Cmd::Refresh, 0, Cmd::ToggleToolbar,
+          0, Cmd::UpOneLevel, 0, Cmd::FileListOptions}},
+        {"编辑(&E)", {Cmd::Copy, Cmd::Paste, 0, Cmd::SelectAll}},
+        {"帮助(&H)", {Cmd::Help, 0, Cmd::About, Cmd::HomePage}},
+    };
+    for (const auto& m : menus) {
+        QMenu* menu = menuBar()->addMenu(QString::fromUtf8(m.title));
+        connect(menu, &QMenu::aboutToShow, this, &CMainFrame::updateCommandStates);
+        for (int command : m.commands) {
+            if (command == 0)
+                menu->addSeparator();
+            else
+                menu->addAction(actions_.value(command));
+        }
+    }
+
+    toolBar_ = addToolBar(QStringLiteral("toolbar"));
+    toolBar_->setObjectName(QStringLiteral("toolbar"));
+    toolBar_->setIconSize(QSize(24, 22));
+    for (const ToolbarIcon& icon : kToolbarIcons) {
+        QAction* a = actions_.value(icon.command);
+        a->setIcon(QIcon::fromTheme(QString::fromLatin1(icon.themeName),
+                                    style()->standardIcon(icon.fallback)));
+        toolBar_->addAction(a);
+        if (separatorAfter(icon.command))
+            toolBar_->addSeparator();
+    }
+    actions_.value(Cmd::ToggleToolbar)->setChecked(true);
+    connect(toolBar_, &QToolBar::visibilityChanged, actions_.value(Cmd::ToggleToolbar),
+            &QAction::setChecked);
+
+    // The menu texts carry their keys already, so the keys are separate
+    // shortcuts that run the command only while it is enabled.
+    for (const Accelerator& acc : kAccelerators) {
+        auto* shortcut = new QShortcut(QKeySequence(acc.keys), this);
+        const int command = acc.command;
+        connect(shortcut, &QShortcut::activated, this, [this, command] {
+            updateCommandStates();
+            if (actions_.value(command)->isEnabled())
+                runCommand(command);
+            else if (app_.activePane == Pane::Messages)
+                forwardToMessagePane(command);
+        });
+    }
+}
+
+// The frame's keys would otherwise take copying and selecting from the
+// transcript.
+void CMainFrame::forwardToMessagePane(int command) {
+    if (command == Cmd::Copy)
+        app_.messagePane->copy();
+    else if (command == Cmd::SelectAll)
+        app_.messagePane->selectAll();
+}
+
+// Commands built so far; the others keep their place in the menu and
+// toolbar, greyed.
+bool CMainFrame::paneCommandBuilt(int command) const {
+    switch (command) {
+    case Cmd::NetworkSettings:
+    case Cmd::NewSite:
+    case Cmd::SiteProperties:
+    case Cmd::Connect:
+    case Cmd::CloseConnection:
+    case Cmd::Exit:
+    case Cmd::Refresh:
+    case Cmd::ToggleToolbar:
+    case Cmd::UpOneLevel:
+    case Cmd::Help:
+    case Cmd::About:
+    case Cmd::HomePage:
+    case Cmd::PaneConnect:
+    case Cmd::PaneProperties:
+    case Cmd::PaneAddSite:
+    case Cmd::PaneDelete:
+        return true;
+    default:
+        return false;
+    }
+}
+
+void CMainFrame::updateCommandStates() {
+    const int pane = app_.activePane;
+    const bool sitePane = pane == Pane::SiteTree || pane == Pane::RemoteList;
+    const bool ready = connectionReady();
+    const bool idle = notConnected();
+    QTreeWidgetItem* node = app_.siteTree->currentItem();
+    const bool unconnectedSite = CFtpView3::isSiteItem(node) && CFtpView3::itemData(node) == 0;
+    const bool remoteFolder = CFtpView3::isRemoteFolder(node);
+    const CFtpThreadWnd* c = connection_.get();
+
+    const auto set = [this](int command, bool rule) {
+        actions_.value(command)->setEnabled(rule && paneCommandBuilt(command));
+    };
+    set(Cmd::Connect, unconnectedSite && idle);
+    set(Cmd::CloseConnection, ready && !c->dataOpen);
+    set(Cmd::NewSite, idle);
+    set(Cmd::SiteProperties, sitePane && unconnectedSite && idle);
+    // Local panes refresh and move up through their own trees, which come
+    // with the local side; the site side is here.
+    set(Cmd::Refresh, sitePane && remoteFolder && ready);
+    set(Cmd::UpOneLevel, sitePane && node && node->parent());
+    set(Cmd::Interrupt, c && (c->dataOpen || !c->ready));
+    for (int command : {Cmd::NetworkSettings, Cmd::Exit, Cmd::ToggleToolbar, Cmd::Help, Cmd::About,
+                        Cmd::HomePage, Cmd::FileListOptions})
+        set(command, true);
+    for (int command : {Cmd::NewFolder, Cmd::NewFile, Cmd::Rename, Cmd::Delete, Cmd::EditFile,
+                        Cmd::WebPreview, Cmd::DirectoryUpdate, Cmd::ResumeTask, Cmd::SmallIcons,
+                        Cmd::ListView, Cmd::DetailsView, Cmd::Copy, Cmd::Paste, Cmd::SelectAll})
+        set(command, false); // their work is not built yet
+}
+
+void CMainFrame::runCommand(int command) {
+    QTreeWidgetItem* node = app_.siteTree->currentItem();
+    switch (command) {
+    case Cmd::NetworkSettings:
+        editNetworkSettings();
+        break;
+    case Cmd::NewSite:
+        app_.siteTree->addSite();
+        break;
+    case Cmd::SiteProperties:
+        app_.siteTree->editSiteProperties(node);
+        break;
+    case Cmd::Connect:
+        app_.siteTree->connectSite(node);
+        break;
+    case Cmd::CloseConnection:
+        closeConnectionCommand();
+        break;
+    case Cmd::Exit:
+        close();
+        break;
+    case Cmd::Refresh:
+        if (CFtpView3::isRemoteFolder(node) && connectionReady()) {
+            connection_->reset(true);
+            app_.siteTree->relist();
+        }
+        break;
+    case Cmd::UpOneLevel:
+        if (node && node->parent())
+            app_.siteTree->setCurrentItem(node->parent());
+        break;
+    case Cmd::ToggleToolbar:
+        toolBar_->setVisible(!toolBar_->isVisible());
+        break;
+    case Cmd::Help:
+        showHelpTopic(QString());
+        break;
+    case Cmd::About:
+        services_.showAbout(this);
+        break;
+    case Cmd::HomePage:
+        openInBrowser(QString::fromLatin1(AboutDialog::HomePageUrl));
+        break;
+    default:
+        break;
+    }
+}

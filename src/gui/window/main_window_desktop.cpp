@@ -1,0 +1,53 @@
+// What the frame asks of the desktop: the shortcut, the help page and the
+// browser.
+#include "core/platform/prompts.h"
+#include "gui/window/main_window.h"
+#include "gui/window/shell_services.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QUrl>
+
+void CMainFrame::createDesktopShortcut() {
+    const QString folder = services_.desktopFolder();
+    if (folder.isEmpty())
+        return;
+    QDir().mkpath(folder);
+    QFile file(QDir(folder).filePath(QStringLiteral("corvane.desktop")));
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate))
+        return; // a shortcut that cannot be made is not worth a message
+    const QString program = QCoreApplication::applicationFilePath();
+    const QString entry = QStringLiteral("[Desktop Entry]\n"
+                                         "Type=Application\n"
+                                         "Name=corvane\n"
+                                         "Comment=FTP\n"
+                                         "Exec=\"%1\"\n"
+                                         "Path=%2\n"
+                                         "Terminal=false\n"
+                                         "Categories=Network;FileTransfer;\n")
+                              .arg(program, QFileInfo(program).absolutePath());
+    file.write(entry.toUtf8());
+    file.close();
+    // Desktops start only entries their owner may run.
+    file.setPermissions(file.permissions() | QFileDevice::ExeOwner | QFileDevice::ExeUser);
+}
+
+// The help page ships beside the program; every topic has an anchor named
+// after its keyword. A missing page is passed over silently.
+void CMainFrame::showHelpTopic(const QString& keyword) {
+    const QString page =
+        QDir(QCoreApplication::applicationDirPath()).filePath(QStringLiteral("corvane-help.html"));
+    if (!QFileInfo::exists(page))
+        return;
+    QUrl url = QUrl::fromLocalFile(page);
+    if (!keyword.isEmpty())
+        url.setFragment(keyword);
+    services_.openUrl(url);
+}
+
+void CMainFrame::openInBrowser(const QString& url) {
+    if (!services_.openUrl(QUrl(url)))
+        prompts_.report(QString::fromUtf8("您的系统设置无法自动处理，请自己浏览页面 ") + url);
+}

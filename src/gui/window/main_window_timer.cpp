@@ -1,0 +1,85 @@
+// The frame's timer: the start-up check once, then every 3 seconds while a
+// connection exists its watch and the progress display; and the message
+// that a transfer ended short.
+#include "core/engine/connection_source.h"
+#include "core/engine/ftp_connection.h"
+#include "core/engine/progress_texts.h"
+#include "core/engine/result_texts.h"
+#include "core/platform/clock.h"
+#include "core/platform/prompts.h"
+#include "gui/window/main_window.h"
+#include "gui/window/shell_services.h"
+#include "gui/window/status_dialog_bar.h"
+
+#include <QFileInfo>
+
+namespace {
+
+const char* const kFirstRunGreeting = "欢迎您使用corvane2.5软件！\r\n"
+                                      "这是您第一次运行此软件！\r\n"
+                                      "请首先定义网络属性，\r\n"
+                                      "再新增您要操作的FTP站点！\r\n"
+                                      "有疑问请查看帮助信息，\r\n"
+                                      "或者到软件主页向作者提问！\r\n\r\n"
+                                      "是否在桌面创建快捷方式图标？";
+
+} // namespace
+
+void CMainFrame::onTimer(int id) {
+    if (id == StartupTimer && !startupDone_) {
+        startupCheck();
+        return;
+    }
+    if (id != FrameTimer || !connection_)
+        return;
+    // The connection's own watch: keep-alive and every time-out.
+    connection_->onFrameTick();
+    if (connection_ && connection_->dataOpen && connection_->transferKind > 2 &&
+        !connection_->dirUpdate)
+        updateProgress();
+}
+
+// The settings file marks that the program has run before; without it the
+// user is greeted and asked for the network settings.
+void CMainFrame::startupCheck() {
+    startupDone_ = true;
+    if (QFileInfo::exists(iniPath()))
+        return;
+    if (prompts_.askYesNo(QString::fromUtf8(kFirstRunGreeting)))
+        createDesktopShortcut();
+    editNetworkSettings();
+}
+
+void CMainFrame::editNetworkSettings() {
+    NetworkSettings edited = settings_;
+    if (services_.editNetworkSettings(edited, iniPath(), this))
+        settings_ = edited;
+}
+
+void CMainFrame::updateProgress() {
+    const quint32 bytes = source_->bytesDone;
+    const quint32 delta = bytes - lastBytes_;
+    lastBytes_ = bytes;
+    const quint32 expected = connection_->op.itemSizes.value(0, 0);
+    const int percent = ProgressTexts::percentOf(bytes, expected);
+    statusBar_->showProgress(
+        ProgressTexts::bytesText(connection_->transferKind == 3, bytes, percent), percent,
+        ProgressTexts::speedText(delta),
+        ProgressTexts::elapsedText(clock_.calendarSeconds() - source_->startTime));
+}
+
+void CMainFrame::onMessage(int msg, WParam, LParam) {
+    if (msg == Msg::ResumeTransfer)
+        onResumeMessage();
+}
+
+// Resuming from the task file is not built yet: the task stays on disk and
+// the user is told where.
+void CMainFrame::onResumeMessage() {
+    if (userInterrupted_) {
+        userInterrupted_ = false;
+        return;
+    }
+    if (source_ && !source_->taskFileName.isEmpty())
+        prompts_.report(QString::fromUtf8(EngineText::TaskKept) + source_->taskFileName);
+}

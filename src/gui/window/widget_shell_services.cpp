@@ -1,0 +1,41 @@
+#include "gui/window/widget_shell_services.h"
+
+#include "gui/dialogs/about_dialog.h"
+#include "gui/dialogs/network_settings_dialog.h"
+#include "gui/dialogs/site_properties_dialog.h"
+
+#include <QDesktopServices>
+#include <QStandardPaths>
+#include <QUrl>
+
+bool WidgetShellServices::editNetworkSettings(NetworkSettings& settings, const QString& iniPath,
+                                              QWidget* parent) {
+    NetworkSettingsDialog dialog(settings, iniPath, parent);
+    QObject::connect(&dialog, &NetworkSettingsDialog::helpRequested, showHelp_);
+    if (dialog.exec() != QDialog::Accepted)
+        return false;
+    settings = dialog.settings();
+    return true;
+}
+
+bool WidgetShellServices::editSite(SiteRecord& site, QWidget* parent) {
+    SitePropertiesDialog dialog(site, prompts_, parent);
+    QObject::connect(&dialog, &SitePropertiesDialog::helpRequested, showHelp_);
+    if (dialog.exec() != QDialog::Accepted)
+        return false;
+    site = dialog.record();
+    return true;
+}
+
+void WidgetShellServices::showAbout(QWidget* parent) {
+    AboutDialog dialog(parent);
+    dialog.exec();
+}
+
+bool WidgetShellServices::openUrl(const QUrl& url) {
+    return QDesktopServices::openUrl(url);
+}
+
+QString WidgetShellServices::desktopFolder() const {
+    return QStandardPaths::writableLocation(QStandardPaths::DesktopLocation);
+}

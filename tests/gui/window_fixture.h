@@ -1,0 +1,109 @@
+#pragma once
+
+#include "core/engine/ftp_connection.h"
+#include "core/platform/clock.h"
+#include "core/settings/network_settings.h"
+#include "core/sites/site_store.h"
+#include "gui/window/main_window.h"
+#include "gui/window/shell_services.h"
+#include "scripted_prompts.h"
+#include "wait.h"
+
+#include <QDir>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QUrl>
+
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <optional>
+
+// Dialogs answered by the test; the desktop is a temporary folder and no
+// browser is ever started.
+class FakeServices : public ShellServices {
+public:
+    bool editNetworkSettings(NetworkSettings& settings, const QString& iniPath, QWidget*) override {
+        ++networkDialogs;
+        if (!confirmNetwork)
+            return false;
+        settings = networkAnswer;
+        settings.write(iniPath); // as the dialog's OK does
+        return true;
+    }
+    bool editSite(SiteRecord& site, QWidget*) override {
+        sitesShown << site;
+        if (!siteAnswer)
+            return false;
+        site = *siteAnswer;
+        return true;
+    }
+    void showAbout(QWidget*) override { ++abouts; }
+    bool openUrl(const QUrl& url) override {
+        opened << url;
+        return openSucceeds;
+    }
+    QString desktopFolder() const override { return desktop; }
+
+    int networkDialogs = 0;
+    bool confirmNetwork = true;
+    NetworkSettings networkAnswer;
+    QList<SiteRecord> sitesShown;
+    std::optional<SiteRecord> siteAnswer;
+    int abouts = 0;
+    QList<QUrl> opened;
+    bool openSucceeds = true;
+    QString desktop;
+};
+
+// A main frame on a temporary program folder, with short timer periods.
+struct FrameFixture {
+    QTemporaryDir home;
+    QTemporaryDir desktopDir;
+    ScriptedPrompts prompts;
+    FakeServices services;
+    std::unique_ptr<CMainFrame> frame;
+
+    FrameFixture() { services.desktop = desktopDir.path(); }
+    ~FrameFixture() {
+        // A connection still open is dropped without asking.
+        if (frame && frame->connection())
+            frame->connection()->closeConnection();
+    }
+
+    QString programDir() const { return home.path() + QLatin1Char('/'); }
+    QString iniPath() const { return programDir() + QStringLiteral("corvane.ini"); }
+
+    void writeSettings() { NetworkSettings{}.write(iniPath()); }
+    void writeSites(const QList<SiteRecord>& sites) {
+        SiteStore::save(programDir() + QStringLiteral("ftpsite.dat"), sites, 1, prompts);
+    }
+
+    static Timing fastTiming() {
+        Timing t;
+        t.startupTickMs = 20;
+        t.frameTickMs = 150;
+        return t;
+    }
+
+    CMainFrame& open(Timing timing = fastTiming()) {
+        frame = std::make_unique<CMainFrame>(
+            CMainFrame::Deps{prompts, services, SystemClock::instance(), programDir(), timing});
+        frame->resize(1280, 800);
+        frame->show();
+        EXPECT_TRUE(QTest::qWaitForWindowExposed(frame.get()));
+        return *frame;
+    }
+};
+
+inline SiteRecord siteAt(const QString& name, quint16 port, const QString& startFolder = "/") {
+    SiteRecord s = SiteRecord::withDefaults();
+    s.name = name;
+    s.address = QStringLiteral("127.0.0.1");
+    s.port = QString::number(port);
+    s.user = QStringLiteral("tester");
+    s.password = QStringLiteral("secret");
+    s.account = s.user;
+    s.startFolder = startFolder;
+    return s;
+}
