@@ -59,18 +59,18 @@ int main(int argc, char** argv) {
     const int runs = argc > 2 ? atoi(argv[2]) : 5;
     const QByteArray listing = unixListing(files, files / 100);
 
-    CWharfkitApp shared;
+    PaneState shared;
     IdlePaneHost host(false);
     QTemporaryDir home;
-    // The two panes side by side in one window, as the frame has them.
+    // The two panes side by side in one window, as the main window has them.
     QSplitter window;
-    auto& tree = *new CFtpView3(shared, host, home.filePath(QStringLiteral("ftpsite.dat")));
-    auto& list = *new CFtpView4(shared, host);
+    auto& tree = *new SiteTree(shared, host, home.filePath(QStringLiteral("ftpsite.dat")));
+    auto& list = *new RemoteFileList(shared, host);
     window.addWidget(&tree);
     window.addWidget(&list);
     auto* site = new QTreeWidgetItem(QStringList{QStringLiteral("site")});
     tree.addTopLevelItem(site);
-    site->setData(0, CFtpView3::DataRole, 1);
+    site->setData(0, SiteTree::DataRole, 1);
     tree.setCurrentItem(site);
     window.resize(1000, 600);
     window.show();

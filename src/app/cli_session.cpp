@@ -4,6 +4,7 @@
 #include "core/engine/result_texts.h"
 #include "core/engine/site_path.h"
 #include "core/settings/network_settings.h"
+#include "core/tasks/connection_setup.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -47,7 +48,7 @@ CliSession::~CliSession() = default;
 
 bool CliSession::connect(const QString& startFolder) {
     window_.reset();
-    source_ = std::make_unique<CFtpSource>();
+    source_ = std::make_unique<ConnectionSource>();
     const SiteAddress& site = command_.site;
     source_->setHostAddress(site.host);
     source_->setHostName(site.host);
@@ -57,10 +58,11 @@ bool CliSession::connect(const QString& startFolder) {
     source_->setAccount(site.account);
     source_->setStartFolder(startFolder);
     source_->taskFolder = programDir_;
-    NetworkSettings::read(programDir_ + QString::fromLatin1(NetworkSettings::FileName))
-        .applyTo(*source_);
-    window_ = std::make_unique<CFtpThreadWnd>(*source_, 0,
-                                              CFtpThreadWnd::Deps{*this, *this, clock_, timing_});
+    applyNetworkSettings(
+        NetworkSettings::read(programDir_ + QString::fromLatin1(NetworkSettings::FileName)),
+        *source_);
+    window_ = std::make_unique<FtpConnection>(*source_, 0,
+                                              FtpConnection::Deps{*this, *this, clock_, timing_});
     if (!window_->create()) {
         console_.report(QString::fromUtf8(EngineText::CannotCreateResources));
         return false;

@@ -13,7 +13,7 @@
 
 #include <memory>
 
-class CFtpThreadWnd;
+class FtpConnection;
 class Clock;
 
 // One command of corvane-cli, run over one connection.
@@ -25,7 +25,7 @@ struct CliCommand {
     QString newPath;   // rename: new site path; add-site: the site's name
 };
 
-// The command-line front end's stand-in for the main frame: it owns the
+// The command-line front end's stand-in for the main window: it owns the
 // connection and its source record, runs the connection's periodic tick,
 // turns what the connection reports into terminal output, and decides the
 // exit status from the program's own messages.
@@ -86,8 +86,8 @@ private:
     Clock& clock_;
     Timing timing_;
     CliCommand command_;
-    std::unique_ptr<CFtpSource> source_;
-    std::unique_ptr<CFtpThreadWnd> window_;
+    std::unique_ptr<ConnectionSource> source_;
+    std::unique_ptr<FtpConnection> window_;
     QEventLoop loop_;
     ProgressLine progress_;
     bool operationStarted_ = false;

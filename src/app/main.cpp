@@ -32,12 +32,12 @@ int main(int argc, char** argv) {
     }
 
     DialogPrompts prompts;
-    CMainFrame* frame = nullptr;
+    MainWindow* frame = nullptr;
     WidgetShellServices services(prompts, [&frame](const QString& keyword) {
         if (frame)
             frame->showHelpTopic(keyword);
     });
-    CMainFrame window(CMainFrame::Deps{prompts, services, SystemClock::instance(), programDir});
+    MainWindow window(MainWindow::Deps{prompts, services, SystemClock::instance(), programDir});
     frame = &window;
     prompts.setParent(&window);
     window.resize(1280, 800);

@@ -33,8 +33,8 @@ protected:
     }
 
     void makeWindow(HostLookup::Resolver resolver = HostLookup::systemResolver()) {
-        wnd = std::make_unique<CFtpThreadWnd>(
-            source, 7, CFtpThreadWnd::Deps{host, prompts, clock, timing, std::move(resolver)});
+        wnd = std::make_unique<FtpConnection>(
+            source, 7, FtpConnection::Deps{host, prompts, clock, timing, std::move(resolver)});
         ASSERT_TRUE(wnd->create());
     }
 
@@ -72,8 +72,8 @@ protected:
     ScriptedPrompts prompts;
     ManualClock clock;
     Timing timing;
-    CFtpSource source;
-    std::unique_ptr<CFtpThreadWnd> wnd;
+    ConnectionSource source;
+    std::unique_ptr<FtpConnection> wnd;
     std::unique_ptr<ScriptedPeer> peer;
 };
 

@@ -1,4 +1,4 @@
-// Keep-alive and time-outs, driven by the frame's tick on a manual clock.
+// Keep-alive and time-outs, driven by the main window's tick on a manual clock.
 #include "connection_fixture.h"
 
 #include <atomic>

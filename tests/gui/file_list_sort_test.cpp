@@ -25,9 +25,9 @@ QStringList column(const QTreeWidget& list, int c) {
 }
 
 struct RemoteList {
-    CWharfkitApp app;
+    PaneState app;
     IdlePaneHost host;
-    CFtpView4 list{app, host};
+    RemoteFileList list{app, host};
     RemoteList() {
         const QString folder = FileTypes::folderTypeName();
         CachedListing cached;

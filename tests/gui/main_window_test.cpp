@@ -23,13 +23,13 @@ namespace {
 
 const char* const kGreetingStart = "欢迎您使用corvane2.5软件！\r\n这是您第一次运行此软件！";
 
-bool enabled(CMainFrame& frame, int command) {
+bool enabled(MainWindow& frame, int command) {
     frame.updateCommandStates();
     return frame.action(command)->isEnabled();
 }
 
-QTreeWidgetItem* topItem(CMainFrame& frame, const char* name) {
-    CFtpView3* tree = frame.app().siteTree;
+QTreeWidgetItem* topItem(MainWindow& frame, const char* name) {
+    SiteTree* tree = frame.app().siteTree;
     for (int i = 0; i < tree->topLevelItemCount(); ++i)
         if (tree->topLevelItem(i)->text(0) == QString::fromUtf8(name))
             return tree->topLevelItem(i);
@@ -38,8 +38,8 @@ QTreeWidgetItem* topItem(CMainFrame& frame, const char* name) {
 
 } // namespace
 
-TEST(MainFrameStartup, FirstRunGreetsOffersTheShortcutThenTheNetworkSettings) {
-    FrameFixture f;
+TEST(MainWindowStartup, FirstRunGreetsOffersTheShortcutThenTheNetworkSettings) {
+    WindowFixture f;
     f.prompts.answers = {true};
     f.open();
     ASSERT_TRUE(waitUntil([&] { return f.services.networkDialogs == 1; }));
@@ -63,7 +63,7 @@ TEST(MainFrameStartup, FirstRunGreetsOffersTheShortcutThenTheNetworkSettings) {
     EXPECT_EQ(f.prompts.shown.size(), 1);
 
     // The next start finds the settings and says nothing.
-    FrameFixture again;
+    WindowFixture again;
     QFile::copy(f.iniPath(), again.iniPath());
     again.open();
     spinFor(200);
@@ -71,8 +71,8 @@ TEST(MainFrameStartup, FirstRunGreetsOffersTheShortcutThenTheNetworkSettings) {
     EXPECT_EQ(again.services.networkDialogs, 0);
 }
 
-TEST(MainFrameStartup, NoShortcutOnNoAndCancelledSettingsGreetAgain) {
-    FrameFixture f;
+TEST(MainWindowStartup, NoShortcutOnNoAndCancelledSettingsGreetAgain) {
+    WindowFixture f;
     f.services.confirmNetwork = false;
     f.open();
     ASSERT_TRUE(waitUntil([&] { return f.services.networkDialogs == 1; }));
@@ -84,16 +84,16 @@ TEST(MainFrameStartup, NoShortcutOnNoAndCancelledSettingsGreetAgain) {
     EXPECT_EQ(f.prompts.shown.size(), 2);
 }
 
-TEST(MainFrameLayout, ColumnsRowsTitleAndWelcome) {
-    FrameFixture f;
+TEST(MainWindowLayout, ColumnsRowsTitleAndWelcome) {
+    WindowFixture f;
     f.writeSettings();
-    CMainFrame& frame = f.open();
+    MainWindow& frame = f.open();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&frame));
-    EXPECT_EQ(frame.mainSplitter()->sizes().first(), CMainFrame::LeftColumnWidth);
-    EXPECT_EQ(frame.leftSplitter()->sizes().first(), CMainFrame::UpperRowHeight);
+    EXPECT_EQ(frame.mainSplitter()->sizes().first(), MainWindow::LeftColumnWidth);
+    EXPECT_EQ(frame.leftSplitter()->sizes().first(), MainWindow::UpperRowHeight);
     frame.resize(1600, 1000);
     QTest::qWait(50);
-    EXPECT_EQ(frame.mainSplitter()->sizes().first(), CMainFrame::LeftColumnWidth)
+    EXPECT_EQ(frame.mainSplitter()->sizes().first(), MainWindow::LeftColumnWidth)
         << "the left column keeps its width";
     frame.mainSplitter()->setSizes({500, 1100});
     EXPECT_EQ(frame.mainSplitter()->sizes().first(), 500) << "the bar can be moved";
@@ -117,12 +117,12 @@ TEST(MainFrameLayout, ColumnsRowsTitleAndWelcome) {
     EXPECT_EQ(frame.action(Cmd::Connect)->toolTip(), QString::fromUtf8("连接FTP站点"));
 }
 
-TEST(MainFrameSites, SecondNewSiteIsRefusedAndRenamesFollowTheStore) {
-    FrameFixture f;
+TEST(MainWindowSites, SecondNewSiteIsRefusedAndRenamesFollowTheStore) {
+    WindowFixture f;
     f.writeSettings();
     f.writeSites({siteAt(QString::fromUtf8("乙站"), 21)});
-    CMainFrame& frame = f.open();
-    CFtpView3* tree = frame.app().siteTree;
+    MainWindow& frame = f.open();
+    SiteTree* tree = frame.app().siteTree;
 
     ASSERT_TRUE(enabled(frame, Cmd::NewSite));
     frame.runCommand(Cmd::NewSite);
@@ -144,14 +144,14 @@ TEST(MainFrameSites, SecondNewSiteIsRefusedAndRenamesFollowTheStore) {
     EXPECT_EQ(tree->topLevelItem(0)->text(0), QString::fromUtf8("甲站")) << "sorted";
 }
 
-TEST(MainFrameSites, PropertiesOnDoubleClickAndIncompleteSiteRefusedToConnect) {
-    FrameFixture f;
+TEST(MainWindowSites, PropertiesOnDoubleClickAndIncompleteSiteRefusedToConnect) {
+    WindowFixture f;
     f.writeSettings();
     SiteRecord incomplete = siteAt(QString::fromUtf8("空地址"), 21);
     incomplete.address.clear();
     f.writeSites({incomplete});
-    CMainFrame& frame = f.open();
-    CFtpView3* tree = frame.app().siteTree;
+    MainWindow& frame = f.open();
+    SiteTree* tree = frame.app().siteTree;
     QTreeWidgetItem* site = tree->topLevelItem(0);
 
     SiteRecord answer = incomplete;
@@ -175,12 +175,12 @@ TEST(MainFrameSites, PropertiesOnDoubleClickAndIncompleteSiteRefusedToConnect) {
     EXPECT_EQ(frame.connection(), nullptr);
 }
 
-TEST(MainFrameSites, EnablingBeforeConnectingFollowsTheSelectionAndPane) {
-    FrameFixture f;
+TEST(MainWindowSites, EnablingBeforeConnectingFollowsTheSelectionAndPane) {
+    WindowFixture f;
     f.writeSettings();
     f.writeSites({siteAt(QString::fromUtf8("甲站"), 21)});
-    CMainFrame& frame = f.open();
-    CFtpView3* tree = frame.app().siteTree;
+    MainWindow& frame = f.open();
+    SiteTree* tree = frame.app().siteTree;
 
     EXPECT_FALSE(enabled(frame, Cmd::Connect)) << "no site selected";
     EXPECT_FALSE(enabled(frame, Cmd::CloseConnection));
@@ -210,12 +210,12 @@ TEST(MainFrameSites, EnablingBeforeConnectingFollowsTheSelectionAndPane) {
     EXPECT_FALSE(PaneMenu::find(menu, Cmd::PaneNewFolder)->isEnabled());
 }
 
-TEST(MainFrameSites, DeletingASiteAsksFirst) {
-    FrameFixture f;
+TEST(MainWindowSites, DeletingASiteAsksFirst) {
+    WindowFixture f;
     f.writeSettings();
     f.writeSites({siteAt(QString::fromUtf8("甲站"), 21), siteAt(QString::fromUtf8("乙站"), 21)});
-    CMainFrame& frame = f.open();
-    CFtpView3* tree = frame.app().siteTree;
+    MainWindow& frame = f.open();
+    SiteTree* tree = frame.app().siteTree;
     tree->runPaneCommand(Cmd::PaneDelete, tree->topLevelItem(0));
     EXPECT_EQ(tree->topLevelItemCount(), 2) << "not confirmed";
     f.prompts.answers = {true};
@@ -225,10 +225,10 @@ TEST(MainFrameSites, DeletingASiteAsksFirst) {
     EXPECT_EQ(SiteStore::load(f.programDir() + "ftpsite.dat").size(), 1);
 }
 
-TEST(MainFrameDesktop, HelpAndHomePageGoThroughTheBrowserWithAFallbackMessage) {
-    FrameFixture f;
+TEST(MainWindowDesktop, HelpAndHomePageGoThroughTheBrowserWithAFallbackMessage) {
+    WindowFixture f;
     f.writeSettings();
-    CMainFrame& frame = f.open();
+    MainWindow& frame = f.open();
     frame.showHelpTopic(QString::fromUtf8("网络属性"));
     ASSERT_EQ(f.services.opened.size(), 1) << "the help page ships beside the program";
     EXPECT_TRUE(f.services.opened.first().isLocalFile());
@@ -243,8 +243,8 @@ TEST(MainFrameDesktop, HelpAndHomePageGoThroughTheBrowserWithAFallbackMessage) {
 }
 
 TEST(MessagePane, ShowsTheTranscriptButTakesNoTyping) {
-    CWharfkitApp app;
-    CFtpView6 pane(app);
+    PaneState app;
+    MessagePane pane(app);
     pane.show();
     pane.showTranscript("C:\r\nUSER a\r\n", "C:\r\nUSER a\r\n");
     pane.showTranscript("C:\r\nUSER a\r\nS:\r\n331 ok\r\n", "S:\r\n331 ok\r\n");
@@ -263,10 +263,10 @@ TEST(MessagePane, ShowsTheTranscriptButTakesNoTyping) {
 }
 
 TEST(MessagePane, CopyKeysOfTheFrameStillCopyTheTranscript) {
-    FrameFixture f;
+    WindowFixture f;
     f.writeSettings();
-    CMainFrame& frame = f.open();
-    CFtpView6* pane = frame.app().messagePane;
+    MainWindow& frame = f.open();
+    MessagePane* pane = frame.app().messagePane;
     pane->showTranscript("C:\r\nNOOP\r\n", "C:\r\nNOOP\r\n");
     frame.activateWindow();
     pane->setFocus();

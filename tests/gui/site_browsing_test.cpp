@@ -38,12 +38,12 @@ QTreeWidgetItem* child(QTreeWidgetItem* parent, const QString& name) {
 
 // The site "演示站点" on a server with /pub/deep/{inner/, Mdir/, A.bin, z.txt}
 // and /pub/other.txt, connected with /pub/deep as its start folder.
-struct ConnectedFrame : FrameFixture {
+struct ConnectedFrame : WindowFixture {
     explicit ConnectedFrame(const QStringList& serverArgs = {}) : server(serverArgs) {}
 
     PyFtpdServer server;
-    CFtpView3* tree = nullptr;
-    CFtpView4* list = nullptr;
+    SiteTree* tree = nullptr;
+    RemoteFileList* list = nullptr;
 
     bool connect(const QString& startFolder = QStringLiteral("/pub/deep")) {
         const QString root = server.root();
@@ -93,14 +93,14 @@ TEST(SiteBrowsing, ConnectShowsOnlyThatSiteBuildsThePwdFoldersAndListsTheDeepest
 
     ASSERT_EQ(f.tree->topLevelItemCount(), 1);
     EXPECT_EQ(f.site()->text(0), QString::fromUtf8("演示站点"));
-    EXPECT_EQ(CFtpView3::itemData(f.site()), 1);
+    EXPECT_EQ(SiteTree::itemData(f.site()), 1);
     QTreeWidgetItem* deep = child(child(f.site(), "pub"), "deep");
     ASSERT_TRUE(deep);
     EXPECT_EQ(f.tree->currentItem(), deep);
-    EXPECT_EQ(CFtpView3::remotePath(deep), "/pub/deep");
-    EXPECT_EQ(CFtpView3::remotePath(f.site()), "/");
+    EXPECT_EQ(SiteTree::remotePath(deep), "/pub/deep");
+    EXPECT_EQ(SiteTree::remotePath(f.site()), "/");
     EXPECT_EQ(names(f.list), (QStringList{"inner", "Mdir", "A.bin", "z.txt"}));
-    EXPECT_EQ(f.list->topLevelItem(2)->text(CFtpView4::SizeColumn), "2000");
+    EXPECT_EQ(f.list->topLevelItem(2)->text(RemoteFileList::SizeColumn), "2000");
     EXPECT_TRUE(child(deep, "inner") && child(deep, "Mdir")) << "listed folders join the tree";
 
     EXPECT_TRUE(f.transcript().contains("C:\r\nUSER tester\r\n"));
@@ -134,7 +134,7 @@ TEST(SiteBrowsing, ACachedFolderSendsOnlyCwdAndRelistingDropsTheListingsBelow) {
     EXPECT_EQ(f.frame->app().listingCache.size(), 1) << "deep's listing went with pub's";
     deep = child(pub, "deep");
     ASSERT_TRUE(deep);
-    EXPECT_EQ(CFtpView3::itemData(deep), 0) << "listing pub made its children afresh";
+    EXPECT_EQ(SiteTree::itemData(deep), 0) << "listing pub made its children afresh";
 
     // deep was listed before pub was listed again: its listing is gone, so
     // list deep again to have one below pub.
@@ -161,7 +161,7 @@ TEST(SiteBrowsing, ACachedFolderSendsOnlyCwdAndRelistingDropsTheListingsBelow) {
     f.frame->runCommand(Cmd::Refresh);
     ASSERT_TRUE(waitUntil(
         [&] { return f.frame->connectionReady() && f.frame->app().listingCache.size() == 1; }));
-    EXPECT_EQ(CFtpView3::itemData(child(pub, "deep")), 0);
+    EXPECT_EQ(SiteTree::itemData(child(pub, "deep")), 0);
     EXPECT_EQ(names(f.list), (QStringList{"deep", "other.txt"}));
 }
 
@@ -170,8 +170,8 @@ TEST(SiteBrowsing, DoubleClickOnAFolderRowOpensIt) {
     ASSERT_TRUE(f.connect()) << f.prompts.shown.join('|').toStdString();
     QTreeWidgetItem* inner = f.list->topLevelItem(0);
     ASSERT_EQ(inner->text(0), "inner");
-    emit f.list->itemDoubleClicked(inner, CFtpView4::NameColumn);
-    EXPECT_EQ(CFtpView3::remotePath(f.tree->currentItem()), "/pub/deep/inner");
+    emit f.list->itemDoubleClicked(inner, RemoteFileList::NameColumn);
+    EXPECT_EQ(SiteTree::remotePath(f.tree->currentItem()), "/pub/deep/inner");
     ASSERT_TRUE(
         waitUntil([&] { return f.frame->connectionReady() && f.list->topLevelItemCount() == 0; }));
 }
@@ -250,10 +250,10 @@ TEST(SiteBrowsing, AListingThatArrivesAfterTheSelectionMovedStaysWithItsFolder) 
     f.tree->setCurrentItem(inner); // asks for inner's listing
     f.tree->setCurrentItem(mdir);  // busy: nothing is sent for Mdir
     ASSERT_TRUE(
-        waitUntil([&] { return f.frame->connectionReady() && CFtpView3::itemData(inner) == 1; }));
+        waitUntil([&] { return f.frame->connectionReady() && SiteTree::itemData(inner) == 1; }));
     EXPECT_TRUE(child(inner, "only-in-inner"));
     EXPECT_EQ(mdir->childCount(), 0);
-    EXPECT_EQ(CFtpView3::itemData(mdir), 0);
+    EXPECT_EQ(SiteTree::itemData(mdir), 0);
     EXPECT_EQ(names(f.list), QStringList{"only-in-inner"}) << "the list shows the folder it lists";
     EXPECT_EQ(f.tree->shownItem(), inner);
 
@@ -261,7 +261,7 @@ TEST(SiteBrowsing, AListingThatArrivesAfterTheSelectionMovedStaysWithItsFolder) 
     f.tree->setCurrentItem(inner);
     f.tree->setCurrentItem(mdir);
     ASSERT_TRUE(
-        waitUntil([&] { return f.frame->connectionReady() && CFtpView3::itemData(mdir) == 1; }));
+        waitUntil([&] { return f.frame->connectionReady() && SiteTree::itemData(mdir) == 1; }));
     EXPECT_EQ(f.list->topLevelItemCount(), 0);
     EXPECT_EQ(f.tree->shownItem(), mdir);
 }
@@ -293,14 +293,14 @@ TEST(SiteBrowsing, ACachedFolderChosenWhileBusyKeepsItsRowsAndIsEnteredOnRefresh
     QTreeWidgetItem* pub = child(f.site(), "pub");
     f.tree->setCurrentItem(pub);
     ASSERT_TRUE(
-        waitUntil([&] { return f.frame->connectionReady() && CFtpView3::itemData(pub) == 1; }));
+        waitUntil([&] { return f.frame->connectionReady() && SiteTree::itemData(pub) == 1; }));
     QTreeWidgetItem* deep = child(pub, "deep");
 
     f.tree->setCurrentItem(deep); // listing deep: the connection is busy
     f.tree->setCurrentItem(pub);  // from the cache; its CWD cannot go out
     EXPECT_EQ(names(f.list), (QStringList{"deep", "other.txt"}));
     ASSERT_TRUE(
-        waitUntil([&] { return f.frame->connectionReady() && CFtpView3::itemData(deep) == 1; }));
+        waitUntil([&] { return f.frame->connectionReady() && SiteTree::itemData(deep) == 1; }));
     EXPECT_EQ(names(f.list), (QStringList{"deep", "other.txt"}))
         << "deep's listing stays in the tree";
 

@@ -56,16 +56,16 @@ public:
     QString desktop;
 };
 
-// A main frame on a temporary program folder, with short timer periods.
-struct FrameFixture {
+// A main window on a temporary program folder, with short timer periods.
+struct WindowFixture {
     QTemporaryDir home;
     QTemporaryDir desktopDir;
     ScriptedPrompts prompts;
     FakeServices services;
-    std::unique_ptr<CMainFrame> frame;
+    std::unique_ptr<MainWindow> frame;
 
-    FrameFixture() { services.desktop = desktopDir.path(); }
-    ~FrameFixture() {
+    WindowFixture() { services.desktop = desktopDir.path(); }
+    ~WindowFixture() {
         // A connection still open is dropped without asking.
         if (frame && frame->connection())
             frame->connection()->closeConnection();
@@ -86,9 +86,9 @@ struct FrameFixture {
         return t;
     }
 
-    CMainFrame& open(Timing timing = fastTiming()) {
-        frame = std::make_unique<CMainFrame>(
-            CMainFrame::Deps{prompts, services, SystemClock::instance(), programDir(), timing});
+    MainWindow& open(Timing timing = fastTiming()) {
+        frame = std::make_unique<MainWindow>(
+            MainWindow::Deps{prompts, services, SystemClock::instance(), programDir(), timing});
         frame->resize(1280, 800);
         frame->show();
         EXPECT_TRUE(QTest::qWaitForWindowExposed(frame.get()));

@@ -3,11 +3,11 @@
 #include "gui/panes/pane_host.h"
 #include "scripted_prompts.h"
 
-// A frame without a connection, for panes shown on their own.
+// A main window without a connection, for panes shown on their own.
 class IdlePaneHost : public PaneHost {
 public:
     explicit IdlePaneHost(bool commandsBuilt = true) : commandsBuilt_(commandsBuilt) {}
-    CFtpThreadWnd* connection() const override { return nullptr; }
+    FtpConnection* connection() const override { return nullptr; }
     bool connectionReady() const override { return false; }
     bool notConnected() const override { return true; }
     bool startConnection(const SiteRecord&) override { return false; }

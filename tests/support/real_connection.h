@@ -18,9 +18,9 @@ struct RealConnection {
     RecordingHost host;
     ScriptedPrompts prompts;
     ManualClock clock;
-    CFtpSource source;
+    ConnectionSource source;
     QTemporaryDir home;
-    std::unique_ptr<CFtpThreadWnd> wnd;
+    std::unique_ptr<FtpConnection> wnd;
 
     void connect(const QString& address, quint16 port, const QString& password,
                  const QString& startFolder = "/") {
@@ -33,8 +33,8 @@ struct RealConnection {
         source.taskFolder = home.path() + "/";
         Timing timing;
         timing.uploadTailPauseMs = 20;
-        wnd = std::make_unique<CFtpThreadWnd>(source, 1,
-                                              CFtpThreadWnd::Deps{host, prompts, clock, timing});
+        wnd = std::make_unique<FtpConnection>(source, 1,
+                                              FtpConnection::Deps{host, prompts, clock, timing});
         if (wnd->create())
             wnd->beginConnection();
     }

@@ -51,15 +51,15 @@ int main(int argc, char** argv) {
         return 1;
     }
 
-    FrameFixture f;
+    WindowFixture f;
     f.writeSettings();
     SiteRecord demo =
         siteAt(QString::fromUtf8("演示站点"), server.port(), QString::fromUtf8("/样例"));
     demo.homepageUrl = QStringLiteral("http://127.0.0.1/");
     demo.homepageFtpPath = QStringLiteral("/");
     f.writeSites({demo, siteAt(QString::fromUtf8("备份站点"), 21)});
-    CMainFrame& frame = f.open(Timing{});
-    CFtpView3* tree = frame.app().siteTree;
+    MainWindow& frame = f.open(Timing{});
+    SiteTree* tree = frame.app().siteTree;
     tree->setCurrentItem(tree->findItems(demo.name, Qt::MatchExactly).value(0));
     frame.runCommand(Cmd::Connect);
     if (!waitUntil(

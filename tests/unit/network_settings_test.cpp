@@ -3,6 +3,7 @@
 #include "core/platform/gbk_text.h"
 #include "core/platform/ini_profile.h"
 #include "core/settings/network_settings.h"
+#include "core/tasks/connection_setup.h"
 
 #include <QFile>
 #include <QTemporaryDir>
@@ -68,13 +69,13 @@ TEST(NetworkSettings, WritingDirectClearsTheProxyKeys) {
 }
 
 TEST(NetworkSettings, WhatANewConnectionTakes) {
-    CFtpSource source;
-    NetworkSettings{true, "127.0.0.1", "0", "pu", "pp", "9"}.applyTo(source);
+    ConnectionSource source;
+    applyNetworkSettings(NetworkSettings{true, "127.0.0.1", "0", "pu", "pp", "9"}, source);
     EXPECT_EQ(source.useProxy, 1);
     EXPECT_EQ(source.proxyPort, 21);
     EXPECT_EQ(source.segmentLimit, 5);
     EXPECT_TRUE(source.segmentsAllowed);
-    NetworkSettings{false, "", "", "", "", "1"}.applyTo(source);
+    applyNetworkSettings(NetworkSettings{false, "", "", "", "", "1"}, source);
     EXPECT_EQ(source.useProxy, 0);
     EXPECT_EQ(source.proxyPort, 0);
     EXPECT_TRUE(source.proxyHost.isEmpty());

@@ -13,8 +13,8 @@ struct Paths : ::testing::Test {
     RecordingHost host;
     ScriptedPrompts prompts;
     ManualClock clock;
-    CFtpSource source;
-    CFtpThreadWnd wnd{source, 0, CFtpThreadWnd::Deps{host, prompts, clock, Timing{}}};
+    ConnectionSource source;
+    FtpConnection wnd{source, 0, FtpConnection::Deps{host, prompts, clock, Timing{}}};
 
     void record(const QString& target, const QString& sourceFolder, bool hasFolders) {
         wnd.op.targetFolder = target;

@@ -6,7 +6,7 @@
 #include <gtest/gtest.h>
 
 TEST(SourceRecord, FixedTextsKeepAtMost49Bytes) {
-    CFtpSource source;
+    ConnectionSource source;
     const QString name49(49, QLatin1Char('u'));
     source.setUser(name49);
     EXPECT_EQ(source.user(), name49);
@@ -24,7 +24,7 @@ TEST(SourceRecord, FixedTextsKeepAtMost49Bytes) {
 }
 
 TEST(SourceRecord, NewRecordState) {
-    CFtpSource source;
+    ConnectionSource source;
     EXPECT_EQ(source.partFile, -1);
     EXPECT_EQ(source.bytesWritten.load(), 0);
     EXPECT_EQ(source.nextSegment, 0);

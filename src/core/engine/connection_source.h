@@ -13,17 +13,17 @@
 // download: the counters those threads and the UI thread both touch without
 // the lock are atomics, everything else is written on the UI thread before
 // segment threads start.
-class CFtpSource {
+class ConnectionSource {
 public:
     // Capacity of the fixed texts, terminating zero included: a text keeps at
     // most capacity - 1 bytes in its code-page form.
     static constexpr int FixedText = 50;
     static constexpr int HomepageText = 100;
 
-    CFtpSource() = default;
-    ~CFtpSource();
-    CFtpSource(const CFtpSource&) = delete;
-    CFtpSource& operator=(const CFtpSource&) = delete;
+    ConnectionSource() = default;
+    ~ConnectionSource();
+    ConnectionSource(const ConnectionSource&) = delete;
+    ConnectionSource& operator=(const ConnectionSource&) = delete;
 
     // Setters for the fixed texts cut an over-long value at a character
     // boundary, as the fixed fields of the record always end in a zero.

@@ -7,7 +7,7 @@
 #include "core/platform/gbk_text.h"
 #include "core/platform/prompts.h"
 
-void CFtpThreadWnd::reset(bool full) {
+void FtpConnection::reset(bool full) {
     commandQueue.clear();
     nextCommand = 0;
     retryCount = 0;
@@ -27,13 +27,13 @@ void CFtpThreadWnd::reset(bool full) {
     uploadFile.reset();
 }
 
-QString CFtpThreadWnd::commandPrefix() const {
+QString FtpConnection::commandPrefix() const {
     if (commandQueue.isEmpty() || nextCommand < 0 || nextCommand >= commandQueue.size())
         return QStringLiteral("XXXX");
     return commandQueue.at(nextCommand).left(3);
 }
 
-void CFtpThreadWnd::sendNext(int error) {
+void FtpConnection::sendNext(int error) {
     if (retryPausePending_)
         return; // the connection is pausing before a retry
     if (lineInFlight_ && error == 0)
@@ -118,7 +118,7 @@ void CFtpThreadWnd::sendNext(int error) {
         report(ResultCode::Interrupted);
 }
 
-bool CFtpThreadWnd::isCompleteReply(const QByteArray& buffer) {
+bool FtpConnection::isCompleteReply(const QByteArray& buffer) {
     const qsizetype firstLf = buffer.indexOf('\n');
     if (firstLf < 0)
         return false;
@@ -130,7 +130,7 @@ bool CFtpThreadWnd::isCompleteReply(const QByteArray& buffer) {
     return at >= 0 && buffer.indexOf('\n', at + closing.size()) >= 0;
 }
 
-void CFtpThreadWnd::onControlReadable(int error) {
+void FtpConnection::onControlReadable(int error) {
     if (error != 0 || replyBuffer.size() >= ReplyLimit - 1) {
         closeConnection();
         report(ResultCode::ReceiveFailed);
@@ -154,7 +154,7 @@ void CFtpThreadWnd::onControlReadable(int error) {
     }
 }
 
-void CFtpThreadWnd::logReply() {
+void FtpConnection::logReply() {
     if (replyBuffer.size() <= loggedReplyBytes_)
         return;
     QString block = transcript_.addReply(Gbk::decode(replyBuffer.mid(loggedReplyBytes_)));
@@ -162,14 +162,14 @@ void CFtpThreadWnd::logReply() {
     host_.transcriptChanged(transcript_.text(), block);
 }
 
-bool CFtpThreadWnd::replyHas(const char* code) const {
+bool FtpConnection::replyHas(const char* code) const {
     return replyBuffer.contains(code);
 }
 
 // Transfer replies of an earlier data connection may still come in while
 // another command waits for its own reply: cut them out of the text. "125"
 // is the opening reply of servers that connected before the command.
-void CFtpThreadWnd::dropLateTransferReplies() {
+void FtpConnection::dropLateTransferReplies() {
     for (const char* code : {"226", "225", "150", "125", "426"}) {
         const qsizetype at = replyBuffer.indexOf(code);
         if (at < 0)
@@ -181,7 +181,7 @@ void CFtpThreadWnd::dropLateTransferReplies() {
     loggedReplyBytes_ = qMin(loggedReplyBytes_, replyBuffer.size());
 }
 
-void CFtpThreadWnd::advance() {
+void FtpConnection::advance() {
     ++nextCommand;
     retryCount = 0;
     lineInFlight_ = false;
@@ -189,21 +189,21 @@ void CFtpThreadWnd::advance() {
 
 // Sends the queue again from `index` (the account inserted at the head, or a
 // transfer group the server could not open its data connection for).
-void CFtpThreadWnd::restartQueueAt(int index) {
+void FtpConnection::restartQueueAt(int index) {
     nextCommand = index;
     lineInFlight_ = false;
 }
 
-void CFtpThreadWnd::postContinue() {
+void FtpConnection::postContinue() {
     post(Msg::ContinueOperation, operationSerial_);
 }
 
-void CFtpThreadWnd::stopWith(unsigned code) {
+void FtpConnection::stopWith(unsigned code) {
     reset(true);
     report(code);
 }
 
-QString CFtpThreadWnd::entryArgument(int index, int commandLength) const {
+QString FtpConnection::entryArgument(int index, int commandLength) const {
     QString entry = commandQueue.value(index).mid(commandLength);
     if (entry.endsWith(QLatin1String("\r\n")))
         entry.chop(2);
@@ -212,7 +212,7 @@ QString CFtpThreadWnd::entryArgument(int index, int commandLength) const {
 
 // After a reply: give up after three tries, pause before a retry, send the
 // next line, or end the finished sequence.
-void CFtpThreadWnd::continueAfterReply(const QByteArray& prefix) {
+void FtpConnection::continueAfterReply(const QByteArray& prefix) {
     if (retryCount > 2) {
         if (prefix == "APP") {
             // Appending failed three times: the site cannot resume uploads.

@@ -9,13 +9,13 @@
 #include <algorithm>
 #include <new>
 
-CFtpThreadWnd::CFtpThreadWnd(CFtpSource& src, int tag, Deps deps)
+FtpConnection::FtpConnection(ConnectionSource& src, int tag, Deps deps)
     : source(src), connectionTag(tag), host_(deps.host), prompts_(deps.prompts), clock_(deps.clock),
       timing_(deps.timing), lookup_(this, std::move(deps.resolver)) {}
 
-CFtpThreadWnd::~CFtpThreadWnd() = default;
+FtpConnection::~FtpConnection() = default;
 
-bool CFtpThreadWnd::create() {
+bool FtpConnection::create() {
     try {
         replyBuffer.reserve(ReplyLimit);
         commandQueue.reserve(16);
@@ -33,23 +33,23 @@ bool CFtpThreadWnd::create() {
     return true;
 }
 
-void CFtpThreadWnd::touch() {
+void FtpConnection::touch() {
     lastActivity = clock_.tickCount();
 }
 
-void CFtpThreadWnd::report(unsigned code) {
+void FtpConnection::report(unsigned code) {
     QString text = resultText(code);
     if (!text.isEmpty())
         prompts_.report(text);
 }
 
-void CFtpThreadWnd::showPhase(unsigned phase) {
+void FtpConnection::showPhase(unsigned phase) {
     host_.showStatusText(phaseText(phase));
 }
 
 // Socket notifications go to the handler of the socket they name; a socket
 // that is none of ours (anymore) is ignored.
-void CFtpThreadWnd::onMessage(int msg, WParam wParam, LParam lParam) {
+void FtpConnection::onMessage(int msg, WParam wParam, LParam lParam) {
     switch (msg) {
     case Msg::SocketEvent: {
         int event = eventOf(lParam);
@@ -99,7 +99,7 @@ void CFtpThreadWnd::onMessage(int msg, WParam wParam, LParam lParam) {
     }
 }
 
-void CFtpThreadWnd::onTimer(int id) {
+void FtpConnection::onTimer(int id) {
     if (id == RetryPauseTimer) {
         retryPausePending_ = false;
         lineInFlight_ = false; // the same line goes out again
@@ -109,14 +109,14 @@ void CFtpThreadWnd::onTimer(int id) {
     }
 }
 
-void CFtpThreadWnd::askForSend() {
+void FtpConnection::askForSend() {
     if (controlSocket)
         controlSocket->asyncSelect(this, Fd::Read | Fd::Write | Fd::Close);
 }
 
 // --- host lookup -----------------------------------------------------------
 
-void CFtpThreadWnd::beginConnection() {
+void FtpConnection::beginConnection() {
     const QString& host = source.hostAddress();
     const bool dotted = std::all_of(host.begin(), host.end(), [](QChar c) {
         return c == QLatin1Char('.') || (c >= QLatin1Char('0') && c <= QLatin1Char('9'));
@@ -127,14 +127,14 @@ void CFtpThreadWnd::beginConnection() {
         startLookup();
 }
 
-void CFtpThreadWnd::startLookup() {
+void FtpConnection::startLookup() {
     lookupHandle = lookup_.start(source.hostAddress());
     lookupPending = true;
     touch();
     showPhase(Phase::LookingUp);
 }
 
-void CFtpThreadWnd::onLookupFinished(quintptr handle, int error) {
+void FtpConnection::onLookupFinished(quintptr handle, int error) {
     if (!lookupPending || handle != lookupHandle)
         return;
     touch();
@@ -160,7 +160,7 @@ void CFtpThreadWnd::onLookupFinished(quintptr handle, int error) {
 
 // --- connect ---------------------------------------------------------------
 
-void CFtpThreadWnd::startConnect() {
+void FtpConnection::startConnect() {
     if (controlSocket) {
         if (connectPending)
             controlSocket.reset(); // another attempt of the same connect
@@ -190,7 +190,7 @@ void CFtpThreadWnd::startConnect() {
     showPhase(Phase::Connecting);
 }
 
-void CFtpThreadWnd::onConnectFinished(int error) {
+void FtpConnection::onConnectFinished(int error) {
     if (!connectPending)
         return;
     touch();
@@ -211,7 +211,7 @@ void CFtpThreadWnd::onConnectFinished(int error) {
 
 // --- close and the short commands -----------------------------------------
 
-void CFtpThreadWnd::closeConnection() {
+void FtpConnection::closeConnection() {
     // A file transfer cut off with its control connection ends as it would
     // had its data connection closed first: short, so it is resumed.
     if (dataSocket && transferKind >= 3)
@@ -240,13 +240,13 @@ void CFtpThreadWnd::closeConnection() {
     host_.controlConnectionClosed();
 }
 
-void CFtpThreadWnd::quit() {
+void FtpConnection::quit() {
     reset(false);
     commandQueue << QStringLiteral("QUIT\r\n");
     askForSend();
 }
 
-void CFtpThreadWnd::abort() {
+void FtpConnection::abort() {
     reset(false);
     if (!dataOpen)
         return; // nothing to interrupt on the wire
@@ -257,13 +257,13 @@ void CFtpThreadWnd::abort() {
     askForSend();
 }
 
-void CFtpThreadWnd::keepAlive() {
+void FtpConnection::keepAlive() {
     reset(false);
     commandQueue << QStringLiteral("NOOP\r\n");
     askForSend();
 }
 
-bool CFtpThreadWnd::runCommand(const QString& line) {
+bool FtpConnection::runCommand(const QString& line) {
     if (awaitingGreeting || !commandQueue.isEmpty() || op.hasItems())
         return false;
     reset(true);
@@ -272,7 +272,7 @@ bool CFtpThreadWnd::runCommand(const QString& line) {
     return true;
 }
 
-void CFtpThreadWnd::startDirectoryUpdate(const QString& localFolder, const QString& remoteFolder) {
+void FtpConnection::startDirectoryUpdate(const QString& localFolder, const QString& remoteFolder) {
     reset(true);
     localBase = localFolder;
     remoteBase = remoteFolder;

@@ -12,7 +12,7 @@
 
 #include <memory>
 
-class CFtpSource;
+class ConnectionSource;
 class Clock;
 class FtpHost;
 class Prompts;
@@ -20,7 +20,7 @@ class Prompts;
 // One FTP connection. Every socket is non-blocking and reports through posted
 // messages, so the whole protocol advances one message at a time on the
 // thread this object lives in.
-class CFtpThreadWnd : public MessageTarget {
+class FtpConnection : public MessageTarget {
     Q_OBJECT
 public:
     // Reply buffer size: a reply may hold at most ReplyLimit - 1 bytes.
@@ -37,8 +37,8 @@ public:
         HostLookup::Resolver resolver = HostLookup::systemResolver();
     };
 
-    CFtpThreadWnd(CFtpSource& source, int connectionTag, Deps deps);
-    ~CFtpThreadWnd() override;
+    FtpConnection(ConnectionSource& source, int connectionTag, Deps deps);
+    ~FtpConnection() override;
 
     // Allocates the buffers and lists; false when that is not possible.
     bool create();
@@ -96,7 +96,7 @@ public:
     void report(unsigned code);
     void showPhase(unsigned phase);
 
-    // The frame's 3000 ms tick: keep-alive and time-outs.
+    // The main window's 3000 ms tick: keep-alive and time-outs.
     void onFrameTick();
 
     // True when a reply in `buffer` is complete (multi-line replies
@@ -105,8 +105,8 @@ public:
     // The folder named by a "257" reply; empty when it names none.
     static QString folderFromPwdReply(const QString& reply);
 
-    // State, named as the protocol rules name it; read by the frame and tests.
-    CFtpSource& source;
+    // State, named as the protocol rules name it; read by the main window and tests.
+    ConnectionSource& source;
     const int connectionTag;
     QStringList commandQueue;
     int nextCommand = -1;
@@ -169,7 +169,7 @@ private:
     void logReply();
 
     // The reply table: one handler per command prefix.
-    using ReplyHandler = void (CFtpThreadWnd::*)(const QByteArray& prefix);
+    using ReplyHandler = void (FtpConnection::*)(const QByteArray& prefix);
     struct ReplyRow {
         const char* prefix;
         ReplyHandler handler;

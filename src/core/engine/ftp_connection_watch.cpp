@@ -1,4 +1,4 @@
-// The frame's periodic tick as the connection sees it: keep-alive and the
+// The main window's periodic tick as the connection sees it: keep-alive and the
 // time-outs of lookup, connect, data and the whole connection.
 #include "core/engine/connection_source.h"
 #include "core/engine/ftp_connection.h"
@@ -9,7 +9,7 @@
 
 // A lookup or connect that has taken too long fails like any other
 // attempt (and may be tried again). True when one was pending.
-bool CFtpThreadWnd::watchSetupTimeouts(quint32 idle) {
+bool FtpConnection::watchSetupTimeouts(quint32 idle) {
     if (lookupPending) {
         if (idle > quint32(timing_.lookupTimeoutMs)) {
             lookup_.cancel(lookupHandle);
@@ -25,7 +25,7 @@ bool CFtpThreadWnd::watchSetupTimeouts(quint32 idle) {
     return false;
 }
 
-void CFtpThreadWnd::onFrameTick() {
+void FtpConnection::onFrameTick() {
     const quint32 idle = ticksSince(clock_.tickCount(), lastActivity);
 
     if (awaitingGreeting) {

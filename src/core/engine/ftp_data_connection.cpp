@@ -24,7 +24,7 @@ constexpr int UploadWindow = 65536;
 
 // Opens a listening socket and returns the "PORT" line announcing it at the
 // control connection's own local address; empty when that fails.
-QString CFtpThreadWnd::buildPortCommand() {
+QString FtpConnection::buildPortCommand() {
     listenSocket.reset();
     auto listener = std::make_unique<AsyncSocket>();
     quint16 port = 0;
@@ -42,7 +42,7 @@ QString CFtpThreadWnd::buildPortCommand() {
            QString::asprintf(",%u,%u\r\n", unsigned(port >> 8), unsigned(port & 0xFF));
 }
 
-void CFtpThreadWnd::listCurrentFolder() {
+void FtpConnection::listCurrentFolder() {
     showPhase(Phase::Listing);
     reset(false);
     commandQueue << QStringLiteral("TYPE A\r\n") << QStringLiteral("PORT\r\n")
@@ -50,7 +50,7 @@ void CFtpThreadWnd::listCurrentFolder() {
     askForSend();
 }
 
-bool CFtpThreadWnd::changeFolderAndList(const QString& cwdLine) {
+bool FtpConnection::changeFolderAndList(const QString& cwdLine) {
     if (!connectionReady())
         return false;
     reset(true);
@@ -62,13 +62,13 @@ bool CFtpThreadWnd::changeFolderAndList(const QString& cwdLine) {
 }
 
 // Which notifications the data connection needs for what it carries now.
-void CFtpThreadWnd::selectDataSocket() {
+void FtpConnection::selectDataSocket() {
     if (dataSocket)
         dataSocket->asyncSelect(this, transferKind > 3 ? (Fd::Write | Fd::Close)
                                                        : (Fd::Read | Fd::Close));
 }
 
-void CFtpThreadWnd::onAccept(int error) {
+void FtpConnection::onAccept(int error) {
     if (error == 0)
         dataSocket = listenSocket->accept();
     // Only the server itself may connect, unless a proxy stands between us.
@@ -90,7 +90,7 @@ void CFtpThreadWnd::onAccept(int error) {
     dataOpen = true;
 }
 
-void CFtpThreadWnd::onDataReadable(int error) {
+void FtpConnection::onDataReadable(int error) {
     if (error != 0) {
         dataFinished();
         return;
@@ -142,13 +142,13 @@ void CFtpThreadWnd::onDataReadable(int error) {
     }
 }
 
-quint32 CFtpThreadWnd::expectedUploadSize() const {
+quint32 FtpConnection::expectedUploadSize() const {
     if (dirUpdate)
         return quint32(uploadSize);
     return op.itemSizes.isEmpty() ? 0 : op.itemSizes.first();
 }
 
-void CFtpThreadWnd::onDataWritable(int error) {
+void FtpConnection::onDataWritable(int error) {
     if (error != 0) {
         dataFinished();
         return;
@@ -179,7 +179,7 @@ void CFtpThreadWnd::onDataWritable(int error) {
 
 // Up to one upload block of the local file at `offset`, from a read-ahead
 // window so that not every block costs a seek and a read.
-qint64 CFtpThreadWnd::uploadBlockAt(quint32 offset, const char** block) {
+qint64 FtpConnection::uploadBlockAt(quint32 offset, const char** block) {
     const qint64 inWindow = qint64(offset) - uploadWindowStart_;
     if (inWindow < 0 || inWindow + UploadBlock > ioBuffer.size()) {
         ioBuffer.resize(UploadWindow);
@@ -198,20 +198,20 @@ qint64 CFtpThreadWnd::uploadBlockAt(quint32 offset, const char** block) {
 
 // The server gets a moment to take the last bytes before the connection is
 // ended; a pause whose connection has ended meanwhile does nothing.
-void CFtpThreadWnd::finishUploadAfterPause() {
+void FtpConnection::finishUploadAfterPause() {
     dataSocket->shutdownSend();
     uploadTailPending_ = true;
     uploadTailSocket_ = dataSocket->id();
     setTimer(UploadTailTimer, timing_.uploadTailPauseMs, TimerKind::SingleShot);
 }
 
-void CFtpThreadWnd::onUploadTailPause() {
+void FtpConnection::onUploadTailPause() {
     uploadTailPending_ = false;
     if (dataSocket && dataSocket->id() == uploadTailSocket_)
         dataFinished();
 }
 
-bool CFtpThreadWnd::openDownloadFile() {
+bool FtpConnection::openDownloadFile() {
     downloadFile.reset();
     auto file = std::make_unique<QFile>(localPathOf());
     bool opened;
@@ -228,7 +228,7 @@ bool CFtpThreadWnd::openDownloadFile() {
     return true;
 }
 
-bool CFtpThreadWnd::openUploadFile(const QString& line) {
+bool FtpConnection::openUploadFile(const QString& line) {
     QString path;
     if (dirUpdate) {
         // The local twin of the remote path, below the local base folder.
@@ -258,7 +258,7 @@ bool CFtpThreadWnd::openUploadFile(const QString& line) {
     return true;
 }
 
-void CFtpThreadWnd::startProgress() {
+void FtpConnection::startProgress() {
     if (!resumeTransfer)
         source.bytesDone = 0; // a resumed transfer keeps its starting offset
     source.startTime = clock_.calendarSeconds();
@@ -266,13 +266,13 @@ void CFtpThreadWnd::startProgress() {
     resumeTransfer = false;
 }
 
-void CFtpThreadWnd::stopProgress() {
+void FtpConnection::stopProgress() {
     transferKind = 0;
     source.bytesDone = 0;
     host_.progressStopped();
 }
 
-void CFtpThreadWnd::dataFinished() {
+void FtpConnection::dataFinished() {
     if (!dataSocket)
         return;
     downloadFile.reset();
@@ -302,7 +302,7 @@ void CFtpThreadWnd::dataFinished() {
     }
 }
 
-void CFtpThreadWnd::listingFinished(bool cancelled) {
+void FtpConnection::listingFinished(bool cancelled) {
     reset(false);
     transferKind = 0;
     if (cancelled)
@@ -325,7 +325,7 @@ void CFtpThreadWnd::listingFinished(bool cancelled) {
 }
 
 // The one-file listing of a continued upload tells how much the site has.
-void CFtpThreadWnd::sizeQueryFinished(bool cancelled) {
+void FtpConnection::sizeQueryFinished(bool cancelled) {
     transferKind = 0;
     if (cancelled)
         return;
@@ -350,7 +350,7 @@ void CFtpThreadWnd::sizeQueryFinished(bool cancelled) {
         reset(false);
 }
 
-void CFtpThreadWnd::downloadFinished(bool cancelled) {
+void FtpConnection::downloadFinished(bool cancelled) {
     reset(false);
     transferKind = 0;
     const quint32 done = source.bytesDone;
@@ -366,7 +366,7 @@ void CFtpThreadWnd::downloadFinished(bool cancelled) {
     }
 }
 
-void CFtpThreadWnd::uploadFinished(bool cancelled) {
+void FtpConnection::uploadFinished(bool cancelled) {
     const bool complete = source.bytesDone >= expectedUploadSize();
     reset(false);
     transferKind = 0;

@@ -2,7 +2,7 @@
 
 #include <QString>
 
-// What a connection reports to the program around it: the main frame, which
+// What a connection reports to the program around it: the main window, which
 // forwards to the panes, or a test host. The engine never includes a pane.
 class FtpHost {
 public:
@@ -33,11 +33,11 @@ public:
     // A transfer operation finished: the local side (download) or the
     // current site folder (upload) has changed.
     virtual void operationCompleted(bool download) = 0;
-    // Reads and clears the frame's mark that the user has just cancelled.
+    // Reads and clears the main window's mark that the user has just cancelled.
     virtual bool takeCancelMark() = 0;
-    // The user has just cancelled the running operation in the frame.
+    // The user has just cancelled the running operation in the main window.
     virtual bool userInterrupted() const = 0;
-    // A transfer ended short: the frame resumes the running task.
+    // A transfer ended short: the main window resumes the running task.
     virtual void postResume() = 0;
     // Logged in for an interrupted task: run it from its task file.
     virtual void resumeInterruptedTask(const QString& taskFile) = 0;

@@ -5,7 +5,7 @@
 #include "core/engine/ftp_host.h"
 #include "core/engine/result_texts.h"
 
-void CFtpThreadWnd::login(bool resumeTask) {
+void FtpConnection::login(bool resumeTask) {
     reset(true);
     const QString crlf = QStringLiteral("\r\n");
     if (source.useProxy) {
@@ -35,7 +35,7 @@ void CFtpThreadWnd::login(bool resumeTask) {
 // The folder stands between the first pair of double quotes (a doubled quote
 // inside stands for one quote), or, without double quotes, single quotes.
 // An opening quote without its closing one names no folder.
-QString CFtpThreadWnd::folderFromPwdReply(const QString& reply) {
+QString FtpConnection::folderFromPwdReply(const QString& reply) {
     QChar quote = QLatin1Char('"');
     qsizetype open = reply.indexOf(quote);
     if (open < 0) {
@@ -58,7 +58,7 @@ QString CFtpThreadWnd::folderFromPwdReply(const QString& reply) {
     return {};
 }
 
-void CFtpThreadWnd::setCurrentFolderFromReply(const QString& text) {
+void FtpConnection::setCurrentFolderFromReply(const QString& text) {
     const QString folder = folderFromPwdReply(text);
     if (folder.isEmpty() || !folder.startsWith(QLatin1Char('/')))
         return;

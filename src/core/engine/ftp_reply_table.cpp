@@ -9,21 +9,21 @@
 #include "core/platform/gbk_text.h"
 #include "core/platform/prompts.h"
 
-const CFtpThreadWnd::ReplyRow CFtpThreadWnd::replyTable[] = {
-    {"USE", &CFtpThreadWnd::onLoginReply},         {"PAS", &CFtpThreadWnd::onLoginReply},
-    {"ACC", &CFtpThreadWnd::onLoginReply},         {"QUI", &CFtpThreadWnd::onSimpleCommandReply},
-    {"POR", &CFtpThreadWnd::onSimpleCommandReply}, {"NOO", &CFtpThreadWnd::onSimpleCommandReply},
-    {"TYP", &CFtpThreadWnd::onSimpleCommandReply}, {"CWD", &CFtpThreadWnd::onCwdReply},
-    {"RNT", &CFtpThreadWnd::onRntoReply},          {"DEL", &CFtpThreadWnd::onRemovalReply},
-    {"RMD", &CFtpThreadWnd::onRemovalReply},       {"RNF", &CFtpThreadWnd::onRnfrReply},
-    {"RES", &CFtpThreadWnd::onRestReply},          {"MKD", &CFtpThreadWnd::onMkdReply},
-    {"PWD", &CFtpThreadWnd::onPwdReply},           {"ABO", &CFtpThreadWnd::onAborReply},
-    {"SIZ", &CFtpThreadWnd::onTransferReply},      {"RET", &CFtpThreadWnd::onTransferReply},
-    {"LIS", &CFtpThreadWnd::onTransferReply},      {"STO", &CFtpThreadWnd::onTransferReply},
-    {"APP", &CFtpThreadWnd::onTransferReply},
+const FtpConnection::ReplyRow FtpConnection::replyTable[] = {
+    {"USE", &FtpConnection::onLoginReply},         {"PAS", &FtpConnection::onLoginReply},
+    {"ACC", &FtpConnection::onLoginReply},         {"QUI", &FtpConnection::onSimpleCommandReply},
+    {"POR", &FtpConnection::onSimpleCommandReply}, {"NOO", &FtpConnection::onSimpleCommandReply},
+    {"TYP", &FtpConnection::onSimpleCommandReply}, {"CWD", &FtpConnection::onCwdReply},
+    {"RNT", &FtpConnection::onRntoReply},          {"DEL", &FtpConnection::onRemovalReply},
+    {"RMD", &FtpConnection::onRemovalReply},       {"RNF", &FtpConnection::onRnfrReply},
+    {"RES", &FtpConnection::onRestReply},          {"MKD", &FtpConnection::onMkdReply},
+    {"PWD", &FtpConnection::onPwdReply},           {"ABO", &FtpConnection::onAborReply},
+    {"SIZ", &FtpConnection::onTransferReply},      {"RET", &FtpConnection::onTransferReply},
+    {"LIS", &FtpConnection::onTransferReply},      {"STO", &FtpConnection::onTransferReply},
+    {"APP", &FtpConnection::onTransferReply},
 };
 
-void CFtpThreadWnd::handleReply() {
+void FtpConnection::handleReply() {
     logReply();
 
     if (awaitingGreeting) {
@@ -79,7 +79,7 @@ void CFtpThreadWnd::handleReply() {
     continueAfterReply(prefix);
 }
 
-void CFtpThreadWnd::onLoginReply(const QByteArray& prefix) {
+void FtpConnection::onLoginReply(const QByteArray& prefix) {
     if (replyHas("230")) {
         if (!pendingTaskFile.isEmpty() || resumeTransfer)
             ready = true;
@@ -101,11 +101,11 @@ void CFtpThreadWnd::onLoginReply(const QByteArray& prefix) {
 }
 
 // QUIT, PORT, NOOP and TYPE succeed only with "200", handled before the table.
-void CFtpThreadWnd::onSimpleCommandReply(const QByteArray&) {
+void FtpConnection::onSimpleCommandReply(const QByteArray&) {
     stopWith(ResultCode::Stopped);
 }
 
-void CFtpThreadWnd::onCwdReply(const QByteArray& prefix) {
+void FtpConnection::onCwdReply(const QByteArray& prefix) {
     if (replyHas("250")) {
         advance();
         ready = true;
@@ -121,7 +121,7 @@ void CFtpThreadWnd::onCwdReply(const QByteArray& prefix) {
     continueAfterReply(prefix);
 }
 
-void CFtpThreadWnd::onRntoReply(const QByteArray& prefix) {
+void FtpConnection::onRntoReply(const QByteArray& prefix) {
     if (!replyHas("250")) {
         stopWith(ResultCode::Stopped);
         return;
@@ -134,7 +134,7 @@ void CFtpThreadWnd::onRntoReply(const QByteArray& prefix) {
 
 // DELE and RMD: the pane forgets the removed item; the last removal of a
 // plain delete ends the operation.
-void CFtpThreadWnd::onRemovalReply(const QByteArray& prefix) {
+void FtpConnection::onRemovalReply(const QByteArray& prefix) {
     if (!replyHas("250")) {
         stopWith(ResultCode::Stopped);
         return;
@@ -157,7 +157,7 @@ void CFtpThreadWnd::onRemovalReply(const QByteArray& prefix) {
     continueAfterReply(prefix);
 }
 
-void CFtpThreadWnd::onRnfrReply(const QByteArray& prefix) {
+void FtpConnection::onRnfrReply(const QByteArray& prefix) {
     if (!replyHas("350")) {
         stopWith(ResultCode::Stopped);
         return;
@@ -167,7 +167,7 @@ void CFtpThreadWnd::onRnfrReply(const QByteArray& prefix) {
 }
 
 // "REST 0" is the restart probe of the login; any reply goes on.
-void CFtpThreadWnd::onRestReply(const QByteArray& prefix) {
+void FtpConnection::onRestReply(const QByteArray& prefix) {
     advance();
     if (replyHas("350"))
         source.restSupported = true;
@@ -181,7 +181,7 @@ void CFtpThreadWnd::onRestReply(const QByteArray& prefix) {
     continueAfterReply(prefix);
 }
 
-void CFtpThreadWnd::onMkdReply(const QByteArray& prefix) {
+void FtpConnection::onMkdReply(const QByteArray& prefix) {
     const QString path = entryArgument(nextCommand, 4);
     if (replyHas("257")) {
         advance();
@@ -208,7 +208,7 @@ void CFtpThreadWnd::onMkdReply(const QByteArray& prefix) {
     stopWith(ResultCode::Stopped);
 }
 
-void CFtpThreadWnd::onPwdReply(const QByteArray&) {
+void FtpConnection::onPwdReply(const QByteArray&) {
     if (!replyHas("257")) {
         stopWith(ResultCode::Stopped);
         return;
@@ -218,13 +218,13 @@ void CFtpThreadWnd::onPwdReply(const QByteArray&) {
     setCurrentFolderFromReply(Gbk::decode(replyBuffer));
 }
 
-void CFtpThreadWnd::onAborReply(const QByteArray&) {
+void FtpConnection::onAborReply(const QByteArray&) {
     stopWith(ResultCode::Interrupted);
 }
 
 // Transfer commands: preliminary and final replies only reset the count; the
 // data connection decides when the transfer is over.
-void CFtpThreadWnd::onTransferReply(const QByteArray& prefix) {
+void FtpConnection::onTransferReply(const QByteArray& prefix) {
     if (replyHas("226") || replyHas("250") || replyHas("125") || replyHas("150")) {
         retryCount = 0;
         return;

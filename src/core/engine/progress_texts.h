@@ -2,7 +2,7 @@
 
 #include <QString>
 
-// The texts of the status bar while a file transfer runs, as the frame's
+// The texts of the status bar while a file transfer runs, as the main window's
 // 3-second tick shows them.
 namespace ProgressTexts {
 

@@ -2,7 +2,7 @@
 
 #include <QtGlobal>
 
-// The one source of "now" for the engine and the frame, so that time-outs
+// The one source of "now" for the engine and the main window, so that time-outs
 // can be tested with a manual clock.
 class Clock {
 public:

@@ -2,7 +2,7 @@
 
 #include <QtGlobal>
 
-// Message numbers shared by the connection engine and the main frame. They
+// Message numbers shared by the connection engine and the main window. They
 // keep the values the program has always used so that traces and tests read
 // the same as the protocol rules.
 namespace Msg {
@@ -12,7 +12,7 @@ constexpr int LookupFinished = User + 4;     // host lookup done
 constexpr int SegmentStart = User + 10;      // segment thread -> itself
 constexpr int SocketEvent = User + 12;       // socket notification
 constexpr int ContinueOperation = User + 13; // driver: take the next item
-constexpr int ResumeTransfer = User + 14;    // connection -> frame: ended short
+constexpr int ResumeTransfer = User + 14;    // connection -> main window: ended short
 } // namespace Msg
 
 // Socket notification bits, as carried in the low word of a SocketEvent.

@@ -1,6 +1,5 @@
 #include "core/settings/network_settings.h"
 
-#include "core/engine/connection_source.h"
 #include "core/platform/ini_profile.h"
 
 namespace {
@@ -54,23 +53,4 @@ bool NetworkSettings::write(const QString& iniPath) const {
 
 int NetworkSettings::segmentCount() const {
     return qBound(1, IniProfile::leadingInt(maxSegments), 5);
-}
-
-void NetworkSettings::applyTo(CFtpSource& source) const {
-    source.segmentLimit = segmentCount();
-    source.segmentsAllowed = source.segmentLimit > 1;
-    if (useProxy) {
-        source.useProxy = 1;
-        source.proxyHost = proxyHost;
-        const int port = IniProfile::leadingInt(proxyPort);
-        source.proxyPort = port > 0 ? port : 21;
-        source.proxyUser = proxyUser;
-        source.proxyPass = proxyPass;
-    } else {
-        source.useProxy = 0;
-        source.proxyHost.clear();
-        source.proxyPort = 0;
-        source.proxyUser.clear();
-        source.proxyPass.clear();
-    }
 }

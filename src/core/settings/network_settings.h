@@ -2,8 +2,6 @@
 
 #include <QString>
 
-class CFtpSource;
-
 // How the program reaches FTP servers: directly or through a proxy, and
 // how many segments one download may use. Kept in corvane.ini, section
 // "CONNECT". This is the file side; the dialog that edits it lives with
@@ -26,8 +24,6 @@ struct NetworkSettings {
     bool write(const QString& iniPath) const;
 
     int segmentCount() const;
-    // What a new connection takes from the settings.
-    void applyTo(CFtpSource& source) const;
 
     bool operator==(const NetworkSettings&) const = default;
 };

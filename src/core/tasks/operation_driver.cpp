@@ -22,7 +22,7 @@ QString oversizedText(const QString& name) {
 
 } // namespace
 
-void CFtpThreadWnd::runDriverStep() {
+void FtpConnection::runDriverStep() {
     // A message left over from a connection that has since closed.
     if (!controlSocket || awaitingGreeting)
         return;
@@ -87,7 +87,7 @@ void CFtpThreadWnd::runDriverStep() {
     askForSend();
 }
 
-void CFtpThreadWnd::completeOperation() {
+void FtpConnection::completeOperation() {
     const bool editDownload = op.editMode && op.isDownload;
     if (!editDownload)
         deleteTaskFile();
@@ -104,7 +104,7 @@ void CFtpThreadWnd::completeOperation() {
 // Site path of an upload item: the part of the local path below the chosen
 // folder (or its parent, for a whole-folder upload), without blanks, under
 // the target site folder.
-QString CFtpThreadWnd::uploadSitePath(const QString& localPath, int kind) const {
+QString FtpConnection::uploadSitePath(const QString& localPath, int kind) const {
     QString relative;
     if (kind == OperationRecord::ChosenFile) {
         relative = localPath.mid(op.sourceFolder.size() - 1);
@@ -124,7 +124,7 @@ QString CFtpThreadWnd::uploadSitePath(const QString& localPath, int kind) const 
 }
 
 // Local path of the head item of a download.
-QString CFtpThreadWnd::localPathOf() const {
+QString FtpConnection::localPathOf() const {
     const QString path = op.itemPaths.value(0);
     const int kind = op.itemKinds.value(0);
     const QString& target = op.targetFolder;
@@ -144,7 +144,7 @@ QString CFtpThreadWnd::localPathOf() const {
     return path == QLatin1String("/") ? base : base + path;
 }
 
-bool CFtpThreadWnd::createLocalFolder(const QString& path) {
+bool FtpConnection::createLocalFolder(const QString& path) {
     const QFileInfo info(path);
     if ((info.isDir() && !info.isSymLink()) || QDir().mkdir(path))
         return true;
@@ -153,7 +153,7 @@ bool CFtpThreadWnd::createLocalFolder(const QString& path) {
     return false;
 }
 
-bool CFtpThreadWnd::refuseOversized(const QString& name, quint64 size) {
+bool FtpConnection::refuseOversized(const QString& name, quint64 size) {
     if (size <= std::numeric_limits<quint32>::max())
         return false;
     prompts_.report(oversizedText(name));
@@ -163,7 +163,7 @@ bool CFtpThreadWnd::refuseOversized(const QString& name, quint64 size) {
 // The listing of the head folder of a download: its folders and non-empty
 // files join the end of the work list. Names that could step out of the
 // local folder are never used.
-void CFtpThreadWnd::expandRemoteFolder(const QByteArray& listing) {
+void FtpConnection::expandRemoteFolder(const QByteArray& listing) {
     const QString head = op.itemPaths.value(0);
     const QString base = head == QLatin1String("/") ? head : head + QLatin1Char('/');
     DirListing::parseLines(listing, [&](const DirEntry& e) {
@@ -184,7 +184,7 @@ void CFtpThreadWnd::expandRemoteFolder(const QByteArray& listing) {
     });
 }
 
-void CFtpThreadWnd::expandLocalFolder(const QString& folder) {
+void FtpConnection::expandLocalFolder(const QString& folder) {
     const QFileInfoList entries = QDir(folder).entryInfoList(
         QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot, QDir::NoSort);
     for (const QFileInfo& entry : entries) {
@@ -204,7 +204,7 @@ void CFtpThreadWnd::expandLocalFolder(const QString& folder) {
 
 // Recursive delete: list every folder found (discovery order), then delete
 // the files, then remove the folders deepest first.
-void CFtpThreadWnd::deleteStep() {
+void FtpConnection::deleteStep() {
     if (!op.deleteFolders.isEmpty() && op.nextDeleteFolder < op.deleteFolders.size()) {
         const QString folder = op.deleteFolders.at(op.nextDeleteFolder++);
         commandQueue << QStringLiteral("TYPE A\r\n") << QStringLiteral("PORT\r\n")
@@ -230,7 +230,7 @@ void CFtpThreadWnd::deleteStep() {
     askForSend();
 }
 
-void CFtpThreadWnd::collectDeleteListing(const QByteArray& listing) {
+void FtpConnection::collectDeleteListing(const QByteArray& listing) {
     const QString folder = op.deleteFolders.value(op.nextDeleteFolder - 1);
     const QString base = folder == QLatin1String("/") ? folder : folder + QLatin1Char('/');
     DirListing::parseLines(listing, [&](const DirEntry& e) {

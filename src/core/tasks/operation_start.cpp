@@ -23,7 +23,7 @@ void appendChosenItems(OperationRecord& op, const QStringList& paths, const QLis
 
 // A new transfer record; only the edit mode, set by the caller beforehand,
 // survives the reset.
-void CFtpThreadWnd::resetTransferRecord(bool download, const QString& target,
+void FtpConnection::resetTransferRecord(bool download, const QString& target,
                                         const QString& sourceFolder) {
     const bool editMode = op.editMode;
     reset(true);
@@ -34,14 +34,14 @@ void CFtpThreadWnd::resetTransferRecord(bool download, const QString& target,
     op.sourceFolder = sourceFolder;
 }
 
-void CFtpThreadWnd::beginTransferOperation(const QString& description, unsigned phase) {
+void FtpConnection::beginTransferOperation(const QString& description, unsigned phase) {
     op.taskDescription = description;
     createTaskFile();
     showPhase(phase);
     postContinue();
 }
 
-void CFtpThreadWnd::StartDownload(const QString& localFolder, const QString& siteFolder,
+void FtpConnection::StartDownload(const QString& localFolder, const QString& siteFolder,
                                   const QStringList& sitePaths, const QList<quint32>& sizes) {
     resetTransferRecord(true, localFolder, siteFolder);
     appendChosenItems(op, sitePaths, sizes);
@@ -58,7 +58,7 @@ void CFtpThreadWnd::StartDownload(const QString& localFolder, const QString& sit
                            Phase::DownloadingFile);
 }
 
-void CFtpThreadWnd::StartFolderDownload(const QString& localFolder, const QString& siteFolder) {
+void FtpConnection::StartFolderDownload(const QString& localFolder, const QString& siteFolder) {
     resetTransferRecord(true, localFolder, siteFolder);
     op.itemPaths << siteFolder;
     op.itemSizes << 0;
@@ -68,7 +68,7 @@ void CFtpThreadWnd::StartFolderDownload(const QString& localFolder, const QStrin
                            Phase::DownloadingFolder);
 }
 
-void CFtpThreadWnd::StartUpload(const QString& siteFolder, const QString& localFolder,
+void FtpConnection::StartUpload(const QString& siteFolder, const QString& localFolder,
                                 const QStringList& localPaths, const QList<quint32>& sizes) {
     resetTransferRecord(false, siteFolder, localFolder);
     appendChosenItems(op, localPaths, sizes);
@@ -86,7 +86,7 @@ void CFtpThreadWnd::StartUpload(const QString& siteFolder, const QString& localF
     beginTransferOperation(description, Phase::UploadingFile);
 }
 
-void CFtpThreadWnd::StartFolderUpload(const QString& siteFolder, const QString& localFolder) {
+void FtpConnection::StartFolderUpload(const QString& siteFolder, const QString& localFolder) {
     resetTransferRecord(false, siteFolder, localFolder);
     op.itemPaths << localFolder;
     op.itemSizes << 0;
@@ -96,14 +96,14 @@ void CFtpThreadWnd::StartFolderUpload(const QString& siteFolder, const QString& 
                            Phase::UploadingFolder);
 }
 
-void CFtpThreadWnd::MakeSiteFolder(const QString& sitePath) {
+void FtpConnection::MakeSiteFolder(const QString& sitePath) {
     reset(true);
     showPhase(Phase::MakingFolder);
     commandQueue << QStringLiteral("MKD ") + sitePath + QStringLiteral("\r\n");
     askForSend();
 }
 
-void CFtpThreadWnd::DeleteSiteItems(const QStringList& sitePaths, const QStringList& kindTexts) {
+void FtpConnection::DeleteSiteItems(const QStringList& sitePaths, const QStringList& kindTexts) {
     reset(true);
     op.deleting = true;
     for (qsizetype i = 0; i < sitePaths.size(); ++i) {
@@ -116,7 +116,7 @@ void CFtpThreadWnd::DeleteSiteItems(const QStringList& sitePaths, const QStringL
     showPhase(Phase::DeletingFolder);
 }
 
-void CFtpThreadWnd::RenameSiteItem(const QString& oldPath, const QString& newPath) {
+void FtpConnection::RenameSiteItem(const QString& oldPath, const QString& newPath) {
     reset(true);
     commandQueue << QStringLiteral("RNFR ") + oldPath + QStringLiteral("\r\n")
                  << QStringLiteral("RNTO ") + newPath + QStringLiteral("\r\n");

@@ -6,7 +6,7 @@
 
 #include <QDateTime>
 
-void CFtpThreadWnd::createTaskFile() {
+void FtpConnection::createTaskFile() {
     if (op.taskFile)
         op.taskFile->close();
     op.taskFile.reset();
@@ -22,7 +22,7 @@ void CFtpThreadWnd::createTaskFile() {
     op.taskFile = std::move(file);
 }
 
-void CFtpThreadWnd::writeTaskFile() {
+void FtpConnection::writeTaskFile() {
     if (!op.taskFile)
         return;
     TaskContents t;
@@ -53,7 +53,7 @@ void CFtpThreadWnd::writeTaskFile() {
     op.taskFile->resize(bytes.size());
 }
 
-void CFtpThreadWnd::deleteTaskFile() {
+void FtpConnection::deleteTaskFile() {
     if (!op.taskFile)
         return;
     op.taskFile->close();

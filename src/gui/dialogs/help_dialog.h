@@ -5,7 +5,7 @@
 class QPushButton;
 
 // A dialog with the program's OK, Cancel and Help buttons: the help button
-// and F1 ask the frame to open the help at the dialog's keyword.
+// and F1 ask the main window to open the help at the dialog's keyword.
 class HelpDialog : public QDialog {
     Q_OBJECT
 public:

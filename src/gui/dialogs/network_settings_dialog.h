@@ -9,7 +9,7 @@ class QLineEdit;
 
 // "上网属性": direct or proxy connection, the proxy's address, port, user
 // and password, and the most segments a download may use. OK writes the
-// settings file; the frame takes the settings for the next connection.
+// settings file; the main window takes the settings for the next connection.
 class NetworkSettingsDialog : public HelpDialog {
     Q_OBJECT
 public:

@@ -5,7 +5,7 @@
 // can be looked up by them.
 namespace Cmd {
 
-// Main frame.
+// Main window.
 constexpr int NetworkSettings = 32814;
 constexpr int NewSite = 32822;
 constexpr int SiteProperties = 32823;

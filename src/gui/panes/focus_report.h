@@ -9,8 +9,7 @@
 // takes the keyboard focus, `code` becomes the active pane.
 class FocusReport : public QObject {
 public:
-    FocusReport(CWharfkitApp& app, QObject* pane, int code)
-        : QObject(pane), app_(app), code_(code) {
+    FocusReport(PaneState& app, QObject* pane, int code) : QObject(pane), app_(app), code_(code) {
         pane->installEventFilter(this);
     }
 
@@ -22,6 +21,6 @@ protected:
     }
 
 private:
-    CWharfkitApp& app_;
+    PaneState& app_;
     int code_;
 };

@@ -13,7 +13,7 @@ QString forDisplay(QString text) {
 
 } // namespace
 
-CFtpView6::CFtpView6(CWharfkitApp& app, QWidget* parent) : QPlainTextEdit(parent) {
+MessagePane::MessagePane(PaneState& app, QWidget* parent) : QPlainTextEdit(parent) {
     setObjectName(QStringLiteral("messagePane"));
     app.messagePane = this;
     new FocusReport(app, this, Pane::Messages);
@@ -26,7 +26,7 @@ CFtpView6::CFtpView6(CWharfkitApp& app, QWidget* parent) : QPlainTextEdit(parent
 
 // Appending only the new block keeps a long transcript cheap to show; the
 // whole text is set when the transcript was cut or cleared.
-void CFtpView6::showTranscript(const QString& text, const QString& appended) {
+void MessagePane::showTranscript(const QString& text, const QString& appended) {
     const bool grows = !appended.isEmpty() && text.size() == shown_.size() + appended.size() &&
                        text.startsWith(shown_);
     shown_ = text;
@@ -40,6 +40,6 @@ void CFtpView6::showTranscript(const QString& text, const QString& appended) {
     scrollToEnd();
 }
 
-void CFtpView6::scrollToEnd() {
+void MessagePane::scrollToEnd() {
     verticalScrollBar()->setValue(verticalScrollBar()->maximum());
 }

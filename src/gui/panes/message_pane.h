@@ -2,14 +2,14 @@
 
 #include <QPlainTextEdit>
 
-class CWharfkitApp;
+class PaneState;
 
 // The message pane: the transcript of the control connection. It can be
 // scrolled, selected in and copied from, but not typed into.
-class CFtpView6 : public QPlainTextEdit {
+class MessagePane : public QPlainTextEdit {
     Q_OBJECT
 public:
-    explicit CFtpView6(CWharfkitApp& app, QWidget* parent = nullptr);
+    explicit MessagePane(PaneState& app, QWidget* parent = nullptr);
 
     // The connection's transcript after a change; `appended` is the block
     // just added, empty when the transcript was started afresh.

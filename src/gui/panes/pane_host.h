@@ -1,17 +1,17 @@
 #pragma once
 
-class CFtpThreadWnd;
+class FtpConnection;
 class Prompts;
 struct SiteRecord;
 
-// What the browsing panes ask of the main frame: the state of the current
-// connection and the commands that belong to the frame.
+// What the browsing panes ask of the main window: the state of the current
+// connection and the commands that belong to the main window.
 class PaneHost {
 public:
     virtual ~PaneHost() = default;
 
     // The current connection, or null.
-    virtual CFtpThreadWnd* connection() const = 0;
+    virtual FtpConnection* connection() const = 0;
     // A connection exists and is free for a command the user gives.
     virtual bool connectionReady() const = 0;
     // No connection, or one that is closed and not in the middle of

@@ -6,11 +6,11 @@
 #include <QList>
 #include <QStringList>
 
-class CFtpView1;
-class CFtpView2;
-class CFtpView3;
-class CFtpView4;
-class CFtpView6;
+class LocalFolderTree;
+class LocalFileList;
+class SiteTree;
+class RemoteFileList;
+class MessagePane;
 class QWidget;
 
 // The one drag between panes that can be under way.
@@ -24,13 +24,13 @@ struct DragState {
 // What the panes share: references to one another, the pane that last had
 // the focus, the drag, the copy buffer and the listing cache. The panes fill
 // in their own references when they are made.
-class CWharfkitApp {
+class PaneState {
 public:
-    CFtpView1* localTree = nullptr;
-    CFtpView3* siteTree = nullptr;
-    CFtpView2* localList = nullptr;
-    CFtpView4* remoteList = nullptr;
-    CFtpView6* messagePane = nullptr;
+    LocalFolderTree* localTree = nullptr;
+    SiteTree* siteTree = nullptr;
+    LocalFileList* localList = nullptr;
+    RemoteFileList* remoteList = nullptr;
+    MessagePane* messagePane = nullptr;
     DragState dragState;
     int activePane = Pane::None;
     // The copy buffer: which side was copied is kept explicitly.

@@ -15,7 +15,7 @@
 #include <QHeaderView>
 #include <QMenu>
 
-CFtpView4::CFtpView4(CWharfkitApp& app, PaneHost& host, QWidget* parent)
+RemoteFileList::RemoteFileList(PaneState& app, PaneHost& host, QWidget* parent)
     : QTreeWidget(parent), menu_(new QMenu(this)), app_(app), host_(host) {
     setObjectName(QStringLiteral("remoteList"));
     app_.remoteList = this;
@@ -32,8 +32,8 @@ CFtpView4::CFtpView4(CWharfkitApp& app, PaneHost& host, QWidget* parent)
     setEditTriggers(QAbstractItemView::NoEditTriggers);
     header()->setSectionsClickable(true);
     header()->setSortIndicatorShown(false);
-    connect(header(), &QHeaderView::sectionClicked, this, &CFtpView4::sortByColumn);
-    connect(this, &QTreeWidget::itemDoubleClicked, this, &CFtpView4::onDoubleClick);
+    connect(header(), &QHeaderView::sectionClicked, this, &RemoteFileList::sortByColumn);
+    connect(this, &QTreeWidget::itemDoubleClicked, this, &RemoteFileList::onDoubleClick);
 
     PaneMenu::add(menu_, Cmd::PaneEditFile, "编辑文件");
     menu_->addSeparator();
@@ -49,19 +49,20 @@ CFtpView4::CFtpView4(CWharfkitApp& app, PaneHost& host, QWidget* parent)
     PaneMenu::add(menu_, Cmd::PanePaste, "粘贴");
 }
 
-QTreeWidgetItem* CFtpView4::makeRow(const QString& name, const QString& size, const QString& type,
-                                    const QString& date, const QIcon& icon) {
+QTreeWidgetItem* RemoteFileList::makeRow(const QString& name, const QString& size,
+                                         const QString& type, const QString& date,
+                                         const QIcon& icon) {
     auto* row = new QTreeWidgetItem(QStringList{name, size, type, date});
     row->setIcon(NameColumn, icon);
     return row;
 }
 
-void CFtpView4::insertFolderRow(int position, const QString& name, const QString& date) {
+void RemoteFileList::insertFolderRow(int position, const QString& name, const QString& date) {
     insertTopLevelItem(position, makeRow(name, QString(), FileTypes::folderTypeName(), date,
                                          FileTypes::folderIcon()));
 }
 
-void CFtpView4::fillFromCache(const CachedListing& listing) {
+void RemoteFileList::fillFromCache(const CachedListing& listing) {
     clear();
     const QString folderType = FileTypes::folderTypeName();
     for (qsizetype i = 0; i < listing.size(); ++i) {
@@ -73,15 +74,15 @@ void CFtpView4::fillFromCache(const CachedListing& listing) {
     sortByColumn(NameColumn);
 }
 
-void CFtpView4::sortByColumn(int column) {
+void RemoteFileList::sortByColumn(int column) {
     FileListSort::sortRows(this, column, FileTypes::folderTypeName());
 }
 
-bool CFtpView4::isFolderRow(const QTreeWidgetItem* row) const {
+bool RemoteFileList::isFolderRow(const QTreeWidgetItem* row) const {
     return row && row->text(TypeColumn) == FileTypes::folderTypeName();
 }
 
-QTreeWidgetItem* CFtpView4::rowNamed(const QString& name) const {
+QTreeWidgetItem* RemoteFileList::rowNamed(const QString& name) const {
     for (int i = 0; i < topLevelItemCount(); ++i)
         if (topLevelItem(i)->text(NameColumn) == name)
             return topLevelItem(i);
@@ -90,13 +91,13 @@ QTreeWidgetItem* CFtpView4::rowNamed(const QString& name) const {
 
 // A folder row opens the folder through the site tree, whose selection
 // lists it; a folder without its tree item is left alone.
-void CFtpView4::onDoubleClick(QTreeWidgetItem* row, int column) {
+void RemoteFileList::onDoubleClick(QTreeWidgetItem* row, int column) {
     if (column != NameColumn || !isFolderRow(row) || !app_.siteTree)
         return;
     app_.siteTree->openChildFolder(row->text(NameColumn));
 }
 
-QMenu* CFtpView4::prepareContextMenu(const QPoint& point) {
+QMenu* RemoteFileList::prepareContextMenu(const QPoint& point) {
     QTreeWidgetItem* row = itemAt(point);
     const bool onName = row && columnAt(point.x()) == NameColumn;
     const bool ready = host_.connectionReady();
@@ -112,7 +113,7 @@ QMenu* CFtpView4::prepareContextMenu(const QPoint& point) {
     return menu_;
 }
 
-void CFtpView4::contextMenuEvent(QContextMenuEvent* event) {
+void RemoteFileList::contextMenuEvent(QContextMenuEvent* event) {
     if (app_.dragState.dragging)
         return;
     const QPoint point = viewport()->mapFromGlobal(event->globalPos());
@@ -120,13 +121,13 @@ void CFtpView4::contextMenuEvent(QContextMenuEvent* event) {
 }
 
 // A drag is only recorded here; the panes that take drops come later.
-void CFtpView4::mousePressEvent(QMouseEvent* event) {
+void RemoteFileList::mousePressEvent(QMouseEvent* event) {
     QTreeWidget::mousePressEvent(event);
     pressPoint_ = event->pos();
     pressedRow_ = event->button() == Qt::LeftButton ? itemAt(event->pos()) : nullptr;
 }
 
-void CFtpView4::mouseMoveEvent(QMouseEvent* event) {
+void RemoteFileList::mouseMoveEvent(QMouseEvent* event) {
     DragState& drag = app_.dragState;
     if (drag.dragging) {
         if (!(event->buttons() & Qt::LeftButton))
@@ -141,7 +142,7 @@ void CFtpView4::mouseMoveEvent(QMouseEvent* event) {
     QTreeWidget::mouseMoveEvent(event);
 }
 
-void CFtpView4::mouseReleaseEvent(QMouseEvent* event) {
+void RemoteFileList::mouseReleaseEvent(QMouseEvent* event) {
     pressedRow_ = nullptr;
     if (app_.dragState.dragging && app_.dragState.sourcePane == Pane::RemoteList)
         app_.dragState = DragState{};

@@ -2,19 +2,19 @@
 
 #include <QTreeWidget>
 
-class CWharfkitApp;
+class PaneState;
 class PaneHost;
 class QMenu;
 struct CachedListing;
 
 // The remote file list: the contents of the site folder selected in the
 // site tree, folders first, four columns.
-class CFtpView4 : public QTreeWidget {
+class RemoteFileList : public QTreeWidget {
     Q_OBJECT
 public:
     enum Column { NameColumn = 0, SizeColumn = 1, TypeColumn = 2, TimeColumn = 3 };
 
-    CFtpView4(CWharfkitApp& app, PaneHost& host, QWidget* parent = nullptr);
+    RemoteFileList(PaneState& app, PaneHost& host, QWidget* parent = nullptr);
 
     void clearRows() { clear(); }
     // A folder row at `position`.
@@ -42,7 +42,7 @@ private:
                              const QString& date, const QIcon& icon);
 
     QMenu* menu_;
-    CWharfkitApp& app_;
+    PaneState& app_;
     PaneHost& host_;
     QPoint pressPoint_;
     QTreeWidgetItem* pressedRow_ = nullptr;

@@ -48,7 +48,7 @@ public:
 
 } // namespace
 
-CFtpView3::CFtpView3(CWharfkitApp& app, PaneHost& host, const QString& storePath, QWidget* parent)
+SiteTree::SiteTree(PaneState& app, PaneHost& host, const QString& storePath, QWidget* parent)
     : QTreeWidget(parent), app_(app), host_(host), storePath_(storePath),
       sites_(host.prompts(),
              [this](const QList<SiteRecord>& records) {
@@ -68,7 +68,7 @@ CFtpView3::CFtpView3(CWharfkitApp& app, PaneHost& host, const QString& storePath
     setMouseTracking(true);
     buildMenu();
     connect(this, &QTreeWidget::currentItemChanged, this, [this] { browse(false); });
-    connect(this, &QTreeWidget::itemChanged, this, &CFtpView3::onLabelEdited);
+    connect(this, &QTreeWidget::itemChanged, this, &SiteTree::onLabelEdited);
     connect(this, &QTreeWidget::itemDoubleClicked, this, [this](QTreeWidgetItem* item) {
         if (isSiteItem(item) && itemData(item) == 0)
             editSiteProperties(item);
@@ -77,37 +77,37 @@ CFtpView3::CFtpView3(CWharfkitApp& app, PaneHost& host, const QString& storePath
     fill();
 }
 
-int CFtpView3::itemData(const QTreeWidgetItem* item) {
+int SiteTree::itemData(const QTreeWidgetItem* item) {
     return item ? item->data(0, DataRole).toInt() : 0;
 }
 
-bool CFtpView3::isRemoteFolder(const QTreeWidgetItem* item) {
+bool SiteTree::isRemoteFolder(const QTreeWidgetItem* item) {
     return item && (item->parent() || itemData(item) != 0);
 }
 
-QString CFtpView3::remotePath(const QTreeWidgetItem* item) {
+QString SiteTree::remotePath(const QTreeWidgetItem* item) {
     QString path;
     for (; item && item->parent(); item = item->parent())
         path.prepend(QLatin1Char('/') + item->text(0));
     return path.isEmpty() ? QStringLiteral("/") : path;
 }
 
-QString CFtpView3::cwdLine(const QTreeWidgetItem* item) {
+QString SiteTree::cwdLine(const QTreeWidgetItem* item) {
     return QStringLiteral("CWD ") + remotePath(item) + QStringLiteral("\r\n");
 }
 
-QTreeWidgetItem* CFtpView3::connectedSiteItem() const {
+QTreeWidgetItem* SiteTree::connectedSiteItem() const {
     for (int i = 0; i < topLevelItemCount(); ++i)
         if (itemData(topLevelItem(i)) != 0)
             return topLevelItem(i);
     return nullptr;
 }
 
-QTreeWidgetItem* CFtpView3::shownItem() const {
+QTreeWidgetItem* SiteTree::shownItem() const {
     return shown_.isValid() ? itemFromIndex(shown_) : nullptr;
 }
 
-QTreeWidgetItem* CFtpView3::insertSiteItem(const QString& name) {
+QTreeWidgetItem* SiteTree::insertSiteItem(const QString& name) {
     auto* item = new TreeItem(QStringList{name});
     item->setFlags(item->flags() | Qt::ItemIsEditable);
     item->setData(0, SiteNameRole, name);
@@ -117,7 +117,7 @@ QTreeWidgetItem* CFtpView3::insertSiteItem(const QString& name) {
     return item;
 }
 
-QTreeWidgetItem* CFtpView3::insertFolderItem(QTreeWidgetItem* parent, const QString& name) {
+QTreeWidgetItem* SiteTree::insertFolderItem(QTreeWidgetItem* parent, const QString& name) {
     auto* item = new TreeItem(QStringList{name});
     item->setData(0, DataRole, 0);
     item->setIcon(0, FileTypes::folderIcon());
@@ -125,23 +125,23 @@ QTreeWidgetItem* CFtpView3::insertFolderItem(QTreeWidgetItem* parent, const QStr
     return item;
 }
 
-void CFtpView3::deleteChildren(QTreeWidgetItem* item) {
+void SiteTree::deleteChildren(QTreeWidgetItem* item) {
     for (int i = 0; i < item->childCount(); ++i)
         app_.listingCache.dropBelow(item->child(i));
     qDeleteAll(item->takeChildren());
 }
 
-void CFtpView3::deleteItem(QTreeWidgetItem* item) {
+void SiteTree::deleteItem(QTreeWidgetItem* item) {
     app_.listingCache.dropBelow(item);
     delete item;
 }
 
-void CFtpView3::setConnectedLook(QTreeWidgetItem* site, bool connected) {
+void SiteTree::setConnectedLook(QTreeWidgetItem* site, bool connected) {
     site->setIcon(0, sitePicture(connected));
     site->setData(0, DataRole, connected ? 1 : 0);
 }
 
-void CFtpView3::fill() {
+void SiteTree::fill() {
     const QSignalBlocker quiet(this); // nothing is browsed while the tree is rebuilt
     clear();
     app_.listingCache.clear();
@@ -152,7 +152,7 @@ void CFtpView3::fill() {
         insertSiteItem(site.name);
 }
 
-void CFtpView3::markConnected(const QString& text, bool byAddress) {
+void SiteTree::markConnected(const QString& text, bool byAddress) {
     if (currentItem() && itemData(currentItem()) != 0)
         return;
     QString name = text;
@@ -176,7 +176,7 @@ void CFtpView3::markConnected(const QString& text, bool byAddress) {
     }
 }
 
-void CFtpView3::connectionStarted() {
+void SiteTree::connectionStarted() {
     shown_ = QPersistentModelIndex();
     listingFor_ = QPersistentModelIndex();
     serverFolder_ = QPersistentModelIndex();
@@ -184,11 +184,11 @@ void CFtpView3::connectionStarted() {
 
 // Remembering the start folder is left alone here: a site keeps the start
 // folder its user gave it.
-void CFtpView3::connectionClosed() {
+void SiteTree::connectionClosed() {
     fill();
 }
 
-void CFtpView3::setShown(QTreeWidgetItem* item) {
+void SiteTree::setShown(QTreeWidgetItem* item) {
     QTreeWidgetItem* shown = shownItem();
     if (shown && shown != item && shown->parent())
         shown->setIcon(0, FileTypes::folderIcon());
@@ -197,7 +197,7 @@ void CFtpView3::setShown(QTreeWidgetItem* item) {
     shown_ = QPersistentModelIndex(indexFromItem(item));
 }
 
-void CFtpView3::browse(bool force) {
+void SiteTree::browse(bool force) {
     QTreeWidgetItem* item = currentItem();
     if (!item || (isSiteItem(item) && itemData(item) == 0))
         return;
@@ -205,7 +205,7 @@ void CFtpView3::browse(bool force) {
         return;
 
     const QString cwd = cwdLine(item);
-    CFtpThreadWnd* connection = host_.connection();
+    FtpConnection* connection = host_.connection();
     const CachedListing* cached = app_.listingCache.find(item);
     if (!cached) {
         // A busy connection sends nothing: the selection moves, the list stays.
@@ -226,8 +226,8 @@ void CFtpView3::browse(bool force) {
 
 // Without a "CWD" when the server is in that folder already; a folder chosen
 // while the connection was busy was never entered, so it is entered first.
-void CFtpView3::relist() {
-    CFtpThreadWnd* connection = host_.connection();
+void SiteTree::relist() {
+    FtpConnection* connection = host_.connection();
     QTreeWidgetItem* item = currentItem();
     if (!isRemoteFolder(item) || !connection || !host_.connectionReady())
         return;
@@ -243,8 +243,8 @@ void CFtpView3::relist() {
 // The listing belongs to the folder it was asked for. The remote list shows
 // it when that folder is still the one chosen or the one on show; a folder
 // the user has moved to from the cache meanwhile keeps its rows.
-void CFtpView3::showListing(const QByteArray& listing) {
-    CFtpView4* list = app_.remoteList;
+void SiteTree::showListing(const QByteArray& listing) {
+    RemoteFileList* list = app_.remoteList;
     QTreeWidgetItem* folder = listingFor_.isValid() ? itemFromIndex(listingFor_) : currentItem();
     listingFor_ = QPersistentModelIndex();
     if (!folder || (!folder->parent() && itemData(folder) == 0)) {
@@ -276,7 +276,7 @@ void CFtpView3::showListing(const QByteArray& listing) {
     list->setUpdatesEnabled(true);
 }
 
-void CFtpView3::setCurrentFolder(const QString& folder) {
+void SiteTree::setCurrentFolder(const QString& folder) {
     QTreeWidgetItem* site = connectedSiteItem();
     if (!site)
         return;
@@ -299,7 +299,7 @@ void CFtpView3::setCurrentFolder(const QString& folder) {
         setShown(site);
         listingFor_ = shown_;
         serverFolder_ = shown_;
-        if (CFtpThreadWnd* connection = host_.connection())
+        if (FtpConnection* connection = host_.connection())
             connection->listCurrentFolder();
         return;
     }
@@ -308,7 +308,7 @@ void CFtpView3::setCurrentFolder(const QString& folder) {
     setCurrentItem(last); // browsing it changes to it and lists it
 }
 
-void CFtpView3::openChildFolder(const QString& name) {
+void SiteTree::openChildFolder(const QString& name) {
     QTreeWidgetItem* parent = currentItem();
     if (!parent)
         return;
@@ -321,7 +321,7 @@ void CFtpView3::openChildFolder(const QString& name) {
     }
 }
 
-void CFtpView3::mouseMoveEvent(QMouseEvent* event) {
+void SiteTree::mouseMoveEvent(QMouseEvent* event) {
     lastMousePoint_ = event->pos();
     QTreeWidget::mouseMoveEvent(event);
 }

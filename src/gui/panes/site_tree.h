@@ -5,7 +5,7 @@
 #include <QPersistentModelIndex>
 #include <QTreeWidget>
 
-class CWharfkitApp;
+class PaneState;
 class PaneHost;
 class QMenu;
 
@@ -13,7 +13,7 @@ class QMenu;
 // connected site, with the remote folders listed so far below it. Selecting
 // a folder shows it in the remote file list, from the listing cache or by
 // asking the connection to list it.
-class CFtpView3 : public QTreeWidget {
+class SiteTree : public QTreeWidget {
     Q_OBJECT
 public:
     // Item data: 0 site not connected / folder never listed, 1 connected /
@@ -21,8 +21,7 @@ public:
     static constexpr int DataRole = Qt::UserRole;
     static constexpr int SiteNameRole = Qt::UserRole + 1;
 
-    CFtpView3(CWharfkitApp& app, PaneHost& host, const QString& storePath,
-              QWidget* parent = nullptr);
+    SiteTree(PaneState& app, PaneHost& host, const QString& storePath, QWidget* parent = nullptr);
 
     SiteList& sites() { return sites_; }
 
@@ -92,7 +91,7 @@ private:
     void onLabelEdited(QTreeWidgetItem* item, int column);
     void buildMenu();
 
-    CWharfkitApp& app_;
+    PaneState& app_;
     PaneHost& host_;
     QString storePath_;
     SiteList sites_;

@@ -18,7 +18,7 @@ const char* const kDisconnectLabel = "断开连接";
 
 } // namespace
 
-void CFtpView3::buildMenu() {
+void SiteTree::buildMenu() {
     PaneMenu::add(menu_, Cmd::PaneConnect, kConnectLabel);
     PaneMenu::add(menu_, Cmd::PaneProperties, "站点属性");
     menu_->addSeparator();
@@ -33,7 +33,7 @@ void CFtpView3::buildMenu() {
     PaneMenu::add(menu_, Cmd::PanePaste, "粘贴");
 }
 
-QMenu* CFtpView3::prepareContextMenu(const QPoint& point) {
+QMenu* SiteTree::prepareContextMenu(const QPoint& point) {
     QTreeWidgetItem* item = itemAt(point);
     const bool ready = host_.connectionReady();
     const bool notConnected = host_.notConnected();
@@ -47,7 +47,7 @@ QMenu* CFtpView3::prepareContextMenu(const QPoint& point) {
                      connectedSite ? ready : (site && notConnected));
     PaneMenu::enable(menu_, host_, Cmd::PaneProperties, site && notConnected);
     PaneMenu::enable(menu_, host_, Cmd::PaneAddSite, !item || (site && notConnected));
-    // Deleting a folder is the frame's delete command; a site is deleted here.
+    // Deleting a folder is the main window's delete command; a site is deleted here.
     if (folder)
         PaneMenu::enable(menu_, host_, Cmd::PaneDelete,
                          ready && host_.paneCommandBuilt(Cmd::Delete));
@@ -61,7 +61,7 @@ QMenu* CFtpView3::prepareContextMenu(const QPoint& point) {
     return menu_;
 }
 
-void CFtpView3::contextMenuEvent(QContextMenuEvent* event) {
+void SiteTree::contextMenuEvent(QContextMenuEvent* event) {
     if (app_.dragState.dragging)
         return;
     const QPoint point = viewport()->mapFromGlobal(event->globalPos());
@@ -70,7 +70,7 @@ void CFtpView3::contextMenuEvent(QContextMenuEvent* event) {
         runPaneCommand(chosen->data().toInt(), itemAt(lastMousePoint_));
 }
 
-void CFtpView3::runPaneCommand(int command, QTreeWidgetItem* clicked) {
+void SiteTree::runPaneCommand(int command, QTreeWidgetItem* clicked) {
     switch (command) {
     case Cmd::PaneConnect:
         if (isSiteItem(clicked) && itemData(clicked) == 0)
@@ -93,7 +93,7 @@ void CFtpView3::runPaneCommand(int command, QTreeWidgetItem* clicked) {
     }
 }
 
-void CFtpView3::connectSite(QTreeWidgetItem* site) {
+void SiteTree::connectSite(QTreeWidgetItem* site) {
     const auto index = site ? sites_.find(site->text(0)) : std::nullopt;
     if (!index)
         return;
@@ -107,7 +107,7 @@ void CFtpView3::connectSite(QTreeWidgetItem* site) {
         markConnected(record.name, false);
 }
 
-void CFtpView3::editSiteProperties(QTreeWidgetItem* site) {
+void SiteTree::editSiteProperties(QTreeWidgetItem* site) {
     if (!site)
         site = currentItem();
     const auto index = site ? sites_.find(site->text(0)) : std::nullopt;
@@ -118,7 +118,7 @@ void CFtpView3::editSiteProperties(QTreeWidgetItem* site) {
         sites_.update(record.name, record);
 }
 
-void CFtpView3::addSite() {
+void SiteTree::addSite() {
     if (!sites_.addNew())
         return;
     QTreeWidgetItem* item = insertSiteItem(sites_.records().constLast().name);
@@ -127,7 +127,7 @@ void CFtpView3::addSite() {
 }
 
 // The label of a site changes only when the store accepts the new name.
-void CFtpView3::onLabelEdited(QTreeWidgetItem* item, int column) {
+void SiteTree::onLabelEdited(QTreeWidgetItem* item, int column) {
     if (column != 0 || !isSiteItem(item))
         return;
     const QString oldName = item->data(0, SiteNameRole).toString();

@@ -21,7 +21,7 @@ void removeNamedRow(CachedListing* cached, const QString& name) {
 
 } // namespace
 
-void CFtpView3::addFolder(const QString& name) {
+void SiteTree::addFolder(const QString& name) {
     QTreeWidgetItem* folder = currentItem();
     if (!isRemoteFolder(folder))
         return;
@@ -35,7 +35,7 @@ void CFtpView3::addFolder(const QString& name) {
         cached->append(name, QString(), FileTypes::folderTypeName(), today);
 }
 
-void CFtpView3::removeFile(const QString& path) {
+void SiteTree::removeFile(const QString& path) {
     QTreeWidgetItem* folder = currentItem();
     const QString parent = SitePath::parentOf(path);
     const QString name = SitePath::nameOf(path);
@@ -46,7 +46,7 @@ void CFtpView3::removeFile(const QString& path) {
         delete app_.remoteList->rowNamed(name);
 }
 
-void CFtpView3::removeFolder(const QString& path) {
+void SiteTree::removeFolder(const QString& path) {
     QTreeWidgetItem* folder = currentItem();
     if (!folder)
         return;
@@ -73,7 +73,7 @@ void CFtpView3::removeFolder(const QString& path) {
     }
 }
 
-void CFtpView3::renameEntry(const QString& oldName, const QString& newName) {
+void SiteTree::renameEntry(const QString& oldName, const QString& newName) {
     CachedListing* cached = app_.listingCache.find(currentItem());
     if (!cached)
         return;

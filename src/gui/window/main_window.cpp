@@ -4,6 +4,8 @@
 #include "core/engine/ftp_connection.h"
 #include "core/engine/result_texts.h"
 #include "core/platform/prompts.h"
+#include "core/tasks/connection_setup.h"
+#include "gui/panes/local_file_list.h"
 #include "gui/panes/local_folder_tree.h"
 #include "gui/panes/message_pane.h"
 #include "gui/panes/remote_file_list.h"
@@ -25,7 +27,7 @@ const char* const kForceClose =
 
 } // namespace
 
-CMainFrame::CMainFrame(Deps deps, QWidget* parent)
+MainWindow::MainWindow(Deps deps, QWidget* parent)
     : QMainWindow(parent), prompts_(deps.prompts), services_(deps.services), clock_(deps.clock),
       programDir_(deps.programDir), timing_(deps.timing), resolver_(std::move(deps.resolver)) {
     setObjectName(QStringLiteral("mainFrame"));
@@ -42,34 +44,34 @@ CMainFrame::CMainFrame(Deps deps, QWidget* parent)
 
     // The menu and toolbar follow the connection's state as it changes.
     auto* stateTimer = new QTimer(this);
-    connect(stateTimer, &QTimer::timeout, this, &CMainFrame::updateCommandStates);
+    connect(stateTimer, &QTimer::timeout, this, &MainWindow::updateCommandStates);
     stateTimer->start(250);
     updateCommandStates();
 }
 
-CMainFrame::~CMainFrame() {
+MainWindow::~MainWindow() {
     // The window refers to its source record: it goes first.
     connection_.reset();
     source_.reset();
 }
 
-QString CMainFrame::iniPath() const {
+QString MainWindow::iniPath() const {
     return programDir_ + QString::fromLatin1(NetworkSettings::FileName);
 }
 
 // Left column: local tree | local list above site tree | remote list; the
 // message pane fills the right column. The left column keeps its width and
 // the upper row its height when the window is resized.
-void CMainFrame::buildPanes() {
+void MainWindow::buildPanes() {
     mainSplitter_ = new QSplitter(Qt::Horizontal);
     leftSplitter_ = new QSplitter(Qt::Vertical);
     auto* localSplitter = new QSplitter(Qt::Horizontal);
     auto* remoteSplitter = new QSplitter(Qt::Horizontal);
-    localSplitter->addWidget(new CFtpView1(app_));
-    localSplitter->addWidget(new CFtpView2(app_));
+    localSplitter->addWidget(new LocalFolderTree(app_));
+    localSplitter->addWidget(new LocalFileList(app_));
     remoteSplitter->addWidget(
-        new CFtpView3(app_, *this, programDir_ + QStringLiteral("ftpsite.dat")));
-    remoteSplitter->addWidget(new CFtpView4(app_, *this));
+        new SiteTree(app_, *this, programDir_ + QStringLiteral("ftpsite.dat")));
+    remoteSplitter->addWidget(new RemoteFileList(app_, *this));
     for (QSplitter* row : {localSplitter, remoteSplitter}) {
         row->setSizes({250, 400});
         row->setStretchFactor(1, 1);
@@ -80,7 +82,7 @@ void CMainFrame::buildPanes() {
     leftSplitter_->setStretchFactor(1, 1);
     leftSplitter_->setSizes({UpperRowHeight, 400});
     mainSplitter_->addWidget(leftSplitter_);
-    mainSplitter_->addWidget(new CFtpView6(app_));
+    mainSplitter_->addWidget(new MessagePane(app_));
     mainSplitter_->setStretchFactor(0, 0);
     mainSplitter_->setStretchFactor(1, 1);
     mainSplitter_->setSizes({LeftColumnWidth, 300});
@@ -98,7 +100,7 @@ void CMainFrame::buildPanes() {
     app_.localTree->setFocus();
 }
 
-bool CMainFrame::event(QEvent* event) {
+bool MainWindow::event(QEvent* event) {
     // The title is the program's name, whatever the framework would show.
     if (event->type() == QEvent::Paint || event->type() == QEvent::WindowTitleChange) {
         if (windowTitle() != QLatin1String("corvane"))
@@ -109,22 +111,22 @@ bool CMainFrame::event(QEvent* event) {
 
 // --- connections -----------------------------------------------------------
 
-bool CMainFrame::connectionReady() const {
+bool MainWindow::connectionReady() const {
     return connection_ && connection_->connectionReady();
 }
 
-bool CMainFrame::notConnected() const {
+bool MainWindow::notConnected() const {
     return !connection_ || (connection_->awaitingGreeting && connection_->ready);
 }
 
-bool CMainFrame::startConnection(const SiteRecord& site) {
+bool MainWindow::startConnection(const SiteRecord& site) {
     messages_.killTimer(FrameTimer);
     connection_.reset();
     source_.reset();
     app_.listingCache.clear();
     app_.siteTree->connectionStarted();
 
-    source_ = std::make_unique<CFtpSource>();
+    source_ = std::make_unique<ConnectionSource>();
     source_->setHostAddress(site.address);
     source_->setHostName(site.address);
     source_->port = site.portNumber();
@@ -135,9 +137,9 @@ bool CMainFrame::startConnection(const SiteRecord& site) {
     source_->setHomepageUrl(site.homepageUrl);
     source_->setHomepageFtpPath(site.homepageFtpPath);
     source_->taskFolder = programDir_;
-    settings_.applyTo(*source_);
-    connection_ = std::make_unique<CFtpThreadWnd>(
-        *source_, 0, CFtpThreadWnd::Deps{*this, prompts_, clock_, timing_, resolver_});
+    applyNetworkSettings(settings_, *source_);
+    connection_ = std::make_unique<FtpConnection>(
+        *source_, 0, FtpConnection::Deps{*this, prompts_, clock_, timing_, resolver_});
     if (!connection_->create()) {
         connection_.reset();
         source_.reset();
@@ -150,18 +152,18 @@ bool CMainFrame::startConnection(const SiteRecord& site) {
     return true;
 }
 
-void CMainFrame::closeConnectionCommand() {
+void MainWindow::closeConnectionCommand() {
     if (connection_)
         connection_->quit();
 }
 
-bool CMainFrame::editSite(SiteRecord& site) {
+bool MainWindow::editSite(SiteRecord& site) {
     return services_.editSite(site, this);
 }
 
 // Closing never ends the program while a connection is open: the user is
 // told to close it first, and may force it closed.
-void CMainFrame::closeEvent(QCloseEvent* event) {
+void MainWindow::closeEvent(QCloseEvent* event) {
     if (!connection_ || connection_->awaitingGreeting) {
         event->accept();
         return;

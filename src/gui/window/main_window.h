@@ -14,10 +14,10 @@
 #include <functional>
 #include <memory>
 
-class CFtpSource;
-class CFtpThreadWnd;
-class CFtpView1;
-class CFtpView2;
+class ConnectionSource;
+class FtpConnection;
+class LocalFolderTree;
+class LocalFileList;
 class Clock;
 class Prompts;
 class QAction;
@@ -26,7 +26,7 @@ class QToolBar;
 class ShellServices;
 class StatusDialogBar;
 
-// The main frame's own message target: its timer and the resume message
+// The main window's own message target: its timer and the resume message
 // the connection posts to it.
 class FrameMessages : public MessageTarget {
     Q_OBJECT
@@ -45,7 +45,7 @@ protected:
 // status bar. It owns the current connection and its source record, the
 // network settings and the timer that watches the connection and shows
 // transfer progress.
-class CMainFrame : public QMainWindow, public FtpHost, public PaneHost {
+class MainWindow : public QMainWindow, public FtpHost, public PaneHost {
     Q_OBJECT
 public:
     struct Deps {
@@ -64,14 +64,14 @@ public:
     static constexpr int LeftColumnWidth = 650;
     static constexpr int UpperRowHeight = 200;
 
-    explicit CMainFrame(Deps deps, QWidget* parent = nullptr);
-    ~CMainFrame() override;
+    explicit MainWindow(Deps deps, QWidget* parent = nullptr);
+    ~MainWindow() override;
 
-    CWharfkitApp& app() { return app_; }
+    PaneState& app() { return app_; }
     StatusDialogBar* statusDialogBar() const { return statusBar_; }
     QAction* action(int command) const { return actions_.value(command); }
     const NetworkSettings& networkSettings() const { return settings_; }
-    CFtpSource* source() const { return source_.get(); }
+    ConnectionSource* source() const { return source_.get(); }
     QSplitter* mainSplitter() const { return mainSplitter_; }
     QSplitter* leftSplitter() const { return leftSplitter_; }
 
@@ -86,7 +86,7 @@ public:
     void openInBrowser(const QString& url);
 
     // PaneHost
-    CFtpThreadWnd* connection() const override { return connection_.get(); }
+    FtpConnection* connection() const override { return connection_.get(); }
     bool connectionReady() const override;
     bool notConnected() const override;
     bool startConnection(const SiteRecord& site) override;
@@ -132,7 +132,7 @@ private:
     void onResumeMessage();
     QString iniPath() const;
 
-    CWharfkitApp app_;
+    PaneState app_;
     Prompts& prompts_;
     ShellServices& services_;
     Clock& clock_;
@@ -140,8 +140,8 @@ private:
     Timing timing_;
     HostLookup::Resolver resolver_;
     NetworkSettings settings_;
-    std::unique_ptr<CFtpSource> source_;
-    std::unique_ptr<CFtpThreadWnd> connection_;
+    std::unique_ptr<ConnectionSource> source_;
+    std::unique_ptr<FtpConnection> connection_;
     FrameMessages messages_;
     bool startupDone_ = false;
     quint32 lastBytes_ = 0;

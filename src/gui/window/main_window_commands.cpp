@@ -1,4 +1,4 @@
-// The frame's commands: menu, toolbar and keys, their enabling rules, and
+// The main window's commands: menu, toolbar and keys, their enabling rules, and
 // what each one does.
 #include "core/engine/ftp_connection.h"
 #include "gui/dialogs/about_dialog.h"
@@ -76,7 +76,7 @@ const Accelerator kAccelerators[] = {
 
 } // namespace
 
-QAction* CMainFrame::addCommand(int command, const char* text, const char* tip) {
+QAction* MainWindow::addCommand(int command, const char* text, const char* tip) {
     auto* action = new QAction(QString::fromUtf8(text), this);
     action->setData(command);
     action->setObjectName(QStringLiteral("cmd%1").arg(command));
@@ -87,7 +87,7 @@ QAction* CMainFrame::addCommand(int command, const char* text, const char* tip) 
     return action;
 }
 
-void CMainFrame::buildCommands() {
+void MainWindow::buildCommands() {
     addCommand(Cmd::NetworkSettings, "网络属性定义");
     addCommand(Cmd::NewSite, "新增站点", "增加站点");
     addCommand(Cmd::SiteProperties, "站点属性(Ctrl+N)", "修改编辑FTP站点的属性");
@@ -152,7 +152,7 @@ void CMainFrame::buildCommands() {
     };
     for (const auto& m : menus) {
         QMenu* menu = menuBar()->addMenu(QString::fromUtf8(m.title));
-        connect(menu, &QMenu::aboutToShow, this, &CMainFrame::updateCommandStates);
+        connect(menu, &QMenu::aboutToShow, this, &MainWindow::updateCommandStates);
         for (int command : m.commands) {
             if (command == 0)
                 menu->addSeparator();
@@ -191,9 +191,9 @@ void CMainFrame::buildCommands() {
     }
 }
 
-// The frame's keys would otherwise take copying and selecting from the
+// The main window's keys would otherwise take copying and selecting from the
 // transcript.
-void CMainFrame::forwardToMessagePane(int command) {
+void MainWindow::forwardToMessagePane(int command) {
     if (command == Cmd::Copy)
         app_.messagePane->copy();
     else if (command == Cmd::SelectAll)
@@ -202,7 +202,7 @@ void CMainFrame::forwardToMessagePane(int command) {
 
 // Commands built so far; the others keep their place in the menu and
 // toolbar, greyed.
-bool CMainFrame::paneCommandBuilt(int command) const {
+bool MainWindow::paneCommandBuilt(int command) const {
     switch (command) {
     case Cmd::NetworkSettings:
     case Cmd::NewSite:
@@ -226,15 +226,15 @@ bool CMainFrame::paneCommandBuilt(int command) const {
     }
 }
 
-void CMainFrame::updateCommandStates() {
+void MainWindow::updateCommandStates() {
     const int pane = app_.activePane;
     const bool sitePane = pane == Pane::SiteTree || pane == Pane::RemoteList;
     const bool ready = connectionReady();
     const bool idle = notConnected();
     QTreeWidgetItem* node = app_.siteTree->currentItem();
-    const bool unconnectedSite = CFtpView3::isSiteItem(node) && CFtpView3::itemData(node) == 0;
-    const bool remoteFolder = CFtpView3::isRemoteFolder(node);
-    const CFtpThreadWnd* c = connection_.get();
+    const bool unconnectedSite = SiteTree::isSiteItem(node) && SiteTree::itemData(node) == 0;
+    const bool remoteFolder = SiteTree::isRemoteFolder(node);
+    const FtpConnection* c = connection_.get();
 
     const auto set = [this](int command, bool rule) {
         actions_.value(command)->setEnabled(rule && paneCommandBuilt(command));
@@ -257,7 +257,7 @@ void CMainFrame::updateCommandStates() {
         set(command, false); // their work is not built yet
 }
 
-void CMainFrame::runCommand(int command) {
+void MainWindow::runCommand(int command) {
     QTreeWidgetItem* node = app_.siteTree->currentItem();
     switch (command) {
     case Cmd::NetworkSettings:
@@ -279,7 +279,7 @@ void CMainFrame::runCommand(int command) {
         close();
         break;
     case Cmd::Refresh:
-        if (CFtpView3::isRemoteFolder(node) && connectionReady()) {
+        if (SiteTree::isRemoteFolder(node) && connectionReady()) {
             connection_->reset(true);
             app_.siteTree->relist();
         }

@@ -1,4 +1,4 @@
-// What the frame asks of the desktop: the shortcut, the help page and the
+// What the main window asks of the desktop: the shortcut, the help page and the
 // browser.
 #include "core/platform/prompts.h"
 #include "gui/window/main_window.h"
@@ -10,7 +10,7 @@
 #include <QFileInfo>
 #include <QUrl>
 
-void CMainFrame::createDesktopShortcut() {
+void MainWindow::createDesktopShortcut() {
     const QString folder = services_.desktopFolder();
     if (folder.isEmpty())
         return;
@@ -36,7 +36,7 @@ void CMainFrame::createDesktopShortcut() {
 
 // The help page ships beside the program; every topic has an anchor named
 // after its keyword. A missing page is passed over silently.
-void CMainFrame::showHelpTopic(const QString& keyword) {
+void MainWindow::showHelpTopic(const QString& keyword) {
     const QString page =
         QDir(QCoreApplication::applicationDirPath()).filePath(QStringLiteral("corvane-help.html"));
     if (!QFileInfo::exists(page))
@@ -47,7 +47,7 @@ void CMainFrame::showHelpTopic(const QString& keyword) {
     services_.openUrl(url);
 }
 
-void CMainFrame::openInBrowser(const QString& url) {
+void MainWindow::openInBrowser(const QString& url) {
     if (!services_.openUrl(QUrl(url)))
         prompts_.report(QString::fromUtf8("您的系统设置无法自动处理，请自己浏览页面 ") + url);
 }

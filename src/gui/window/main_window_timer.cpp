@@ -1,4 +1,4 @@
-// The frame's timer: the start-up check once, then every 3 seconds while a
+// The main window's timer: the start-up check once, then every 3 seconds while a
 // connection exists its watch and the progress display; and the message
 // that a transfer ended short.
 #include "core/engine/connection_source.h"
@@ -25,7 +25,7 @@ const char* const kFirstRunGreeting = "欢迎您使用corvane2.5软件！\r\n"
 
 } // namespace
 
-void CMainFrame::onTimer(int id) {
+void MainWindow::onTimer(int id) {
     if (id == StartupTimer && !startupDone_) {
         startupCheck();
         return;
@@ -41,7 +41,7 @@ void CMainFrame::onTimer(int id) {
 
 // The settings file marks that the program has run before; without it the
 // user is greeted and asked for the network settings.
-void CMainFrame::startupCheck() {
+void MainWindow::startupCheck() {
     startupDone_ = true;
     if (QFileInfo::exists(iniPath()))
         return;
@@ -50,13 +50,13 @@ void CMainFrame::startupCheck() {
     editNetworkSettings();
 }
 
-void CMainFrame::editNetworkSettings() {
+void MainWindow::editNetworkSettings() {
     NetworkSettings edited = settings_;
     if (services_.editNetworkSettings(edited, iniPath(), this))
         settings_ = edited;
 }
 
-void CMainFrame::updateProgress() {
+void MainWindow::updateProgress() {
     const quint32 bytes = source_->bytesDone;
     const quint32 delta = bytes - lastBytes_;
     lastBytes_ = bytes;
@@ -68,14 +68,14 @@ void CMainFrame::updateProgress() {
         ProgressTexts::elapsedText(clock_.calendarSeconds() - source_->startTime));
 }
 
-void CMainFrame::onMessage(int msg, WParam, LParam) {
+void MainWindow::onMessage(int msg, WParam, LParam) {
     if (msg == Msg::ResumeTransfer)
         onResumeMessage();
 }
 
 // Resuming from the task file is not built yet: the task stays on disk and
 // the user is told where.
-void CMainFrame::onResumeMessage() {
+void MainWindow::onResumeMessage() {
     if (userInterrupted_) {
         userInterrupted_ = false;
         return;

@@ -7,7 +7,7 @@ class QWidget;
 struct NetworkSettings;
 struct SiteRecord;
 
-// The frame's modal dialogs and what it asks of the desktop, behind one
+// The main window's modal dialogs and what it asks of the desktop, behind one
 // interface so that tests can answer dialogs and keep the desktop untouched.
 class ShellServices {
 public:

@@ -5,7 +5,7 @@
 class QLabel;
 class QProgressBar;
 
-// The bar at the bottom of the frame: in idle mode one status line (the
+// The bar at the bottom of the main window: in idle mode one status line (the
 // welcome text or the current phase); while a file transfer runs, bytes
 // with percentage, a progress bar, the speed and the elapsed time.
 class StatusDialogBar : public QWidget {
