@@ -102,3 +102,42 @@ TEST_F(ConnectionTest, ServerThatNeverGreetsIsGivenUp) {
     EXPECT_EQ(prompts.count("与服务器的连接已经中断，请重新连接！"), 1);
     finishPeer();
 }
+
+TEST_F(ConnectionTest, ServerSilentAfterUserIsGivenUpAndKeepAliveLeavesTheLoginAlone) {
+    ScriptedPeer& p = newPeer();
+    // Greets, reads USER, then never answers: nothing else may be sent.
+    p.send("220 ready\r\n").expect("USER u").expectSilence(400).expectClosed();
+    connectTo(p);
+    ASSERT_TRUE(waitUntil([&] { return peer->received().contains("USER u"); }));
+    for (int tick = 0; tick < 59; ++tick) {
+        clock.advance(3000); // 177 s of silence
+        wnd->onFrameTick();
+    }
+    spinFor(100);
+    EXPECT_TRUE(prompts.shown.isEmpty()) << "not yet 180 s";
+    EXPECT_TRUE(wnd->controlSocket);
+    EXPECT_EQ(wnd->commandQueue.value(0), "USER u\r\n") << "the login is still queued";
+    clock.advance(3001);
+    wnd->onFrameTick();
+    EXPECT_EQ(prompts.count("与服务器的连接已经中断，请重新连接！"), 1);
+    EXPECT_FALSE(wnd->controlSocket);
+    finishPeer();
+    EXPECT_EQ(peer->received(), QStringList{"USER u"});
+}
+
+TEST_F(ConnectionTest, KeepAliveDoesNotCountAsTheServerBeingAlive) {
+    ScriptedPeer& p = newPeer();
+    // Logs in, then stops answering anything.
+    p.greetAndLogin().expect("NOOP").expectClosed(5000);
+    ASSERT_TRUE(loginTo(p));
+    for (int tick = 0; tick < 61; ++tick) {
+        clock.advance(3000);
+        wnd->onFrameTick();
+        spinFor(2);
+    }
+    EXPECT_EQ(prompts.count("与服务器的连接已经中断，请重新连接！"), 1)
+        << "183 s without a byte from the server";
+    EXPECT_FALSE(wnd->controlSocket);
+    finishPeer();
+    EXPECT_EQ(peer->received().count("NOOP"), 1) << "one keep-alive, not one per tick";
+}

@@ -158,3 +158,53 @@ TEST_F(ConnectionTest, RemovalsAndNewFoldersReachThePanes) {
                            QString::fromUtf8("added:新目录")}));
     EXPECT_EQ(prompts.shown, QStringList{QString::fromUtf8(kStopped)});
 }
+
+// Codes are the three digits that open a reply's last line; folder names and
+// byte counts in the text are text.
+TEST_F(ConnectionTest, DigitsInsideReplyTextAreNotCodes) {
+    const char* folders[] = {"/2005",  "/x221", "/a421",          "/x226y",
+                             "/v2001", "/450",  "/say \"\"hi\"\""};
+    for (const char* folder : folders) {
+        SCOPED_TRACE(folder);
+        prompts.shown.clear();
+        host.folders.clear();
+        host.events.clear();
+        const QByteArray quoted(folder);
+        QByteArray plain = quoted;
+        plain.replace("\"\"", "\"");
+        ScriptedPeer& p = newPeer();
+        p.send("220 ready\r\n").on("USER u", "331 pw").on("PASS p", "230 in");
+        p.on("CWD /", "250 ok")
+            .on("REST 0", "350 ok")
+            .on("PWD", "257 \"" + quoted + "\" is current");
+        p.on("MKD " + plain + "/sub", "257 \"" + quoted + "/sub\" created");
+        p.on("CWD " + plain, "250 CWD command successful: \"" + quoted + "\" is current");
+        p.on("NOOP", "200 ok");
+        ASSERT_TRUE(loginTo(p));
+        EXPECT_EQ(host.folders, QStringList{QString::fromUtf8(plain)});
+        for (const QByteArray& line : {"MKD " + plain + "/sub\r\n", "CWD " + plain + "\r\n"}) {
+            ASSERT_TRUE(waitUntil([&] { return wnd->runCommand(QString::fromUtf8(line)); }));
+            ASSERT_TRUE(waitUntil([&] { return wnd->commandQueue.isEmpty(); }));
+        }
+        ASSERT_TRUE(waitUntil([&] { return wnd->runCommand("NOOP\r\n"); }));
+        finishPeer();
+        EXPECT_TRUE(prompts.shown.isEmpty()) << prompts.shown.join('|').toStdString();
+        EXPECT_EQ(host.events, QStringList{"added:sub"});
+        EXPECT_TRUE(wnd->controlSocket) << "the connection stays open";
+    }
+}
+
+TEST_F(ConnectionTest, ServiceClosingIsReadFromTheLastLineOfAMultiLineReply) {
+    ScriptedPeer& p = newPeer();
+    p.send("220-Welcome\r\n220-421 users online, 221 files\r\n220 ready\r\n");
+    p.on("USER u", "331 pw").expect("PASS p");
+    p.send("230-421 users online\r\n230-221 files\r\n230 Login successful.\r\n");
+    p.on("CWD /", "250 ok");
+    p.on("REST 0", "350 ok").on("PWD", "257 \"/\"");
+    // A 421 closes the connection only when it is the reply's own code.
+    p.send("421-Going down\r\n421 Bye\r\n").expectClosed();
+    ASSERT_TRUE(loginTo(p));
+    ASSERT_TRUE(waitUntil([&] { return prompts.count("服务器已关闭！") == 1; }));
+    finishPeer();
+    EXPECT_EQ(prompts.shown.size(), 1);
+}

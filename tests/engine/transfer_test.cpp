@@ -272,3 +272,85 @@ TEST_F(TransferTest, FilesOf4GiBOrMoreAreRefusedAndTheRestGoesOn) {
     EXPECT_EQ(prompts.shown.first(), QString::fromUtf8("文件大小超过4GB，不能传送：/d/huge.iso"));
     EXPECT_FALSE(peer->received().contains("RETR /d/huge.iso"));
 }
+
+TEST_F(TransferTest, SplitTransferReplyIsWaitedForBeforeTheNextCommand) {
+    ScriptedPeer& p = newPeer();
+    p.greetAndLogin();
+    p.typeAndPort("A");
+    p.on("LIST /pub", "150 listing");
+    p.openData("-rw-r--r-- 1 o g 5 Mar 10 12:01 a.txt\r\n");
+    // "226" in two pieces: nothing may go out before its line is whole.
+    p.send("2").expectSilence(250).send("26 done\r\n");
+    p.typeAndPort("I");
+    p.on("RETR /pub/a.txt", "150 opening").openData("hello").send("226 done\r\n");
+    ASSERT_TRUE(loginTo(p));
+    wnd->StartFolderDownload(localDir(), "/pub");
+    ASSERT_TRUE(waitDone()) << prompts.shown.join('|').toStdString();
+    finishPeer();
+    EXPECT_EQ(readBytes(localDir() + "pub/a.txt"), "hello");
+}
+
+TEST_F(TransferTest, ByteCountsInTransferRepliesAreText) {
+    // vsftpd names the file and its size in the opening reply.
+    const QByteArray payload = pattern(5221);
+    ScriptedPeer& p = newPeer();
+    p.greetAndLogin();
+    p.typeAndPort("I");
+    p.on("RETR /pub/f051.bin",
+         "150 Opening BINARY mode data connection for f051.bin (5221 bytes).");
+    p.openData(payload).send("226 Transfer complete, 4210 bytes/s.\r\n");
+    ASSERT_TRUE(loginTo(p));
+    wnd->StartDownload(localDir(), "/pub", {"/pub/f051.bin"}, {quint32(payload.size())});
+    ASSERT_TRUE(waitDone()) << prompts.shown.join('|').toStdString();
+    finishPeer();
+    EXPECT_EQ(readBytes(localDir() + "f051.bin"), payload);
+    EXPECT_TRUE(wnd->controlSocket);
+}
+
+TEST_F(TransferTest, OpeningAndClosingRepliesInOneRead) {
+    ScriptedPeer& p = newPeer();
+    p.greetAndLogin();
+    p.typeAndPort("I");
+    p.expect("RETR /pub/f.bin").openData("abc").send("150 opening\r\n226 done\r\n");
+    ASSERT_TRUE(loginTo(p));
+    wnd->StartDownload(localDir(), "/pub", {"/pub/f.bin"}, {3});
+    ASSERT_TRUE(waitDone()) << prompts.shown.join('|').toStdString();
+    finishPeer();
+    EXPECT_EQ(readBytes(localDir() + "f.bin"), "abc");
+}
+
+TEST_F(TransferTest, UploadIsCompleteOnlyWhenTheServerConfirmsIt) {
+    const QByteArray content = pattern(4000, 2);
+    writeBytes(localDir() + "up.bin", content);
+    ScriptedPeer& p = newPeer();
+    p.greetAndLogin();
+    p.typeAndPort("I");
+    p.on("STOR /pub/up.bin", "150 go ahead").connectData().receiveData();
+    // Every byte arrived, but the server could not keep them.
+    p.pause(300).send("452 Disk full\r\n");
+    ASSERT_TRUE(loginTo(p));
+    wnd->StartUpload("/pub", localDir(), {localDir() + "up.bin"}, {quint32(content.size())});
+    ASSERT_TRUE(waitUntil([&] { return prompts.count(kStopped) == 1; }))
+        << prompts.shown.join('|').toStdString();
+    finishPeer();
+    EXPECT_EQ(peer->uploaded(), content);
+    EXPECT_EQ(prompts.count(kAllDone), 0);
+    EXPECT_TRUE(host.completed.isEmpty());
+    EXPECT_EQ(host.resumes, 0);
+    EXPECT_FALSE(QDir(localDir()).entryList({"*.npm"}).isEmpty()) << "the task is kept";
+}
+
+TEST_F(TransferTest, DownloadRefusedAfterPartOfTheFileIsResumed) {
+    const QByteArray payload = pattern(3000);
+    ScriptedPeer& p = newPeer();
+    p.greetAndLogin();
+    p.typeAndPort("I");
+    p.on("RETR /pub/f.bin", "150 opening").openData(payload.left(1000));
+    p.send("426 Connection closed; transfer aborted.\r\n");
+    ASSERT_TRUE(loginTo(p));
+    wnd->StartDownload(localDir(), "/pub", {"/pub/f.bin"}, {quint32(payload.size())});
+    ASSERT_TRUE(waitUntil([&] { return host.resumes == 1; }));
+    finishPeer();
+    EXPECT_TRUE(prompts.shown.isEmpty()) << prompts.shown.join('|').toStdString();
+    EXPECT_EQ(readBytes(localDir() + "f.bin"), payload.left(1000));
+}

@@ -74,3 +74,29 @@ TEST(Transcript, BlocksAndTheSizeLimit) {
     EXPECT_TRUE(edge.text().endsWith("C:\r\nPWD\r\n"));
     EXPECT_GT(edge.text().size(), Transcript::Limit);
 }
+
+TEST(ReplyFraming, CodeOfTheLastLineAndOneReplyAtATime) {
+    struct Case {
+        const char* buffer;
+        int code;         // -1: not complete
+        const char* rest; // what stays in the buffer
+    } cases[] = {
+        {"226 Transfer complete\r\n", 226, ""},
+        {"150 f051.bin (5221 bytes).\r\n226 done\r\n", 150, "226 done\r\n"},
+        {"257 \"/x221\" created\r\n", 257, ""},
+        {"230-Welcome\r\n230-421 users\r\n230 ok\r\n331", 230, "331"},
+        {"230-Welcome\r\n230-more", -1, "230-Welcome\r\n230-more"},
+        {"2", -1, "2"},
+        {"226\r\n", 226, ""},
+        {"123-first\r\n123\r\n", 123, ""},
+        {"welcome banner\r\n220 ready\r\n", 0, "220 ready\r\n"},
+        {"22 short\r\n", 0, ""},
+        {"2205 no blank\r\n", 0, ""},
+    };
+    for (const Case& c : cases) {
+        QByteArray buffer(c.buffer);
+        const std::optional<FtpReply> reply = FtpReply::take(buffer);
+        EXPECT_EQ(reply ? reply->code : -1, c.code) << c.buffer;
+        EXPECT_EQ(buffer, QByteArray(c.rest)) << c.buffer;
+    }
+}

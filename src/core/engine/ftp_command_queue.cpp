@@ -20,6 +20,8 @@ void FtpConnection::reset(bool full) {
     showPhase(Phase::Idle);
     op.clearWork();
     dataOpen = false;
+    dataClosed_ = false;
+    serverConfirmed_ = false;
     segmented = false;
     dirUpdate = false;
     transferKind = 0;
@@ -78,6 +80,10 @@ void FtpConnection::sendNext(int error) {
     const bool transferLine =
         line.startsWith(QLatin1String("LIST")) || line.startsWith(QLatin1String("RETR")) ||
         line.startsWith(QLatin1String("STOR")) || line.startsWith(QLatin1String("APPE"));
+    if (transferLine) {
+        dataClosed_ = false;
+        serverConfirmed_ = false;
+    }
     if (line.startsWith(QLatin1String("LIST"))) {
         transferKind = sizeQuery ? 2 : 1;
     } else if (line.startsWith(QLatin1String("RETR"))) {
@@ -99,13 +105,13 @@ void FtpConnection::sendNext(int error) {
         report(ResultCode::SendFailed);
         return;
     }
-    replyBuffer.clear();
-    loggedReplyBytes_ = 0;
+    // What is left in replyBuffer is the start of a reply still arriving; it
+    // stays. Sending is no sign of life from the server, so the silence
+    // clock runs on.
     lineInFlight_ = true;
-    touch();
     const bool abortLine = line == QLatin1String("ABOR\r\n");
     if (abortLine) {
-        dataFinished();
+        dataFinished(false);
         reset(true);
     }
     // A data connection the server opened before this command now carries
@@ -116,18 +122,6 @@ void FtpConnection::sendNext(int error) {
     host_.transcriptChanged(transcript_.text(), block);
     if (abortLine)
         report(ResultCode::Interrupted);
-}
-
-bool FtpConnection::isCompleteReply(const QByteArray& buffer) {
-    const qsizetype firstLf = buffer.indexOf('\n');
-    if (firstLf < 0)
-        return false;
-    if (buffer.size() < 4 || buffer.at(3) != '-')
-        return true;
-    // Multi-line: wait for "\nDDD " and a line end after it.
-    const QByteArray closing = '\n' + buffer.left(3) + ' ';
-    const qsizetype at = buffer.indexOf(closing, firstLf);
-    return at >= 0 && buffer.indexOf('\n', at + closing.size()) >= 0;
 }
 
 void FtpConnection::onControlReadable(int error) {
@@ -145,9 +139,16 @@ void FtpConnection::onControlReadable(int error) {
     }
     replyBuffer.append(chunk, n);
     touch();
-    if (isCompleteReply(replyBuffer)) {
+    // Several replies may come in one read ("150" and "226" of a short
+    // transfer); each is handled on its own, in order.
+    while (controlSocket) {
+        std::optional<FtpReply> reply = FtpReply::take(replyBuffer);
+        if (!reply)
+            break;
+        reply_ = std::move(*reply);
         handleReply();
-    } else if (replyBuffer.size() >= ReplyLimit - 1) {
+    }
+    if (controlSocket && replyBuffer.size() >= ReplyLimit - 1) {
         // A full buffer without a complete reply can never complete.
         closeConnection();
         report(ResultCode::ReceiveFailed);
@@ -155,30 +156,20 @@ void FtpConnection::onControlReadable(int error) {
 }
 
 void FtpConnection::logReply() {
-    if (replyBuffer.size() <= loggedReplyBytes_)
-        return;
-    QString block = transcript_.addReply(Gbk::decode(replyBuffer.mid(loggedReplyBytes_)));
-    loggedReplyBytes_ = replyBuffer.size();
+    QString block = transcript_.addReply(Gbk::decode(reply_.text));
     host_.transcriptChanged(transcript_.text(), block);
 }
 
-bool FtpConnection::replyHas(const char* code) const {
-    return replyBuffer.contains(code);
-}
-
 // Transfer replies of an earlier data connection may still come in while
-// another command waits for its own reply: cut them out of the text. "125"
-// is the opening reply of servers that connected before the command.
-void FtpConnection::dropLateTransferReplies() {
-    for (const char* code : {"226", "225", "150", "125", "426"}) {
-        const qsizetype at = replyBuffer.indexOf(code);
-        if (at < 0)
-            continue;
-        const qsizetype lineEnd = replyBuffer.indexOf('\n', at);
-        if (lineEnd >= 0)
-            replyBuffer.remove(at, lineEnd - at + 1);
-    }
-    loggedReplyBytes_ = qMin(loggedReplyBytes_, replyBuffer.size());
+// another command waits for its own reply (after an abort, say). "125" is
+// the opening reply of servers that connected before the command.
+bool FtpConnection::isLateTransferReply(const QByteArray& prefix) const {
+    const bool transferCommand =
+        prefix == "LIS" || prefix == "RET" || prefix == "STO" || prefix == "APP" || prefix == "SIZ";
+    if (transferCommand)
+        return false;
+    const int code = reply_.code;
+    return code == 226 || code == 225 || code == 150 || code == 125 || code == 426;
 }
 
 void FtpConnection::advance() {

@@ -168,6 +168,7 @@ void FtpConnection::startConnect() {
             closeConnection();
     }
     ready = false;
+    replyBuffer.clear();
     controlSocket = std::make_unique<AsyncSocket>();
     if (!controlSocket->open()) {
         closeConnection();
@@ -214,8 +215,8 @@ void FtpConnection::onConnectFinished(int error) {
 void FtpConnection::closeConnection() {
     // A file transfer cut off with its control connection ends as it would
     // had its data connection closed first: short, so it is resumed.
-    if (dataSocket && transferKind >= 3)
-        dataFinished();
+    if (transferKind >= 3)
+        dataFinished(false);
     const int keptRetries = retryCount;
     reset(true);
     // The attempts of a lookup or connect in progress keep counting.
@@ -233,10 +234,11 @@ void FtpConnection::closeConnection() {
     host_.resetConnectedSiteDisplay();
     if (!controlSocket)
         return;
-    dataFinished();
+    dataFinished(false);
     dataSocket.reset();
     listenSocket.reset();
     controlSocket.reset();
+    replyBuffer.clear();
     host_.controlConnectionClosed();
 }
 
@@ -257,7 +259,15 @@ void FtpConnection::abort() {
     askForSend();
 }
 
+// Only an idle connection is kept alive: a NOOP inside a running sequence
+// would take the place of its commands or answer in their stead.
 void FtpConnection::keepAlive() {
+    const bool controlIdle = controlSocket && !awaitingGreeting && commandQueue.isEmpty() &&
+                             !lineInFlight_ && !retryPausePending_;
+    const bool noOperation =
+        !dataOpen && !dataClosed_ && !op.hasItems() && !op.deleting && !dirUpdate;
+    if (!controlIdle || !(noOperation || segmented))
+        return;
     reset(false);
     commandQueue << QStringLiteral("NOOP\r\n");
     askForSend();

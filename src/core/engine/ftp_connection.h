@@ -1,5 +1,6 @@
 #pragma once
 
+#include "core/engine/ftp_reply.h"
 #include "core/engine/operation_record.h"
 #include "core/engine/transcript.h"
 #include "core/platform/async_socket.h"
@@ -99,9 +100,11 @@ public:
     // The main window's 3000 ms tick: keep-alive and time-outs.
     void onFrameTick();
 
-    // True when a reply in `buffer` is complete (multi-line replies
-    // included) and can be handled.
-    static bool isCompleteReply(const QByteArray& buffer);
+    // True when a reply at the front of `buffer` is complete (multi-line
+    // replies included) and can be handled.
+    static bool isCompleteReply(const QByteArray& buffer) {
+        return FtpReply::completeAtFront(buffer);
+    }
     // The folder named by a "257" reply; empty when it names none.
     static QString folderFromPwdReply(const QString& reply);
 
@@ -160,12 +163,12 @@ private:
     void sendNext(int error);
     void onControlReadable(int error);
     void handleReply();
-    void dropLateTransferReplies();
+    bool isLateTransferReply(const QByteArray& prefix) const;
     void continueAfterReply(const QByteArray& prefix);
     void stopWith(unsigned code);
     void advance();
     void restartQueueAt(int index);
-    bool replyHas(const char* code) const;
+    bool replyIs(int code) const { return reply_.code == code; }
     void logReply();
 
     // The reply table: one handler per command prefix.
@@ -206,11 +209,16 @@ private:
     bool openUploadFile(const QString& line);
     void startProgress();
     void stopProgress();
-    void dataFinished();
+    // The data connection has ended. Its transfer is over once the server
+    // has confirmed it too, unless `awaitServer` is false (the control
+    // connection is gone, or the transfer was aborted).
+    void dataFinished(bool awaitServer = true);
+    void finishTransfer(bool cancelled);
+    void transferFailed();
     void listingFinished(bool cancelled);
     void sizeQueryFinished(bool cancelled);
     void downloadFinished(bool cancelled);
-    void uploadFinished(bool cancelled);
+    void uploadFinished(bool cancelled, bool confirmed);
 
     // Operation driver.
     void runDriverStep();
@@ -230,11 +238,16 @@ private:
     Timing timing_;
     HostLookup lookup_;
     Transcript transcript_;
-    qsizetype loggedReplyBytes_ = 0; // how much of replyBuffer the transcript shows
+    FtpReply reply_; // the reply being handled
     bool retryPausePending_ = false;
     bool lineInFlight_ = false;    // sent, its reply not yet taken
     quintptr operationSerial_ = 1; // changes whenever an operation ends
     bool uploadTailPending_ = false;
     quintptr uploadTailSocket_ = 0;
     qint64 uploadWindowStart_ = 0; // file offset of ioBuffer during an upload
+    // The two halves of a transfer's end: the data connection has closed
+    // (and whether the user had cancelled it), the server has confirmed.
+    bool dataClosed_ = false;
+    bool dataClosedCancelled_ = false;
+    bool serverConfirmed_ = false;
 };

@@ -41,11 +41,13 @@ void FtpConnection::onFrameTick() {
     if (segmented && source.useProxy && idle > quint32(timing_.proxySegmentKeepAliveMs))
         keepAlive();
 
-    if (dataOpen && !segmented) {
+    // A transfer is running from its data connection's start until the
+    // server has confirmed its end.
+    if ((dataOpen || dataClosed_) && !segmented) {
         if (idle > quint32(timing_.dataTimeoutMs)) {
             dataOpen = false;
             transferKind = 0;
-            dataFinished();
+            dataFinished(false);
             reset(true);
             prompts_.report(QString::fromUtf8(EngineText::DataTimeout));
         }

@@ -169,7 +169,7 @@ void FtpConnection::onDataWritable(int error) {
         selectDataSocket(); // brings the next Write
     } else if (dataSocket->lastError() != AsyncSocket::WouldBlock) {
         reset(true);
-        dataFinished();
+        dataFinished(false);
         return;
     }
     touch();
@@ -272,9 +272,14 @@ void FtpConnection::stopProgress() {
     host_.progressStopped();
 }
 
-void FtpConnection::dataFinished() {
-    if (!dataSocket)
+void FtpConnection::dataFinished(bool awaitServer) {
+    if (!dataSocket) {
+        // Closed earlier and still waiting for the server's word, which will
+        // not come now.
+        if (dataClosed_ && !awaitServer)
+            finishTransfer(dataClosedCancelled_);
         return;
+    }
     downloadFile.reset();
     uploadFile.reset();
     dataSocket.reset();
@@ -283,7 +288,45 @@ void FtpConnection::dataFinished() {
     killTimer(UploadTailTimer);
     const bool cancelled = host_.takeCancelMark();
     dataOpen = false;
+    if (awaitServer && !cancelled && transferKind != 0 && !serverConfirmed_) {
+        dataClosed_ = true;
+        dataClosedCancelled_ = cancelled;
+        return;
+    }
+    finishTransfer(cancelled);
+}
 
+// The server refused the transfer or reported it failed. A file that moved
+// only in part is resumed like one cut short; otherwise the operation stops.
+void FtpConnection::transferFailed() {
+    const int kind = transferKind;
+    const bool started = dataClosed_ || dataOpen;
+    const quint32 expected =
+        kind == 4 ? expectedUploadSize() : (op.itemSizes.isEmpty() ? 0 : op.itemSizes.first());
+    const bool short_ = started && (kind == 3 || kind == 4) && source.bytesDone < expected;
+    downloadFile.reset();
+    uploadFile.reset();
+    dataSocket.reset();
+    listenSocket.reset();
+    uploadTailPending_ = false;
+    killTimer(UploadTailTimer);
+    dataOpen = false;
+    dataClosed_ = false;
+    serverConfirmed_ = false;
+    if (kind >= 3)
+        stopProgress();
+    if (short_ && !dirUpdate && !host_.takeCancelMark()) {
+        reset(false);
+        host_.postResume();
+        return;
+    }
+    stopWith(ResultCode::Stopped);
+}
+
+void FtpConnection::finishTransfer(bool cancelled) {
+    const bool confirmed = serverConfirmed_;
+    dataClosed_ = false;
+    serverConfirmed_ = false;
     switch (transferKind) {
     case 1:
         listingFinished(cancelled);
@@ -295,7 +338,7 @@ void FtpConnection::dataFinished() {
         downloadFinished(cancelled);
         break;
     case 4:
-        uploadFinished(cancelled);
+        uploadFinished(cancelled, confirmed);
         break;
     default:
         break;
@@ -366,8 +409,10 @@ void FtpConnection::downloadFinished(bool cancelled) {
     }
 }
 
-void FtpConnection::uploadFinished(bool cancelled) {
-    const bool complete = source.bytesDone >= expectedUploadSize();
+// An upload is complete when every byte went out and the server has said
+// it stored them.
+void FtpConnection::uploadFinished(bool cancelled, bool confirmed) {
+    const bool complete = confirmed && source.bytesDone >= expectedUploadSize();
     reset(false);
     transferKind = 0;
     stopProgress();

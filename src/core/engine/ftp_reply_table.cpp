@@ -27,7 +27,7 @@ void FtpConnection::handleReply() {
     logReply();
 
     if (awaitingGreeting) {
-        if (replyHas("220")) {
+        if (replyIs(220)) {
             awaitingGreeting = false;
             login(!pendingTaskFile.isEmpty());
         } else {
@@ -35,13 +35,15 @@ void FtpConnection::handleReply() {
         }
         return;
     }
-    if (replyHas("421")) {
+    if (reply_.code == 0)
+        return; // a line outside any reply: shown, nothing more
+    if (replyIs(421)) {
         reset(true);
         closeConnection();
         report(ResultCode::ServerClosed);
         return;
     }
-    if (replyHas("221")) {
+    if (replyIs(221)) {
         reset(true);
         closeConnection();
         report(ResultCode::LoggedOut);
@@ -49,19 +51,14 @@ void FtpConnection::handleReply() {
     }
 
     const QByteArray prefix = commandPrefix().toLatin1();
-    const bool transferCommand =
-        prefix == "LIS" || prefix == "RET" || prefix == "STO" || prefix == "APP";
-    if (!transferCommand) {
-        dropLateTransferReplies();
-        if (replyBuffer.isEmpty())
-            return; // only leftovers: wait for the real reply
-    }
+    if (isLateTransferReply(prefix))
+        return; // a leftover: wait for the real reply
 
-    if (replyHas("450") || replyHas("451")) {
+    if (replyIs(450) || replyIs(451)) {
         ++retryCount;
-    } else if (replyHas("200")) {
+    } else if (replyIs(200)) {
         advance();
-    } else if (replyHas("532")) {
+    } else if (replyIs(532)) {
         // The account is needed: it goes first and the whole queue runs again.
         retryCount = 0;
         commandQueue.prepend(QStringLiteral("ACCT ") + source.account() + QStringLiteral("\r\n"));
@@ -80,14 +77,14 @@ void FtpConnection::handleReply() {
 }
 
 void FtpConnection::onLoginReply(const QByteArray& prefix) {
-    if (replyHas("230")) {
+    if (replyIs(230)) {
         if (!pendingTaskFile.isEmpty() || resumeTransfer)
             ready = true;
         advance();
         showPhase(Phase::Idle);
-    } else if (replyHas("331")) {
+    } else if (replyIs(331)) {
         advance();
-    } else if (replyHas("332")) {
+    } else if (replyIs(332)) {
         advance();
         commandQueue.insert(nextCommand,
                             QStringLiteral("ACCT ") + source.account() + QStringLiteral("\r\n"));
@@ -106,7 +103,7 @@ void FtpConnection::onSimpleCommandReply(const QByteArray&) {
 }
 
 void FtpConnection::onCwdReply(const QByteArray& prefix) {
-    if (replyHas("250")) {
+    if (replyIs(250)) {
         advance();
         ready = true;
     } else if (!ready) {
@@ -122,7 +119,7 @@ void FtpConnection::onCwdReply(const QByteArray& prefix) {
 }
 
 void FtpConnection::onRntoReply(const QByteArray& prefix) {
-    if (!replyHas("250")) {
+    if (!replyIs(250)) {
         stopWith(ResultCode::Stopped);
         return;
     }
@@ -135,7 +132,7 @@ void FtpConnection::onRntoReply(const QByteArray& prefix) {
 // DELE and RMD: the pane forgets the removed item; the last removal of a
 // plain delete ends the operation.
 void FtpConnection::onRemovalReply(const QByteArray& prefix) {
-    if (!replyHas("250")) {
+    if (!replyIs(250)) {
         stopWith(ResultCode::Stopped);
         return;
     }
@@ -158,7 +155,7 @@ void FtpConnection::onRemovalReply(const QByteArray& prefix) {
 }
 
 void FtpConnection::onRnfrReply(const QByteArray& prefix) {
-    if (!replyHas("350")) {
+    if (!replyIs(350)) {
         stopWith(ResultCode::Stopped);
         return;
     }
@@ -169,7 +166,7 @@ void FtpConnection::onRnfrReply(const QByteArray& prefix) {
 // "REST 0" is the restart probe of the login; any reply goes on.
 void FtpConnection::onRestReply(const QByteArray& prefix) {
     advance();
-    if (replyHas("350"))
+    if (replyIs(350))
         source.restSupported = true;
     if (!pendingTaskFile.isEmpty()) {
         const QString taskFile = pendingTaskFile;
@@ -183,7 +180,7 @@ void FtpConnection::onRestReply(const QByteArray& prefix) {
 
 void FtpConnection::onMkdReply(const QByteArray& prefix) {
     const QString path = entryArgument(nextCommand, 4);
-    if (replyHas("257")) {
+    if (replyIs(257)) {
         advance();
         if (dirUpdate) {
             postContinue();
@@ -199,7 +196,7 @@ void FtpConnection::onMkdReply(const QByteArray& prefix) {
         return;
     }
     // A folder that already exists is as good as a new one for an upload.
-    if (!dirUpdate && op.hasItems() && Gbk::decode(replyBuffer).toLower().contains("exist")) {
+    if (!dirUpdate && op.hasItems() && Gbk::decode(reply_.text).toLower().contains("exist")) {
         advance();
         op.dropHead();
         postContinue();
@@ -209,27 +206,36 @@ void FtpConnection::onMkdReply(const QByteArray& prefix) {
 }
 
 void FtpConnection::onPwdReply(const QByteArray&) {
-    if (!replyHas("257")) {
+    if (!replyIs(257)) {
         stopWith(ResultCode::Stopped);
         return;
     }
     advance();
     reset(false);
-    setCurrentFolderFromReply(Gbk::decode(replyBuffer));
+    setCurrentFolderFromReply(Gbk::decode(reply_.text));
 }
 
 void FtpConnection::onAborReply(const QByteArray&) {
     stopWith(ResultCode::Interrupted);
 }
 
-// Transfer commands: preliminary and final replies only reset the count; the
-// data connection decides when the transfer is over.
+// Transfer commands. A preliminary reply only resets the count. The
+// transfer is over when the data connection has closed and the server has
+// confirmed it ("226" or "250"), in either order; an error reply after the
+// data connection opened ends it as failed.
 void FtpConnection::onTransferReply(const QByteArray& prefix) {
-    if (replyHas("226") || replyHas("250") || replyHas("125") || replyHas("150")) {
+    if (reply_.preliminary()) {
         retryCount = 0;
         return;
     }
-    if (prefix != "SIZ" && replyHas("425")) {
+    if (replyIs(226) || replyIs(250)) {
+        retryCount = 0;
+        serverConfirmed_ = true;
+        if (dataClosed_)
+            finishTransfer(dataClosedCancelled_);
+        return;
+    }
+    if (prefix != "SIZ" && replyIs(425)) {
         // The server could not open the data connection: run the group again.
         dataSocket.reset();
         listenSocket.reset();
@@ -239,5 +245,5 @@ void FtpConnection::onTransferReply(const QByteArray& prefix) {
         continueAfterReply(prefix);
         return;
     }
-    stopWith(ResultCode::Stopped);
+    transferFailed();
 }
