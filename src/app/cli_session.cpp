@@ -10,6 +10,7 @@
 #include <QFileInfo>
 
 #include <cstdio>
+#include <limits>
 #include <unistd.h>
 
 namespace {
@@ -31,11 +32,11 @@ bool isFailureText(const QString& text) {
         QString::fromUtf8("所有操作已成功完成！"), resultText(ResultCode::LoggedIn),
         resultText(ResultCode::LoggedOut), resultText(ResultCode::Completed),
         resultText(ResultCode::UpdateCompleted)};
-    return !notFailures.contains(text) && !text.startsWith(QString::fromUtf8("文件大小超过4GB"));
+    return !notFailures.contains(text);
 }
 
 const char* const kNotOnSite = "站点上没有该文件或目录：";
-const char* const kEmptyFile = "文件大小为0，不传送：";
+const char* const kSkippedSummary = "以下%1项没有传送：";
 
 } // namespace
 
@@ -88,7 +89,20 @@ int CliSession::run(const CliCommand& command) {
         return 1;
     loop_.exec();
     progress_.finish();
-    return succeeded_ && !failed_ ? 0 : 1;
+    if (!succeeded_ || failed_)
+        return 1;
+    if (skipped_.isEmpty())
+        return 0;
+    printErrLine(QString::fromUtf8(kSkippedSummary).arg(skipped_.size()));
+    for (const QString& text : skipped_)
+        printErrLine(QStringLiteral("  ") + text);
+    return SomethingSkipped;
+}
+
+void CliSession::itemSkipped(const QString& text) {
+    progress_.finish();
+    printErrLine(text);
+    skipped_ << text;
 }
 
 void CliSession::currentFolderLearned(const QString& folder) {
@@ -163,11 +177,12 @@ void CliSession::startOperation(const DirEntry* entry) {
             window_->StartDownload(local, SitePath::parentOf(path), {path}, {0});
         } else {
             const quint64 size = DirListing::sizeOf(*entry).value_or(0);
-            if (size == 0) {
-                fail(QString::fromUtf8(kEmptyFile) + path);
+            if (size > std::numeric_limits<quint32>::max()) {
+                fail(QString::fromUtf8(EngineText::SkippedOversized) + path);
                 return;
             }
-            window_->StartDownload(local, SitePath::parentOf(path), {path}, {quint32(size)});
+            window_->StartDownload(local, SitePath::parentOf(path), {path}, {quint32(size)},
+                                   {OperationRecord::ChosenFile});
         }
         break;
     }
@@ -177,10 +192,11 @@ void CliSession::startOperation(const DirEntry* entry) {
         const QString localFolder = info.absolutePath() + QLatin1Char('/');
         if (info.isDir()) {
             window_->StartUpload(path, localFolder, {absolute + QLatin1Char('/')}, {0});
-        } else if (info.size() == 0) {
-            fail(QString::fromUtf8(kEmptyFile) + absolute);
+        } else if (quint64(info.size()) > std::numeric_limits<quint32>::max()) {
+            fail(QString::fromUtf8(EngineText::SkippedOversized) + absolute);
         } else {
-            window_->StartUpload(path, localFolder, {absolute}, {quint32(info.size())});
+            window_->StartUpload(path, localFolder, {absolute}, {quint32(info.size())},
+                                 {OperationRecord::ChosenFile});
         }
         break;
     }

@@ -36,7 +36,12 @@ public:
                Timing timing = {});
     ~CliSession() override;
 
-    // Runs the command; 0 when it succeeded, 1 when it failed.
+    // Exit status when everything else went well but some items were left
+    // out (too large, an unsafe name, a link).
+    static constexpr int SomethingSkipped = 3;
+
+    // Runs the command: 0 when everything asked for was done, 1 when it
+    // failed, SomethingSkipped.
     int run(const CliCommand& command);
 
     // FtpHost
@@ -57,6 +62,7 @@ public:
     bool userInterrupted() const override { return false; }
     void postResume() override;
     void resumeInterruptedTask(const QString&) override {}
+    void itemSkipped(const QString& text) override;
 
 protected:
     void onMessage(int msg, WParam wParam, LParam lParam) override;
@@ -94,4 +100,5 @@ private:
     bool succeeded_ = false;
     bool failed_ = false;
     bool finishing_ = false;
+    QStringList skipped_; // what the operation left out, for the summary
 };

@@ -181,13 +181,17 @@ TEST_F(TransferTest, FolderDownloadFromADosListingSkipsUnsafeNames) {
     p.on("LIST /d/sub", "150 listing").openData("").send("226 done\r\n");
     p.typeAndPort("I");
     p.on("RETR /d/f.txt", "150 opening").openData("hello").send("226 done\r\n");
+    p.typeAndPort("I");
+    p.on("RETR /d/empty.txt", "150 opening").openData("").send("226 done\r\n");
     ASSERT_TRUE(loginTo(p));
     wnd->StartDownload(localDir(), "/", {"/d"}, {0});
     ASSERT_TRUE(waitDone()) << prompts.shown.join('|').toStdString();
     finishPeer();
     EXPECT_EQ(readBytes(localDir() + "d/f.txt"), "hello");
     EXPECT_TRUE(QFileInfo(localDir() + "d/sub").isDir());
-    EXPECT_FALSE(QFileInfo::exists(localDir() + "d/empty.txt"));
+    EXPECT_TRUE(QFileInfo(localDir() + "d/empty.txt").isFile()) << "empty files are copied";
+    EXPECT_EQ(host.skipped, (QStringList{"文件名不安全，跳过：/d/..\\evil",
+                                         "文件名不安全，跳过：/d/a/../../evil"}));
     QDir parent(local.path());
     parent.cdUp();
     EXPECT_FALSE(QFileInfo::exists(parent.filePath("evil")));
@@ -269,7 +273,8 @@ TEST_F(TransferTest, FilesOf4GiBOrMoreAreRefusedAndTheRestGoesOn) {
     wnd->StartDownload(localDir(), "/", {"/d"}, {0});
     ASSERT_TRUE(waitUntil([&] { return prompts.count(kStopped) == 1; }));
     finishPeer();
-    EXPECT_EQ(prompts.shown.first(), QString::fromUtf8("文件大小超过4GB，不能传送：/d/huge.iso"));
+    EXPECT_EQ(host.skipped,
+              QStringList{QString::fromUtf8("文件大小超过4GB，不能传送：/d/huge.iso")});
     EXPECT_FALSE(peer->received().contains("RETR /d/huge.iso"));
 }
 
@@ -353,4 +358,81 @@ TEST_F(TransferTest, DownloadRefusedAfterPartOfTheFileIsResumed) {
     finishPeer();
     EXPECT_TRUE(prompts.shown.isEmpty()) << prompts.shown.join('|').toStdString();
     EXPECT_EQ(readBytes(localDir() + "f.bin"), payload.left(1000));
+}
+
+TEST_F(TransferTest, RefusedDownloadLeavesTheLocalFileAsItWas) {
+    writeBytes(localDir() + "kept.bin", "precious");
+    ScriptedPeer& p = newPeer();
+    p.greetAndLogin();
+    p.typeAndPort("I").on("RETR /pub/kept.bin", "550 Permission denied.");
+    p.typeAndPort("I").on("RETR /pub/new.bin", "550 No such file.");
+    ASSERT_TRUE(loginTo(p));
+    wnd->StartDownload(localDir(), "/pub", {"/pub/kept.bin"}, {100});
+    ASSERT_TRUE(waitUntil([&] { return prompts.count(kStopped) == 1; }));
+    ASSERT_TRUE(waitUntil([&] { return wnd->connectionReady(); }));
+    wnd->StartDownload(localDir(), "/pub", {"/pub/new.bin"}, {100});
+    ASSERT_TRUE(waitUntil([&] { return prompts.count(kStopped) == 2; }));
+    finishPeer();
+    EXPECT_EQ(readBytes(localDir() + "kept.bin"), "precious");
+    EXPECT_FALSE(QFileInfo::exists(localDir() + "new.bin")) << "a refused download makes no file";
+}
+
+TEST_F(TransferTest, RefusedRestRewritesTheFileFromItsStart) {
+    const QByteArray payload = pattern(5000, 9);
+    writeBytes(localDir() + "f.bin", "stale partial data");
+    ScriptedPeer& p = newPeer();
+    p.greetAndLogin();
+    p.typeAndPort("I");
+    p.on("REST 18", "502 REST not implemented.");
+    p.on("RETR /pub/f.bin", "150 opening").openData(payload).send("226 done\r\n");
+    ASSERT_TRUE(loginTo(p));
+    wnd->StartDownload(localDir(), "/pub", {"/pub/f.bin"}, {quint32(payload.size())});
+    wnd->resumeTransfer = true;
+    ASSERT_TRUE(waitDone()) << prompts.shown.join('|').toStdString();
+    finishPeer();
+    EXPECT_EQ(readBytes(localDir() + "f.bin"), payload) << "never appended to the stale part";
+}
+
+TEST_F(TransferTest, SizeQueryThatFailsOrCannotBeReadSendsTheWholeFile) {
+    const QByteArray content = pattern(3000, 5);
+    writeBytes(localDir() + "up.bin", content);
+    const QByteArray refused = "550 No such file or directory.";
+    const QByteArray unreadable = "150 listing";
+    for (const QByteArray& answer : {refused, unreadable}) {
+        SCOPED_TRACE(answer.toStdString());
+        prompts.shown.clear();
+        host.folders.clear();
+        ScriptedPeer& p = newPeer();
+        p.greetAndLogin();
+        p.typeAndPort("A").on("LIST /pub/up.bin", answer);
+        if (answer == unreadable)
+            p.openData("total 0\r\n").send("226 done\r\n");
+        p.typeAndPort("I").connectData();
+        p.on("STOR /pub/up.bin", "150 go ahead").receiveData().send("226 stored\r\n");
+        ASSERT_TRUE(loginTo(p));
+        wnd->StartUpload("/pub", localDir(), {localDir() + "up.bin"}, {quint32(content.size())});
+        wnd->resumeTransfer = true;
+        ASSERT_TRUE(waitDone()) << prompts.shown.join('|').toStdString();
+        finishPeer();
+        EXPECT_EQ(peer->uploaded(), content);
+        EXPECT_FALSE(peer->received().join('\n').contains("APPE"));
+    }
+}
+
+TEST_F(TransferTest, RecursiveDeleteNeverUsesNamesThatLeaveTheFolder) {
+    ScriptedPeer& p = newPeer();
+    p.greetAndLogin();
+    p.typeAndPort("A");
+    p.on("LIST /top", "150 listing");
+    p.openData("03-10-23  12:01PM       <DIR>          ..\r\n"
+               "03-10-23  12:01PM                   5 a/../../keep.txt\r\n"
+               "-rw-r--r-- 1 o g 5 Mar 10 12:01 ..\r\n"
+               "-rw-r--r-- 1 o g 5 Mar 10 12:01 gone.txt\r\n")
+        .send("226 done\r\n");
+    p.on("DELE /top/gone.txt", "250 ok").on("RMD /top", "250 ok");
+    ASSERT_TRUE(loginTo(p));
+    wnd->DeleteSiteItems({"/top"}, {"d"});
+    ASSERT_TRUE(waitUntil([&] { return host.events.contains("removed folder:/top"); }));
+    finishPeer();
+    EXPECT_EQ(host.skipped, QStringList{"文件名不安全，跳过：/top/a/../../keep.txt"});
 }

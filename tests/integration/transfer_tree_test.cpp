@@ -55,8 +55,8 @@ TEST(RealTransfers, NestedTreeDownloadedAndUploadedByteExact) {
     c.wnd->StartDownload(local.path() + "/", "/", {"/tree"}, {0});
     ASSERT_TRUE(c.waitAllDone()) << c.prompts.shown.join('|').toStdString();
 
-    QMap<QString, QByteArray> expected = digests(site + "/tree");
-    expected.remove("empty.txt"); // files of size 0 inside folders are not fetched
+    const QMap<QString, QByteArray> expected = digests(site + "/tree");
+    ASSERT_TRUE(expected.contains("empty.txt"));
     EXPECT_EQ(digests(local.path() + "/tree"), expected);
     EXPECT_TRUE(QFileInfo(local.path() + "/tree/sub dir/deeper").isDir());
 
@@ -189,4 +189,32 @@ TEST(RealTransfers, ServerKilledMidDownloadAsksForResumeAndKeepsTheTask) {
     EXPECT_EQ(task->itemSizes, QList<quint32>{quint32(content.size())});
     EXPECT_EQ(task->site, "127.0.0.1");
     EXPECT_EQ(task->password, PyFtpdServer::Password);
+}
+
+TEST(RealTransfers, LinksAreUploadedAsWhatTheyPointToAndCirclesAreLeftOut) {
+    PyFtpdServer server;
+    ASSERT_TRUE(server.start());
+    QTemporaryDir local;
+    const QString tree = local.path() + "/tree";
+    writeBytes(tree + "/real/inside.txt", "inside\n");
+    writeBytes(local.path() + "/outside.txt", "outside\n");
+    ASSERT_TRUE(QFile::link(local.path() + "/outside.txt", tree + "/file link.txt"));
+    ASSERT_TRUE(QFile::link(tree, tree + "/real/back to top")); // a circle
+    ASSERT_TRUE(QFile::link(local.path() + "/missing", tree + "/broken"));
+    QDir().mkpath(server.root() + "/in");
+
+    RealConnection c;
+    ASSERT_TRUE(c.login(server));
+    c.wnd->StartFolderUpload("/in", tree + "/");
+    ASSERT_TRUE(c.waitAllDone()) << c.prompts.shown.join('|').toStdString();
+
+    const QString up = server.root() + "/in/tree";
+    EXPECT_EQ(readBytes(up + "/filelink.txt"), "outside\n");
+    EXPECT_EQ(readBytes(up + "/real/inside.txt"), "inside\n");
+    EXPECT_FALSE(QFileInfo::exists(up + "/real/backtotop")) << "the circle is not followed";
+    EXPECT_FALSE(QFileInfo::exists(up + "/broken"));
+    ASSERT_EQ(c.host.skipped.size(), 2) << c.host.skipped.join('|').toStdString();
+    EXPECT_TRUE(c.host.skipped.contains(QString::fromUtf8("链接无效，跳过：") + tree + "/broken"));
+    EXPECT_TRUE(c.host.skipped.contains(QString::fromUtf8("目录已经传送过（链接），跳过：") + tree +
+                                        "/real/back to top/"));
 }

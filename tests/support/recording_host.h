@@ -27,12 +27,14 @@ public:
     bool userInterrupted() const override { return interrupted; }
     void postResume() override { ++resumes; }
     void resumeInterruptedTask(const QString& file) override { resumedTasks << file; }
+    void itemSkipped(const QString& text) override { skipped << text; }
 
     QStringList statusTexts;
     QString transcript;
     QStringList folders;
     QStringList events;
     QStringList resumedTasks;
+    QStringList skipped;
     int siteDisplayResets = 0;
     int closedConnections = 0;
     int resumes = 0;

@@ -34,10 +34,6 @@ qsizetype skipWord(const QByteArray& s, qsizetype i) {
     return i;
 }
 
-bool isDotName(const QString& name) {
-    return name == QLatin1String(".") || name == QLatin1String("..");
-}
-
 bool isDosLine(const QByteArray& line) {
     return line.size() > 20 && line.at(2) == '-';
 }
@@ -145,6 +141,10 @@ std::optional<quint64> sizeOf(const DirEntry& entry) {
     bool ok = false;
     const quint64 size = entry.sizeText.toULongLong(&ok);
     return ok ? std::optional<quint64>(size) : std::nullopt;
+}
+
+bool isDotName(const QString& name) {
+    return name == QLatin1String(".") || name == QLatin1String("..");
 }
 
 bool isSafeLocalName(const QString& name) {

@@ -37,6 +37,9 @@ quint64 sizeFromListing(const QByteArray& text);
 // number.
 std::optional<quint64> sizeOf(const DirEntry& entry);
 
+// "." or "..": the folder itself or its parent.
+bool isDotName(const QString& name);
+
 // True for names that may become part of a local path: not empty, not "."
 // or "..", no folder separators of either kind.
 bool isSafeLocalName(const QString& name);

@@ -88,7 +88,7 @@ void FtpConnection::sendNext(int error) {
         transferKind = sizeQuery ? 2 : 1;
     } else if (line.startsWith(QLatin1String("RETR"))) {
         transferKind = 3;
-        if (!openDownloadFile())
+        if (!prepareDownloadFile())
             return;
         startProgress();
     } else if (line.startsWith(QLatin1String("STOR")) || line.startsWith(QLatin1String("APPE"))) {

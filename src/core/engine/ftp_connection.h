@@ -9,6 +9,7 @@
 #include "core/platform/timing.h"
 
 #include <QByteArray>
+#include <QSet>
 #include <QStringList>
 
 #include <memory>
@@ -72,12 +73,15 @@ public:
         return !awaitingGreeting && commandQueue.isEmpty() && !op.hasItems() && !op.editMode;
     }
 
-    // Operations. Callers make sure the connection is free first.
+    // Operations. Callers make sure the connection is free first. Without
+    // `kinds` (OperationRecord::Kind per item) a size of 0 marks a folder.
     void StartDownload(const QString& localFolder, const QString& siteFolder,
-                       const QStringList& sitePaths, const QList<quint32>& sizes);
+                       const QStringList& sitePaths, const QList<quint32>& sizes,
+                       const QList<qint32>& kinds = {});
     void StartFolderDownload(const QString& localFolder, const QString& siteFolder);
     void StartUpload(const QString& siteFolder, const QString& localFolder,
-                     const QStringList& localPaths, const QList<quint32>& sizes);
+                     const QStringList& localPaths, const QList<quint32>& sizes,
+                     const QList<qint32>& kinds = {});
     void StartFolderUpload(const QString& siteFolder, const QString& localFolder);
     void MakeSiteFolder(const QString& sitePath);
     void DeleteSiteItems(const QStringList& sitePaths, const QStringList& kindTexts);
@@ -205,7 +209,11 @@ private:
     void onUploadTailPause();
     quint32 expectedUploadSize() const;
     qint64 uploadBlockAt(quint32 offset, const char** block);
+    bool prepareDownloadFile();
     bool openDownloadFile();
+    void downloadFileFailed();
+    void storeWholeFile();
+    void sizeQueryFailed();
     bool openUploadFile(const QString& line);
     void startProgress();
     void stopProgress();
@@ -217,7 +225,7 @@ private:
     void transferFailed();
     void listingFinished(bool cancelled);
     void sizeQueryFinished(bool cancelled);
-    void downloadFinished(bool cancelled);
+    void downloadFinished(bool cancelled, bool confirmed);
     void uploadFinished(bool cancelled, bool confirmed);
 
     // Operation driver.
@@ -225,7 +233,7 @@ private:
     void completeOperation();
     bool createLocalFolder(const QString& path);
     void expandRemoteFolder(const QByteArray& listing);
-    void expandLocalFolder(const QString& folder);
+    bool expandLocalFolder(const QString& folder);
     void collectDeleteListing(const QByteArray& listing);
     void deleteStep();
     void resetTransferRecord(bool download, const QString& target, const QString& sourceFolder);
@@ -244,7 +252,10 @@ private:
     quintptr operationSerial_ = 1; // changes whenever an operation ends
     bool uploadTailPending_ = false;
     quintptr uploadTailSocket_ = 0;
-    qint64 uploadWindowStart_ = 0; // file offset of ioBuffer during an upload
+    qint64 uploadWindowStart_ = 0;       // file offset of ioBuffer during an upload
+    QSet<QString> expandedLocalFolders_; // real paths, for links to folders
+    bool downloadAppend_ = false;        // the server restarts the download at the local size
+    bool downloadOpened_ = false;        // the local file of this download was opened
     // The two halves of a transfer's end: the data connection has closed
     // (and whether the user had cancelled it), the server has confirmed.
     bool dataClosed_ = false;

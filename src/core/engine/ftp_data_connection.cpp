@@ -130,6 +130,10 @@ void FtpConnection::onDataReadable(int error) {
             touch(); // nobody asked for this data
             return;
         }
+        if (!downloadFile && !openDownloadFile()) {
+            downloadFileFailed();
+            return;
+        }
         if (downloadFile->write(ioBuffer.constData(), n) != n) {
             closeConnection();
             report(ResultCode::WriteFailed);
@@ -211,21 +215,44 @@ void FtpConnection::onUploadTailPause() {
         dataFinished();
 }
 
-bool FtpConnection::openDownloadFile() {
+// Checked when "RETR" is sent, without touching the file: a download the
+// server refuses leaves an existing file as it was and creates none.
+bool FtpConnection::prepareDownloadFile() {
     downloadFile.reset();
-    auto file = std::make_unique<QFile>(localPathOf());
-    bool opened;
-    if (resumeTransfer && source.restSupported)
-        opened = file->open(QIODevice::WriteOnly | QIODevice::Append);
-    else
-        opened = file->open(QIODevice::WriteOnly | QIODevice::Truncate);
-    if (!opened) {
+    downloadOpened_ = false;
+    downloadAppend_ = resumeTransfer && source.restSupported;
+    const QFileInfo file(localPathOf());
+    const QFileInfo folder(file.absolutePath());
+    const bool writable =
+        file.exists() ? file.isFile() && file.isWritable() : folder.isDir() && folder.isWritable();
+    if (!writable) {
         reset(true);
         prompts_.report(QString::fromUtf8(EngineText::CannotCreateFile));
         return false;
     }
-    downloadFile = std::move(file);
     return true;
+}
+
+// Opens the local file once the server delivers: continued at its end when
+// the server restarts the transfer there, otherwise written from byte 0.
+bool FtpConnection::openDownloadFile() {
+    auto file = std::make_unique<QFile>(localPathOf());
+    const QIODevice::OpenMode mode = downloadAppend_ ? QIODevice::WriteOnly | QIODevice::Append
+                                                     : QIODevice::WriteOnly | QIODevice::Truncate;
+    if (!file->open(mode))
+        return false;
+    downloadFile = std::move(file);
+    downloadOpened_ = true;
+    return true;
+}
+
+void FtpConnection::downloadFileFailed() {
+    dataSocket.reset();
+    listenSocket.reset();
+    dataOpen = false;
+    stopProgress();
+    reset(true);
+    prompts_.report(QString::fromUtf8(EngineText::CannotCreateFile));
 }
 
 bool FtpConnection::openUploadFile(const QString& line) {
@@ -335,7 +362,7 @@ void FtpConnection::finishTransfer(bool cancelled) {
         sizeQueryFinished(cancelled);
         break;
     case 3:
-        downloadFinished(cancelled);
+        downloadFinished(cancelled, confirmed);
         break;
     case 4:
         uploadFinished(cancelled, confirmed);
@@ -377,6 +404,8 @@ void FtpConnection::sizeQueryFinished(bool cancelled) {
     advance();
     resumeTransfer = false;
     source.bytesDone = 0;
+    if (remoteSize == 0)
+        storeWholeFile(); // nothing there, or nothing readable: never append blindly
     if (remoteSize > 0 && !op.itemSizes.isEmpty()) {
         if (remoteSize >= op.itemSizes.first()) {
             reset(false); // the site already has the whole file
@@ -393,11 +422,49 @@ void FtpConnection::sizeQueryFinished(bool cancelled) {
         reset(false);
 }
 
-void FtpConnection::downloadFinished(bool cancelled) {
-    reset(false);
+// The queued "APPE" of a continued upload becomes "STOR": the whole file
+// goes up again from its first byte.
+void FtpConnection::storeWholeFile() {
+    for (qsizetype i = qMax(nextCommand, 0); i < commandQueue.size(); ++i) {
+        if (commandQueue.at(i).startsWith(QLatin1String("APPE ")))
+            commandQueue[i].replace(0, 4, QStringLiteral("STOR"));
+    }
+    resumeTransfer = false;
+    source.bytesDone = 0;
+}
+
+// The size query was refused or failed: the file is sent whole.
+void FtpConnection::sizeQueryFailed() {
+    dataSocket.reset();
+    listenSocket.reset();
+    dataOpen = false;
+    dataClosed_ = false;
+    serverConfirmed_ = false;
     transferKind = 0;
+    listingBuffer.clear();
+    advance();
+    storeWholeFile();
+    if (nextCommand < commandQueue.size())
+        askForSend();
+    else
+        reset(false);
+}
+
+void FtpConnection::downloadFinished(bool cancelled, bool confirmed) {
     const quint32 done = source.bytesDone;
     const quint32 expected = op.itemSizes.isEmpty() ? 0 : op.itemSizes.first();
+    // An empty file, or one the server had nothing more of, arrives without
+    // a single block: the local file is made now.
+    if (!cancelled && confirmed && !downloadOpened_ && done >= expected) {
+        if (!openDownloadFile()) {
+            transferKind = 0;
+            downloadFileFailed();
+            return;
+        }
+        downloadFile.reset();
+    }
+    reset(false);
+    transferKind = 0;
     stopProgress();
     if (cancelled)
         return;

@@ -41,4 +41,8 @@ public:
     virtual void postResume() = 0;
     // Logged in for an interrupted task: run it from its task file.
     virtual void resumeInterruptedTask(const QString& taskFile) = 0;
+    // An item of the running operation was left out (too large, a name that
+    // could step out of its folder, a link that leads nowhere or in a
+    // circle); the operation goes on without it. `text` says which and why.
+    virtual void itemSkipped(const QString& text) = 0;
 };

@@ -54,7 +54,7 @@ void FtpConnection::handleReply() {
     if (isLateTransferReply(prefix))
         return; // a leftover: wait for the real reply
 
-    if (replyIs(450) || replyIs(451)) {
+    if ((replyIs(450) || replyIs(451)) && prefix != "SIZ") {
         ++retryCount;
     } else if (replyIs(200)) {
         advance();
@@ -166,8 +166,13 @@ void FtpConnection::onRnfrReply(const QByteArray& prefix) {
 // "REST 0" is the restart probe of the login; any reply goes on.
 void FtpConnection::onRestReply(const QByteArray& prefix) {
     advance();
-    if (replyIs(350))
+    if (replyIs(350)) {
         source.restSupported = true;
+    } else if (commandQueue.value(nextCommand).startsWith(QLatin1String("RETR"))) {
+        // Refused: the server sends the whole file, so it is written afresh.
+        resumeTransfer = false;
+        source.bytesDone = 0;
+    }
     if (!pendingTaskFile.isEmpty()) {
         const QString taskFile = pendingTaskFile;
         pendingTaskFile.clear();
@@ -235,7 +240,11 @@ void FtpConnection::onTransferReply(const QByteArray& prefix) {
             finishTransfer(dataClosedCancelled_);
         return;
     }
-    if (prefix != "SIZ" && replyIs(425)) {
+    if (prefix == "SIZ") {
+        sizeQueryFailed();
+        return;
+    }
+    if (replyIs(425)) {
         // The server could not open the data connection: run the group again.
         dataSocket.reset();
         listenSocket.reset();

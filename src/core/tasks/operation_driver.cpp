@@ -16,8 +16,8 @@ namespace {
 
 const QString kCrlf = QStringLiteral("\r\n");
 
-QString oversizedText(const QString& name) {
-    return QString::fromUtf8("文件大小超过4GB，不能传送：") + name;
+QString skippedText(const char* reason, const QString& path) {
+    return QString::fromUtf8(reason) + path;
 }
 
 } // namespace
@@ -50,7 +50,11 @@ void FtpConnection::runDriverStep() {
 
     if (!op.isDownload) {
         if (kind == OperationRecord::Folder) {
-            expandLocalFolder(path);
+            if (!expandLocalFolder(path)) {
+                op.dropHead();
+                postContinue();
+                return;
+            }
             QString sitePath = uploadSitePath(path, kind);
             if (sitePath.endsWith(QLatin1Char('/')))
                 sitePath.chop(1);
@@ -156,19 +160,23 @@ bool FtpConnection::createLocalFolder(const QString& path) {
 bool FtpConnection::refuseOversized(const QString& name, quint64 size) {
     if (size <= std::numeric_limits<quint32>::max())
         return false;
-    prompts_.report(oversizedText(name));
+    host_.itemSkipped(skippedText(EngineText::SkippedOversized, name));
     return true;
 }
 
-// The listing of the head folder of a download: its folders and non-empty
-// files join the end of the work list. Names that could step out of the
-// local folder are never used.
+// The listing of the head folder of a download: its folders and files join
+// the end of the work list. Names that could step out of the local folder
+// are never used.
 void FtpConnection::expandRemoteFolder(const QByteArray& listing) {
     const QString head = op.itemPaths.value(0);
     const QString base = head == QLatin1String("/") ? head : head + QLatin1Char('/');
     DirListing::parseLines(listing, [&](const DirEntry& e) {
-        if (!DirListing::isSafeLocalName(e.name))
+        if (DirListing::isDotName(e.name))
+            return; // the folder itself and its parent, listed by some servers
+        if (!DirListing::isSafeLocalName(e.name)) {
+            host_.itemSkipped(skippedText(EngineText::SkippedUnsafeName, base + e.name));
             return;
+        }
         if (e.isFolder) {
             op.itemPaths << base + e.name;
             op.itemSizes << 0;
@@ -176,7 +184,7 @@ void FtpConnection::expandRemoteFolder(const QByteArray& listing) {
             return;
         }
         const std::optional<quint64> size = DirListing::sizeOf(e);
-        if (!size || *size == 0 || refuseOversized(base + e.name, *size))
+        if (!size || refuseOversized(base + e.name, *size))
             return;
         op.itemPaths << base + e.name;
         op.itemSizes << quint32(*size);
@@ -184,13 +192,25 @@ void FtpConnection::expandRemoteFolder(const QByteArray& listing) {
     });
 }
 
-void FtpConnection::expandLocalFolder(const QString& folder) {
+// The entries of a local folder join the end of the work list. A link is
+// taken for what it points to; a folder reached again through a link (a
+// circle, or a second way to the same folder) is left out. False when the
+// folder itself is left out.
+bool FtpConnection::expandLocalFolder(const QString& folder) {
+    const QString real = QFileInfo(folder).canonicalFilePath();
+    if (real.isEmpty() || expandedLocalFolders_.contains(real)) {
+        host_.itemSkipped(skippedText(real.isEmpty() ? EngineText::SkippedBrokenLink
+                                                     : EngineText::SkippedRepeatedFolder,
+                                      folder));
+        return false;
+    }
+    expandedLocalFolders_.insert(real);
     const QFileInfoList entries = QDir(folder).entryInfoList(
         QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot, QDir::NoSort);
     for (const QFileInfo& entry : entries) {
-        if (entry.isSymLink())
-            continue; // a link could lead anywhere, even back up the tree
-        if (entry.isDir()) {
+        if (entry.isSymLink() && !entry.exists()) {
+            host_.itemSkipped(skippedText(EngineText::SkippedBrokenLink, entry.filePath()));
+        } else if (entry.isDir()) {
             op.itemPaths << folder + entry.fileName() + QLatin1Char('/');
             op.itemSizes << 0;
             op.itemKinds << OperationRecord::Folder;
@@ -200,6 +220,7 @@ void FtpConnection::expandLocalFolder(const QString& folder) {
             op.itemKinds << OperationRecord::FileInFolder;
         }
     }
+    return true;
 }
 
 // Recursive delete: list every folder found (discovery order), then delete
@@ -234,6 +255,14 @@ void FtpConnection::collectDeleteListing(const QByteArray& listing) {
     const QString folder = op.deleteFolders.value(op.nextDeleteFolder - 1);
     const QString base = folder == QLatin1String("/") ? folder : folder + QLatin1Char('/');
     DirListing::parseLines(listing, [&](const DirEntry& e) {
+        // "." or ".." would remove the folder's parent; a name with a slash
+        // some other folder.
+        if (DirListing::isDotName(e.name))
+            return;
+        if (!DirListing::isSafeLocalName(e.name)) {
+            host_.itemSkipped(skippedText(EngineText::SkippedUnsafeName, base + e.name));
+            return;
+        }
         if (e.isFolder)
             op.deleteFolders << base + e.name;
         else

@@ -7,14 +7,17 @@
 
 namespace {
 
-// Items in the order given: a size of 0 marks a folder.
-void appendChosenItems(OperationRecord& op, const QStringList& paths, const QList<quint32>& sizes) {
+// Items in the order given. Without kinds a size of 0 marks a folder; with
+// them an empty file can be chosen too.
+void appendChosenItems(OperationRecord& op, const QStringList& paths, const QList<quint32>& sizes,
+                       const QList<qint32>& kinds) {
     for (qsizetype i = 0; i < paths.size(); ++i) {
         const quint32 size = sizes.value(i);
+        const bool folder = i < kinds.size() ? kinds.at(i) == OperationRecord::Folder : size == 0;
         op.itemPaths << paths.at(i);
-        op.itemSizes << size;
-        op.itemKinds << (size != 0 ? OperationRecord::ChosenFile : OperationRecord::Folder);
-        if (size == 0)
+        op.itemSizes << (folder ? 0 : size);
+        op.itemKinds << (folder ? OperationRecord::Folder : OperationRecord::ChosenFile);
+        if (folder)
             op.hasFolders = true;
     }
 }
@@ -32,6 +35,7 @@ void FtpConnection::resetTransferRecord(bool download, const QString& target,
     op.isDownload = download;
     op.targetFolder = target;
     op.sourceFolder = sourceFolder;
+    expandedLocalFolders_.clear();
 }
 
 void FtpConnection::beginTransferOperation(const QString& description, unsigned phase) {
@@ -42,9 +46,10 @@ void FtpConnection::beginTransferOperation(const QString& description, unsigned 
 }
 
 void FtpConnection::StartDownload(const QString& localFolder, const QString& siteFolder,
-                                  const QStringList& sitePaths, const QList<quint32>& sizes) {
+                                  const QStringList& sitePaths, const QList<quint32>& sizes,
+                                  const QList<qint32>& kinds) {
     resetTransferRecord(true, localFolder, siteFolder);
-    appendChosenItems(op, sitePaths, sizes);
+    appendChosenItems(op, sitePaths, sizes, kinds);
     if (op.editMode) {
         // A file fetched for editing is not a task to resume.
         op.taskDescription.clear();
@@ -69,9 +74,10 @@ void FtpConnection::StartFolderDownload(const QString& localFolder, const QStrin
 }
 
 void FtpConnection::StartUpload(const QString& siteFolder, const QString& localFolder,
-                                const QStringList& localPaths, const QList<quint32>& sizes) {
+                                const QStringList& localPaths, const QList<quint32>& sizes,
+                                const QList<qint32>& kinds) {
     resetTransferRecord(false, siteFolder, localFolder);
-    appendChosenItems(op, localPaths, sizes);
+    appendChosenItems(op, localPaths, sizes, kinds);
     QString description;
     if (op.editMode) {
         const QString first = localPaths.value(0);

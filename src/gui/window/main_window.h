@@ -113,6 +113,7 @@ public:
     bool userInterrupted() const override { return userInterrupted_; }
     void postResume() override;
     void resumeInterruptedTask(const QString& taskFile) override;
+    void itemSkipped(const QString& text) override;
 
 protected:
     void closeEvent(QCloseEvent* event) override;

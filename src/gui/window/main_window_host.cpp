@@ -1,6 +1,7 @@
 // What the connection reports to the main window, passed on to the panes and the
 // status bar.
 #include "core/engine/ftp_connection.h"
+#include "core/platform/prompts.h"
 #include "gui/panes/message_pane.h"
 #include "gui/panes/remote_file_list.h"
 #include "gui/panes/site_tree.h"
@@ -84,4 +85,8 @@ void MainWindow::postResume() {
 
 void MainWindow::resumeInterruptedTask(const QString& taskFile) {
     Q_UNUSED(taskFile); // set only by resuming, which is not built yet
+}
+
+void MainWindow::itemSkipped(const QString& text) {
+    prompts_.report(text);
 }
