@@ -127,3 +127,16 @@ TEST_F(ConnectionTest, PwdReplyWithoutAFolderListsNothing) {
     EXPECT_TRUE(wnd->commandQueue.isEmpty());
     EXPECT_TRUE(prompts.shown.isEmpty());
 }
+
+TEST_F(ConnectionTest, ALoginFieldWithALineBreakNeverReachesTheServer) {
+    source.setUser("u\r\nDELE /x");
+    ScriptedPeer& p = newPeer();
+    p.send("220 ready\r\n").expectClosed();
+    connectTo(p);
+    ASSERT_TRUE(waitUntil([&] { return !prompts.shown.isEmpty(); }));
+    finishPeer();
+    EXPECT_EQ(prompts.shown, QStringList{QString::fromUtf8(
+                                 "名称中含有回车、换行或空字符，不能发送：u\\r\\nDELE /x")});
+    EXPECT_TRUE(peer->received().isEmpty());
+    EXPECT_FALSE(wnd->controlSocket);
+}

@@ -1,6 +1,7 @@
 // "上网属性", driven offscreen.
 #include "core/platform/ini_profile.h"
 #include "gui/dialogs/network_settings_dialog.h"
+#include "scripted_prompts.h"
 
 #include <QComboBox>
 #include <QLineEdit>
@@ -15,8 +16,9 @@ namespace {
 struct Dialog {
     QTemporaryDir dir;
     QString ini = dir.filePath("corvane.ini");
+    ScriptedPrompts prompts;
     NetworkSettingsDialog dialog;
-    explicit Dialog(const NetworkSettings& s) : dialog(s, ini) { dialog.show(); }
+    explicit Dialog(const NetworkSettings& s) : dialog(s, ini, prompts) { dialog.show(); }
     QComboBox* combo(const char* name) { return dialog.findChild<QComboBox*>(name); }
     QLineEdit* edit(const char* name) { return dialog.findChild<QLineEdit*>(name); }
     QString key(const char* name) {
@@ -86,4 +88,22 @@ TEST(NetworkSettingsDialog, OkInProxyModeTrimsAndCancelWritesNothing) {
     Dialog cancelled(proxied());
     cancelled.dialog.findChild<QPushButton*>("cancel")->click();
     EXPECT_FALSE(QFile::exists(cancelled.ini));
+}
+
+TEST(NetworkSettingsDialog, EmptyProxyHostOrPortOutOfRangeKeepsTheDialogOpen) {
+    Dialog d(NetworkSettings{});
+    d.combo("mode")->setCurrentIndex(0);
+    QTest::keyClicks(d.edit("proxyPort"), "2121");
+    d.dialog.findChild<QPushButton*>("ok")->click();
+    EXPECT_EQ(d.prompts.shown, QStringList{QString::fromUtf8("代理服务器地址不能为空！")});
+    EXPECT_TRUE(d.dialog.isVisible());
+    EXPECT_EQ(d.key("MODEL"), "<missing>") << "nothing written";
+    QTest::keyClicks(d.edit("proxyHost"), "gate.test");
+    d.edit("proxyPort")->setText("70000");
+    d.dialog.findChild<QPushButton*>("ok")->click();
+    EXPECT_EQ(d.prompts.shown.last(), QString::fromUtf8("代理连接端口必须是1到65535之间的数字！"));
+    d.edit("proxyPort")->setText("2121");
+    d.dialog.findChild<QPushButton*>("ok")->click();
+    EXPECT_EQ(d.dialog.result(), QDialog::Accepted);
+    EXPECT_EQ(d.key("PROXYHOST"), "gate.test");
 }

@@ -96,3 +96,20 @@ TEST(SitePropertiesDialog, HelpAtItsKeyword) {
     ASSERT_EQ(spy.count(), 2);
     EXPECT_EQ(spy.at(0).at(0).toString(), QString::fromUtf8("FTP站点属性"));
 }
+
+TEST(SitePropertiesDialog, FieldsTheStoreCannotKeepKeepTheDialogOpen) {
+    Dialog d(demoSite());
+    d.retype("password", "pa,ss");
+    d.clickOk();
+    EXPECT_EQ(d.prompts.shown, QStringList{QString::fromUtf8("用户密码不能含有逗号（,）！")});
+    EXPECT_TRUE(d.dialog.isVisible());
+    d.retype("password", "pass");
+    d.retype("port", "70000");
+    d.clickOk();
+    EXPECT_EQ(d.prompts.shown.last(), QString::fromUtf8("连接端口必须是1到65535之间的数字！"));
+    EXPECT_TRUE(d.dialog.isVisible());
+    d.retype("port", "2121");
+    d.clickOk();
+    EXPECT_EQ(d.dialog.result(), QDialog::Accepted);
+    EXPECT_EQ(d.dialog.record().password, "pass");
+}

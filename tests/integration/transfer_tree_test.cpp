@@ -218,3 +218,32 @@ TEST(RealTransfers, LinksAreUploadedAsWhatTheyPointToAndCirclesAreLeftOut) {
     EXPECT_TRUE(c.host.skipped.contains(QString::fromUtf8("目录已经传送过（链接），跳过：") + tree +
                                         "/real/back to top/"));
 }
+
+TEST(RealTransfers, NamesTheServerCannotTakeAreLeftOutAndNamed) {
+    PyFtpdServer server;
+    ASSERT_TRUE(server.start());
+    QTemporaryDir local;
+    const QString tree = local.path() + "/tree";
+    writeBytes(tree + "/ok.txt", "fine\n");
+    writeBytes(tree + QString::fromUtf8("/naïve.txt"), "first\n");
+    writeBytes(tree + QString::fromUtf8("/na😀ve.txt"), "second\n");
+    writeBytes(tree + "/evil\r\nDELE victim.txt", "injected\n");
+    writeBytes(server.root() + "/in/victim.txt", "still here\n");
+
+    RealConnection c;
+    ASSERT_TRUE(c.login(server));
+    c.wnd->StartFolderUpload("/in", tree + "/");
+    ASSERT_TRUE(c.waitAllDone()) << c.prompts.shown.join('|').toStdString();
+
+    EXPECT_EQ(QDir(server.root() + "/in/tree").entryList(QDir::Files), QStringList{"ok.txt"});
+    EXPECT_EQ(readBytes(server.root() + "/in/victim.txt"), "still here\n");
+    QStringList skipped = c.host.skipped;
+    skipped.sort();
+    EXPECT_EQ(
+        skipped,
+        (QStringList{
+            QString::fromUtf8(
+                "名称中含有回车、换行或空字符，不能发送：/in/tree/evil\\r\\nDELEvictim.txt"),
+            QString::fromUtf8("服务器的编码不能表示这个名称，不能发送：/in/tree/naïve.txt"),
+            QString::fromUtf8("服务器的编码不能表示这个名称，不能发送：/in/tree/na😀ve.txt")}));
+}

@@ -85,7 +85,8 @@ int main(int argc, char** argv) {
     settings.proxyPort = QStringLiteral("2121");
     settings.proxyUser = QStringLiteral("gateway");
     settings.proxyPass = QStringLiteral("secret");
-    NetworkSettingsDialog network(settings, f.home.filePath(QStringLiteral("unused.ini")));
+    NetworkSettingsDialog network(settings, f.home.filePath(QStringLiteral("unused.ini")),
+                                  f.prompts);
     network.show();
     spinFor(100);
     ok &= save(&network, out + QStringLiteral("/network-settings.png"));

@@ -81,3 +81,28 @@ TEST(NetworkSettings, WhatANewConnectionTakes) {
     EXPECT_TRUE(source.proxyHost.isEmpty());
     EXPECT_FALSE(source.segmentsAllowed);
 }
+
+TEST(NetworkSettings, WrittenForTheUserAloneAndProxyFieldsChecked) {
+    QTemporaryDir dir;
+    const QString ini = dir.filePath("corvane.ini");
+    NetworkSettings s{true, "gate.test", "2121", "pu", "secret", "1"};
+    ASSERT_TRUE(s.write(ini));
+    EXPECT_EQ(QFile(ini).permissions() &
+                  (QFile::ReadGroup | QFile::ReadOther | QFile::WriteGroup | QFile::WriteOther),
+              QFile::Permissions());
+    EXPECT_EQ(NetworkSettings::read(ini), s);
+
+    EXPECT_EQ(s.problem(), "");
+    struct Case {
+        NetworkSettings settings;
+        const char* problem;
+    } cases[] = {
+        {{true, "", "21", "", "", "1"}, "代理服务器地址不能为空！"},
+        {{true, "gate.test", "70000", "", "", "1"}, "代理连接端口必须是1到65535之间的数字！"},
+        {{true, "gate.test", "", "", "", "1"}, "代理连接端口必须是1到65535之间的数字！"},
+        {{true, "gate.test", "21", "u\nx", "", "1"}, "代理用户名称不能含有换行符或空字符！"},
+        {{false, "", "", "", "", "1"}, ""},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(c.settings.problem(), QString::fromUtf8(c.problem));
+}

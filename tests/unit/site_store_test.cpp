@@ -120,14 +120,57 @@ TEST(SiteStore, SevenFieldFileLoadsAndSavesBackWithNine) {
     EXPECT_EQ(f.permissions() & (QFile::ReadGroup | QFile::ReadOther), QFile::Permissions());
 }
 
-TEST(SiteStore, OverLargeOrMissingStoreLoadsNothing) {
+TEST(SiteStore, MissingStoreLoadsNothingAndALargeOneLoadsWhole) {
     QTemporaryDir dir;
     EXPECT_TRUE(SiteStore::load(dir.filePath("none.dat")).isEmpty());
+    QList<SiteRecord> many;
+    for (int i = 0; i < 900; ++i)
+        many << site(QString("site %1").arg(i).toUtf8().constData());
+    const QByteArray big = SiteStore::encode(many, 1);
+    ASSERT_GT(big.size(), 65536);
     QFile f(dir.filePath("big.dat"));
     ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-    f.write(QByteArray(65537, 'x'));
+    f.write(big);
     f.close();
-    EXPECT_TRUE(SiteStore::load(f.fileName()).isEmpty());
+    EXPECT_EQ(SiteStore::load(f.fileName()), many) << "a list is never lost";
+}
+
+TEST(SiteStore, SaveAbove64KiBIsRefusedAndTheOldStoreStays) {
+    QTemporaryDir dir;
+    ScriptedPrompts prompts;
+    const QString path = dir.filePath("ftpsite.dat");
+    ASSERT_TRUE(SiteStore::save(path, {site("keep")}, 1, prompts));
+    QList<SiteRecord> many;
+    for (int i = 0; i < 900; ++i)
+        many << site(QString("site %1").arg(i).toUtf8().constData());
+    EXPECT_FALSE(SiteStore::save(path, many, 1, prompts));
+    EXPECT_EQ(prompts.shown, QStringList{QString::fromUtf8(SiteStore::TooManySites)});
+    EXPECT_EQ(SiteStore::load(path), QList<SiteRecord>{site("keep")});
+}
+
+TEST(SiteRecord, FieldsTheStoreOrTheWireCannotCarryAreNamed) {
+    struct Case {
+        QString SiteRecord::*field;
+        QString value;
+        const char* problem; // empty: fine
+    } cases[] = {
+        {&SiteRecord::password, "pa,ss", "用户密码不能含有逗号（,）！"},
+        {&SiteRecord::user, "bob\r\nDELE /x", "用户名称不能含有换行符或空字符！"},
+        {&SiteRecord::startFolder, QString::fromUtf8("/na😀ve"),
+         "起始目录含有不能保存的字符（只能使用GBK字符）！"},
+        {&SiteRecord::address, QString("ftp.test") + QChar(0), "站点地址不能含有换行符或空字符！"},
+        {&SiteRecord::port, "70000", "连接端口必须是1到65535之间的数字！"},
+        {&SiteRecord::port, "0", "连接端口必须是1到65535之间的数字！"},
+        {&SiteRecord::homepageFtpPath, "/www/a,b", ""}, // the last field may hold commas
+        {&SiteRecord::password, QString::fromUtf8("密码ü"), ""},
+        {&SiteRecord::port, "65535", ""},
+    };
+    for (const Case& c : cases) {
+        SiteRecord r = site("s");
+        r.port = "21";
+        r.*c.field = c.value;
+        EXPECT_EQ(r.problem(), QString::fromUtf8(c.problem)) << c.value.toStdString();
+    }
 }
 
 TEST(SiteStore, UnwritableStoreSaysSo) {
@@ -169,4 +212,27 @@ TEST(SiteList, AddRenameUpdateAndDelete) {
     ASSERT_EQ(saved.size(), 1);
     EXPECT_EQ(saved[0].name, "other");
     EXPECT_EQ(saves, 6);
+
+    prompts.shown.clear();
+    EXPECT_EQ(list.rename("other", "a,b"), "other");
+    EXPECT_EQ(list.rename("other", "line\nbreak"), "other");
+    EXPECT_EQ(prompts.shown, (QStringList{QString::fromUtf8("站点名称不能含有逗号（,）！"),
+                                          QString::fromUtf8("站点名称不能含有换行符或空字符！")}));
+    EXPECT_EQ(saves, 6);
+}
+
+TEST(SiteList, AChangeTheStoreRefusedIsUndone) {
+    ScriptedPrompts prompts;
+    bool accept = true;
+    SiteList list(prompts, [&](const QList<SiteRecord>&) { return accept; });
+    ASSERT_TRUE(list.addNew());
+    const QString newName = QString::fromUtf8(SiteRecord::NewSiteName);
+    accept = false;
+    EXPECT_EQ(list.rename(newName, "mine"), newName);
+    EXPECT_FALSE(list.update(newName, site("x", "changed.test")));
+    prompts.answers = {true};
+    EXPECT_FALSE(list.remove(newName));
+    EXPECT_EQ(list.records(), QList<SiteRecord>{SiteRecord::withDefaults()});
+    EXPECT_FALSE(list.addNew() && list.records().size() == 2);
+    EXPECT_EQ(list.records().size(), 1);
 }

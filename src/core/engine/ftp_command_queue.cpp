@@ -29,6 +29,53 @@ void FtpConnection::reset(bool full) {
     uploadFile.reset();
 }
 
+// Why a command line cannot go out as it is, naming its argument; empty when
+// it can. A line break inside would end the command early and let the rest
+// pass for another command; a character the code page cannot hold would
+// arrive as "?" and name another file.
+QString FtpConnection::unsendableText(const QString& line) {
+    QString argument = line;
+    if (argument.endsWith(QLatin1String("\r\n")))
+        argument.chop(2);
+    const qsizetype blank = argument.indexOf(QLatin1Char(' '));
+    argument = blank < 0 ? QString() : argument.mid(blank + 1);
+    const bool control = argument.contains(QLatin1Char('\r')) ||
+                         argument.contains(QLatin1Char('\n')) || argument.contains(QChar(0));
+    if (!control && Gbk::canEncode(argument))
+        return {};
+    if (line.startsWith(QLatin1String("PASS")))
+        argument = QString::fromUtf8("（密码）");
+    argument.replace(QLatin1Char('\r'), QLatin1String("\\r"));
+    argument.replace(QLatin1Char('\n'), QLatin1String("\\n"));
+    argument.replace(QChar(0), QLatin1String("\\0"));
+    return QString::fromUtf8(control ? EngineText::UnsendableControl
+                                     : EngineText::UnsendableCharacters) +
+           argument;
+}
+
+// A line that cannot go out: a login cannot go on without it; an item of a
+// transfer is left out and the rest goes on; anything else stops.
+void FtpConnection::refuseLine(const QString& text) {
+    if (!ready) {
+        closeConnection();
+        prompts_.report(text);
+    } else if (op.hasItems() && !op.deleting && !dirUpdate) {
+        // A data connection the server opened on "PORT" belongs to the
+        // refused line.
+        dataSocket.reset();
+        listenSocket.reset();
+        dataOpen = false;
+        reset(false);
+        transferKind = 0;
+        host_.itemSkipped(text);
+        op.dropHead();
+        postContinue();
+    } else {
+        reset(true);
+        prompts_.report(text);
+    }
+}
+
 QString FtpConnection::commandPrefix() const {
     if (commandQueue.isEmpty() || nextCommand < 0 || nextCommand >= commandQueue.size())
         return QStringLiteral("XXXX");
@@ -75,6 +122,12 @@ void FtpConnection::sendNext(int error) {
             report(ResultCode::DataNetworkError);
             return;
         }
+    }
+
+    const QString refusal = unsendableText(line);
+    if (!refusal.isEmpty()) {
+        refuseLine(refusal);
+        return;
     }
 
     const bool transferLine =

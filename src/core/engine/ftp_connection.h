@@ -168,6 +168,8 @@ private:
     void onControlReadable(int error);
     void handleReply();
     bool isLateTransferReply(const QByteArray& prefix) const;
+    static QString unsendableText(const QString& line);
+    void refuseLine(const QString& text);
     void continueAfterReply(const QByteArray& prefix);
     void stopWith(unsigned code);
     void advance();

@@ -49,6 +49,10 @@ QString decode(const QByteArray& bytes) {
     return d.decode(bytes);
 }
 
+bool canEncode(const QString& text) {
+    return isAscii(text) || decode(encode(text)) == text;
+}
+
 QString fitted(const QString& text, int maxBytes) {
     if (encode(text).size() <= maxBytes)
         return text;

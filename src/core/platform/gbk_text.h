@@ -8,6 +8,9 @@
 namespace Gbk {
 QByteArray encode(const QString& text);
 QString decode(const QByteArray& bytes);
+// Whether code page 936 holds every character of `text` (encoding would
+// otherwise put "?" in their place).
+bool canEncode(const QString& text);
 // `text` cut so that its encoded form takes at most `maxBytes` bytes,
 // never splitting a character.
 QString fitted(const QString& text, int maxBytes);

@@ -1,4 +1,5 @@
 #include "core/platform/ini_profile.h"
+#include "core/platform/saved_file.h"
 
 #include "core/platform/gbk_text.h"
 
@@ -71,7 +72,8 @@ QString read(const QString& path, const QString& section, const QString& key,
     return Gbk::fitted(result, qMax(bufferLength - 1, 0));
 }
 
-bool write(const QString& path, const QString& section, const QString& key, const QString& value) {
+bool write(const QString& path, const QString& section, const QString& key, const QString& value,
+           SavedFile::Access access) {
     QStringList lines = readLines(path);
     const QString entry = key + QLatin1Char('=') + value;
     qsizetype sectionAt = -1;
@@ -101,12 +103,9 @@ bool write(const QString& path, const QString& section, const QString& key, cons
         lines << QLatin1Char('[') + section + QLatin1Char(']') << entry;
     else if (insertAt >= 0)
         lines.insert(insertAt + 1, entry);
-    QFile file(path);
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate))
-        return false;
     const QByteArray bytes =
         Gbk::encode(lines.join(QStringLiteral("\r\n")) + QStringLiteral("\r\n"));
-    return file.write(bytes) == bytes.size();
+    return SavedFile::write(path, bytes, access);
 }
 
 int leadingInt(const QString& text) {

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "core/platform/saved_file.h"
+
 #include <QString>
 
 // Profile (ini) files read and written with the classic rules: sections and
@@ -11,7 +13,9 @@ namespace IniProfile {
 QString read(const QString& path, const QString& section, const QString& key,
              const QString& defaultValue, int bufferLength);
 // Replaces the key's value, adding the key (and the section) when missing.
-bool write(const QString& path, const QString& section, const QString& key, const QString& value);
+// The file is replaced whole: a failed write leaves the old one.
+bool write(const QString& path, const QString& section, const QString& key, const QString& value,
+           SavedFile::Access access = SavedFile::Access::Default);
 
 // The leading decimal integer of a text, as atoi reads it (0 when none).
 int leadingInt(const QString& text);

@@ -1,10 +1,12 @@
 #include "core/settings/network_settings.h"
 
+#include "core/platform/gbk_text.h"
 #include "core/platform/ini_profile.h"
 
 namespace {
 
 const QString kSection = QStringLiteral("CONNECT");
+constexpr SavedFile::Access kOwnerOnly = SavedFile::Access::OwnerOnly;
 
 QString readKey(const QString& path, const char* key, const char* defaultValue, int buffer) {
     return IniProfile::read(path, kSection, QString::fromLatin1(key),
@@ -38,19 +40,46 @@ NetworkSettings NetworkSettings::read(const QString& iniPath) {
 bool NetworkSettings::write(const QString& iniPath) const {
     const bool direct = !useProxy;
     bool ok = IniProfile::write(iniPath, kSection, QStringLiteral("MODEL"),
-                                useProxy ? QStringLiteral("PROXY") : QStringLiteral("DIRECT"));
+                                useProxy ? QStringLiteral("PROXY") : QStringLiteral("DIRECT"),
+                                kOwnerOnly);
     ok &= IniProfile::write(iniPath, kSection, QStringLiteral("PROXYHOST"),
-                            direct ? QString() : proxyHost);
+                            direct ? QString() : proxyHost, kOwnerOnly);
     ok &= IniProfile::write(iniPath, kSection, QStringLiteral("PROXYPORT"),
-                            direct ? QString() : proxyPort);
+                            direct ? QString() : proxyPort, kOwnerOnly);
     ok &= IniProfile::write(iniPath, kSection, QStringLiteral("PROXYUSER"),
-                            direct ? QString() : proxyUser);
+                            direct ? QString() : proxyUser, kOwnerOnly);
     ok &= IniProfile::write(iniPath, kSection, QStringLiteral("PROXYPASS"),
-                            direct ? QString() : proxyPass);
-    ok &= IniProfile::write(iniPath, kSection, QStringLiteral("MAXTHREAD"), maxSegments);
+                            direct ? QString() : proxyPass, kOwnerOnly);
+    ok &=
+        IniProfile::write(iniPath, kSection, QStringLiteral("MAXTHREAD"), maxSegments, kOwnerOnly);
     return ok;
 }
 
 int NetworkSettings::segmentCount() const {
     return qBound(1, IniProfile::leadingInt(maxSegments), 5);
+}
+
+QString NetworkSettings::problem() const {
+    if (!useProxy)
+        return {};
+    if (proxyHost.trimmed().isEmpty())
+        return QString::fromUtf8("代理服务器地址不能为空！");
+    bool ok = false;
+    const int port = proxyPort.trimmed().toInt(&ok);
+    if (!ok || port < 1 || port > 65535)
+        return QString::fromUtf8("代理连接端口必须是1到65535之间的数字！");
+    const struct {
+        const char* label;
+        const QString& value;
+    } fields[] = {
+        {"代理服务器地址", proxyHost}, {"代理用户名称", proxyUser}, {"代理用户密码", proxyPass}};
+    for (const auto& field : fields) {
+        const QString label = QString::fromUtf8(field.label);
+        if (field.value.contains(QLatin1Char('\r')) || field.value.contains(QLatin1Char('\n')) ||
+            field.value.contains(QChar(0)))
+            return label + QString::fromUtf8("不能含有换行符或空字符！");
+        if (!Gbk::canEncode(field.value))
+            return label + QString::fromUtf8("含有不能保存的字符（只能使用GBK字符）！");
+    }
+    return {};
 }

@@ -20,10 +20,14 @@ struct NetworkSettings {
     // values only in proxy mode, host "localhost" and port "21" when
     // unusable, segments clamped to 1..5.
     static NetworkSettings read(const QString& iniPath);
-    // Writes all six keys; the proxy keys empty in direct mode.
+    // Writes all six keys, the proxy keys empty in direct mode; the file is
+    // readable by the user alone (it holds the proxy password).
     bool write(const QString& iniPath) const;
 
     int segmentCount() const;
+    // Why the settings cannot be used as they are, naming the field; empty
+    // when they can. Only proxy mode has fields to check.
+    QString problem() const;
 
     bool operator==(const NetworkSettings&) const = default;
 };

@@ -2,6 +2,8 @@
 
 #include "core/platform/prompts.h"
 
+#include <utility>
+
 SiteList::SiteList(Prompts& prompts, SaveFunction save)
     : prompts_(prompts), save_(std::move(save)) {}
 
@@ -18,7 +20,10 @@ bool SiteList::addNew() {
         return false;
     }
     records_ << SiteRecord::withDefaults();
-    save_(records_);
+    if (!save_(records_)) {
+        records_.removeLast(); // the list stays as the store has it
+        return false;
+    }
     return true;
 }
 
@@ -29,8 +34,11 @@ bool SiteList::remove(const QString& name) {
     const auto index = find(name);
     if (!index)
         return false;
-    records_.removeAt(*index);
-    save_(records_);
+    const SiteRecord removed = records_.takeAt(*index);
+    if (!save_(records_)) {
+        records_.insert(*index, removed);
+        return false;
+    }
     return true;
 }
 
@@ -38,11 +46,19 @@ QString SiteList::rename(const QString& oldName, const QString& edited) {
     const QString newName = edited.trimmed();
     if (newName.isEmpty() || newName == oldName || find(newName))
         return oldName;
+    const QString problem = SiteRecord::nameProblem(newName);
+    if (!problem.isEmpty()) {
+        prompts_.report(problem);
+        return oldName;
+    }
     const auto index = find(oldName);
     if (!index)
         return oldName;
     records_[*index].name = newName;
-    save_(records_);
+    if (!save_(records_)) {
+        records_[*index].name = oldName;
+        return oldName;
+    }
     return newName;
 }
 
@@ -52,7 +68,10 @@ bool SiteList::update(const QString& name, const SiteRecord& fields) {
         return false;
     SiteRecord updated = fields;
     updated.name = name;
-    records_[*index] = updated;
-    save_(records_);
+    const SiteRecord before = std::exchange(records_[*index], updated);
+    if (!save_(records_)) {
+        records_[*index] = before;
+        return false;
+    }
     return true;
 }

@@ -10,8 +10,9 @@
 class Prompts;
 
 // The ordered list of defined sites and the rules for changing it. Every
-// change is saved at once through the save function it is given; names
-// are unique and compared exactly.
+// change is saved at once through the save function it is given, and
+// undone when the save fails (the save says why); names are unique and
+// compared exactly.
 class SiteList {
 public:
     using SaveFunction = std::function<bool(const QList<SiteRecord>&)>;
@@ -28,7 +29,8 @@ public:
     // Asks first; true when the site was deleted.
     bool remove(const QString& name);
     // The rules of renaming in place: trimmed, never empty, never a name
-    // another site has. Refusals are silent. Returns the name in force.
+    // another site has (refused silently), never a name the store cannot
+    // keep (refused with a message). Returns the name in force.
     QString rename(const QString& oldName, const QString& edited);
     // Fields 2 to 9 of the named site; the name never changes here.
     bool update(const QString& name, const SiteRecord& fields);

@@ -1,5 +1,6 @@
 #include "core/sites/site_record.h"
 
+#include "core/platform/gbk_text.h"
 #include "core/platform/ini_profile.h"
 
 SiteRecord SiteRecord::withDefaults() {
@@ -35,4 +36,43 @@ SiteRecord SiteRecord::fromFields(const QStringList& f) {
 int SiteRecord::portNumber() const {
     const int number = IniProfile::leadingInt(port);
     return number > 0 ? number : 21;
+}
+
+namespace {
+
+// Labels of the nine fields as the properties dialog shows them.
+const char* const kFieldLabels[] = {"站点名称", "站点地址", "连接端口", "用户名称",   "用户密码",
+                                    "帐号",     "起始目录", "主页URL",  "主页FTP路径"};
+
+QString fieldProblem(int index, const QString& value) {
+    const QString label = QString::fromUtf8(kFieldLabels[index]);
+    if (value.contains(QLatin1Char('\r')) || value.contains(QLatin1Char('\n')) ||
+        value.contains(QChar(0)))
+        return label + QString::fromUtf8("不能含有换行符或空字符！");
+    const bool lastField = index == 8;
+    if (!lastField && value.contains(QLatin1Char(',')))
+        return label + QString::fromUtf8("不能含有逗号（,）！");
+    if (!Gbk::canEncode(value))
+        return label + QString::fromUtf8("含有不能保存的字符（只能使用GBK字符）！");
+    return {};
+}
+
+} // namespace
+
+QString SiteRecord::nameProblem(const QString& name) {
+    return fieldProblem(0, name);
+}
+
+QString SiteRecord::problem() const {
+    const QStringList values = fields();
+    for (int i = 0; i < values.size(); ++i) {
+        const QString text = fieldProblem(i, values.at(i));
+        if (!text.isEmpty())
+            return text;
+    }
+    bool ok = false;
+    const int number = port.toInt(&ok);
+    if (!ok || number < 1 || number > 65535)
+        return QString::fromUtf8("连接端口必须是1到65535之间的数字！");
+    return {};
 }

@@ -24,6 +24,14 @@ struct SiteRecord {
     // The port to connect to: 21 when the text is not a positive number.
     int portNumber() const;
 
+    // Why the site cannot be kept and used as it is, naming the field; empty
+    // when it can. The store separates fields with commas (the last field
+    // may hold them) and sites with line ends, and keeps code page 936 text;
+    // the fields also go into command lines.
+    QString problem() const;
+    // The same for a site's name alone.
+    static QString nameProblem(const QString& name);
+
     QStringList fields() const;
     static SiteRecord fromFields(const QStringList& fields);
 

@@ -2,6 +2,7 @@
 
 #include "core/platform/gbk_text.h"
 #include "core/platform/prompts.h"
+#include "core/platform/saved_file.h"
 
 #include <QFile>
 
@@ -12,7 +13,10 @@ namespace SiteStore {
 namespace {
 
 constexpr int KeySize = 1024;
+// The largest store this and earlier versions write.
 constexpr qint64 MaxStoreSize = 65536;
+// Larger stores are still read, so that a list is never lost.
+constexpr qint64 MaxReadSize = 64 * 1024 * 1024;
 
 // The store key in sixteen pieces: fifteen of 64 characters and one of 63;
 // with the closing zero they make 1024 bytes.
@@ -112,7 +116,7 @@ std::optional<SiteRecord> parseLine(const QString& line) {
 
 QList<SiteRecord> decode(QByteArray bytes) {
     QList<SiteRecord> sites;
-    if (bytes.isEmpty() || bytes.size() > MaxStoreSize)
+    if (bytes.isEmpty() || bytes.size() > MaxReadSize)
         return sites;
     scramble(bytes); // whole blocks only: a short file is plain text
     const qsizetype nul = bytes.indexOf('\0');
@@ -132,7 +136,7 @@ QList<SiteRecord> decode(QByteArray bytes) {
 
 QList<SiteRecord> load(const QString& path) {
     QFile file(path);
-    if (!file.exists() || file.size() < 1 || file.size() > MaxStoreSize ||
+    if (!file.exists() || file.size() < 1 || file.size() > MaxReadSize ||
         !file.open(QIODevice::ReadOnly))
         return {};
     return decode(file.readAll());
@@ -140,16 +144,15 @@ QList<SiteRecord> load(const QString& path) {
 
 bool save(const QString& path, const QList<SiteRecord>& sites, quint32 fillerSeed,
           Prompts& prompts) {
-    QFile file(path);
-    // Only the user may read it: it holds the passwords.
-    const QFile::Permissions ownerOnly = QFile::ReadOwner | QFile::WriteOwner;
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate, ownerOnly)) {
-        prompts.report(QString::fromUtf8("保存站点属性失败！"));
+    const QByteArray bytes = encode(sites, fillerSeed);
+    // Earlier versions read no store above 64 KiB, and would save an empty
+    // list over it.
+    if (bytes.size() > MaxStoreSize) {
+        prompts.report(QString::fromUtf8(TooManySites));
         return false;
     }
-    file.setPermissions(ownerOnly);
-    const QByteArray bytes = encode(sites, fillerSeed);
-    if (file.write(bytes) != bytes.size()) {
+    // Only the user may read it: it holds the passwords.
+    if (!SavedFile::write(path, bytes, SavedFile::Access::OwnerOnly)) {
         prompts.report(QString::fromUtf8("保存站点属性失败！"));
         return false;
     }

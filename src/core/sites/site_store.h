@@ -24,9 +24,13 @@ QByteArray encode(const QList<SiteRecord>& sites, quint32 fillerSeed);
 QList<SiteRecord> decode(QByteArray bytes);
 std::optional<SiteRecord> parseLine(const QString& line);
 
-// A missing, empty or over-large (65536 bytes) store loads as no sites.
+inline const char* const TooManySites = "站点太多，站点列表超过64KB，不能保存！";
+
+// A missing or empty store loads as no sites.
 QList<SiteRecord> load(const QString& path);
-// Shows "保存站点属性失败！" when the file cannot be written.
+// Replaces the file whole, readable by the user alone. Shows
+// "保存站点属性失败！" when the file cannot be written, and refuses a list
+// above 64 KiB, which earlier versions could not read.
 bool save(const QString& path, const QList<SiteRecord>& sites, quint32 fillerSeed,
           Prompts& prompts);
 

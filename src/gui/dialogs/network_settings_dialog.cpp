@@ -1,5 +1,7 @@
 #include "gui/dialogs/network_settings_dialog.h"
 
+#include "core/platform/prompts.h"
+
 #include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -12,8 +14,9 @@ constexpr int ProxyItem = 0;
 } // namespace
 
 NetworkSettingsDialog::NetworkSettingsDialog(const NetworkSettings& settings,
-                                             const QString& iniPath, QWidget* parent)
-    : HelpDialog(HelpKeyword, parent), settings_(settings), iniPath_(iniPath) {
+                                             const QString& iniPath, Prompts& prompts,
+                                             QWidget* parent)
+    : HelpDialog(HelpKeyword, parent), settings_(settings), iniPath_(iniPath), prompts_(prompts) {
     setWindowTitle(QString::fromUtf8("上网属性"));
     setFixedSize(du(0, 0, 176, 155).size());
     const auto row = [&](QWidget* field, const char* name, const char* label, int y) {
@@ -72,19 +75,26 @@ void NetworkSettingsDialog::applyMode() {
 }
 
 void NetworkSettingsDialog::accept() {
-    settings_.maxSegments = segments_->currentText();
-    settings_.useProxy = proxyMode();
-    if (settings_.useProxy) {
-        settings_.proxyHost = host_->text().trimmed();
-        settings_.proxyPort = port_->text().trimmed();
-        settings_.proxyUser = user_->text().trimmed();
-        settings_.proxyPass = password_->text().trimmed();
+    NetworkSettings s = settings_;
+    s.maxSegments = segments_->currentText();
+    s.useProxy = proxyMode();
+    if (s.useProxy) {
+        s.proxyHost = host_->text().trimmed();
+        s.proxyPort = port_->text().trimmed();
+        s.proxyUser = user_->text().trimmed();
+        s.proxyPass = password_->text().trimmed();
     } else {
-        settings_.proxyHost.clear();
-        settings_.proxyPort.clear();
-        settings_.proxyUser.clear();
-        settings_.proxyPass.clear();
+        s.proxyHost.clear();
+        s.proxyPort.clear();
+        s.proxyUser.clear();
+        s.proxyPass.clear();
     }
+    const QString problem = s.problem();
+    if (!problem.isEmpty()) {
+        prompts_.report(problem);
+        return; // stays open
+    }
+    settings_ = s;
     settings_.write(iniPath_); // a failure to write is not reported
     QDialog::accept();
 }

@@ -4,6 +4,7 @@
 
 #include "gui/dialogs/help_dialog.h"
 
+class Prompts;
 class QComboBox;
 class QLineEdit;
 
@@ -13,7 +14,7 @@ class QLineEdit;
 class NetworkSettingsDialog : public HelpDialog {
     Q_OBJECT
 public:
-    NetworkSettingsDialog(const NetworkSettings& settings, const QString& iniPath,
+    NetworkSettingsDialog(const NetworkSettings& settings, const QString& iniPath, Prompts& prompts,
                           QWidget* parent = nullptr);
 
     NetworkSettings settings() const { return settings_; }
@@ -30,6 +31,7 @@ private:
 
     NetworkSettings settings_;
     QString iniPath_;
+    Prompts& prompts_;
     QComboBox* mode_;
     QLineEdit* host_;
     QLineEdit* port_;

@@ -70,6 +70,11 @@ void SitePropertiesDialog::accept() {
         prompts_.report(QString::fromUtf8("地址、端口、用户、起始目录不能为空！"));
         return; // stays open
     }
+    const QString problem = r.problem();
+    if (!problem.isEmpty()) {
+        prompts_.report(problem);
+        return;
+    }
     site_ = r;
     QDialog::accept();
 }

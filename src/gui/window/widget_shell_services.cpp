@@ -10,7 +10,7 @@
 
 bool WidgetShellServices::editNetworkSettings(NetworkSettings& settings, const QString& iniPath,
                                               QWidget* parent) {
-    NetworkSettingsDialog dialog(settings, iniPath, parent);
+    NetworkSettingsDialog dialog(settings, iniPath, prompts_, parent);
     QObject::connect(&dialog, &NetworkSettingsDialog::helpRequested, showHelp_);
     if (dialog.exec() != QDialog::Accepted)
         return false;
