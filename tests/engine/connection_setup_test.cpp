@@ -85,23 +85,6 @@ TEST_F(ConnectionTest, AnswerToAnotherLookupIsIgnored) {
     ASSERT_TRUE(waitUntil([&] { return prompts.count(kLookupFailed) == 1; }));
 }
 
-TEST_F(ConnectionTest, ProxyHostGivenAsANameIsNeverLookedUp) {
-    std::atomic<int> calls{0};
-    source.useProxy = 1;
-    source.proxyHost = "proxy.example.test";
-    source.proxyPort = 21;
-    source.setHostAddress("ftp.example.test");
-    makeWindow([&](const QString&) -> std::optional<QString> {
-        ++calls;
-        return QStringLiteral("127.0.0.1");
-    });
-    wnd->beginConnection();
-    ASSERT_TRUE(waitUntil([&] { return prompts.count(kCannotConnect) == 1; }));
-    spinFor(50);
-    EXPECT_EQ(calls.load(), 0);
-    EXPECT_EQ(prompts.shown.size(), 1);
-}
-
 TEST_F(ConnectionTest, ClosingWithoutAControlSocketOnlyResetsState) {
     makeWindow();
     wnd->closeConnection();

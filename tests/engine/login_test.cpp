@@ -140,3 +140,26 @@ TEST_F(ConnectionTest, ALoginFieldWithALineBreakNeverReachesTheServer) {
     EXPECT_TRUE(peer->received().isEmpty());
     EXPECT_FALSE(wnd->controlSocket);
 }
+
+TEST_F(ConnectionTest, AProxyNamedByItsHostNameIsLookedUp) {
+    ScriptedPeer& p = newPeer();
+    source.useProxy = 1;
+    source.proxyHost = "proxy.example.test";
+    source.proxyPort = p.port();
+    source.setHostName("ftp.example.test");
+    source.setHostAddress("ftp.example.test");
+    source.port = 21;
+    p.send("220 proxy\r\n").on("USER u@ftp.example.test:21", "331 pw").on("PASS p", "230 ok");
+    p.on("CWD /", "250 ok").on("REST 0", "350 ok").on("PWD", "257 \"/\"");
+    p.start();
+    QStringList looked;
+    makeWindow([&looked](const QString& name) -> std::optional<QString> {
+        looked << name; // on the lookup thread; read after the login
+        return QStringLiteral("127.0.0.1");
+    });
+    wnd->beginConnection();
+    ASSERT_TRUE(waitLoggedIn()) << prompts.shown.join('|').toStdString();
+    finishPeer();
+    EXPECT_EQ(looked, QStringList{"proxy.example.test"})
+        << "the site itself is the proxy's to find";
+}

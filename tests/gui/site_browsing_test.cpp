@@ -342,3 +342,42 @@ TEST(SiteBrowsing, ConfirmedNetworkSettingsApplyToTheNextConnection) {
     EXPECT_EQ(f.frame->source()->segmentLimit, 1);
     EXPECT_EQ(f.tree->topLevelItemCount(), 2) << "the refused connection closed";
 }
+
+TEST(SiteBrowsing, AFailedProxyConnectionDoesNotStopTheNextDirectOne) {
+    ConnectedFrame f;
+    ASSERT_TRUE(f.connect()) << f.prompts.shown.join('|').toStdString();
+    f.frame->runCommand(Cmd::CloseConnection);
+    ASSERT_TRUE(waitUntil([&] { return f.tree->topLevelItemCount() == 2; }));
+    // The site items are made anew when a connection ends: found each time.
+    auto demo = [&] {
+        return f.tree->findItems(QString::fromUtf8("演示站点"), Qt::MatchExactly).value(0);
+    };
+
+    for (const char* proxyHost : {"999.0.0.1", "127.0.0.1"}) {
+        SCOPED_TRACE(proxyHost);
+        // A proxy that is not there: a mistyped address that fails at once, or
+        // an address where nothing listens.
+        f.services.networkAnswer.useProxy = true;
+        f.services.networkAnswer.proxyHost = proxyHost;
+        f.services.networkAnswer.proxyPort = "1";
+        f.frame->runCommand(Cmd::NetworkSettings);
+        f.prompts.shown.clear();
+        f.tree->setCurrentItem(demo());
+        f.frame->runCommand(Cmd::Connect);
+        ASSERT_TRUE(waitUntil([&] { return f.prompts.count("不能连接服务器！") == 1; }, 10000))
+            << f.prompts.shown.join('|').toStdString();
+
+        f.services.networkAnswer = NetworkSettings{};
+        f.frame->runCommand(Cmd::NetworkSettings);
+        ASSERT_FALSE(f.frame->networkSettings().useProxy);
+        f.tree->setCurrentItem(demo());
+        f.frame->app().activePane = Pane::SiteTree;
+        f.frame->updateCommandStates();
+        ASSERT_TRUE(f.frame->action(Cmd::Connect)->isEnabled());
+        f.frame->runCommand(Cmd::Connect);
+        ASSERT_TRUE(waitUntil([&] { return f.frame->connectionReady(); }, 10000))
+            << f.prompts.shown.join('|').toStdString() << f.transcript().toStdString();
+        f.frame->runCommand(Cmd::CloseConnection);
+        ASSERT_TRUE(waitUntil([&] { return f.tree->topLevelItemCount() == 2; }));
+    }
+}

@@ -116,19 +116,25 @@ void FtpConnection::askForSend() {
 
 // --- host lookup -----------------------------------------------------------
 
+// The first hop: the proxy when there is one (named or dotted like any
+// host), else the site.
+const QString& FtpConnection::dialAddress() const {
+    return source.useProxy ? source.proxyHost : source.hostAddress();
+}
+
 void FtpConnection::beginConnection() {
-    const QString& host = source.hostAddress();
+    const QString& host = dialAddress();
     const bool dotted = std::all_of(host.begin(), host.end(), [](QChar c) {
         return c == QLatin1Char('.') || (c >= QLatin1Char('0') && c <= QLatin1Char('9'));
     });
-    if (source.useProxy || dotted)
+    if (dotted)
         startConnect();
     else
         startLookup();
 }
 
 void FtpConnection::startLookup() {
-    lookupHandle = lookup_.start(source.hostAddress());
+    lookupHandle = lookup_.start(dialAddress());
     lookupPending = true;
     touch();
     showPhase(Phase::LookingUp);
@@ -139,7 +145,10 @@ void FtpConnection::onLookupFinished(quintptr handle, int error) {
         return;
     touch();
     if (error == 0) {
-        source.setHostAddress(lookup_.result(handle));
+        if (source.useProxy)
+            source.proxyHost = lookup_.result(handle);
+        else
+            source.setHostAddress(lookup_.result(handle));
         lookupPending = false;
         retryCount = 0;
         startConnect();
@@ -177,8 +186,8 @@ void FtpConnection::startConnect() {
     }
     controlSocket->asyncSelect(this, Fd::Connect);
     const bool proxy = source.useProxy != 0;
-    int result = controlSocket->connect(proxy ? source.proxyHost : source.hostAddress(),
-                                        quint16(proxy ? source.proxyPort : source.port));
+    int result =
+        controlSocket->connect(dialAddress(), quint16(proxy ? source.proxyPort : source.port));
     if (result != 0 && result != AsyncSocket::WouldBlock) {
         closeConnection();
         report(ResultCode::ConnectFailed);

@@ -49,6 +49,7 @@ public:
     // dotted address, otherwise look the host name up first.
     void beginConnection();
     void startLookup();
+    const QString& dialAddress() const;
     void startConnect();
     void closeConnection();
     void quit();

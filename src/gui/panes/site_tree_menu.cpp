@@ -103,7 +103,9 @@ void SiteTree::connectSite(QTreeWidgetItem* site) {
         host_.prompts().report(QString::fromUtf8("请先设置好站点属性！"));
         return;
     }
-    if (host_.startConnection(record))
+    // A connection can fail before the call returns (a proxy address that is
+    // no address at all): the tree has been made anew then and stays so.
+    if (host_.startConnection(record) && !host_.notConnected())
         markConnected(record.name, false);
 }
 
