@@ -1,8 +1,10 @@
 // The order of the file lists: folders first in every column, sizes by
 // their numbers, the same order on a second click.
+#include "gui/panes/command_ids.h"
 #include "gui/panes/file_list_sort.h"
 #include "gui/panes/file_types.h"
 #include "gui/panes/listing_cache.h"
+#include "gui/panes/pane_menu.h"
 #include "gui/panes/pane_state.h"
 #include "gui/panes/remote_file_list.h"
 #include "idle_pane_host.h"
@@ -76,9 +78,12 @@ TEST(FileListSort, FoldersStayFirstInEveryColumnAndASecondClickKeepsTheOrder) {
     clickColumn(1);
     EXPECT_EQ(column(r.list, 0), bySize);
 
+    // By time, not by the text: on 1 June, "Dec 9" without a year is last
+    // December.
+    r.host.todayDate = QDate(2026, 6, 1);
     clickColumn(3);
     EXPECT_EQ(column(r.list, 0),
-              (QStringList{"Zeta", "alpha", "d.bin", "b.txt", "c.bin", "A.txt"}));
+              (QStringList{"alpha", "Zeta", "d.bin", "b.txt", "c.bin", "A.txt"}));
 }
 
 TEST(RemoteFileList, MenuIsGreyOffANameAndDragsAreRecorded) {
@@ -100,4 +105,14 @@ TEST(RemoteFileList, MenuIsGreyOffANameAndDragsAreRecorded) {
     EXPECT_EQ(r.app.dragState.sourcePane, 4);
     QTest::mouseRelease(r.list.viewport(), Qt::LeftButton, {}, fileRow.center());
     EXPECT_FALSE(r.app.dragState.dragging);
+}
+
+TEST(RemoteFileList, DeleteStaysGreyOnARowUntilRemoteDeletingExists) {
+    RemoteList r;
+    const QRect fileRow = r.list.visualItemRect(r.list.topLevelItem(2));
+    QMenu* menu = r.list.prepareContextMenu(QPoint(10, fileRow.center().y()));
+    QAction* remove = PaneMenu::find(menu, Cmd::PaneDelete);
+    ASSERT_TRUE(remove);
+    EXPECT_FALSE(remove->isEnabled());
+    EXPECT_TRUE(PaneMenu::find(menu, Cmd::PanePaste)->isEnabled()) << "the menu itself is live";
 }

@@ -210,6 +210,27 @@ TEST(MainWindowSites, EnablingBeforeConnectingFollowsTheSelectionAndPane) {
     EXPECT_FALSE(PaneMenu::find(menu, Cmd::PaneNewFolder)->isEnabled());
 }
 
+TEST(MainWindowSites, KeyboardFocusAloneDoesNotChooseASiteToConnectTo) {
+    WindowFixture f;
+    f.writeSettings();
+    f.writeSites({siteAt(QString::fromUtf8("甲站"), 21), siteAt(QString::fromUtf8("乙站"), 21)});
+    MainWindow& frame = f.open();
+    SiteTree* tree = frame.app().siteTree;
+    tree->setFocus();
+    frame.app().activePane = Pane::SiteTree;
+    // Current, as the keyboard makes an item, but not selected.
+    tree->clearSelection();
+    tree->setCurrentItem(tree->topLevelItem(1), 0, QItemSelectionModel::NoUpdate);
+    ASSERT_EQ(tree->currentItem(), tree->topLevelItem(1));
+    ASSERT_TRUE(tree->selectedItems().isEmpty());
+    EXPECT_FALSE(enabled(frame, Cmd::Connect));
+    QTest::keyClick(tree, Qt::Key_I, Qt::ControlModifier);
+    EXPECT_EQ(frame.connection(), nullptr) << "nothing was chosen, nothing connects";
+
+    tree->setCurrentItem(tree->topLevelItem(1));
+    EXPECT_TRUE(enabled(frame, Cmd::Connect));
+}
+
 TEST(MainWindowSites, DeletingASiteAsksFirst) {
     WindowFixture f;
     f.writeSettings();

@@ -15,8 +15,10 @@ public:
     bool editSite(SiteRecord&) override { return false; }
     bool paneCommandBuilt(int) const override { return commandsBuilt_; }
     Prompts& prompts() override { return prompts_; }
+    QDate today() const override { return todayDate; }
 
     ScriptedPrompts prompts_;
+    QDate todayDate{2026, 12, 8};
 
 private:
     bool commandsBuilt_;

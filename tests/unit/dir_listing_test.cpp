@@ -1,5 +1,6 @@
 // The listing parser: tables of raw lines and the entries they give.
 #include "core/engine/dir_listing.h"
+#include "core/engine/listing_time.h"
 #include "core/platform/gbk_text.h"
 
 #include <QList>
@@ -78,4 +79,23 @@ TEST(DirListing, NamesThatMayBecomeLocalPaths) {
         EXPECT_TRUE(DirListing::isSafeLocalName(QString::fromUtf8(ok))) << ok;
     for (const char* bad : {"", ".", "..", "a/b", "../x", "a\\b", "..\\x"})
         EXPECT_FALSE(DirListing::isSafeLocalName(QString::fromUtf8(bad))) << bad;
+}
+
+TEST(ListingTime, EveryFormServersWriteOrdersByTime) {
+    const QDate today(2026, 12, 8);
+    const auto key = [&](const char* text) { return ListingTime::sortKey(text, today); };
+    // Each line is later than the one before.
+    const char* ordered[] = {
+        "Mar 04  2019",     "03-10-23  12:01PM", "Jul 15 2025",
+        "Dec 01 2025",      "Dec 10 00:00", // still to come this year: last year's
+        "Jan  2 10:00",     "Dec 01 12:01",      "December 08, 2026",
+        "12-08-2026 09:00", "Dec  8 23:59",      "Dec  9 00:00", // tomorrow: this year
+    };
+    EXPECT_EQ(key("Dec 01 12:01"), key("Dec  1 12:01"));
+    for (size_t i = 1; i < std::size(ordered); ++i)
+        EXPECT_LT(key(ordered[i - 1]), key(ordered[i])) << ordered[i - 1] << " / " << ordered[i];
+    EXPECT_EQ(key("03-10-23  12:01PM") % (24 * 60), 12 * 60 + 1);
+    EXPECT_EQ(key("03-10-23  12:01AM") % (24 * 60), 1);
+    for (const char* unreadable : {"", "yesterday", "Foo 12 2020", "13-45-20 10:00", "Feb 30 2020"})
+        EXPECT_EQ(key(unreadable), -1) << unreadable;
 }

@@ -1,5 +1,6 @@
 #include "gui/panes/file_list_sort.h"
 
+#include "core/engine/listing_time.h"
 #include "core/platform/gbk_text.h"
 
 #include <QTreeWidget>
@@ -44,7 +45,8 @@ int FileListSort::compareKeys(int column, const QString& a, const QString& b) {
     return Gbk::compareNoCase(a, b);
 }
 
-void FileListSort::sortRows(QTreeWidget* list, int column, const QString& folderTypeName) {
+void FileListSort::sortRows(QTreeWidget* list, int column, const QString& folderTypeName,
+                            const QDate& today) {
     // The keys of compareKeys, worked out once per row rather than once per
     // comparison.
     struct Row {
@@ -65,6 +67,11 @@ void FileListSort::sortRows(QTreeWidget* list, int column, const QString& folder
             sortKey(column, item->text(column), item->text(TypeColumn), folderTypeName);
         if (column == SizeColumn)
             rows.append({false, leadingNumber(key), {}, item});
+        else if (column == TimeColumn)
+            rows.append({key.contains(QLatin1String(FolderMarker)),
+                         ListingTime::sortKey(item->text(column), today),
+                         {},
+                         item});
         else
             rows.append({key.contains(QLatin1String(FolderMarker)), 0, Gbk::noCaseKey(key), item});
     }
@@ -73,6 +80,8 @@ void FileListSort::sortRows(QTreeWidget* list, int column, const QString& folder
             return x.number < y.number;
         if (x.folder != y.folder)
             return x.folder;
+        if (column == TimeColumn)
+            return x.number < y.number;
         return x.bytes < y.bytes;
     });
     QList<QTreeWidgetItem*> ordered;

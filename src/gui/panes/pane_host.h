@@ -1,5 +1,7 @@
 #pragma once
 
+#include <QDate>
+
 class FtpConnection;
 class Prompts;
 struct SiteRecord;
@@ -27,4 +29,6 @@ public:
     // stay grayed whatever their enabling rule says.
     virtual bool paneCommandBuilt(int command) const = 0;
     virtual Prompts& prompts() = 0;
+    // The date of the program's clock, for listing times without a year.
+    virtual QDate today() const = 0;
 };

@@ -75,7 +75,7 @@ void RemoteFileList::fillFromCache(const CachedListing& listing) {
 }
 
 void RemoteFileList::sortByColumn(int column) {
-    FileListSort::sortRows(this, column, FileTypes::folderTypeName());
+    FileListSort::sortRows(this, column, FileTypes::folderTypeName(), host_.today());
 }
 
 bool RemoteFileList::isFolderRow(const QTreeWidgetItem* row) const {
@@ -106,7 +106,8 @@ QMenu* RemoteFileList::prepareContextMenu(const QPoint& point) {
     PaneMenu::enable(menu_, host_, Cmd::PaneEditFile, fileRowReady);
     PaneMenu::enable(menu_, host_, Cmd::PaneWebPreview, fileRowReady);
     PaneMenu::enable(menu_, host_, Cmd::PaneRename, fileRowReady);
-    PaneMenu::enable(menu_, host_, Cmd::PaneDelete, onName);
+    // Deleting remote rows comes with the file commands; grey until then.
+    PaneMenu::enable(menu_, host_, Cmd::PaneDelete, false);
     PaneMenu::enable(menu_, host_, Cmd::PaneCopy, onName);
     PaneMenu::enable(menu_, host_, Cmd::PanePaste, true);
     PaneMenu::enable(menu_, host_, Cmd::PaneNewFile, folderChosen && ready);

@@ -103,6 +103,11 @@ QTreeWidgetItem* SiteTree::connectedSiteItem() const {
     return nullptr;
 }
 
+QTreeWidgetItem* SiteTree::selectedNode() const {
+    QTreeWidgetItem* item = currentItem();
+    return item && item->isSelected() ? item : nullptr;
+}
+
 QTreeWidgetItem* SiteTree::shownItem() const {
     return shown_.isValid() ? itemFromIndex(shown_) : nullptr;
 }

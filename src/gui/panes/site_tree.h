@@ -65,6 +65,10 @@ public:
     bool remoteFolderSelected() const { return isRemoteFolder(currentItem()); }
     // The first top-level item marked connected, or null.
     QTreeWidgetItem* connectedSiteItem() const;
+    // The item the window's commands act on: the current item when it is
+    // selected. Keyboard focus alone makes an item current without
+    // selecting it.
+    QTreeWidgetItem* selectedNode() const;
     // The item whose contents the remote list shows.
     QTreeWidgetItem* shownItem() const;
 

@@ -3,6 +3,7 @@
 #include "core/engine/connection_source.h"
 #include "core/engine/ftp_connection.h"
 #include "core/engine/result_texts.h"
+#include "core/platform/clock.h"
 #include "core/platform/prompts.h"
 #include "core/tasks/connection_setup.h"
 #include "gui/panes/local_file_list.h"
@@ -14,6 +15,7 @@
 #include "gui/window/status_dialog_bar.h"
 
 #include <QCloseEvent>
+#include <QDateTime>
 #include <QDir>
 #include <QSplitter>
 #include <QTimer>
@@ -110,6 +112,10 @@ bool MainWindow::event(QEvent* event) {
 }
 
 // --- connections -----------------------------------------------------------
+
+QDate MainWindow::today() const {
+    return QDateTime::fromSecsSinceEpoch(clock_.calendarSeconds()).date();
+}
 
 bool MainWindow::connectionReady() const {
     return connection_ && connection_->connectionReady();

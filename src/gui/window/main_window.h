@@ -94,6 +94,7 @@ public:
     bool editSite(SiteRecord& site) override;
     bool paneCommandBuilt(int command) const override;
     Prompts& prompts() override { return prompts_; }
+    QDate today() const override;
 
     // FtpHost
     void showStatusText(const QString& text) override;

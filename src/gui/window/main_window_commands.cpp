@@ -231,7 +231,7 @@ void MainWindow::updateCommandStates() {
     const bool sitePane = pane == Pane::SiteTree || pane == Pane::RemoteList;
     const bool ready = connectionReady();
     const bool idle = notConnected();
-    QTreeWidgetItem* node = app_.siteTree->currentItem();
+    QTreeWidgetItem* node = app_.siteTree->selectedNode();
     const bool unconnectedSite = SiteTree::isSiteItem(node) && SiteTree::itemData(node) == 0;
     const bool remoteFolder = SiteTree::isRemoteFolder(node);
     const FtpConnection* c = connection_.get();
@@ -258,7 +258,7 @@ void MainWindow::updateCommandStates() {
 }
 
 void MainWindow::runCommand(int command) {
-    QTreeWidgetItem* node = app_.siteTree->currentItem();
+    QTreeWidgetItem* node = app_.siteTree->selectedNode();
     switch (command) {
     case Cmd::NetworkSettings:
         editNetworkSettings();

@@ -1,0 +1,95 @@
+#include "core/engine/listing_time.h"
+
+#include <QDateTime>
+#include <QRegularExpression>
+#include <QStringList>
+#include <QTime>
+#include <QTimeZone>
+
+namespace {
+
+// 1 to 12 for an English month name or its first three letters, else 0.
+int monthOf(const QString& word) {
+    static const char* const kMonths[] = {"jan", "feb", "mar", "apr", "may", "jun",
+                                          "jul", "aug", "sep", "oct", "nov", "dec"};
+    if (word.size() < 3)
+        return 0;
+    const QString head = word.left(3).toLower();
+    for (int m = 0; m < 12; ++m)
+        if (head == QLatin1String(kMonths[m]))
+            return m + 1;
+    return 0;
+}
+
+int number(const QString& text, int low, int high) {
+    bool ok = false;
+    const int n = text.toInt(&ok);
+    return ok && n >= low && n <= high ? n : -1;
+}
+
+// "12:01", "12:01PM", "9:05am": the time of day, or an invalid time.
+QTime timeOf(const QString& text) {
+    static const QRegularExpression form(
+        QStringLiteral("^(\\d{1,2}):(\\d{2})(?::\\d{2})?([AaPp][Mm])?$"));
+    const QRegularExpressionMatch m = form.match(text);
+    if (!m.hasMatch())
+        return {};
+    int hour = m.captured(1).toInt();
+    const int minute = m.captured(2).toInt();
+    const QString half = m.captured(3).toLower();
+    if (!half.isEmpty()) {
+        if (hour < 1 || hour > 12)
+            return {};
+        hour = hour % 12 + (half == QLatin1String("pm") ? 12 : 0);
+    }
+    return QTime(hour, minute);
+}
+
+qint64 minutes(const QDate& date, const QTime& time) {
+    if (!date.isValid() || !time.isValid())
+        return -1;
+    return QDateTime(date, time, QTimeZone::utc()).toSecsSinceEpoch() / 60;
+}
+
+qint64 unixForm(const QStringList& w, const QDate& today) {
+    const int month = monthOf(w.at(0));
+    const int day = number(w.at(1), 1, 31);
+    if (month == 0 || day < 0)
+        return -1;
+    const int year = number(w.at(2), 1900, 9999);
+    if (year > 0)
+        return minutes(QDate(year, month, day), QTime(0, 0));
+    const QTime time = timeOf(w.at(2));
+    QDate date(today.year(), month, day);
+    if (date.isValid() && date > today.addDays(1))
+        date = QDate(today.year() - 1, month, day);
+    return minutes(date, time);
+}
+
+qint64 dosForm(const QStringList& w) {
+    const QStringList parts = w.at(0).split(QLatin1Char('-'));
+    if (parts.size() != 3)
+        return -1;
+    const int month = number(parts.at(0), 1, 12);
+    const int day = number(parts.at(1), 1, 31);
+    int year = number(parts.at(2), 0, 9999);
+    if (month < 0 || day < 0 || year < 0)
+        return -1;
+    if (parts.at(2).size() <= 2)
+        year += year < 70 ? 2000 : 1900;
+    return minutes(QDate(year, month, day), w.size() > 1 ? timeOf(w.at(1)) : QTime(0, 0));
+}
+
+} // namespace
+
+qint64 ListingTime::sortKey(const QString& text, const QDate& today) {
+    const QStringList w =
+        text.simplified().remove(QLatin1Char(',')).split(QLatin1Char(' '), Qt::SkipEmptyParts);
+    if (w.isEmpty())
+        return -1;
+    if (monthOf(w.at(0)) != 0 && w.size() >= 3)
+        return unixForm(w, today); // also "December 08 2026", the comma gone
+    if (w.at(0).count(QLatin1Char('-')) == 2)
+        return dosForm(w);
+    return -1;
+}

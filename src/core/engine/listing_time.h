@@ -1,0 +1,21 @@
+#pragma once
+
+#include <QDate>
+#include <QString>
+
+// The time column of a listing, read as a time. Servers write it in a few
+// forms:
+//
+//   "Dec 01 12:01"        Unix, within the last six months: the year is
+//                         this year, or the last when that date is still
+//                         to come
+//   "Mar 04  2019"        Unix, older: the year instead of the time
+//   "03-10-23  12:01PM"   DOS (month-day-year, two or four year digits)
+//   "December 08, 2026"   the program's own rows for folders it made
+namespace ListingTime {
+
+// Minutes since 1970 (UTC fields, no time zone), for ordering; -1 when the
+// text fits none of the forms. `today` places the Unix form in its year.
+qint64 sortKey(const QString& text, const QDate& today);
+
+} // namespace ListingTime
