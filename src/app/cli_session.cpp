@@ -38,6 +38,14 @@ bool isFailureText(const QString& text) {
 const char* const kNotOnSite = "站点上没有该文件或目录：";
 const char* const kSkippedSummary = "以下%1项没有传送：";
 
+// A local folder path in the engine's form: absolute, ending in one "/".
+QString localFolderPath(const QString& path) {
+    QString folder = QDir::cleanPath(QFileInfo(path).absoluteFilePath());
+    if (!folder.endsWith(QLatin1Char('/')))
+        folder += QLatin1Char('/');
+    return folder;
+}
+
 } // namespace
 
 CliSession::CliSession(const CliOptions& options, const QString& programDir, Prompts& console,
@@ -170,7 +178,7 @@ void CliSession::startOperation(const DirEntry* entry) {
     operationStarted_ = true;
     switch (command_.kind) {
     case CliCommand::Get: {
-        const QString local = QDir(command_.localPath).absolutePath() + QLatin1Char('/');
+        const QString local = localFolderPath(command_.localPath);
         if (!entry) {
             window_->StartFolderDownload(local, QStringLiteral("/"));
         } else if (entry->isFolder) {
@@ -187,9 +195,10 @@ void CliSession::startOperation(const DirEntry* entry) {
         break;
     }
     case CliCommand::Put: {
-        const QFileInfo info(command_.localPath);
+        // "dir/" names the folder itself, "/file" a file at the top.
+        const QFileInfo info(QDir::cleanPath(QFileInfo(command_.localPath).absoluteFilePath()));
         const QString absolute = info.absoluteFilePath();
-        const QString localFolder = info.absolutePath() + QLatin1Char('/');
+        const QString localFolder = localFolderPath(info.absolutePath());
         if (info.isDir()) {
             window_->StartUpload(path, localFolder, {absolute + QLatin1Char('/')}, {0});
         } else if (quint64(info.size()) > std::numeric_limits<quint32>::max()) {
@@ -262,7 +271,18 @@ void CliSession::transcriptChanged(const QString&, const QString& appended) {
 }
 
 // The connection is gone (closed, or never reached): the command is over.
+// Gone under a running command without a word from the engine (the server
+// closed the control connection), it says so, and where a task is kept.
 void CliSession::resetConnectedSiteDisplay() {
+    if (!succeeded_ && !failed_ && !finishing_) {
+        QString text = QString::fromUtf8(EngineText::ConnectionBroken);
+        const QString task = programDir_ + source_->taskFileName;
+        if (!source_->taskFileName.isEmpty() && QFileInfo::exists(task))
+            text += QLatin1Char('\n') + QString::fromUtf8(EngineText::TaskKept) + task;
+        progress_.finish();
+        printErrLine(text);
+        failed_ = true;
+    }
     loop_.exit();
 }
 

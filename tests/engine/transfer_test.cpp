@@ -436,3 +436,14 @@ TEST_F(TransferTest, RecursiveDeleteNeverUsesNamesThatLeaveTheFolder) {
     finishPeer();
     EXPECT_EQ(host.skipped, QStringList{"文件名不安全，跳过：/top/a/../../keep.txt"});
 }
+
+TEST_F(TransferTest, TasksOfTheSameSecondKeepTheirOwnFiles) {
+    makeWindow();
+    wnd->createTaskFile();
+    const QString first = source.taskFileName;
+    wnd->op.taskFile.reset(); // the first operation ends without finishing
+    wnd->createTaskFile();
+    EXPECT_NE(source.taskFileName, first);
+    EXPECT_TRUE(source.taskFileName.endsWith("-2.npm")) << source.taskFileName.toStdString();
+    EXPECT_EQ(QDir(localDir()).entryList({"*.npm"}).size(), 2);
+}

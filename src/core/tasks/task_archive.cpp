@@ -203,12 +203,15 @@ std::optional<TaskContents> decode(const QByteArray& bytes) {
     return r.ok() ? std::optional<TaskContents>(t) : std::nullopt;
 }
 
-QString fileNameFor(const QDateTime& t) {
+QString fileNameFor(const QDateTime& t, int serial) {
     const QDate d = t.date();
     const QTime c = t.time();
-    return QString::fromUtf8("中断任务") + QString::asprintf("-%d-%d-%d-%d-%d-%d.npm", d.year(),
-                                                             d.month(), d.day(), c.hour(),
-                                                             c.minute(), c.second());
+    QString name = QString::fromUtf8("中断任务") + QString::asprintf("-%d-%d-%d-%d-%d-%d", d.year(),
+                                                                     d.month(), d.day(), c.hour(),
+                                                                     c.minute(), c.second());
+    if (serial > 1)
+        name += QString::asprintf("-%d", serial);
+    return name + QStringLiteral(".npm");
 }
 
 } // namespace TaskArchive

@@ -47,8 +47,9 @@ std::optional<TaskContents> decode(const QByteArray& bytes);
 // Only the leading fields (description, site, port, user, password).
 std::optional<TaskContents> decodeHeader(const QByteArray& bytes);
 
-// "中断任务-Y-M-D-h-m-s.npm" for the given local time.
-QString fileNameFor(const QDateTime& localTime);
+// "中断任务-Y-M-D-h-m-s.npm" for the given local time; from the second
+// serial on "中断任务-Y-M-D-h-m-s-N.npm", for tasks of the same second.
+QString fileNameFor(const QDateTime& localTime, int serial = 1);
 
 void appendString(QByteArray& out, const QString& text);
 

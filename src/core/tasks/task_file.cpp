@@ -6,20 +6,31 @@
 
 #include <QDateTime>
 
+namespace {
+constexpr int MaxTaskSerial = 1000;
+} // namespace
+
 void FtpConnection::createTaskFile() {
     if (op.taskFile)
         op.taskFile->close();
     op.taskFile.reset();
-    const QString name =
-        TaskArchive::fileNameFor(QDateTime::fromSecsSinceEpoch(clock_.calendarSeconds()));
-    source.taskFileName = name;
-    auto file = std::make_unique<QFile>(source.taskFolder + name);
-    // Only the user may read it: it holds the password.
+    // Only the user may read it: it holds the password. A task of the same
+    // second (another operation, another program run) keeps its file: this
+    // one takes the next free number.
     const QFile::Permissions ownerOnly = QFile::ReadOwner | QFile::WriteOwner;
-    if (!file->open(QIODevice::WriteOnly | QIODevice::Truncate, ownerOnly))
-        return;                      // the operation runs without a task file
-    file->setPermissions(ownerOnly); // also when an older file was replaced
-    op.taskFile = std::move(file);
+    const QDateTime now = QDateTime::fromSecsSinceEpoch(clock_.calendarSeconds());
+    for (int serial = 1; serial <= MaxTaskSerial; ++serial) {
+        const QString name = TaskArchive::fileNameFor(now, serial);
+        auto file = std::make_unique<QFile>(source.taskFolder + name);
+        if (file->open(QIODevice::WriteOnly | QIODevice::NewOnly, ownerOnly)) {
+            source.taskFileName = name;
+            op.taskFile = std::move(file);
+            return;
+        }
+        if (!file->exists())
+            break; // not a name taken but a folder that cannot be written
+    }
+    source.taskFileName.clear(); // the operation runs without a task file
 }
 
 void FtpConnection::writeTaskFile() {
