@@ -133,10 +133,13 @@ TEST_F(TransferTest, CannotOpenDataConnectionRepeatsTheWholeGroup) {
     EXPECT_NE(ports[0], ports[1]) << "the repeated group announces a new listening socket";
 }
 
-TEST_F(TransferTest, ListingAbove640KiBClosesTheConnection) {
+TEST_F(TransferTest, ListingAboveTheLimitClosesTheConnection) {
     QByteArray listing;
-    while (listing.size() <= 655360)
-        listing += "-rw-r--r--   1 owner group   131072 Mar 10 12:01 some-file-name.bin\r\n";
+    const QByteArray line =
+        "-rw-r--r--   1 owner group   131072 Mar 10 12:01 some-file-name.bin\r\n";
+    listing.reserve(FtpConnection::ListingLimit + line.size());
+    while (listing.size() <= FtpConnection::ListingLimit)
+        listing += line;
     ScriptedPeer& p = newPeer();
     p.greetAndLogin();
     p.typeAndPort("A");
@@ -446,4 +449,22 @@ TEST_F(TransferTest, TasksOfTheSameSecondKeepTheirOwnFiles) {
     EXPECT_NE(source.taskFileName, first);
     EXPECT_TRUE(source.taskFileName.endsWith("-2.npm")) << source.taskFileName.toStdString();
     EXPECT_EQ(QDir(localDir()).entryList({"*.npm"}).size(), 2);
+}
+
+TEST_F(TransferTest, ListingOfAHugeFolderArrivesWhole) {
+    // 300,000 entries, about 24 MiB: far beyond the 640 KiB of old.
+    QByteArray listing;
+    for (int i = 0; i < 300000; ++i)
+        listing += "-rw-r--r-- 1 o g 5 Mar 10 12:01 file-" + QByteArray::number(i) + ".log\r\n";
+    ScriptedPeer& p = newPeer();
+    p.greetAndLogin();
+    p.typeAndPort("A");
+    p.on("LIST", "150 listing").openData(listing).send("226 done\r\n");
+    ASSERT_TRUE(loginTo(p));
+    wnd->listCurrentFolder();
+    ASSERT_TRUE(waitUntil([&] { return !host.listings.isEmpty(); }, 20000));
+    finishPeer();
+    EXPECT_EQ(host.listings.value(0).size(), listing.size());
+    EXPECT_TRUE(host.listings.value(0) == listing);
+    EXPECT_TRUE(prompts.shown.isEmpty()) << prompts.shown.join('|').toStdString();
 }

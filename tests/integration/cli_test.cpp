@@ -249,3 +249,17 @@ TEST(CliAgainstAScriptedServer, AControlConnectionCutMidTransferSaysWhyAndWhereT
         << run.err.toStdString();
     p.waitDone();
 }
+
+TEST_F(Cli, AFolderOfTwelveThousandFilesIsListed) {
+    // Beyond the 640 KiB (about 10,400 entries) listings were once cut at.
+    const QString folder = server.root() + "/logs";
+    QDir().mkpath(folder);
+    for (int i = 0; i < 12000; ++i) {
+        QFile f(folder + QStringLiteral("/access-%1.log").arg(i, 5, 10, QLatin1Char('0')));
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    }
+    CliRun ls = cli(base() << "ls" << url + "/logs");
+    EXPECT_EQ(ls.exitCode, 0) << ls.err.toStdString();
+    EXPECT_EQ(ls.out.count('\n'), 12000);
+    EXPECT_TRUE(ls.out.contains("access-11999.log"));
+}

@@ -19,7 +19,7 @@ bool FtpConnection::create() {
     try {
         replyBuffer.reserve(ReplyLimit);
         commandQueue.reserve(16);
-        listingBuffer.reserve(listingCapacity);
+        listingBuffer.reserve(65536);
         ioBuffer.reserve(65536);
     } catch (const std::bad_alloc&) {
         return false;

@@ -27,6 +27,8 @@ class FtpConnection : public MessageTarget {
 public:
     // Reply buffer size: a reply may hold at most ReplyLimit - 1 bytes.
     static constexpr int ReplyLimit = 4096;
+    // The largest listing taken: about a million entries.
+    static constexpr qsizetype ListingLimit = qsizetype(64) * 1024 * 1024;
     // Single-shot timer ids of the window's own pauses.
     static constexpr int RetryPauseTimer = 101;
     static constexpr int UploadTailTimer = 102;
@@ -121,7 +123,6 @@ public:
     int retryCount = 0;
     QByteArray replyBuffer;
     QByteArray listingBuffer;
-    int listingCapacity = 65536;
     QByteArray ioBuffer;
     quint32 lastActivity = 0;
     quintptr lookupHandle = 0;

@@ -13,8 +13,7 @@
 
 namespace {
 
-constexpr int ListingStep = 65536;
-constexpr int ListingCap = 655360;
+constexpr int ListingBlock = 65536;
 constexpr int DownloadBlock = 65536;
 constexpr int DownloadBlocksPerTurn = 16;
 constexpr int UploadBlock = 1024;
@@ -96,20 +95,21 @@ void FtpConnection::onDataReadable(int error) {
         return;
     }
     if (transferKind == 1 || transferKind == 2) {
-        if (listingBuffer.size() >= listingCapacity - 1) {
-            if (listingCapacity >= ListingCap) {
-                closeConnection();
-                report(ResultCode::ReceiveFailed);
-                return;
-            }
-            listingCapacity += ListingStep;
-        }
-        const qsizetype len = listingBuffer.size();
-        listingBuffer.resize(listingCapacity - 1);
-        const qint64 n = dataSocket->recv(listingBuffer.data() + len, listingCapacity - 1 - len);
-        listingBuffer.resize(len + qMax<qint64>(n, 0));
-        if (n <= 0)
+        // The listing grows as it comes, by whole blocks; appending keeps
+        // its memory in proportion to its size.
+        ioBuffer.resize(ListingBlock);
+        const qint64 n = dataSocket->recv(ioBuffer.data(), ListingBlock);
+        if (n <= 0) {
             report(ResultCode::ReceiveFailed); // the end comes with Close
+            touch();
+            return;
+        }
+        if (listingBuffer.size() + n > ListingLimit) {
+            closeConnection();
+            report(ResultCode::ReceiveFailed);
+            return;
+        }
+        listingBuffer.append(ioBuffer.constData(), n);
         touch();
         return;
     }
