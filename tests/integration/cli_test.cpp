@@ -192,13 +192,9 @@ TEST_F(Cli, EmptyFilesAreCopiedAndFilesOf4GiBRefusedEitherWay) {
     CliRun down = cli(base() << "get" << url + "/empty.txt" << local.path() + "/");
     EXPECT_EQ(down.exitCode, 0) << down.err.toStdString();
 
-    // Sparse: 4 GiB of nothing costs no disk.
     QDir().mkpath(server.root() + "/in");
-    for (const QString& path : {local.path() + "/huge.iso", server.root() + "/big.iso"}) {
-        QFile f(path);
-        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-        ASSERT_TRUE(f.resize(qint64(4) << 30));
-    }
+    writeSparse(local.path() + "/huge.iso", qint64(4) << 30);
+    writeSparse(server.root() + "/big.iso", qint64(4) << 30);
     CliRun put = cli(base() << "put" << local.path() + "/huge.iso" << url + "/in");
     EXPECT_EQ(put.exitCode, 1);
     EXPECT_TRUE(put.err.contains(QString::fromUtf8("文件大小超过4GB，不能传送：")))
@@ -213,10 +209,7 @@ TEST_F(Cli, EmptyFilesAreCopiedAndFilesOf4GiBRefusedEitherWay) {
 
 TEST_F(Cli, SkippedItemsEndWithASummaryAndStatus3) {
     writeBytes(server.root() + "/tree/small.txt", "small");
-    QFile f(server.root() + "/tree/huge.iso");
-    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-    ASSERT_TRUE(f.resize(qint64(4) << 30));
-    f.close();
+    writeSparse(server.root() + "/tree/huge.iso", qint64(4) << 30);
     CliRun get = cli(base() << "get" << url + "/tree" << local.path());
     EXPECT_EQ(get.exitCode, 3) << get.err.toStdString();
     EXPECT_EQ(readBytes(local.path() + "/tree/small.txt"), "small");

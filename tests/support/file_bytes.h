@@ -23,3 +23,12 @@ inline QByteArray readBytes(const QString& path) {
     QFile f(path);
     return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
 }
+
+// A file of `size` bytes that takes no disk: for sizes a transfer must
+// refuse.
+inline void writeSparse(const QString& path, qint64 size) {
+    QDir().mkpath(QFileInfo(path).path());
+    QFile f(path);
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly | QIODevice::Truncate)) << path.toStdString();
+    ASSERT_TRUE(f.resize(size));
+}

@@ -62,9 +62,7 @@ void FtpConnection::refuseLine(const QString& text) {
     } else if (op.hasItems() && !op.deleting && !dirUpdate) {
         // A data connection the server opened on "PORT" belongs to the
         // refused line.
-        dataSocket.reset();
-        listenSocket.reset();
-        dataOpen = false;
+        dropDataConnection();
         reset(false);
         transferKind = 0;
         host_.itemSkipped(text);

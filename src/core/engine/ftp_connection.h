@@ -225,6 +225,7 @@ private:
     // has confirmed it too, unless `awaitServer` is false (the control
     // connection is gone, or the transfer was aborted).
     void dataFinished(bool awaitServer = true);
+    void dropDataConnection();
     void finishTransfer(bool cancelled);
     void transferFailed();
     void listingFinished(bool cancelled);

@@ -247,9 +247,7 @@ bool FtpConnection::openDownloadFile() {
 }
 
 void FtpConnection::downloadFileFailed() {
-    dataSocket.reset();
-    listenSocket.reset();
-    dataOpen = false;
+    dropDataConnection();
     stopProgress();
     reset(true);
     prompts_.report(QString::fromUtf8(EngineText::CannotCreateFile));
@@ -299,6 +297,20 @@ void FtpConnection::stopProgress() {
     host_.progressStopped();
 }
 
+// Closes the data connection and its files and forgets how its transfer
+// was ending; transferKind and the operation stay for the caller.
+void FtpConnection::dropDataConnection() {
+    downloadFile.reset();
+    uploadFile.reset();
+    dataSocket.reset();
+    listenSocket.reset();
+    uploadTailPending_ = false;
+    killTimer(UploadTailTimer);
+    dataOpen = false;
+    dataClosed_ = false;
+    serverConfirmed_ = false;
+}
+
 void FtpConnection::dataFinished(bool awaitServer) {
     if (!dataSocket) {
         // Closed earlier and still waiting for the server's word, which will
@@ -307,14 +319,10 @@ void FtpConnection::dataFinished(bool awaitServer) {
             finishTransfer(dataClosedCancelled_);
         return;
     }
-    downloadFile.reset();
-    uploadFile.reset();
-    dataSocket.reset();
-    listenSocket.reset();
-    uploadTailPending_ = false;
-    killTimer(UploadTailTimer);
+    const bool confirmed = serverConfirmed_;
+    dropDataConnection();
+    serverConfirmed_ = confirmed;
     const bool cancelled = host_.takeCancelMark();
-    dataOpen = false;
     if (awaitServer && !cancelled && transferKind != 0 && !serverConfirmed_) {
         dataClosed_ = true;
         dataClosedCancelled_ = cancelled;
@@ -331,15 +339,7 @@ void FtpConnection::transferFailed() {
     const quint32 expected =
         kind == 4 ? expectedUploadSize() : (op.itemSizes.isEmpty() ? 0 : op.itemSizes.first());
     const bool short_ = started && (kind == 3 || kind == 4) && source.bytesDone < expected;
-    downloadFile.reset();
-    uploadFile.reset();
-    dataSocket.reset();
-    listenSocket.reset();
-    uploadTailPending_ = false;
-    killTimer(UploadTailTimer);
-    dataOpen = false;
-    dataClosed_ = false;
-    serverConfirmed_ = false;
+    dropDataConnection();
     if (kind >= 3)
         stopProgress();
     if (short_ && !dirUpdate && !host_.takeCancelMark()) {
@@ -435,11 +435,7 @@ void FtpConnection::storeWholeFile() {
 
 // The size query was refused or failed: the file is sent whole.
 void FtpConnection::sizeQueryFailed() {
-    dataSocket.reset();
-    listenSocket.reset();
-    dataOpen = false;
-    dataClosed_ = false;
-    serverConfirmed_ = false;
+    dropDataConnection();
     transferKind = 0;
     listingBuffer.clear();
     advance();

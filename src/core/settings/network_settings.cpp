@@ -1,7 +1,7 @@
 #include "core/settings/network_settings.h"
 
-#include "core/platform/gbk_text.h"
 #include "core/platform/ini_profile.h"
+#include "core/platform/stored_text.h"
 
 namespace {
 
@@ -74,12 +74,9 @@ QString NetworkSettings::problem() const {
     } fields[] = {
         {"代理服务器地址", proxyHost}, {"代理用户名称", proxyUser}, {"代理用户密码", proxyPass}};
     for (const auto& field : fields) {
-        const QString label = QString::fromUtf8(field.label);
-        if (field.value.contains(QLatin1Char('\r')) || field.value.contains(QLatin1Char('\n')) ||
-            field.value.contains(QChar(0)))
-            return label + QString::fromUtf8("不能含有换行符或空字符！");
-        if (!Gbk::canEncode(field.value))
-            return label + QString::fromUtf8("含有不能保存的字符（只能使用GBK字符）！");
+        const QString text = StoredText::problem(QString::fromUtf8(field.label), field.value);
+        if (!text.isEmpty())
+            return text;
     }
     return {};
 }

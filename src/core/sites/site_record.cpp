@@ -1,7 +1,7 @@
 #include "core/sites/site_record.h"
 
-#include "core/platform/gbk_text.h"
 #include "core/platform/ini_profile.h"
+#include "core/platform/stored_text.h"
 
 SiteRecord SiteRecord::withDefaults() {
     SiteRecord r;
@@ -44,17 +44,9 @@ namespace {
 const char* const kFieldLabels[] = {"站点名称", "站点地址", "连接端口", "用户名称",   "用户密码",
                                     "帐号",     "起始目录", "主页URL",  "主页FTP路径"};
 
+// Commas end fields 1 to 8 in the store; the last field takes the rest.
 QString fieldProblem(int index, const QString& value) {
-    const QString label = QString::fromUtf8(kFieldLabels[index]);
-    if (value.contains(QLatin1Char('\r')) || value.contains(QLatin1Char('\n')) ||
-        value.contains(QChar(0)))
-        return label + QString::fromUtf8("不能含有换行符或空字符！");
-    const bool lastField = index == 8;
-    if (!lastField && value.contains(QLatin1Char(',')))
-        return label + QString::fromUtf8("不能含有逗号（,）！");
-    if (!Gbk::canEncode(value))
-        return label + QString::fromUtf8("含有不能保存的字符（只能使用GBK字符）！");
-    return {};
+    return StoredText::problem(QString::fromUtf8(kFieldLabels[index]), value, index == 8);
 }
 
 } // namespace
