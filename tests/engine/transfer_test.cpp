@@ -468,3 +468,30 @@ TEST_F(TransferTest, ListingOfAHugeFolderArrivesWhole) {
     EXPECT_TRUE(host.listings.value(0) == listing);
     EXPECT_TRUE(prompts.shown.isEmpty()) << prompts.shown.join('|').toStdString();
 }
+
+TEST_F(TransferTest, TypeIsSentOnlyWhenItChangesAndAgainAfterARefusal) {
+    ScriptedPeer& p = newPeer();
+    p.greetAndLogin();
+    p.on("TYPE I", "200 binary").expectPrefix("PORT ").send("200 ok\r\n");
+    p.on("RETR /pub/a", "150 opening").openData("aa").send("226 done\r\n");
+    p.expectPrefix("PORT ").send("200 ok\r\n"); // the type holds: no TYPE
+    p.on("RETR /pub/b", "150 opening").openData("bb").send("226 done\r\n");
+    p.on("TYPE A", "200 ascii").expectPrefix("PORT ").send("200 ok\r\n");
+    p.on("LIST", "150 listing").openData("").send("226 done\r\n");
+    p.on("TYPE I", "504 not now"); // refused: the type is not known any more
+    p.on("TYPE I", "200 binary").expectPrefix("PORT ").send("200 ok\r\n");
+    p.on("RETR /pub/c", "150 opening").openData("cc").send("226 done\r\n");
+    ASSERT_TRUE(loginTo(p));
+    wnd->StartDownload(localDir(), "/pub", {"/pub/a", "/pub/b"}, {2, 2});
+    ASSERT_TRUE(waitDone()) << prompts.shown.join('|').toStdString();
+    wnd->listCurrentFolder();
+    ASSERT_TRUE(waitUntil([&] { return !host.listings.isEmpty(); }));
+    ASSERT_TRUE(waitUntil([&] { return wnd->connectionReady(); }));
+    wnd->StartDownload(localDir(), "/pub", {"/pub/c"}, {2});
+    ASSERT_TRUE(waitUntil([&] { return prompts.count(kStopped) == 1; }));
+    ASSERT_TRUE(waitUntil([&] { return wnd->connectionReady(); }));
+    wnd->StartDownload(localDir(), "/pub", {"/pub/c"}, {2});
+    ASSERT_TRUE(waitUntil([&] { return prompts.count(kAllDone) == 2; }));
+    finishPeer();
+    EXPECT_EQ(readBytes(localDir() + "c"), "cc");
+}

@@ -287,8 +287,11 @@ ScriptedPeer& ScriptedPeer::on(const QByteArray& line, const QByteArray& reply) 
     return send(reply + "\r\n");
 }
 
+// The client names the type only when it changes, as the script tracks.
 ScriptedPeer& ScriptedPeer::typeAndPort(const QByteArray& type) {
-    on("TYPE " + type, "200 type set");
+    if (type != scriptType_)
+        on("TYPE " + type, "200 type set");
+    scriptType_ = type;
     return expectPrefix("PORT ").send("200 ok\r\n");
 }
 

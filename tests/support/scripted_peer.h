@@ -47,7 +47,8 @@ public:
     // A line-based exchange: expect `line`, then send `reply` + "\r\n".
     ScriptedPeer& on(const QByteArray& line, const QByteArray& reply);
 
-    // The head of a transfer group: "TYPE x" and a PORT line, both accepted.
+    // The head of a transfer group: "TYPE x" (when the script's last type
+    // was another) and a PORT line, both accepted.
     ScriptedPeer& typeAndPort(const QByteArray& type);
     // Usual greeting and a plain login up to the current folder.
     ScriptedPeer& greetAndLogin(const QByteArray& user = "u", const QByteArray& pass = "p",
@@ -74,6 +75,7 @@ private:
     std::thread thread_;
     QByteArray pending_;
     QByteArray lastPort_;
+    QByteArray scriptType_; // the type the script's transfer groups last set
     int dataFd_ = -1;
     QByteArray uploaded_;
     mutable std::mutex mutex_;

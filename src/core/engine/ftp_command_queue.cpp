@@ -104,6 +104,15 @@ void FtpConnection::sendNext(int error) {
         reset(true);
         return;
     }
+    // The server keeps the type it was given: it is sent again only when it
+    // changes.
+    if (line.startsWith(QLatin1String("TYPE ")) && !transferType_.isEmpty() &&
+        line.mid(5, transferType_.size()) == transferType_ &&
+        line.size() == 5 + transferType_.size() + 2) {
+        advance();
+        sendNext(0);
+        return;
+    }
     // The size of a file is read from a one-file listing.
     if (line.startsWith(QLatin1String("SIZE"))) {
         line = QStringLiteral("LIST") + line.mid(4);

@@ -178,6 +178,7 @@ void FtpConnection::startConnect() {
     }
     ready = false;
     replyBuffer.clear();
+    transferType_.clear(); // a new connection starts in the server's default type
     controlSocket = std::make_unique<AsyncSocket>();
     if (!controlSocket->open()) {
         closeConnection();

@@ -251,7 +251,8 @@ private:
     Timing timing_;
     HostLookup lookup_;
     Transcript transcript_;
-    FtpReply reply_; // the reply being handled
+    FtpReply reply_;       // the reply being handled
+    QString transferType_; // "A" or "I" as the server last took it; empty: not known
     bool retryPausePending_ = false;
     bool lineInFlight_ = false;    // sent, its reply not yet taken
     quintptr operationSerial_ = 1; // changes whenever an operation ends

@@ -16,8 +16,12 @@ namespace {
 constexpr int ListingBlock = 65536;
 constexpr int DownloadBlock = 65536;
 constexpr int DownloadBlocksPerTurn = 16;
-constexpr int UploadBlock = 1024;
-constexpr int UploadWindow = 65536;
+// Uploads read the file a window at a time and hand the socket large blocks,
+// as many as it takes in one notification (up to a bound, so the window
+// stays responsive).
+constexpr int UploadBlock = 65536;
+constexpr int UploadWindow = 262144;
+constexpr int UploadBlocksPerTurn = 16;
 
 } // namespace
 
@@ -159,26 +163,31 @@ void FtpConnection::onDataWritable(int error) {
     }
     if (transferKind != 4 || uploadTailPending_)
         return;
-    // Each notification sends from the transferred count on, so bytes the
-    // socket did not take go out next time.
-    const char* block = nullptr;
-    const qint64 n = uploadBlockAt(source.bytesDone, &block);
-    if (n <= 0) {
-        finishUploadAfterPause();
-        return;
-    }
-    const qint64 sent = dataSocket->send(block, n);
-    if (sent >= 0) {
+    // Every send starts from the transferred count, so bytes the socket did
+    // not take go out next time.
+    for (int turn = 0; turn < UploadBlocksPerTurn; ++turn) {
+        const char* block = nullptr;
+        const qint64 n = uploadBlockAt(source.bytesDone, &block);
+        if (n <= 0) {
+            finishUploadAfterPause(); // the file ended: short or complete
+            return;
+        }
+        const qint64 sent = dataSocket->send(block, n);
+        if (sent < 0) {
+            if (dataSocket->lastError() != AsyncSocket::WouldBlock) {
+                reset(true);
+                dataFinished(false);
+            }
+            return; // full: the socket says when it takes more
+        }
         source.bytesDone += quint32(sent);
-        selectDataSocket(); // brings the next Write
-    } else if (dataSocket->lastError() != AsyncSocket::WouldBlock) {
-        reset(true);
-        dataFinished(false);
-        return;
+        touch();
+        if (source.bytesDone >= expectedUploadSize()) {
+            finishUploadAfterPause();
+            return;
+        }
     }
-    touch();
-    if (source.bytesDone >= expectedUploadSize())
-        finishUploadAfterPause();
+    selectDataSocket(); // still room, most likely: the next Write comes at once
 }
 
 // Up to one upload block of the local file at `offset`, from a read-ahead

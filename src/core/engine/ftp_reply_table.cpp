@@ -57,6 +57,8 @@ void FtpConnection::handleReply() {
     if ((replyIs(450) || replyIs(451)) && prefix != "SIZ") {
         ++retryCount;
     } else if (replyIs(200)) {
+        if (prefix == "TYP")
+            transferType_ = entryArgument(nextCommand, 5);
         advance();
     } else if (replyIs(532)) {
         // The account is needed: it goes first and the whole queue runs again.
@@ -98,7 +100,9 @@ void FtpConnection::onLoginReply(const QByteArray& prefix) {
 }
 
 // QUIT, PORT, NOOP and TYPE succeed only with "200", handled before the table.
-void FtpConnection::onSimpleCommandReply(const QByteArray&) {
+void FtpConnection::onSimpleCommandReply(const QByteArray& prefix) {
+    if (prefix == "TYP")
+        transferType_.clear(); // refused: the server's type is not known
     stopWith(ResultCode::Stopped);
 }
 
