@@ -1,6 +1,7 @@
 // Transfers against the scripted server: the exact command groups, what
 // moves over the data connection, and the misbehaving cases.
 #include "connection_fixture.h"
+#include "core/tasks/task_archive.h"
 #include "file_bytes.h"
 
 #include <QDir>
@@ -494,4 +495,45 @@ TEST_F(TransferTest, TypeIsSentOnlyWhenItChangesAndAgainAfterARefusal) {
     ASSERT_TRUE(waitUntil([&] { return prompts.count(kAllDone) == 2; }));
     finishPeer();
     EXPECT_EQ(readBytes(localDir() + "c"), "cc");
+}
+
+// Within one second the task file is not rewritten: a crash then leaves the
+// list as it stood at the last write, and a resume from it does the items
+// finished since then again, whole, without harm to any file.
+TEST_F(TransferTest, ACrashBetweenTwoTaskFileWritesOnlyCostsWorkDoneAgain) {
+    const QByteArray listing = "-rw-r--r-- 1 o g 3 Mar 10 12:01 a\r\n"
+                               "-rw-r--r-- 1 o g 3 Mar 10 12:01 b\r\n"
+                               "-rw-r--r-- 1 o g 3 Mar 10 12:01 c\r\n";
+    const auto serveTree = [&](ScriptedPeer& p, int pauseBeforeC) {
+        p.typeAndPort("A").on("LIST /d", "150 listing").openData(listing).send("226 done\r\n");
+        p.typeAndPort("I").on("RETR /d/a", "150 opening").openData("aaa").send("226 done\r\n");
+        p.typeAndPort("I").on("RETR /d/b", "150 opening").openData("bbb").send("226 done\r\n");
+        p.typeAndPort("I").expect("RETR /d/c").pause(pauseBeforeC).send("150 opening\r\n");
+        p.openData("ccc").send("226 done\r\n");
+    };
+    ScriptedPeer& p = newPeer();
+    serveTree(p.greetAndLogin(), 400);
+    ASSERT_TRUE(loginTo(p));
+    wnd->StartDownload(localDir(), "/", {"/d"}, {0});
+    ASSERT_TRUE(waitUntil([&] { return peer->received().contains("RETR /d/c"); }));
+    // The program dies here: this is what stays on disk.
+    const QByteArray onDisk = readBytes(localDir() + source.taskFileName);
+    ASSERT_TRUE(waitDone()) << prompts.shown.join('|').toStdString();
+    finishPeer();
+    const std::optional<TaskContents> task = TaskArchive::decode(onDisk);
+    ASSERT_TRUE(task);
+    EXPECT_EQ(task->itemPaths, QStringList{"/d"}) << "written once, for the first item";
+
+    // A resume runs the list on disk: a and b come again and stay whole.
+    prompts.shown.clear();
+    host.folders.clear();
+    ScriptedPeer& again = newPeer();
+    serveTree(again.greetAndLogin(), 0);
+    ASSERT_TRUE(loginTo(again));
+    wnd->StartDownload(task->targetFolder, task->sourceFolder, task->itemPaths, task->itemSizes,
+                       task->itemKinds);
+    ASSERT_TRUE(waitDone()) << prompts.shown.join('|').toStdString();
+    finishPeer();
+    for (const char* name : {"a", "b", "c"})
+        EXPECT_EQ(readBytes(localDir() + "d/" + name), QByteArray(3, name[0])) << name;
 }

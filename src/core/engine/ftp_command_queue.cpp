@@ -18,6 +18,7 @@ void FtpConnection::reset(bool full) {
         return;
     ++operationSerial_; // continue messages of the ended operation are void
     showPhase(Phase::Idle);
+    writeTaskFile(); // an operation ending unfinished leaves its task as it stands
     op.clearWork();
     dataOpen = false;
     dataClosed_ = false;

@@ -13,6 +13,7 @@
 #include <QStringList>
 
 #include <memory>
+#include <optional>
 
 class ConnectionSource;
 class Clock;
@@ -98,6 +99,7 @@ public:
     // Task files: created at the start of a transfer operation, rewritten
     // before each item, deleted when the operation completes.
     void createTaskFile();
+    void keepTaskFile();
     void writeTaskFile();
     void deleteTaskFile();
 
@@ -227,6 +229,7 @@ private:
     void dataFinished(bool awaitServer = true);
     void dropDataConnection();
     void finishTransfer(bool cancelled);
+    void endedShort();
     void transferFailed();
     void listingFinished(bool cancelled);
     void sizeQueryFinished(bool cancelled);
@@ -258,10 +261,11 @@ private:
     quintptr operationSerial_ = 1; // changes whenever an operation ends
     bool uploadTailPending_ = false;
     quintptr uploadTailSocket_ = 0;
-    qint64 uploadWindowStart_ = 0;       // file offset of ioBuffer during an upload
-    QSet<QString> expandedLocalFolders_; // real paths, for links to folders
-    bool downloadAppend_ = false;        // the server restarts the download at the local size
-    bool downloadOpened_ = false;        // the local file of this download was opened
+    qint64 uploadWindowStart_ = 0;             // file offset of ioBuffer during an upload
+    QSet<QString> expandedLocalFolders_;       // real paths, for links to folders
+    std::optional<quint32> taskFileWrittenAt_; // tick of the last task file write
+    bool downloadAppend_ = false;              // the server restarts the download at the local size
+    bool downloadOpened_ = false;              // the local file of this download was opened
     // The two halves of a transfer's end: the data connection has closed
     // (and whether the user had cancelled it), the server has confirmed.
     bool dataClosed_ = false;

@@ -353,10 +353,17 @@ void FtpConnection::transferFailed() {
         stopProgress();
     if (short_ && !dirUpdate && !host_.takeCancelMark()) {
         reset(false);
-        host_.postResume();
+        endedShort();
         return;
     }
     stopWith(ResultCode::Stopped);
+}
+
+// A transfer ended short: the task file is brought up to date before the
+// main window takes the task over.
+void FtpConnection::endedShort() {
+    writeTaskFile();
+    host_.postResume();
 }
 
 void FtpConnection::finishTransfer(bool cancelled) {
@@ -474,7 +481,7 @@ void FtpConnection::downloadFinished(bool cancelled, bool confirmed) {
     if (cancelled)
         return;
     if (done < expected) {
-        host_.postResume();
+        endedShort();
     } else if (op.hasItems()) {
         op.dropHead();
         postContinue();
@@ -498,7 +505,7 @@ void FtpConnection::uploadFinished(bool cancelled, bool confirmed) {
             report(ResultCode::Stopped);
         }
     } else if (!complete) {
-        host_.postResume();
+        endedShort();
     } else if (op.hasItems()) {
         op.dropHead();
         postContinue();

@@ -13,4 +13,5 @@ struct Timing {
     int keepAliveIdleMs = 60000;         // NOOP after this much idle time
     int deadConnectionMs = 180000;       // control connection given up
     int proxySegmentKeepAliveMs = 10000; // segmented download through a proxy
+    int taskFileIntervalMs = 1000;       // least time between task file rewrites
 };

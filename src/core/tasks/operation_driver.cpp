@@ -44,7 +44,7 @@ void FtpConnection::runDriverStep() {
         return;
     }
     if (!(op.editMode && op.isDownload))
-        writeTaskFile();
+        keepTaskFile();
     const QString path = op.itemPaths.first();
     const int kind = op.itemKinds.first();
 

@@ -25,12 +25,31 @@ void FtpConnection::createTaskFile() {
         if (file->open(QIODevice::WriteOnly | QIODevice::NewOnly, ownerOnly)) {
             source.taskFileName = name;
             op.taskFile = std::move(file);
+            taskFileWrittenAt_.reset(); // the first item writes it at once
             return;
         }
         if (!file->exists())
             break; // not a name taken but a folder that cannot be written
     }
     source.taskFileName.clear(); // the operation runs without a task file
+}
+
+// Rewriting the whole list before every item costs the square of a tree's
+// size; the list is written at most once per interval instead, and whenever
+// the operation ends unfinished (reset). What a crash between two writes
+// costs: the items done since the last write are listed still, and a
+// resume does them again: downloads continue from the local size, uploads
+// store the file again whole or after a size check. Nothing is lost or
+// written twice into one file.
+void FtpConnection::keepTaskFile() {
+    if (!op.taskFile)
+        return;
+    const quint32 now = clock_.tickCount();
+    if (taskFileWrittenAt_ &&
+        ticksSince(now, *taskFileWrittenAt_) < quint32(timing_.taskFileIntervalMs))
+        return;
+    writeTaskFile();
+    taskFileWrittenAt_ = now;
 }
 
 void FtpConnection::writeTaskFile() {
