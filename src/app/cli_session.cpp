@@ -36,7 +36,6 @@ bool isFailureText(const QString& text) {
 }
 
 const char* const kNotOnSite = "站点上没有该文件或目录：";
-const char* const kSkippedSummary = "以下%1项没有传送：";
 
 // A local folder path in the engine's form: absolute, ending in one "/".
 QString localFolderPath(const QString& path) {
@@ -101,7 +100,7 @@ int CliSession::run(const CliCommand& command) {
         return 1;
     if (skipped_.isEmpty())
         return 0;
-    printErrLine(QString::fromUtf8(kSkippedSummary).arg(skipped_.size()));
+    printErrLine(QString::fromUtf8(EngineText::SkippedItems).arg(skipped_.size()));
     for (const QString& text : skipped_)
         printErrLine(QStringLiteral("  ") + text);
     return SomethingSkipped;

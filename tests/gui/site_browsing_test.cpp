@@ -381,3 +381,24 @@ TEST(SiteBrowsing, AFailedProxyConnectionDoesNotStopTheNextDirectOne) {
         ASSERT_TRUE(waitUntil([&] { return f.tree->topLevelItemCount() == 2; }));
     }
 }
+
+TEST(SiteBrowsing, ItemsLeftOutOfADownloadAreShownTogetherOnce) {
+    ConnectedFrame f;
+    ASSERT_TRUE(f.connect()) << f.prompts.shown.join('|').toStdString();
+    writeBytes(f.server.root() + "/pub/skip/ok.txt", "ok");
+    writeBytes(f.server.root() + "/pub/skip/a\\b.txt", "a backslash steps out on some disks");
+    writeSparse(f.server.root() + "/pub/skip/huge.iso", qint64(4) << 30);
+    QTemporaryDir local;
+    f.prompts.shown.clear();
+    f.frame->connection()->StartFolderDownload(local.path() + "/", "/pub/skip");
+    ASSERT_TRUE(waitUntil([&] { return f.prompts.count("所有操作已成功完成！") == 1; }, 15000))
+        << f.prompts.shown.join('|').toStdString();
+    EXPECT_EQ(readBytes(local.path() + "/skip/ok.txt"), "ok");
+    const QStringList boxes = f.prompts.shown.filter(QString::fromUtf8("没有传送"));
+    ASSERT_EQ(boxes.size(), 1) << f.prompts.shown.join('|').toStdString();
+    EXPECT_TRUE(boxes.first().startsWith(QString::fromUtf8("以下2项没有传送：\r\n")));
+    EXPECT_TRUE(
+        boxes.first().contains(QString::fromUtf8("文件名不安全，跳过：/pub/skip/a\\b.txt")));
+    EXPECT_TRUE(
+        boxes.first().contains(QString::fromUtf8("文件大小超过4GB，不能传送：/pub/skip/huge.iso")));
+}

@@ -57,7 +57,8 @@ inline const char* const CannotCreateResources = "系统错误，不能创建资
 // Until interrupted tasks can be resumed: where the task of a broken
 // transfer was kept.
 inline const char* const TaskKept = "传送中断，任务已保存在：";
-// Items an operation leaves out, each followed by the item's path.
+// Items an operation leaves out: the count of them, then each with its path.
+inline const char* const SkippedItems = "以下%1项没有传送：";
 inline const char* const SkippedOversized = "文件大小超过4GB，不能传送：";
 inline const char* const SkippedUnsafeName = "文件名不安全，跳过：";
 inline const char* const SkippedBrokenLink = "链接无效，跳过：";

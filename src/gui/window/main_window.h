@@ -132,6 +132,7 @@ private:
     void createDesktopShortcut();
     void editNetworkSettings();
     void onResumeMessage();
+    void showSkippedItems();
     QString iniPath() const;
 
     PaneState app_;
@@ -149,6 +150,7 @@ private:
     quint32 lastBytes_ = 0;
     bool userInterrupted_ = false;
     bool cancelMark_ = false;
+    QStringList skippedItems_; // left out by the running operation, not yet shown
 
     QSplitter* mainSplitter_ = nullptr;
     QSplitter* leftSplitter_ = nullptr;

@@ -1,12 +1,17 @@
 // What the connection reports to the main window, passed on to the panes and the
 // status bar.
 #include "core/engine/ftp_connection.h"
+#include "core/engine/result_texts.h"
 #include "core/platform/prompts.h"
 #include "gui/panes/message_pane.h"
 #include "gui/panes/remote_file_list.h"
 #include "gui/panes/site_tree.h"
 #include "gui/window/main_window.h"
 #include "gui/window/status_dialog_bar.h"
+
+#include <QTimer>
+
+#include <utility>
 
 void MainWindow::showStatusText(const QString& text) {
     statusBar_->setStatusLine(text);
@@ -87,6 +92,20 @@ void MainWindow::resumeInterruptedTask(const QString& taskFile) {
     Q_UNUSED(taskFile); // set only by resuming, which is not built yet
 }
 
+// The engine is in the middle of a step when it leaves an item out: the
+// message waits until that step is over, and items left out together are
+// shown together.
 void MainWindow::itemSkipped(const QString& text) {
-    prompts_.report(text);
+    if (skippedItems_.isEmpty())
+        QTimer::singleShot(0, this, &MainWindow::showSkippedItems);
+    skippedItems_ << text;
+}
+
+void MainWindow::showSkippedItems() {
+    const QStringList items = std::exchange(skippedItems_, {});
+    if (items.size() == 1)
+        prompts_.report(items.first());
+    else if (!items.isEmpty())
+        prompts_.report(QString::fromUtf8(EngineText::SkippedItems).arg(items.size()) +
+                        QStringLiteral("\r\n") + items.join(QStringLiteral("\r\n")));
 }
