@@ -6,6 +6,7 @@
 #include "core/engine/result_texts.h"
 #include "core/platform/gbk_text.h"
 #include "core/platform/prompts.h"
+#include "core/platform/stored_text.h"
 
 void FtpConnection::reset(bool full) {
     commandQueue.clear();
@@ -40,8 +41,7 @@ QString FtpConnection::unsendableText(const QString& line) {
         argument.chop(2);
     const qsizetype blank = argument.indexOf(QLatin1Char(' '));
     argument = blank < 0 ? QString() : argument.mid(blank + 1);
-    const bool control = argument.contains(QLatin1Char('\r')) ||
-                         argument.contains(QLatin1Char('\n')) || argument.contains(QChar(0));
+    const bool control = StoredText::breaksLine(argument);
     if (!control && Gbk::canEncode(argument))
         return {};
     if (line.startsWith(QLatin1String("PASS")))

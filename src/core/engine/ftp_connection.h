@@ -228,7 +228,8 @@ private:
     // connection is gone, or the transfer was aborted).
     void dataFinished(bool awaitServer = true);
     void dropDataConnection();
-    void finishTransfer(bool cancelled);
+    // `confirmed`: the server said the transfer went well.
+    void finishTransfer(bool cancelled, bool confirmed);
     void endedShort();
     void transferFailed();
     void listingFinished(bool cancelled);

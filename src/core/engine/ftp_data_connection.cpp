@@ -327,19 +327,18 @@ void FtpConnection::dataFinished(bool awaitServer) {
         // Closed earlier and still waiting for the server's word, which will
         // not come now.
         if (dataClosed_ && !awaitServer)
-            finishTransfer(dataClosedCancelled_);
+            finishTransfer(dataClosedCancelled_, false);
         return;
     }
     const bool confirmed = serverConfirmed_;
     dropDataConnection();
-    serverConfirmed_ = confirmed;
     const bool cancelled = host_.takeCancelMark();
-    if (awaitServer && !cancelled && transferKind != 0 && !serverConfirmed_) {
+    if (awaitServer && !cancelled && transferKind != 0 && !confirmed) {
         dataClosed_ = true;
         dataClosedCancelled_ = cancelled;
         return;
     }
-    finishTransfer(cancelled);
+    finishTransfer(cancelled, confirmed);
 }
 
 // The server refused the transfer or reported it failed. A file that moved
@@ -368,8 +367,7 @@ void FtpConnection::endedShort() {
     host_.postResume();
 }
 
-void FtpConnection::finishTransfer(bool cancelled) {
-    const bool confirmed = serverConfirmed_;
+void FtpConnection::finishTransfer(bool cancelled, bool confirmed) {
     dataClosed_ = false;
     serverConfirmed_ = false;
     switch (transferKind) {

@@ -241,7 +241,7 @@ void FtpConnection::onTransferReply(const QByteArray& prefix) {
         retryCount = 0;
         serverConfirmed_ = true;
         if (dataClosed_)
-            finishTransfer(dataClosedCancelled_);
+            finishTransfer(dataClosedCancelled_, true);
         return;
     }
     if (prefix == "SIZ") {

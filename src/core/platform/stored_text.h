@@ -11,4 +11,11 @@ namespace StoredText {
 // cannot hold. Empty when it can.
 QString problem(const QString& label, const QString& value, bool commasAllowed = true);
 
+// Whether `value` holds a CR, an LF or a zero, which would end a line early.
+bool breaksLine(const QString& value);
+
+// Why `text` is no port (1 to 65535) for the field named `label`; empty when
+// it is one.
+QString portProblem(const QString& label, const QString& text);
+
 } // namespace StoredText

@@ -64,10 +64,9 @@ QString NetworkSettings::problem() const {
         return {};
     if (proxyHost.trimmed().isEmpty())
         return QString::fromUtf8("代理服务器地址不能为空！");
-    bool ok = false;
-    const int port = proxyPort.trimmed().toInt(&ok);
-    if (!ok || port < 1 || port > 65535)
-        return QString::fromUtf8("代理连接端口必须是1到65535之间的数字！");
+    const QString port = StoredText::portProblem(QString::fromUtf8("代理连接端口"), proxyPort);
+    if (!port.isEmpty())
+        return port;
     const struct {
         const char* label;
         const QString& value;

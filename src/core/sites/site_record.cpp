@@ -62,9 +62,5 @@ QString SiteRecord::problem() const {
         if (!text.isEmpty())
             return text;
     }
-    bool ok = false;
-    const int number = port.toInt(&ok);
-    if (!ok || number < 1 || number > 65535)
-        return QString::fromUtf8("连接端口必须是1到65535之间的数字！");
-    return {};
+    return StoredText::portProblem(QString::fromUtf8(kFieldLabels[2]), port);
 }
