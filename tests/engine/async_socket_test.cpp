@@ -5,6 +5,9 @@
 
 #include <QList>
 
+#include <functional>
+#include <utility>
+
 #include <arpa/inet.h>
 #include <gtest/gtest.h>
 #include <netinet/in.h>
@@ -26,6 +29,8 @@ public:
     AsyncSocket* readOnRead = nullptr;
     int readChunk = 0;
     QByteArray received;
+    // Runs before the read, e.g. a message box's own event loop.
+    std::function<void()> beforeRead;
 
     int count(int event) const {
         int n = 0;
@@ -39,6 +44,8 @@ protected:
         if (msg != Msg::SocketEvent)
             return;
         events.append({w, eventOf(l), errorOf(l)});
+        if (beforeRead && eventOf(l) == Fd::Read)
+            std::exchange(beforeRead, nullptr)();
         if (readOnRead && eventOf(l) == Fd::Read && readChunk > 0) {
             char buf[65536];
             qint64 n = readOnRead->recv(buf, readChunk);
@@ -209,4 +216,77 @@ TEST(AsyncSocket, MessagesForAClosedSocketAreDropped) {
     spinFor(50);
     ASSERT_EQ(target.events.size(), 1);
     EXPECT_EQ(target.events.first().socket, second.id());
+}
+
+// A handler that runs an event loop of its own before it reads (a question
+// to the user, say) gets no second Read meanwhile, and reads all afterwards.
+TEST(AsyncSocket, ReadIsNotRepeatedWhileItsHandlerRunsALoop) {
+    RawListener listener;
+    Recorder target;
+    AsyncSocket socket;
+    int far = connectPair(socket, target, listener);
+    int readsDuringLoop = -1;
+    target.beforeRead = [&] {
+        ::send(far, "later", 5, 0);
+        spinFor(100);
+        readsDuringLoop = target.count(Fd::Read);
+    };
+    target.readOnRead = &socket;
+    target.readChunk = 64;
+    socket.asyncSelect(&target, Fd::Read | Fd::Close);
+    ::send(far, "first", 5, 0);
+    ASSERT_TRUE(waitUntil([&] { return target.received.size() == 10; }));
+    EXPECT_EQ(readsDuringLoop, 1);
+    EXPECT_EQ(target.received, "firstlater");
+    ::close(far);
+    EXPECT_TRUE(waitUntil([&] { return target.count(Fd::Close) == 1; }));
+}
+
+// An owner that reads to the end itself: every byte arrives through Read,
+// the end shows as recv() returning 0, and no Close follows it.
+TEST(AsyncSocket, ReadsUntilEndLeavesTheEndToRecv) {
+    RawListener listener;
+    Recorder target;
+    AsyncSocket socket;
+    int far = connectPair(socket, target, listener);
+    QByteArray payload(300 * 1024, 'q');
+    ASSERT_EQ(::send(far, payload.constData(), payload.size(), 0), payload.size());
+    ::close(far);
+
+    socket.setReadsUntilEnd(true);
+    socket.asyncSelect(&target, Fd::Read | Fd::Close);
+    // Reads like the download path, in blocks after each Read, until 0.
+    QByteArray got;
+    bool sawEnd = false;
+    int readsSeen = 0;
+    ASSERT_TRUE(waitUntil([&] {
+        if (target.count(Fd::Read) > readsSeen) {
+            ++readsSeen;
+            char buf[65536];
+            const qint64 n = socket.recv(buf, sizeof buf);
+            if (n > 0)
+                got.append(buf, n);
+            sawEnd = n == 0;
+        }
+        return sawEnd;
+    }, 10000));
+    EXPECT_EQ(got, payload);
+    spinFor(100);
+    EXPECT_EQ(target.count(Fd::Close), 0);
+}
+
+// A handler may close its socket inside the notification; nothing of the
+// socket is touched afterwards (the sanitizer build would see it).
+TEST(AsyncSocket, AHandlerMayDestroyItsSocket) {
+    RawListener listener;
+    Recorder target;
+    auto socket = std::make_unique<AsyncSocket>();
+    int far = connectPair(*socket, target, listener);
+    target.beforeRead = [&] { socket.reset(); };
+    socket->asyncSelect(&target, Fd::Read | Fd::Close);
+    ::send(far, "bye", 3, 0);
+    ASSERT_TRUE(waitUntil([&] { return !socket; }));
+    spinFor(50);
+    EXPECT_EQ(target.count(Fd::Read), 1);
+    ::close(far);
 }

@@ -68,9 +68,12 @@ bool FtpConnection::changeFolderAndList(const QString& cwdLine) {
 
 // Which notifications the data connection needs for what it carries now.
 void FtpConnection::selectDataSocket() {
-    if (dataSocket)
-        dataSocket->asyncSelect(this, transferKind > 3 ? (Fd::Write | Fd::Close)
-                                                       : (Fd::Read | Fd::Close));
+    if (!dataSocket)
+        return;
+    const bool sending = transferKind > 3;
+    // What comes in is read to its end, which recv() reports itself.
+    dataSocket->setReadsUntilEnd(!sending);
+    dataSocket->asyncSelect(this, sending ? (Fd::Write | Fd::Close) : (Fd::Read | Fd::Close));
 }
 
 void FtpConnection::onAccept(int error) {
@@ -105,8 +108,10 @@ void FtpConnection::onDataReadable(int error) {
         // its memory in proportion to its size.
         ioBuffer.resize(ListingBlock);
         const qint64 n = dataSocket->recv(ioBuffer.data(), ListingBlock);
+        if (n < 0 && dataSocket->lastError() == AsyncSocket::WouldBlock)
+            return; // nothing after all; the next notification brings it
         if (n <= 0) {
-            report(ResultCode::ReceiveFailed); // the end comes with Close
+            dataFinished(); // the end, or a reset the server's reply judges
             touch();
             return;
         }
@@ -125,7 +130,7 @@ void FtpConnection::onDataReadable(int error) {
     ioBuffer.resize(DownloadBlock);
     for (int block = 0; block < DownloadBlocksPerTurn; ++block) {
         const qint64 n = dataSocket->recv(ioBuffer.data(), DownloadBlock);
-        if (n < 0 && block > 0 && dataSocket->lastError() == AsyncSocket::WouldBlock)
+        if (n < 0 && dataSocket->lastError() == AsyncSocket::WouldBlock)
             break; // drained; the next notification brings more
         if (n < 1) {
             dataFinished();

@@ -100,10 +100,12 @@ void AsyncSocket::adopt(int fd, bool connected) {
     fd_ = fd;
     id_ = registerId();
     connected_ = connected;
-    readNotifier_ = std::make_unique<QSocketNotifier>(fd_, QSocketNotifier::Read);
-    writeNotifier_ = std::make_unique<QSocketNotifier>(fd_, QSocketNotifier::Write);
-    readNotifier_->setEnabled(false);
-    writeNotifier_->setEnabled(false);
+    // Made without a descriptor and given it afterwards, the notifiers start
+    // disabled: each enabling or disabling wakes the event loop once.
+    readNotifier_ = std::make_unique<QSocketNotifier>(QSocketNotifier::Read);
+    writeNotifier_ = std::make_unique<QSocketNotifier>(QSocketNotifier::Write);
+    readNotifier_->setSocket(fd_);
+    writeNotifier_->setSocket(fd_);
     QObject::connect(readNotifier_.get(), &QSocketNotifier::activated, [this] { onReadable(); });
     QObject::connect(writeNotifier_.get(), &QSocketNotifier::activated, [this] { onWritable(); });
 }
@@ -121,6 +123,7 @@ void AsyncSocket::close() {
     target_ = nullptr;
     listening_ = connecting_ = connected_ = false;
     readPosted_ = closePosted_ = writeWanted_ = false;
+    readsUntilEnd_ = false;
     outbox_.clear();
 }
 
@@ -131,15 +134,6 @@ void AsyncSocket::setError(int err) {
 void AsyncSocket::postEvent(int event, int error) {
     if (target_ && (mask_ & event))
         target_->post(Msg::SocketEvent, id_, makeEventParam(event, error));
-}
-
-void AsyncSocket::notify(int event, int error) {
-    if (!target_ || !(mask_ & event))
-        return;
-    if (target_->thread() == QThread::currentThread())
-        target_->deliver(Msg::SocketEvent, id_, makeEventParam(event, error));
-    else
-        postEvent(event, error);
 }
 
 void AsyncSocket::asyncSelect(MessageTarget* target, int mask) {
@@ -168,13 +162,26 @@ void AsyncSocket::updateNotifiers() {
     writeNotifier_->setEnabled(wantWrite);
 }
 
+// The notifiers stay enabled across a notification that the handler answers
+// at once (a recv() after Read, a send() that fills the socket after Write):
+// they are settled once the handler has returned, so the usual turn costs no
+// enabling and disabling at all.
 void AsyncSocket::onReadable() {
-    readNotifier_->setEnabled(false);
+    if (readPosted_ || closePosted_) {
+        // Reported and not taken yet: the handler is still busy (a dialog's
+        // own event loop, say) or the report was posted to another thread.
+        updateNotifiers();
+        return;
+    }
     int event = 0;
     int error = 0;
     if (listening_) {
         readPosted_ = true;
         event = Fd::Accept;
+    } else if (readsUntilEnd_ && (mask_ & Fd::Read)) {
+        // The owner's recv() finds the end or the error itself.
+        readPosted_ = true;
+        event = Fd::Read;
     } else {
         char probe;
         ssize_t n = ::recv(fd_, &probe, 1, MSG_PEEK);
@@ -193,14 +200,10 @@ void AsyncSocket::onReadable() {
             error = mapErrno(errno);
         }
     }
-    updateNotifiers();
-    // Last: the handler may close this socket.
-    if (event)
-        notify(event, error);
+    settleAfter(event, error);
 }
 
 void AsyncSocket::onWritable() {
-    writeNotifier_->setEnabled(false);
     if (connecting_) {
         int err = 0;
         socklen_t len = sizeof err;
@@ -214,9 +217,21 @@ void AsyncSocket::onWritable() {
     const bool writable = outbox_.isEmpty() && writeWanted_;
     if (writable)
         writeWanted_ = false;
+    settleAfter(writable ? int(Fd::Write) : 0, 0);
+}
+
+// Reports `event` (if any) and then brings the notifiers in line with what
+// the handler left behind, unless the handler closed this socket.
+void AsyncSocket::settleAfter(int event, int error) {
+    const quintptr id = id_;
+    if (event && mask_ & event && target_ && target_->thread() == QThread::currentThread()) {
+        target_->deliver(Msg::SocketEvent, id_, makeEventParam(event, error));
+        if (!isLive(id))
+            return; // closed or destroyed by its handler
+    } else if (event) {
+        postEvent(event, error);
+    }
     updateNotifiers();
-    if (writable)
-        notify(Fd::Write, 0); // last: the handler may close this socket
 }
 
 void AsyncSocket::finishConnect(int err) {
@@ -327,6 +342,10 @@ void AsyncSocket::flushOutbox() {
         }
         outbox_.remove(0, n);
     }
+}
+
+void AsyncSocket::setReadsUntilEnd(bool untilEnd) {
+    readsUntilEnd_ = untilEnd;
 }
 
 bool AsyncSocket::shutdownSend() {

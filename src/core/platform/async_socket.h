@@ -56,6 +56,10 @@ public:
     // flushed as it drains, without extra Write notifications. 0 or an error.
     int sendWhole(const QByteArray& data);
     bool shutdownSend();
+    // For an owner that reads until recv() returns 0 and takes that for the
+    // end: Read is then reported without looking ahead first, and the end or
+    // an error is left to the owner's recv() instead of coming as Close.
+    void setReadsUntilEnd(bool untilEnd);
 
     bool localAddress(quint32* ipv4HostOrder, quint16* port) const;
     QString peerAddressText() const;
@@ -72,7 +76,7 @@ private:
     void postEvent(int event, int error);
     // For readiness the event loop found: handled at once when the target
     // lives on this thread (saves a wake-up per notification), else posted.
-    void notify(int event, int error);
+    void settleAfter(int event, int error);
     void setError(int err);
     void flushOutbox();
 
@@ -87,6 +91,7 @@ private:
     bool readPosted_ = false;  // Read/Accept posted, waiting for recv/accept
     bool closePosted_ = false; // end of stream reported; nothing more to read
     bool writeWanted_ = false; // a send would have blocked
+    bool readsUntilEnd_ = false;
     QByteArray outbox_;
     std::unique_ptr<QSocketNotifier> readNotifier_;
     std::unique_ptr<QSocketNotifier> writeNotifier_;
