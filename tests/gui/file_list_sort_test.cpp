@@ -107,12 +107,16 @@ TEST(RemoteFileList, MenuIsGreyOffANameAndDragsAreRecorded) {
     EXPECT_FALSE(r.app.dragState.dragging);
 }
 
-TEST(RemoteFileList, DeleteStaysGreyOnARowUntilRemoteDeletingExists) {
+TEST(RemoteFileList, DeleteNeedsTheConnectionAndPasteFollowsTheMainWindow) {
     RemoteList r;
     const QRect fileRow = r.list.visualItemRect(r.list.topLevelItem(2));
-    QMenu* menu = r.list.prepareContextMenu(QPoint(10, fileRow.center().y()));
-    QAction* remove = PaneMenu::find(menu, Cmd::PaneDelete);
-    ASSERT_TRUE(remove);
-    EXPECT_FALSE(remove->isEnabled());
-    EXPECT_TRUE(PaneMenu::find(menu, Cmd::PanePaste)->isEnabled()) << "the menu itself is live";
+    const QPoint onName(10, fileRow.center().y());
+    QMenu* menu = r.list.prepareContextMenu(onName);
+    EXPECT_FALSE(PaneMenu::find(menu, Cmd::PaneDelete)->isEnabled()) << "not connected";
+    EXPECT_FALSE(PaneMenu::find(menu, Cmd::PanePaste)->isEnabled()) << "nothing to paste";
+    r.host.frameCommandsEnabled = true;
+    menu = r.list.prepareContextMenu(onName);
+    EXPECT_TRUE(PaneMenu::find(menu, Cmd::PanePaste)->isEnabled());
+    EXPECT_TRUE(PaneMenu::find(menu, Cmd::PaneCopy)->isEnabled());
+    EXPECT_FALSE(PaneMenu::find(menu, Cmd::PaneDelete)->isEnabled());
 }

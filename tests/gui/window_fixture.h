@@ -60,6 +60,7 @@ public:
 struct WindowFixture {
     QTemporaryDir home;
     QTemporaryDir desktopDir;
+    QTemporaryDir localDir; // where the local tree opens
     ScriptedPrompts prompts;
     FakeServices services;
     std::unique_ptr<MainWindow> frame;
@@ -87,8 +88,9 @@ struct WindowFixture {
     }
 
     MainWindow& open(Timing timing = fastTiming()) {
-        frame = std::make_unique<MainWindow>(
-            MainWindow::Deps{prompts, services, SystemClock::instance(), programDir(), timing});
+        MainWindow::Deps deps{prompts, services, SystemClock::instance(), programDir(), timing};
+        deps.localStartFolder = localDir.path();
+        frame = std::make_unique<MainWindow>(std::move(deps));
         frame->resize(1280, 800);
         frame->show();
         EXPECT_TRUE(QTest::qWaitForWindowExposed(frame.get()));

@@ -16,9 +16,18 @@ public:
     bool paneCommandBuilt(int) const override { return commandsBuilt_; }
     Prompts& prompts() override { return prompts_; }
     QDate today() const override { return todayDate; }
+    void downloadRows(QTreeWidgetItem*) override {}
+    void downloadFolder(QTreeWidgetItem*, QTreeWidgetItem*) override {}
+    void uploadRows(QTreeWidgetItem*) override {}
+    void uploadFolder(QTreeWidgetItem*, QTreeWidgetItem*) override {}
+    void copySelection(QTreeWidgetItem*) override {}
+    void pasteInto(QTreeWidgetItem*) override {}
+    void runFrameCommand(int) override {}
+    bool frameCommandEnabled(int) override { return frameCommandsEnabled; }
 
     ScriptedPrompts prompts_;
     QDate todayDate{2026, 12, 8};
+    bool frameCommandsEnabled = false;
 
 private:
     bool commandsBuilt_;

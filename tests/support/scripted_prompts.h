@@ -12,12 +12,19 @@ public:
     void report(const QString& text) override { shown << text; }
     bool askYesNo(const QString& text) override { return answer(text); }
     bool askOkCancel(const QString& text) override { return answer(text); }
+    // Names come from `names` (cancelled when it is empty); each dialog is
+    // recorded as "name dialog:" and the name it was given.
+    QString askName(NameDialog, const QString& current) override {
+        shown << QStringLiteral("name dialog:") + current;
+        return names.isEmpty() ? QString() : names.takeFirst();
+    }
 
     int count(const QString& text) const { return int(shown.count(text)); }
     int count(const char* utf8) const { return count(QString::fromUtf8(utf8)); }
 
     QStringList shown;
     QList<bool> answers;
+    QStringList names;
 
 private:
     bool answer(const QString& text) {

@@ -89,13 +89,15 @@ TEST(ListingTime, EveryFormServersWriteOrdersByTime) {
         "Mar 04  2019",     "03-10-23  12:01PM", "Jul 15 2025",
         "Dec 01 2025",      "Dec 10 00:00", // still to come this year: last year's
         "Jan  2 10:00",     "Dec 01 12:01",      "December 08, 2026",
-        "12-08-2026 09:00", "Dec  8 23:59",      "Dec  9 00:00", // tomorrow: this year
+        "12-08-2026 09:00", "2026-12-08 09:30:59", "Dec  8 23:59",
+        "Dec  9 00:00", // tomorrow: this year
     };
     EXPECT_EQ(key("Dec 01 12:01"), key("Dec  1 12:01"));
     for (size_t i = 1; i < std::size(ordered); ++i)
         EXPECT_LT(key(ordered[i - 1]), key(ordered[i])) << ordered[i - 1] << " / " << ordered[i];
     EXPECT_EQ(key("03-10-23  12:01PM") % (24 * 60), 12 * 60 + 1);
     EXPECT_EQ(key("03-10-23  12:01AM") % (24 * 60), 1);
-    for (const char* unreadable : {"", "yesterday", "Foo 12 2020", "13-45-20 10:00", "Feb 30 2020"})
+    for (const char* unreadable : {"", "yesterday", "Foo 12 2020", "13-45-20 10:00", "Feb 30 2020",
+                                   "2026-13-01 10:00:00"})
         EXPECT_EQ(key(unreadable), -1) << unreadable;
 }

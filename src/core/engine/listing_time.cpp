@@ -70,12 +70,15 @@ qint64 dosForm(const QStringList& w) {
     const QStringList parts = w.at(0).split(QLatin1Char('-'));
     if (parts.size() != 3)
         return -1;
-    const int month = number(parts.at(0), 1, 12);
-    const int day = number(parts.at(1), 1, 31);
-    int year = number(parts.at(2), 0, 9999);
+    // "2026-12-08 10:00:00", the local file list's own form, puts the year
+    // first.
+    const bool yearFirst = parts.at(0).size() == 4;
+    const int month = number(parts.at(yearFirst ? 1 : 0), 1, 12);
+    const int day = number(parts.at(yearFirst ? 2 : 1), 1, 31);
+    int year = number(parts.at(yearFirst ? 0 : 2), 0, 9999);
     if (month < 0 || day < 0 || year < 0)
         return -1;
-    if (parts.at(2).size() <= 2)
+    if (!yearFirst && parts.at(2).size() <= 2)
         year += year < 70 ? 2000 : 1900;
     return minutes(QDate(year, month, day), w.size() > 1 ? timeOf(w.at(1)) : QTime(0, 0));
 }

@@ -11,6 +11,7 @@
 //                         to come
 //   "Mar 04  2019"        Unix, older: the year instead of the time
 //   "03-10-23  12:01PM"   DOS (month-day-year, two or four year digits)
+//   "2026-12-08 10:00:00" the local file list (year first)
 //   "December 08, 2026"   the program's own rows for folders it made
 namespace ListingTime {
 

@@ -11,4 +11,14 @@ public:
     virtual void report(const QString& text) = 0;      // OK only
     virtual bool askYesNo(const QString& text) = 0;    // true for Yes
     virtual bool askOkCancel(const QString& text) = 0; // true for OK
+
+    // The name dialogs of the file commands; each returns the name as the
+    // dialog leaves it, empty when cancelled. Without a window there is no
+    // one to ask.
+    enum class NameDialog { NewFolder, NewFile, Rename };
+    virtual QString askName(NameDialog kind, const QString& current = {}) {
+        Q_UNUSED(kind);
+        Q_UNUSED(current);
+        return {};
+    }
 };

@@ -1,8 +1,13 @@
 #include "gui/dialogs/dialog_prompts.h"
 
 #include <QApplication>
+#include <QDialog>
+#include <QDialogButtonBox>
+#include <QLabel>
+#include <QLineEdit>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QVBoxLayout>
 
 namespace {
 
@@ -32,4 +37,43 @@ bool DialogPrompts::askOkCancel(const QString& text) {
     box.addButton(QString::fromUtf8("取消"), QMessageBox::RejectRole);
     box.exec();
     return box.clickedButton() == ok;
+}
+
+// The new-name dialogs: a new folder or file takes its name without any
+// blank; a renamed file's name is only trimmed.
+QString DialogPrompts::askName(NameDialog kind, const QString& current) {
+    QDialog dialog(parent_);
+    dialog.setObjectName(QStringLiteral("nameDialog"));
+    auto* layout = new QVBoxLayout(&dialog);
+    auto* edit = new QLineEdit(current, &dialog);
+    edit->setObjectName(QStringLiteral("nameEdit"));
+    layout->addWidget(edit);
+    switch (kind) {
+    case NameDialog::NewFolder:
+        dialog.setWindowTitle(QString::fromUtf8("新建目录名输入"));
+        layout->addWidget(new QLabel(QString::fromUtf8("请注意新建目录不能和已有目录名相同\n"
+                                                       "目录名不能含有空格、/、\\等非法字符")));
+        break;
+    case NameDialog::NewFile:
+        dialog.setWindowTitle(QString::fromUtf8("新建文件名输入"));
+        layout->addWidget(new QLabel(QString::fromUtf8("请注意新建文件不能和已有文件名相同\n"
+                                                       "文件名不能含有空格、/、\\等非法字符")));
+        break;
+    case NameDialog::Rename:
+        dialog.setWindowTitle(QString::fromUtf8("新文件名输入"));
+        break;
+    }
+    auto* buttons = new QDialogButtonBox(&dialog);
+    buttons->addButton(QString::fromUtf8("确定"), QDialogButtonBox::AcceptRole);
+    buttons->addButton(QString::fromUtf8("取消"), QDialogButtonBox::RejectRole);
+    QObject::connect(buttons, &QDialogButtonBox::accepted, &dialog, &QDialog::accept);
+    QObject::connect(buttons, &QDialogButtonBox::rejected, &dialog, &QDialog::reject);
+    layout->addWidget(buttons);
+    edit->selectAll();
+    if (dialog.exec() != QDialog::Accepted)
+        return {};
+    QString name = edit->text().trimmed();
+    if (kind != NameDialog::Rename)
+        name.remove(QLatin1Char(' '));
+    return name;
 }

@@ -11,6 +11,7 @@ public:
     void report(const QString& text) override;
     bool askYesNo(const QString& text) override;
     bool askOkCancel(const QString& text) override;
+    QString askName(NameDialog kind, const QString& current) override;
     void setParent(QWidget* parent) { parent_ = parent; }
 
 private:

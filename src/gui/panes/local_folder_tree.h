@@ -1,20 +1,85 @@
 #pragma once
 
-#include "gui/panes/focus_report.h"
-#include "gui/panes/pane_state.h"
+#include "gui/panes/pane_drag.h"
 
+#include <QPersistentModelIndex>
 #include <QTreeWidget>
 
-// The local disk's folders. Browsing the local disk comes with its own
-// work; for now the pane holds its place in the window and reports the
-// focus like every pane.
-class LocalFolderTree : public QTreeWidget {
+class PaneState;
+class PaneHost;
+class QMenu;
+
+// The local disk's folders below the file-system root "/", filled one level
+// ahead of what is open so that the expand buttons are right without
+// reading whole disks. Selecting a folder shows it in the local file list.
+class LocalFolderTree : public QTreeWidget, public DragPane {
     Q_OBJECT
 public:
-    explicit LocalFolderTree(PaneState& app, QWidget* parent = nullptr) : QTreeWidget(parent) {
-        setObjectName(QStringLiteral("localTree"));
-        app.localTree = this;
-        new FocusReport(app, this, Pane::LocalTree);
-        setHeaderHidden(true);
-    }
+    // Item data: 1 when the item's subfolders have been added.
+    static constexpr int DataRole = Qt::UserRole;
+    // The name the folder has on disk, kept while its label is edited.
+    static constexpr int NameRole = Qt::UserRole + 1;
+
+    LocalFolderTree(PaneState& app, PaneHost& host, QWidget* parent = nullptr);
+
+    // The root, its folders and theirs, then the folders down to
+    // `startFolder`, which is selected.
+    void fill(const QString& startFolder);
+    // "/" for the root, "/home/me" below it.
+    static QString localPath(const QTreeWidgetItem* item);
+    // The local path with a trailing "/": what transfers take.
+    static QString folderPath(const QTreeWidgetItem* item);
+    // Inserts every subfolder of the item's folder as a child (data 0).
+    void addSubfolders(QTreeWidgetItem* item);
+    // Fills the local file list from the selected folder; with `refresh`
+    // the folder's children in the tree are read again as well.
+    void showLocalFolder(bool refresh);
+    QTreeWidgetItem* selectedNode() const;
+    // The folder the local file list shows, or null.
+    QTreeWidgetItem* shownItem() const;
+    QTreeWidgetItem* childNamed(QTreeWidgetItem* parent, const QString& name) const;
+    // The item of a drag's dragged index, or null once it is gone.
+    QTreeWidgetItem* itemOf(const QPersistentModelIndex& index) const;
+    // Expands the selected folder and selects its child `name`.
+    bool openChildFolder(const QString& name);
+    // The selected folder's child `name` takes the label `newName`.
+    void relabelChild(const QString& name, const QString& newName);
+
+    // The file commands on this pane.
+    void newFolder();
+    void deleteSelectedFolder();
+    void renameSelected();
+
+    QMenu* prepareContextMenu(const QPoint& point);
+    void runPaneCommand(int command, QTreeWidgetItem* clicked);
+
+    // DragPane
+    int paneCode() const override;
+    QAbstractItemView* dragView() override { return this; }
+    int refusedSource() const override;
+    void dragMovedOver(const QPoint& point) override;
+    void dropAt(const QPoint& point, const DragState& drag) override;
+    void clearDropTarget() override;
+
+protected:
+    void contextMenuEvent(QContextMenuEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+
+private:
+    QTreeWidgetItem* insertFolderItem(QTreeWidgetItem* parent, const QString& name);
+    void onCurrentChanged(QTreeWidgetItem* current);
+    void onExpanded(QTreeWidgetItem* item);
+    void onLabelEdited(QTreeWidgetItem* item, int column);
+    void setShownLook(QTreeWidgetItem* item, bool shown);
+    void setDropTarget(QTreeWidgetItem* item);
+
+    PaneState& app_;
+    PaneHost& host_;
+    QMenu* menu_;
+    QPersistentModelIndex shown_;
+    QPersistentModelIndex dropTarget_;
+    PaneDrag::Press press_;
+    QPoint lastMousePoint_;
 };

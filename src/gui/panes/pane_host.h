@@ -4,6 +4,7 @@
 
 class FtpConnection;
 class Prompts;
+class QTreeWidgetItem;
 struct SiteRecord;
 
 // What the browsing panes ask of the main window: the state of the current
@@ -31,4 +32,19 @@ public:
     virtual Prompts& prompts() = 0;
     // The date of the program's clock, for listing times without a year.
     virtual QDate today() const = 0;
+
+    // Transfers from the panes; each does nothing unless the connection is
+    // ready. Local nodes are items of the local folder tree, site nodes
+    // items of the site tree.
+    virtual void downloadRows(QTreeWidgetItem* localNode) = 0;
+    virtual void downloadFolder(QTreeWidgetItem* localNode, QTreeWidgetItem* siteNode) = 0;
+    virtual void uploadRows(QTreeWidgetItem* siteNode) = 0;
+    virtual void uploadFolder(QTreeWidgetItem* siteNode, QTreeWidgetItem* localNode) = 0;
+    // The copy buffer: filled from the active pane, used up by a paste.
+    virtual void copySelection(QTreeWidgetItem* node) = 0;
+    virtual void pasteInto(QTreeWidgetItem* node) = 0;
+    // A command of the main window, from a pane's context menu, and whether
+    // the main window would run it now.
+    virtual void runFrameCommand(int command) = 0;
+    virtual bool frameCommandEnabled(int command) = 0;
 };

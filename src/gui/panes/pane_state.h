@@ -3,7 +3,10 @@
 #include "gui/panes/command_ids.h"
 #include "gui/panes/listing_cache.h"
 
+#include <QLabel>
 #include <QList>
+#include <QPersistentModelIndex>
+#include <QPointer>
 #include <QStringList>
 
 class LocalFolderTree;
@@ -11,6 +14,7 @@ class LocalFileList;
 class SiteTree;
 class RemoteFileList;
 class MessagePane;
+class DragPane;
 class QWidget;
 
 // The one drag between panes that can be under way.
@@ -19,6 +23,9 @@ struct DragState {
     int sourcePane = Pane::None;
     int paneUnder = Pane::None;
     QWidget* window = nullptr;
+    QPointer<QLabel> image; // shown in the pane under the cursor
+    // For drags from a tree: the dragged item.
+    QPersistentModelIndex draggedItem;
 };
 
 // What the panes share: references to one another, the pane that last had
@@ -32,11 +39,13 @@ public:
     RemoteFileList* remoteList = nullptr;
     MessagePane* messagePane = nullptr;
     DragState dragState;
+    QList<DragPane*> dragPanes; // the four browsing panes, for routing a drag
     int activePane = Pane::None;
     // The copy buffer: which side was copied is kept explicitly.
     QString copiedFolder;
     QStringList copiedItems;
     QList<quint32> copiedSizes;
+    QList<qint32> copiedKinds; // file or folder, so that empty files are files
     bool copiedFromSite = false;
     ListingCache listingCache;
 };

@@ -1,10 +1,12 @@
 #include "gui/panes/remote_file_list.h"
 
 #include "core/engine/ftp_connection.h"
+#include "core/platform/prompts.h"
 #include "gui/panes/file_list_sort.h"
 #include "gui/panes/file_types.h"
 #include "gui/panes/focus_report.h"
 #include "gui/panes/listing_cache.h"
+#include "gui/panes/local_folder_tree.h"
 #include "gui/panes/pane_host.h"
 #include "gui/panes/pane_menu.h"
 #include "gui/panes/pane_state.h"
@@ -19,6 +21,7 @@ RemoteFileList::RemoteFileList(PaneState& app, PaneHost& host, QWidget* parent)
     : QTreeWidget(parent), menu_(new QMenu(this)), app_(app), host_(host) {
     setObjectName(QStringLiteral("remoteList"));
     app_.remoteList = this;
+    app_.dragPanes << this;
     new FocusReport(app_, this, Pane::RemoteList);
     setColumnCount(4);
     setHeaderLabels({QString::fromUtf8("文件名称"), QString::fromUtf8("文件大小"),
@@ -106,10 +109,9 @@ QMenu* RemoteFileList::prepareContextMenu(const QPoint& point) {
     PaneMenu::enable(menu_, host_, Cmd::PaneEditFile, fileRowReady);
     PaneMenu::enable(menu_, host_, Cmd::PaneWebPreview, fileRowReady);
     PaneMenu::enable(menu_, host_, Cmd::PaneRename, fileRowReady);
-    // Deleting remote rows comes with the file commands; grey until then.
-    PaneMenu::enable(menu_, host_, Cmd::PaneDelete, false);
-    PaneMenu::enable(menu_, host_, Cmd::PaneCopy, onName);
-    PaneMenu::enable(menu_, host_, Cmd::PanePaste, true);
+    PaneMenu::enable(menu_, host_, Cmd::PaneDelete, onName && ready);
+    PaneMenu::enable(menu_, host_, Cmd::PaneCopy, onName && host_.frameCommandEnabled(Cmd::Copy));
+    PaneMenu::enable(menu_, host_, Cmd::PanePaste, host_.frameCommandEnabled(Cmd::Paste));
     PaneMenu::enable(menu_, host_, Cmd::PaneNewFile, folderChosen && ready);
     return menu_;
 }
@@ -117,35 +119,86 @@ QMenu* RemoteFileList::prepareContextMenu(const QPoint& point) {
 void RemoteFileList::contextMenuEvent(QContextMenuEvent* event) {
     if (app_.dragState.dragging)
         return;
+    app_.activePane = Pane::RemoteList;
     const QPoint point = viewport()->mapFromGlobal(event->globalPos());
-    prepareContextMenu(point)->exec(event->globalPos());
+    if (QAction* chosen = prepareContextMenu(point)->exec(event->globalPos()))
+        runPaneCommand(chosen->data().toInt());
 }
 
-// A drag is only recorded here; the panes that take drops come later.
+// The menu's file commands are the main window's, on this list's selection.
+void RemoteFileList::runPaneCommand(int command) {
+    switch (command) {
+    case Cmd::PaneRename:
+        host_.runFrameCommand(Cmd::Rename);
+        break;
+    case Cmd::PaneDelete:
+        host_.runFrameCommand(Cmd::Delete);
+        break;
+    case Cmd::PaneCopy:
+        host_.copySelection(nullptr);
+        break;
+    case Cmd::PanePaste:
+        host_.pasteInto(nullptr);
+        break;
+    default:
+        break;
+    }
+}
+
+// --- dragging -------------------------------------------------------------------
+
+int RemoteFileList::paneCode() const {
+    return Pane::RemoteList;
+}
+
+int RemoteFileList::refusedSource() const {
+    return Pane::SiteTree;
+}
+
 void RemoteFileList::mousePressEvent(QMouseEvent* event) {
     QTreeWidget::mousePressEvent(event);
-    pressPoint_ = event->pos();
-    pressedRow_ = event->button() == Qt::LeftButton ? itemAt(event->pos()) : nullptr;
+    PaneDrag::recordPress(press_, this, event);
 }
 
 void RemoteFileList::mouseMoveEvent(QMouseEvent* event) {
-    DragState& drag = app_.dragState;
-    if (drag.dragging) {
-        if (!(event->buttons() & Qt::LeftButton))
-            drag = DragState{};
+    if (app_.dragState.dragging) {
+        PaneDrag::moved(app_, this, event);
         return;
     }
-    if (pressedRow_ && (event->buttons() & Qt::LeftButton) &&
-        (event->pos() - pressPoint_).manhattanLength() >= QApplication::startDragDistance()) {
-        drag = DragState{true, Pane::RemoteList, Pane::RemoteList, this};
+    if (PaneDrag::wantsStart(press_, event)) {
+        PaneDrag::begin(app_, this, press_.item, event->pos());
+        press_ = {};
         return;
     }
     QTreeWidget::mouseMoveEvent(event);
 }
 
 void RemoteFileList::mouseReleaseEvent(QMouseEvent* event) {
-    pressedRow_ = nullptr;
-    if (app_.dragState.dragging && app_.dragState.sourcePane == Pane::RemoteList)
-        app_.dragState = DragState{};
+    press_ = {};
+    if (app_.dragState.dragging) {
+        PaneDrag::released(app_, this, event);
+        return;
+    }
     QTreeWidget::mouseReleaseEvent(event);
+}
+
+// Local files or a local folder dropped here go to the site folder shown.
+void RemoteFileList::dropAt(const QPoint&, const DragState& drag) {
+    QTreeWidgetItem* folder = app_.siteTree ? app_.siteTree->selectedNode() : nullptr;
+    if (!SiteTree::isRemoteFolder(folder) || !host_.connectionReady())
+        return;
+    const QString remoteLabel = SiteTree::labelOf(folder);
+    if (drag.sourcePane == Pane::LocalTree) {
+        QTreeWidgetItem* local = app_.localTree->itemOf(drag.draggedItem);
+        if (local && host_.prompts().askYesNo(
+                         QString::fromUtf8("是否确定把本地目录 ") + local->text(0) +
+                         QString::fromUtf8(" 及其文件上传到站点当前目录：") + remoteLabel +
+                         QString::fromUtf8(" ？注意：请先删除上传站点目录下的同名子目录！")))
+            host_.uploadFolder(folder, local);
+    } else if (drag.sourcePane == Pane::LocalList) {
+        if (host_.prompts().askYesNo(QString::fromUtf8("是否确定把选择的本地文件上传到站点当前目录：") +
+                                     remoteLabel +
+                                     QString::fromUtf8(" ？注意：已有同名文件将被覆盖！")))
+            host_.uploadRows(folder);
+    }
 }

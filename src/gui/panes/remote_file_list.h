@@ -1,5 +1,7 @@
 #pragma once
 
+#include "gui/panes/pane_drag.h"
+
 #include <QTreeWidget>
 
 class PaneState;
@@ -9,7 +11,7 @@ struct CachedListing;
 
 // The remote file list: the contents of the site folder selected in the
 // site tree, folders first, four columns.
-class RemoteFileList : public QTreeWidget {
+class RemoteFileList : public QTreeWidget, public DragPane {
     Q_OBJECT
 public:
     enum Column { NameColumn = 0, SizeColumn = 1, TypeColumn = 2, TimeColumn = 3 };
@@ -29,6 +31,13 @@ public:
     // The context menu, its items enabled for a click at `point` (viewport
     // coordinates); opened by a right click.
     QMenu* prepareContextMenu(const QPoint& point);
+    void runPaneCommand(int command);
+
+    // DragPane
+    int paneCode() const override;
+    QAbstractItemView* dragView() override { return this; }
+    int refusedSource() const override;
+    void dropAt(const QPoint& point, const DragState& drag) override;
 
 protected:
     void contextMenuEvent(QContextMenuEvent* event) override;
@@ -44,6 +53,5 @@ private:
     QMenu* menu_;
     PaneState& app_;
     PaneHost& host_;
-    QPoint pressPoint_;
-    QTreeWidgetItem* pressedRow_ = nullptr;
+    PaneDrag::Press press_;
 };

@@ -58,6 +58,7 @@ SiteTree::SiteTree(PaneState& app, PaneHost& host, const QString& storePath, QWi
       menu_(new QMenu(this)) {
     setObjectName(QStringLiteral("siteTree"));
     app_.siteTree = this;
+    app_.dragPanes << this;
     new FocusReport(app_, this, Pane::SiteTree);
     setHeaderHidden(true);
     setColumnCount(1);
@@ -92,6 +93,11 @@ QString SiteTree::remotePath(const QTreeWidgetItem* item) {
     return path.isEmpty() ? QStringLiteral("/") : path;
 }
 
+QString SiteTree::remoteFolder(const QTreeWidgetItem* item) {
+    const QString path = remotePath(item);
+    return path == QLatin1String("/") ? path : path + QLatin1Char('/');
+}
+
 QString SiteTree::cwdLine(const QTreeWidgetItem* item) {
     return QStringLiteral("CWD ") + remotePath(item) + QStringLiteral("\r\n");
 }
@@ -109,7 +115,15 @@ QTreeWidgetItem* SiteTree::selectedNode() const {
 }
 
 QTreeWidgetItem* SiteTree::shownItem() const {
-    return shown_.isValid() ? itemFromIndex(shown_) : nullptr;
+    return itemOf(shown_);
+}
+
+QTreeWidgetItem* SiteTree::itemOf(const QPersistentModelIndex& index) const {
+    return index.isValid() ? itemFromIndex(index) : nullptr;
+}
+
+QString SiteTree::labelOf(const QTreeWidgetItem* item) {
+    return item && item->parent() ? item->text(0) : QStringLiteral("/");
 }
 
 QTreeWidgetItem* SiteTree::insertSiteItem(const QString& name) {
@@ -326,7 +340,4 @@ void SiteTree::openChildFolder(const QString& name) {
     }
 }
 
-void SiteTree::mouseMoveEvent(QMouseEvent* event) {
-    lastMousePoint_ = event->pos();
-    QTreeWidget::mouseMoveEvent(event);
-}
+

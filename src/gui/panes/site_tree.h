@@ -1,6 +1,7 @@
 #pragma once
 
 #include "core/sites/site_list.h"
+#include "gui/panes/pane_drag.h"
 
 #include <QPersistentModelIndex>
 #include <QTreeWidget>
@@ -13,7 +14,7 @@ class QMenu;
 // connected site, with the remote folders listed so far below it. Selecting
 // a folder shows it in the remote file list, from the listing cache or by
 // asking the connection to list it.
-class SiteTree : public QTreeWidget {
+class SiteTree : public QTreeWidget, public DragPane {
     Q_OBJECT
 public:
     // Item data: 0 site not connected / folder never listed, 1 connected /
@@ -56,6 +57,8 @@ public:
 
     // "/" for a site item, "/a/b" for folder b below folder a.
     static QString remotePath(const QTreeWidgetItem* item);
+    // The folder names are joined to: "/" for a site item, "/a/b/" below.
+    static QString remoteFolder(const QTreeWidgetItem* item);
     // The command that enters the item's folder on the server.
     static QString cwdLine(const QTreeWidgetItem* item);
     static int itemData(const QTreeWidgetItem* item);
@@ -71,6 +74,10 @@ public:
     QTreeWidgetItem* selectedNode() const;
     // The item whose contents the remote list shows.
     QTreeWidgetItem* shownItem() const;
+    // The item of a drag's dragged index, or null once it is gone.
+    QTreeWidgetItem* itemOf(const QPersistentModelIndex& index) const;
+    // What questions call a folder: its label, "/" for the site itself.
+    static QString labelOf(const QTreeWidgetItem* item);
 
     // Context menu for a click at `point` (viewport coordinates).
     QMenu* prepareContextMenu(const QPoint& point);
@@ -79,9 +86,19 @@ public:
     void editSiteProperties(QTreeWidgetItem* site);
     void addSite();
 
+    // DragPane
+    int paneCode() const override;
+    QAbstractItemView* dragView() override { return this; }
+    int refusedSource() const override;
+    void dragMovedOver(const QPoint& point) override;
+    void dropAt(const QPoint& point, const DragState& drag) override;
+    void clearDropTarget() override;
+
 protected:
     void contextMenuEvent(QContextMenuEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
     void mouseMoveEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
 
 private:
     QTreeWidgetItem* insertSiteItem(const QString& name);
@@ -105,6 +122,10 @@ private:
     QPersistentModelIndex listingFor_;
     // The folder the server was last asked to enter.
     QPersistentModelIndex serverFolder_;
+    void setDropTarget(QTreeWidgetItem* item);
+
     QMenu* menu_;
     QPoint lastMousePoint_;
+    PaneDrag::Press press_;
+    QPersistentModelIndex dropTarget_;
 };

@@ -31,7 +31,10 @@ const char* const kForceClose =
 
 MainWindow::MainWindow(Deps deps, QWidget* parent)
     : QMainWindow(parent), prompts_(deps.prompts), services_(deps.services), clock_(deps.clock),
-      programDir_(deps.programDir), timing_(deps.timing), resolver_(std::move(deps.resolver)) {
+      programDir_(deps.programDir),
+      localStartFolder_(deps.localStartFolder.isEmpty() ? QDir::homePath()
+                                                         : deps.localStartFolder),
+      timing_(deps.timing), resolver_(std::move(deps.resolver)) {
     setObjectName(QStringLiteral("mainFrame"));
     setWindowTitle(QStringLiteral("corvane"));
     messages_.messageHandler = [this](int msg, WParam w, LParam l) { onMessage(msg, w, l); };
@@ -69,8 +72,9 @@ void MainWindow::buildPanes() {
     leftSplitter_ = new QSplitter(Qt::Vertical);
     auto* localSplitter = new QSplitter(Qt::Horizontal);
     auto* remoteSplitter = new QSplitter(Qt::Horizontal);
-    localSplitter->addWidget(new LocalFolderTree(app_));
-    localSplitter->addWidget(new LocalFileList(app_));
+    auto* localTree = new LocalFolderTree(app_, *this);
+    localSplitter->addWidget(localTree);
+    localSplitter->addWidget(new LocalFileList(app_, *this));
     remoteSplitter->addWidget(
         new SiteTree(app_, *this, programDir_ + QStringLiteral("ftpsite.dat")));
     remoteSplitter->addWidget(new RemoteFileList(app_, *this));
@@ -99,6 +103,7 @@ void MainWindow::buildPanes() {
     statusBar_ = new StatusDialogBar;
     layout->addWidget(statusBar_);
     setCentralWidget(central);
+    localTree->fill(localStartFolder_);
     app_.localTree->setFocus();
 }
 

@@ -23,6 +23,8 @@ class Prompts;
 class QAction;
 class QSplitter;
 class QToolBar;
+class QTreeWidget;
+class QTreeWidgetItem;
 class ShellServices;
 class StatusDialogBar;
 
@@ -55,6 +57,8 @@ public:
         QString programDir; // ends with "/"
         Timing timing = {};
         HostLookup::Resolver resolver = HostLookup::systemResolver();
+        // The folder the local tree opens at; the user's home by default.
+        QString localStartFolder = {};
     };
 
     static constexpr int FrameTimer = 1;
@@ -95,6 +99,14 @@ public:
     bool paneCommandBuilt(int command) const override;
     Prompts& prompts() override { return prompts_; }
     QDate today() const override;
+    void downloadRows(QTreeWidgetItem* localNode) override;
+    void downloadFolder(QTreeWidgetItem* localNode, QTreeWidgetItem* siteNode) override;
+    void uploadRows(QTreeWidgetItem* siteNode) override;
+    void uploadFolder(QTreeWidgetItem* siteNode, QTreeWidgetItem* localNode) override;
+    void copySelection(QTreeWidgetItem* node) override;
+    void pasteInto(QTreeWidgetItem* node) override;
+    void runFrameCommand(int command) override { runCommand(command); }
+    bool frameCommandEnabled(int command) override;
 
     // FtpHost
     void showStatusText(const QString& text) override;
@@ -121,6 +133,28 @@ protected:
     bool event(QEvent* event) override;
 
 private:
+    // Selected rows of a file list as an operation takes them.
+    struct ChosenRows {
+        QStringList paths;
+        QList<quint32> sizes;
+        QList<qint32> kinds;
+    };
+    ChosenRows chosenRows(QTreeWidget* list, const QString& folder, bool local);
+    bool checkLocalFolder(const QString& folder);
+    void clearCopyBuffer();
+    void pasteDownload(QTreeWidgetItem* localNode);
+    void pasteUpload(QTreeWidgetItem* siteNode);
+    bool copyEnabled() const;
+    bool pasteEnabled() const;
+    void newFolderCommand();
+    void deleteCommand();
+    void renameCommand();
+    void renameRemoteFile();
+    QTreeWidget* activeFileList() const;
+    void setListStyle(int command);
+    void upOneLevelCommand();
+    void refreshCommand();
+
     void buildPanes();
     void buildCommands();
     QAction* addCommand(int command, const char* text, const char* tip = nullptr);
@@ -140,6 +174,7 @@ private:
     ShellServices& services_;
     Clock& clock_;
     QString programDir_;
+    QString localStartFolder_;
     Timing timing_;
     HostLookup::Resolver resolver_;
     NetworkSettings settings_;

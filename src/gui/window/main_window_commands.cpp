@@ -3,6 +3,8 @@
 #include "core/engine/ftp_connection.h"
 #include "gui/dialogs/about_dialog.h"
 #include "gui/panes/command_ids.h"
+#include "gui/panes/local_file_list.h"
+#include "gui/panes/local_folder_tree.h"
 #include "gui/panes/message_pane.h"
 #include "gui/panes/remote_file_list.h"
 #include "gui/panes/site_tree.h"
@@ -204,36 +206,72 @@ void MainWindow::forwardToMessagePane(int command) {
 // toolbar, greyed.
 bool MainWindow::paneCommandBuilt(int command) const {
     switch (command) {
-    case Cmd::NetworkSettings:
-    case Cmd::NewSite:
-    case Cmd::SiteProperties:
-    case Cmd::Connect:
-    case Cmd::CloseConnection:
-    case Cmd::Exit:
-    case Cmd::Refresh:
-    case Cmd::ToggleToolbar:
-    case Cmd::UpOneLevel:
-    case Cmd::Help:
-    case Cmd::About:
-    case Cmd::HomePage:
-    case Cmd::PaneConnect:
-    case Cmd::PaneProperties:
-    case Cmd::PaneAddSite:
-    case Cmd::PaneDelete:
+    case Cmd::NewFile:
+    case Cmd::EditFile:
+    case Cmd::WebPreview:
+    case Cmd::DirectoryUpdate:
+    case Cmd::ResumeTask:
+    case Cmd::Interrupt:
+    case Cmd::PaneNewFile:
+    case Cmd::PaneEditFile:
+    case Cmd::PaneWebPreview:
+    case Cmd::PaneDirectoryUpdate:
+        return false;
+    default:
         return true;
+    }
+}
+
+bool MainWindow::frameCommandEnabled(int command) {
+    updateCommandStates();
+    const QAction* a = actions_.value(command);
+    return a && a->isEnabled();
+}
+
+bool MainWindow::copyEnabled() const {
+    if (!connectionReady())
+        return false;
+    switch (app_.activePane) {
+    case Pane::LocalTree: {
+        const QTreeWidgetItem* node = app_.localTree->selectedNode();
+        return node && node->parent();
+    }
+    case Pane::LocalList:
+        return !app_.localList->selectedItems().isEmpty();
+    case Pane::SiteTree:
+        return app_.siteTree->remoteFolderSelected() && app_.siteTree->selectedNode();
+    case Pane::RemoteList:
+        return !app_.remoteList->selectedItems().isEmpty();
     default:
         return false;
     }
 }
 
+// A local copy goes to the site side, a site copy to the local side.
+bool MainWindow::pasteEnabled() const {
+    if (!connectionReady() || (app_.copiedFolder.isEmpty() && app_.copiedItems.isEmpty()))
+        return false;
+    const int pane = app_.activePane;
+    if (app_.copiedFromSite)
+        return pane == Pane::LocalTree || pane == Pane::LocalList;
+    return (pane == Pane::SiteTree || pane == Pane::RemoteList) &&
+           SiteTree::isRemoteFolder(app_.siteTree->selectedNode());
+}
+
 void MainWindow::updateCommandStates() {
     const int pane = app_.activePane;
     const bool sitePane = pane == Pane::SiteTree || pane == Pane::RemoteList;
+    const bool localPane = pane == Pane::LocalTree || pane == Pane::LocalList;
     const bool ready = connectionReady();
     const bool idle = notConnected();
     QTreeWidgetItem* node = app_.siteTree->selectedNode();
     const bool unconnectedSite = SiteTree::isSiteItem(node) && SiteTree::itemData(node) == 0;
     const bool remoteFolder = SiteTree::isRemoteFolder(node);
+    QTreeWidgetItem* localNode = app_.localTree->selectedNode();
+    const bool localFolder = localNode && localNode->parent();
+    const QList<QTreeWidgetItem*> localRows = app_.localList->selectedItems();
+    const QList<QTreeWidgetItem*> remoteRows = app_.remoteList->selectedItems();
+    const bool oneRemoteFile = remoteRows.size() == 1 && !app_.remoteList->isFolderRow(remoteRows.first());
     const FtpConnection* c = connection_.get();
 
     const auto set = [this](int command, bool rule) {
@@ -243,18 +281,48 @@ void MainWindow::updateCommandStates() {
     set(Cmd::CloseConnection, ready && !c->dataOpen);
     set(Cmd::NewSite, idle);
     set(Cmd::SiteProperties, sitePane && unconnectedSite && idle);
-    // Local panes refresh and move up through their own trees, which come
-    // with the local side; the site side is here.
-    set(Cmd::Refresh, sitePane && remoteFolder && ready);
-    set(Cmd::UpOneLevel, sitePane && node && node->parent());
+    set(Cmd::Rename, (pane == Pane::LocalTree && localFolder) ||
+                         (pane == Pane::LocalList && localRows.size() == 1) ||
+                         (pane == Pane::SiteTree && unconnectedSite && idle) ||
+                         (pane == Pane::RemoteList && oneRemoteFile && ready));
+    set(Cmd::NewFolder, (pane == Pane::LocalTree && localNode) ||
+                            (pane == Pane::SiteTree && remoteFolder && ready));
+    set(Cmd::Delete,
+        (pane == Pane::LocalTree && localFolder && app_.localList->topLevelItemCount() == 0) ||
+            (pane == Pane::LocalList && !localRows.isEmpty()) ||
+            (pane == Pane::SiteTree && remoteFolder && SiteTree::remotePath(node) != "/" &&
+             ready) ||
+            (pane == Pane::RemoteList && !remoteRows.isEmpty() && ready));
+    set(Cmd::Copy, copyEnabled());
+    set(Cmd::Paste, pasteEnabled());
+    set(Cmd::Refresh, localPane || (sitePane && remoteFolder && ready));
+    const QTreeWidgetItem* upFrom = localPane ? localNode : sitePane ? node : nullptr;
+    set(Cmd::UpOneLevel, upFrom && upFrom->parent());
+    set(Cmd::SelectAll, (pane == Pane::LocalList && app_.localList->topLevelItemCount() > 0) ||
+                            (pane == Pane::RemoteList &&
+                             app_.remoteList->topLevelItemCount() > 0 && ready));
     set(Cmd::Interrupt, c && (c->dataOpen || !c->ready));
+    set(Cmd::NewFile, sitePane && remoteFolder && ready);
+    set(Cmd::DirectoryUpdate, pane == Pane::SiteTree && remoteFolder && ready);
+    set(Cmd::EditFile, pane == Pane::RemoteList && oneRemoteFile && ready);
+    set(Cmd::WebPreview, pane == Pane::RemoteList && oneRemoteFile && ready);
+    set(Cmd::ResumeTask, false); // comes with resuming
     for (int command : {Cmd::NetworkSettings, Cmd::Exit, Cmd::ToggleToolbar, Cmd::Help, Cmd::About,
-                        Cmd::HomePage, Cmd::FileListOptions})
+                        Cmd::HomePage, Cmd::FileListOptions, Cmd::SmallIcons, Cmd::ListView,
+                        Cmd::DetailsView})
         set(command, true);
-    for (int command : {Cmd::NewFolder, Cmd::NewFile, Cmd::Rename, Cmd::Delete, Cmd::EditFile,
-                        Cmd::WebPreview, Cmd::DirectoryUpdate, Cmd::ResumeTask, Cmd::SmallIcons,
-                        Cmd::ListView, Cmd::DetailsView, Cmd::Copy, Cmd::Paste, Cmd::SelectAll})
-        set(command, false); // their work is not built yet
+}
+
+void MainWindow::refreshCommand() {
+    const int pane = app_.activePane;
+    if (pane == Pane::LocalTree || pane == Pane::LocalList) {
+        app_.localTree->showLocalFolder(true);
+        return;
+    }
+    if (SiteTree::isRemoteFolder(app_.siteTree->selectedNode()) && connectionReady()) {
+        connection_->reset(true);
+        app_.siteTree->relist();
+    }
 }
 
 void MainWindow::runCommand(int command) {
@@ -278,15 +346,47 @@ void MainWindow::runCommand(int command) {
     case Cmd::Exit:
         close();
         break;
+    case Cmd::NewFolder:
+        newFolderCommand();
+        break;
+    case Cmd::Delete:
+        deleteCommand();
+        break;
+    case Cmd::Rename:
+        renameCommand();
+        break;
+    case Cmd::Copy:
+        if (app_.activePane == Pane::LocalTree)
+            copySelection(app_.localTree->selectedNode());
+        else if (app_.activePane == Pane::SiteTree)
+            copySelection(SiteTree::isRemoteFolder(node) ? node : nullptr);
+        else
+            copySelection(nullptr);
+        break;
+    case Cmd::Paste:
+        if (!connectionReady())
+            break;
+        if (app_.activePane == Pane::LocalTree)
+            pasteInto(app_.localTree->selectedNode());
+        else if (app_.activePane == Pane::SiteTree)
+            pasteInto(SiteTree::isRemoteFolder(node) ? node : nullptr);
+        else
+            pasteInto(nullptr);
+        break;
+    case Cmd::SelectAll:
+        if (QTreeWidget* list = activeFileList())
+            list->selectAll();
+        break;
+    case Cmd::SmallIcons:
+    case Cmd::ListView:
+    case Cmd::DetailsView:
+        setListStyle(command);
+        break;
     case Cmd::Refresh:
-        if (SiteTree::isRemoteFolder(node) && connectionReady()) {
-            connection_->reset(true);
-            app_.siteTree->relist();
-        }
+        refreshCommand();
         break;
     case Cmd::UpOneLevel:
-        if (node && node->parent())
-            app_.siteTree->setCurrentItem(node->parent());
+        upOneLevelCommand();
         break;
     case Cmd::ToggleToolbar:
         toolBar_->setVisible(!toolBar_->isVisible());

@@ -1,0 +1,288 @@
+#include "gui/panes/local_file_list.h"
+
+#include "core/platform/prompts.h"
+#include "gui/panes/command_ids.h"
+#include "gui/panes/file_list_sort.h"
+#include "gui/panes/file_types.h"
+#include "gui/panes/focus_report.h"
+#include "gui/panes/local_folder_tree.h"
+#include "gui/panes/pane_host.h"
+#include "gui/panes/pane_menu.h"
+#include "gui/panes/pane_state.h"
+#include "gui/panes/pane_texts.h"
+#include "gui/panes/site_tree.h"
+
+#include <QContextMenuEvent>
+#include <QDateTime>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QHeaderView>
+#include <QMenu>
+#include <QSignalBlocker>
+
+namespace {
+
+// The name a row has on disk, kept while its label is edited.
+constexpr int NameRole = Qt::UserRole + 1;
+
+QString ask(const char* a, const QString& b, const char* c) {
+    return QString::fromUtf8(a) + b + QString::fromUtf8(c);
+}
+
+} // namespace
+
+LocalFileList::LocalFileList(PaneState& app, PaneHost& host, QWidget* parent)
+    : QTreeWidget(parent), app_(app), host_(host), menu_(new QMenu(this)) {
+    setObjectName(QStringLiteral("localList"));
+    app_.localList = this;
+    app_.dragPanes << this;
+    new FocusReport(app_, this, Pane::LocalList);
+    setColumnCount(4);
+    setHeaderLabels({QString::fromUtf8("文件名称"), QString::fromUtf8("文件大小"),
+                     QString::fromUtf8("文件类型"), QString::fromUtf8("修改时间")});
+    const int widths[] = {150, 80, 200, 180};
+    for (int c = 0; c < 4; ++c)
+        setColumnWidth(c, widths[c]);
+    setRootIsDecorated(false);
+    setUniformRowHeights(true);
+    setSelectionMode(QAbstractItemView::ExtendedSelection);
+    setEditTriggers(QAbstractItemView::EditKeyPressed);
+    setMouseTracking(true);
+    header()->setSectionsClickable(true);
+    header()->setSortIndicatorShown(false);
+    connect(header(), &QHeaderView::sectionClicked, this, &LocalFileList::sortByColumn);
+    connect(this, &QTreeWidget::itemDoubleClicked, this, &LocalFileList::onDoubleClick);
+    connect(this, &QTreeWidget::itemChanged, this, &LocalFileList::onNameEdited);
+    PaneMenu::add(menu_, Cmd::PaneRename, "重命名");
+    PaneMenu::add(menu_, Cmd::PaneDelete, "删除");
+    menu_->addSeparator();
+    PaneMenu::add(menu_, Cmd::PaneCopy, "复制");
+    PaneMenu::add(menu_, Cmd::PanePaste, "粘贴");
+}
+
+// The local file filter comes with the filter options; until then every
+// name passes.
+bool LocalFileList::passesFilter(const QString&) const {
+    return true;
+}
+
+QString LocalFileList::timeText(const QFileInfo& info) {
+    return info.lastModified().toString(QStringLiteral("yyyy-MM-dd HH:mm:ss"));
+}
+
+void LocalFileList::insertFolderRow(int position, const QFileInfo& info) {
+    const QSignalBlocker quiet(this);
+    auto* row = new QTreeWidgetItem(
+        QStringList{info.fileName(), QString(), FileTypes::folderTypeName(), timeText(info)});
+    row->setIcon(NameColumn, FileTypes::folderIcon());
+    row->setData(NameColumn, NameRole, info.fileName());
+    row->setData(NameColumn, SizeRole, qint64(0));
+    row->setFlags(row->flags() | Qt::ItemIsEditable);
+    insertTopLevelItem(position, row);
+}
+
+void LocalFileList::addFileRow(const QFileInfo& info) {
+    const QSignalBlocker quiet(this);
+    const QString name = info.fileName();
+    auto* row = new QTreeWidgetItem(QStringList{name, QString::number(info.size()),
+                                                FileTypes::typeNameFor(name), timeText(info)});
+    row->setIcon(NameColumn, FileTypes::iconFor(name));
+    row->setData(NameColumn, NameRole, name);
+    row->setData(NameColumn, SizeRole, info.size());
+    row->setFlags(row->flags() | Qt::ItemIsEditable);
+    addTopLevelItem(row);
+}
+
+void LocalFileList::sortByColumn(int column) {
+    FileListSort::sortRows(this, column, FileTypes::folderTypeName(), host_.today());
+}
+
+bool LocalFileList::isFolderRow(const QTreeWidgetItem* row) const {
+    return row && row->text(TypeColumn) == FileTypes::folderTypeName();
+}
+
+QString LocalFileList::folderPath() const {
+    return app_.localTree ? LocalFolderTree::folderPath(app_.localTree->shownItem()) : QString();
+}
+
+// A folder row opens its folder through the tree, which shows it.
+void LocalFileList::onDoubleClick(QTreeWidgetItem* row, int column) {
+    if (app_.dragState.dragging || column != NameColumn || !isFolderRow(row) || !app_.localTree)
+        return;
+    app_.localTree->openChildFolder(row->data(NameColumn, NameRole).toString());
+}
+
+// --- renaming in place --------------------------------------------------------
+
+void LocalFileList::renameSelected() {
+    const QList<QTreeWidgetItem*> rows = selectedItems();
+    if (rows.size() == 1)
+        editItem(rows.first(), NameColumn);
+}
+
+void LocalFileList::onNameEdited(QTreeWidgetItem* row, int column) {
+    if (column != NameColumn)
+        return;
+    const QString oldName = row->data(NameColumn, NameRole).toString();
+    const QString newName = row->text(NameColumn).trimmed();
+    const auto keepOld = [&] {
+        const QSignalBlocker quiet(this);
+        row->setText(NameColumn, oldName);
+    };
+    if (newName.isEmpty() || newName == oldName) {
+        keepOld();
+        return;
+    }
+    for (int i = 0; i < topLevelItemCount(); ++i) {
+        if (topLevelItem(i) != row && topLevelItem(i)->text(NameColumn) == newName) {
+            keepOld();
+            host_.prompts().report(QString::fromUtf8(PaneText::FileExistsInList));
+            return;
+        }
+    }
+    const QString folder = folderPath();
+    // A name holding "/" would move the file elsewhere rather than rename it.
+    const bool renamed = !folder.isEmpty() && !newName.contains(QLatin1Char('/')) &&
+                         QDir().rename(folder + oldName, folder + newName);
+    if (!renamed) {
+        keepOld();
+        host_.prompts().report(QString::fromUtf8(PaneText::RenameFailed));
+        return;
+    }
+    {
+        const QSignalBlocker quiet(this);
+        row->setText(NameColumn, newName);
+        row->setData(NameColumn, NameRole, newName);
+    }
+    if (isFolderRow(row) && app_.localTree)
+        app_.localTree->relabelChild(oldName, newName);
+}
+
+// --- delete -------------------------------------------------------------------
+
+// Files only; folder rows are left alone. The last selected row goes first,
+// and the first file that cannot be removed stops the command with its name.
+void LocalFileList::deleteSelectedFiles() {
+    const QString folder = folderPath();
+    QList<QTreeWidgetItem*> files;
+    for (QTreeWidgetItem* row : selectedItems())
+        if (!isFolderRow(row))
+            files << row;
+    if (folder.isEmpty() || files.isEmpty())
+        return;
+    if (!host_.prompts().askYesNo(QString::fromUtf8("是否确定删除选择的本地文件？")))
+        return;
+    for (auto it = files.crbegin(); it != files.crend(); ++it) {
+        const QString path = folder + (*it)->data(NameColumn, NameRole).toString();
+        if (!QFile::remove(path)) {
+            host_.prompts().report(QString::fromUtf8(PaneText::DeleteFileFailed) + path);
+            return;
+        }
+        delete *it;
+    }
+}
+
+// --- context menu ---------------------------------------------------------------
+
+QMenu* LocalFileList::prepareContextMenu(const QPoint& point) {
+    const bool folderShown = !folderPath().isEmpty();
+    QTreeWidgetItem* row = itemAt(point);
+    const bool onName = folderShown && row && columnAt(point.x()) == NameColumn;
+    PaneMenu::enable(menu_, host_, Cmd::PaneRename, onName);
+    PaneMenu::enable(menu_, host_, Cmd::PaneDelete, onName && !isFolderRow(row));
+    PaneMenu::enable(menu_, host_, Cmd::PaneCopy, onName && host_.frameCommandEnabled(Cmd::Copy));
+    PaneMenu::enable(menu_, host_, Cmd::PanePaste,
+                     folderShown && host_.frameCommandEnabled(Cmd::Paste));
+    return menu_;
+}
+
+void LocalFileList::contextMenuEvent(QContextMenuEvent* event) {
+    if (app_.dragState.dragging)
+        return;
+    const QPoint point = viewport()->mapFromGlobal(event->globalPos());
+    lastMousePoint_ = point;
+    app_.activePane = Pane::LocalList;
+    if (QAction* chosen = prepareContextMenu(point)->exec(event->globalPos()))
+        runPaneCommand(chosen->data().toInt());
+}
+
+void LocalFileList::runPaneCommand(int command) {
+    switch (command) {
+    case Cmd::PaneRename:
+        if (QTreeWidgetItem* row = itemAt(lastMousePoint_))
+            editItem(row, NameColumn);
+        break;
+    case Cmd::PaneDelete:
+        deleteSelectedFiles();
+        break;
+    case Cmd::PaneCopy:
+        host_.copySelection(nullptr);
+        break;
+    case Cmd::PanePaste:
+        host_.pasteInto(nullptr);
+        break;
+    default:
+        break;
+    }
+}
+
+// --- dragging -------------------------------------------------------------------
+
+int LocalFileList::paneCode() const {
+    return Pane::LocalList;
+}
+
+int LocalFileList::refusedSource() const {
+    return Pane::LocalTree;
+}
+
+void LocalFileList::mousePressEvent(QMouseEvent* event) {
+    QTreeWidget::mousePressEvent(event);
+    PaneDrag::recordPress(press_, this, event);
+}
+
+void LocalFileList::mouseMoveEvent(QMouseEvent* event) {
+    lastMousePoint_ = event->pos();
+    if (app_.dragState.dragging) {
+        PaneDrag::moved(app_, this, event);
+        return;
+    }
+    if (PaneDrag::wantsStart(press_, event)) {
+        PaneDrag::begin(app_, this, press_.item, event->pos());
+        press_ = {};
+        return;
+    }
+    QTreeWidget::mouseMoveEvent(event);
+}
+
+void LocalFileList::mouseReleaseEvent(QMouseEvent* event) {
+    press_ = {};
+    if (app_.dragState.dragging) {
+        PaneDrag::released(app_, this, event);
+        return;
+    }
+    QTreeWidget::mouseReleaseEvent(event);
+}
+
+// Remote files or a remote folder dropped here go to the folder shown.
+void LocalFileList::dropAt(const QPoint&, const DragState& drag) {
+    QTreeWidgetItem* folder = app_.localTree ? app_.localTree->shownItem() : nullptr;
+    if (!folder || !host_.connectionReady())
+        return;
+    const QString localLabel = folder->text(0);
+    if (drag.sourcePane == Pane::RemoteList) {
+        if (host_.prompts().askYesNo(ask("是否确定把选择的站点文件下载到本地当前目录：", localLabel,
+                                         " ？\r\n注意：已有同名文件将被覆盖！")))
+            host_.downloadRows(folder);
+    } else if (drag.sourcePane == Pane::SiteTree) {
+        QTreeWidgetItem* site = app_.siteTree->itemOf(drag.draggedItem);
+        if (!SiteTree::isRemoteFolder(site))
+            return;
+        if (host_.prompts().askYesNo(ask("是否确定把站点目录 ", SiteTree::labelOf(site),
+                                         " 及其文件下载到本地当前目录：") +
+                                     localLabel +
+                                     QString::fromUtf8(" ？请先删除本地保存目录下的同名子目录！")))
+            host_.downloadFolder(folder, site);
+    }
+}

@@ -1,0 +1,129 @@
+#include "gui/panes/pane_drag.h"
+
+#include "gui/panes/pane_state.h"
+
+#include <QAbstractItemView>
+#include <QApplication>
+#include <QLabel>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QPointer>
+#include <QTreeWidgetItem>
+
+namespace {
+
+// The picture that follows the cursor: the item's icon and name.
+QPixmap pictureOf(QAbstractItemView* view, QTreeWidgetItem* item) {
+    const QString text = item->text(0);
+    const QFontMetrics metrics(view->font());
+    const int width = 20 + metrics.horizontalAdvance(text) + 4;
+    const int height = qMax(18, metrics.height() + 2);
+    QPixmap pixmap(width, height);
+    pixmap.fill(Qt::transparent);
+    QPainter p(&pixmap);
+    p.setOpacity(0.75);
+    item->icon(0).paint(&p, QRect(1, (height - 16) / 2, 16, 16));
+    p.setPen(view->palette().color(QPalette::Text));
+    p.drawText(QRect(20, 0, width - 20, height), Qt::AlignVCenter, text);
+    return pixmap;
+}
+
+// The pane whose view contains the screen point, or null.
+DragPane* paneAt(PaneState& app, DragPane* receiver, const QPoint& global) {
+    QAbstractItemView* own = receiver->dragView();
+    if (own->viewport()->rect().contains(own->viewport()->mapFromGlobal(global)))
+        return receiver;
+    for (QWidget* w = QApplication::widgetAt(global); w; w = w->parentWidget())
+        for (DragPane* pane : app.dragPanes)
+            if (pane->dragView() == w)
+                return pane;
+    return nullptr;
+}
+
+QPoint viewportPoint(DragPane* pane, const QPoint& global) {
+    return pane->dragView()->viewport()->mapFromGlobal(global);
+}
+
+} // namespace
+
+void PaneDrag::recordPress(Press& press, QAbstractItemView* view, QMouseEvent* event) {
+    press.point = event->pos();
+    press.item = nullptr;
+    if (event->button() == Qt::LeftButton)
+        if (auto* tree = qobject_cast<QTreeWidget*>(view))
+            press.item = tree->itemAt(event->pos());
+}
+
+bool PaneDrag::wantsStart(const Press& press, QMouseEvent* event) {
+    return press.item && (event->buttons() & Qt::LeftButton) &&
+           (event->pos() - press.point).manhattanLength() >= QApplication::startDragDistance();
+}
+
+void PaneDrag::begin(PaneState& app, DragPane* source, QTreeWidgetItem* item,
+                     const QPoint& viewportPoint, const QPersistentModelIndex& treeItem) {
+    end(app);
+    DragState& drag = app.dragState;
+    drag.dragging = true;
+    drag.sourcePane = source->paneCode();
+    drag.paneUnder = source->paneCode();
+    drag.window = source->dragView();
+    drag.draggedItem = treeItem;
+    auto* image = new QLabel(source->dragView()->viewport());
+    image->setAttribute(Qt::WA_TransparentForMouseEvents);
+    image->setPixmap(pictureOf(source->dragView(), item));
+    image->adjustSize();
+    image->move(viewportPoint);
+    image->show();
+    drag.image = image;
+    QApplication::setOverrideCursor(Qt::DragCopyCursor);
+}
+
+void PaneDrag::moved(PaneState& app, DragPane* receiver, QMouseEvent* event) {
+    if (!(event->buttons() & Qt::LeftButton)) {
+        end(app);
+        return;
+    }
+    const QPoint global = event->globalPosition().toPoint();
+    DragPane* pane = paneAt(app, receiver, global);
+    DragState& drag = app.dragState;
+    if (!pane || pane->refusedSource() == drag.sourcePane)
+        return;
+    const QPoint point = viewportPoint(pane, global);
+    if (drag.image) {
+        if (drag.paneUnder != pane->paneCode()) {
+            drag.image->setParent(pane->dragView()->viewport());
+            drag.image->show();
+            drag.paneUnder = pane->paneCode();
+            drag.window = pane->dragView();
+        }
+        drag.image->move(point);
+        drag.image->raise();
+    }
+    pane->dragMovedOver(point);
+}
+
+void PaneDrag::released(PaneState& app, DragPane* receiver, QMouseEvent* event) {
+    const QPoint global = event->globalPosition().toPoint();
+    DragPane* pane = paneAt(app, receiver, global);
+    const DragState record = app.dragState;
+    // The drag is over before the drop asks its question; the trees keep
+    // their drop targets until the drop has used them.
+    delete app.dragState.image.data();
+    app.dragState = DragState{};
+    QApplication::restoreOverrideCursor();
+    if (pane && pane->refusedSource() != record.sourcePane)
+        pane->dropAt(viewportPoint(pane, global), record);
+    for (DragPane* each : app.dragPanes)
+        each->clearDropTarget();
+}
+
+void PaneDrag::end(PaneState& app) {
+    DragState& drag = app.dragState;
+    const bool wasDragging = drag.dragging;
+    delete drag.image.data();
+    drag = DragState{};
+    for (DragPane* pane : app.dragPanes)
+        pane->clearDropTarget();
+    if (wasDragging)
+        QApplication::restoreOverrideCursor();
+}

@@ -1,0 +1,23 @@
+#pragma once
+
+// Messages of the browsing panes and the file commands.
+namespace PaneText {
+
+inline constexpr char FolderExistsInTree[] = "已有同名目录！";
+inline constexpr char FileExistsInList[] = "已有同名文件！";
+inline constexpr char RenameFailed[] = "改名失败！";
+inline constexpr char FolderExists[] = "已有该目录！";
+inline constexpr char MakeFolderFailed[] = "创建目录失败！";
+inline constexpr char FolderNotEmpty[] = "目录非空，不能删除！";
+inline constexpr char DeleteFolderFailed[] = "删除本地目录失败！";
+inline constexpr char CannotDeleteRoot[] = "不能删除根目录！";
+inline constexpr char RemoteNameExists[] = "已有该文件名！";
+// Beyond the program's fixed texts: a folder that cannot be read, a file
+// that cannot be deleted, a transfer without a local folder, a drop of a
+// folder into itself.
+inline constexpr char UnreadableLocalFolder[] = "不能读取本地目录：";
+inline constexpr char DeleteFileFailed[] = "删除本地文件失败：";
+inline constexpr char NoLocalFolder[] = "请先在本地目录树中选择一个目录！";
+inline constexpr char DropIntoItself[] = "不能把目录拖放到它自己或它的子目录中！";
+
+} // namespace PaneText

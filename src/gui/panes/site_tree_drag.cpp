@@ -1,0 +1,110 @@
+// Dragging from and dropping on the site tree: a remote folder dragged out
+// is downloaded, local files or a local folder dropped on a remote folder
+// are uploaded into it.
+#include "core/platform/prompts.h"
+#include "gui/panes/command_ids.h"
+#include "gui/panes/local_folder_tree.h"
+#include "gui/panes/pane_host.h"
+#include "gui/panes/pane_state.h"
+#include "gui/panes/pane_texts.h"
+#include "gui/panes/site_tree.h"
+
+#include <QMouseEvent>
+#include <QSignalBlocker>
+
+int SiteTree::paneCode() const {
+    return Pane::SiteTree;
+}
+
+int SiteTree::refusedSource() const {
+    return Pane::RemoteList;
+}
+
+void SiteTree::mousePressEvent(QMouseEvent* event) {
+    QTreeWidget::mousePressEvent(event);
+    PaneDrag::recordPress(press_, this, event);
+}
+
+void SiteTree::mouseMoveEvent(QMouseEvent* event) {
+    lastMousePoint_ = event->pos();
+    if (app_.dragState.dragging) {
+        PaneDrag::moved(app_, this, event);
+        return;
+    }
+    // A folder or the connected site can be dragged; a site not connected
+    // cannot.
+    if (PaneDrag::wantsStart(press_, event) && isRemoteFolder(press_.item)) {
+        PaneDrag::begin(app_, this, press_.item, event->pos(),
+                        QPersistentModelIndex(indexFromItem(press_.item)));
+        press_ = {};
+        return;
+    }
+    QTreeWidget::mouseMoveEvent(event);
+}
+
+void SiteTree::mouseReleaseEvent(QMouseEvent* event) {
+    press_ = {};
+    if (app_.dragState.dragging) {
+        PaneDrag::released(app_, this, event);
+        return;
+    }
+    QTreeWidget::mouseReleaseEvent(event);
+}
+
+void SiteTree::setDropTarget(QTreeWidgetItem* item) {
+    QTreeWidgetItem* old = itemOf(dropTarget_);
+    if (old == item)
+        return;
+    const QSignalBlocker quiet(this);
+    if (old)
+        old->setBackground(0, QBrush());
+    dropTarget_ = item ? QPersistentModelIndex(indexFromItem(item)) : QPersistentModelIndex();
+    if (item)
+        item->setBackground(0, palette().brush(QPalette::Highlight).color().lighter(160));
+}
+
+void SiteTree::clearDropTarget() {
+    setDropTarget(nullptr);
+}
+
+void SiteTree::dragMovedOver(const QPoint& point) {
+    const int source = app_.dragState.sourcePane;
+    if (source != Pane::LocalTree && source != Pane::LocalList)
+        return;
+    if (QTreeWidgetItem* item = itemAt(point))
+        setDropTarget(item); // over empty space the last target stays
+}
+
+void SiteTree::dropAt(const QPoint& point, const DragState& drag) {
+    if (drag.sourcePane == Pane::SiteTree) {
+        // A folder cannot go into itself; there is no moving on the site.
+        QTreeWidgetItem* dragged = itemOf(drag.draggedItem);
+        for (QTreeWidgetItem* up = itemAt(point); dragged && up; up = up->parent())
+            if (up == dragged) {
+                host_.prompts().report(QString::fromUtf8(PaneText::DropIntoItself));
+                return;
+            }
+        return;
+    }
+    QTreeWidgetItem* target = itemAt(point);
+    if (!target)
+        target = itemOf(dropTarget_);
+    if (!isRemoteFolder(target) || !host_.connectionReady())
+        return;
+    const QString remoteLabel = labelOf(target);
+    if (drag.sourcePane == Pane::LocalList) {
+        if (host_.prompts().askYesNo(QString::fromUtf8("是否确定把选择的本地文件上传到站点目录：") +
+                                     remoteLabel +
+                                     QString::fromUtf8(" ？注意：已有同名文件将被覆盖！")))
+            host_.uploadRows(target);
+    } else if (drag.sourcePane == Pane::LocalTree) {
+        QTreeWidgetItem* local = app_.localTree->itemOf(drag.draggedItem);
+        if (!local)
+            return;
+        if (host_.prompts().askYesNo(
+                QString::fromUtf8("是否确定把本地目录 ") + local->text(0) +
+                QString::fromUtf8(" 及其文件上传到站点目录：") + remoteLabel +
+                QString::fromUtf8(" ？注意：请先删除上传站点目录下的同名子目录！")))
+            host_.uploadFolder(target, local);
+    }
+}

@@ -1,0 +1,156 @@
+// The file commands of the main window: new folder, delete, rename, select
+// all, the view modes and up one level, each on the pane that last had the
+// focus.
+#include "core/engine/ftp_connection.h"
+#include "core/platform/prompts.h"
+#include "gui/panes/local_file_list.h"
+#include "gui/panes/local_folder_tree.h"
+#include "gui/panes/pane_texts.h"
+#include "gui/panes/remote_file_list.h"
+#include "gui/panes/site_tree.h"
+#include "gui/window/main_window.h"
+
+#include <QHeaderView>
+
+void MainWindow::newFolderCommand() {
+    if (app_.activePane == Pane::LocalTree) {
+        app_.localTree->newFolder();
+        return;
+    }
+    QTreeWidgetItem* node = app_.siteTree->selectedNode();
+    if (app_.activePane != Pane::SiteTree || !SiteTree::isRemoteFolder(node) || !connectionReady())
+        return;
+    const QString name = prompts_.askName(Prompts::NameDialog::NewFolder);
+    if (name.isEmpty())
+        return;
+    for (int i = 0; i < node->childCount(); ++i) {
+        if (node->child(i)->text(0) == name) {
+            prompts_.report(QString::fromUtf8(PaneText::FolderExists));
+            return;
+        }
+    }
+    connection_->MakeSiteFolder(SiteTree::remoteFolder(node) + name);
+}
+
+void MainWindow::deleteCommand() {
+    switch (app_.activePane) {
+    case Pane::LocalTree:
+        app_.localTree->deleteSelectedFolder();
+        break;
+    case Pane::LocalList:
+        app_.localList->deleteSelectedFiles();
+        break;
+    case Pane::SiteTree: {
+        QTreeWidgetItem* node = app_.siteTree->selectedNode();
+        if (!connectionReady() || !SiteTree::isRemoteFolder(node))
+            break;
+        const QString path = SiteTree::remotePath(node);
+        if (path == QLatin1String("/")) {
+            prompts_.report(QString::fromUtf8(PaneText::CannotDeleteRoot));
+            break;
+        }
+        if (prompts_.askYesNo(QString::fromUtf8("是否确定删除站点目录 ") + path +
+                              QString::fromUtf8(" ？")))
+            connection_->DeleteSiteItems({path}, {QStringLiteral("d")});
+        break;
+    }
+    case Pane::RemoteList: {
+        QTreeWidgetItem* node = app_.siteTree->selectedNode();
+        if (!connectionReady() || !SiteTree::isRemoteFolder(node))
+            break;
+        const QString folder = SiteTree::remoteFolder(node);
+        QStringList paths;
+        QStringList kinds;
+        for (int i = 0; i < app_.remoteList->topLevelItemCount(); ++i) {
+            QTreeWidgetItem* row = app_.remoteList->topLevelItem(i);
+            if (!row->isSelected())
+                continue;
+            paths << folder + row->text(RemoteFileList::NameColumn);
+            kinds << (app_.remoteList->isFolderRow(row) ? QStringLiteral("d") : QString());
+        }
+        if (!paths.isEmpty() &&
+            prompts_.askYesNo(QString::fromUtf8("是否确定删除选择的站点文件？")))
+            connection_->DeleteSiteItems(paths, kinds);
+        break;
+    }
+    default:
+        break;
+    }
+}
+
+void MainWindow::renameCommand() {
+    switch (app_.activePane) {
+    case Pane::LocalTree:
+        app_.localTree->renameSelected();
+        break;
+    case Pane::LocalList:
+        app_.localList->renameSelected();
+        break;
+    case Pane::SiteTree:
+        if (QTreeWidgetItem* node = app_.siteTree->selectedNode())
+            app_.siteTree->editItem(node, 0);
+        break;
+    case Pane::RemoteList:
+        renameRemoteFile();
+        break;
+    default:
+        break;
+    }
+}
+
+// A remote file is renamed through the name dialog; a name that any row
+// has already, its own included, is refused.
+void MainWindow::renameRemoteFile() {
+    QTreeWidgetItem* row = app_.remoteList->currentItem();
+    if (!connectionReady() || !row || !row->isSelected())
+        return;
+    const QString oldName = row->text(RemoteFileList::NameColumn);
+    QString newName = prompts_.askName(Prompts::NameDialog::Rename, oldName);
+    newName.remove(QLatin1Char(' '));
+    if (newName.isEmpty())
+        return;
+    if (app_.remoteList->rowNamed(newName)) {
+        prompts_.report(QString::fromUtf8(PaneText::RemoteNameExists));
+        return;
+    }
+    QTreeWidgetItem* node = app_.siteTree->selectedNode();
+    if (!SiteTree::isRemoteFolder(node))
+        return;
+    const QString folder = SiteTree::remoteFolder(node);
+    connection_->RenameSiteItem(folder + oldName, folder + newName);
+}
+
+QTreeWidget* MainWindow::activeFileList() const {
+    if (app_.activePane == Pane::LocalList)
+        return app_.localList;
+    if (app_.activePane == Pane::RemoteList)
+        return app_.remoteList;
+    return nullptr;
+}
+
+// The list styles of the file lists: details shows the four columns; list
+// and small icons show the names alone, small icons with larger pictures.
+void MainWindow::setListStyle(int command) {
+    QTreeWidget* list = activeFileList();
+    if (!list)
+        return;
+    const bool details = command == Cmd::DetailsView;
+    list->setHeaderHidden(!details);
+    for (int column = 1; column < list->columnCount(); ++column)
+        list->setColumnHidden(column, !details);
+    const int icon = command == Cmd::SmallIcons ? 24 : 16;
+    list->setIconSize(QSize(icon, icon));
+}
+
+void MainWindow::upOneLevelCommand() {
+    const int pane = app_.activePane;
+    if (pane == Pane::LocalTree || pane == Pane::LocalList) {
+        QTreeWidgetItem* node = app_.localTree->selectedNode();
+        if (node && node->parent())
+            app_.localTree->setCurrentItem(node->parent());
+    } else if (pane == Pane::SiteTree || pane == Pane::RemoteList) {
+        QTreeWidgetItem* node = app_.siteTree->selectedNode();
+        if (node && node->parent())
+            app_.siteTree->setCurrentItem(node->parent());
+    }
+}
