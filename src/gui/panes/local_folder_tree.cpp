@@ -132,6 +132,7 @@ void LocalFolderTree::fill(const QString& startFolder) {
         item = child;
     }
     setCurrentItem(item);
+    scrollToItem(item);
 }
 
 QTreeWidgetItem* LocalFolderTree::childNamed(QTreeWidgetItem* parent, const QString& name) const {

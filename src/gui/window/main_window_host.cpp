@@ -3,6 +3,7 @@
 #include "core/engine/ftp_connection.h"
 #include "core/engine/result_texts.h"
 #include "core/platform/prompts.h"
+#include "gui/panes/local_folder_tree.h"
 #include "gui/panes/message_pane.h"
 #include "gui/panes/remote_file_list.h"
 #include "gui/panes/site_tree.h"
@@ -71,10 +72,11 @@ void MainWindow::showListing(const QByteArray& listing) {
     app_.siteTree->showListing(listing);
 }
 
-// After an upload the site folder shown has changed: list it again. The
-// local side has no panes to refresh yet.
+// The side that received files is shown again.
 void MainWindow::operationCompleted(bool download) {
-    if (!download)
+    if (download)
+        app_.localTree->showLocalFolder(true);
+    else
         app_.siteTree->relist();
 }
 

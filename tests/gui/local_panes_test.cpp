@@ -1,0 +1,261 @@
+// The local folder tree and the local file list on a temporary folder: the
+// lazy filling, the rows, renaming, deleting and new folders, with the
+// messages the user sees.
+#include "file_bytes.h"
+#include "window_fixture.h"
+
+#include "gui/panes/command_ids.h"
+#include "gui/panes/local_file_list.h"
+#include "gui/panes/local_folder_tree.h"
+#include "gui/panes/pane_menu.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QMenu>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+QStringList rowNames(const QTreeWidget* list) {
+    QStringList texts;
+    for (int i = 0; i < list->topLevelItemCount(); ++i)
+        texts << list->topLevelItem(i)->text(0);
+    return texts;
+}
+
+QStringList childNames(const QTreeWidgetItem* item) {
+    QStringList texts;
+    for (int i = 0; item && i < item->childCount(); ++i)
+        texts << item->child(i)->text(0);
+    return texts;
+}
+
+// A window whose local tree opens at a temporary folder holding
+//   alpha/inner/deepest/, beta/, "中文 目录"/, "data, 2024.bin" (1500 bytes),
+//   empty.txt
+struct LocalFrame : WindowFixture {
+    LocalFolderTree* tree = nullptr;
+    LocalFileList* list = nullptr;
+    QString base;
+
+    LocalFrame() {
+        base = localDir.path();
+        QDir(base).mkpath("alpha/inner/deepest");
+        QDir(base).mkpath("beta");
+        QDir(base).mkpath(QString::fromUtf8("中文 目录"));
+        writeBytes(base + "/data, 2024.bin", QByteArray(1500, 'd'));
+        writeBytes(base + "/empty.txt", {});
+        writeSettings();
+        open();
+        tree = frame->app().localTree;
+        list = frame->app().localList;
+    }
+    QTreeWidgetItem* shown() const { return tree->shownItem(); }
+    QTreeWidgetItem* child(const QString& name) const { return tree->childNamed(shown(), name); }
+    bool enabled(int pane, int command) {
+        frame->app().activePane = pane;
+        frame->updateCommandStates();
+        return frame->action(command)->isEnabled();
+    }
+};
+
+} // namespace
+
+TEST(LocalPanes, TheTreeOpensAtItsFolderReadOneLevelAheadAndTheListShowsIt) {
+    LocalFrame f;
+    ASSERT_TRUE(f.shown());
+    EXPECT_EQ(LocalFolderTree::localPath(f.shown()), f.base);
+    EXPECT_EQ(LocalFolderTree::folderPath(f.shown()), f.base + "/");
+    EXPECT_EQ(f.tree->topLevelItem(0)->text(0), "/");
+
+    // Folders first in name order, then files; sizes in bytes, times as
+    // year-month-day.
+    EXPECT_EQ(rowNames(f.list), (QStringList{"alpha", "beta", QString::fromUtf8("中文 目录"),
+                                             "data, 2024.bin", "empty.txt"}));
+    QTreeWidgetItem* data = f.list->topLevelItem(3);
+    EXPECT_EQ(data->text(LocalFileList::SizeColumn), "1500");
+    EXPECT_EQ(data->text(LocalFileList::TimeColumn),
+              QFileInfo(f.base + "/data, 2024.bin").lastModified().toString("yyyy-MM-dd HH:mm:ss"));
+    EXPECT_EQ(f.list->topLevelItem(4)->text(LocalFileList::SizeColumn), "0");
+    EXPECT_TRUE(f.list->isFolderRow(f.list->topLevelItem(0)));
+    EXPECT_TRUE(f.list->topLevelItem(0)->text(LocalFileList::SizeColumn).isEmpty());
+
+    // alpha's children were read when the folder was shown; inner's only
+    // when alpha is opened.
+    QTreeWidgetItem* alpha = f.child("alpha");
+    ASSERT_TRUE(alpha);
+    EXPECT_EQ(childNames(alpha), QStringList{"inner"});
+    QTreeWidgetItem* inner = alpha->child(0);
+    EXPECT_EQ(inner->childCount(), 0);
+    alpha->setExpanded(true);
+    EXPECT_EQ(childNames(inner), QStringList{"deepest"});
+
+    // A double-click on a folder row opens it through the tree.
+    const QPoint alphaRow(10, f.list->visualItemRect(f.list->topLevelItem(0)).center().y());
+    QTest::mousePress(f.list->viewport(), Qt::LeftButton, {}, alphaRow);
+    QTest::mouseDClick(f.list->viewport(), Qt::LeftButton, {}, alphaRow);
+    EXPECT_EQ(f.shown(), alpha);
+    EXPECT_EQ(rowNames(f.list), QStringList{"inner"});
+    EXPECT_TRUE(f.prompts.shown.isEmpty()) << f.prompts.shown.join('|').toStdString();
+}
+
+TEST(LocalPanes, RenamingInPlaceRefusesTakenAndUnusableNames) {
+    LocalFrame f;
+    QTreeWidgetItem* beta = f.child("beta");
+    ASSERT_TRUE(beta);
+
+    beta->setText(0, "alpha"); // as the editor leaves it
+    EXPECT_EQ(f.prompts.count("已有同名目录！"), 1);
+    EXPECT_EQ(beta->text(0), "beta");
+    EXPECT_TRUE(QFileInfo(f.base + "/beta").isDir());
+
+    beta->setText(0, "a/b");
+    EXPECT_EQ(f.prompts.count("改名失败！"), 1);
+    EXPECT_EQ(beta->text(0), "beta");
+
+    beta->setText(0, "  gamma  ");
+    EXPECT_EQ(beta->text(0), "gamma");
+    EXPECT_TRUE(QFileInfo(f.base + "/gamma").isDir());
+    EXPECT_FALSE(QFileInfo::exists(f.base + "/beta"));
+    EXPECT_EQ(LocalFolderTree::localPath(beta), f.base + "/gamma");
+
+    // In the list: a taken name is refused; a folder row renamed takes its
+    // tree item along.
+    QTreeWidgetItem* data = f.list->topLevelItem(3);
+    data->setText(0, "empty.txt");
+    EXPECT_EQ(f.prompts.count("已有同名文件！"), 1);
+    EXPECT_EQ(data->text(0), "data, 2024.bin");
+    data->setText(0, QString::fromUtf8("数据.bin"));
+    EXPECT_EQ(readBytes(f.base + QString::fromUtf8("/数据.bin")), QByteArray(1500, 'd'));
+
+    QTreeWidgetItem* alphaRow = f.list->topLevelItem(0);
+    alphaRow->setText(0, "omega");
+    EXPECT_TRUE(QFileInfo(f.base + "/omega/inner").isDir());
+    EXPECT_TRUE(f.child("omega"));
+    EXPECT_FALSE(f.child("alpha"));
+}
+
+TEST(LocalPanes, DeletingRemovesOnlyEmptyFoldersAndSelectedFiles) {
+    LocalFrame f;
+    // A folder with subfolders cannot go; neither can the folder on show
+    // while its list has rows.
+    f.tree->setCurrentItem(f.child("alpha"));
+    f.frame->app().activePane = Pane::LocalTree;
+    EXPECT_FALSE(f.enabled(Pane::LocalTree, Cmd::Delete));
+    f.frame->runCommand(Cmd::Delete);
+    EXPECT_EQ(f.prompts.count("目录非空，不能删除！"), 1);
+    EXPECT_TRUE(QFileInfo(f.base + "/alpha/inner").isDir());
+
+    // An empty folder goes after a Yes, and its parent is shown.
+    QTreeWidgetItem* base = f.shown()->parent();
+    f.tree->setCurrentItem(base);
+    f.tree->setCurrentItem(f.tree->childNamed(base, "beta"));
+    ASSERT_EQ(f.list->topLevelItemCount(), 0);
+    EXPECT_TRUE(f.enabled(Pane::LocalTree, Cmd::Delete));
+    f.prompts.answers = {false};
+    f.frame->runCommand(Cmd::Delete);
+    EXPECT_TRUE(QFileInfo(f.base + "/beta").isDir()) << "No keeps it";
+    f.prompts.answers = {true};
+    f.frame->runCommand(Cmd::Delete);
+    EXPECT_FALSE(QFileInfo::exists(f.base + "/beta"));
+    EXPECT_TRUE(f.prompts.shown.contains(QString::fromUtf8("是否确定删除本地目录 ") + f.base +
+                                         "/beta ？"));
+    EXPECT_EQ(LocalFolderTree::localPath(f.shown()), f.base);
+
+    // In the list, folder rows among the selection are left alone.
+    for (int i = 0; i < f.list->topLevelItemCount(); ++i)
+        f.list->topLevelItem(i)->setSelected(true);
+    EXPECT_TRUE(f.enabled(Pane::LocalList, Cmd::Delete));
+    f.prompts.answers = {true};
+    f.frame->runCommand(Cmd::Delete);
+    EXPECT_TRUE(f.prompts.shown.contains(QString::fromUtf8("是否确定删除选择的本地文件？")));
+    EXPECT_FALSE(QFileInfo::exists(f.base + "/empty.txt"));
+    EXPECT_FALSE(QFileInfo::exists(f.base + "/data, 2024.bin"));
+    EXPECT_TRUE(QFileInfo(f.base + "/alpha").isDir());
+    EXPECT_EQ(rowNames(f.list), (QStringList{"alpha", QString::fromUtf8("中文 目录")}));
+}
+
+TEST(LocalPanes, AFileThatCannotBeDeletedStopsTheCommandWithItsName) {
+    LocalFrame f;
+    QFile::remove(f.base + "/empty.txt"); // gone behind the list's back
+    f.list->topLevelItem(3)->setSelected(true);
+    f.list->topLevelItem(4)->setSelected(true);
+    f.frame->app().activePane = Pane::LocalList;
+    f.prompts.answers = {true};
+    f.frame->runCommand(Cmd::Delete);
+    EXPECT_EQ(f.prompts.shown.last(),
+              QString::fromUtf8("删除本地文件失败：") + f.base + "/empty.txt");
+    EXPECT_TRUE(QFileInfo::exists(f.base + "/data, 2024.bin")) << "the command stopped";
+}
+
+TEST(LocalPanes, NewFolderRefusesATakenNameAndShowsTheNewOne) {
+    LocalFrame f;
+    f.frame->app().activePane = Pane::LocalTree;
+    EXPECT_TRUE(f.enabled(Pane::LocalTree, Cmd::NewFolder));
+    f.prompts.names = {"alpha"};
+    f.frame->runCommand(Cmd::NewFolder);
+    EXPECT_EQ(f.prompts.count("已有该目录！"), 1);
+
+    f.prompts.names = {"新目录"};
+    f.frame->runCommand(Cmd::NewFolder);
+    EXPECT_TRUE(QFileInfo(f.base + QString::fromUtf8("/新目录")).isDir());
+    EXPECT_TRUE(f.child(QString::fromUtf8("新目录")));
+    EXPECT_TRUE(rowNames(f.list).contains(QString::fromUtf8("新目录")));
+
+    f.prompts.names = {}; // cancelled
+    f.frame->runCommand(Cmd::NewFolder);
+    EXPECT_EQ(f.prompts.shown.size(), 4) << "three dialogs, one message";
+}
+
+TEST(LocalPanes, AFolderGoneFromDiskGivesAMessageAndAnEmptyList) {
+    LocalFrame f;
+    QTreeWidgetItem* beta = f.child("beta");
+    QDir(f.base + "/beta").removeRecursively();
+    f.tree->setCurrentItem(beta);
+    EXPECT_EQ(f.prompts.shown.value(0),
+              QString::fromUtf8("不能读取本地目录：") + f.base + "/beta");
+    EXPECT_EQ(f.list->topLevelItemCount(), 0);
+    // Refresh on the parent drops the folder from the tree.
+    f.tree->setCurrentItem(beta->parent());
+    f.frame->app().activePane = Pane::LocalTree;
+    f.frame->runCommand(Cmd::Refresh);
+    EXPECT_FALSE(f.child("beta"));
+}
+
+TEST(LocalPanes, ContextMenusFollowTheItemUnderTheClick) {
+    LocalFrame f;
+    const auto enabledIn = [](QMenu* menu, int command) {
+        return PaneMenu::find(menu, command)->isEnabled();
+    };
+    // The root: new folder only.
+    QTreeWidgetItem* root = f.tree->topLevelItem(0);
+    f.tree->scrollToItem(root);
+    QMenu* menu = f.tree->prepareContextMenu(f.tree->visualItemRect(root).center());
+    EXPECT_TRUE(enabledIn(menu, Cmd::PaneNewFolder));
+    EXPECT_FALSE(enabledIn(menu, Cmd::PaneRename));
+    EXPECT_FALSE(enabledIn(menu, Cmd::PaneDelete));
+    // A folder without subfolders in the tree can be deleted; alpha cannot.
+    QTreeWidgetItem* alpha = f.child("alpha");
+    QTreeWidgetItem* beta = f.child("beta");
+    f.tree->scrollToItem(alpha);
+    menu = f.tree->prepareContextMenu(f.tree->visualItemRect(alpha).center());
+    EXPECT_TRUE(enabledIn(menu, Cmd::PaneRename));
+    EXPECT_FALSE(enabledIn(menu, Cmd::PaneDelete));
+    menu = f.tree->prepareContextMenu(f.tree->visualItemRect(beta).center());
+    EXPECT_TRUE(enabledIn(menu, Cmd::PaneDelete));
+    EXPECT_FALSE(enabledIn(menu, Cmd::PaneCopy)) << "not connected";
+
+    // The list: delete on a file row, not on a folder row; nothing off a row.
+    const auto rowPoint = [&](int row) {
+        return QPoint(10, f.list->visualItemRect(f.list->topLevelItem(row)).center().y());
+    };
+    menu = f.list->prepareContextMenu(rowPoint(3));
+    EXPECT_TRUE(enabledIn(menu, Cmd::PaneRename));
+    EXPECT_TRUE(enabledIn(menu, Cmd::PaneDelete));
+    menu = f.list->prepareContextMenu(rowPoint(0));
+    EXPECT_FALSE(enabledIn(menu, Cmd::PaneDelete));
+    menu = f.list->prepareContextMenu(QPoint(10, f.list->viewport()->height() - 2));
+    EXPECT_FALSE(enabledIn(menu, Cmd::PaneRename));
+}
