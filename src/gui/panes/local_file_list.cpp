@@ -49,6 +49,7 @@ LocalFileList::LocalFileList(PaneState& app, PaneHost& host, QWidget* parent)
     setSelectionMode(QAbstractItemView::ExtendedSelection);
     setEditTriggers(QAbstractItemView::EditKeyPressed);
     setMouseTracking(true);
+    viewport()->setMouseTracking(true); // moves with the button up end a drag
     header()->setSectionsClickable(true);
     header()->setSortIndicatorShown(false);
     connect(header(), &QHeaderView::sectionClicked, this, &LocalFileList::sortByColumn);

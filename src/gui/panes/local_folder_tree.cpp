@@ -60,6 +60,7 @@ LocalFolderTree::LocalFolderTree(PaneState& app, PaneHost& host, QWidget* parent
     sortByColumn(0, Qt::AscendingOrder);
     setEditTriggers(QAbstractItemView::EditKeyPressed);
     setMouseTracking(true);
+    viewport()->setMouseTracking(true); // moves with the button up end a drag
     PaneMenu::add(menu_, Cmd::PaneNewFolder, "新建目录");
     PaneMenu::add(menu_, Cmd::PaneRename, "重命名");
     PaneMenu::add(menu_, Cmd::PaneDelete, "删除");

@@ -33,6 +33,7 @@ RemoteFileList::RemoteFileList(PaneState& app, PaneHost& host, QWidget* parent)
     setUniformRowHeights(true);
     setSelectionMode(QAbstractItemView::ExtendedSelection);
     setEditTriggers(QAbstractItemView::NoEditTriggers);
+    viewport()->setMouseTracking(true); // moves with the button up end a drag
     header()->setSectionsClickable(true);
     header()->setSortIndicatorShown(false);
     connect(header(), &QHeaderView::sectionClicked, this, &RemoteFileList::sortByColumn);

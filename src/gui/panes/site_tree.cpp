@@ -67,6 +67,7 @@ SiteTree::SiteTree(PaneState& app, PaneHost& host, const QString& storePath, QWi
     sortByColumn(0, Qt::AscendingOrder);
     setEditTriggers(QAbstractItemView::EditKeyPressed | QAbstractItemView::SelectedClicked);
     setMouseTracking(true);
+    viewport()->setMouseTracking(true); // moves with the button up end a drag
     buildMenu();
     connect(this, &QTreeWidget::currentItemChanged, this, [this] { browse(false); });
     connect(this, &QTreeWidget::itemChanged, this, &SiteTree::onLabelEdited);

@@ -1,0 +1,399 @@
+// Transfers and file commands from the window against pyftpdlib: dragging
+// between the panes with the mouse, copy and paste, deleting, renaming and
+// new folders on both sides, and which commands are offered when.
+#include "connected_frame.h"
+
+#include "gui/panes/local_file_list.h"
+#include "gui/panes/local_folder_tree.h"
+#include "gui/window/status_dialog_bar.h"
+
+#include <QApplication>
+#include <QCryptographicHash>
+#include <QDirIterator>
+#include <QFileInfo>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+const char* const kDone = "所有操作已成功完成！";
+
+// Every file below `root` by its relative path, with the SHA-256 of its bytes.
+QMap<QString, QByteArray> treeDigest(const QString& root) {
+    QMap<QString, QByteArray> files;
+    QDirIterator it(root, QDir::Files | QDir::Hidden, QDirIterator::Subdirectories);
+    while (it.hasNext()) {
+        const QString path = it.next();
+        files.insert(QDir(root).relativeFilePath(path),
+                     QCryptographicHash::hash(readBytes(path), QCryptographicHash::Sha256));
+    }
+    return files;
+}
+
+void moveWithButton(QWidget* viewport, const QPoint& point) {
+    QMouseEvent move(QEvent::MouseMove, point, viewport->mapToGlobal(point), Qt::NoButton,
+                     Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(viewport, &move);
+}
+
+// Press on `from` in one pane, move away far enough to start a drag, move
+// over `to` in another and release there, as the mouse does.
+void drag(QAbstractItemView* source, const QPoint& from, QAbstractItemView* target,
+          const QPoint& to) {
+    QTest::mousePress(source->viewport(), Qt::LeftButton, {}, from);
+    moveWithButton(source->viewport(), from + QPoint(0, 25));
+    moveWithButton(target->viewport(), to + QPoint(0, 3));
+    moveWithButton(target->viewport(), to);
+    QTest::mouseRelease(target->viewport(), Qt::LeftButton, {}, to);
+}
+
+QPoint nameOf(QTreeWidget* view, QTreeWidgetItem* item) {
+    view->scrollToItem(item);
+    return QPoint(12, view->visualItemRect(item).center().y());
+}
+
+// Connected to /pub/deep on a server that also holds files with blanks,
+// commas and Chinese in their names, an empty file and a 300 KB one; the
+// local tree opens at a folder with incoming/ and outgoing/{a.txt, sub/}.
+struct TransferFrame : ConnectedFrame {
+    using ConnectedFrame::ConnectedFrame;
+    LocalFolderTree* localTree = nullptr;
+    LocalFileList* localList = nullptr;
+    QString local;
+
+    bool setUp() {
+        const QString deep = server.root() + "/pub/deep";
+        QDir(deep).mkpath(".");
+        writeBytes(deep + QString::fromUtf8("/报表, 2024.txt"), QByteArray("quarterly\r\n", 11));
+        writeBytes(deep + "/empty.dat", {});
+        QByteArray big(300000, '\0');
+        for (int i = 0; i < big.size(); ++i)
+            big[i] = char((i * 7919) >> 3);
+        writeBytes(deep + "/big 1.bin", big);
+        local = localDir.path();
+        QDir(local).mkpath("incoming");
+        QDir(local).mkpath("outgoing/sub");
+        writeBytes(local + "/outgoing/a.txt", "upload me");
+        writeBytes(local + "/outgoing/sub/b.bin", QByteArray(70000, 'b'));
+        writeBytes(local + "/outgoing/sub/none", {});
+        if (!connect())
+            return false;
+        localTree = frame->app().localTree;
+        localList = frame->app().localList;
+        return true;
+    }
+    QTreeWidgetItem* localChild(const QString& name) const {
+        return localTree->childNamed(localTree->shownItem(), name);
+    }
+    bool waitDone(int count = 1) {
+        return waitUntil([&] { return prompts.count(kDone) == count && frame->connectionReady(); },
+                         20000);
+    }
+    void selectRemoteFiles() {
+        for (int i = 0; i < list->topLevelItemCount(); ++i)
+            list->topLevelItem(i)->setSelected(!list->isFolderRow(list->topLevelItem(i)));
+    }
+    bool enabledIn(int pane, int command) {
+        frame->app().activePane = pane;
+        frame->updateCommandStates();
+        return frame->action(command)->isEnabled();
+    }
+};
+
+} // namespace
+
+TEST(WindowTransfers, RemoteRowsDraggedOntoALocalFolderArriveByteExact) {
+    TransferFrame f;
+    ASSERT_TRUE(f.setUp()) << f.prompts.shown.join('|').toStdString();
+    f.selectRemoteFiles();
+    QTreeWidgetItem* incoming = f.localChild("incoming");
+    ASSERT_TRUE(incoming);
+
+    f.prompts.answers = {true};
+    drag(f.list, nameOf(f.list, f.list->selectedItems().first()), f.localTree,
+         nameOf(f.localTree, incoming));
+    EXPECT_FALSE(f.frame->app().dragState.dragging);
+    EXPECT_EQ(f.prompts.shown.value(0),
+              QString::fromUtf8("是否确定把选择的站点文件下载到本地目录：incoming ？\r\n"
+                                "注意：已有同名文件将被覆盖！"));
+    ASSERT_TRUE(f.waitDone()) << f.prompts.shown.join('|').toStdString();
+    EXPECT_EQ(f.localTree->shownItem(), incoming) << "the destination is shown";
+
+    QMap<QString, QByteArray> expected = treeDigest(f.server.root() + "/pub/deep");
+    for (auto it = expected.begin(); it != expected.end();)
+        it = it.key().contains('/') ? expected.erase(it) : std::next(it); // files only
+    EXPECT_EQ(treeDigest(f.local + "/incoming"), expected);
+    EXPECT_TRUE(QFileInfo::exists(f.local + "/incoming/empty.dat"));
+    EXPECT_TRUE(names(f.localList).contains("empty.dat")) << "the list shows what arrived";
+}
+
+TEST(WindowTransfers, ALocalFolderDraggedOntoASiteFolderIsUploadedWhole) {
+    TransferFrame f;
+    ASSERT_TRUE(f.setUp()) << f.prompts.shown.join('|').toStdString();
+    QTreeWidgetItem* pub = child(f.site(), "pub");
+    ASSERT_TRUE(pub);
+
+    f.prompts.answers = {true};
+    drag(f.localTree, nameOf(f.localTree, f.localChild("outgoing")), f.tree, nameOf(f.tree, pub));
+    EXPECT_EQ(f.prompts.shown.value(0),
+              QString::fromUtf8("是否确定把本地目录 outgoing 及其文件上传到站点目录：pub ？"
+                                "注意：请先删除上传站点目录下的同名子目录！"));
+    ASSERT_TRUE(f.waitDone()) << f.prompts.shown.join('|').toStdString();
+    EXPECT_EQ(treeDigest(f.server.root() + "/pub/outgoing"), treeDigest(f.local + "/outgoing"));
+    EXPECT_TRUE(QFileInfo::exists(f.server.root() + "/pub/outgoing/sub/none"));
+}
+
+TEST(WindowTransfers, LocalRowsDroppedOnTheRemoteListGoToTheFolderItShows) {
+    TransferFrame f;
+    ASSERT_TRUE(f.setUp()) << f.prompts.shown.join('|').toStdString();
+    f.localTree->setCurrentItem(f.localChild("outgoing"));
+    ASSERT_EQ(names(f.localList), (QStringList{"sub", "a.txt"}));
+    f.localList->selectAll();
+
+    f.prompts.answers = {true};
+    drag(f.localList, nameOf(f.localList, f.localList->topLevelItem(1)), f.list, QPoint(20, 20));
+    EXPECT_EQ(f.prompts.shown.value(0),
+              QString::fromUtf8("是否确定把选择的本地文件上传到站点当前目录：deep ？"
+                                "注意：已有同名文件将被覆盖！"));
+    ASSERT_TRUE(f.waitDone()) << f.prompts.shown.join('|').toStdString();
+    EXPECT_EQ(readBytes(f.server.root() + "/pub/deep/a.txt"), "upload me");
+    EXPECT_EQ(readBytes(f.server.root() + "/pub/deep/sub/b.bin"), QByteArray(70000, 'b'));
+    EXPECT_TRUE(waitUntil([&] { return names(f.list).contains("a.txt"); }));
+}
+
+TEST(WindowTransfers, NoAnswerOrAPaneThatRefusesLeavesEverythingAsItWas) {
+    TransferFrame f;
+    ASSERT_TRUE(f.setUp()) << f.prompts.shown.join('|').toStdString();
+    f.selectRemoteFiles();
+    f.prompts.answers = {false};
+    drag(f.list, nameOf(f.list, f.list->selectedItems().first()), f.localList, QPoint(30, 30));
+    EXPECT_EQ(f.prompts.shown.size(), 1);
+    EXPECT_TRUE(f.prompts.shown.first().startsWith(
+        QString::fromUtf8("是否确定把选择的站点文件下载到本地当前目录：")));
+    spinFor(200);
+    EXPECT_TRUE(QDir(f.local).entryList(QDir::Files).isEmpty());
+
+    // Remote rows dropped on the site tree: no question, nothing sent.
+    const int sent = f.transcript().count("C:\r\n");
+    drag(f.list, nameOf(f.list, f.list->selectedItems().first()), f.tree,
+         nameOf(f.tree, f.site()));
+    EXPECT_EQ(f.prompts.shown.size(), 1);
+    EXPECT_EQ(f.transcript().count("C:\r\n"), sent);
+
+    // A local folder dropped into its own subfolder is refused.
+    QTreeWidgetItem* outgoing = f.localChild("outgoing");
+    outgoing->setExpanded(true);
+    drag(f.localTree, nameOf(f.localTree, outgoing), f.localTree,
+         nameOf(f.localTree, outgoing->child(0)));
+    EXPECT_EQ(f.prompts.shown.last(),
+              QString::fromUtf8("不能把目录拖放到它自己或它的子目录中！"));
+    EXPECT_FALSE(f.frame->app().dragState.dragging);
+}
+
+TEST(WindowTransfers, CopyAndPasteBothWaysAndAPasteUsesTheCopyUp) {
+    TransferFrame f;
+    ASSERT_TRUE(f.setUp()) << f.prompts.shown.join('|').toStdString();
+    MainWindow& w = *f.frame;
+    f.selectRemoteFiles();
+    ASSERT_TRUE(f.enabledIn(Pane::RemoteList, Cmd::Copy));
+    w.runCommand(Cmd::Copy);
+    EXPECT_FALSE(f.enabledIn(Pane::RemoteList, Cmd::Paste)) << "a site copy pastes locally";
+    EXPECT_FALSE(f.enabledIn(Pane::SiteTree, Cmd::Paste));
+    ASSERT_TRUE(f.enabledIn(Pane::LocalList, Cmd::Paste));
+
+    // No: nothing moves, and the copy is gone.
+    f.prompts.answers = {false};
+    w.runCommand(Cmd::Paste);
+    EXPECT_TRUE(f.prompts.shown.last().startsWith(
+        QString::fromUtf8("是否确定把选择的站点文件下载到本地目录：") + f.local + "/ ？"));
+    EXPECT_FALSE(f.enabledIn(Pane::LocalList, Cmd::Paste));
+    EXPECT_TRUE(QDir(f.local).entryList(QDir::Files).isEmpty());
+
+    // Yes: the files arrive in the folder the list shows.
+    f.frame->app().activePane = Pane::RemoteList;
+    w.runCommand(Cmd::Copy);
+    f.prompts.answers = {true};
+    f.frame->app().activePane = Pane::LocalList;
+    w.runCommand(Cmd::Paste);
+    ASSERT_TRUE(f.waitDone()) << f.prompts.shown.join('|').toStdString();
+    EXPECT_EQ(readBytes(f.local + QString::fromUtf8("/报表, 2024.txt")), "quarterly\r\n");
+    EXPECT_EQ(QFileInfo(f.local + "/big 1.bin").size(), 300000);
+
+    // The other way: a local folder copied in the tree, pasted on the site
+    // tree's folder.
+    f.localTree->setCurrentItem(f.localChild("outgoing"));
+    ASSERT_TRUE(f.enabledIn(Pane::LocalTree, Cmd::Copy));
+    w.runCommand(Cmd::Copy);
+    f.tree->setCurrentItem(child(f.site(), "pub"));
+    ASSERT_TRUE(waitUntil([&] { return w.connectionReady(); }));
+    ASSERT_TRUE(f.enabledIn(Pane::SiteTree, Cmd::Paste));
+    f.prompts.answers = {true};
+    w.runCommand(Cmd::Paste);
+    EXPECT_EQ(f.prompts.shown.at(f.prompts.shown.size() - 1),
+              QString::fromUtf8("是否确定把本地目录 ") + f.local +
+                  QString::fromUtf8("/outgoing/ 及其文件上传到站点目录：/pub ？"
+                                    "注意：请先删除上传站点目录下的同名子目录！"));
+    ASSERT_TRUE(f.waitDone(2)) << f.prompts.shown.join('|').toStdString();
+    EXPECT_EQ(treeDigest(f.server.root() + "/pub/outgoing"), treeDigest(f.local + "/outgoing"));
+
+    // Copied in the remote list, pasted there: nothing happens, the copy goes.
+    f.frame->app().activePane = Pane::RemoteList;
+    f.list->selectAll();
+    w.runCommand(Cmd::Copy);
+    const int shown = f.prompts.shown.size();
+    w.runCommand(Cmd::Paste);
+    EXPECT_EQ(f.prompts.shown.size(), shown);
+    EXPECT_FALSE(f.enabledIn(Pane::LocalList, Cmd::Paste));
+}
+
+TEST(WindowTransfers, APasteWithNoLocalFolderChosenIsRefused) {
+    TransferFrame f;
+    ASSERT_TRUE(f.setUp()) << f.prompts.shown.join('|').toStdString();
+    f.selectRemoteFiles();
+    f.frame->app().activePane = Pane::RemoteList;
+    f.frame->runCommand(Cmd::Copy);
+    f.localTree->clearSelection(); // nothing chosen in the tree
+    f.frame->app().activePane = Pane::LocalTree;
+    f.frame->runCommand(Cmd::Paste);
+    EXPECT_EQ(f.prompts.shown.last(), QString::fromUtf8("请先在本地目录树中选择一个目录！"));
+    spinFor(100);
+    EXPECT_TRUE(QDir::current().entryList({"empty.dat"}, QDir::Files).isEmpty());
+}
+
+TEST(WindowTransfers, RemoteNewFolderRenameAndDelete) {
+    TransferFrame f;
+    ASSERT_TRUE(f.setUp()) << f.prompts.shown.join('|').toStdString();
+    MainWindow& w = *f.frame;
+    const QString deep = f.server.root() + "/pub/deep";
+
+    // New folder under the selected site folder; a name it has is refused.
+    f.prompts.names = {"inner"};
+    ASSERT_TRUE(f.enabledIn(Pane::SiteTree, Cmd::NewFolder));
+    w.runCommand(Cmd::NewFolder);
+    EXPECT_EQ(f.prompts.shown.last(), QString::fromUtf8("已有该目录！"));
+    f.prompts.names = {QString::fromUtf8("新建 夹")};
+    w.runCommand(Cmd::NewFolder);
+    ASSERT_TRUE(waitUntil([&] { return QFileInfo(deep + QString::fromUtf8("/新建 夹")).isDir(); }));
+    ASSERT_TRUE(waitUntil([&] { return w.connectionReady(); }));
+
+    // Rename a file through the dialog: its own name is refused, spaces go.
+    f.list->clearSelection();
+    QTreeWidgetItem* z = f.list->rowNamed("z.txt");
+    f.list->setCurrentItem(z);
+    ASSERT_TRUE(f.enabledIn(Pane::RemoteList, Cmd::Rename));
+    f.prompts.names = {"z.txt"};
+    w.runCommand(Cmd::Rename);
+    EXPECT_EQ(f.prompts.shown.last(), QString::fromUtf8("已有该文件名！"));
+    f.prompts.names = {"z 2.txt"};
+    w.runCommand(Cmd::Rename);
+    ASSERT_TRUE(waitUntil([&] { return QFileInfo::exists(deep + "/z2.txt"); }));
+    ASSERT_TRUE(waitUntil([&] { return w.connectionReady(); }));
+    EXPECT_TRUE(f.list->rowNamed("z2.txt"));
+
+    // Delete rows, a folder with its contents among them.
+    writeBytes(deep + "/inner/inside.txt", "x");
+    f.list->clearSelection();
+    f.list->rowNamed("inner")->setSelected(true);
+    f.list->rowNamed("z2.txt")->setSelected(true);
+    f.prompts.answers = {true};
+    ASSERT_TRUE(f.enabledIn(Pane::RemoteList, Cmd::Delete));
+    w.runCommand(Cmd::Delete);
+    EXPECT_TRUE(f.prompts.shown.contains(QString::fromUtf8("是否确定删除选择的站点文件？")));
+    ASSERT_TRUE(waitUntil([&] {
+        return !QFileInfo::exists(deep + "/inner") && !QFileInfo::exists(deep + "/z2.txt") &&
+               w.connectionReady();
+    }, 15000)) << f.prompts.shown.join('|').toStdString();
+
+    // The site itself cannot be deleted.
+    f.tree->setCurrentItem(f.site());
+    ASSERT_TRUE(waitUntil([&] { return w.connectionReady(); }));
+    EXPECT_FALSE(f.enabledIn(Pane::SiteTree, Cmd::Delete));
+    w.runCommand(Cmd::Delete);
+    EXPECT_EQ(f.prompts.shown.last(), QString::fromUtf8("不能删除根目录！"));
+}
+
+TEST(WindowTransfers, CommandsAreOfferedByPaneAndConnectionState) {
+    TransferFrame f({"--throttle", "20000"});
+    // Not connected: local commands only.
+    f.writeSettings();
+    f.open();
+    f.localTree = f.frame->app().localTree;
+    QDir(f.localDir.path()).mkpath("empty");
+    f.frame->app().activePane = Pane::LocalTree;
+    f.frame->runCommand(Cmd::Refresh);
+    f.localTree->setCurrentItem(f.localTree->childNamed(f.localTree->shownItem(), "empty"));
+    EXPECT_TRUE(f.enabledIn(Pane::LocalTree, Cmd::NewFolder));
+    EXPECT_TRUE(f.enabledIn(Pane::LocalTree, Cmd::Delete));
+    EXPECT_TRUE(f.enabledIn(Pane::LocalTree, Cmd::Rename));
+    EXPECT_TRUE(f.enabledIn(Pane::LocalTree, Cmd::UpOneLevel));
+    EXPECT_TRUE(f.enabledIn(Pane::LocalTree, Cmd::Refresh));
+    EXPECT_FALSE(f.enabledIn(Pane::LocalTree, Cmd::Copy)) << "copying needs a connection";
+    EXPECT_FALSE(f.enabledIn(Pane::LocalList, Cmd::SelectAll)) << "the folder is empty";
+    EXPECT_FALSE(f.enabledIn(Pane::RemoteList, Cmd::Delete));
+    EXPECT_FALSE(f.enabledIn(Pane::SiteTree, Cmd::NewFolder));
+    EXPECT_FALSE(f.enabledIn(Pane::SiteTree, Cmd::Refresh));
+    EXPECT_FALSE(f.enabledIn(Pane::LocalTree, Cmd::NewFile)) << "comes with online editing";
+    f.frame.reset();
+
+    // Connected and idle.
+    ASSERT_TRUE(f.setUp()) << f.prompts.shown.join('|').toStdString();
+    f.selectRemoteFiles();
+    EXPECT_TRUE(f.enabledIn(Pane::RemoteList, Cmd::Copy));
+    EXPECT_TRUE(f.enabledIn(Pane::RemoteList, Cmd::Delete));
+    EXPECT_TRUE(f.enabledIn(Pane::RemoteList, Cmd::SelectAll));
+    EXPECT_FALSE(f.enabledIn(Pane::RemoteList, Cmd::Rename)) << "several rows";
+    EXPECT_TRUE(f.enabledIn(Pane::SiteTree, Cmd::NewFolder));
+    EXPECT_TRUE(f.enabledIn(Pane::SiteTree, Cmd::Delete));
+    EXPECT_TRUE(f.enabledIn(Pane::SiteTree, Cmd::Refresh));
+    EXPECT_FALSE(f.enabledIn(Pane::SiteTree, Cmd::Paste)) << "nothing copied";
+
+    // Busy with a slow download: no remote command, local ones stay.
+    f.prompts.answers = {true};
+    f.frame->app().activePane = Pane::RemoteList;
+    f.frame->runCommand(Cmd::Copy);
+    f.frame->app().activePane = Pane::LocalList;
+    f.frame->runCommand(Cmd::Paste);
+    ASSERT_TRUE(waitUntil([&] { return f.frame->connection()->dataOpen; }, 10000));
+    for (int command : {Cmd::Copy, Cmd::Delete, Cmd::SelectAll})
+        EXPECT_FALSE(f.enabledIn(Pane::RemoteList, command)) << command;
+    for (int command : {Cmd::NewFolder, Cmd::Refresh, Cmd::Delete})
+        EXPECT_FALSE(f.enabledIn(Pane::SiteTree, command)) << command;
+    EXPECT_TRUE(f.enabledIn(Pane::LocalTree, Cmd::Refresh));
+    EXPECT_FALSE(f.enabledIn(Pane::LocalTree, Cmd::Copy));
+    EXPECT_FALSE(f.enabledIn(Pane::LocalList, Cmd::Paste));
+    // Progress shows in the status bar while it runs.
+    StatusDialogBar* bar = f.frame->statusDialogBar();
+    EXPECT_TRUE(waitUntil([&] { return bar->inProgressMode() && !bar->bytesText().isEmpty(); },
+                          10000));
+}
+
+TEST(WindowTransfers, ReleasingOverEmptySpaceDropsOnTheLastHighlightedFolder) {
+    TransferFrame f;
+    ASSERT_TRUE(f.setUp()) << f.prompts.shown.join('|').toStdString();
+    f.localTree->setCurrentItem(f.localChild("outgoing"));
+    f.localList->selectAll();
+    QTreeWidgetItem* pub = child(f.site(), "pub");
+    const QPoint from = nameOf(f.localList, f.localList->topLevelItem(1));
+    QTest::mousePress(f.localList->viewport(), Qt::LeftButton, {}, from);
+    moveWithButton(f.localList->viewport(), from + QPoint(0, 25));
+    moveWithButton(f.tree->viewport(), nameOf(f.tree, pub));
+    EXPECT_NE(pub->background(0), QBrush()) << "the folder under the cursor is highlighted";
+
+    const QPoint empty(20, f.tree->viewport()->height() - 2);
+    ASSERT_FALSE(f.tree->itemAt(empty));
+    moveWithButton(f.tree->viewport(), empty);
+    QTest::mouseRelease(f.tree->viewport(), Qt::LeftButton, {}, empty);
+    EXPECT_EQ(f.prompts.shown.value(0),
+              QString::fromUtf8("是否确定把选择的本地文件上传到站点目录：pub ？"
+                                "注意：已有同名文件将被覆盖！"));
+    EXPECT_EQ(pub->background(0), QBrush()) << "the highlight goes with the drag";
+
+    // A move with the button up ends a drag that lost its release.
+    QTest::mousePress(f.localList->viewport(), Qt::LeftButton, {}, from);
+    moveWithButton(f.localList->viewport(), from + QPoint(0, 25));
+    ASSERT_TRUE(f.frame->app().dragState.dragging);
+    QMouseEvent up(QEvent::MouseMove, QPoint(5, 5), f.tree->viewport()->mapToGlobal(QPoint(5, 5)),
+                   Qt::NoButton, Qt::NoButton, Qt::NoModifier);
+    QApplication::sendEvent(f.tree->viewport(), &up);
+    EXPECT_FALSE(f.frame->app().dragState.dragging);
+}
