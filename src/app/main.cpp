@@ -7,6 +7,7 @@
 #include <QApplication>
 #include <QCommandLineParser>
 #include <QLocale>
+#include <QTimer>
 
 #include <cstdio>
 
@@ -23,6 +24,14 @@ int main(int argc, char** argv) {
                             QStringLiteral("Folder for settings, sites and tasks."),
                             QStringLiteral("DIR"));
     parser.addOption(home);
+    QCommandLineOption local(QStringLiteral("local"),
+                             QStringLiteral("Folder the local tree opens at (default: home)."),
+                             QStringLiteral("DIR"));
+    parser.addOption(local);
+    QCommandLineOption connectTo(QStringLiteral("connect"),
+                                 QStringLiteral("Connect to this defined site at start."),
+                                 QStringLiteral("SITE"));
+    parser.addOption(connectTo);
     parser.process(app);
 
     const QString programDir = resolveProgramDir(parser.value(home));
@@ -37,10 +46,19 @@ int main(int argc, char** argv) {
         if (frame)
             frame->showHelpTopic(keyword);
     });
-    MainWindow window(MainWindow::Deps{prompts, services, SystemClock::instance(), programDir});
+    MainWindow::Deps deps{prompts, services, SystemClock::instance(), programDir};
+    deps.localStartFolder = parser.value(local);
+    MainWindow window(std::move(deps));
     frame = &window;
     prompts.setParent(&window);
     window.resize(1280, 800);
     window.showMaximized();
+    if (parser.isSet(connectTo)) {
+        const QString site = parser.value(connectTo);
+        QTimer::singleShot(0, &window, [&window, site] {
+            if (!window.connectSiteNamed(site))
+                std::fprintf(stderr, "corvane: no site named %s\n", site.toLocal8Bit().constData());
+        });
+    }
     return app.exec();
 }

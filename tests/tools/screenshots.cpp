@@ -1,11 +1,15 @@
 // Renders the pictures of the README offscreen: the main window connected
-// to a local pyftpdlib server with a folder listed, the site properties
-// dialog and the network settings dialog.
+// to a local pyftpdlib server with a folder listed and both local panes
+// filled, the same window during a download dragged into the local tree,
+// the site properties dialog and the network settings dialog.
 #include "../gui/window_fixture.h"
 #include "pyftpd_server.h"
 
+#include "core/engine/connection_source.h"
 #include "gui/dialogs/network_settings_dialog.h"
 #include "gui/dialogs/site_properties_dialog.h"
+#include "gui/panes/local_file_list.h"
+#include "gui/panes/local_folder_tree.h"
 #include "gui/panes/remote_file_list.h"
 #include "gui/panes/site_tree.h"
 
@@ -38,7 +42,8 @@ int main(int argc, char** argv) {
     QApplication::setFont(QFont(QStringLiteral("WenQuanYi Micro Hei"), 9));
     const QString out = argc > 1 ? QString::fromLocal8Bit(argv[1]) : QStringLiteral(".");
 
-    PyFtpdServer server;
+    // Slow enough that the download can be seen under way.
+    PyFtpdServer server({QStringLiteral("--throttle"), QStringLiteral("600000")});
     const QString root = server.root();
     QDir(root).mkpath(QString::fromUtf8("样例/文档/旧版"));
     QDir(root).mkpath(QString::fromUtf8("样例/images"));
@@ -52,6 +57,12 @@ int main(int argc, char** argv) {
     }
 
     WindowFixture f;
+    const QString local = f.localDir.path();
+    QDir(local).mkpath(QString::fromUtf8("下载"));
+    QDir(local).mkpath(QString::fromUtf8("上传/图片"));
+    writeFile(local + QString::fromUtf8("/上传/本地文件.txt"), "local\n");
+    writeFile(local + QString::fromUtf8("/笔记.md"), QByteArray(1834, 'n'));
+    writeFile(local + QString::fromUtf8("/预算 2026.csv"), QByteArray(20480, 'c'));
     f.writeSettings();
     SiteRecord demo =
         siteAt(QString::fromUtf8("演示站点"), server.port(), QString::fromUtf8("/样例"));
@@ -73,6 +84,28 @@ int main(int argc, char** argv) {
     tree->expandAll();
     spinFor(200);
     bool ok = save(&frame, out + QStringLiteral("/main-window.png"));
+
+    // A download of images/large.bin into 下载, as a drag there starts it.
+    QTreeWidgetItem* images = nullptr;
+    for (QTreeWidgetItem* item : tree->findItems(QStringLiteral("images"),
+                                                 Qt::MatchExactly | Qt::MatchRecursive))
+        images = item;
+    if (images) {
+        tree->setCurrentItem(images);
+        waitUntil([&] { return frame.connectionReady() &&
+                               frame.app().remoteList->topLevelItemCount() == 1; }, 15000);
+        frame.app().remoteList->topLevelItem(0)->setSelected(true);
+        LocalFolderTree* localTree = frame.app().localTree;
+        QTreeWidgetItem* target =
+            localTree->childNamed(localTree->shownItem(), QString::fromUtf8("下载"));
+        localTree->setCurrentItem(target);
+        frame.downloadRows(target);
+        waitUntil([&] { return frame.source()->bytesDone > 1200000; }, 15000);
+        spinFor(3100); // a tick of the status bar
+        ok &= save(&frame, out + QStringLiteral("/transfer.png"));
+    } else {
+        ok = false;
+    }
 
     SitePropertiesDialog properties(demo, f.prompts);
     properties.show();

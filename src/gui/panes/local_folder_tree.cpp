@@ -18,6 +18,7 @@
 #include <QMenu>
 #include <QSignalBlocker>
 #include <QStyle>
+#include <QTimer>
 
 namespace {
 
@@ -132,8 +133,14 @@ void LocalFolderTree::fill(const QString& startFolder) {
         item->setExpanded(true);
         item = child;
     }
+    // The folder opens with its subfolders in view, once the pane has its
+    // size.
     setCurrentItem(item);
-    scrollToItem(item);
+    item->setExpanded(true);
+    QTimer::singleShot(0, this, [this] {
+        if (QTreeWidgetItem* shown = shownItem())
+            scrollToItem(shown, QAbstractItemView::PositionAtTop);
+    });
 }
 
 QTreeWidgetItem* LocalFolderTree::childNamed(QTreeWidgetItem* parent, const QString& name) const {

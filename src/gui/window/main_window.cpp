@@ -6,6 +6,7 @@
 #include "core/platform/clock.h"
 #include "core/platform/prompts.h"
 #include "core/tasks/connection_setup.h"
+#include "gui/panes/command_ids.h"
 #include "gui/panes/local_file_list.h"
 #include "gui/panes/local_folder_tree.h"
 #include "gui/panes/message_pane.h"
@@ -117,6 +118,19 @@ bool MainWindow::event(QEvent* event) {
 }
 
 // --- connections -----------------------------------------------------------
+
+bool MainWindow::connectSiteNamed(const QString& name) {
+    QTreeWidgetItem* site = app_.siteTree->findItems(name, Qt::MatchExactly).value(0);
+    if (!site)
+        return false;
+    app_.siteTree->setCurrentItem(site);
+    app_.siteTree->setFocus();
+    app_.activePane = Pane::SiteTree;
+    updateCommandStates();
+    if (action(Cmd::Connect)->isEnabled())
+        runCommand(Cmd::Connect);
+    return true;
+}
 
 QDate MainWindow::today() const {
     return QDateTime::fromSecsSinceEpoch(clock_.calendarSeconds()).date();

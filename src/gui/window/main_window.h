@@ -84,6 +84,9 @@ public:
     void updateCommandStates();
     // Runs a command of the menu, toolbar or keyboard.
     void runCommand(int command);
+    // Selects the defined site of that name and connects to it, as the
+    // user would; false when there is no such site.
+    bool connectSiteNamed(const QString& name);
     // The help page at a keyword's place.
     void showHelpTopic(const QString& keyword);
     // Opens the URL in the browser, with the fallback message.
