@@ -53,6 +53,9 @@ int main(int argc, char** argv) {
     prompts.setParent(&window);
     window.resize(1280, 800);
     window.showMaximized();
+    // Keys and their shortcuts go to the active window; without a window
+    // manager (a bare X server) nothing would make it active.
+    window.activateWindow();
     if (parser.isSet(connectTo)) {
         const QString site = parser.value(connectTo);
         QTimer::singleShot(0, &window, [&window, site] {

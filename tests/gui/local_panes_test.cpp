@@ -259,3 +259,28 @@ TEST(LocalPanes, ContextMenusFollowTheItemUnderTheClick) {
     menu = f.list->prepareContextMenu(QPoint(10, f.list->viewport()->height() - 2));
     EXPECT_FALSE(enabledIn(menu, Cmd::PaneRename));
 }
+
+TEST(LocalPanes, ListStylesUpOneLevelAndSelectAll) {
+    LocalFrame f;
+    MainWindow& w = *f.frame;
+    f.frame->app().activePane = Pane::LocalList;
+    w.runCommand(Cmd::ListView);
+    EXPECT_TRUE(f.list->isHeaderHidden());
+    EXPECT_TRUE(f.list->isColumnHidden(LocalFileList::SizeColumn));
+    w.runCommand(Cmd::DetailsView);
+    EXPECT_FALSE(f.list->isHeaderHidden());
+    EXPECT_FALSE(f.list->isColumnHidden(LocalFileList::TimeColumn));
+    f.frame->app().activePane = Pane::LocalTree;
+    w.runCommand(Cmd::ListView);
+    EXPECT_FALSE(f.list->isHeaderHidden()) << "a tree pane has no list style";
+
+    ASSERT_TRUE(f.enabled(Pane::LocalList, Cmd::SelectAll));
+    w.runCommand(Cmd::SelectAll);
+    EXPECT_EQ(f.list->selectedItems().size(), 5);
+
+    QTreeWidgetItem* base = f.shown();
+    EXPECT_TRUE(f.enabled(Pane::LocalTree, Cmd::UpOneLevel));
+    w.runCommand(Cmd::UpOneLevel);
+    EXPECT_EQ(f.shown(), base->parent());
+    EXPECT_TRUE(rowNames(f.list).contains(QFileInfo(f.base).fileName()));
+}

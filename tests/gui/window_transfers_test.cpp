@@ -397,3 +397,20 @@ TEST(WindowTransfers, ReleasingOverEmptySpaceDropsOnTheLastHighlightedFolder) {
     QApplication::sendEvent(f.tree->viewport(), &up);
     EXPECT_FALSE(f.frame->app().dragState.dragging);
 }
+
+// The keyboard alone: select a row, Ctrl+C, move to the local list, Ctrl+V,
+// Enter on the question.
+TEST(WindowTransfers, CopyAndPasteWithTheKeys) {
+    TransferFrame f;
+    ASSERT_TRUE(f.setUp()) << f.prompts.shown.join('|').toStdString();
+    f.frame->activateWindow();
+    f.list->setFocus();
+    f.list->setCurrentItem(f.list->rowNamed("z.txt"));
+    QTest::keyClick(f.list, Qt::Key_C, Qt::ControlModifier);
+    EXPECT_EQ(f.frame->app().copiedItems, QStringList{"/pub/deep/z.txt"});
+    f.localList->setFocus();
+    f.prompts.answers = {true};
+    QTest::keyClick(f.localList, Qt::Key_V, Qt::ControlModifier);
+    ASSERT_TRUE(f.waitDone()) << f.prompts.shown.join('|').toStdString();
+    EXPECT_EQ(readBytes(f.local + "/z.txt"), QByteArray(10, 'x'));
+}
