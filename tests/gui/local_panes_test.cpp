@@ -284,3 +284,21 @@ TEST(LocalPanes, ListStylesUpOneLevelAndSelectAll) {
     EXPECT_EQ(f.shown(), base->parent());
     EXPECT_TRUE(rowNames(f.list).contains(QFileInfo(f.base).fileName()));
 }
+
+// A link to a folder is a folder in the tree; deleting it removes nothing
+// behind it.
+TEST(LocalPanes, DeletingALinkedFolderLeavesWhatItPointsTo) {
+    QTemporaryDir elsewhere;
+    writeBytes(elsewhere.path() + "/keep.txt", "keep");
+    LocalFrame f;
+    ASSERT_TRUE(QFile::link(elsewhere.path(), f.base + "/link"));
+    f.frame->app().activePane = Pane::LocalTree;
+    f.frame->runCommand(Cmd::Refresh);
+    QTreeWidgetItem* link = f.child("link");
+    ASSERT_TRUE(link);
+    f.tree->setCurrentItem(link);
+    EXPECT_EQ(rowNames(f.list), QStringList{"keep.txt"});
+    f.frame->runCommand(Cmd::Delete);
+    EXPECT_EQ(f.prompts.shown.last(), QString::fromUtf8("目录非空，不能删除！"));
+    EXPECT_EQ(readBytes(elsewhere.path() + "/keep.txt"), "keep");
+}

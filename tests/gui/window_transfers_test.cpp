@@ -47,9 +47,11 @@ void drag(QAbstractItemView* source, const QPoint& from, QAbstractItemView* targ
     QTest::mouseRelease(target->viewport(), Qt::LeftButton, {}, to);
 }
 
+// A point on the item's name (past a tree's indentation).
 QPoint nameOf(QTreeWidget* view, QTreeWidgetItem* item) {
     view->scrollToItem(item);
-    return QPoint(12, view->visualItemRect(item).center().y());
+    const QRect rect = view->visualItemRect(item);
+    return QPoint(rect.left() + 12, rect.center().y());
 }
 
 // Connected to /pub/deep on a server that also holds files with blanks,
@@ -413,4 +415,29 @@ TEST(WindowTransfers, CopyAndPasteWithTheKeys) {
     QTest::keyClick(f.localList, Qt::Key_V, Qt::ControlModifier);
     ASSERT_TRUE(f.waitDone()) << f.prompts.shown.join('|').toStdString();
     EXPECT_EQ(readBytes(f.local + "/z.txt"), QByteArray(10, 'x'));
+}
+
+TEST(WindowTransfers, ASiteFolderDraggedOntoTheLocalListIsDownloadedWhole) {
+    TransferFrame f;
+    ASSERT_TRUE(f.setUp()) << f.prompts.shown.join('|').toStdString();
+    const QString deep = f.server.root() + "/pub/deep";
+    writeBytes(deep + "/Mdir/m 1.txt", "m1");
+    writeBytes(deep + QString::fromUtf8("/Mdir/子/深.bin"), QByteArray(5000, 's'));
+    QTreeWidgetItem* mdir = child(f.tree->currentItem(), "Mdir");
+    ASSERT_TRUE(mdir);
+
+    f.prompts.answers = {true};
+    drag(f.tree, nameOf(f.tree, mdir), f.localList, QPoint(30, 30));
+    EXPECT_EQ(f.prompts.shown.value(0),
+              QString::fromUtf8("是否确定把站点目录 Mdir 及其文件下载到本地当前目录：") +
+                  QFileInfo(f.local).fileName() +
+                  QString::fromUtf8(" ？请先删除本地保存目录下的同名子目录！"));
+    ASSERT_TRUE(f.waitDone()) << f.prompts.shown.join('|').toStdString();
+    EXPECT_EQ(treeDigest(f.local + "/Mdir"), treeDigest(deep + "/Mdir"));
+    EXPECT_NE(f.tree->currentItem(), mdir) << "dragging did not select it";
+
+    // A plain click still selects and lists the folder.
+    QTest::mouseClick(f.tree->viewport(), Qt::LeftButton, {}, nameOf(f.tree, mdir));
+    EXPECT_EQ(f.tree->currentItem(), mdir);
+    EXPECT_TRUE(waitUntil([&] { return names(f.list).contains("m 1.txt"); }));
 }

@@ -3,8 +3,11 @@
 #include "core/sites/site_list.h"
 #include "gui/panes/pane_drag.h"
 
+#include <QMouseEvent>
 #include <QPersistentModelIndex>
 #include <QTreeWidget>
+
+#include <memory>
 
 class PaneState;
 class PaneHost;
@@ -127,5 +130,6 @@ private:
     QMenu* menu_;
     QPoint lastMousePoint_;
     PaneDrag::Press press_;
+    std::unique_ptr<QMouseEvent> deferredPress_; // see mousePressEvent
     QPersistentModelIndex dropTarget_;
 };

@@ -20,9 +20,20 @@ int SiteTree::refusedSource() const {
     return Pane::RemoteList;
 }
 
+// Selecting a folder lists it, and a listing keeps the connection busy: a
+// folder about to be dragged away would then be refused at the drop. So a
+// press on another folder's label selects it only when the button comes up
+// without a drag.
 void SiteTree::mousePressEvent(QMouseEvent* event) {
-    QTreeWidget::mousePressEvent(event);
     PaneDrag::recordPress(press_, this, event);
+    deferredPress_.reset();
+    if (press_.item && press_.item != currentItem() && isRemoteFolder(press_.item) &&
+        visualItemRect(press_.item).contains(event->pos())) {
+        deferredPress_.reset(event->clone());
+        setFocus(Qt::MouseFocusReason);
+        return;
+    }
+    QTreeWidget::mousePressEvent(event);
 }
 
 void SiteTree::mouseMoveEvent(QMouseEvent* event) {
@@ -44,10 +55,13 @@ void SiteTree::mouseMoveEvent(QMouseEvent* event) {
 
 void SiteTree::mouseReleaseEvent(QMouseEvent* event) {
     press_ = {};
+    const std::unique_ptr<QMouseEvent> pressed = std::move(deferredPress_);
     if (app_.dragState.dragging) {
         PaneDrag::released(app_, this, event);
         return;
     }
+    if (pressed)
+        QTreeWidget::mousePressEvent(pressed.get());
     QTreeWidget::mouseReleaseEvent(event);
 }
 

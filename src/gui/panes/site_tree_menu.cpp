@@ -49,15 +49,16 @@ QMenu* SiteTree::prepareContextMenu(const QPoint& point) {
     PaneMenu::enable(menu_, host_, Cmd::PaneAddSite, !item || (site && notConnected));
     // Deleting a folder is the main window's delete command; a site is deleted here.
     if (folder)
-        PaneMenu::enable(menu_, host_, Cmd::PaneDelete,
-                         ready && host_.paneCommandBuilt(Cmd::Delete));
+        PaneMenu::enable(menu_, host_, Cmd::PaneDelete, ready);
     else
         PaneMenu::enable(menu_, host_, Cmd::PaneDelete, site && notConnected);
     const bool remoteFolder = folder || connectedSite;
     for (int command : {Cmd::PaneDirectoryUpdate, Cmd::PaneNewFolder, Cmd::PaneNewFile})
         PaneMenu::enable(menu_, host_, command, remoteFolder && ready);
-    for (int command : {Cmd::PaneCopy, Cmd::PanePaste})
-        PaneMenu::enable(menu_, host_, command, remoteFolder);
+    PaneMenu::enable(menu_, host_, Cmd::PaneCopy,
+                     remoteFolder && host_.frameCommandEnabled(Cmd::Copy));
+    PaneMenu::enable(menu_, host_, Cmd::PanePaste,
+                     remoteFolder && host_.frameCommandEnabled(Cmd::Paste));
     return menu_;
 }
 
@@ -66,6 +67,7 @@ void SiteTree::contextMenuEvent(QContextMenuEvent* event) {
         return;
     const QPoint point = viewport()->mapFromGlobal(event->globalPos());
     lastMousePoint_ = point;
+    app_.activePane = Pane::SiteTree;
     if (QAction* chosen = prepareContextMenu(point)->exec(event->globalPos()))
         runPaneCommand(chosen->data().toInt(), itemAt(lastMousePoint_));
 }
@@ -85,11 +87,27 @@ void SiteTree::runPaneCommand(int command, QTreeWidgetItem* clicked) {
         addSite();
         break;
     case Cmd::PaneDelete:
-        if (isSiteItem(clicked) && sites_.remove(clicked->text(0)))
+        if (clicked && clicked->parent()) {
+            app_.activePane = Pane::SiteTree;
+            host_.runFrameCommand(Cmd::Delete);
+        } else if (isSiteItem(clicked) && sites_.remove(clicked->text(0))) {
             delete clicked;
+        }
+        break;
+    case Cmd::PaneNewFolder:
+        app_.activePane = Pane::SiteTree;
+        host_.runFrameCommand(Cmd::NewFolder);
+        break;
+    case Cmd::PaneCopy:
+        app_.activePane = Pane::SiteTree;
+        host_.copySelection(clicked);
+        break;
+    case Cmd::PanePaste:
+        app_.activePane = Pane::SiteTree;
+        host_.pasteInto(clicked);
         break;
     default:
-        break; // commands of the file operations are not offered yet
+        break;
     }
 }
 
