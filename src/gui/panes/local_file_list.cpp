@@ -245,25 +245,13 @@ void LocalFileList::mousePressEvent(QMouseEvent* event) {
 
 void LocalFileList::mouseMoveEvent(QMouseEvent* event) {
     lastMousePoint_ = event->pos();
-    if (app_.dragState.dragging) {
-        PaneDrag::moved(app_, this, event);
-        return;
-    }
-    if (PaneDrag::wantsStart(press_, event)) {
-        PaneDrag::begin(app_, this, press_.item, event->pos());
-        press_ = {};
-        return;
-    }
-    QTreeWidget::mouseMoveEvent(event);
+    if (!PaneDrag::handleMove(app_, this, press_, event))
+        QTreeWidget::mouseMoveEvent(event);
 }
 
 void LocalFileList::mouseReleaseEvent(QMouseEvent* event) {
-    press_ = {};
-    if (app_.dragState.dragging) {
-        PaneDrag::released(app_, this, event);
-        return;
-    }
-    QTreeWidget::mouseReleaseEvent(event);
+    if (!PaneDrag::handleRelease(app_, this, press_, event))
+        QTreeWidget::mouseReleaseEvent(event);
 }
 
 // Remote files or a remote folder dropped here go to the folder shown.

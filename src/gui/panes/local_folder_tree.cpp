@@ -49,7 +49,7 @@ QString ask(const char* a, const QString& b, const char* c) {
 } // namespace
 
 LocalFolderTree::LocalFolderTree(PaneState& app, PaneHost& host, QWidget* parent)
-    : QTreeWidget(parent), app_(app), host_(host), menu_(new QMenu(this)) {
+    : QTreeWidget(parent), app_(app), host_(host), menu_(new QMenu(this)), dropTarget_(this) {
     setObjectName(QStringLiteral("localTree"));
     app_.localTree = this;
     app_.dragPanes << this;
@@ -184,6 +184,11 @@ void LocalFolderTree::onCurrentChanged(QTreeWidgetItem* current) {
 void LocalFolderTree::onExpanded(QTreeWidgetItem* item) {
     const QSignalBlocker quiet(this);
     item->setData(0, DataRole, 1);
+    readChildrenAhead(item);
+}
+
+// The subfolders of each child not read yet, one level ahead of the item.
+void LocalFolderTree::readChildrenAhead(QTreeWidgetItem* item) {
     for (int i = 0; i < item->childCount(); ++i) {
         QTreeWidgetItem* child = item->child(i);
         if (child->data(0, DataRole).toInt() == 0) {
@@ -226,13 +231,7 @@ void LocalFolderTree::showLocalFolder(bool refresh) {
     }
     if (!added)
         item->setData(0, DataRole, 1);
-    for (int i = 0; i < item->childCount(); ++i) {
-        QTreeWidgetItem* child = item->child(i);
-        if (child->data(0, DataRole).toInt() == 0) {
-            addSubfolders(child);
-            child->setData(0, DataRole, 1);
-        }
-    }
+    readChildrenAhead(item);
     list->sortByColumn(LocalFileList::NameColumn);
 }
 
@@ -409,43 +408,22 @@ void LocalFolderTree::mousePressEvent(QMouseEvent* event) {
 
 void LocalFolderTree::mouseMoveEvent(QMouseEvent* event) {
     lastMousePoint_ = event->pos();
-    if (app_.dragState.dragging) {
-        PaneDrag::moved(app_, this, event);
-        return;
-    }
-    // Folders can be dragged, the root cannot.
-    if (PaneDrag::wantsStart(press_, event) && press_.item->parent()) {
-        PaneDrag::begin(app_, this, press_.item, event->pos(),
-                        QPersistentModelIndex(indexFromItem(press_.item)));
-        press_ = {};
-        return;
-    }
-    QTreeWidget::mouseMoveEvent(event);
+    if (!PaneDrag::handleMove(app_, this, press_, event))
+        QTreeWidget::mouseMoveEvent(event);
 }
 
 void LocalFolderTree::mouseReleaseEvent(QMouseEvent* event) {
-    press_ = {};
-    if (app_.dragState.dragging) {
-        PaneDrag::released(app_, this, event);
-        return;
-    }
-    QTreeWidget::mouseReleaseEvent(event);
+    if (!PaneDrag::handleRelease(app_, this, press_, event))
+        QTreeWidget::mouseReleaseEvent(event);
 }
 
-void LocalFolderTree::setDropTarget(QTreeWidgetItem* item) {
-    QTreeWidgetItem* old = itemOf(dropTarget_);
-    if (old == item)
-        return;
-    const QSignalBlocker quiet(this);
-    if (old)
-        old->setBackground(0, QBrush());
-    dropTarget_ = item ? QPersistentModelIndex(indexFromItem(item)) : QPersistentModelIndex();
-    if (item)
-        item->setBackground(0, palette().brush(QPalette::Highlight).color().lighter(160));
+// Folders can be dragged, the root cannot.
+bool LocalFolderTree::dragStartsOn(const QTreeWidgetItem* item) const {
+    return item->parent() != nullptr;
 }
 
 void LocalFolderTree::clearDropTarget() {
-    setDropTarget(nullptr);
+    dropTarget_.clear();
 }
 
 void LocalFolderTree::dragMovedOver(const QPoint& point) {
@@ -453,24 +431,19 @@ void LocalFolderTree::dragMovedOver(const QPoint& point) {
     if (source != Pane::SiteTree && source != Pane::RemoteList)
         return;
     if (QTreeWidgetItem* item = itemAt(point))
-        setDropTarget(item); // over empty space the last target stays
+        dropTarget_.set(item); // over empty space the last target stays
 }
 
 void LocalFolderTree::dropAt(const QPoint& point, const DragState& drag) {
     if (drag.sourcePane == Pane::LocalTree) {
-        // A folder cannot go into itself; there is no moving within the disk.
-        QTreeWidgetItem* dragged = itemOf(drag.draggedItem);
-        QTreeWidgetItem* onto = itemAt(point);
-        for (QTreeWidgetItem* up = onto; dragged && up; up = up->parent())
-            if (up == dragged) {
-                host_.prompts().report(QString::fromUtf8(PaneText::DropIntoItself));
-                return;
-            }
+        // There is no moving within the disk; into itself it is refused.
+        if (PaneDrag::dropsIntoItself(itemOf(drag.draggedItem), itemAt(point)))
+            host_.prompts().report(QString::fromUtf8(PaneText::DropIntoItself));
         return;
     }
     QTreeWidgetItem* target = itemAt(point);
     if (!target)
-        target = itemOf(dropTarget_);
+        target = dropTarget_.item();
     if (!target || !host_.connectionReady())
         return;
     const QString localLabel = target->text(0);

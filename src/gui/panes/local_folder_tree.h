@@ -57,6 +57,8 @@ public:
     int paneCode() const override;
     QAbstractItemView* dragView() override { return this; }
     int refusedSource() const override;
+    bool dragStartsOn(const QTreeWidgetItem* item) const override;
+    bool dragsTreeItem() const override { return true; }
     void dragMovedOver(const QPoint& point) override;
     void dropAt(const QPoint& point, const DragState& drag) override;
     void clearDropTarget() override;
@@ -71,15 +73,15 @@ private:
     QTreeWidgetItem* insertFolderItem(QTreeWidgetItem* parent, const QString& name);
     void onCurrentChanged(QTreeWidgetItem* current);
     void onExpanded(QTreeWidgetItem* item);
+    void readChildrenAhead(QTreeWidgetItem* item);
     void onLabelEdited(QTreeWidgetItem* item, int column);
     void setShownLook(QTreeWidgetItem* item, bool shown);
-    void setDropTarget(QTreeWidgetItem* item);
 
     PaneState& app_;
     PaneHost& host_;
     QMenu* menu_;
     QPersistentModelIndex shown_;
-    QPersistentModelIndex dropTarget_;
+    DropTarget dropTarget_;
     PaneDrag::Press press_;
     QPoint lastMousePoint_;
 };

@@ -8,6 +8,7 @@
 #include <QMouseEvent>
 #include <QPainter>
 #include <QPointer>
+#include <QSignalBlocker>
 #include <QTreeWidgetItem>
 
 namespace {
@@ -54,20 +55,22 @@ void PaneDrag::recordPress(Press& press, QAbstractItemView* view, QMouseEvent* e
             press.item = tree->itemAt(event->pos());
 }
 
-bool PaneDrag::wantsStart(const Press& press, QMouseEvent* event) {
+namespace {
+
+bool wantsStart(const PaneDrag::Press& press, QMouseEvent* event) {
     return press.item && (event->buttons() & Qt::LeftButton) &&
            (event->pos() - press.point).manhattanLength() >= QApplication::startDragDistance();
 }
 
-void PaneDrag::begin(PaneState& app, DragPane* source, QTreeWidgetItem* item,
-                     const QPoint& viewportPoint, const QPersistentModelIndex& treeItem) {
-    end(app);
+void begin(PaneState& app, DragPane* source, QTreeWidgetItem* item, const QPoint& viewportPoint) {
+    PaneDrag::end(app);
     DragState& drag = app.dragState;
     drag.dragging = true;
     drag.sourcePane = source->paneCode();
     drag.paneUnder = source->paneCode();
     drag.window = source->dragView();
-    drag.draggedItem = treeItem;
+    if (source->dragsTreeItem())
+        drag.draggedItem = QPersistentModelIndex(item->treeWidget()->indexFromItem(item));
     auto* image = new QLabel(source->dragView()->viewport());
     image->setAttribute(Qt::WA_TransparentForMouseEvents);
     image->setPixmap(pictureOf(source->dragView(), item));
@@ -76,6 +79,29 @@ void PaneDrag::begin(PaneState& app, DragPane* source, QTreeWidgetItem* item,
     image->show();
     drag.image = image;
     QApplication::setOverrideCursor(Qt::DragCopyCursor);
+}
+
+} // namespace
+
+bool PaneDrag::handleMove(PaneState& app, DragPane* pane, Press& press, QMouseEvent* event) {
+    if (app.dragState.dragging) {
+        moved(app, pane, event);
+        return true;
+    }
+    if (wantsStart(press, event) && pane->dragStartsOn(press.item)) {
+        begin(app, pane, press.item, event->pos());
+        press = {};
+        return true;
+    }
+    return false;
+}
+
+bool PaneDrag::handleRelease(PaneState& app, DragPane* pane, Press& press, QMouseEvent* event) {
+    press = {};
+    if (!app.dragState.dragging)
+        return false;
+    released(app, pane, event);
+    return true;
 }
 
 void PaneDrag::moved(PaneState& app, DragPane* receiver, QMouseEvent* event) {
@@ -126,4 +152,27 @@ void PaneDrag::end(PaneState& app) {
         pane->clearDropTarget();
     if (wasDragging)
         QApplication::restoreOverrideCursor();
+}
+
+bool PaneDrag::dropsIntoItself(const QTreeWidgetItem* dragged, const QTreeWidgetItem* onto) {
+    for (const QTreeWidgetItem* up = onto; dragged && up; up = up->parent())
+        if (up == dragged)
+            return true;
+    return false;
+}
+
+void DropTarget::set(QTreeWidgetItem* item) {
+    QTreeWidgetItem* old = this->item();
+    if (old == item)
+        return;
+    const QSignalBlocker quiet(tree_);
+    if (old)
+        old->setBackground(0, QBrush());
+    index_ = item ? QPersistentModelIndex(tree_->indexFromItem(item)) : QPersistentModelIndex();
+    if (item)
+        item->setBackground(0, tree_->palette().brush(QPalette::Highlight).color().lighter(160));
+}
+
+QTreeWidgetItem* DropTarget::item() const {
+    return index_.isValid() ? tree_->itemFromIndex(index_) : nullptr;
 }

@@ -7,6 +7,7 @@ class PaneState;
 struct DragState;
 class QAbstractItemView;
 class QMouseEvent;
+class QTreeWidget;
 class QTreeWidgetItem;
 
 // A browsing pane that files can be dragged from and dropped on.
@@ -17,6 +18,10 @@ public:
     virtual QAbstractItemView* dragView() = 0;
     // Drags from this pane get no feedback here.
     virtual int refusedSource() const = 0;
+    // Whether a drag may begin on this item; a tree records the item itself
+    // as the one dragged.
+    virtual bool dragStartsOn(const QTreeWidgetItem*) const { return true; }
+    virtual bool dragsTreeItem() const { return false; }
     // The cursor moved over this pane during a drag it does not refuse
     // (viewport coordinates).
     virtual void dragMovedOver(const QPoint&) {}
@@ -40,13 +45,12 @@ struct Press {
 };
 
 void recordPress(Press& press, QAbstractItemView* view, QMouseEvent* event);
-// True when the button is down and has moved far enough from the press on
-// an item: the caller may start a drag on `press.item`.
-bool wantsStart(const Press& press, QMouseEvent* event);
-// Starts a drag from `source` with a picture of `item` under the cursor;
-// a tree passes the index of its dragged item as `treeItem`.
-void begin(PaneState& app, DragPane* source, QTreeWidgetItem* item, const QPoint& viewportPoint,
-           const QPersistentModelIndex& treeItem = {});
+// The drag's part of a pane's mouse moves and releases: starts a drag when
+// the button has moved far enough from a press on an item, routes the moves
+// and the release of one under way. True when the event was the drag's and
+// the pane must not handle it as well.
+bool handleMove(PaneState& app, DragPane* pane, Press& press, QMouseEvent* event);
+bool handleRelease(PaneState& app, DragPane* pane, Press& press, QMouseEvent* event);
 // A mouse move during a drag, received by `receiver`.
 void moved(PaneState& app, DragPane* receiver, QMouseEvent* event);
 // The button released during a drag: ends it and drops on the pane under
@@ -54,5 +58,21 @@ void moved(PaneState& app, DragPane* receiver, QMouseEvent* event);
 void released(PaneState& app, DragPane* receiver, QMouseEvent* event);
 // Ends the drag without a drop.
 void end(PaneState& app);
+// A folder dropped onto itself or onto a folder below it.
+bool dropsIntoItself(const QTreeWidgetItem* dragged, const QTreeWidgetItem* onto);
 
 } // namespace PaneDrag
+
+// A tree's drop target: the item under the cursor during a drag it accepts,
+// drawn highlighted, kept over empty space.
+class DropTarget {
+public:
+    explicit DropTarget(QTreeWidget* tree) : tree_(tree) {}
+    void set(QTreeWidgetItem* item);
+    void clear() { set(nullptr); }
+    QTreeWidgetItem* item() const;
+
+private:
+    QTreeWidget* tree_;
+    QPersistentModelIndex index_;
+};

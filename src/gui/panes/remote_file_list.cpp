@@ -162,25 +162,13 @@ void RemoteFileList::mousePressEvent(QMouseEvent* event) {
 }
 
 void RemoteFileList::mouseMoveEvent(QMouseEvent* event) {
-    if (app_.dragState.dragging) {
-        PaneDrag::moved(app_, this, event);
-        return;
-    }
-    if (PaneDrag::wantsStart(press_, event)) {
-        PaneDrag::begin(app_, this, press_.item, event->pos());
-        press_ = {};
-        return;
-    }
-    QTreeWidget::mouseMoveEvent(event);
+    if (!PaneDrag::handleMove(app_, this, press_, event))
+        QTreeWidget::mouseMoveEvent(event);
 }
 
 void RemoteFileList::mouseReleaseEvent(QMouseEvent* event) {
-    press_ = {};
-    if (app_.dragState.dragging) {
-        PaneDrag::released(app_, this, event);
-        return;
-    }
-    QTreeWidget::mouseReleaseEvent(event);
+    if (!PaneDrag::handleRelease(app_, this, press_, event))
+        QTreeWidget::mouseReleaseEvent(event);
 }
 
 // Local files or a local folder dropped here go to the site folder shown.

@@ -55,7 +55,7 @@ SiteTree::SiteTree(PaneState& app, PaneHost& host, const QString& storePath, QWi
                  return SiteStore::save(storePath_, records, QRandomGenerator::global()->generate(),
                                         host_.prompts());
              }),
-      menu_(new QMenu(this)) {
+      menu_(new QMenu(this)), dropTarget_(this) {
     setObjectName(QStringLiteral("siteTree"));
     app_.siteTree = this;
     app_.dragPanes << this;

@@ -93,6 +93,8 @@ public:
     int paneCode() const override;
     QAbstractItemView* dragView() override { return this; }
     int refusedSource() const override;
+    bool dragStartsOn(const QTreeWidgetItem* item) const override;
+    bool dragsTreeItem() const override { return true; }
     void dragMovedOver(const QPoint& point) override;
     void dropAt(const QPoint& point, const DragState& drag) override;
     void clearDropTarget() override;
@@ -125,11 +127,9 @@ private:
     QPersistentModelIndex listingFor_;
     // The folder the server was last asked to enter.
     QPersistentModelIndex serverFolder_;
-    void setDropTarget(QTreeWidgetItem* item);
-
     QMenu* menu_;
     QPoint lastMousePoint_;
     PaneDrag::Press press_;
     std::unique_ptr<QMouseEvent> deferredPress_; // see mousePressEvent
-    QPersistentModelIndex dropTarget_;
+    DropTarget dropTarget_;
 };

@@ -10,7 +10,6 @@
 #include "gui/panes/site_tree.h"
 
 #include <QMouseEvent>
-#include <QSignalBlocker>
 
 int SiteTree::paneCode() const {
     return Pane::SiteTree;
@@ -38,47 +37,27 @@ void SiteTree::mousePressEvent(QMouseEvent* event) {
 
 void SiteTree::mouseMoveEvent(QMouseEvent* event) {
     lastMousePoint_ = event->pos();
-    if (app_.dragState.dragging) {
-        PaneDrag::moved(app_, this, event);
-        return;
-    }
-    // A folder or the connected site can be dragged; a site not connected
-    // cannot.
-    if (PaneDrag::wantsStart(press_, event) && isRemoteFolder(press_.item)) {
-        PaneDrag::begin(app_, this, press_.item, event->pos(),
-                        QPersistentModelIndex(indexFromItem(press_.item)));
-        press_ = {};
-        return;
-    }
-    QTreeWidget::mouseMoveEvent(event);
+    if (!PaneDrag::handleMove(app_, this, press_, event))
+        QTreeWidget::mouseMoveEvent(event);
 }
 
 void SiteTree::mouseReleaseEvent(QMouseEvent* event) {
-    press_ = {};
     const std::unique_ptr<QMouseEvent> pressed = std::move(deferredPress_);
-    if (app_.dragState.dragging) {
-        PaneDrag::released(app_, this, event);
+    if (PaneDrag::handleRelease(app_, this, press_, event))
         return;
-    }
     if (pressed)
         QTreeWidget::mousePressEvent(pressed.get());
     QTreeWidget::mouseReleaseEvent(event);
 }
 
-void SiteTree::setDropTarget(QTreeWidgetItem* item) {
-    QTreeWidgetItem* old = itemOf(dropTarget_);
-    if (old == item)
-        return;
-    const QSignalBlocker quiet(this);
-    if (old)
-        old->setBackground(0, QBrush());
-    dropTarget_ = item ? QPersistentModelIndex(indexFromItem(item)) : QPersistentModelIndex();
-    if (item)
-        item->setBackground(0, palette().brush(QPalette::Highlight).color().lighter(160));
+// A folder or the connected site can be dragged; a site not connected
+// cannot.
+bool SiteTree::dragStartsOn(const QTreeWidgetItem* item) const {
+    return isRemoteFolder(item);
 }
 
 void SiteTree::clearDropTarget() {
-    setDropTarget(nullptr);
+    dropTarget_.clear();
 }
 
 void SiteTree::dragMovedOver(const QPoint& point) {
@@ -86,23 +65,19 @@ void SiteTree::dragMovedOver(const QPoint& point) {
     if (source != Pane::LocalTree && source != Pane::LocalList)
         return;
     if (QTreeWidgetItem* item = itemAt(point))
-        setDropTarget(item); // over empty space the last target stays
+        dropTarget_.set(item); // over empty space the last target stays
 }
 
 void SiteTree::dropAt(const QPoint& point, const DragState& drag) {
     if (drag.sourcePane == Pane::SiteTree) {
-        // A folder cannot go into itself; there is no moving on the site.
-        QTreeWidgetItem* dragged = itemOf(drag.draggedItem);
-        for (QTreeWidgetItem* up = itemAt(point); dragged && up; up = up->parent())
-            if (up == dragged) {
-                host_.prompts().report(QString::fromUtf8(PaneText::DropIntoItself));
-                return;
-            }
+        // There is no moving on the site; into itself it is refused.
+        if (PaneDrag::dropsIntoItself(itemOf(drag.draggedItem), itemAt(point)))
+            host_.prompts().report(QString::fromUtf8(PaneText::DropIntoItself));
         return;
     }
     QTreeWidgetItem* target = itemAt(point);
     if (!target)
-        target = itemOf(dropTarget_);
+        target = dropTarget_.item();
     if (!isRemoteFolder(target) || !host_.connectionReady())
         return;
     const QString remoteLabel = labelOf(target);
