@@ -70,7 +70,7 @@ struct TransferFrame : ConnectedFrame {
         writeBytes(deep + "/empty.dat", {});
         QByteArray big(300000, '\0');
         for (int i = 0; i < big.size(); ++i)
-            big[i] = char((i * 7919) >> 3);
+            big[i] = char((quint32(i) * 7919u) >> 3);
         writeBytes(deep + "/big 1.bin", big);
         local = localDir.path();
         QDir(local).mkpath("incoming");
