@@ -10,6 +10,7 @@ struct CliOptions {
     QString home; // program folder; empty for the default
     bool verbose = false;
     bool yes = false;
+    bool dryRun = false; // update: print the plan, change nothing
     QString command;
     QStringList arguments;
 };

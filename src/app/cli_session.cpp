@@ -86,7 +86,8 @@ QString CliSession::startFolder() const {
     const QString& path = command_.site.path;
     const CliCommand::Kind kind = command_.kind;
     const bool folderItself = kind == CliCommand::Pwd || kind == CliCommand::List ||
-                              kind == CliCommand::Put || (kind == CliCommand::Get && path == "/");
+                              kind == CliCommand::Put || kind == CliCommand::Update ||
+                              (kind == CliCommand::Get && path == "/");
     return folderItself ? path : SitePath::parentOf(path);
 }
 
@@ -142,6 +143,7 @@ void CliSession::currentFolderLearned(const QString& folder) {
     case CliCommand::Put:
     case CliCommand::MakeFolder:
     case CliCommand::Rename:
+    case CliCommand::Update:
         startOperation(nullptr);
         break;
     }
@@ -218,6 +220,9 @@ void CliSession::startOperation(const DirEntry* entry) {
     case CliCommand::Rename:
         window_->RenameSiteItem(path, command_.newPath);
         break;
+    case CliCommand::Update:
+        window_->startDirectoryUpdate(localFolderPath(command_.localPath), path, options_.dryRun);
+        break;
     case CliCommand::Sites:
     case CliCommand::AddSite:
     case CliCommand::Pwd:
@@ -227,6 +232,19 @@ void CliSession::startOperation(const DirEntry* entry) {
 }
 
 void CliSession::operationCompleted(bool) {
+    succeed();
+}
+
+// The plan of an update run as a preview, one step per line in the order
+// the steps would run, as the protocol names them.
+void CliSession::directoryUpdatePlanned(const QStringList& paths, const QList<qint32>& kinds) {
+    static const char* const kVerbs[] = {"?", "STOR", "MKD", "DELE", "RMD"};
+    for (qsizetype i = 0; i < paths.size(); ++i) {
+        const qint32 kind = kinds.value(i);
+        std::printf("%-4s %s\n", kVerbs[kind >= 1 && kind <= 4 ? kind : 0],
+                    paths.at(i).toUtf8().constData());
+    }
+    std::fflush(stdout);
     succeed();
 }
 void CliSession::remoteFolderAdded(const QString&) {

@@ -18,10 +18,10 @@ class Clock;
 
 // One command of corvane-cli, run over one connection.
 struct CliCommand {
-    enum Kind { Sites, AddSite, Pwd, List, Get, Put, MakeFolder, Remove, Rename };
+    enum Kind { Sites, AddSite, Pwd, List, Get, Put, MakeFolder, Remove, Rename, Update };
     Kind kind = Pwd;
     SiteAddress site;
-    QString localPath; // get: local folder; put: local file or folder
+    QString localPath; // get, update: local folder; put: local file or folder
     QString newPath;   // rename: new site path; add-site: the site's name
 };
 
@@ -58,6 +58,7 @@ public:
     void progressStopped() override;
     void showListing(const QByteArray& listing) override;
     void operationCompleted(bool download) override;
+    void directoryUpdatePlanned(const QStringList& paths, const QList<qint32>& kinds) override;
     bool takeCancelMark() override { return false; }
     bool userInterrupted() const override { return false; }
     void postResume() override;

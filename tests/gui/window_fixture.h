@@ -44,6 +44,7 @@ public:
         return openSucceeds;
     }
     QString desktopFolder() const override { return desktop; }
+    QString pickLocalFolder(const QString&, QWidget*) override { return localFolderAnswer; }
 
     int networkDialogs = 0;
     bool confirmNetwork = true;
@@ -54,6 +55,7 @@ public:
     QList<QUrl> opened;
     bool openSucceeds = true;
     QString desktop;
+    QString localFolderAnswer; // empty: the picker is cancelled
 };
 
 // A main window on a temporary program folder, with short timer periods.

@@ -441,3 +441,34 @@ TEST(WindowTransfers, ASiteFolderDraggedOntoTheLocalListIsDownloadedWhole) {
     EXPECT_EQ(f.tree->currentItem(), mdir);
     EXPECT_TRUE(waitUntil([&] { return names(f.list).contains("m 1.txt"); }));
 }
+
+TEST(WindowTransfers, DirectoryUpdateFromTheMenuAfterItsQuestion) {
+    TransferFrame f;
+    ASSERT_TRUE(f.setUp()) << f.prompts.shown.join('|').toStdString();
+    QTemporaryDir mirror;
+    writeBytes(mirror.path() + "/A.bin", QByteArray(2000, 'x'));
+    writeBytes(mirror.path() + "/fresh/f.txt", "fresh");
+    const QString deep = f.server.root() + "/pub/deep";
+    ASSERT_TRUE(f.enabledIn(Pane::SiteTree, Cmd::DirectoryUpdate));
+
+    // The picker cancelled, then the question answered No: nothing happens.
+    f.frame->runCommand(Cmd::DirectoryUpdate);
+    f.services.localFolderAnswer = mirror.path() + "/";
+    f.prompts.answers = {false};
+    f.frame->runCommand(Cmd::DirectoryUpdate);
+    EXPECT_EQ(f.prompts.shown.value(0),
+              QString::fromUtf8("是否确定用本地目录 %1/ 更新站点目录 /pub/deep ？\r\n"
+                                "注意：站点目录中本地没有的文件和目录将被删除！")
+                  .arg(mirror.path()));
+    spinFor(100);
+    EXPECT_TRUE(QFileInfo::exists(deep + "/z.txt"));
+
+    f.prompts.answers = {true};
+    f.frame->runCommand(Cmd::DirectoryUpdate);
+    ASSERT_TRUE(waitUntil([&] { return f.prompts.count("目录更新操作成功完成！") == 1; }, 20000))
+        << f.prompts.shown.join('|').toStdString();
+    EXPECT_EQ(treeDigest(deep), treeDigest(mirror.path()));
+    EXPECT_FALSE(QFileInfo::exists(deep + "/inner"));
+    EXPECT_TRUE(waitUntil([&] { return names(f.list).contains("fresh"); }))
+        << "the folder is listed again";
+}

@@ -5,10 +5,13 @@
 #include "scripted_peer.h"
 #include "scripted_prompts.h"
 
+#include <QCryptographicHash>
 #include <QDir>
+#include <QDirIterator>
 #include <QFile>
 #include <QProcess>
 #include <QTemporaryDir>
+#include <QTimeZone>
 
 #include <gtest/gtest.h>
 
@@ -33,6 +36,25 @@ CliRun cli(const QStringList& args) {
     r.out = QString::fromUtf8(p.readAllStandardOutput());
     r.err = QString::fromUtf8(p.readAllStandardError());
     return r;
+}
+
+// Relative path -> sha256 of every file below `root`.
+QMap<QString, QByteArray> digests(const QString& root) {
+    QMap<QString, QByteArray> out;
+    QDirIterator it(root, QDir::Files | QDir::Hidden, QDirIterator::Subdirectories);
+    while (it.hasNext()) {
+        const QString path = it.next();
+        out[QDir(root).relativeFilePath(path)] =
+            QCryptographicHash::hash(readBytes(path), QCryptographicHash::Sha256).toHex();
+    }
+    return out;
+}
+
+void writeDated(const QString& path, const QByteArray& bytes, const QDateTime& when) {
+    writeBytes(path, bytes);
+    QFile f(path);
+    if (f.open(QIODevice::ReadWrite))
+        f.setFileTime(when, QFileDevice::FileModificationTime);
 }
 
 class Cli : public ::testing::Test {
@@ -255,4 +277,64 @@ TEST_F(Cli, AFolderOfTwelveThousandFilesIsListed) {
     EXPECT_EQ(ls.exitCode, 0) << ls.err.toStdString();
     EXPECT_EQ(ls.out.count('\n'), 12000);
     EXPECT_TRUE(ls.out.contains("access-11999.log"));
+}
+
+// A site folder made to match a local one: first as a preview that changes
+// nothing, then for real.
+TEST_F(Cli, UpdateMakesTheSiteFolderMatchTheLocalFolder) {
+    const QString web = server.root() + "/web";
+    const QString mine = local.path() + "/web";
+    const QDateTime old(QDate(2020, 1, 1), QTime(8, 0), QTimeZone::utc());
+    const QDateTime now = QDateTime::currentDateTimeUtc();
+    // Same on both sides, the local copy older: left alone.
+    writeDated(web + "/keep.txt", "same", now);
+    writeDated(mine + "/keep.txt", "same", old);
+    // Same size, the local copy newer: uploaded.
+    writeDated(web + "/older.txt", "aaaaa", old);
+    writeDated(mine + "/older.txt", "bbbbb", now);
+    // Only on the site: deleted, a whole folder with its contents.
+    writeBytes(web + "/stale.txt", "stale");
+    writeBytes(web + "/gone/x.txt", "x");
+    writeBytes(web + "/gone/deep/y.txt", "y");
+    // On both sides, with a new file inside.
+    writeDated(web + "/both/z.txt", "z", now);
+    writeDated(mine + "/both/z.txt", "z", old);
+    writeBytes(mine + "/both/added.txt", "added");
+    // Only local: uploaded, a folder tree with it.
+    writeBytes(mine + QString::fromUtf8("/新 文件.txt"), "new");
+    writeBytes(mine + "/newdir/n1.txt", "n1");
+    writeBytes(mine + "/newdir/inner/n2.txt", QByteArray(70000, 'n'));
+    writeBytes(mine + "/newdir/empty", "");
+
+    const QMap<QString, QByteArray> before = digests(web);
+    CliRun preview = cli(base() << "--dry-run" << "update" << mine << url + "/web");
+    EXPECT_EQ(preview.exitCode, 0) << preview.err.toStdString();
+    const QStringList lines = preview.out.split('\n', Qt::SkipEmptyParts);
+    for (const char* step :
+         {"STOR /web/older.txt", "DELE /web/stale.txt", "DELE /web/gone/x.txt",
+          "DELE /web/gone/deep/y.txt", "RMD  /web/gone/deep", "RMD  /web/gone",
+          "STOR /web/both/added.txt", "MKD  /web/newdir", "STOR /web/newdir/inner/n2.txt",
+          "STOR /web/newdir/empty"})
+        EXPECT_TRUE(lines.contains(QString::fromUtf8(step))) << step << "\n"
+                                                             << preview.out.toStdString();
+    EXPECT_FALSE(preview.out.contains("keep.txt")) << preview.out.toStdString();
+    EXPECT_LT(lines.indexOf("DELE /web/gone/deep/y.txt"), lines.indexOf("RMD  /web/gone/deep"));
+    EXPECT_LT(lines.indexOf("RMD  /web/gone/deep"), lines.indexOf("RMD  /web/gone"));
+    EXPECT_LT(lines.indexOf("MKD  /web/newdir"), lines.indexOf("MKD  /web/newdir/inner"));
+    EXPECT_LT(lines.indexOf("MKD  /web/newdir/inner"),
+              lines.indexOf("STOR /web/newdir/inner/n2.txt"));
+    EXPECT_EQ(digests(web), before) << "a preview changes nothing";
+
+    CliRun update = cli(base() << "update" << mine << url + "/web");
+    EXPECT_EQ(update.exitCode, 0) << update.err.toStdString();
+    EXPECT_TRUE(update.err.contains(QString::fromUtf8("目录更新操作成功完成！")))
+        << update.err.toStdString();
+    EXPECT_EQ(digests(web), digests(mine));
+    EXPECT_FALSE(QFileInfo::exists(web + "/gone"));
+    EXPECT_TRUE(QDir(home.path()).entryList({"*.npm"}).isEmpty()) << "the task file is gone";
+
+    // Nothing left to do: it ends at once, with the same message.
+    CliRun again = cli(base() << "-v" << "update" << mine << url + "/web");
+    EXPECT_EQ(again.exitCode, 0);
+    EXPECT_FALSE(again.err.contains("STOR ")) << again.err.toStdString();
 }

@@ -247,3 +247,23 @@ TEST(RealTransfers, NamesTheServerCannotTakeAreLeftOutAndNamed) {
             QString::fromUtf8("服务器的编码不能表示这个名称，不能发送：/in/tree/naïve.txt"),
             QString::fromUtf8("服务器的编码不能表示这个名称，不能发送：/in/tree/na😀ve.txt")}));
 }
+
+// A local folder that is gone when the update compares it is not taken for
+// an empty one: the update fails and nothing on the site is deleted.
+TEST(RealTransfers, AnUpdateFromAFolderThatCannotBeReadDeletesNothing) {
+    PyFtpdServer server;
+    ASSERT_TRUE(server.start());
+    writeBytes(server.root() + "/web/a.txt", "a");
+    writeBytes(server.root() + "/web/sub/b.txt", "b");
+    RealConnection c;
+    ASSERT_TRUE(c.login(server));
+    QTemporaryDir local;
+    c.wnd->startDirectoryUpdate(local.path() + "/removed meanwhile/", "/web");
+    ASSERT_TRUE(waitUntil([&] { return c.prompts.count("目录更新操作失败！") == 1; }, 10000))
+        << c.prompts.shown.join('|').toStdString();
+    spinFor(200);
+    EXPECT_EQ(readBytes(server.root() + "/web/a.txt"), "a");
+    EXPECT_EQ(readBytes(server.root() + "/web/sub/b.txt"), "b");
+    EXPECT_FALSE(c.transcript().contains("DELE")) << c.transcript().toStdString();
+    EXPECT_TRUE(c.idle());
+}

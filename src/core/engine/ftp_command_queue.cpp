@@ -26,6 +26,7 @@ void FtpConnection::reset(bool full) {
     serverConfirmed_ = false;
     segmented = false;
     dirUpdate = false;
+    updateDryRun_ = false;
     transferKind = 0;
     downloadFile.reset();
     uploadFile.reset();

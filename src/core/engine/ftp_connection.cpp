@@ -292,12 +292,3 @@ bool FtpConnection::runCommand(const QString& line) {
     return true;
 }
 
-void FtpConnection::startDirectoryUpdate(const QString& localFolder, const QString& remoteFolder) {
-    reset(true);
-    localBase = localFolder;
-    remoteBase = remoteFolder;
-    op.updateFolders = QStringList{remoteFolder};
-    dirUpdate = true;
-    showPhase(Phase::UpdatingFolder);
-    postContinue();
-}

@@ -61,7 +61,10 @@ public:
     // Sends one command line on an idle connection; false (dropped) while the
     // connection is not greeted or still has work queued.
     bool runCommand(const QString& line);
-    void startDirectoryUpdate(const QString& localFolder, const QString& remoteFolder);
+    // Makes the site folder match the local one; a dry run only reports
+    // the plan (FtpHost::directoryUpdatePlanned) and changes nothing.
+    void startDirectoryUpdate(const QString& localFolder, const QString& remoteFolder,
+                              bool dryRun = false);
     void reset(bool full);
     // Posts ContinueOperation for the operation now running; a message
     // posted for an operation that has ended since is ignored.
@@ -245,6 +248,10 @@ private:
     bool expandLocalFolder(const QString& folder);
     void collectDeleteListing(const QByteArray& listing);
     void deleteStep();
+    // Directory update.
+    void updateStep();
+    void compareUpdateListing(const QByteArray& listing);
+    void updateUploadDone();
     void resetTransferRecord(bool download, const QString& target, const QString& sourceFolder);
     void beginTransferOperation(const QString& description, unsigned phase);
     bool refuseOversized(const QString& name, quint64 size);
@@ -258,6 +265,9 @@ private:
     FtpReply reply_;       // the reply being handled
     QString transferType_; // "A" or "I" as the server last took it; empty: not known
     bool retryPausePending_ = false;
+    bool updateDryRun_ = false;
+    // Site folders of the update that the local folder lacks.
+    QSet<QString> updateGoneFolders_;
     bool lineInFlight_ = false;    // sent, its reply not yet taken
     quintptr operationSerial_ = 1; // changes whenever an operation ends
     bool uploadTailPending_ = false;

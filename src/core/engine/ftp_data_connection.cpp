@@ -400,7 +400,9 @@ void FtpConnection::listingFinished(bool cancelled) {
         return;
     const QByteArray listing = listingBuffer;
     listingBuffer.clear();
-    if (op.deleting) {
+    if (dirUpdate) {
+        compareUpdateListing(listing);
+    } else if (op.deleting) {
         collectDeleteListing(listing);
         postContinue();
     } else if (!op.hasItems()) {
@@ -504,7 +506,7 @@ void FtpConnection::uploadFinished(bool cancelled, bool confirmed) {
         return;
     if (dirUpdate) {
         if (complete) {
-            postContinue();
+            updateUploadDone();
         } else {
             reset(true);
             report(ResultCode::Stopped);

@@ -1,6 +1,8 @@
 #pragma once
 
+#include <QList>
 #include <QString>
+#include <QStringList>
 
 // What a connection reports to the program around it: the main window, which
 // forwards to the panes, or a test host. The engine never includes a pane.
@@ -45,4 +47,11 @@ public:
     // could step out of its folder, a link that leads nowhere or in a
     // circle); the operation goes on without it. `text` says which and why.
     virtual void itemSkipped(const QString& text) = 0;
+    // A directory update run as a preview planned these steps (site paths
+    // and DirCompare step kinds, in the order they would run). Only the
+    // command line offers a preview.
+    virtual void directoryUpdatePlanned(const QStringList& paths, const QList<qint32>& kinds) {
+        Q_UNUSED(paths);
+        Q_UNUSED(kinds);
+    }
 };

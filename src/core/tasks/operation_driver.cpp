@@ -29,10 +29,7 @@ void FtpConnection::runDriverStep() {
     reset(false);
     segmented = false;
     if (dirUpdate) {
-        // Comparing and updating folders is not part of this build: end the
-        // update with its failure message instead of leaving it hanging.
-        reset(true);
-        report(ResultCode::UpdateFailed);
+        updateStep();
         return;
     }
     if (op.deleting) {

@@ -19,5 +19,7 @@ inline constexpr char UnreadableLocalFolder[] = "不能读取本地目录：";
 inline constexpr char DeleteFileFailed[] = "删除本地文件失败：";
 inline constexpr char NoLocalFolder[] = "请先在本地目录树中选择一个目录！";
 inline constexpr char DropIntoItself[] = "不能把目录拖放到它自己或它的子目录中！";
+inline constexpr char AskDirectoryUpdate[] =
+    "是否确定用本地目录 %1 更新站点目录 %2 ？\r\n注意：站点目录中本地没有的文件和目录将被删除！";
 
 } // namespace PaneText

@@ -98,6 +98,10 @@ void SiteTree::runPaneCommand(int command, QTreeWidgetItem* clicked) {
         app_.activePane = Pane::SiteTree;
         host_.runFrameCommand(Cmd::NewFolder);
         break;
+    case Cmd::PaneDirectoryUpdate:
+        app_.activePane = Pane::SiteTree;
+        host_.runFrameCommand(Cmd::DirectoryUpdate);
+        break;
     case Cmd::PaneCopy:
         app_.activePane = Pane::SiteTree;
         host_.copySelection(clicked);

@@ -157,6 +157,7 @@ private:
     void setListStyle(int command);
     void upOneLevelCommand();
     void refreshCommand();
+    void directoryUpdateCommand();
 
     void buildPanes();
     void buildCommands();

@@ -209,13 +209,11 @@ bool MainWindow::paneCommandBuilt(int command) const {
     case Cmd::NewFile:
     case Cmd::EditFile:
     case Cmd::WebPreview:
-    case Cmd::DirectoryUpdate:
     case Cmd::ResumeTask:
     case Cmd::Interrupt:
     case Cmd::PaneNewFile:
     case Cmd::PaneEditFile:
     case Cmd::PaneWebPreview:
-    case Cmd::PaneDirectoryUpdate:
         return false;
     default:
         return true;
@@ -387,6 +385,9 @@ void MainWindow::runCommand(int command) {
         break;
     case Cmd::UpOneLevel:
         upOneLevelCommand();
+        break;
+    case Cmd::DirectoryUpdate:
+        directoryUpdateCommand();
         break;
     case Cmd::ToggleToolbar:
         toolBar_->setVisible(!toolBar_->isVisible());

@@ -9,6 +9,7 @@
 #include "gui/panes/remote_file_list.h"
 #include "gui/panes/site_tree.h"
 #include "gui/window/main_window.h"
+#include "gui/window/shell_services.h"
 
 #include <QHeaderView>
 
@@ -153,4 +154,19 @@ void MainWindow::upOneLevelCommand() {
         if (node && node->parent())
             app_.siteTree->setCurrentItem(node->parent());
     }
+}
+
+// The site folder selected is made to match a local folder the user picks.
+// It deletes on the site what the local folder lacks: the user confirms.
+void MainWindow::directoryUpdateCommand() {
+    QTreeWidgetItem* node = app_.siteTree->selectedNode();
+    if (!connectionReady() || !SiteTree::isRemoteFolder(node))
+        return;
+    const QString local = services_.pickLocalFolder(localStartFolder_, this);
+    if (local.isEmpty())
+        return;
+    const QString site = SiteTree::remotePath(node);
+    if (!prompts_.askYesNo(QString::fromUtf8(PaneText::AskDirectoryUpdate).arg(local, site)))
+        return;
+    connection_->startDirectoryUpdate(local, site);
 }

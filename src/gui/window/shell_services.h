@@ -23,4 +23,7 @@ public:
     virtual bool openUrl(const QUrl& url) = 0;
     // Where the desktop shortcut is made.
     virtual QString desktopFolder() const = 0;
+    // "本地系统文件目录": the local folder a directory update compares with,
+    // ending with "/"; empty when cancelled.
+    virtual QString pickLocalFolder(const QString& startFolder, QWidget* parent) = 0;
 };

@@ -1,6 +1,7 @@
 #include "gui/window/widget_shell_services.h"
 
 #include "gui/dialogs/about_dialog.h"
+#include "gui/dialogs/local_folder_dialog.h"
 #include "gui/dialogs/network_settings_dialog.h"
 #include "gui/dialogs/site_properties_dialog.h"
 
@@ -38,4 +39,9 @@ bool WidgetShellServices::openUrl(const QUrl& url) {
 
 QString WidgetShellServices::desktopFolder() const {
     return QStandardPaths::writableLocation(QStandardPaths::DesktopLocation);
+}
+
+QString WidgetShellServices::pickLocalFolder(const QString& startFolder, QWidget* parent) {
+    LocalFolderDialog dialog(startFolder, parent);
+    return dialog.exec() == QDialog::Accepted ? dialog.folder() : QString();
 }

@@ -21,6 +21,7 @@ public:
     void showAbout(QWidget* parent) override;
     bool openUrl(const QUrl& url) override;
     QString desktopFolder() const override;
+    QString pickLocalFolder(const QString& startFolder, QWidget* parent) override;
 
 private:
     Prompts& prompts_;

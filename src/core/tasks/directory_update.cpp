@@ -1,0 +1,123 @@
+// The directory update: every site folder below the chosen one is listed
+// and compared with its local twin (DirCompare), then the planned steps run
+// one per driver step, from the last planned to the first.
+#include "core/engine/connection_source.h"
+#include "core/engine/dir_compare.h"
+#include "core/engine/ftp_connection.h"
+#include "core/engine/ftp_host.h"
+#include "core/engine/result_texts.h"
+#include "core/platform/clock.h"
+
+#include <QDateTime>
+
+void FtpConnection::startDirectoryUpdate(const QString& localFolder, const QString& remoteFolder,
+                                         bool dryRun) {
+    reset(true);
+    localBase = localFolder.endsWith(QLatin1Char('/')) ? localFolder : localFolder + QLatin1Char('/');
+    remoteBase = remoteFolder;
+    op.updateFolders = QStringList{remoteFolder};
+    updateGoneFolders_.clear();
+    dirUpdate = true;
+    updateDryRun_ = dryRun;
+    showPhase(Phase::UpdatingFolder);
+    postContinue();
+}
+
+void FtpConnection::updateStep() {
+    if (!op.updateFolders.isEmpty()) {
+        deleteTaskFile(); // a plan still growing is no task to resume
+        commandQueue << QStringLiteral("TYPE A\r\n") << QStringLiteral("PORT\r\n")
+                     << QStringLiteral("LIST ") + op.updateFolders.first() + QStringLiteral("\r\n");
+        askForSend();
+        return;
+    }
+    if (updateDryRun_) {
+        // In the order the steps would run: the last planned first.
+        QStringList paths(op.updatePaths.crbegin(), op.updatePaths.crend());
+        QList<qint32> kinds(op.updateKinds.crbegin(), op.updateKinds.crend());
+        op.updatePaths.clear(); // a preview leaves no task behind
+        op.updateKinds.clear();
+        reset(true);
+        host_.directoryUpdatePlanned(paths, kinds);
+        return;
+    }
+    if (op.updatePaths.isEmpty()) {
+        deleteTaskFile();
+        reset(true);
+        report(ResultCode::UpdateCompleted);
+        host_.operationCompleted(false); // the site folder shown has changed
+        return;
+    }
+    if (!op.taskFile) {
+        op.taskDescription = QString::fromUtf8("站点目录") + remoteBase +
+                             QString::fromUtf8("和本地目录") + localBase +
+                             QString::fromUtf8("的比较目录更新文件操作。站点：") +
+                             source.hostName();
+        createTaskFile();
+    }
+    keepTaskFile();
+    const QString path = op.updatePaths.last();
+    const qint32 kind = op.updateKinds.last();
+    // A step leaves the list when it goes out, so that a task written later
+    // does not repeat it; an upload only when it is complete, so that an
+    // upload cut short is done again on resume rather than left half-sent.
+    if (kind != DirCompare::Upload) {
+        op.updatePaths.removeLast();
+        op.updateKinds.removeLast();
+    }
+    switch (kind) {
+    case DirCompare::Upload:
+        commandQueue << QStringLiteral("TYPE I\r\n") << QStringLiteral("PORT\r\n")
+                     << QStringLiteral("STOR ") + path + QStringLiteral("\r\n");
+        break;
+    case DirCompare::MakeFolder:
+        commandQueue << QStringLiteral("MKD ") + path + QStringLiteral("\r\n");
+        break;
+    case DirCompare::DeleteFile:
+        commandQueue << QStringLiteral("DELE ") + path + QStringLiteral("\r\n");
+        break;
+    case DirCompare::RemoveFolder:
+        commandQueue << QStringLiteral("RMD ") + path + QStringLiteral("\r\n");
+        break;
+    default:
+        postContinue(); // a step of no known kind is passed over
+        return;
+    }
+    askForSend();
+}
+
+// The listing of the folder at the head of the list: compared with its local
+// twin, whose steps join the plan. A local folder that cannot be read ends
+// the update before anything is deleted on its account.
+void FtpConnection::compareUpdateListing(const QByteArray& listing) {
+    QList<DirEntry> entries;
+    DirListing::parseLines(listing, [&](const DirEntry& e) { entries << e; });
+    const QString current = op.updateFolders.first();
+    const QDate today = QDateTime::fromSecsSinceEpoch(clock_.calendarSeconds()).toUTC().date();
+    const DirCompare::Plan plan =
+        DirCompare::compare(entries, DirCompare::localFolderFor(current, remoteBase, localBase),
+                            current, today, updateGoneFolders_.contains(current));
+    if (plan.localUnreadable) {
+        op.updatePaths.clear();
+        op.updateKinds.clear();
+        reset(true);
+        report(ResultCode::UpdateFailed);
+        return;
+    }
+    op.updatePaths << plan.paths;
+    op.updateKinds << plan.kinds;
+    op.updateFolders.removeFirst();
+    op.updateFolders << plan.foldersToCompare;
+    for (const QString& gone : plan.foldersGoneLocally)
+        updateGoneFolders_.insert(gone);
+    postContinue();
+}
+
+// The upload step at the end of the plan went through.
+void FtpConnection::updateUploadDone() {
+    if (!op.updatePaths.isEmpty()) {
+        op.updatePaths.removeLast();
+        op.updateKinds.removeLast();
+    }
+    postContinue();
+}
