@@ -56,6 +56,10 @@ TEST_F(TransferTest, ResumedDownloadSendsRestWithTheLocalSize) {
     writeBytes(localDir() + "f.bin", payload.left(1200));
     ScriptedPeer& p = newPeer();
     p.greetAndLogin();
+    // The site's file is still the one begun: same size as recorded.
+    p.typeAndPort("A");
+    p.on("LIST /pub/f.bin", "150 listing");
+    p.openData("-rw-r--r--   1 o g   5000 Mar 10 12:01 f.bin\r\n").send("226 done\r\n");
     p.typeAndPort("I");
     p.on("REST 1200", "350 restarting").on("RETR /pub/f.bin", "150 opening");
     p.openData(payload.mid(1200)).send("226 done\r\n");
@@ -386,6 +390,9 @@ TEST_F(TransferTest, RefusedRestRewritesTheFileFromItsStart) {
     writeBytes(localDir() + "f.bin", "stale partial data");
     ScriptedPeer& p = newPeer();
     p.greetAndLogin();
+    p.typeAndPort("A");
+    p.on("LIST /pub/f.bin", "150 listing");
+    p.openData("-rw-r--r--   1 o g   5000 Mar 10 12:01 f.bin\r\n").send("226 done\r\n");
     p.typeAndPort("I");
     p.on("REST 18", "502 REST not implemented.");
     p.on("RETR /pub/f.bin", "150 opening").openData(payload).send("226 done\r\n");
@@ -395,6 +402,28 @@ TEST_F(TransferTest, RefusedRestRewritesTheFileFromItsStart) {
     ASSERT_TRUE(waitDone()) << prompts.shown.join('|').toStdString();
     finishPeer();
     EXPECT_EQ(readBytes(localDir() + "f.bin"), payload) << "never appended to the stale part";
+}
+
+// The site's file changed size since the download began: the bytes on disk
+// are not continued; the file comes again from its first byte.
+TEST_F(TransferTest, AResumedDownloadOfAChangedFileStartsAgainFromByteZero) {
+    const QByteArray payload = pattern(6000, 4);
+    writeBytes(localDir() + "f.bin", "old partial bytes");
+    ScriptedPeer& p = newPeer();
+    p.greetAndLogin();
+    p.typeAndPort("A");
+    p.on("LIST /pub/f.bin", "150 listing");
+    p.openData("-rw-r--r--   1 o g   6000 Mar 10 12:01 f.bin\r\n").send("226 done\r\n");
+    p.typeAndPort("I");
+    p.on("RETR /pub/f.bin", "150 opening").openData(payload).send("226 done\r\n");
+    ASSERT_TRUE(loginTo(p));
+    wnd->StartDownload(localDir(), "/pub", {"/pub/f.bin"}, {5000}); // recorded before the change
+    wnd->resumeTransfer = true;
+    ASSERT_TRUE(waitDone()) << prompts.shown.join('|').toStdString();
+    finishPeer();
+    EXPECT_EQ(readBytes(localDir() + "f.bin"), payload);
+    EXPECT_FALSE(host.transcript.contains("REST 17")) << "the old bytes are not continued";
+    EXPECT_TRUE(host.transcript.contains(QString::fromUtf8("站点上的文件已改变，重新从头下载：/pub/f.bin")));
 }
 
 TEST_F(TransferTest, SizeQueryThatFailsOrCannotBeReadSendsTheWholeFile) {

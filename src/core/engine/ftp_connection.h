@@ -102,6 +102,10 @@ public:
     // Task files: created at the start of a transfer operation, rewritten
     // before each item, deleted when the operation completes.
     void createTaskFile();
+    // Restores the operation a task file in the task folder describes and
+    // goes on with it; false, with the reason shown, when the file cannot
+    // be used or belongs to another site.
+    bool resumeTask(const QString& name);
     void keepTaskFile();
     void writeTaskFile();
     void deleteTaskFile();
@@ -222,6 +226,7 @@ private:
     bool openDownloadFile();
     void downloadFileFailed();
     void storeWholeFile();
+    void restartWholeDownload();
     void sizeQueryFailed();
     bool openUploadFile(const QString& line);
     void startProgress();

@@ -425,6 +425,17 @@ void FtpConnection::sizeQueryFinished(bool cancelled) {
     const quint64 remoteSize = DirListing::sizeFromListing(listingBuffer);
     listingBuffer.clear();
     advance();
+    if (op.isDownload) {
+        // A continued download: the site's file must still be the size the
+        // operation recorded, or the old bytes would be glued to new ones.
+        if (remoteSize != op.itemSizes.value(0))
+            restartWholeDownload();
+        if (nextCommand < commandQueue.size())
+            askForSend();
+        else
+            reset(false);
+        return;
+    }
     resumeTransfer = false;
     source.bytesDone = 0;
     if (remoteSize == 0)
@@ -456,13 +467,29 @@ void FtpConnection::storeWholeFile() {
     source.bytesDone = 0;
 }
 
+// The site's file is not the one a continued download began: it comes
+// again from its first byte, and the message pane says why.
+void FtpConnection::restartWholeDownload() {
+    for (qsizetype i = commandQueue.size() - 1; i >= qMax(nextCommand, 0); --i)
+        if (commandQueue.at(i).startsWith(QLatin1String("REST ")))
+            commandQueue.removeAt(i);
+    resumeTransfer = false;
+    source.bytesDone = 0;
+    const QString block = transcript_.addNote(QString::fromUtf8(EngineText::RemoteFileChanged) +
+                                              op.itemPaths.value(0));
+    host_.transcriptChanged(transcript_.text(), block);
+}
+
 // The size query was refused or failed: the file is sent whole.
 void FtpConnection::sizeQueryFailed() {
     dropDataConnection();
     transferKind = 0;
     listingBuffer.clear();
     advance();
-    storeWholeFile();
+    if (op.isDownload)
+        restartWholeDownload();
+    else
+        storeWholeFile();
     if (nextCommand < commandQueue.size())
         askForSend();
     else

@@ -57,6 +57,12 @@ inline const char* const CannotCreateResources = "系统错误，不能创建资
 // Until interrupted tasks can be resumed: where the task of a broken
 // transfer was kept.
 inline const char* const TaskKept = "传送中断，任务已保存在：";
+inline const char* const TaskOfAnotherSite = "该任务是另一个站点的操作，不能进行！";
+inline const char* const ResumeFailed = "操作恢复失败！";
+// Beyond the program's fixed texts: a task file that cannot be used, and a
+// site file that changed before its download was continued.
+inline const char* const TaskFileDamaged = "任务文件已损坏，不能续传（文件保留未动）：";
+inline const char* const RemoteFileChanged = "站点上的文件已改变，重新从头下载：";
 // Items an operation leaves out: the count of them, then each with its path.
 inline const char* const SkippedItems = "以下%1项没有传送：";
 inline const char* const SkippedOversized = "文件大小超过4GB，不能传送：";

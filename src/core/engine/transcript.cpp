@@ -24,3 +24,9 @@ QString Transcript::addReply(const QString& text) {
     text_ += block;
     return block;
 }
+
+QString Transcript::addNote(const QString& text) {
+    QString block = text + QStringLiteral("\r\n");
+    text_ += block;
+    return block;
+}

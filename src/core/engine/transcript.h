@@ -13,6 +13,8 @@ public:
     // Returns the block added.
     QString addCommand(const QString& line);
     QString addReply(const QString& text);
+    // A line of the program's own between the blocks.
+    QString addNote(const QString& text);
     const QString& text() const { return text_; }
 
     // "PASS " + one "*" per byte of the password, for a line that starts

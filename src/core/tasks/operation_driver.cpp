@@ -75,14 +75,20 @@ void FtpConnection::runDriverStep() {
     } else {
         // The segmented download of large files is not part of this build;
         // every file comes over this connection.
-        commandQueue << QStringLiteral("TYPE I\r\n") << QStringLiteral("PORT\r\n");
+        quint32 have = 0;
         if (resumeTransfer && source.restSupported) {
             const QFileInfo local(localPathOf());
-            const quint32 have = local.exists() ? quint32(local.size()) : 0;
+            have = local.exists() ? quint32(local.size()) : 0;
             source.bytesDone = have;
-            if (have > 0)
-                commandQueue << QString::asprintf("REST %u\r\n", have);
         }
+        // Bytes on disk are continued only while the site's file is still
+        // the one begun: its size is asked first (restartWholeDownload).
+        if (have > 0)
+            commandQueue << QStringLiteral("TYPE A\r\n") << QStringLiteral("PORT\r\n")
+                         << QStringLiteral("SIZE ") + path + kCrlf;
+        commandQueue << QStringLiteral("TYPE I\r\n") << QStringLiteral("PORT\r\n");
+        if (have > 0)
+            commandQueue << QString::asprintf("REST %u\r\n", have);
         commandQueue << QStringLiteral("RETR ") + path + kCrlf;
     }
     askForSend();

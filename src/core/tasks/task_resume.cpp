@@ -1,0 +1,113 @@
+// Resuming an interrupted operation from its task file.
+#include "core/tasks/task_resume.h"
+
+#include "core/engine/connection_source.h"
+#include "core/engine/ftp_connection.h"
+#include "core/engine/ftp_host.h"
+#include "core/engine/operation_record.h"
+#include "core/engine/result_texts.h"
+#include "core/platform/prompts.h"
+
+#include <QFile>
+#include <QFileInfo>
+
+namespace {
+
+// Task files are small; anything far larger is not one.
+constexpr qint64 TaskFileLimit = 64 * 1024 * 1024;
+
+bool absoluteWithoutDotSegments(const QString& path) {
+    if (!path.startsWith(QLatin1Char('/')))
+        return false;
+    const QStringList parts = path.split(QLatin1Char('/'), Qt::SkipEmptyParts);
+    return !parts.contains(QStringLiteral("..")) && !parts.contains(QStringLiteral("."));
+}
+
+} // namespace
+
+bool TaskResume::isSound(const TaskContents& t) {
+    if (t.update) {
+        if (!absoluteWithoutDotSegments(t.localBase) || !absoluteWithoutDotSegments(t.remoteBase) ||
+            t.updatePaths.size() != t.updateKinds.size())
+            return false;
+        for (qsizetype i = 0; i < t.updatePaths.size(); ++i)
+            if (!absoluteWithoutDotSegments(t.updatePaths.at(i)) || t.updateKinds.at(i) < 1 ||
+                t.updateKinds.at(i) > 4)
+                return false;
+        return true;
+    }
+    if (t.itemPaths.size() != t.itemSizes.size() || t.itemPaths.size() != t.itemKinds.size())
+        return false;
+    if (!absoluteWithoutDotSegments(t.targetFolder) || !absoluteWithoutDotSegments(t.sourceFolder))
+        return false;
+    for (qsizetype i = 0; i < t.itemPaths.size(); ++i) {
+        const QString& path = t.itemPaths.at(i);
+        const qint32 kind = t.itemKinds.at(i);
+        if (kind < OperationRecord::ChosenFile || kind > OperationRecord::Folder ||
+            !absoluteWithoutDotSegments(path))
+            return false;
+        // An upload takes its files from below the folder it started in.
+        if (!t.isDownload && !path.startsWith(t.sourceFolder))
+            return false;
+    }
+    return true;
+}
+
+bool FtpConnection::resumeTask(const QString& name) {
+    reset(true);
+    const QString path = source.taskFolder + name;
+    std::optional<TaskContents> task;
+    QFile file(path);
+    if (file.open(QIODevice::ReadOnly) && file.size() <= TaskFileLimit)
+        task = TaskArchive::decode(file.readAll());
+    file.close();
+    if (!task || !TaskResume::isSound(*task)) {
+        prompts_.report(QString::fromUtf8(EngineText::TaskFileDamaged) + path);
+        return false;
+    }
+    if (task->site != source.hostName()) {
+        prompts_.report(QString::fromUtf8(EngineText::TaskOfAnotherSite));
+        return false;
+    }
+    op.taskDescription = task->description;
+    dirUpdate = task->update;
+    if (dirUpdate) {
+        localBase = task->localBase;
+        remoteBase = task->remoteBase;
+        op.updatePaths = task->updatePaths;
+        op.updateKinds = task->updateKinds;
+        showPhase(Phase::UpdatingFolder);
+    } else {
+        op.editMode = task->editMode;
+        op.isDownload = task->isDownload;
+        op.targetFolder = task->targetFolder;
+        op.sourceFolder = task->sourceFolder;
+        op.itemPaths = task->itemPaths;
+        op.itemSizes = task->itemSizes;
+        op.itemKinds = task->itemKinds;
+        showPhase(op.isDownload ? Phase::DownloadingFile : Phase::UploadingFile);
+    }
+    // The same file goes on serving the operation.
+    auto taskFile = std::make_unique<QFile>(path);
+    if (taskFile->open(QIODevice::ReadWrite)) {
+        op.taskFile = std::move(taskFile);
+        source.taskFileName = name;
+        taskFileWrittenAt_.reset();
+    }
+    // The head file: an upload continues after a size check; a download
+    // from what is on disk, unless that is all of it already.
+    if (!dirUpdate && op.hasItems() && op.itemKinds.first() != OperationRecord::Folder) {
+        if (!op.isDownload) {
+            resumeTransfer = true;
+        } else {
+            const QFileInfo local(localPathOf());
+            const quint64 have = local.exists() ? quint64(local.size()) : 0;
+            if (have < op.itemSizes.first())
+                resumeTransfer = true;
+            else
+                op.dropHead();
+        }
+    }
+    postContinue();
+    return true;
+}
