@@ -4,6 +4,10 @@
 #include "core/platform/clock.h"
 #include "core/platform/program_dir.h"
 #include "core/sites/site_store.h"
+#include "core/tasks/task_archive.h"
+
+#include <QDir>
+#include <QFile>
 
 #include <QCoreApplication>
 #include <QRandomGenerator>
@@ -53,6 +57,23 @@ int addSite(const QString& programDir, const CliCommand& command, Prompts& promp
     return SiteStore::save(store, sites, QRandomGenerator::global()->generate(), prompts) ? 0 : 1;
 }
 
+// The task files of the program folder, newest first: name and description.
+int printTasks(const QString& programDir) {
+    const QFileInfoList files = QDir(programDir).entryInfoList(
+        {QStringLiteral("*.npm")}, QDir::Files, QDir::Time);
+    for (const QFileInfo& info : files) {
+        QFile file(info.absoluteFilePath());
+        std::optional<TaskContents> header;
+        if (file.open(QIODevice::ReadOnly))
+            header = TaskArchive::decodeHeader(file.read(1 << 20));
+        const QString description =
+            header ? header->description : QString::fromUtf8("（无法读取）");
+        std::printf("%s\t%s\n", info.fileName().toUtf8().constData(),
+                    description.toUtf8().constData());
+    }
+    return 0;
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
@@ -71,6 +92,8 @@ int main(int argc, char** argv) {
         return usageError(error);
     if (command->kind == CliCommand::Sites)
         return printSites(programDir);
+    if (command->kind == CliCommand::Tasks)
+        return printTasks(programDir);
     ConsolePrompts prompts(options->yes);
     if (command->kind == CliCommand::AddSite)
         return addSite(programDir, *command, prompts);

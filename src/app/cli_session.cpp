@@ -65,7 +65,7 @@ bool CliSession::connect(const QString& startFolder) {
     source_->setPassword(site.password);
     source_->setAccount(site.account);
     source_->setStartFolder(startFolder);
-    source_->taskFolder = programDir_;
+    source_->taskFolder = command_.taskFolder.isEmpty() ? programDir_ : command_.taskFolder;
     applyNetworkSettings(
         NetworkSettings::read(programDir_ + QString::fromLatin1(NetworkSettings::FileName)),
         *source_);
@@ -76,6 +76,8 @@ bool CliSession::connect(const QString& startFolder) {
         return false;
     }
     setTimer(FrameTimer, timing_.frameTickMs);
+    // A task resumes as soon as the login is through.
+    window_->pendingTaskFile = command_.taskFile;
     window_->beginConnection();
     return true;
 }
@@ -146,6 +148,9 @@ void CliSession::currentFolderLearned(const QString& folder) {
     case CliCommand::Update:
         startOperation(nullptr);
         break;
+    case CliCommand::Tasks:
+    case CliCommand::Resume:
+        break; // answered without a connection / resumed after the login
     }
 }
 
@@ -227,12 +232,21 @@ void CliSession::startOperation(const DirEntry* entry) {
     case CliCommand::AddSite:
     case CliCommand::Pwd:
     case CliCommand::List:
+    case CliCommand::Tasks:
+    case CliCommand::Resume:
         break;
     }
 }
 
 void CliSession::operationCompleted(bool) {
     succeed();
+}
+
+// The login of `resume` is through: the task goes on, or says why not.
+void CliSession::resumeInterruptedTask(const QString& taskFile) {
+    operationStarted_ = true;
+    if (!window_->resumeTask(taskFile))
+        fail(QString::fromUtf8(EngineText::ResumeFailed));
 }
 
 // The plan of an update run as a preview, one step per line in the order

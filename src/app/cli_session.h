@@ -18,11 +18,15 @@ class Clock;
 
 // One command of corvane-cli, run over one connection.
 struct CliCommand {
-    enum Kind { Sites, AddSite, Pwd, List, Get, Put, MakeFolder, Remove, Rename, Update };
+    enum Kind {
+        Sites, AddSite, Pwd, List, Get, Put, MakeFolder, Remove, Rename, Update, Tasks, Resume
+    };
     Kind kind = Pwd;
     SiteAddress site;
     QString localPath; // get, update: local folder; put: local file or folder
     QString newPath;   // rename: new site path; add-site: the site's name
+    QString taskFolder; // resume: the folder of the task file, ending with "/"
+    QString taskFile;   // resume: the task file's name
 };
 
 // The command-line front end's stand-in for the main window: it owns the
@@ -58,11 +62,11 @@ public:
     void progressStopped() override;
     void showListing(const QByteArray& listing) override;
     void operationCompleted(bool download) override;
+    void resumeInterruptedTask(const QString& taskFile) override;
     void directoryUpdatePlanned(const QStringList& paths, const QList<qint32>& kinds) override;
     bool takeCancelMark() override { return false; }
     bool userInterrupted() const override { return false; }
     void postResume() override;
-    void resumeInterruptedTask(const QString&) override {}
     void itemSkipped(const QString& text) override;
 
 protected:

@@ -4,14 +4,17 @@
 #include "pyftpd_server.h"
 #include "scripted_peer.h"
 #include "scripted_prompts.h"
+#include "wait.h"
 
 #include <QCryptographicHash>
 #include <QDir>
 #include <QDirIterator>
+#include <QFileInfo>
 #include <QFile>
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QTimeZone>
+#include <QUrl>
 
 #include <gtest/gtest.h>
 
@@ -337,4 +340,121 @@ TEST_F(Cli, UpdateMakesTheSiteFolderMatchTheLocalFolder) {
     CliRun again = cli(base() << "-v" << "update" << mine << url + "/web");
     EXPECT_EQ(again.exitCode, 0);
     EXPECT_FALSE(again.err.contains("STOR ")) << again.err.toStdString();
+}
+
+namespace {
+
+QByteArray patterned(int size, quint32 seed) {
+    QByteArray b(size, Qt::Uninitialized);
+    quint32 x = seed * 2654435761u + 1;
+    for (int i = 0; i < size; ++i) {
+        x = x * 1664525u + 1013904223u;
+        b[i] = char(x >> 24);
+    }
+    return b;
+}
+
+// A download cut off by the server going away, with its task file kept.
+struct CutDownload {
+    QString taskName;
+    bool ok = false;
+};
+
+CutDownload cutDownload(PyFtpdServer& server, const QString& url, const QString& home,
+                        const QString& local, const QString& file, qint64 cutAt) {
+    QProcess get;
+    get.start(QStringLiteral(CORVANE_CLI_PATH),
+              {"--home", home, "get", url + "/" + QString::fromLatin1(QUrl::toPercentEncoding(file)),
+               local});
+    CutDownload cut;
+    const QString path = local + "/" + file;
+    const bool started = waitUntil([&] { return QFileInfo(path).size() >= cutAt; }, 20000);
+    server.kill();
+    get.waitForFinished(20000);
+    const QString err = QString::fromUtf8(get.readAllStandardError());
+    const QStringList tasks = QDir(home).entryList({"*.npm"}, QDir::Files);
+    cut.ok = started && get.exitCode() == 1 && tasks.size() == 1 &&
+             err.contains(QString::fromUtf8("任务已保存在："));
+    cut.taskName = tasks.value(0);
+    return cut;
+}
+
+} // namespace
+
+// The server dies mid-download and comes back: the task is listed and
+// resumed where it stopped, byte-exact, and its file is gone afterwards.
+TEST(CliResume, ADownloadCutOffIsResumedWhereItStopped) {
+    PyFtpdServer server({"--throttle", "300000"});
+    ASSERT_TRUE(server.start());
+    const QByteArray content = patterned(900000, 11);
+    writeBytes(server.root() + "/big file.bin", content);
+    QTemporaryDir home, local;
+    const QString url = QStringLiteral("ftp://%1:%2@127.0.0.1:%3")
+                            .arg(PyFtpdServer::User, PyFtpdServer::Password)
+                            .arg(server.port());
+    const CutDownload cut =
+        cutDownload(server, url, home.path(), local.path(), "big file.bin", 200000);
+    ASSERT_TRUE(cut.ok);
+    const qint64 partial = QFileInfo(local.path() + "/big file.bin").size();
+    ASSERT_LT(partial, content.size());
+
+    CliRun tasks = cli({"--home", home.path(), "tasks"});
+    EXPECT_EQ(tasks.exitCode, 0);
+    EXPECT_TRUE(tasks.out.startsWith(cut.taskName + "\t")) << tasks.out.toStdString();
+    EXPECT_TRUE(tasks.out.contains("big file.bin")) << "the description names the file";
+
+    ASSERT_TRUE(server.restart());
+    CliRun resume = cli({"--home", home.path(), "-v", "resume", cut.taskName});
+    EXPECT_EQ(resume.exitCode, 0) << resume.err.toStdString();
+    EXPECT_TRUE(resume.err.contains(QStringLiteral("REST %1").arg(partial)))
+        << resume.err.toStdString();
+    EXPECT_EQ(readBytes(local.path() + "/big file.bin"), content);
+    EXPECT_TRUE(QDir(home.path()).entryList({"*.npm"}).isEmpty());
+}
+
+// The site's file changed while the task waited: it is fetched again whole,
+// and the transcript says so.
+TEST(CliResume, AFileChangedOnTheSiteIsFetchedAgainWhole) {
+    PyFtpdServer server({"--throttle", "300000"});
+    ASSERT_TRUE(server.start());
+    writeBytes(server.root() + "/f.bin", patterned(700000, 12));
+    QTemporaryDir home, local;
+    const QString url = QStringLiteral("ftp://%1:%2@127.0.0.1:%3")
+                            .arg(PyFtpdServer::User, PyFtpdServer::Password)
+                            .arg(server.port());
+    const CutDownload cut = cutDownload(server, url, home.path(), local.path(), "f.bin", 150000);
+    ASSERT_TRUE(cut.ok);
+    const QByteArray changed = patterned(350000, 13);
+    writeBytes(server.root() + "/f.bin", changed);
+
+    ASSERT_TRUE(server.restart());
+    CliRun resume = cli({"--home", home.path(), "-v", "resume", cut.taskName});
+    EXPECT_EQ(resume.exitCode, 0) << resume.err.toStdString();
+    EXPECT_TRUE(resume.err.contains(QString::fromUtf8("站点上的文件已改变，重新从头下载：/f.bin")))
+        << resume.err.toStdString();
+    EXPECT_EQ(readBytes(local.path() + "/f.bin"), changed);
+}
+
+// A task file cut short is refused with a clear message and left in place.
+TEST(CliResume, ADamagedTaskFileIsRefusedAndKept) {
+    PyFtpdServer server({"--throttle", "300000"});
+    ASSERT_TRUE(server.start());
+    writeBytes(server.root() + "/f.bin", patterned(700000, 14));
+    QTemporaryDir home, local;
+    const QString url = QStringLiteral("ftp://%1:%2@127.0.0.1:%3")
+                            .arg(PyFtpdServer::User, PyFtpdServer::Password)
+                            .arg(server.port());
+    const CutDownload cut = cutDownload(server, url, home.path(), local.path(), "f.bin", 150000);
+    ASSERT_TRUE(cut.ok);
+    const QString task = home.path() + "/" + cut.taskName;
+    const QByteArray whole = readBytes(task);
+    writeBytes(task, whole.left(whole.size() - 6)); // the item lists cut off
+
+    ASSERT_TRUE(server.restart());
+    CliRun resume = cli({"--home", home.path(), "resume", cut.taskName});
+    EXPECT_EQ(resume.exitCode, 1);
+    EXPECT_TRUE(resume.err.contains(QString::fromUtf8("任务文件已损坏，不能续传")))
+        << resume.err.toStdString();
+    EXPECT_TRUE(resume.err.contains(QString::fromUtf8("操作恢复失败！")));
+    EXPECT_EQ(readBytes(task), whole.left(whole.size() - 6)) << "left as it was";
 }

@@ -17,7 +17,7 @@ bool PyFtpdServer::start() {
                                QStringLiteral("--root"), root_.path(), QStringLiteral("--user"),
                                QString::fromLatin1(User), QStringLiteral("--password"),
                                QString::fromLatin1(Password), QStringLiteral("--port"),
-                               QStringLiteral("0")} +
+                               QString::number(port_)} +
                        extraArgs_);
     if (!process_.waitForStarted(10000))
         return false;
@@ -32,6 +32,12 @@ bool PyFtpdServer::start() {
         return false;
     port_ = quint16(out.mid(5, out.indexOf('\n') - 5).trimmed().toUInt());
     return port_ != 0;
+}
+
+bool PyFtpdServer::restart() {
+    stop();
+    const quint16 port = port_;
+    return start() && port_ == port;
 }
 
 void PyFtpdServer::stop() {

@@ -13,6 +13,8 @@ public:
 
     bool start();
     void stop();
+    // A server again on the same port and root, as after a restart.
+    bool restart();
     // Ends the server at once, as a crash would.
     void kill();
     quint16 port() const { return port_; }

@@ -11,6 +11,8 @@
 
 #include <QFileInfo>
 
+#include <limits>
+
 namespace {
 
 constexpr int ListingBlock = 65536;
@@ -428,8 +430,13 @@ void FtpConnection::sizeQueryFinished(bool cancelled) {
     if (op.isDownload) {
         // A continued download: the site's file must still be the size the
         // operation recorded, or the old bytes would be glued to new ones.
-        if (remoteSize != op.itemSizes.value(0))
+        if (remoteSize != op.itemSizes.value(0)) {
             restartWholeDownload();
+            // What the site has now is what is expected.
+            if (remoteSize > 0 && remoteSize <= std::numeric_limits<quint32>::max() &&
+                !op.itemSizes.isEmpty())
+                op.itemSizes.first() = quint32(remoteSize);
+        }
         if (nextCommand < commandQueue.size())
             askForSend();
         else
