@@ -45,6 +45,7 @@ public:
     }
     QString desktopFolder() const override { return desktop; }
     QString pickLocalFolder(const QString&, QWidget*) override { return localFolderAnswer; }
+    QString chooseTask(const QString&, QWidget*) override { return taskAnswer; }
 
     int networkDialogs = 0;
     bool confirmNetwork = true;
@@ -56,6 +57,7 @@ public:
     bool openSucceeds = true;
     QString desktop;
     QString localFolderAnswer; // empty: the picker is cancelled
+    QString taskAnswer;        // empty: the resume dialog is cancelled
 };
 
 // A main window on a temporary program folder, with short timer periods.

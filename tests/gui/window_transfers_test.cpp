@@ -472,3 +472,61 @@ TEST(WindowTransfers, DirectoryUpdateFromTheMenuAfterItsQuestion) {
     EXPECT_TRUE(waitUntil([&] { return names(f.list).contains("fresh"); }))
         << "the folder is listed again";
 }
+
+// A download cut off by the server going away is resumed from the resume
+// dialog once the server is back: over a new connection to the task's site,
+// byte-exact. The interrupt command keeps a task too, without an automatic
+// resume.
+TEST(WindowTransfers, InterruptedDownloadsResumeFromTheTaskList) {
+    TransferFrame f({"--throttle", "200000"});
+    QByteArray slow(700000, '\0');
+    for (int i = 0; i < slow.size(); ++i)
+        slow[i] = char((quint32(i) * 2654435761u) >> 24);
+    writeBytes(f.server.root() + "/pub/deep/slow.bin", slow);
+    ASSERT_TRUE(f.setUp()) << f.prompts.shown.join('|').toStdString();
+    MainWindow& w = *f.frame;
+
+    f.list->clearSelection();
+    f.list->rowNamed("slow.bin")->setSelected(true);
+    w.downloadRows(f.localTree->shownItem());
+    const QString target = f.local + "/slow.bin";
+    ASSERT_TRUE(waitUntil([&] { return QFileInfo(target).size() >= 100000; }, 15000));
+    f.server.kill();
+    ASSERT_TRUE(waitUntil([&] { return w.notConnected(); }, 15000));
+    spinFor(300); // the automatic resume tries the dead server and gives up
+    const QStringList tasks = QDir(f.programDir()).entryList({"*.npm"}, QDir::Files);
+    ASSERT_EQ(tasks.size(), 1);
+
+    ASSERT_TRUE(f.server.restart());
+    ASSERT_TRUE(f.enabledIn(Pane::SiteTree, Cmd::ResumeTask));
+    f.services.taskAnswer = tasks.first();
+    f.prompts.shown.clear();
+    w.runCommand(Cmd::ResumeTask);
+    ASSERT_TRUE(f.waitDone()) << f.prompts.shown.join('|').toStdString();
+    EXPECT_EQ(readBytes(target), slow);
+    EXPECT_TRUE(f.transcript().contains("REST ")) << "continued, not started again";
+    EXPECT_TRUE(QDir(f.programDir()).entryList({"*.npm"}, QDir::Files).isEmpty());
+
+    // The interrupt command: the task stays, nothing resumes by itself.
+    QFile::remove(target);
+    f.prompts.shown.clear();
+    ASSERT_TRUE(waitUntil([&] { return w.connectionReady(); }));
+    w.connection()->StartDownload(f.local + "/", "/pub/deep", {"/pub/deep/slow.bin"},
+                                  {quint32(slow.size())});
+    ASSERT_TRUE(waitUntil([&] { return QFileInfo(target).size() >= 50000; }, 15000));
+    w.updateCommandStates();
+    ASSERT_TRUE(w.action(Cmd::Interrupt)->isEnabled());
+    w.runCommand(Cmd::Interrupt);
+    ASSERT_TRUE(waitUntil([&] { return f.prompts.count("操作中断！") == 1; }, 10000))
+        << f.prompts.shown.join('|').toStdString();
+    ASSERT_TRUE(waitUntil([&] { return w.connectionReady(); }, 10000));
+    spinFor(300);
+    EXPECT_LT(QFileInfo(target).size(), slow.size()) << "not resumed by itself";
+    const QStringList kept = QDir(f.programDir()).entryList({"*.npm"}, QDir::Files);
+    ASSERT_EQ(kept.size(), 1);
+    f.services.taskAnswer = kept.first();
+    ASSERT_TRUE(f.enabledIn(Pane::RemoteList, Cmd::ResumeTask));
+    w.runCommand(Cmd::ResumeTask);
+    ASSERT_TRUE(f.waitDone()) << f.prompts.shown.join('|').toStdString();
+    EXPECT_EQ(readBytes(target), slow);
+}

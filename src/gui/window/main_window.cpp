@@ -145,6 +145,12 @@ bool MainWindow::notConnected() const {
 }
 
 bool MainWindow::startConnection(const SiteRecord& site) {
+    return connectTo(site, QString());
+}
+
+// A connection to the site; with `pendingTask` that task resumes as soon as
+// the login is through.
+bool MainWindow::connectTo(const SiteRecord& site, const QString& pendingTask) {
     messages_.killTimer(FrameTimer);
     connection_.reset();
     source_.reset();
@@ -173,6 +179,7 @@ bool MainWindow::startConnection(const SiteRecord& site) {
     }
     messages_.setTimer(FrameTimer, timing_.frameTickMs);
     connection_->ready = false;
+    connection_->pendingTaskFile = pendingTask;
     connection_->beginConnection();
     return true;
 }

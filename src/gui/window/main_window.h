@@ -158,6 +158,11 @@ private:
     void upOneLevelCommand();
     void refreshCommand();
     void directoryUpdateCommand();
+    bool connectTo(const SiteRecord& site, const QString& pendingTask);
+    void interruptCommand();
+    void resumeTaskCommand();
+    void resumeByName(const QString& name);
+    bool resumeEnabled() const;
 
     void buildPanes();
     void buildCommands();
@@ -189,6 +194,9 @@ private:
     quint32 lastBytes_ = 0;
     bool userInterrupted_ = false;
     bool cancelMark_ = false;
+    // Resumes started on their own since the last completed operation: a
+    // server that cuts every transfer short is not tried for ever.
+    int automaticResumes_ = 0;
     QStringList skippedItems_; // left out by the running operation, not yet shown
 
     QSplitter* mainSplitter_ = nullptr;

@@ -209,8 +209,6 @@ bool MainWindow::paneCommandBuilt(int command) const {
     case Cmd::NewFile:
     case Cmd::EditFile:
     case Cmd::WebPreview:
-    case Cmd::ResumeTask:
-    case Cmd::Interrupt:
     case Cmd::PaneNewFile:
     case Cmd::PaneEditFile:
     case Cmd::PaneWebPreview:
@@ -304,7 +302,7 @@ void MainWindow::updateCommandStates() {
     set(Cmd::DirectoryUpdate, pane == Pane::SiteTree && remoteFolder && ready);
     set(Cmd::EditFile, pane == Pane::RemoteList && oneRemoteFile && ready);
     set(Cmd::WebPreview, pane == Pane::RemoteList && oneRemoteFile && ready);
-    set(Cmd::ResumeTask, false); // comes with resuming
+    set(Cmd::ResumeTask, resumeEnabled());
     for (int command : {Cmd::NetworkSettings, Cmd::Exit, Cmd::ToggleToolbar, Cmd::Help, Cmd::About,
                         Cmd::HomePage, Cmd::FileListOptions, Cmd::SmallIcons, Cmd::ListView,
                         Cmd::DetailsView})
@@ -388,6 +386,12 @@ void MainWindow::runCommand(int command) {
         break;
     case Cmd::DirectoryUpdate:
         directoryUpdateCommand();
+        break;
+    case Cmd::Interrupt:
+        interruptCommand();
+        break;
+    case Cmd::ResumeTask:
+        resumeTaskCommand();
         break;
     case Cmd::ToggleToolbar:
         toolBar_->setVisible(!toolBar_->isVisible());

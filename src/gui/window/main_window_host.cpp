@@ -74,6 +74,7 @@ void MainWindow::showListing(const QByteArray& listing) {
 
 // The side that received files is shown again.
 void MainWindow::operationCompleted(bool download) {
+    automaticResumes_ = 0;
     if (download)
         app_.localTree->showLocalFolder(true);
     else
@@ -90,9 +91,6 @@ void MainWindow::postResume() {
     messages_.post(Msg::ResumeTransfer);
 }
 
-void MainWindow::resumeInterruptedTask(const QString& taskFile) {
-    Q_UNUSED(taskFile); // set only by resuming, which is not built yet
-}
 
 // The engine is in the middle of a step when it leaves an item out: the
 // message waits until that step is over, and items left out together are

@@ -73,13 +73,3 @@ void MainWindow::onMessage(int msg, WParam, LParam) {
         onResumeMessage();
 }
 
-// Resuming from the task file is not built yet: the task stays on disk and
-// the user is told where.
-void MainWindow::onResumeMessage() {
-    if (userInterrupted_) {
-        userInterrupted_ = false;
-        return;
-    }
-    if (source_ && !source_->taskFileName.isEmpty())
-        prompts_.report(QString::fromUtf8(EngineText::TaskKept) + source_->taskFileName);
-}

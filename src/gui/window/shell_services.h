@@ -26,4 +26,7 @@ public:
     // "本地系统文件目录": the local folder a directory update compares with,
     // ending with "/"; empty when cancelled.
     virtual QString pickLocalFolder(const QString& startFolder, QWidget* parent) = 0;
+    // "中断任务续传": the name of the task file chosen to resume; empty when
+    // cancelled. Tasks may be deleted there.
+    virtual QString chooseTask(const QString& programDir, QWidget* parent) = 0;
 };

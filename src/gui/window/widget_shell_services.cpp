@@ -3,6 +3,7 @@
 #include "gui/dialogs/about_dialog.h"
 #include "gui/dialogs/local_folder_dialog.h"
 #include "gui/dialogs/network_settings_dialog.h"
+#include "gui/dialogs/resume_dialog.h"
 #include "gui/dialogs/site_properties_dialog.h"
 
 #include <QDesktopServices>
@@ -44,4 +45,9 @@ QString WidgetShellServices::desktopFolder() const {
 QString WidgetShellServices::pickLocalFolder(const QString& startFolder, QWidget* parent) {
     LocalFolderDialog dialog(startFolder, parent);
     return dialog.exec() == QDialog::Accepted ? dialog.folder() : QString();
+}
+
+QString WidgetShellServices::chooseTask(const QString& programDir, QWidget* parent) {
+    ResumeDialog dialog(programDir, parent);
+    return dialog.exec() == QDialog::Accepted ? dialog.chosenTask() : QString();
 }

@@ -22,6 +22,7 @@ public:
     bool openUrl(const QUrl& url) override;
     QString desktopFolder() const override;
     QString pickLocalFolder(const QString& startFolder, QWidget* parent) override;
+    QString chooseTask(const QString& programDir, QWidget* parent) override;
 
 private:
     Prompts& prompts_;
