@@ -197,6 +197,7 @@ private:
     // Resumes started on their own since the last completed operation: a
     // server that cuts every transfer short is not tried for ever.
     int automaticResumes_ = 0;
+    QString resumingTask_; // a connection was made to resume this task
     QStringList skippedItems_; // left out by the running operation, not yet shown
 
     QSplitter* mainSplitter_ = nullptr;

@@ -24,6 +24,13 @@ void MainWindow::transcriptChanged(const QString& text, const QString& appended)
 
 void MainWindow::resetConnectedSiteDisplay() {
     app_.siteTree->connectionClosed();
+    // A connection made to resume a task ended before the task could go on:
+    // the user learns where it waits.
+    if (!resumingTask_.isEmpty()) {
+        const QString text =
+            QString::fromUtf8(EngineText::TaskKept) + programDir_ + std::exchange(resumingTask_, {});
+        QTimer::singleShot(0, this, [this, text] { prompts_.report(text); });
+    }
 }
 
 void MainWindow::controlConnectionClosed() {

@@ -60,6 +60,7 @@ void MainWindow::resumeByName(const QString& name) {
         site.user = header->user;
         site.password = header->password;
         site.account = header->user;
+        resumingTask_ = name;
         if (connectTo(site, name) && !notConnected())
             app_.siteTree->markConnected(header->site, true);
         return;
@@ -70,6 +71,7 @@ void MainWindow::resumeByName(const QString& name) {
 
 // The login of a connection made for a task is through.
 void MainWindow::resumeInterruptedTask(const QString& taskFile) {
+    resumingTask_.clear();
     if (!connection_->resumeTask(taskFile))
         prompts_.report(QString::fromUtf8(EngineText::ResumeFailed));
 }
