@@ -17,10 +17,23 @@ LocalFolderDialog::LocalFolderDialog(const QString& startFolder, QWidget* parent
     tree_->setHeaderHidden(true);
     for (int column = 1; column < model_->columnCount(); ++column)
         tree_->hideColumn(column);
-    const QModelIndex start = model_->index(startFolder);
-    tree_->setCurrentIndex(start);
-    tree_->scrollTo(start);
-    tree_->expand(start);
+    // The model reads folders in the background: the start folder is
+    // selected once the folders on the way to it have been read.
+    const QString start = QDir::cleanPath(startFolder);
+    const auto showStart = [this, start] {
+        const QModelIndex index = model_->index(start);
+        if (!index.isValid())
+            return;
+        tree_->setCurrentIndex(index);
+        tree_->scrollTo(index, QAbstractItemView::PositionAtCenter);
+    };
+    connect(model_, &QFileSystemModel::directoryLoaded, this,
+            [start, showStart](const QString& loaded) {
+                if (start == loaded || start.startsWith(loaded + QLatin1Char('/')) ||
+                    loaded == QLatin1String("/"))
+                    showStart();
+            });
+    showStart();
 
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(new QLabel(QString::fromUtf8("请选择更新比较的本地文件目录：")));
