@@ -13,7 +13,10 @@
 # each peer and against the round's best peer.
 #
 # Scenarios: a BIG_MIB download, an UP_MIB upload, a tree of TREE_DIRS x 100
-# small files down and up, and a folder of LIST_ENTRIES entries listed.
+# small files down and up, a folder of LIST_ENTRIES entries listed, and a
+# directory update of the tree (corvane-cli update beside lftp mirror -R):
+# onto an empty site folder ("mirror"), and again with 20 files changed
+# locally onto a site folder that has the rest ("mirror_again").
 #
 # vsftpd runs as a standalone server on a loopback port from a config file
 # written here; it logs in a local user "corvbench" (created when the script
@@ -102,6 +105,11 @@ for i in range(entries):
         out.write(b"x" * (i % 97))
 PY
 cp -r "$site/tree" "$work/src/tree"
+# The tree again with 20 files changed (other sizes), for the second update.
+cp -rp "$work/src/tree" "$work/src/tree2"
+for f in $(find "$work/src/tree2" -type f | sort | head -20); do
+  printf 'changed %s\n' "$f" >> "$f"
+done
 tree_files=$((TREE_DIRS * 100))
 
 free_port() {
@@ -175,10 +183,14 @@ drain_time_wait() {
   done
 }
 
-reset_out() {
+reset_out() { # scenario
   rm -rf "$work/out" "$site/up"
   mkdir -p "$work/out" "$site/up"
-  [ "$(id -u)" -eq 0 ] && chown "$VSFTPD_USER" "$site/up"
+  case "$1" in
+    mirror) mkdir -p "$site/up/tree" ;;
+    mirror_again) cp -rp "$work/src/tree" "$site/up/tree" ;; # the site has the old tree
+  esac
+  [ "$(id -u)" -eq 0 ] && chown -R "$VSFTPD_USER" "$site/up"
   return 0
 }
 
@@ -219,6 +231,10 @@ command_for() { # scenario client url
     list.corvane) cmd=("$cli" --home "$work/home" ls "$url/many") ;;
     list.curl) cmd=(curl -sS -P - "$url/many/") ;;
     list.lftp) lftp_command "$url" "cls -l /many" ;;
+    mirror.corvane) cmd=("$cli" --home "$work/home" update "$work/src/tree" "$url/up/tree") ;;
+    mirror.lftp) lftp_command "$url" "mirror -R --delete $work/src/tree /up/tree" ;;
+    mirror_again.corvane) cmd=("$cli" --home "$work/home" update "$work/src/tree2" "$url/up/tree") ;;
+    mirror_again.lftp) lftp_command "$url" "mirror -R --delete $work/src/tree2 /up/tree" ;;
     *) echo "no command for $1.$2" >&2; return 1 ;;
   esac
 }
@@ -232,6 +248,8 @@ verify() { # scenario
     tree_down) a="$site/tree"; b="$work/out/tree" ;;
     tree_up) a="$work/src/tree"; b="$site/up/tree" ;;
     list) [ "$(grep -c 'entry ' "$work/stdout")" -eq "$LIST_ENTRIES" ]; return ;;
+    mirror) a="$work/src/tree"; b="$site/up/tree" ;;
+    mirror_again) a="$work/src/tree2"; b="$site/up/tree" ;;
   esac
   diff -rq "$a" "$b" >/dev/null
 }
@@ -242,8 +260,10 @@ declare -A CLIENTS=(
   [tree_down]="corvane wget lftp curl"
   [tree_up]="corvane curl lftp"
   [list]="corvane curl lftp"
+  [mirror]="corvane lftp"
+  [mirror_again]="corvane lftp"
 )
-SCENARIOS="${SCENARIOS:-big up tree_down tree_up list}"
+SCENARIOS="${SCENARIOS:-big up tree_down tree_up list mirror mirror_again}"
 
 results="$work/results.tsv"
 : > "$results"
@@ -255,7 +275,7 @@ for round in $(seq "$ROUNDS"); do
       n=${#clients[@]}
       for i in $(seq 0 $((n - 1))); do
         client="${clients[$(((i + round) % n))]}"
-        reset_out
+        reset_out "$scenario"
         drain_time_wait
         command_for "$scenario" "$client" "${URL[$server]}"
         if ! "$root/bench/timed_run.py" "$work/time.out" "${cmd[@]}" \
@@ -288,10 +308,13 @@ for line in open(path):
         order.append(key)
     runs[key].setdefault(client, {})[int(rnd)] = (float(sec), float(user) + float(system), int(rss))
 amount = {"big": (big, "MiB/s"), "up": (up, "MiB/s"), "tree_down": (tree, "files/s"),
-          "tree_up": (tree, "files/s"), "list": (entries, "entries/s")}
+          "tree_up": (tree, "files/s"), "list": (entries, "entries/s"),
+          "mirror": (tree, "files/s"), "mirror_again": (tree, "files/s")}
 title = {"big": f"{big} MiB download", "up": f"{up} MiB upload",
          "tree_down": f"{tree} small files down", "tree_up": f"{tree} small files up",
-         "list": f"{entries}-entry folder listed"}
+         "list": f"{entries}-entry folder listed",
+         "mirror": f"update of {tree} files onto nothing",
+         "mirror_again": f"update, 20 of {tree} changed"}
 med = statistics.median
 print("== corvane transfer benchmark (active mode, loopback, tmpfs)")
 print("ratio = peer time / corvane time; above 1 means corvane is faster\n")
