@@ -11,6 +11,7 @@ struct CliOptions {
     bool verbose = false;
     bool yes = false;
     bool dryRun = false; // update: print the plan, change nothing
+    int segments = 0;    // get: connections for a large file; 0: corvane.ini's
     QString command;
     QStringList arguments;
 };

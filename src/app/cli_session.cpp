@@ -69,6 +69,10 @@ bool CliSession::connect(const QString& startFolder) {
     applyNetworkSettings(
         NetworkSettings::read(programDir_ + QString::fromLatin1(NetworkSettings::FileName)),
         *source_);
+    if (options_.segments > 0) {
+        source_->segmentLimit = options_.segments;
+        source_->segmentsAllowed = options_.segments > 1;
+    }
     window_ = std::make_unique<FtpConnection>(*source_, 0,
                                               FtpConnection::Deps{*this, *this, clock_, timing_});
     if (!window_->create()) {

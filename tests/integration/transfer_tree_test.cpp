@@ -1,4 +1,5 @@
 // Whole trees and resumed transfers against a real server.
+#include "core/tasks/segment_plan.h"
 #include "core/tasks/task_archive.h"
 #include "file_bytes.h"
 #include "real_connection.h"
@@ -266,4 +267,83 @@ TEST(RealTransfers, AnUpdateFromAFolderThatCannotBeReadDeletesNothing) {
     EXPECT_EQ(readBytes(server.root() + "/web/sub/b.txt"), "b");
     EXPECT_FALSE(c.transcript().contains("DELE")) << c.transcript().toStdString();
     EXPECT_TRUE(c.idle());
+}
+
+namespace {
+
+QString segmentTaskFile(const RealConnection& c) {
+    return QDir(c.home.path()).entryList({"*.npm"}, QDir::Files).value(0);
+}
+
+} // namespace
+
+// A large file over five connections at once, each fetching its range into
+// the part file; the file takes its name when every range is in.
+TEST(SegmentedDownload, FiveRangesArriveByteExact) {
+    PyFtpdServer server({"--throttle", "400000"});
+    ASSERT_TRUE(server.start());
+    const QByteArray content = randomBytes(1500000 + 7, 21);
+    writeBytes(server.root() + "/big.bin", content);
+    RealConnection c;
+    c.source.segmentLimit = 5;
+    c.source.segmentsAllowed = true;
+    ASSERT_TRUE(c.login(server));
+    ASSERT_TRUE(waitUntil([&] { return c.source.restSupported.load(); }));
+    QTemporaryDir local;
+    c.wnd->StartDownload(local.path() + "/", "/", {"/big.bin"}, {quint32(content.size())});
+    ASSERT_TRUE(waitUntil([&] { return c.wnd->segmented; }, 5000));
+    EXPECT_EQ(c.source.runningThreads.load(), 5);
+    EXPECT_TRUE(QFile::exists(local.path() + "/big.cftp"));
+    ASSERT_TRUE(c.waitAllDone()) << c.prompts.shown.join('|').toStdString();
+    EXPECT_EQ(readBytes(local.path() + "/big.bin"), content);
+    EXPECT_FALSE(QFile::exists(local.path() + "/big.cftp"));
+    EXPECT_FALSE(QFile::exists(local.path() + "/big.cnpm"));
+    EXPECT_TRUE(segmentTaskFile(c).isEmpty());
+}
+
+// The server goes away in the middle: the part and state files stay with
+// the task, and the resume fetches only what each range still lacks.
+TEST(SegmentedDownload, ACutDownloadGoesOnFromItsStateFile) {
+    PyFtpdServer server({"--throttle", "300000"});
+    ASSERT_TRUE(server.start());
+    const QByteArray content = randomBytes(2000000, 22);
+    writeBytes(server.root() + "/big.bin", content);
+    QTemporaryDir local;
+    QString task;
+    {
+        RealConnection c;
+        c.source.segmentLimit = 4;
+        c.source.segmentsAllowed = true;
+        ASSERT_TRUE(c.login(server));
+        ASSERT_TRUE(waitUntil([&] { return c.source.restSupported.load(); }));
+        c.wnd->StartDownload(local.path() + "/", "/", {"/big.bin"}, {quint32(content.size())});
+        ASSERT_TRUE(waitUntil([&] { return c.source.bytesDone.load() > 500000; }, 15000));
+        server.kill();
+        ASSERT_TRUE(waitUntil([&] { return c.source.runningThreads.load() == 0; }, 15000));
+        task = segmentTaskFile(c);
+        ASSERT_FALSE(task.isEmpty());
+        // The task outlives this connection: into the next one's folder.
+        ASSERT_TRUE(QFile::copy(c.home.path() + "/" + task, local.path() + "/" + task));
+    }
+    ASSERT_TRUE(QFile::exists(local.path() + "/big.cftp"));
+    ASSERT_TRUE(QFile::exists(local.path() + "/big.cnpm"));
+    const QByteArray state = readBytes(local.path() + "/big.cnpm");
+    const std::optional<SegmentPlan> plan = SegmentPlan::decode(state, content.size());
+    ASSERT_TRUE(plan);
+    EXPECT_FALSE(plan->complete(content.size()));
+    EXPECT_GT(plan->bytesWritten, 0);
+
+    ASSERT_TRUE(server.restart());
+    RealConnection again;
+    again.source.segmentLimit = 4;
+    again.source.segmentsAllowed = true;
+    ASSERT_TRUE(again.login(server));
+    ASSERT_TRUE(waitUntil([&] { return again.source.restSupported.load(); }));
+    again.source.taskFolder = local.path() + "/";
+    ASSERT_TRUE(again.wnd->resumeTask(task)) << again.prompts.shown.join('|').toStdString();
+    ASSERT_TRUE(waitUntil([&] { return again.wnd->segmented; }, 5000));
+    EXPECT_GE(again.source.bytesDone.load(), quint32(plan->bytesWritten)) << "continued";
+    ASSERT_TRUE(again.waitAllDone()) << again.prompts.shown.join('|').toStdString();
+    EXPECT_EQ(readBytes(local.path() + "/big.bin"), content);
+    EXPECT_FALSE(QFile::exists(local.path() + "/big.cnpm"));
 }

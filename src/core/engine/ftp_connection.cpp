@@ -13,7 +13,6 @@ FtpConnection::FtpConnection(ConnectionSource& src, int tag, Deps deps)
     : source(src), connectionTag(tag), host_(deps.host), prompts_(deps.prompts), clock_(deps.clock),
       timing_(deps.timing), lookup_(this, std::move(deps.resolver)) {}
 
-FtpConnection::~FtpConnection() = default;
 
 bool FtpConnection::create() {
     try {
@@ -93,6 +92,9 @@ void FtpConnection::onMessage(int msg, WParam wParam, LParam lParam) {
     case Msg::ContinueOperation:
         if (wParam == operationSerial_)
             runDriverStep();
+        break;
+    case Msg::SegmentsEnded:
+        checkSegments();
         break;
     default:
         break;
@@ -259,6 +261,10 @@ void FtpConnection::quit() {
 }
 
 void FtpConnection::abort() {
+    if (segmented) {
+        source.abortRequested = true; // the workers stop on their next tick
+        return;
+    }
     reset(false);
     if (!dataOpen)
         return; // nothing to interrupt on the wire

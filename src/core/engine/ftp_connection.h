@@ -17,6 +17,7 @@
 
 class ConnectionSource;
 class Clock;
+struct SegmentRun;
 class FtpHost;
 class Prompts;
 
@@ -115,6 +116,9 @@ public:
 
     // The main window's 3000 ms tick: keep-alive and time-outs.
     void onFrameTick();
+    // A segmented download whose workers have all ended is finished or
+    // left for a resume; run on the tick and when the last worker ends.
+    void checkSegments();
 
     // True when a reply at the front of `buffer` is complete (multi-line
     // replies included) and can be handled.
@@ -253,6 +257,9 @@ private:
     bool expandLocalFolder(const QString& folder);
     void collectDeleteListing(const QByteArray& listing);
     void deleteStep();
+    // Segmented download.
+    bool tryStartSegmented();
+    void stopSegments();
     // Directory update.
     void updateStep();
     void compareUpdateListing(const QByteArray& listing);
@@ -271,6 +278,11 @@ private:
     QString transferType_; // "A" or "I" as the server last took it; empty: not known
     bool retryPausePending_ = false;
     bool updateDryRun_ = false;
+    // The workers of a segmented download (defined with them, in tasks).
+    struct SegmentRunDeleter {
+        void operator()(SegmentRun* run) const;
+    };
+    std::unique_ptr<SegmentRun, SegmentRunDeleter> segmentRun_;
     // Site folders of the update that the local folder lacks.
     QSet<QString> updateGoneFolders_;
     bool lineInFlight_ = false;    // sent, its reply not yet taken

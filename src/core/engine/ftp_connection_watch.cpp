@@ -38,6 +38,8 @@ void FtpConnection::onFrameTick() {
         return;
     }
 
+    if (segmented)
+        checkSegments();
     if (segmented && source.useProxy && idle > quint32(timing_.proxySegmentKeepAliveMs))
         keepAlive();
 

@@ -7,6 +7,7 @@
 #include "core/engine/ftp_host.h"
 #include "core/engine/result_texts.h"
 #include "core/platform/prompts.h"
+#include "core/tasks/segment_plan.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -73,8 +74,12 @@ void FtpConnection::runDriverStep() {
         commandQueue << QStringLiteral("TYPE A\r\n") << QStringLiteral("PORT\r\n")
                      << QStringLiteral("LIST ") + path + kCrlf;
     } else {
-        // The segmented download of large files is not part of this build;
-        // every file comes over this connection.
+        // A large file comes over several connections when the server
+        // restarts transfers and the settings allow more than one.
+        const int limit = source.segmentsAllowed ? source.segmentLimit : 1;
+        if (!op.editMode && source.restSupported && !source.useProxy &&
+            SegmentPlan::worthSplitting(op.itemSizes.first(), limit) && tryStartSegmented())
+            return;
         quint32 have = 0;
         if (resumeTransfer && source.restSupported) {
             const QFileInfo local(localPathOf());

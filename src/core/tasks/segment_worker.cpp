@@ -1,0 +1,353 @@
+#include "core/tasks/segment_worker.h"
+
+#include "core/engine/connection_source.h"
+#include "core/engine/ftp_reply.h"
+#include "core/platform/async_socket.h"
+#include "core/platform/gbk_text.h"
+
+#include <QThread>
+
+namespace {
+
+constexpr qint64 IdleLimitMs = 60000;
+constexpr int DataBlock = 65536;
+constexpr int ReplyLimit = 65536;
+
+} // namespace
+
+void SegmentJob::saveState() {
+    if (!state.isOpen())
+        return;
+    const QByteArray bytes = plan.encode();
+    if (state.seek(0) && state.write(bytes) == bytes.size())
+        state.resize(bytes.size());
+}
+
+SegmentWorker::SegmentWorker(SegmentJob& job, MessageTarget* owner) : job_(job), owner_(owner) {}
+
+SegmentWorker::~SegmentWorker() = default;
+
+void SegmentWorker::start() {
+    setTimer(WatchTimer, 1000);
+    if (!takeSegment()) {
+        finish();
+        return;
+    }
+    connectControl();
+}
+
+bool SegmentWorker::takeSegment() {
+    std::lock_guard<std::mutex> lock(job_.source.lock);
+    const std::optional<int> next = job_.plan.nextUnfinished(job_.nextSegment);
+    if (!next) {
+        job_.nextSegment = job_.plan.count();
+        return false;
+    }
+    current_ = *next;
+    job_.nextSegment = *next + 1;
+    attempts_ = 0;
+    return true;
+}
+
+void SegmentWorker::connectControl() {
+    closeSockets();
+    replies_.clear();
+    step_ = Step::Connecting;
+    activity_.start();
+    control_ = std::make_unique<AsyncSocket>();
+    if (!control_->open()) {
+        segmentFailed();
+        return;
+    }
+    control_->asyncSelect(this, Fd::Connect | Fd::Read | Fd::Close);
+    const int result = job_.proxy ? control_->connect(job_.proxyHost, job_.proxyPort)
+                                  : control_->connect(job_.host, job_.port);
+    if (result != 0 && result != AsyncSocket::WouldBlock)
+        segmentFailed();
+}
+
+void SegmentWorker::onMessage(int msg, WParam wParam, LParam lParam) {
+    if (msg != Msg::SocketEvent || finished_)
+        return;
+    const int event = eventOf(lParam);
+    const int error = errorOf(lParam);
+    if (control_ && wParam == control_->id())
+        onControlEvent(event, error);
+    else if (listen_ && wParam == listen_->id() && event == Fd::Accept)
+        onAccept();
+    else if (data_ && wParam == data_->id())
+        onData(event, error);
+}
+
+void SegmentWorker::onControlEvent(int event, int error) {
+    if (event == Fd::Connect) {
+        if (error != 0) {
+            segmentFailed();
+            return;
+        }
+        step_ = Step::Greeting;
+        activity_.start();
+        return;
+    }
+    if (event == Fd::Close) {
+        controlClosed();
+        return;
+    }
+    if (event != Fd::Read)
+        return;
+    char chunk[4096];
+    const qint64 n = control_->recv(chunk, sizeof chunk);
+    if (n < 0 && control_->lastError() == AsyncSocket::WouldBlock)
+        return;
+    if (n <= 0) {
+        controlClosed();
+        return;
+    }
+    activity_.start();
+    replies_.append(chunk, n);
+    if (replies_.size() > ReplyLimit) {
+        segmentFailed();
+        return;
+    }
+    // The handler may close the connection, or start a new one.
+    AsyncSocket* const socket = control_.get();
+    while (control_.get() == socket && !finished_) {
+        const std::optional<FtpReply> reply = FtpReply::take(replies_);
+        if (!reply)
+            break;
+        onReply(reply->code);
+    }
+}
+
+// The server closed the control connection: expected after QUIT, a
+// failure of the range otherwise.
+void SegmentWorker::controlClosed() {
+    if (step_ != Step::Quit) {
+        segmentFailed();
+        return;
+    }
+    closeSockets();
+    if (takeSegment())
+        connectControl();
+    else
+        finish();
+}
+
+// One step per reply, the login first; a preliminary reply waits for the
+// next.
+void SegmentWorker::onReply(int code) {
+    switch (step_) {
+    case Step::Connecting:
+    case Step::Greeting:
+        if (code == 220) {
+            const QString user = job_.proxy ? QStringLiteral("USER %1@%2:%3")
+                                                  .arg(job_.user, job_.hostName)
+                                                  .arg(job_.port)
+                                            : QStringLiteral("USER ") + job_.user;
+            send(user, Step::User);
+        } else if (code >= 400) {
+            segmentFailed();
+        }
+        return;
+    case Step::User:
+    case Step::Pass:
+    case Step::Acct:
+        if (code == 230)
+            send(QStringLiteral("TYPE I"), Step::Type);
+        else if (code == 331)
+            send(QStringLiteral("PASS ") + job_.password, Step::Pass);
+        else if (code == 332)
+            send(QStringLiteral("ACCT ") + job_.account, Step::Acct);
+        else if (code >= 300)
+            segmentFailed();
+        return;
+    case Step::Type:
+        if (code != 200 || !sendPort())
+            segmentFailed();
+        return;
+    case Step::Port:
+        if (code == 200) {
+            qint64 from = 0;
+            {
+                std::lock_guard<std::mutex> lock(job_.source.lock);
+                from = job_.plan.offsetOf(current_) + job_.plan.done.at(current_);
+            }
+            send(QStringLiteral("REST %1").arg(from), Step::Rest);
+        } else {
+            segmentFailed();
+        }
+        return;
+    case Step::Rest:
+        if (code == 350)
+            send(QStringLiteral("RETR ") + job_.sitePath, Step::Retr);
+        else
+            segmentFailed();
+        return;
+    case Step::Retr:
+        // "226" ends the last range; the data connection's end decides.
+        if (code >= 400)
+            segmentFailed();
+        return;
+    case Step::Quit:
+        return; // late replies of the transfer cut off, then "221"
+    }
+}
+
+void SegmentWorker::send(const QString& line, Step next) {
+    step_ = next;
+    if (control_->sendWhole(Gbk::encode(line + QStringLiteral("\r\n"))) != 0)
+        segmentFailed();
+}
+
+bool SegmentWorker::sendPort() {
+    listen_ = std::make_unique<AsyncSocket>();
+    quint32 address = 0;
+    quint16 port = 0;
+    if (!listen_->open() || !listen_->listen(1) || !listen_->localAddress(nullptr, &port) ||
+        !control_->localAddress(&address, nullptr))
+        return false;
+    listen_->asyncSelect(this, Fd::Accept);
+    send(QString::asprintf("PORT %u,%u,%u,%u,%u,%u", address >> 24, (address >> 16) & 0xFF,
+                           (address >> 8) & 0xFF, address & 0xFF, port >> 8, port & 0xFF),
+         Step::Port);
+    return true;
+}
+
+// Only the server itself may connect, unless a proxy stands between.
+void SegmentWorker::onAccept() {
+    data_ = listen_->accept();
+    if (!data_ || (!job_.proxy && data_->peerAddressText() != job_.host)) {
+        segmentFailed();
+        return;
+    }
+    listen_->asyncSelect(this, 0);
+    data_->setReadsUntilEnd(true);
+    data_->asyncSelect(this, Fd::Read | Fd::Close);
+}
+
+void SegmentWorker::onData(int event, int error) {
+    if (event != Fd::Read || error != 0) {
+        dataEnded();
+        return;
+    }
+    buffer_.resize(DataBlock);
+    const qint64 n = data_->recv(buffer_.data(), DataBlock);
+    if (n < 0 && data_->lastError() == AsyncSocket::WouldBlock)
+        return;
+    if (n <= 0) {
+        dataEnded();
+        return;
+    }
+    activity_.start();
+    bool complete = false;
+    bool written = true;
+    {
+        // The bytes of this range go to its place in the part file; bytes
+        // beyond its end belong to another range and are dropped.
+        std::lock_guard<std::mutex> lock(job_.source.lock);
+        const qint32 length = job_.plan.length.at(current_);
+        qint32& done = job_.plan.done[current_];
+        const qint64 take = qMin<qint64>(n, length - done);
+        if (take > 0) {
+            written = job_.part.seek(job_.plan.offsetOf(current_) + done) &&
+                      job_.part.write(buffer_.constData(), take) == take;
+            if (written) {
+                done += qint32(take);
+                job_.plan.bytesWritten += qint32(take);
+                job_.source.bytesDone += quint32(take);
+                job_.saveState();
+            }
+        }
+        complete = done >= length;
+    }
+    if (!written) {
+        // The disk is full or gone: every range stops; the task stays.
+        job_.source.abortRequested = true;
+        finish();
+        return;
+    }
+    if (complete)
+        rangeDone();
+}
+
+// The data connection ended: a range not yet complete failed.
+void SegmentWorker::dataEnded() {
+    data_.reset();
+    bool complete = false;
+    {
+        std::lock_guard<std::mutex> lock(job_.source.lock);
+        complete = job_.plan.done.at(current_) >= job_.plan.length.at(current_);
+    }
+    if (complete)
+        rangeDone();
+    else
+        segmentFailed();
+}
+
+// The range is in the part file: the server would go on sending the rest
+// of the file, so the transfer is cut and the connection ends with QUIT.
+void SegmentWorker::rangeDone() {
+    data_.reset();
+    listen_.reset();
+    if (step_ == Step::Quit)
+        return;
+    if (!control_) {
+        controlClosed();
+        return;
+    }
+    send(QStringLiteral("QUIT"), Step::Quit);
+}
+
+// Tried again from its recorded progress, after a pause; after the last
+// attempt the range is left unfinished for a later resume.
+void SegmentWorker::segmentFailed() {
+    closeSockets();
+    if (finished_)
+        return;
+    if (job_.source.abortRequested) {
+        finish();
+        return;
+    }
+    if (++attempts_ < MaxAttempts) {
+        setTimer(RetryTimer, 1000, TimerKind::SingleShot);
+        return;
+    }
+    if (takeSegment())
+        connectControl();
+    else
+        finish();
+}
+
+void SegmentWorker::onTimer(int id) {
+    if (finished_)
+        return;
+    if (id == RetryTimer) {
+        connectControl();
+        return;
+    }
+    if (job_.source.abortRequested) {
+        finish();
+    } else if (activity_.isValid() && activity_.elapsed() > IdleLimitMs) {
+        segmentFailed();
+    }
+}
+
+void SegmentWorker::closeSockets() {
+    data_.reset();
+    listen_.reset();
+    control_.reset();
+}
+
+void SegmentWorker::finish() {
+    if (finished_)
+        return;
+    finished_ = true;
+    closeSockets();
+    killTimer(WatchTimer);
+    killTimer(RetryTimer);
+    // The last one out tells the connection at once rather than at its
+    // next tick.
+    if (job_.source.runningThreads.fetch_sub(1) == 1)
+        owner_->post(Msg::SegmentsEnded);
+    QThread::currentThread()->quit();
+}

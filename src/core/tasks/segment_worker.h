@@ -1,0 +1,94 @@
+#pragma once
+
+#include "core/platform/message_target.h"
+#include "core/tasks/segment_plan.h"
+
+#include <QByteArray>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QString>
+
+#include <memory>
+
+class AsyncSocket;
+class ConnectionSource;
+
+// What the workers of one segmented download share. The plan, the files
+// and `nextSegment` are touched only under the source's lock; the login
+// values are set before the workers start and only read after.
+struct SegmentJob {
+    ConnectionSource& source;
+    SegmentPlan plan;
+    int nextSegment = 0;
+    quint32 size = 0;
+    QString sitePath;
+    QFile part;
+    QFile state;
+    // Login, copied from the source on the UI thread.
+    QString host;
+    quint16 port = 21;
+    QString user;
+    QString password;
+    QString account;
+    bool proxy = false;
+    QString proxyHost;
+    quint16 proxyPort = 0;
+    QString hostName; // the site as entered, for the proxy's USER line
+
+    explicit SegmentJob(ConnectionSource& s) : source(s) {}
+    // Under the lock: the state file rewritten from the plan.
+    void saveState();
+};
+
+// One connection of a segmented download, on a thread of its own: it logs
+// in, takes an unfinished range, fetches it with "REST" and "RETR" into the
+// part file, and takes the next until none is left. A range that fails is
+// tried again from its recorded progress, up to three times.
+class SegmentWorker : public MessageTarget {
+    Q_OBJECT
+public:
+    // `owner` hears Msg::SegmentsEnded when the last worker has ended.
+    SegmentWorker(SegmentJob& job, MessageTarget* owner);
+    ~SegmentWorker() override;
+
+    // Runs on the worker's thread.
+    Q_INVOKABLE void start();
+
+protected:
+    void onMessage(int msg, WParam wParam, LParam lParam) override;
+    void onTimer(int id) override;
+
+private:
+    enum class Step { Connecting, Greeting, User, Pass, Acct, Type, Port, Rest, Retr, Quit };
+    static constexpr int WatchTimer = 1;
+    static constexpr int RetryTimer = 2;
+    static constexpr int MaxAttempts = 3;
+
+    bool takeSegment();
+    void connectControl();
+    void onControlEvent(int event, int error);
+    void onReply(int code);
+    void send(const QString& line, Step next);
+    bool sendPort();
+    void onAccept();
+    void onData(int event, int error);
+    void dataEnded();
+    void rangeDone();
+    void controlClosed();
+    void segmentFailed();
+    void closeSockets();
+    void finish();
+
+    SegmentJob& job_;
+    MessageTarget* owner_;
+    std::unique_ptr<AsyncSocket> control_;
+    std::unique_ptr<AsyncSocket> listen_;
+    std::unique_ptr<AsyncSocket> data_;
+    QByteArray replies_;
+    QByteArray buffer_;
+    Step step_ = Step::Connecting;
+    int current_ = -1;        // the range being fetched
+    int attempts_ = 0;        // of the current range
+    QElapsedTimer activity_; // since the last sign of the server
+    bool finished_ = false;
+};

@@ -1,0 +1,146 @@
+// A large file fetched over several connections at once: the ranges go
+// into a part file allocated at full size, their progress into a state
+// file, and the file takes its name only when every range is done.
+#include "core/engine/connection_source.h"
+#include "core/engine/ftp_connection.h"
+#include "core/engine/ftp_host.h"
+#include "core/engine/result_texts.h"
+#include "core/tasks/segment_worker.h"
+
+#include <QThread>
+
+#include <vector>
+
+struct SegmentRun {
+    std::unique_ptr<SegmentJob> job;
+    std::vector<std::unique_ptr<QThread>> threads;
+};
+
+void FtpConnection::SegmentRunDeleter::operator()(SegmentRun* run) const {
+    delete run;
+}
+
+FtpConnection::~FtpConnection() {
+    stopSegments();
+}
+
+bool FtpConnection::tryStartSegmented() {
+    stopSegments();
+    const quint32 size = op.itemSizes.first();
+    const QString target = localPathOf();
+    auto job = std::make_unique<SegmentJob>(source);
+    job->size = size;
+    job->sitePath = op.itemPaths.first();
+    job->part.setFileName(partFileFor(target));
+    job->state.setFileName(stateFileFor(job->part.fileName()));
+
+    // A resumed download goes on from the state file beside its part file;
+    // without a sound one the ranges start afresh.
+    bool continued = false;
+    if (resumeTransfer && job->part.exists() && job->state.open(QIODevice::ReadOnly)) {
+        if (const std::optional<SegmentPlan> plan = SegmentPlan::decode(job->state.readAll(), size)) {
+            job->plan = *plan;
+            continued = true;
+        }
+        job->state.close();
+    }
+    if (!continued)
+        job->plan = SegmentPlan::split(size, source.segmentLimit);
+    QIODevice::OpenMode partMode = QIODevice::ReadWrite | QIODevice::Unbuffered;
+    if (!continued)
+        partMode |= QIODevice::Truncate;
+    if (!job->part.open(partMode) ||
+        (job->part.size() != qint64(size) && !job->part.resize(qint64(size)))) {
+        job->part.close();
+        return false; // the file comes over this connection instead
+    }
+    if (!job->state.open(QIODevice::WriteOnly | QIODevice::Truncate | QIODevice::Unbuffered)) {
+        job->part.close();
+        return false;
+    }
+    job->saveState();
+
+    // The workers dial the address this connection reached.
+    job->host = controlSocket->peerAddressText();
+    job->port = quint16(source.port);
+    job->hostName = source.hostName();
+    job->user = source.user();
+    job->password = source.password();
+    job->account = source.account();
+    job->proxy = source.useProxy != 0;
+    job->proxyHost = job->host;
+    job->proxyPort = quint16(source.proxyPort);
+    if (job->proxy)
+        job->host = source.hostAddress();
+
+    source.abortRequested = false;
+    source.bytesDone = quint32(job->plan.bytesWritten);
+    int workers = 0;
+    for (int i = 0; i < job->plan.count(); ++i)
+        workers += job->plan.done.at(i) < job->plan.length.at(i);
+    segmentRun_.reset(new SegmentRun);
+    source.runningThreads = workers;
+    for (int i = 0; i < workers; ++i) {
+        auto thread = std::make_unique<QThread>();
+        auto* worker = new SegmentWorker(*job, this);
+        worker->moveToThread(thread.get());
+        QObject::connect(thread.get(), &QThread::finished, worker, &QObject::deleteLater);
+        thread->start();
+        QMetaObject::invokeMethod(worker, "start", Qt::QueuedConnection);
+        segmentRun_->threads.push_back(std::move(thread));
+    }
+    segmentRun_->job = std::move(job);
+    segmented = true;
+    dataOpen = true;
+    transferKind = 3;
+    startProgress();
+    if (workers == 0)
+        post(Msg::SegmentsEnded); // every range was done already
+    return true;
+}
+
+// All workers have ended: the file is whole, or it waits for a resume with
+// its part and state files.
+void FtpConnection::checkSegments() {
+    if (!segmented || !segmentRun_ || source.runningThreads.load() > 0)
+        return;
+    const std::unique_ptr<SegmentRun> run(segmentRun_.release());
+    for (auto& thread : run->threads)
+        thread->wait();
+    SegmentJob& job = *run->job;
+    segmented = false;
+    dataOpen = false;
+    transferKind = 0;
+    stopProgress();
+    job.state.close();
+    job.part.close();
+    if (job.plan.complete(job.size)) {
+        const QString target = localPathOf();
+        QFile::remove(target);
+        if (!QFile::rename(job.part.fileName(), target)) {
+            reset(true);
+            report(ResultCode::WriteFailed);
+            return;
+        }
+        job.state.remove();
+        op.dropHead();
+        postContinue();
+        return;
+    }
+    reset(true); // the task stays, as do the part and state files
+    if (host_.userInterrupted())
+        report(ResultCode::Interrupted);
+    host_.postResume();
+}
+
+// Ends the workers of a download that is being given up (the connection
+// closes or goes away); their files stay for a resume.
+void FtpConnection::stopSegments() {
+    if (!segmentRun_)
+        return;
+    source.abortRequested = true;
+    for (auto& thread : segmentRun_->threads)
+        thread->wait();
+    segmentRun_.reset();
+    segmented = false;
+}
