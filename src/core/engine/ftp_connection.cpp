@@ -93,9 +93,7 @@ void FtpConnection::onMessage(int msg, WParam wParam, LParam lParam) {
         if (wParam == operationSerial_)
             runDriverStep();
         break;
-    case Msg::SegmentsEnded:
-        checkSegments();
-        break;
+
     default:
         break;
     }
@@ -108,6 +106,8 @@ void FtpConnection::onTimer(int id) {
         askForSend();
     } else if (id == UploadTailTimer) {
         onUploadTailPause();
+    } else if (id == SegmentWatchTimer) {
+        checkSegments();
     }
 }
 

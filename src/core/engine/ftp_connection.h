@@ -34,6 +34,8 @@ public:
     // Single-shot timer ids of the window's own pauses.
     static constexpr int RetryPauseTimer = 101;
     static constexpr int UploadTailTimer = 102;
+    // While segment workers run: whether they have all ended yet.
+    static constexpr int SegmentWatchTimer = 103;
 
     struct Deps {
         FtpHost& host;

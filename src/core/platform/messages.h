@@ -13,7 +13,6 @@ constexpr int SegmentStart = User + 10;      // segment thread -> itself
 constexpr int SocketEvent = User + 12;       // socket notification
 constexpr int ContinueOperation = User + 13; // driver: take the next item
 constexpr int ResumeTransfer = User + 14;    // connection -> main window: ended short
-constexpr int SegmentsEnded = User + 15;     // last segment worker -> its connection
 } // namespace Msg
 
 // Socket notification bits, as carried in the low word of a SocketEvent.

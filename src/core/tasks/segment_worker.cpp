@@ -23,7 +23,13 @@ void SegmentJob::saveState() {
         state.resize(bytes.size());
 }
 
-SegmentWorker::SegmentWorker(SegmentJob& job, MessageTarget* owner) : job_(job), owner_(owner) {}
+void SegmentThread::run() {
+    SegmentWorker worker(job_);
+    worker.start();
+    exec();
+}
+
+SegmentWorker::SegmentWorker(SegmentJob& job) : job_(job) {}
 
 SegmentWorker::~SegmentWorker() = default;
 
@@ -345,9 +351,6 @@ void SegmentWorker::finish() {
     closeSockets();
     killTimer(WatchTimer);
     killTimer(RetryTimer);
-    // The last one out tells the connection at once rather than at its
-    // next tick.
-    if (job_.source.runningThreads.fetch_sub(1) == 1)
-        owner_->post(Msg::SegmentsEnded);
+    job_.source.runningThreads.fetch_sub(1);
     QThread::currentThread()->quit();
 }

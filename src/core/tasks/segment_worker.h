@@ -7,6 +7,7 @@
 #include <QElapsedTimer>
 #include <QFile>
 #include <QString>
+#include <QThread>
 
 #include <memory>
 
@@ -40,6 +41,20 @@ struct SegmentJob {
     void saveState();
 };
 
+// A thread that makes its worker, runs it, and ends with it. The worker is
+// made on its own thread and nothing crosses between the threads but the
+// job (under the lock, or atomics) and the thread's start and end.
+class SegmentThread : public QThread {
+public:
+    explicit SegmentThread(SegmentJob& job) : job_(job) {}
+
+protected:
+    void run() override;
+
+private:
+    SegmentJob& job_;
+};
+
 // One connection of a segmented download, on a thread of its own: it logs
 // in, takes an unfinished range, fetches it with "REST" and "RETR" into the
 // part file, and takes the next until none is left. A range that fails is
@@ -47,12 +62,11 @@ struct SegmentJob {
 class SegmentWorker : public MessageTarget {
     Q_OBJECT
 public:
-    // `owner` hears Msg::SegmentsEnded when the last worker has ended.
-    SegmentWorker(SegmentJob& job, MessageTarget* owner);
+    explicit SegmentWorker(SegmentJob& job);
     ~SegmentWorker() override;
 
-    // Runs on the worker's thread.
-    Q_INVOKABLE void start();
+    // Runs on the worker's thread, which made the worker.
+    void start();
 
 protected:
     void onMessage(int msg, WParam wParam, LParam lParam) override;
@@ -80,7 +94,6 @@ private:
     void finish();
 
     SegmentJob& job_;
-    MessageTarget* owner_;
     std::unique_ptr<AsyncSocket> control_;
     std::unique_ptr<AsyncSocket> listen_;
     std::unique_ptr<AsyncSocket> data_;

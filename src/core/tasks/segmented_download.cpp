@@ -13,7 +13,7 @@
 
 struct SegmentRun {
     std::unique_ptr<SegmentJob> job;
-    std::vector<std::unique_ptr<QThread>> threads;
+    std::vector<std::unique_ptr<SegmentThread>> threads;
 };
 
 void FtpConnection::SegmentRunDeleter::operator()(SegmentRun* run) const {
@@ -80,22 +80,17 @@ bool FtpConnection::tryStartSegmented() {
         workers += job->plan.done.at(i) < job->plan.length.at(i);
     segmentRun_.reset(new SegmentRun);
     source.runningThreads = workers;
+    segmentRun_->job = std::move(job);
     for (int i = 0; i < workers; ++i) {
-        auto thread = std::make_unique<QThread>();
-        auto* worker = new SegmentWorker(*job, this);
-        worker->moveToThread(thread.get());
-        QObject::connect(thread.get(), &QThread::finished, worker, &QObject::deleteLater);
+        auto thread = std::make_unique<SegmentThread>(*segmentRun_->job);
         thread->start();
-        QMetaObject::invokeMethod(worker, "start", Qt::QueuedConnection);
         segmentRun_->threads.push_back(std::move(thread));
     }
-    segmentRun_->job = std::move(job);
     segmented = true;
     dataOpen = true;
     transferKind = 3;
     startProgress();
-    if (workers == 0)
-        post(Msg::SegmentsEnded); // every range was done already
+    setTimer(SegmentWatchTimer, 100);
     return true;
 }
 
@@ -104,6 +99,7 @@ bool FtpConnection::tryStartSegmented() {
 void FtpConnection::checkSegments() {
     if (!segmented || !segmentRun_ || source.runningThreads.load() > 0)
         return;
+    killTimer(SegmentWatchTimer);
     const std::unique_ptr<SegmentRun> run(segmentRun_.release());
     for (auto& thread : run->threads)
         thread->wait();
@@ -143,4 +139,5 @@ void FtpConnection::stopSegments() {
         thread->wait();
     segmentRun_.reset();
     segmented = false;
+    killTimer(SegmentWatchTimer);
 }
