@@ -458,3 +458,17 @@ TEST(CliResume, ADamagedTaskFileIsRefusedAndKept) {
     EXPECT_TRUE(resume.err.contains(QString::fromUtf8("操作恢复失败！")));
     EXPECT_EQ(readBytes(task), whole.left(whole.size() - 6)) << "left as it was";
 }
+
+// A large file over several connections from the command line.
+TEST_F(Cli, GetWithSegmentsIsByteExact) {
+    const QByteArray content = patterned(1200003, 15);
+    writeBytes(server.root() + "/large.bin", content);
+    CliRun get = cli(base() << "--segments" << "4" << "get" << url + "/large.bin" << local.path());
+    EXPECT_EQ(get.exitCode, 0) << get.err.toStdString();
+    EXPECT_EQ(readBytes(local.path() + "/large.bin"), content);
+    EXPECT_FALSE(QFile::exists(local.path() + "/large.cftp"));
+    EXPECT_FALSE(QFile::exists(local.path() + "/large.cnpm"));
+    EXPECT_EQ(cli(base() << "--segments" << "9" << "get" << url + "/large.bin" << local.path())
+                  .exitCode,
+              2);
+}
