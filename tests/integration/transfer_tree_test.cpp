@@ -327,6 +327,7 @@ TEST(SegmentedDownload, ACutDownloadGoesOnFromItsStateFile) {
     }
     ASSERT_TRUE(QFile::exists(local.path() + "/big.cftp"));
     ASSERT_TRUE(QFile::exists(local.path() + "/big.cnpm"));
+    EXPECT_FALSE(QFile::exists(local.path() + "/big.bin")) << "a file with holes never takes its name";
     const QByteArray state = readBytes(local.path() + "/big.cnpm");
     const std::optional<SegmentPlan> plan = SegmentPlan::decode(state, content.size());
     ASSERT_TRUE(plan);

@@ -37,12 +37,21 @@ bool FtpConnection::tryStartSegmented() {
     // A resumed download goes on from the state file beside its part file;
     // without a sound one the ranges start afresh.
     bool continued = false;
-    if (resumeTransfer && job->part.exists() && job->state.open(QIODevice::ReadOnly)) {
-        if (const std::optional<SegmentPlan> plan = SegmentPlan::decode(job->state.readAll(), size)) {
+    if (resumeTransfer && job->part.exists()) {
+        std::optional<SegmentPlan> plan;
+        if (job->state.open(QIODevice::ReadOnly))
+            plan = SegmentPlan::decode(job->state.readAll(), size);
+        job->state.close();
+        if (plan) {
             job->plan = *plan;
             continued = true;
+        } else {
+            // Without a sound record nothing in the part file can be
+            // trusted: the file comes again from its first byte.
+            const QString block = transcript_.addNote(
+                QString::fromUtf8(EngineText::SegmentStateDamaged) + job->state.fileName());
+            host_.transcriptChanged(transcript_.text(), block);
         }
-        job->state.close();
     }
     if (!continued)
         job->plan = SegmentPlan::split(size, source.segmentLimit);
