@@ -344,15 +344,6 @@ TEST_F(Cli, UpdateMakesTheSiteFolderMatchTheLocalFolder) {
 
 namespace {
 
-QByteArray patterned(int size, quint32 seed) {
-    QByteArray b(size, Qt::Uninitialized);
-    quint32 x = seed * 2654435761u + 1;
-    for (int i = 0; i < size; ++i) {
-        x = x * 1664525u + 1013904223u;
-        b[i] = char(x >> 24);
-    }
-    return b;
-}
 
 // A download cut off by the server going away, with its task file kept.
 struct CutDownload {
@@ -386,7 +377,7 @@ CutDownload cutDownload(PyFtpdServer& server, const QString& url, const QString&
 TEST(CliResume, ADownloadCutOffIsResumedWhereItStopped) {
     PyFtpdServer server({"--throttle", "300000"});
     ASSERT_TRUE(server.start());
-    const QByteArray content = patterned(900000, 11);
+    const QByteArray content = patternedBytes(900000, 11);
     writeBytes(server.root() + "/big file.bin", content);
     QTemporaryDir home, local;
     const QString url = QStringLiteral("ftp://%1:%2@127.0.0.1:%3")
@@ -417,14 +408,14 @@ TEST(CliResume, ADownloadCutOffIsResumedWhereItStopped) {
 TEST(CliResume, AFileChangedOnTheSiteIsFetchedAgainWhole) {
     PyFtpdServer server({"--throttle", "300000"});
     ASSERT_TRUE(server.start());
-    writeBytes(server.root() + "/f.bin", patterned(700000, 12));
+    writeBytes(server.root() + "/f.bin", patternedBytes(700000, 12));
     QTemporaryDir home, local;
     const QString url = QStringLiteral("ftp://%1:%2@127.0.0.1:%3")
                             .arg(PyFtpdServer::User, PyFtpdServer::Password)
                             .arg(server.port());
     const CutDownload cut = cutDownload(server, url, home.path(), local.path(), "f.bin", 150000);
     ASSERT_TRUE(cut.ok);
-    const QByteArray changed = patterned(350000, 13);
+    const QByteArray changed = patternedBytes(350000, 13);
     writeBytes(server.root() + "/f.bin", changed);
 
     ASSERT_TRUE(server.restart());
@@ -439,7 +430,7 @@ TEST(CliResume, AFileChangedOnTheSiteIsFetchedAgainWhole) {
 TEST(CliResume, ADamagedTaskFileIsRefusedAndKept) {
     PyFtpdServer server({"--throttle", "300000"});
     ASSERT_TRUE(server.start());
-    writeBytes(server.root() + "/f.bin", patterned(700000, 14));
+    writeBytes(server.root() + "/f.bin", patternedBytes(700000, 14));
     QTemporaryDir home, local;
     const QString url = QStringLiteral("ftp://%1:%2@127.0.0.1:%3")
                             .arg(PyFtpdServer::User, PyFtpdServer::Password)
@@ -461,7 +452,7 @@ TEST(CliResume, ADamagedTaskFileIsRefusedAndKept) {
 
 // A large file over several connections from the command line.
 TEST_F(Cli, GetWithSegmentsIsByteExact) {
-    const QByteArray content = patterned(1200003, 15);
+    const QByteArray content = patternedBytes(1200003, 15);
     writeBytes(server.root() + "/large.bin", content);
     CliRun get = cli(base() << "--segments" << "4" << "get" << url + "/large.bin" << local.path());
     EXPECT_EQ(get.exitCode, 0) << get.err.toStdString();

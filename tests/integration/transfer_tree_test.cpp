@@ -14,15 +14,6 @@
 
 namespace {
 
-QByteArray randomBytes(int size, quint32 seed) {
-    QByteArray b(size, Qt::Uninitialized);
-    quint32 x = seed * 2654435761u + 1;
-    for (int i = 0; i < size; ++i) {
-        x = x * 1664525u + 1013904223u;
-        b[i] = char(x >> 24);
-    }
-    return b;
-}
 
 // Relative path -> sha256 of every file below `root`.
 QMap<QString, QByteArray> digests(const QString& root) {
@@ -43,11 +34,11 @@ TEST(RealTransfers, NestedTreeDownloadedAndUploadedByteExact) {
     ASSERT_TRUE(server.start());
     const QString site = server.root();
     writeBytes(site + "/tree/a.txt", "alpha\n");
-    writeBytes(site + "/tree/big.bin", randomBytes(300 * 1024, 1));
+    writeBytes(site + "/tree/big.bin", patternedBytes(300 * 1024, 1));
     writeBytes(site + "/tree/empty.txt", "");
     writeBytes(site + "/tree/sub dir/blank name.txt", "blanks\n");
     writeBytes(site + QString::fromUtf8("/tree/中文目录/中文.txt"), "中文内容\n");
-    writeBytes(site + "/tree/sub dir/deeper/x.bin", randomBytes(140000, 2));
+    writeBytes(site + "/tree/sub dir/deeper/x.bin", patternedBytes(140000, 2));
     QDir().mkpath(site + "/incoming");
 
     RealConnection c;
@@ -78,7 +69,7 @@ TEST(RealTransfers, NestedTreeDownloadedAndUploadedByteExact) {
 TEST(RealTransfers, ResumedDownloadSendsRestAndEndsByteExact) {
     PyFtpdServer server;
     ASSERT_TRUE(server.start());
-    const QByteArray content = randomBytes(500000, 3);
+    const QByteArray content = patternedBytes(500000, 3);
     writeBytes(server.root() + "/f.bin", content);
     QTemporaryDir local;
     writeBytes(local.path() + "/f.bin", content.left(123456));
@@ -95,7 +86,7 @@ TEST(RealTransfers, ResumedDownloadSendsRestAndEndsByteExact) {
 TEST(RealTransfers, ContinuedUploadSendsOnlyTheMissingBytes) {
     PyFtpdServer server;
     ASSERT_TRUE(server.start());
-    const QByteArray content = randomBytes(400000, 4);
+    const QByteArray content = patternedBytes(400000, 4);
     QTemporaryDir local;
     writeBytes(local.path() + "/up.bin", content);
     // The site's first part differs from ours: only what follows may be sent.
@@ -116,7 +107,7 @@ TEST(RealTransfers, ContinuedUploadSendsOnlyTheMissingBytes) {
 TEST(RealTransfers, SiteFileAlreadyCompleteIsSkipped) {
     PyFtpdServer server;
     ASSERT_TRUE(server.start());
-    const QByteArray content = randomBytes(150000, 5);
+    const QByteArray content = patternedBytes(150000, 5);
     QTemporaryDir local;
     writeBytes(local.path() + "/same.bin", content);
     writeBytes(server.root() + "/same.bin", content);
@@ -159,7 +150,7 @@ TEST(RealTransfers, MakeRenameAndDeleteRecursively) {
 TEST(RealTransfers, ServerKilledMidDownloadAsksForResumeAndKeepsTheTask) {
     PyFtpdServer server({"--throttle", "262144"});
     ASSERT_TRUE(server.start());
-    const QByteArray content = randomBytes(4 * 1024 * 1024, 6);
+    const QByteArray content = patternedBytes(4 * 1024 * 1024, 6);
     writeBytes(server.root() + "/big.bin", content);
 
     RealConnection c;
@@ -282,7 +273,7 @@ QString segmentTaskFile(const RealConnection& c) {
 TEST(SegmentedDownload, FiveRangesArriveByteExact) {
     PyFtpdServer server({"--throttle", "400000"});
     ASSERT_TRUE(server.start());
-    const QByteArray content = randomBytes(1500000 + 7, 21);
+    const QByteArray content = patternedBytes(1500000 + 7, 21);
     writeBytes(server.root() + "/big.bin", content);
     RealConnection c;
     c.source.segmentLimit = 5;
@@ -306,7 +297,7 @@ TEST(SegmentedDownload, FiveRangesArriveByteExact) {
 TEST(SegmentedDownload, ACutDownloadGoesOnFromItsStateFile) {
     PyFtpdServer server({"--throttle", "200000"});
     ASSERT_TRUE(server.start());
-    const QByteArray content = randomBytes(6000000, 22);
+    const QByteArray content = patternedBytes(6000000, 22);
     writeBytes(server.root() + "/big.bin", content);
     QTemporaryDir local;
     QString task;

@@ -18,6 +18,18 @@ inline void writeBytes(const QString& path, const QByteArray& bytes) {
     f.write(bytes);
 }
 
+// `size` bytes that differ from place to place (and from seed to seed), so
+// that a range written at the wrong offset shows.
+inline QByteArray patternedBytes(int size, quint32 seed) {
+    QByteArray b(size, Qt::Uninitialized);
+    quint32 x = seed * 2654435761u + 1;
+    for (int i = 0; i < size; ++i) {
+        x = x * 1664525u + 1013904223u;
+        b[i] = char(x >> 24);
+    }
+    return b;
+}
+
 // The file's bytes; empty when it cannot be read.
 inline QByteArray readBytes(const QString& path) {
     QFile f(path);

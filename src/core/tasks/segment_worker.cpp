@@ -9,8 +9,13 @@
 
 namespace {
 
-constexpr qint64 IdleLimitMs = 60000;
+// A data connection silent this long has failed; so has a command whose
+// reply does not come in ReplyWaitMs (a reply lost between a busy server
+// and this connection would otherwise hold the range for good).
+constexpr qint64 IdleLimitMs = 20000;
+constexpr qint64 ReplyWaitMs = 10000;
 constexpr int DataBlock = 65536;
+constexpr int BlocksPerTurn = 16;
 constexpr int ReplyLimit = 65536;
 
 } // namespace
@@ -57,6 +62,7 @@ bool SegmentWorker::takeSegment() {
 
 void SegmentWorker::connectControl() {
     closeSockets();
+    awaitingReply_.start(); // the greeting
     replies_.clear();
     step_ = Step::Connecting;
     activity_.start();
@@ -102,18 +108,20 @@ void SegmentWorker::onControlEvent(int event, int error) {
     if (event != Fd::Read)
         return;
     char chunk[4096];
-    const qint64 n = control_->recv(chunk, sizeof chunk);
-    if (n < 0 && control_->lastError() == AsyncSocket::WouldBlock)
-        return;
-    if (n <= 0) {
-        controlClosed();
-        return;
-    }
-    activity_.start();
-    replies_.append(chunk, n);
-    if (replies_.size() > ReplyLimit) {
-        segmentFailed();
-        return;
+    for (;;) {
+        const qint64 n = control_->recv(chunk, sizeof chunk);
+        if (n < 0 && control_->lastError() == AsyncSocket::WouldBlock)
+            break;
+        if (n <= 0) {
+            controlClosed();
+            return;
+        }
+        activity_.start();
+        replies_.append(chunk, n);
+        if (replies_.size() > ReplyLimit) {
+            segmentFailed();
+            return;
+        }
     }
     // The handler may close the connection, or start a new one.
     AsyncSocket* const socket = control_.get();
@@ -142,6 +150,7 @@ void SegmentWorker::controlClosed() {
 // One step per reply, the login first; a preliminary reply waits for the
 // next.
 void SegmentWorker::onReply(int code) {
+    awaitingReply_.invalidate();
     switch (step_) {
     case Step::Connecting:
     case Step::Greeting:
@@ -201,6 +210,7 @@ void SegmentWorker::onReply(int code) {
 
 void SegmentWorker::send(const QString& line, Step next) {
     step_ = next;
+    awaitingReply_.start();
     if (control_->sendWhole(Gbk::encode(line + QStringLiteral("\r\n"))) != 0)
         segmentFailed();
 }
@@ -236,15 +246,26 @@ void SegmentWorker::onData(int event, int error) {
         dataEnded();
         return;
     }
-    buffer_.resize(DataBlock);
-    const qint64 n = data_->recv(buffer_.data(), DataBlock);
-    if (n < 0 && data_->lastError() == AsyncSocket::WouldBlock)
-        return;
-    if (n <= 0) {
-        dataEnded();
-        return;
+    // What waits is taken in the same turn, up to a bound, until the socket
+    // has no more.
+    for (int block = 0; block < BlocksPerTurn && data_; ++block) {
+        buffer_.resize(DataBlock);
+        const qint64 n = data_->recv(buffer_.data(), DataBlock);
+        if (n < 0 && data_->lastError() == AsyncSocket::WouldBlock)
+            return;
+        if (n <= 0) {
+            dataEnded();
+            return;
+        }
+        activity_.start();
+        if (!store(n) || !data_)
+            return;
     }
-    activity_.start();
+}
+
+// Writes `n` received bytes at their place in the part file; false when
+// the range or the download has ended with them.
+bool SegmentWorker::store(qint64 n) {
     bool complete = false;
     bool written = true;
     {
@@ -270,10 +291,13 @@ void SegmentWorker::onData(int event, int error) {
         // The disk is full or gone: every range stops; the task stays.
         job_.source.abortRequested = true;
         finish();
-        return;
+        return false;
     }
-    if (complete)
+    if (complete) {
         rangeDone();
+        return false;
+    }
+    return true;
 }
 
 // The data connection ended: a range not yet complete failed.
@@ -310,6 +334,18 @@ void SegmentWorker::segmentFailed() {
     closeSockets();
     if (finished_)
         return;
+    bool complete = false;
+    {
+        std::lock_guard<std::mutex> lock(job_.source.lock);
+        complete = current_ >= 0 && job_.plan.done.at(current_) >= job_.plan.length.at(current_);
+    }
+    if (complete) { // only its goodbye went wrong
+        if (takeSegment())
+            connectControl();
+        else
+            finish();
+        return;
+    }
     if (job_.source.abortRequested) {
         finish();
         return;
@@ -333,12 +369,14 @@ void SegmentWorker::onTimer(int id) {
     }
     if (job_.source.abortRequested) {
         finish();
-    } else if (activity_.isValid() && activity_.elapsed() > IdleLimitMs) {
+    } else if ((activity_.isValid() && activity_.elapsed() > IdleLimitMs) ||
+               (awaitingReply_.isValid() && awaitingReply_.elapsed() > ReplyWaitMs)) {
         segmentFailed();
     }
 }
 
 void SegmentWorker::closeSockets() {
+    awaitingReply_.invalidate();
     data_.reset();
     listen_.reset();
     control_.reset();

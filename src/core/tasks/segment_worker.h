@@ -86,6 +86,7 @@ private:
     bool sendPort();
     void onAccept();
     void onData(int event, int error);
+    bool store(qint64 n);
     void dataEnded();
     void rangeDone();
     void controlClosed();
@@ -102,6 +103,7 @@ private:
     Step step_ = Step::Connecting;
     int current_ = -1;        // the range being fetched
     int attempts_ = 0;        // of the current range
-    QElapsedTimer activity_; // since the last sign of the server
+    QElapsedTimer activity_;      // since the last sign of the server
+    QElapsedTimer awaitingReply_; // since the command now unanswered went out
     bool finished_ = false;
 };
