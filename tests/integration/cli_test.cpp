@@ -463,3 +463,36 @@ TEST_F(Cli, GetWithSegmentsIsByteExact) {
                   .exitCode,
               2);
 }
+
+// The server dies in the middle of a folder upload: after its restart the
+// task goes on with the file it was sending (after the bytes the site has)
+// and the rest of the folder.
+TEST(CliResume, AFolderUploadCutOffIsResumed) {
+    PyFtpdServer server({"--throttle", "300000"});
+    ASSERT_TRUE(server.start());
+    QTemporaryDir home, local;
+    const QString tree = local.path() + "/up";
+    writeBytes(tree + "/a.txt", "first");
+    writeBytes(tree + "/big.bin", patternedBytes(1500000, 16));
+    writeBytes(tree + "/sub/c.txt", "last");
+    const QString url = QStringLiteral("ftp://%1:%2@127.0.0.1:%3")
+                            .arg(PyFtpdServer::User, PyFtpdServer::Password)
+                            .arg(server.port());
+    QProcess put;
+    put.start(QStringLiteral(CORVANE_CLI_PATH), {"--home", home.path(), "put", tree, url + "/"});
+    const QString sent = server.root() + "/up/big.bin";
+    ASSERT_TRUE(waitUntil([&] { return QFileInfo(sent).size() >= 200000; }, 20000));
+    server.kill();
+    put.waitForFinished(20000);
+    EXPECT_EQ(put.exitCode(), 1);
+    const QStringList tasks = QDir(home.path()).entryList({"*.npm"}, QDir::Files);
+    ASSERT_EQ(tasks.size(), 1);
+    ASSERT_LT(QFileInfo(sent).size(), 1500000);
+
+    ASSERT_TRUE(server.restart());
+    CliRun resume = cli({"--home", home.path(), "-v", "resume", tasks.first()});
+    EXPECT_EQ(resume.exitCode, 0) << resume.err.toStdString();
+    EXPECT_TRUE(resume.err.contains("APPE /up/big.bin")) << resume.err.toStdString();
+    EXPECT_EQ(digests(server.root() + "/up"), digests(tree));
+    EXPECT_TRUE(QDir(home.path()).entryList({"*.npm"}).isEmpty());
+}

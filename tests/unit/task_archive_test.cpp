@@ -54,6 +54,11 @@ TEST(TaskArchive, DownloadRecordGoldenBytes) {
     expected += QByteArray("\x02/a\x05/") + Gbk::encode(QString::fromUtf8("数据"));
     expected += QByteArray("\x00\x00\x00\x00\x70\x11\x01\x00", 8); // sizes
     expected += QByteArray("\x02\x00\x00\x00\x01\x00\x00\x00", 8); // kinds
+    // A file of an earlier version ends here and reads as without folders.
+    EXPECT_EQ(TaskArchive::decode(expected), t);
+    // This version adds whether folders were among the items chosen.
+    t.hasFolders = true;
+    expected += QByteArray("\x01\x00\x00\x00", 4);
     EXPECT_EQ(TaskArchive::encode(t).toHex(), expected.toHex());
     EXPECT_EQ(TaskArchive::decode(expected), t);
 }

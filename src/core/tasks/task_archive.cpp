@@ -107,6 +107,8 @@ public:
         return list;
     }
 
+    bool atEnd() const { return pos_ >= bytes_.size(); }
+
 private:
     const QByteArray& bytes_;
     qsizetype pos_ = 0;
@@ -170,6 +172,9 @@ QByteArray encode(const TaskContents& t) {
             appendU32(out, s);
         for (qint32 k : t.itemKinds)
             appendInt(out, k);
+        // Past the fields earlier versions read: whether the items were
+        // chosen with folders among them, which places their paths.
+        appendInt(out, t.hasFolders ? 1 : 0);
     }
     return out;
 }
@@ -199,6 +204,8 @@ std::optional<TaskContents> decode(const QByteArray& bytes) {
         t.itemPaths = r.stringList();
         t.itemSizes = r.integers<quint32>(t.itemPaths.size());
         t.itemKinds = r.integers<qint32>(t.itemPaths.size());
+        if (r.ok() && !r.atEnd())
+            t.hasFolders = r.integer() != 0;
     }
     return r.ok() ? std::optional<TaskContents>(t) : std::nullopt;
 }

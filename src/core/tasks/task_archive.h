@@ -31,6 +31,9 @@ struct TaskContents {
     QStringList itemPaths;
     QList<quint32> itemSizes;
     QList<qint32> itemKinds;
+    // Written after the fields above, which is all earlier versions read;
+    // a file they wrote lacks it (false).
+    bool hasFolders = false;
 
     bool operator==(const TaskContents&) const = default;
 };

@@ -75,6 +75,7 @@ void FtpConnection::writeTaskFile() {
         t.itemPaths = op.itemPaths;
         t.itemSizes = op.itemSizes;
         t.itemKinds = op.itemKinds;
+        t.hasFolders = op.hasFolders;
     }
     const QByteArray bytes = TaskArchive::encode(t);
     if (!op.taskFile->seek(0) || op.taskFile->write(bytes) != bytes.size())

@@ -85,6 +85,7 @@ bool FtpConnection::resumeTask(const QString& name) {
         op.itemPaths = task->itemPaths;
         op.itemSizes = task->itemSizes;
         op.itemKinds = task->itemKinds;
+        op.hasFolders = task->hasFolders;
         showPhase(op.isDownload ? Phase::DownloadingFile : Phase::UploadingFile);
     }
     // The same file goes on serving the operation.
