@@ -283,7 +283,8 @@ TEST(SegmentedDownload, FiveRangesArriveByteExact) {
     QTemporaryDir local;
     c.wnd->StartDownload(local.path() + "/", "/", {"/big.bin"}, {quint32(content.size())});
     ASSERT_TRUE(waitUntil([&] { return c.wnd->segmented; }, 5000));
-    EXPECT_EQ(c.source.runningThreads.load(), 5);
+    // Workers may already be ending: the plan tells how many ranges there are.
+    EXPECT_EQ(readBytes(local.path() + "/big.cnpm").size(), 4 * (2 + 3 * 5)) << "five ranges";
     EXPECT_TRUE(QFile::exists(local.path() + "/big.cftp"));
     // A connection the server leaves unanswered is tried again after 10 s;
     // under a sanitizer that may happen more than once.
