@@ -1,7 +1,5 @@
 #include "pyftpd_server.h"
 
-#include <QDeadlineTimer>
-
 PyFtpdServer::PyFtpdServer(const QStringList& extraArgs) : extraArgs_(extraArgs) {}
 
 PyFtpdServer::~PyFtpdServer() {
@@ -11,26 +9,18 @@ PyFtpdServer::~PyFtpdServer() {
 bool PyFtpdServer::start() {
     if (!root_.isValid())
         return false;
-    process_.setProcessChannelMode(QProcess::ForwardedErrorChannel);
-    process_.start(QStringLiteral("/usr/bin/python3"),
-                   QStringList{QStringLiteral(CORVANE_TEST_SERVERS_DIR "/ftpd.py"),
-                               QStringLiteral("--root"), root_.path(), QStringLiteral("--user"),
-                               QString::fromLatin1(User), QStringLiteral("--password"),
-                               QString::fromLatin1(Password), QStringLiteral("--port"),
-                               QString::number(port_)} +
-                       extraArgs_);
-    if (!process_.waitForStarted(10000))
+    const QStringList args = QStringList{QStringLiteral(CORVANE_TEST_SERVERS_DIR "/ftpd.py"),
+                                         QStringLiteral("--root"), root_.path(),
+                                         QStringLiteral("--user"), QString::fromLatin1(User),
+                                         QStringLiteral("--password"), QString::fromLatin1(Password),
+                                         QStringLiteral("--port"), QString::number(port_)} +
+                             extraArgs_;
+    if (!process_.start(QStringLiteral("/usr/bin/python3"), args))
         return false;
-    QDeadlineTimer deadline(15000);
-    QByteArray out;
-    while (!out.contains('\n')) {
-        if (deadline.hasExpired() || !process_.waitForReadyRead(int(deadline.remainingTime())))
-            return false;
-        out += process_.readAllStandardOutput();
-    }
-    if (!out.startsWith("PORT "))
+    const QByteArray line = process_.readLine(15000);
+    if (!line.startsWith("PORT "))
         return false;
-    port_ = quint16(out.mid(5, out.indexOf('\n') - 5).trimmed().toUInt());
+    port_ = quint16(line.mid(5).trimmed().toUInt());
     return port_ != 0;
 }
 
@@ -41,7 +31,7 @@ bool PyFtpdServer::restart() {
 }
 
 void PyFtpdServer::stop() {
-    if (process_.state() == QProcess::NotRunning)
+    if (!process_.running())
         return;
     process_.terminate();
     if (!process_.waitForFinished(5000)) {

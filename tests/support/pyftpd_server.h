@@ -1,6 +1,7 @@
 #pragma once
 
-#include <QProcess>
+#include "forked_process.h"
+
 #include <QStringList>
 #include <QTemporaryDir>
 
@@ -25,6 +26,6 @@ public:
 private:
     QStringList extraArgs_;
     QTemporaryDir root_;
-    QProcess process_;
+    ForkedProcess process_;
     quint16 port_ = 0;
 };
