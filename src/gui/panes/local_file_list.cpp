@@ -2,7 +2,6 @@
 
 #include "core/platform/prompts.h"
 #include "gui/panes/command_ids.h"
-#include "gui/panes/file_list_sort.h"
 #include "gui/panes/file_types.h"
 #include "gui/panes/focus_report.h"
 #include "gui/panes/local_folder_tree.h"
@@ -12,12 +11,10 @@
 #include "gui/panes/pane_texts.h"
 #include "gui/panes/site_tree.h"
 
-#include <QContextMenuEvent>
 #include <QDateTime>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QHeaderView>
 #include <QMenu>
 #include <QSignalBlocker>
 
@@ -32,27 +29,16 @@ QString ask(const char* a, const QString& b, const char* c) {
 
 } // namespace
 
+namespace {
+constexpr int ColumnWidths[4] = {150, 80, 200, 180};
+} // namespace
+
 LocalFileList::LocalFileList(PaneState& app, PaneHost& host, QWidget* parent)
-    : QTreeWidget(parent), app_(app), host_(host), menu_(new QMenu(this)) {
+    : FileListView(app, host, ColumnWidths, parent) {
     setObjectName(QStringLiteral("localList"));
     app_.localList = this;
-    app_.dragPanes << this;
     new FocusReport(app_, this, Pane::LocalList);
-    setColumnCount(4);
-    setHeaderLabels({QString::fromUtf8("文件名称"), QString::fromUtf8("文件大小"),
-                     QString::fromUtf8("文件类型"), QString::fromUtf8("修改时间")});
-    const int widths[] = {150, 80, 200, 180};
-    for (int c = 0; c < 4; ++c)
-        setColumnWidth(c, widths[c]);
-    setRootIsDecorated(false);
-    setUniformRowHeights(true);
-    setSelectionMode(QAbstractItemView::ExtendedSelection);
     setEditTriggers(QAbstractItemView::EditKeyPressed);
-    setMouseTracking(true);
-    viewport()->setMouseTracking(true); // moves with the button up end a drag
-    header()->setSectionsClickable(true);
-    header()->setSortIndicatorShown(false);
-    connect(header(), &QHeaderView::sectionClicked, this, &LocalFileList::sortByColumn);
     connect(this, &QTreeWidget::itemDoubleClicked, this, &LocalFileList::onDoubleClick);
     connect(this, &QTreeWidget::itemChanged, this, &LocalFileList::onNameEdited);
     PaneMenu::add(menu_, Cmd::PaneRename, "重命名");
@@ -93,14 +79,6 @@ void LocalFileList::addFileRow(const QFileInfo& info) {
     row->setData(NameColumn, SizeRole, info.size());
     row->setFlags(row->flags() | Qt::ItemIsEditable);
     addTopLevelItem(row);
-}
-
-void LocalFileList::sortByColumn(int column) {
-    FileListSort::sortRows(this, column, FileTypes::folderTypeName(), host_.today());
-}
-
-bool LocalFileList::isFolderRow(const QTreeWidgetItem* row) const {
-    return row && row->text(TypeColumn) == FileTypes::folderTypeName();
 }
 
 QString LocalFileList::folderPath() const {
@@ -198,17 +176,7 @@ QMenu* LocalFileList::prepareContextMenu(const QPoint& point) {
     return menu_;
 }
 
-void LocalFileList::contextMenuEvent(QContextMenuEvent* event) {
-    if (app_.dragState.dragging)
-        return;
-    const QPoint point = viewport()->mapFromGlobal(event->globalPos());
-    lastMousePoint_ = point;
-    app_.activePane = Pane::LocalList;
-    if (QAction* chosen = prepareContextMenu(point)->exec(event->globalPos()))
-        runPaneCommand(chosen->data().toInt());
-}
-
-void LocalFileList::runPaneCommand(int command) {
+void LocalFileList::runListCommand(int command) {
     switch (command) {
     case Cmd::PaneRename:
         if (QTreeWidgetItem* row = itemAt(lastMousePoint_))
@@ -216,12 +184,6 @@ void LocalFileList::runPaneCommand(int command) {
         break;
     case Cmd::PaneDelete:
         deleteSelectedFiles();
-        break;
-    case Cmd::PaneCopy:
-        host_.copySelection(nullptr);
-        break;
-    case Cmd::PanePaste:
-        host_.pasteInto(nullptr);
         break;
     default:
         break;
@@ -236,22 +198,6 @@ int LocalFileList::paneCode() const {
 
 int LocalFileList::refusedSource() const {
     return Pane::LocalTree;
-}
-
-void LocalFileList::mousePressEvent(QMouseEvent* event) {
-    QTreeWidget::mousePressEvent(event);
-    PaneDrag::recordPress(press_, this, event);
-}
-
-void LocalFileList::mouseMoveEvent(QMouseEvent* event) {
-    lastMousePoint_ = event->pos();
-    if (!PaneDrag::handleMove(app_, this, press_, event))
-        QTreeWidget::mouseMoveEvent(event);
-}
-
-void LocalFileList::mouseReleaseEvent(QMouseEvent* event) {
-    if (!PaneDrag::handleRelease(app_, this, press_, event))
-        QTreeWidget::mouseReleaseEvent(event);
 }
 
 // Remote files or a remote folder dropped here go to the folder shown.

@@ -427,23 +427,15 @@ void LocalFolderTree::clearDropTarget() {
 }
 
 void LocalFolderTree::dragMovedOver(const QPoint& point) {
-    const int source = app_.dragState.sourcePane;
-    if (source != Pane::SiteTree && source != Pane::RemoteList)
-        return;
-    if (QTreeWidgetItem* item = itemAt(point))
-        dropTarget_.set(item); // over empty space the last target stays
+    dropTarget_.follow(point, app_.dragState.sourcePane, {Pane::SiteTree, Pane::RemoteList});
 }
 
 void LocalFolderTree::dropAt(const QPoint& point, const DragState& drag) {
     if (drag.sourcePane == Pane::LocalTree) {
-        // There is no moving within the disk; into itself it is refused.
-        if (PaneDrag::dropsIntoItself(itemOf(drag.draggedItem), itemAt(point)))
-            host_.prompts().report(QString::fromUtf8(PaneText::DropIntoItself));
+        PaneDrag::refuseOwnDrop(host_.prompts(), itemOf(drag.draggedItem), itemAt(point));
         return;
     }
-    QTreeWidgetItem* target = itemAt(point);
-    if (!target)
-        target = dropTarget_.item();
+    QTreeWidgetItem* target = dropTarget_.landing(point);
     if (!target || !host_.connectionReady())
         return;
     const QString localLabel = target->text(0);

@@ -1,6 +1,8 @@
 #include "gui/panes/pane_drag.h"
 
+#include "core/platform/prompts.h"
 #include "gui/panes/pane_state.h"
+#include "gui/panes/pane_texts.h"
 
 #include <QAbstractItemView>
 #include <QApplication>
@@ -10,6 +12,8 @@
 #include <QPointer>
 #include <QSignalBlocker>
 #include <QTreeWidgetItem>
+
+#include <algorithm>
 
 namespace {
 
@@ -161,6 +165,12 @@ bool PaneDrag::dropsIntoItself(const QTreeWidgetItem* dragged, const QTreeWidget
     return false;
 }
 
+void PaneDrag::refuseOwnDrop(Prompts& prompts, const QTreeWidgetItem* dragged,
+                             const QTreeWidgetItem* onto) {
+    if (dropsIntoItself(dragged, onto))
+        prompts.report(QString::fromUtf8(PaneText::DropIntoItself));
+}
+
 void DropTarget::set(QTreeWidgetItem* item) {
     QTreeWidgetItem* old = this->item();
     if (old == item)
@@ -175,4 +185,16 @@ void DropTarget::set(QTreeWidgetItem* item) {
 
 QTreeWidgetItem* DropTarget::item() const {
     return index_.isValid() ? tree_->itemFromIndex(index_) : nullptr;
+}
+
+void DropTarget::follow(const QPoint& point, int source, std::initializer_list<int> takesFrom) {
+    if (std::find(takesFrom.begin(), takesFrom.end(), source) == takesFrom.end())
+        return;
+    if (QTreeWidgetItem* under = tree_->itemAt(point))
+        set(under);
+}
+
+QTreeWidgetItem* DropTarget::landing(const QPoint& point) const {
+    QTreeWidgetItem* under = tree_->itemAt(point);
+    return under ? under : item();
 }

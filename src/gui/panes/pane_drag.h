@@ -3,7 +3,10 @@
 #include <QPersistentModelIndex>
 #include <QPoint>
 
+#include <initializer_list>
+
 class PaneState;
+class Prompts;
 struct DragState;
 class QAbstractItemView;
 class QMouseEvent;
@@ -60,6 +63,9 @@ void released(PaneState& app, DragPane* receiver, QMouseEvent* event);
 void end(PaneState& app);
 // A folder dropped onto itself or onto a folder below it.
 bool dropsIntoItself(const QTreeWidgetItem* dragged, const QTreeWidgetItem* onto);
+// A tree's own folder dropped back onto the tree: nothing moves within one
+// side, and a drop into itself is refused with a message.
+void refuseOwnDrop(Prompts& prompts, const QTreeWidgetItem* dragged, const QTreeWidgetItem* onto);
 
 } // namespace PaneDrag
 
@@ -71,6 +77,12 @@ public:
     void set(QTreeWidgetItem* item);
     void clear() { set(nullptr); }
     QTreeWidgetItem* item() const;
+    // The cursor at `point` during a drag from `source`: the item under it
+    // becomes the target when the tree takes drops from that pane, one of
+    // `takesFrom`; over empty space the last target stays.
+    void follow(const QPoint& point, int source, std::initializer_list<int> takesFrom);
+    // Where a drop at `point` lands: the item under it, else the last target.
+    QTreeWidgetItem* landing(const QPoint& point) const;
 
 private:
     QTreeWidget* tree_;

@@ -2,7 +2,6 @@
 
 #include "core/engine/ftp_connection.h"
 #include "core/platform/prompts.h"
-#include "gui/panes/file_list_sort.h"
 #include "gui/panes/file_types.h"
 #include "gui/panes/focus_report.h"
 #include "gui/panes/listing_cache.h"
@@ -13,30 +12,18 @@
 #include "gui/panes/site_tree.h"
 
 #include <QApplication>
-#include <QContextMenuEvent>
-#include <QHeaderView>
 #include <QMenu>
 
+namespace {
+constexpr int ColumnWidths[4] = {150, 100, 200, 200};
+} // namespace
+
 RemoteFileList::RemoteFileList(PaneState& app, PaneHost& host, QWidget* parent)
-    : QTreeWidget(parent), menu_(new QMenu(this)), app_(app), host_(host) {
+    : FileListView(app, host, ColumnWidths, parent) {
     setObjectName(QStringLiteral("remoteList"));
     app_.remoteList = this;
-    app_.dragPanes << this;
     new FocusReport(app_, this, Pane::RemoteList);
-    setColumnCount(4);
-    setHeaderLabels({QString::fromUtf8("文件名称"), QString::fromUtf8("文件大小"),
-                     QString::fromUtf8("文件类型"), QString::fromUtf8("修改时间")});
-    const int widths[] = {150, 100, 200, 200};
-    for (int c = 0; c < 4; ++c)
-        setColumnWidth(c, widths[c]);
-    setRootIsDecorated(false);
-    setUniformRowHeights(true);
-    setSelectionMode(QAbstractItemView::ExtendedSelection);
     setEditTriggers(QAbstractItemView::NoEditTriggers);
-    viewport()->setMouseTracking(true); // moves with the button up end a drag
-    header()->setSectionsClickable(true);
-    header()->setSortIndicatorShown(false);
-    connect(header(), &QHeaderView::sectionClicked, this, &RemoteFileList::sortByColumn);
     connect(this, &QTreeWidget::itemDoubleClicked, this, &RemoteFileList::onDoubleClick);
 
     PaneMenu::add(menu_, Cmd::PaneEditFile, "编辑文件");
@@ -78,14 +65,6 @@ void RemoteFileList::fillFromCache(const CachedListing& listing) {
     sortByColumn(NameColumn);
 }
 
-void RemoteFileList::sortByColumn(int column) {
-    FileListSort::sortRows(this, column, FileTypes::folderTypeName(), host_.today());
-}
-
-bool RemoteFileList::isFolderRow(const QTreeWidgetItem* row) const {
-    return row && row->text(TypeColumn) == FileTypes::folderTypeName();
-}
-
 QTreeWidgetItem* RemoteFileList::rowNamed(const QString& name) const {
     for (int i = 0; i < topLevelItemCount(); ++i)
         if (topLevelItem(i)->text(NameColumn) == name)
@@ -117,29 +96,14 @@ QMenu* RemoteFileList::prepareContextMenu(const QPoint& point) {
     return menu_;
 }
 
-void RemoteFileList::contextMenuEvent(QContextMenuEvent* event) {
-    if (app_.dragState.dragging)
-        return;
-    app_.activePane = Pane::RemoteList;
-    const QPoint point = viewport()->mapFromGlobal(event->globalPos());
-    if (QAction* chosen = prepareContextMenu(point)->exec(event->globalPos()))
-        runPaneCommand(chosen->data().toInt());
-}
-
 // The menu's file commands are the main window's, on this list's selection.
-void RemoteFileList::runPaneCommand(int command) {
+void RemoteFileList::runListCommand(int command) {
     switch (command) {
     case Cmd::PaneRename:
         host_.runFrameCommand(Cmd::Rename);
         break;
     case Cmd::PaneDelete:
         host_.runFrameCommand(Cmd::Delete);
-        break;
-    case Cmd::PaneCopy:
-        host_.copySelection(nullptr);
-        break;
-    case Cmd::PanePaste:
-        host_.pasteInto(nullptr);
         break;
     default:
         break;
@@ -154,21 +118,6 @@ int RemoteFileList::paneCode() const {
 
 int RemoteFileList::refusedSource() const {
     return Pane::SiteTree;
-}
-
-void RemoteFileList::mousePressEvent(QMouseEvent* event) {
-    QTreeWidget::mousePressEvent(event);
-    PaneDrag::recordPress(press_, this, event);
-}
-
-void RemoteFileList::mouseMoveEvent(QMouseEvent* event) {
-    if (!PaneDrag::handleMove(app_, this, press_, event))
-        QTreeWidget::mouseMoveEvent(event);
-}
-
-void RemoteFileList::mouseReleaseEvent(QMouseEvent* event) {
-    if (!PaneDrag::handleRelease(app_, this, press_, event))
-        QTreeWidget::mouseReleaseEvent(event);
 }
 
 // Local files or a local folder dropped here go to the site folder shown.

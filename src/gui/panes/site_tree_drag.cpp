@@ -6,7 +6,6 @@
 #include "gui/panes/local_folder_tree.h"
 #include "gui/panes/pane_host.h"
 #include "gui/panes/pane_state.h"
-#include "gui/panes/pane_texts.h"
 #include "gui/panes/site_tree.h"
 
 #include <QMouseEvent>
@@ -61,23 +60,15 @@ void SiteTree::clearDropTarget() {
 }
 
 void SiteTree::dragMovedOver(const QPoint& point) {
-    const int source = app_.dragState.sourcePane;
-    if (source != Pane::LocalTree && source != Pane::LocalList)
-        return;
-    if (QTreeWidgetItem* item = itemAt(point))
-        dropTarget_.set(item); // over empty space the last target stays
+    dropTarget_.follow(point, app_.dragState.sourcePane, {Pane::LocalTree, Pane::LocalList});
 }
 
 void SiteTree::dropAt(const QPoint& point, const DragState& drag) {
     if (drag.sourcePane == Pane::SiteTree) {
-        // There is no moving on the site; into itself it is refused.
-        if (PaneDrag::dropsIntoItself(itemOf(drag.draggedItem), itemAt(point)))
-            host_.prompts().report(QString::fromUtf8(PaneText::DropIntoItself));
+        PaneDrag::refuseOwnDrop(host_.prompts(), itemOf(drag.draggedItem), itemAt(point));
         return;
     }
-    QTreeWidgetItem* target = itemAt(point);
-    if (!target)
-        target = dropTarget_.item();
+    QTreeWidgetItem* target = dropTarget_.landing(point);
     if (!isRemoteFolder(target) || !host_.connectionReady())
         return;
     const QString remoteLabel = labelOf(target);

@@ -1,0 +1,51 @@
+#pragma once
+
+#include "gui/panes/pane_drag.h"
+
+#include <QTreeWidget>
+
+class PaneState;
+class PaneHost;
+class QMenu;
+
+// What the local and the remote file list share: four columns with folders
+// first, sorting by a click on a header, a context menu on a right click,
+// and rows dragged to another pane.
+class FileListView : public QTreeWidget, public DragPane {
+    Q_OBJECT
+public:
+    enum Column { NameColumn = 0, SizeColumn = 1, TypeColumn = 2, TimeColumn = 3 };
+
+    void clearRows() { clear(); }
+    void sortByColumn(int column);
+    bool isFolderRow(const QTreeWidgetItem* row) const;
+
+    // The context menu, its items enabled for a click at `point` (viewport
+    // coordinates).
+    virtual QMenu* prepareContextMenu(const QPoint& point) = 0;
+    // A command of the menu: copy and paste are the same on both lists, the
+    // others are each list's own.
+    void runPaneCommand(int command);
+
+    // DragPane
+    QAbstractItemView* dragView() override { return this; }
+
+protected:
+    virtual void runListCommand(int command) = 0;
+
+    FileListView(PaneState& app, PaneHost& host, const int (&columnWidths)[4], QWidget* parent);
+
+    void contextMenuEvent(QContextMenuEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+
+    PaneState& app_;
+    PaneHost& host_;
+    QMenu* menu_;
+    // Where the mouse was last, for the commands of the menu it opened.
+    QPoint lastMousePoint_;
+
+private:
+    PaneDrag::Press press_;
+};
