@@ -6,9 +6,7 @@
 #include "scripted_prompts.h"
 #include "wait.h"
 
-#include <QCryptographicHash>
 #include <QDir>
-#include <QDirIterator>
 #include <QFileInfo>
 #include <QFile>
 #include <QProcess>
@@ -41,18 +39,6 @@ CliRun cli(const QStringList& args) {
     return r;
 }
 
-// Relative path -> sha256 of every file below `root`.
-QMap<QString, QByteArray> digests(const QString& root) {
-    QMap<QString, QByteArray> out;
-    QDirIterator it(root, QDir::Files | QDir::Hidden, QDirIterator::Subdirectories);
-    while (it.hasNext()) {
-        const QString path = it.next();
-        out[QDir(root).relativeFilePath(path)] =
-            QCryptographicHash::hash(readBytes(path), QCryptographicHash::Sha256).toHex();
-    }
-    return out;
-}
-
 void writeDated(const QString& path, const QByteArray& bytes, const QDateTime& when) {
     writeBytes(path, bytes);
     QFile f(path);
@@ -64,9 +50,7 @@ class Cli : public ::testing::Test {
 protected:
     void SetUp() override {
         ASSERT_TRUE(server.start());
-        url = QStringLiteral("ftp://%1:%2@127.0.0.1:%3")
-                  .arg(PyFtpdServer::User, PyFtpdServer::Password)
-                  .arg(server.port());
+        url = server.url();
     }
     QStringList base() const { return {"--home", home.path()}; }
 
@@ -153,9 +137,7 @@ TEST_F(Cli, DefinedSitesByName) {
         << sites.out.toStdString();
 
     // add-site defines one more; a name taken already is refused.
-    const QString address = QStringLiteral("ftp://%1:%2@127.0.0.1:%3/pub")
-                                .arg(PyFtpdServer::User, PyFtpdServer::Password)
-                                .arg(server.port());
+    const QString address = server.url("/pub");
     EXPECT_EQ(cli(base() << "add-site" << QString::fromUtf8("乙站") << address).exitCode, 0);
     EXPECT_EQ(cli(base() << "add-site" << QString::fromUtf8("乙站") << address).exitCode, 1);
     const auto stored = SiteStore::load(home.filePath("ftpsite.dat"));
@@ -380,9 +362,7 @@ TEST(CliResume, ADownloadCutOffIsResumedWhereItStopped) {
     const QByteArray content = patternedBytes(900000, 11);
     writeBytes(server.root() + "/big file.bin", content);
     QTemporaryDir home, local;
-    const QString url = QStringLiteral("ftp://%1:%2@127.0.0.1:%3")
-                            .arg(PyFtpdServer::User, PyFtpdServer::Password)
-                            .arg(server.port());
+    const QString url = server.url();
     const CutDownload cut =
         cutDownload(server, url, home.path(), local.path(), "big file.bin", 200000);
     ASSERT_TRUE(cut.ok);
@@ -410,9 +390,7 @@ TEST(CliResume, AFileChangedOnTheSiteIsFetchedAgainWhole) {
     ASSERT_TRUE(server.start());
     writeBytes(server.root() + "/f.bin", patternedBytes(700000, 12));
     QTemporaryDir home, local;
-    const QString url = QStringLiteral("ftp://%1:%2@127.0.0.1:%3")
-                            .arg(PyFtpdServer::User, PyFtpdServer::Password)
-                            .arg(server.port());
+    const QString url = server.url();
     const CutDownload cut = cutDownload(server, url, home.path(), local.path(), "f.bin", 150000);
     ASSERT_TRUE(cut.ok);
     const QByteArray changed = patternedBytes(350000, 13);
@@ -432,9 +410,7 @@ TEST(CliResume, ADamagedTaskFileIsRefusedAndKept) {
     ASSERT_TRUE(server.start());
     writeBytes(server.root() + "/f.bin", patternedBytes(700000, 14));
     QTemporaryDir home, local;
-    const QString url = QStringLiteral("ftp://%1:%2@127.0.0.1:%3")
-                            .arg(PyFtpdServer::User, PyFtpdServer::Password)
-                            .arg(server.port());
+    const QString url = server.url();
     const CutDownload cut = cutDownload(server, url, home.path(), local.path(), "f.bin", 150000);
     ASSERT_TRUE(cut.ok);
     const QString task = home.path() + "/" + cut.taskName;
@@ -475,9 +451,7 @@ TEST(CliResume, AFolderUploadCutOffIsResumed) {
     writeBytes(tree + "/a.txt", "first");
     writeBytes(tree + "/big.bin", patternedBytes(1500000, 16));
     writeBytes(tree + "/sub/c.txt", "last");
-    const QString url = QStringLiteral("ftp://%1:%2@127.0.0.1:%3")
-                            .arg(PyFtpdServer::User, PyFtpdServer::Password)
-                            .arg(server.port());
+    const QString url = server.url();
     QProcess put;
     put.start(QStringLiteral(CORVANE_CLI_PATH), {"--home", home.path(), "put", tree, url + "/"});
     const QString sent = server.root() + "/up/big.bin";

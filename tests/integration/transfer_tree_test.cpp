@@ -6,28 +6,10 @@
 
 #include <QCryptographicHash>
 #include <QDir>
-#include <QDirIterator>
 #include <QFile>
 #include <QMap>
 
 #include <gtest/gtest.h>
-
-namespace {
-
-
-// Relative path -> sha256 of every file below `root`.
-QMap<QString, QByteArray> digests(const QString& root) {
-    QMap<QString, QByteArray> out;
-    QDirIterator it(root, QDir::Files | QDir::Hidden, QDirIterator::Subdirectories);
-    while (it.hasNext()) {
-        const QString path = it.next();
-        out[QDir(root).relativeFilePath(path)] =
-            QCryptographicHash::hash(readBytes(path), QCryptographicHash::Sha256).toHex();
-    }
-    return out;
-}
-
-} // namespace
 
 TEST(RealTransfers, NestedTreeDownloadedAndUploadedByteExact) {
     PyFtpdServer server;

@@ -1,9 +1,12 @@
 #pragma once
 
 #include <QByteArray>
+#include <QCryptographicHash>
 #include <QDir>
 #include <QFile>
+#include <QDirIterator>
 #include <QFileInfo>
+#include <QMap>
 
 #include <gtest/gtest.h>
 
@@ -43,4 +46,16 @@ inline void writeSparse(const QString& path, qint64 size) {
     QFile f(path);
     ASSERT_TRUE(f.open(QIODevice::WriteOnly | QIODevice::Truncate)) << path.toStdString();
     ASSERT_TRUE(f.resize(size));
+}
+
+// Relative path -> sha256 of every file below `root`.
+inline QMap<QString, QByteArray> digests(const QString& root) {
+    QMap<QString, QByteArray> out;
+    QDirIterator it(root, QDir::Files | QDir::Hidden, QDirIterator::Subdirectories);
+    while (it.hasNext()) {
+        const QString path = it.next();
+        out[QDir(root).relativeFilePath(path)] =
+            QCryptographicHash::hash(readBytes(path), QCryptographicHash::Sha256).toHex();
+    }
+    return out;
 }

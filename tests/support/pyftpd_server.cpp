@@ -24,6 +24,13 @@ bool PyFtpdServer::start() {
     return port_ != 0;
 }
 
+QString PyFtpdServer::url(const QString& path) const {
+    return QStringLiteral("ftp://%1:%2@127.0.0.1:%3%4")
+        .arg(QString::fromLatin1(User), QString::fromLatin1(Password))
+        .arg(port_)
+        .arg(path);
+}
+
 bool PyFtpdServer::restart() {
     stop();
     const quint16 port = port_;
