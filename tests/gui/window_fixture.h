@@ -4,6 +4,7 @@
 #include "core/platform/clock.h"
 #include "core/settings/network_settings.h"
 #include "core/sites/site_store.h"
+#include "gui/panes/list_filters.h"
 #include "gui/window/main_window.h"
 #include "gui/window/shell_services.h"
 #include "scripted_prompts.h"
@@ -46,6 +47,13 @@ public:
     QString desktopFolder() const override { return desktop; }
     QString pickLocalFolder(const QString&, QWidget*) override { return localFolderAnswer; }
     QString chooseTask(const QString&, QWidget*) override { return taskAnswer; }
+    bool editListFilters(ListFilters& filters, QWidget*) override {
+        if (!filterAnswer)
+            return false;
+        filters.accept(filterAnswer->local, filterAnswer->keepLocal, filterAnswer->site,
+                       filterAnswer->keepSite);
+        return true;
+    }
 
     int networkDialogs = 0;
     bool confirmNetwork = true;
@@ -58,6 +66,14 @@ public:
     QString desktop;
     QString localFolderAnswer; // empty: the picker is cancelled
     QString taskAnswer;        // empty: the resume dialog is cancelled
+    // What is typed and ticked in "文件列表选项"; none: the dialog is cancelled.
+    struct FilterAnswer {
+        QString local;
+        bool keepLocal = false;
+        QString site;
+        bool keepSite = false;
+    };
+    std::optional<FilterAnswer> filterAnswer;
 };
 
 // A main window on a temporary program folder, with short timer periods.

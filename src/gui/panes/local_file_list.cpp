@@ -48,10 +48,9 @@ LocalFileList::LocalFileList(PaneState& app, PaneHost& host, QWidget* parent)
     PaneMenu::add(menu_, Cmd::PanePaste, "粘贴");
 }
 
-// The local file filter comes with the filter options; until then every
-// name passes.
-bool LocalFileList::passesFilter(const QString&) const {
-    return true;
+// Folder rows and file rows alike; the folder tree is never filtered.
+bool LocalFileList::passesFilter(const QString& name) const {
+    return app_.filters.localPasses(name);
 }
 
 QString LocalFileList::timeText(const QFileInfo& info) {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "gui/panes/command_ids.h"
+#include "gui/panes/list_filters.h"
 #include "gui/panes/listing_cache.h"
 
 #include <QLabel>
@@ -29,7 +30,8 @@ struct DragState {
 };
 
 // What the panes share: references to one another, the pane that last had
-// the focus, the drag, the copy buffer and the listing cache. The panes fill
+// the focus, the drag, the copy buffer, the listing cache and the
+// name patterns of the file lists. The panes fill
 // in their own references when they are made.
 class PaneState {
 public:
@@ -48,4 +50,5 @@ public:
     QList<qint32> copiedKinds; // file or folder, so that empty files are files
     bool copiedFromSite = false;
     ListingCache listingCache;
+    ListFilters filters;
 };

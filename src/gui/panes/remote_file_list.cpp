@@ -56,8 +56,12 @@ void RemoteFileList::insertFolderRow(int position, const QString& name, const QS
 void RemoteFileList::fillFromCache(const CachedListing& listing) {
     clear();
     const QString folderType = FileTypes::folderTypeName();
+    // The site pattern hides file rows only; the cache keeps every row, so
+    // that a file hidden now shows again without a new listing.
     for (qsizetype i = 0; i < listing.size(); ++i) {
         const bool folder = listing.types.at(i) == folderType;
+        if (!folder && !app_.filters.sitePasses(listing.names.at(i)))
+            continue;
         addTopLevelItem(makeRow(
             listing.names.at(i), listing.sizes.at(i), listing.types.at(i), listing.dates.at(i),
             folder ? FileTypes::folderIcon() : FileTypes::iconFor(listing.names.at(i))));

@@ -217,12 +217,12 @@ void SiteTree::setShown(QTreeWidgetItem* item) {
     shown_ = QPersistentModelIndex(indexFromItem(item));
 }
 
-void SiteTree::browse(bool force) {
+bool SiteTree::browse(bool force) {
     QTreeWidgetItem* item = currentItem();
     if (!item || (isSiteItem(item) && itemData(item) == 0))
-        return;
+        return false;
     if (!force && item == shownItem())
-        return;
+        return false;
 
     const QString cwd = cwdLine(item);
     FtpConnection* connection = host_.connection();
@@ -233,8 +233,9 @@ void SiteTree::browse(bool force) {
             setShown(item);
             listingFor_ = shown_;
             serverFolder_ = shown_;
+            return true;
         }
-        return;
+        return false;
     }
     setShown(item);
     if (app_.remoteList)
@@ -242,6 +243,7 @@ void SiteTree::browse(bool force) {
     // The server's current folder follows the selection, if it is free.
     if (!force && connection && connection->runCommand(cwd))
         serverFolder_ = shown_;
+    return false;
 }
 
 // Without a "CWD" when the server is in that folder already; a folder chosen
@@ -289,6 +291,8 @@ void SiteTree::showListing(const QByteArray& listing) {
     if (folder == currentItem() || folder == shownItem()) {
         list->fillFromCache(cached);
         setShown(folder);
+        if (app_.filters.siteAwaitsListing)
+            app_.filters.siteRefreshed();
     }
     app_.listingCache.insert(folder, std::move(cached));
     folder->setData(0, DataRole, 1);

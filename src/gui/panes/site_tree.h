@@ -39,8 +39,9 @@ public:
     // The connection ended: all sites again, none connected.
     void connectionClosed();
     // Shows the selected folder: from the cache (and lets the server's
-    // folder follow), or by changing to it and listing it.
-    void browse(bool force);
+    // folder follow), or by changing to it and listing it. True when a
+    // listing was asked of the server.
+    bool browse(bool force);
     // Lists the selected folder again.
     void relist();
     // A listing of the selected folder arrived: its folders become its

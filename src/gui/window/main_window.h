@@ -158,6 +158,7 @@ private:
     void upOneLevelCommand();
     void refreshCommand();
     void directoryUpdateCommand();
+    void fileListOptionsCommand();
     bool connectTo(const SiteRecord& site, const QString& pendingTask);
     void interruptCommand();
     void resumeTaskCommand();

@@ -387,6 +387,9 @@ void MainWindow::runCommand(int command) {
     case Cmd::DirectoryUpdate:
         directoryUpdateCommand();
         break;
+    case Cmd::FileListOptions:
+        fileListOptionsCommand();
+        break;
     case Cmd::Interrupt:
         interruptCommand();
         break;

@@ -170,3 +170,19 @@ void MainWindow::directoryUpdateCommand() {
         return;
     connection_->startDirectoryUpdate(local, site);
 }
+
+// Both lists are refreshed with the new patterns; a pattern that is not
+// kept is forgotten once its list has been refreshed. A site folder with no
+// listing in the cache is listed from the server: its pattern waits for
+// that listing.
+void MainWindow::fileListOptionsCommand() {
+    ListFilters& filters = app_.filters;
+    if (!services_.editListFilters(filters, this))
+        return;
+    app_.localTree->showLocalFolder(true);
+    filters.localRefreshed();
+    if (app_.siteTree->browse(true))
+        filters.siteAwaitsListing = !filters.keepSite;
+    else
+        filters.siteRefreshed();
+}

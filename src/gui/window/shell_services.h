@@ -4,6 +4,7 @@
 
 class QUrl;
 class QWidget;
+struct ListFilters;
 struct NetworkSettings;
 struct SiteRecord;
 
@@ -29,4 +30,6 @@ public:
     // "中断任务续传": the name of the task file chosen to resume; empty when
     // cancelled. Tasks may be deleted there.
     virtual QString chooseTask(const QString& programDir, QWidget* parent) = 0;
+    // "文件列表选项": true on OK, with the answer in `filters`.
+    virtual bool editListFilters(ListFilters& filters, QWidget* parent) = 0;
 };

@@ -1,6 +1,7 @@
 #include "gui/window/widget_shell_services.h"
 
 #include "gui/dialogs/about_dialog.h"
+#include "gui/dialogs/file_list_options_dialog.h"
 #include "gui/dialogs/local_folder_dialog.h"
 #include "gui/dialogs/network_settings_dialog.h"
 #include "gui/dialogs/resume_dialog.h"
@@ -50,4 +51,12 @@ QString WidgetShellServices::pickLocalFolder(const QString& startFolder, QWidget
 QString WidgetShellServices::chooseTask(const QString& programDir, QWidget* parent) {
     ResumeDialog dialog(programDir, parent);
     return dialog.exec() == QDialog::Accepted ? dialog.chosenTask() : QString();
+}
+
+bool WidgetShellServices::editListFilters(ListFilters& filters, QWidget* parent) {
+    FileListOptionsDialog dialog(filters, parent);
+    if (dialog.exec() != QDialog::Accepted)
+        return false;
+    dialog.applyTo(filters);
+    return true;
 }
