@@ -1,7 +1,7 @@
 // The name patterns of the two file lists: the pattern language, the keep
 // rule, and what the lists show over refreshes and from the listing cache.
 #include "connected_frame.h"
-#include "gui/panes/list_filters.h"
+#include "core/settings/list_filters.h"
 #include "gui/panes/local_file_list.h"
 #include "gui/panes/local_folder_tree.h"
 

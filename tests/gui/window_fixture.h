@@ -4,7 +4,7 @@
 #include "core/platform/clock.h"
 #include "core/settings/network_settings.h"
 #include "core/sites/site_store.h"
-#include "gui/panes/list_filters.h"
+#include "core/settings/list_filters.h"
 #include "gui/window/main_window.h"
 #include "gui/window/shell_services.h"
 #include "scripted_prompts.h"
@@ -47,6 +47,10 @@ public:
     QString desktopFolder() const override { return desktop; }
     QString pickLocalFolder(const QString&, QWidget*) override { return localFolderAnswer; }
     QString chooseTask(const QString&, QWidget*) override { return taskAnswer; }
+    QString chooseApplication(const QString& filePath, const QString&, QWidget*) override {
+        applicationAsked << filePath;
+        return applicationAnswer;
+    }
     bool editListFilters(ListFilters& filters, QWidget*) override {
         if (!filterAnswer)
             return false;
@@ -74,6 +78,8 @@ public:
         bool keepSite = false;
     };
     std::optional<FilterAnswer> filterAnswer;
+    QStringList applicationAsked;  // the copies an application was chosen for
+    QString applicationAnswer;     // empty: the choice is cancelled
 };
 
 // A main window on a temporary program folder, with short timer periods.

@@ -115,9 +115,11 @@ void FtpConnection::sendNext(int error) {
         sendNext(0);
         return;
     }
-    // The size of a file is read from a one-file listing.
-    if (line.startsWith(QLatin1String("SIZE"))) {
-        line = QStringLiteral("LIST") + line.mid(4);
+    // The size of a file is read from a one-file listing; so is what the
+    // site has before an edited file replaces it.
+    editCheck_ = line.startsWith(QLatin1String("CHECK "));
+    if (line.startsWith(QLatin1String("SIZE")) || editCheck_) {
+        line = QStringLiteral("LIST") + line.mid(editCheck_ ? 5 : 4);
         sizeQuery = true;
     }
     // The placeholder stays in the queue so that a repeated group announces a
@@ -227,7 +229,8 @@ void FtpConnection::logReply() {
 // the opening reply of servers that connected before the command.
 bool FtpConnection::isLateTransferReply(const QByteArray& prefix) const {
     const bool transferCommand =
-        prefix == "LIS" || prefix == "RET" || prefix == "STO" || prefix == "APP" || prefix == "SIZ";
+        prefix == "LIS" || prefix == "RET" || prefix == "STO" || prefix == "APP" ||
+        prefix == "SIZ" || prefix == "CHE";
     if (transferCommand)
         return false;
     const int code = reply_.code;

@@ -222,6 +222,11 @@ void FtpConnection::onConnectFinished(int error) {
     controlSocket->asyncSelect(this, Fd::Read | Fd::Close); // wait for the greeting
 }
 
+void FtpConnection::addNote(const QString& text) {
+    const QString block = transcript_.addNote(text);
+    host_.transcriptChanged(transcript_.text(), block);
+}
+
 // --- close and the short commands -----------------------------------------
 
 void FtpConnection::closeConnection() {

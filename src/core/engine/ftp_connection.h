@@ -15,6 +15,7 @@
 #include <memory>
 #include <optional>
 
+struct DirEntry;
 class ConnectionSource;
 class Clock;
 struct SegmentRun;
@@ -77,6 +78,11 @@ public:
     // Changes to a folder and lists it, as one sequence; dropped (false)
     // unless the connection is ready for a command.
     bool changeFolderAndList(const QString& cwdLine);
+    // A line of the program's own in the transcript, shown at once.
+    void addNote(const QString& text);
+    // Online editing holds the connection while its application runs.
+    void setEditMode(bool on) { op.editMode = on; }
+
     // Greeted, nothing queued, no operation pending and no editing running:
     // the gate of every command the user gives.
     bool connectionReady() const {
@@ -93,6 +99,11 @@ public:
                      const QStringList& localPaths, const QList<quint32>& sizes,
                      const QList<qint32>& kinds = {});
     void StartFolderUpload(const QString& siteFolder, const QString& localFolder);
+    // The upload of a file edited in a local application, in edit mode.
+    // With `expected`, the site's file is listed first and, when it is no
+    // longer what `expected` says, the user is asked before it is replaced.
+    void StartEditUpload(const QString& siteFolder, const QString& localPath, quint32 size,
+                         const std::optional<RemoteStamp>& expected);
     void MakeSiteFolder(const QString& sitePath);
     void DeleteSiteItems(const QStringList& sitePaths, const QStringList& kindTexts);
     void RenameSiteItem(const QString& oldPath, const QString& newPath);
@@ -248,6 +259,8 @@ private:
     void transferFailed();
     void listingFinished(bool cancelled);
     void sizeQueryFinished(bool cancelled);
+    // The one-file listing before an edited file replaces the site's.
+    void editCheckFinished(const std::optional<DirEntry>& found);
     void downloadFinished(bool cancelled, bool confirmed);
     void uploadFinished(bool cancelled, bool confirmed);
 
@@ -278,6 +291,7 @@ private:
     Transcript transcript_;
     FtpReply reply_;       // the reply being handled
     QString transferType_; // "A" or "I" as the server last took it; empty: not known
+    bool editCheck_ = false; // the one-file listing running is an edit upload's check
     bool retryPausePending_ = false;
     bool updateDryRun_ = false;
     // The workers of a segmented download (defined with them, in tasks).

@@ -424,6 +424,16 @@ void FtpConnection::sizeQueryFinished(bool cancelled) {
     transferKind = 0;
     if (cancelled)
         return;
+    if (editCheck_) {
+        std::optional<DirEntry> found;
+        DirListing::parseLines(listingBuffer, [&](const DirEntry& e) {
+            if (!found && !e.isFolder)
+                found = e;
+        });
+        listingBuffer.clear();
+        editCheckFinished(found);
+        return;
+    }
     const quint64 remoteSize = DirListing::sizeFromListing(listingBuffer);
     listingBuffer.clear();
     advance();
@@ -482,9 +492,7 @@ void FtpConnection::restartWholeDownload() {
             commandQueue.removeAt(i);
     resumeTransfer = false;
     source.bytesDone = 0;
-    const QString block = transcript_.addNote(QString::fromUtf8(EngineText::RemoteFileChanged) +
-                                              op.itemPaths.value(0));
-    host_.transcriptChanged(transcript_.text(), block);
+    addNote(QString::fromUtf8(EngineText::RemoteFileChanged) + op.itemPaths.value(0));
 }
 
 // The size query was refused or failed: the file is sent whole.
@@ -492,6 +500,10 @@ void FtpConnection::sizeQueryFailed() {
     dropDataConnection();
     transferKind = 0;
     listingBuffer.clear();
+    if (editCheck_) {
+        editCheckFinished(std::nullopt); // no such file on the site
+        return;
+    }
     advance();
     if (op.isDownload)
         restartWholeDownload();

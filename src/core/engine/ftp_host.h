@@ -35,6 +35,10 @@ public:
     // A transfer operation finished: the local side (download) or the
     // current site folder (upload) has changed.
     virtual void operationCompleted(bool download) = 0;
+    // Online editing: the copy to edit has arrived; an edited file is back
+    // on the site.
+    virtual void editCopyFetched() {}
+    virtual void editUploadCompleted() {}
     // Reads and clears the main window's mark that the user has just cancelled.
     virtual bool takeCancelMark() = 0;
     // The user has just cancelled the running operation in the main window.

@@ -18,9 +18,9 @@ const FtpConnection::ReplyRow FtpConnection::replyTable[] = {
     {"RMD", &FtpConnection::onRemovalReply},       {"RNF", &FtpConnection::onRnfrReply},
     {"RES", &FtpConnection::onRestReply},          {"MKD", &FtpConnection::onMkdReply},
     {"PWD", &FtpConnection::onPwdReply},           {"ABO", &FtpConnection::onAborReply},
-    {"SIZ", &FtpConnection::onTransferReply},      {"RET", &FtpConnection::onTransferReply},
-    {"LIS", &FtpConnection::onTransferReply},      {"STO", &FtpConnection::onTransferReply},
-    {"APP", &FtpConnection::onTransferReply},
+    {"SIZ", &FtpConnection::onTransferReply},      {"CHE", &FtpConnection::onTransferReply},
+    {"RET", &FtpConnection::onTransferReply},      {"LIS", &FtpConnection::onTransferReply},
+    {"STO", &FtpConnection::onTransferReply},      {"APP", &FtpConnection::onTransferReply},
 };
 
 void FtpConnection::handleReply() {
@@ -54,7 +54,7 @@ void FtpConnection::handleReply() {
     if (isLateTransferReply(prefix))
         return; // a leftover: wait for the real reply
 
-    if ((replyIs(450) || replyIs(451)) && prefix != "SIZ") {
+    if ((replyIs(450) || replyIs(451)) && prefix != "SIZ" && prefix != "CHE") {
         ++retryCount;
     } else if (replyIs(200)) {
         if (prefix == "TYP")
@@ -244,7 +244,7 @@ void FtpConnection::onTransferReply(const QByteArray& prefix) {
             finishTransfer(dataClosedCancelled_, true);
         return;
     }
-    if (prefix == "SIZ") {
+    if (prefix == "SIZ" || prefix == "CHE") {
         sizeQueryFailed();
         return;
     }

@@ -5,6 +5,15 @@
 #include <QStringList>
 
 #include <memory>
+#include <optional>
+
+// A site file as a listing shows it, to tell later whether it changed.
+struct RemoteStamp {
+    bool exists = false;
+    QString sizeText;
+    QString dateText;
+    bool operator==(const RemoteStamp&) const = default;
+};
 
 // The pending items of the running operation, kept by the connection window.
 // itemPaths, itemSizes and itemKinds always have the same length; index 0 is
@@ -20,6 +29,9 @@ struct OperationRecord {
     bool isDownload = false;
     bool hasFolders = false;
     bool editMode = false;
+    // The upload of an edited file: what the site had when editing began;
+    // checked before the file is overwritten.
+    std::optional<RemoteStamp> editExpected;
     QString taskDescription;
     std::unique_ptr<QFile> taskFile;
 
@@ -53,6 +65,7 @@ struct OperationRecord {
         updateKinds.clear();
         updateFolders.clear();
         editMode = false;
+        editExpected.reset();
         if (taskFile) {
             taskFile->close();
             taskFile.reset();

@@ -63,6 +63,10 @@ inline const char* const ResumeFailed = "操作恢复失败！";
 // site file that changed before its download was continued.
 inline const char* const TaskFileDamaged = "任务文件已损坏，不能续传（文件保留未动）：";
 inline const char* const RemoteFileChanged = "站点上的文件已改变，重新从头下载：";
+// An edited file whose site copy changed while it was being edited.
+inline const char* const EditedFileChangedOnSite = "站点上的文件 ";
+inline const char* const OverwriteItQuestion = " 在编辑期间已被改变，是否仍然用编辑过的文件覆盖它？";
+inline const char* const EditedUploadDropped = "编辑过的文件没有上传，站点上的文件保持不变：";
 inline const char* const SegmentStateDamaged = "分段下载的状态文件不能使用，重新从头下载：";
 // Items an operation leaves out: the count of them, then each with its path.
 inline const char* const SkippedItems = "以下%1项没有传送：";

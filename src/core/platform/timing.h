@@ -14,4 +14,6 @@ struct Timing {
     int deadConnectionMs = 180000;       // control connection given up
     int proxySegmentKeepAliveMs = 10000; // segmented download through a proxy
     int taskFileIntervalMs = 1000;       // least time between task file rewrites
+    int editStartPauseMs = 3000;         // after an editing application starts
+    int editWatchMs = 500;               // the editing watcher
 };

@@ -59,6 +59,9 @@ void FtpConnection::runDriverStep() {
             commandQueue << QStringLiteral("MKD ") + sitePath + kCrlf;
         } else {
             const QString sitePath = uploadSitePath(path, kind);
+            if (op.editMode && op.editExpected)
+                commandQueue << QStringLiteral("TYPE A\r\n") << QStringLiteral("PORT\r\n")
+                             << QStringLiteral("CHECK ") + sitePath + kCrlf;
             if (resumeTransfer)
                 commandQueue << QStringLiteral("TYPE A\r\n") << QStringLiteral("PORT\r\n")
                              << QStringLiteral("SIZE ") + sitePath + kCrlf
@@ -101,14 +104,17 @@ void FtpConnection::runDriverStep() {
 
 void FtpConnection::completeOperation() {
     const bool editDownload = op.editMode && op.isDownload;
+    const bool editUpload = op.editMode && !op.isDownload;
     if (!editDownload)
         deleteTaskFile();
     reset(true);
     if (editDownload) {
-        host_.operationCompleted(true);
+        host_.editCopyFetched();
         return;
     }
     showPhase(Phase::Idle);
+    if (editUpload)
+        host_.editUploadCompleted();
     prompts_.report(QString::fromUtf8("所有操作已成功完成！"));
     host_.operationCompleted(op.isDownload);
 }

@@ -48,9 +48,7 @@ bool FtpConnection::tryStartSegmented() {
         } else {
             // Without a sound record nothing in the part file can be
             // trusted: the file comes again from its first byte.
-            const QString block = transcript_.addNote(
-                QString::fromUtf8(EngineText::SegmentStateDamaged) + job->state.fileName());
-            host_.transcriptChanged(transcript_.text(), block);
+            addNote(QString::fromUtf8(EngineText::SegmentStateDamaged) + job->state.fileName());
         }
     }
     if (!continued)

@@ -1,6 +1,6 @@
 #include "gui/dialogs/file_list_options_dialog.h"
 
-#include "gui/panes/list_filters.h"
+#include "core/settings/list_filters.h"
 
 #include <QCheckBox>
 #include <QDialogButtonBox>

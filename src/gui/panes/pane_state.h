@@ -1,7 +1,7 @@
 #pragma once
 
 #include "gui/panes/command_ids.h"
-#include "gui/panes/list_filters.h"
+#include "core/settings/list_filters.h"
 #include "gui/panes/listing_cache.h"
 
 #include <QLabel>

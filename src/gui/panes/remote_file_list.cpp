@@ -109,6 +109,15 @@ void RemoteFileList::runListCommand(int command) {
     case Cmd::PaneDelete:
         host_.runFrameCommand(Cmd::Delete);
         break;
+    case Cmd::PaneEditFile:
+        host_.runFrameCommand(Cmd::EditFile);
+        break;
+    case Cmd::PaneWebPreview:
+        host_.runFrameCommand(Cmd::WebPreview);
+        break;
+    case Cmd::PaneNewFile:
+        host_.runFrameCommand(Cmd::NewFile);
+        break;
     default:
         break;
     }

@@ -102,6 +102,10 @@ void SiteTree::runPaneCommand(int command, QTreeWidgetItem* clicked) {
         app_.activePane = Pane::SiteTree;
         host_.runFrameCommand(Cmd::DirectoryUpdate);
         break;
+    case Cmd::PaneNewFile:
+        app_.activePane = Pane::SiteTree;
+        host_.runFrameCommand(Cmd::NewFile);
+        break;
     case Cmd::PaneCopy:
         app_.activePane = Pane::SiteTree;
         host_.copySelection(clicked);

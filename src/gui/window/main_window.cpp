@@ -44,6 +44,8 @@ MainWindow::MainWindow(Deps deps, QWidget* parent)
     buildPanes();
     // The work folder of online editing; an existing one is no error.
     QDir().mkpath(programDir_ + QStringLiteral("bak"));
+    editor_ = std::make_unique<OnlineEditor>(static_cast<OnlineEditor::Host&>(*this),
+                                             programDir_ + QStringLiteral("bak"), timing_);
     settings_ = NetworkSettings::read(iniPath());
     messages_.setTimer(StartupTimer, timing_.startupTickMs, MessageTarget::TimerKind::SingleShot);
     buildCommands();
@@ -144,7 +146,10 @@ bool MainWindow::notConnected() const {
     return !connection_ || (connection_->awaitingGreeting && connection_->ready);
 }
 
+// A connection started from the site tree empties the editing work folder;
+// one made to resume a task leaves it.
 bool MainWindow::startConnection(const SiteRecord& site) {
+    editor_->cleanup();
     return connectTo(site, QString());
 }
 
@@ -152,6 +157,7 @@ bool MainWindow::startConnection(const SiteRecord& site) {
 // the login is through.
 bool MainWindow::connectTo(const SiteRecord& site, const QString& pendingTask) {
     messages_.killTimer(FrameTimer);
+    editor_->stop();
     connection_.reset();
     source_.reset();
     app_.listingCache.clear();
@@ -185,8 +191,10 @@ bool MainWindow::connectTo(const SiteRecord& site, const QString& pendingTask) {
 }
 
 void MainWindow::closeConnectionCommand() {
-    if (connection_)
-        connection_->quit();
+    if (!connection_)
+        return;
+    editor_->cleanup();
+    connection_->quit();
 }
 
 bool MainWindow::editSite(SiteRecord& site) {

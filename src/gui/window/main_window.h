@@ -7,6 +7,7 @@
 #include "core/settings/network_settings.h"
 #include "gui/panes/pane_host.h"
 #include "gui/panes/pane_state.h"
+#include "gui/window/online_editor.h"
 
 #include <QHash>
 #include <QMainWindow>
@@ -47,7 +48,10 @@ protected:
 // status bar. It owns the current connection and its source record, the
 // network settings and the timer that watches the connection and shows
 // transfer progress.
-class MainWindow : public QMainWindow, public FtpHost, public PaneHost {
+class MainWindow : public QMainWindow,
+                   public FtpHost,
+                   public PaneHost,
+                   private OnlineEditor::Host {
     Q_OBJECT
 public:
     struct Deps {
@@ -135,6 +139,9 @@ protected:
     void closeEvent(QCloseEvent* event) override;
     bool event(QEvent* event) override;
 
+public:
+    OnlineEditor& editor() { return *editor_; }
+
 private:
     // Selected rows of a file list as an operation takes them.
     struct ChosenRows {
@@ -159,6 +166,15 @@ private:
     void refreshCommand();
     void directoryUpdateCommand();
     void fileListOptionsCommand();
+    void editFileCommand();
+    void newFileCommand();
+    void webPreviewCommand();
+    void editCopyFetched() override;
+    void editUploadCompleted() override;
+    // OnlineEditor::Host
+    void setStatusLine(const QString& text) override;
+    void addNote(const QString& text) override;
+    QString chooseApplication(const QString& copyPath) override;
     bool connectTo(const SiteRecord& site, const QString& pendingTask);
     void interruptCommand();
     void resumeTaskCommand();
@@ -206,4 +222,5 @@ private:
     StatusDialogBar* statusBar_ = nullptr;
     QToolBar* toolBar_ = nullptr;
     QHash<int, QAction*> actions_;
+    std::unique_ptr<OnlineEditor> editor_;
 };

@@ -202,20 +202,9 @@ void MainWindow::forwardToMessagePane(int command) {
         app_.messagePane->selectAll();
 }
 
-// Commands built so far; the others keep their place in the menu and
-// toolbar, greyed.
-bool MainWindow::paneCommandBuilt(int command) const {
-    switch (command) {
-    case Cmd::NewFile:
-    case Cmd::EditFile:
-    case Cmd::WebPreview:
-    case Cmd::PaneNewFile:
-    case Cmd::PaneEditFile:
-    case Cmd::PaneWebPreview:
-        return false;
-    default:
-        return true;
-    }
+// Every command of the menu and the toolbar is built.
+bool MainWindow::paneCommandBuilt(int) const {
+    return true;
 }
 
 bool MainWindow::frameCommandEnabled(int command) {
@@ -389,6 +378,15 @@ void MainWindow::runCommand(int command) {
         break;
     case Cmd::FileListOptions:
         fileListOptionsCommand();
+        break;
+    case Cmd::EditFile:
+        editFileCommand();
+        break;
+    case Cmd::NewFile:
+        newFileCommand();
+        break;
+    case Cmd::WebPreview:
+        webPreviewCommand();
         break;
     case Cmd::Interrupt:
         interruptCommand();

@@ -77,6 +77,9 @@ void MainWindow::progressStopped() {
 
 void MainWindow::showListing(const QByteArray& listing) {
     app_.siteTree->showListing(listing);
+    QTreeWidgetItem* shown = app_.siteTree->shownItem();
+    if (const CachedListing* cached = shown ? app_.listingCache.find(shown) : nullptr)
+        editor_->listingShown(SiteTree::remoteFolder(shown), *cached);
 }
 
 // The side that received files is shown again.

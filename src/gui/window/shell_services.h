@@ -30,6 +30,11 @@ public:
     // "中断任务续传": the name of the task file chosen to resume; empty when
     // cancelled. Tasks may be deleted there.
     virtual QString chooseTask(const QString& programDir, QWidget* parent) = 0;
+    // "使用应用程序选择", then a file chooser for another program (which is
+    // remembered in "openapp.txt"): the application to edit `filePath`
+    // with; empty when cancelled.
+    virtual QString chooseApplication(const QString& filePath, const QString& programDir,
+                                      QWidget* parent) = 0;
     // "文件列表选项": true on OK, with the answer in `filters`.
     virtual bool editListFilters(ListFilters& filters, QWidget* parent) = 0;
 };

@@ -1,6 +1,10 @@
 #include "gui/window/widget_shell_services.h"
 
+#include "core/platform/desktop_apps.h"
+#include "core/platform/prompts.h"
+#include "core/settings/app_list.h"
 #include "gui/dialogs/about_dialog.h"
+#include "gui/dialogs/app_choice_dialog.h"
 #include "gui/dialogs/file_list_options_dialog.h"
 #include "gui/dialogs/local_folder_dialog.h"
 #include "gui/dialogs/network_settings_dialog.h"
@@ -8,6 +12,8 @@
 #include "gui/dialogs/site_properties_dialog.h"
 
 #include <QDesktopServices>
+#include <QFileDialog>
+#include <QTimer>
 #include <QStandardPaths>
 #include <QUrl>
 
@@ -59,4 +65,25 @@ bool WidgetShellServices::editListFilters(ListFilters& filters, QWidget* parent)
         return false;
     dialog.applyTo(filters);
     return true;
+}
+
+QString WidgetShellServices::chooseApplication(const QString& filePath, const QString& programDir,
+                                               QWidget* parent) {
+    AppChoiceDialog dialog(AppList::read(programDir), DesktopApps::forFile(filePath), parent);
+    QObject::connect(&dialog, &AppChoiceDialog::helpRequested, showHelp_);
+    if (dialog.isEmpty())
+        QTimer::singleShot(0, &dialog, [this] {
+            prompts_.report(
+                QString::fromUtf8("这是您第一次在线编辑文件，请点[其他程序]按钮！"));
+        });
+    if (dialog.exec() != QDialog::Accepted)
+        return {};
+    if (!dialog.chosen().isEmpty())
+        return dialog.chosen();
+    const QString program = QFileDialog::getOpenFileName(
+        parent, QString::fromUtf8("打开"), QStringLiteral("/usr/bin"),
+        QString::fromUtf8("应用程序 (*)"));
+    if (!program.isEmpty())
+        AppList::add(programDir, program);
+    return program;
 }

@@ -23,6 +23,8 @@ public:
     QString desktopFolder() const override;
     QString pickLocalFolder(const QString& startFolder, QWidget* parent) override;
     QString chooseTask(const QString& programDir, QWidget* parent) override;
+    QString chooseApplication(const QString& filePath, const QString& programDir,
+                              QWidget* parent) override;
     bool editListFilters(ListFilters& filters, QWidget* parent) override;
 
 private:

@@ -1,4 +1,4 @@
-#include "gui/panes/list_filters.h"
+#include "core/settings/list_filters.h"
 
 bool ListFilters::matches(const QString& pattern, const QString& name) {
     if (name.isEmpty())

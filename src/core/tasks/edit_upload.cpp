@@ -1,0 +1,41 @@
+// The upload of a file edited in a local application. The site's file is
+// listed first when what it was is known: a file someone else changed
+// meanwhile is not replaced without asking.
+#include "core/engine/dir_listing.h"
+#include "core/engine/ftp_connection.h"
+#include "core/engine/result_texts.h"
+#include "core/platform/prompts.h"
+
+void FtpConnection::StartEditUpload(const QString& siteFolder, const QString& localPath,
+                                    quint32 size, const std::optional<RemoteStamp>& expected) {
+    const qsizetype cut = localPath.lastIndexOf(QLatin1Char('/'));
+    op.editMode = true;
+    StartUpload(siteFolder, localPath.left(cut + 1), {localPath}, {size},
+                {OperationRecord::ChosenFile});
+    op.editExpected = expected;
+}
+
+void FtpConnection::editCheckFinished(const std::optional<DirEntry>& found) {
+    editCheck_ = false;
+    const RemoteStamp now = found ? RemoteStamp{true, found->sizeText, found->dateText}
+                                  : RemoteStamp{};
+    const RemoteStamp expected = op.editExpected.value_or(now);
+    op.editExpected.reset();
+    advance();
+    if (now != expected) {
+        const QString sitePath = uploadSitePath(op.itemPaths.value(0), OperationRecord::ChosenFile);
+        const QString question = QString::fromUtf8(EngineText::EditedFileChangedOnSite) +
+                                 sitePath + QString::fromUtf8(EngineText::OverwriteItQuestion);
+        if (!prompts_.askYesNo(question)) {
+            // Nothing to resume: the user chose to keep the site's file.
+            deleteTaskFile();
+            reset(true);
+            addNote(QString::fromUtf8(EngineText::EditedUploadDropped) + sitePath);
+            return;
+        }
+    }
+    if (nextCommand < commandQueue.size())
+        askForSend();
+    else
+        reset(false);
+}
