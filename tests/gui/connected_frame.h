@@ -35,6 +35,7 @@ struct ConnectedFrame : WindowFixture {
     explicit ConnectedFrame(const QStringList& serverArgs = {}) : server(serverArgs) {}
 
     PyFtpdServer server;
+    Timing timing = fastTiming();
     SiteTree* tree = nullptr;
     RemoteFileList* list = nullptr;
 
@@ -50,7 +51,7 @@ struct ConnectedFrame : WindowFixture {
         writeSettings();
         writeSites({siteAt(QString::fromUtf8("演示站点"), server.port(), startFolder),
                     siteAt(QString::fromUtf8("其他站点"), server.port())});
-        open();
+        open(timing);
         tree = frame->app().siteTree;
         list = frame->app().remoteList;
         QTreeWidgetItem* demo =

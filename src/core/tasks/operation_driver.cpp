@@ -135,7 +135,9 @@ QString FtpConnection::uploadSitePath(const QString& localPath, int kind) const 
         const qsizetype at = localPath.indexOf(base);
         relative = at < 0 ? localPath : localPath.mid(at + base.size());
     }
-    relative.remove(QLatin1Char(' '));
+    // An edited file goes back to the file it came from, blanks and all.
+    if (!op.editMode)
+        relative.remove(QLatin1Char(' '));
     if (op.targetFolder != QLatin1String("/"))
         relative.prepend(op.targetFolder);
     return relative;
