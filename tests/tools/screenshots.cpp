@@ -1,11 +1,16 @@
 // Renders the pictures of the README offscreen: the main window connected
 // to a local pyftpdlib server with a folder listed and both local panes
 // filled, the same window during a download dragged into the local tree,
-// the site properties dialog and the network settings dialog.
+// the window while a file is being edited, the dialog that chooses the
+// editing application, the file list options, the site properties dialog
+// and the network settings dialog.
 #include "../gui/window_fixture.h"
 #include "pyftpd_server.h"
 
 #include "core/engine/connection_source.h"
+#include "core/settings/list_filters.h"
+#include "gui/dialogs/app_choice_dialog.h"
+#include "gui/dialogs/file_list_options_dialog.h"
 #include "gui/dialogs/network_settings_dialog.h"
 #include "gui/dialogs/site_properties_dialog.h"
 #include "gui/panes/local_file_list.h"
@@ -106,6 +111,39 @@ int main(int argc, char** argv) {
     } else {
         ok = false;
     }
+
+    // 说明.txt opened for editing: the status line asks the user to close
+    // the application first.
+    waitUntil([&] { return frame.connectionReady(); }, 20000);
+    tree->setCurrentItem(images->parent());
+    waitUntil([&] { return frame.connectionReady(); }, 15000);
+    RemoteFileList* remote = frame.app().remoteList;
+    remote->clearSelection();
+    if (QTreeWidgetItem* row = remote->rowNamed(QString::fromUtf8("说明.txt")))
+        row->setSelected(true);
+    const QString editor = f.home.filePath(QStringLiteral("editor.sh"));
+    writeFile(editor, "#!/bin/sh\nsleep 8\n");
+    QFile::setPermissions(editor, QFile::permissions(editor) | QFileDevice::ExeOwner);
+    f.services.applicationAnswer = editor;
+    frame.app().activePane = Pane::RemoteList;
+    frame.runCommand(Cmd::EditFile);
+    ok &= waitUntil([&] { return frame.editor().state() == OnlineEditor::State::Watching; },
+                    15000);
+    spinFor(300);
+    ok &= save(&frame, out + QStringLiteral("/editing.png"));
+
+    AppChoiceDialog apps({QStringLiteral("/usr/bin/gedit"), QStringLiteral("/usr/bin/mousepad")},
+                         {{QString::fromUtf8("文本编辑器"), QStringLiteral("/usr/bin/gnome-text-editor")}});
+    apps.show();
+    spinFor(100);
+    ok &= save(&apps, out + QStringLiteral("/app-choice.png"));
+
+    ListFilters filters;
+    filters.accept(QStringLiteral("*.txt"), true, QStringLiteral("*.htm*"), false);
+    FileListOptionsDialog options(filters);
+    options.show();
+    spinFor(100);
+    ok &= save(&options, out + QStringLiteral("/file-list-options.png"));
 
     SitePropertiesDialog properties(demo, f.prompts);
     properties.show();
