@@ -181,6 +181,10 @@ TEST(OnlineEdit, WebPreviewOpensTheFilesAddress) {
     f.frame->runCommand(Cmd::WebPreview);
     ASSERT_EQ(f.services.opened.size(), 1);
     EXPECT_EQ(f.services.opened.first().toString(), "http://example.test/home/deep/z.txt");
+    // The same from the list's own menu.
+    f.list->prepareContextMenu(f.list->visualItemRect(f.list->rowNamed("z.txt")).center());
+    f.list->runPaneCommand(Cmd::PaneWebPreview);
+    ASSERT_EQ(f.services.opened.size(), 2);
 
     f.frame->source()->setHomepageFtpPath("/www/index.html");
     f.frame->runCommand(Cmd::WebPreview);
@@ -188,5 +192,5 @@ TEST(OnlineEdit, WebPreviewOpensTheFilesAddress) {
     f.frame->source()->setHomepageUrl("");
     f.frame->runCommand(Cmd::WebPreview);
     EXPECT_EQ(f.prompts.count("没有设置站点的对应主页属性，不能预览网页！"), 1);
-    EXPECT_EQ(f.services.opened.size(), 1);
+    EXPECT_EQ(f.services.opened.size(), 2);
 }

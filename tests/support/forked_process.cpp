@@ -6,6 +6,7 @@
 #include <csignal>
 #include <fcntl.h>
 #include <poll.h>
+#include <sys/prctl.h>
 #include <sys/wait.h>
 #include <unistd.h>
 #include <vector>
@@ -34,6 +35,7 @@ bool ForkedProcess::start(const QString& program, const QStringList& args) {
     int pipeFds[2];
     if (::pipe2(pipeFds, O_CLOEXEC) != 0)
         return false;
+    const pid_t parent = ::getpid();
     const pid_t pid = ::fork();
     if (pid < 0) {
         ::close(pipeFds[0]);
@@ -41,6 +43,11 @@ bool ForkedProcess::start(const QString& program, const QStringList& args) {
         return false;
     }
     if (pid == 0) {
+        // A test that dies (an abort, a sanitizer stop) takes its server
+        // with it rather than leaving it listening.
+        ::prctl(PR_SET_PDEATHSIG, SIGKILL);
+        if (::getppid() != parent)
+            ::_exit(127);
         ::dup2(pipeFds[1], STDOUT_FILENO);
         ::execv(argv[0], argv.data());
         ::_exit(127);
