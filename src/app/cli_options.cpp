@@ -28,7 +28,9 @@ QString cliUsage() {
         "  -v    print the control connection's transcript on stderr\n"
         "  --yes answer Yes to the program's questions (default No)\n"
         "  --dry-run  with update: print what it would do, change nothing\n"
-        "  --segments N  with get: files of 128 KiB and more over N connections (1-5)\n");
+        "  --segments N  with get: files of 128 KiB and more over N connections (1-5)\n"
+        "  --active | --passive  data connections by PORT or by PASV (default: passive,\n"
+        "                         active when the server refuses it; see corvane.ini)\n");
 }
 
 std::optional<CliOptions> parseCliOptions(const QStringList& args, QString* error) {
@@ -48,6 +50,10 @@ std::optional<CliOptions> parseCliOptions(const QStringList& args, QString* erro
             options.yes = true;
         } else if (a == QLatin1String("--dry-run")) {
             options.dryRun = true;
+        } else if (a == QLatin1String("--active")) {
+            options.dataMode = DataMode::Active;
+        } else if (a == QLatin1String("--passive")) {
+            options.dataMode = DataMode::Passive;
         } else if (a == QLatin1String("--segments")) {
             bool number = false;
             options.segments = ++i < args.size() ? args.at(i).toInt(&number) : 0;

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "core/platform/data_mode.h"
+
 #include <QString>
 #include <QStringList>
 
@@ -12,6 +14,7 @@ struct CliOptions {
     bool yes = false;
     bool dryRun = false; // update: print the plan, change nothing
     int segments = 0;    // get: connections for a large file; 0: corvane.ini's
+    std::optional<DataMode> dataMode; // --active / --passive; none: corvane.ini's
     QString command;
     QStringList arguments;
 };

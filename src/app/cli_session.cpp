@@ -69,6 +69,8 @@ bool CliSession::connect(const QString& startFolder) {
     applyNetworkSettings(
         NetworkSettings::read(programDir_ + QString::fromLatin1(NetworkSettings::FileName)),
         *source_);
+    if (options_.dataMode)
+        source_->dataMode = *options_.dataMode;
     if (options_.segments > 0) {
         source_->segmentLimit = options_.segments;
         source_->segmentsAllowed = options_.segments > 1;

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "core/engine/data_address.h"
 #include <QFile>
 #include <QString>
 
@@ -51,6 +52,9 @@ public:
     QString proxyUser;
     QString proxyPass;
     int port = 21;
+    // How data connections are made; the engine's own default is active,
+    // the settings file's is automatic.
+    DataMode dataMode = DataMode::Active;
     QString taskFolder;
 
     // Unsigned: files of 2 GiB up to 4 GiB count correctly.

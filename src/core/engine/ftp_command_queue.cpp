@@ -126,7 +126,8 @@ void FtpConnection::sendNext(int error) {
     // fresh listening socket rather than one already closed.
     const bool portLine = line == QLatin1String("PORT\r\n");
     if (portLine) {
-        line = buildPortCommand();
+        passiveSent_ = passive_;
+        line = passive_ ? QStringLiteral("PASV\r\n") : buildPortCommand();
         if (line.isEmpty()) {
             closeConnection();
             reset(true);

@@ -80,6 +80,9 @@ void FtpConnection::onMessage(int msg, WParam wParam, LParam lParam) {
             case Fd::Close:
                 dataFinished();
                 break;
+            case Fd::Connect:
+                onPassiveConnected(error);
+                break;
             }
         } else if (listenSocket && wParam == listenSocket->id() && event == Fd::Accept) {
             onAccept(error);
@@ -125,6 +128,7 @@ const QString& FtpConnection::dialAddress() const {
 }
 
 void FtpConnection::beginConnection() {
+    passive_ = source.dataMode != DataMode::Active;
     const QString& host = dialAddress();
     const bool dotted = std::all_of(host.begin(), host.end(), [](QChar c) {
         return c == QLatin1Char('.') || (c >= QLatin1Char('0') && c <= QLatin1Char('9'));

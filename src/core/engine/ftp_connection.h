@@ -1,5 +1,6 @@
 #pragma once
 
+#include "core/engine/data_address.h"
 #include "core/engine/ftp_reply.h"
 #include "core/engine/operation_record.h"
 #include "core/engine/transcript.h"
@@ -245,6 +246,11 @@ private:
     void storeWholeFile();
     void restartWholeDownload();
     void sizeQueryFailed();
+    // Passive data connections: the "227" reply, and the connect it asks for.
+    void onPassiveReply();
+    bool openPassiveData(const DataAddress::Endpoint& given);
+    void onPassiveConnected(int error);
+    void passiveFailed();
     bool openUploadFile(const QString& line);
     void startProgress();
     void stopProgress();
@@ -292,6 +298,10 @@ private:
     FtpReply reply_;       // the reply being handled
     QString transferType_; // "A" or "I" as the server last took it; empty: not known
     bool editCheck_ = false; // the one-file listing running is an edit upload's check
+    // Data connections of this connection are passive; an automatic mode
+    // turns active for good once the server refuses passive.
+    bool passive_ = false;
+    bool passiveSent_ = false; // the data placeholder went out as "PASV"
     bool retryPausePending_ = false;
     bool updateDryRun_ = false;
     // The workers of a segmented download (defined with them, in tasks).

@@ -44,9 +44,8 @@ QString FtpConnection::buildPortCommand() {
     if (!controlSocket || !controlSocket->localAddress(&address, nullptr))
         return {};
     listenSocket = std::move(listener);
-    return QString::asprintf("PORT %u,%u,%u,%u", address >> 24, (address >> 16) & 0xFF,
-                             (address >> 8) & 0xFF, address & 0xFF) +
-           QString::asprintf(",%u,%u\r\n", unsigned(port >> 8), unsigned(port & 0xFF));
+    return QStringLiteral("PORT ") + DataAddress::portArgument(address, port) +
+           QStringLiteral("\r\n");
 }
 
 void FtpConnection::listCurrentFolder() {

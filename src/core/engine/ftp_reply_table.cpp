@@ -53,6 +53,10 @@ void FtpConnection::handleReply() {
     const QByteArray prefix = commandPrefix().toLatin1();
     if (isLateTransferReply(prefix))
         return; // a leftover: wait for the real reply
+    if (prefix == "POR" && passiveSent_) {
+        onPassiveReply();
+        return;
+    }
 
     if ((replyIs(450) || replyIs(451)) && prefix != "SIZ" && prefix != "CHE") {
         ++retryCount;

@@ -34,6 +34,11 @@ NetworkSettings NetworkSettings::read(const QString& iniPath) {
         IniProfile::read(iniPath, kSection, QStringLiteral("MAXTHREAD"), QStringLiteral("1"), 10);
     const int n = IniProfile::leadingInt(segments);
     s.maxSegments = n < 1 ? QStringLiteral("1") : n > 5 ? QStringLiteral("5") : segments;
+    const QString mode = readKey(iniPath, "DATAMODE", "AUTO", 10);
+    if (mode.compare(QLatin1String("PORT"), Qt::CaseInsensitive) == 0)
+        s.dataMode = DataMode::Active;
+    else if (mode.compare(QLatin1String("PASV"), Qt::CaseInsensitive) == 0)
+        s.dataMode = DataMode::Passive;
     return s;
 }
 
@@ -52,6 +57,11 @@ bool NetworkSettings::write(const QString& iniPath) const {
                             direct ? QString() : proxyPass, kOwnerOnly);
     ok &=
         IniProfile::write(iniPath, kSection, QStringLiteral("MAXTHREAD"), maxSegments, kOwnerOnly);
+    const char* mode = dataMode == DataMode::Active    ? "PORT"
+                       : dataMode == DataMode::Passive ? "PASV"
+                                                       : "AUTO";
+    ok &= IniProfile::write(iniPath, kSection, QStringLiteral("DATAMODE"),
+                            QString::fromLatin1(mode), kOwnerOnly);
     return ok;
 }
 

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "core/platform/data_mode.h"
+
 #include <QString>
 
 // How the program reaches FTP servers: directly or through a proxy, and
@@ -13,6 +15,8 @@ struct NetworkSettings {
     QString proxyUser;
     QString proxyPass;
     QString maxSegments = QStringLiteral("1");
+    // "数据连接模式"; a file without the key means automatic.
+    DataMode dataMode = DataMode::Auto;
 
     static constexpr const char* FileName = "corvane.ini";
 
@@ -20,7 +24,7 @@ struct NetworkSettings {
     // values only in proxy mode, host "localhost" and port "21" when
     // unusable, segments clamped to 1..5.
     static NetworkSettings read(const QString& iniPath);
-    // Writes all six keys, the proxy keys empty in direct mode; the file is
+    // Writes all seven keys, the proxy keys empty in direct mode; the file is
     // readable by the user alone (it holds the proxy password).
     bool write(const QString& iniPath) const;
 

@@ -7,6 +7,7 @@
 void applyNetworkSettings(const NetworkSettings& settings, ConnectionSource& source) {
     source.segmentLimit = settings.segmentCount();
     source.segmentsAllowed = source.segmentLimit > 1;
+    source.dataMode = settings.dataMode;
     if (settings.useProxy) {
         source.useProxy = 1;
         source.proxyHost = settings.proxyHost;

@@ -223,9 +223,7 @@ bool SegmentWorker::sendPort() {
         !control_->localAddress(&address, nullptr))
         return false;
     listen_->asyncSelect(this, Fd::Accept);
-    send(QString::asprintf("PORT %u,%u,%u,%u,%u,%u", address >> 24, (address >> 16) & 0xFF,
-                           (address >> 8) & 0xFF, address & 0xFF, port >> 8, port & 0xFF),
-         Step::Port);
+    send(QStringLiteral("PORT ") + DataAddress::portArgument(address, port), Step::Port);
     return true;
 }
 

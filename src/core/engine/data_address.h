@@ -1,0 +1,26 @@
+#pragma once
+
+#include "core/platform/data_mode.h"
+
+#include <QString>
+
+#include <optional>
+
+// The addresses of data connections as command lines and replies carry them.
+
+namespace DataAddress {
+
+struct Endpoint {
+    QString address; // dotted IPv4
+    quint16 port = 0;
+    bool operator==(const Endpoint&) const = default;
+};
+
+// The argument of "PORT": h1,h2,h3,h4,p1,p2.
+QString portArgument(quint32 ipv4HostOrder, quint16 port);
+// The address and port of a "227" reply: the first six numbers apart by
+// commas in its text, with or without parentheses; none when the text
+// holds no such group or a number is out of range.
+std::optional<Endpoint> parsePassiveReply(const QString& text);
+
+} // namespace DataAddress

@@ -1,0 +1,79 @@
+// Passive data connections: the server listens and names its address in
+// the "227" reply to "PASV"; this side connects there. The "PORT" entry of
+// a command group goes out as "PASV" while the connection is passive.
+#include "core/engine/connection_source.h"
+#include "core/engine/ftp_connection.h"
+#include "core/engine/result_texts.h"
+
+void FtpConnection::onPassiveReply() {
+    if (reply_.preliminary())
+        return;
+    passiveSent_ = false;
+    if (replyIs(227)) {
+        const std::optional<DataAddress::Endpoint> given =
+            DataAddress::parsePassiveReply(QString::fromLatin1(reply_.text));
+        if (given && openPassiveData(*given)) {
+            advance();
+            continueAfterReply("POR");
+            return;
+        }
+    }
+    passiveFailed();
+}
+
+// Only the server's own address is followed: another one is either a
+// server behind a NAT that names its inner address, or an attempt to
+// make this side connect somewhere else.
+bool FtpConnection::openPassiveData(const DataAddress::Endpoint& given) {
+    const QString peer = controlSocket ? controlSocket->peerAddressText() : QString();
+    QString target = given.address;
+    if (!peer.isEmpty() && given.address != peer) {
+        addNote(QString::fromUtf8(EngineText::PassiveAddressReplaced).arg(given.address, peer));
+        target = peer;
+    }
+    dataSocket.reset();
+    listenSocket.reset();
+    auto socket = std::make_unique<AsyncSocket>();
+    if (!socket->open())
+        return false;
+    socket->asyncSelect(this, Fd::Connect);
+    const int result = socket->connect(target, given.port);
+    if (result != 0 && result != AsyncSocket::WouldBlock)
+        return false;
+    dataSocket = std::move(socket);
+    listingBuffer.clear();
+    if (result == 0)
+        onPassiveConnected(0);
+    return true;
+}
+
+void FtpConnection::onPassiveConnected(int error) {
+    if (!dataSocket || dataOpen)
+        return;
+    if (error != 0) {
+        // The server answers the transfer command with "425" and the group
+        // runs again, actively when the mode allows it.
+        dataSocket.reset();
+        if (source.dataMode == DataMode::Auto && passive_) {
+            passive_ = false;
+            addNote(QString::fromUtf8(EngineText::PassiveUnreachable));
+        }
+        return;
+    }
+    selectDataSocket();
+    dataOpen = true;
+}
+
+// "PASV" refused, or a reply without an address: an automatic connection
+// turns active and sends the entry again as "PORT".
+void FtpConnection::passiveFailed() {
+    if (source.dataMode == DataMode::Auto && passive_) {
+        passive_ = false;
+        addNote(QString::fromUtf8(EngineText::PassiveRefused));
+        retryCount = 0;
+        lineInFlight_ = false;
+        askForSend();
+        return;
+    }
+    stopWith(ResultCode::Stopped);
+}
