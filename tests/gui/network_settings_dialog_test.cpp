@@ -72,6 +72,18 @@ TEST(NetworkSettingsDialog, OkInDirectModeWritesEmptyProxyKeys) {
     EXPECT_EQ(d.key("MAXTHREAD"), "9");
     EXPECT_FALSE(d.dialog.settings().useProxy);
     EXPECT_EQ(NetworkSettings::read(d.ini).maxSegments, "5");
+    EXPECT_EQ(d.key("DATAMODE"), "AUTO");
+}
+
+TEST(NetworkSettingsDialog, TheDataModeIsShownAndWritten) {
+    NetworkSettings passive;
+    passive.dataMode = DataMode::Passive;
+    Dialog d(passive);
+    EXPECT_EQ(d.combo("dataMode")->currentText(), QString::fromUtf8("被动"));
+    d.combo("dataMode")->setCurrentIndex(1);
+    d.dialog.findChild<QPushButton*>("ok")->click();
+    EXPECT_EQ(d.key("DATAMODE"), "PORT");
+    EXPECT_EQ(NetworkSettings::read(d.ini).dataMode, DataMode::Active);
 }
 
 TEST(NetworkSettingsDialog, OkInProxyModeTrimsAndCancelWritesNothing) {

@@ -1,4 +1,5 @@
 // corvane-cli as a user runs it, against a real server.
+#include "cli_run.h"
 #include "core/sites/site_store.h"
 #include "file_bytes.h"
 #include "pyftpd_server.h"
@@ -17,27 +18,6 @@
 #include <gtest/gtest.h>
 
 namespace {
-
-struct CliRun {
-    int exitCode = -1;
-    QString out;
-    QString err;
-};
-
-CliRun cli(const QStringList& args) {
-    QProcess p;
-    p.start(QStringLiteral(CORVANE_CLI_PATH), args);
-    CliRun r;
-    if (!p.waitForFinished(60000)) {
-        p.kill();
-        p.waitForFinished();
-        return r;
-    }
-    r.exitCode = p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1;
-    r.out = QString::fromUtf8(p.readAllStandardOutput());
-    r.err = QString::fromUtf8(p.readAllStandardError());
-    return r;
-}
 
 void writeDated(const QString& path, const QByteArray& bytes, const QDateTime& when) {
     writeBytes(path, bytes);

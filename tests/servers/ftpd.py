@@ -28,6 +28,12 @@ def main():
                         help="bytes per second on data connections (0: no limit)")
     parser.add_argument("--strict-rest", action="store_true",
                         help="refuse REST in ASCII mode, as stock pyftpdlib does")
+    parser.add_argument("--refuse-passive", action="store_true",
+                        help="answer PASV and EPSV with 502")
+    parser.add_argument("--refuse-active", action="store_true",
+                        help="answer PORT and EPRT with 502")
+    parser.add_argument("--masquerade",
+                        help="the address PASV replies name instead of the server's own")
     args = parser.parse_args()
 
     logging.basicConfig(level=logging.INFO if args.log else logging.WARNING,
@@ -53,6 +59,26 @@ def main():
         def push(self, s):
             asynchat.async_chat.push(self, s.encode(encoding, "replace"))
 
+        def ftp_PASV(self, line):
+            if args.refuse_passive:
+                return self.respond("502 Passive mode not allowed.")
+            return FTPHandler.ftp_PASV(self, line)
+
+        def ftp_EPSV(self, line):
+            if args.refuse_passive:
+                return self.respond("502 Passive mode not allowed.")
+            return FTPHandler.ftp_EPSV(self, line)
+
+        def ftp_PORT(self, line):
+            if args.refuse_active:
+                return self.respond("502 Active mode not allowed.")
+            return FTPHandler.ftp_PORT(self, line)
+
+        def ftp_EPRT(self, line):
+            if args.refuse_active:
+                return self.respond("502 Active mode not allowed.")
+            return FTPHandler.ftp_EPRT(self, line)
+
         def ftp_REST(self, line):
             # Most servers (vsftpd, proftpd) accept "REST 0" in any type;
             # stock pyftpdlib only after "TYPE I".
@@ -74,6 +100,8 @@ def main():
     Handler.authorizer = authorizer
     Handler.encoding = args.encoding
     Handler.banner = "corvane test server ready."
+    if args.masquerade:
+        Handler.masquerade_address = args.masquerade
     server = FTPServer(("127.0.0.1", args.port), Handler)
     print("PORT %d" % server.address[1], flush=True)
     try:

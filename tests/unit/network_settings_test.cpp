@@ -40,6 +40,12 @@ TEST(NetworkSettings, ReadingRules) {
         {"[OTHER]\r\nMODEL=PROXY\r\n[CONNECT]\r\nMAXTHREAD=2x\r\n",
          NetworkSettings{false, "", "", "", "", "2x"}},
         {"[CONNECT]\r\nMODEL=PROXYMODEL\r\n", NetworkSettings{}}, // cut to 9 bytes: not PROXY
+        // The data mode: automatic without the key or with a value not known.
+        {"[CONNECT]\r\nDATAMODE=port\r\n",
+         NetworkSettings{false, "", "", "", "", "1", DataMode::Active}},
+        {"[CONNECT]\r\nDATAMODE= PASV \r\n",
+         NetworkSettings{false, "", "", "", "", "1", DataMode::Passive}},
+        {"[CONNECT]\r\nDATAMODE=EPSV\r\n", NetworkSettings{}},
     };
     for (const Case& c : cases)
         EXPECT_EQ(NetworkSettings::read(iniWith(dir, c.ini)), c.expected) << c.ini;
@@ -75,7 +81,9 @@ TEST(NetworkSettings, WhatANewConnectionTakes) {
     EXPECT_EQ(source.proxyPort, 21);
     EXPECT_EQ(source.segmentLimit, 5);
     EXPECT_TRUE(source.segmentsAllowed);
-    applyNetworkSettings(NetworkSettings{false, "", "", "", "", "1"}, source);
+    EXPECT_EQ(source.dataMode, DataMode::Auto);
+    applyNetworkSettings(NetworkSettings{false, "", "", "", "", "1", DataMode::Active}, source);
+    EXPECT_EQ(source.dataMode, DataMode::Active);
     EXPECT_EQ(source.useProxy, 0);
     EXPECT_EQ(source.proxyPort, 0);
     EXPECT_TRUE(source.proxyHost.isEmpty());

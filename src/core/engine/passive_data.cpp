@@ -75,5 +75,6 @@ void FtpConnection::passiveFailed() {
         askForSend();
         return;
     }
+    addNote(QString::fromUtf8(EngineText::PassiveRefusedHere));
     stopWith(ResultCode::Stopped);
 }

@@ -65,6 +65,7 @@ inline const char* const TaskFileDamaged = "任务文件已损坏，不能续传
 inline const char* const RemoteFileChanged = "站点上的文件已改变，重新从头下载：";
 // Passive data connections.
 inline const char* const PassiveRefused = "服务器不接受被动模式，改用主动模式。";
+inline const char* const PassiveRefusedHere = "服务器不接受被动模式（PASV）。";
 inline const char* const PassiveUnreachable = "不能连接服务器的被动模式端口，改用主动模式。";
 inline const char* const PassiveAddressReplaced =
     "服务器给出的被动模式地址 %1 不是它自己的地址，改用 %2。";

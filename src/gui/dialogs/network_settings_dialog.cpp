@@ -18,7 +18,7 @@ NetworkSettingsDialog::NetworkSettingsDialog(const NetworkSettings& settings,
                                              QWidget* parent)
     : HelpDialog(HelpKeyword, parent), settings_(settings), iniPath_(iniPath), prompts_(prompts) {
     setWindowTitle(QString::fromUtf8("上网属性"));
-    setFixedSize(du(0, 0, 176, 155).size());
+    setFixedSize(du(0, 0, 176, 173).size());
     const auto row = [&](QWidget* field, const char* name, const char* label, int y) {
         auto* caption = new QLabel(QString::fromUtf8(label), this);
         caption->setGeometry(du(10, y + 2, 70, 10));
@@ -44,8 +44,15 @@ NetworkSettingsDialog::NetworkSettingsDialog(const NetworkSettings& settings,
     segments_->setEditable(true);
     segments_->addItems({"1", "2", "3", "4", "5"});
     row(segments_, "segments", "分段下载最多段数", 104);
+    // In the order of DataMode.
+    dataMode_ = new QComboBox(this);
+    dataMode_->addItems({QString::fromUtf8("自动"), QString::fromUtf8("主动"),
+                         QString::fromUtf8("被动")});
+    row(dataMode_, "dataMode", "数据连接模式", 122);
 
-    addButtons(QRect(14, 132, 40, 14), QRect(68, 132, 40, 14), QRect(122, 132, 44, 14));
+    addButtons(QRect(14, 150, 40, 14), QRect(68, 150, 40, 14), QRect(122, 150, 44, 14));
+
+    dataMode_->setCurrentIndex(int(settings_.dataMode));
 
     segments_->setCurrentText(settings_.maxSegments);
     if (settings_.useProxy) {
@@ -77,6 +84,7 @@ void NetworkSettingsDialog::applyMode() {
 void NetworkSettingsDialog::accept() {
     NetworkSettings s = settings_;
     s.maxSegments = segments_->currentText();
+    s.dataMode = DataMode(dataMode_->currentIndex());
     s.useProxy = proxyMode();
     if (s.useProxy) {
         s.proxyHost = host_->text().trimmed();

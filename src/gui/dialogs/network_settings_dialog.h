@@ -38,4 +38,5 @@ private:
     QLineEdit* user_;
     QLineEdit* password_;
     QComboBox* segments_;
+    QComboBox* dataMode_;
 };
