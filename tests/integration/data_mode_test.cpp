@@ -126,3 +126,17 @@ TEST(DataMode, APassiveReplyWithAForeignAddressIsNotFollowed) {
     EXPECT_TRUE(r.err.contains(QString::fromUtf8("服务器给出的被动模式地址 10.11.12.13 不是它自己的地址，改用 127.0.0.1。")))
         << r.err.toStdString();
 }
+
+// The connections of a segmented download make their data connections as
+// the main one does: a server that refuses active mode serves them all.
+TEST(DataMode, SegmentConnectionsFollowThePassiveMode) {
+    PyFtpdServer server({"--refuse-active"});
+    const QByteArray content = patternedBytes(1200000 + 3, 8);
+    writeBytes(server.root() + "/big.bin", content);
+    ASSERT_TRUE(server.start());
+    QTemporaryDir home, local;
+    const CliRun r = cli({"--home", home.path(), "--passive", "--segments", "4", "get",
+                          server.url("/big.bin"), local.path()});
+    EXPECT_EQ(r.exitCode, 0) << r.err.toStdString();
+    EXPECT_EQ(readBytes(local.path() + "/big.bin"), content);
+}

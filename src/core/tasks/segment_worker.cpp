@@ -1,6 +1,7 @@
 #include "core/tasks/segment_worker.h"
 
 #include "core/engine/connection_source.h"
+#include "core/engine/data_address.h"
 #include "core/engine/ftp_reply.h"
 #include "core/platform/async_socket.h"
 #include "core/platform/gbk_text.h"
@@ -87,6 +88,8 @@ void SegmentWorker::onMessage(int msg, WParam wParam, LParam lParam) {
         onControlEvent(event, error);
     else if (listen_ && wParam == listen_->id() && event == Fd::Accept)
         onAccept();
+    else if (data_ && wParam == data_->id() && event == Fd::Connect)
+        onDataConnected(error);
     else if (data_ && wParam == data_->id())
         onData(event, error);
 }
@@ -129,7 +132,7 @@ void SegmentWorker::onControlEvent(int event, int error) {
         const std::optional<FtpReply> reply = FtpReply::take(replies_);
         if (!reply)
             break;
-        onReply(reply->code);
+        onReply(*reply);
     }
 }
 
@@ -149,7 +152,8 @@ void SegmentWorker::controlClosed() {
 
 // One step per reply, the login first; a preliminary reply waits for the
 // next.
-void SegmentWorker::onReply(int code) {
+void SegmentWorker::onReply(const FtpReply& reply) {
+    const int code = reply.code;
     awaitingReply_.invalidate();
     switch (step_) {
     case Step::Connecting:
@@ -177,20 +181,24 @@ void SegmentWorker::onReply(int code) {
             segmentFailed();
         return;
     case Step::Type:
-        if (code != 200 || !sendPort())
+        if (code != 200)
+            segmentFailed();
+        else if (job_.passive)
+            send(QStringLiteral("PASV"), Step::Pasv);
+        else if (!sendPort())
+            segmentFailed();
+        return;
+    case Step::Pasv:
+        if (code < 200)
+            return;
+        if (!connectPassive(reply))
             segmentFailed();
         return;
     case Step::Port:
-        if (code == 200) {
-            qint64 from = 0;
-            {
-                std::lock_guard<std::mutex> lock(job_.source.lock);
-                from = job_.plan.offsetOf(current_) + job_.plan.done.at(current_);
-            }
-            send(QStringLiteral("REST %1").arg(from), Step::Rest);
-        } else {
+        if (code == 200)
+            sendRest();
+        else
             segmentFailed();
-        }
         return;
     case Step::Rest:
         if (code == 350)
@@ -225,6 +233,46 @@ bool SegmentWorker::sendPort() {
     listen_->asyncSelect(this, Fd::Accept);
     send(QStringLiteral("PORT ") + DataAddress::portArgument(address, port), Step::Port);
     return true;
+}
+
+// The range goes on from what it has already.
+void SegmentWorker::sendRest() {
+    qint64 from = 0;
+    {
+        std::lock_guard<std::mutex> lock(job_.source.lock);
+        from = job_.plan.offsetOf(current_) + job_.plan.done.at(current_);
+    }
+    send(QStringLiteral("REST %1").arg(from), Step::Rest);
+}
+
+// The data connection goes to the server's own address whatever the reply
+// names (see the main connection); REST follows at once.
+bool SegmentWorker::connectPassive(const FtpReply& reply) {
+    const std::optional<DataAddress::Endpoint> given =
+        reply.code == 227 ? DataAddress::parsePassiveReply(QString::fromLatin1(reply.text))
+                          : std::nullopt;
+    if (!given)
+        return false;
+    data_ = std::make_unique<AsyncSocket>();
+    if (!data_->open())
+        return false;
+    data_->asyncSelect(this, Fd::Connect);
+    const int result = data_->connect(control_->peerAddressText(), given->port);
+    if (result != 0 && result != AsyncSocket::WouldBlock)
+        return false;
+    if (result == 0)
+        onDataConnected(0);
+    sendRest();
+    return true;
+}
+
+void SegmentWorker::onDataConnected(int error) {
+    if (error != 0) {
+        segmentFailed();
+        return;
+    }
+    data_->setReadsUntilEnd(true);
+    data_->asyncSelect(this, Fd::Read | Fd::Close);
 }
 
 // Only the server itself may connect, unless a proxy stands between.

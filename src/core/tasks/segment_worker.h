@@ -12,6 +12,7 @@
 #include <memory>
 
 class AsyncSocket;
+struct FtpReply;
 class ConnectionSource;
 
 // What the workers of one segmented download share. The plan, the files
@@ -35,6 +36,7 @@ struct SegmentJob {
     QString proxyHost;
     quint16 proxyPort = 0;
     QString hostName; // the site as entered, for the proxy's USER line
+    bool passive = false; // data connections as the main connection makes them
 
     explicit SegmentJob(ConnectionSource& s) : source(s) {}
     // Under the lock: the state file rewritten from the plan.
@@ -73,7 +75,7 @@ protected:
     void onTimer(int id) override;
 
 private:
-    enum class Step { Connecting, Greeting, User, Pass, Acct, Type, Port, Rest, Retr, Quit };
+    enum class Step { Connecting, Greeting, User, Pass, Acct, Type, Port, Pasv, Rest, Retr, Quit };
     static constexpr int WatchTimer = 1;
     static constexpr int RetryTimer = 2;
     static constexpr int MaxAttempts = 3;
@@ -81,9 +83,12 @@ private:
     bool takeSegment();
     void connectControl();
     void onControlEvent(int event, int error);
-    void onReply(int code);
+    void onReply(const FtpReply& reply);
     void send(const QString& line, Step next);
     bool sendPort();
+    void sendRest();
+    bool connectPassive(const FtpReply& reply);
+    void onDataConnected(int error);
     void onAccept();
     void onData(int event, int error);
     bool store(qint64 n);

@@ -75,6 +75,7 @@ bool FtpConnection::tryStartSegmented() {
     job->password = source.password();
     job->account = source.account();
     job->proxy = source.useProxy != 0;
+    job->passive = passive_;
     job->proxyHost = job->host;
     job->proxyPort = quint16(source.proxyPort);
     if (job->proxy)
