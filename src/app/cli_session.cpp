@@ -166,7 +166,7 @@ void CliSession::showListing(const QByteArray& listing) {
             const QString size = e.isFolder ? QString::fromUtf8("<目录>") : e.sizeText;
             std::printf("%14s  %-12s  %s\n", size.toUtf8().constData(),
                         e.dateText.toUtf8().constData(), e.name.toUtf8().constData());
-        });
+        }, window_->wire());
         std::fflush(stdout);
         succeed();
         return;
@@ -177,7 +177,7 @@ void CliSession::showListing(const QByteArray& listing) {
     DirListing::parseLines(listing, [&](const DirEntry& e) {
         if (!found && e.name == wanted)
             found = e;
-    });
+    }, window_->wire());
     if (!found) {
         fail(QString::fromUtf8(kNotOnSite) + command_.site.path);
         return;

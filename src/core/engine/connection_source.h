@@ -1,6 +1,7 @@
 #pragma once
 
 #include "core/engine/data_address.h"
+#include "core/engine/wire_text.h"
 #include <QFile>
 #include <QString>
 
@@ -55,6 +56,9 @@ public:
     // How data connections are made; the engine's own default is active,
     // the settings file's is automatic.
     DataMode dataMode = DataMode::Active;
+    // The text of names on the wire; the engine's own default is code page
+    // 936, what a site asks for by default is to find out.
+    WireText::Choice encoding = WireText::Choice::Gbk;
     QString taskFolder;
 
     // Unsigned: files of 2 GiB up to 4 GiB count correctly.

@@ -38,7 +38,7 @@ bool isDosLine(const QByteArray& line) {
     return line.size() > 20 && line.at(2) == '-';
 }
 
-std::optional<DirEntry> parseUnix(const QByteArray& line) {
+std::optional<DirEntry> parseUnix(const QByteArray& line, const WireText& wire) {
     DirEntry e;
     e.isFolder = line.at(0) == 'd';
     qsizetype i = 0;
@@ -58,13 +58,13 @@ std::optional<DirEntry> parseUnix(const QByteArray& line) {
     const qsizetype slash = name.lastIndexOf('/');
     if (slash >= 0)
         name = name.mid(slash + 1);
-    e.name = Gbk::decode(name);
+    e.name = wire.decode(name);
     if (e.isFolder && isDotName(e.name))
         return std::nullopt;
     return e;
 }
 
-std::optional<DirEntry> parseDos(const QByteArray& line) {
+std::optional<DirEntry> parseDos(const QByteArray& line, const WireText& wire) {
     DirEntry e;
     qsizetype i = skipWord(line, 0);
     i = skipWord(line, skipBlanks(line, i));
@@ -75,7 +75,7 @@ std::optional<DirEntry> parseDos(const QByteArray& line) {
     e.isFolder = size.toLower().contains("dir");
     if (!e.isFolder)
         e.sizeText = QString::fromLatin1(size);
-    e.name = Gbk::decode(line.mid(skipBlanks(line, sizeEnd)));
+    e.name = wire.decode(line.mid(skipBlanks(line, sizeEnd)));
     if (e.isFolder && isDotName(e.name))
         return std::nullopt;
     return e;
@@ -102,15 +102,16 @@ template <typename Each> void forEachLine(const QByteArray& text, Each each) {
 
 } // namespace
 
-void parseLines(const QByteArray& text, const std::function<void(const DirEntry&)>& handler) {
+void parseLines(const QByteArray& text, const std::function<void(const DirEntry&)>& handler,
+                const WireText& wire) {
     forEachLine(text, [&](const QByteArray& line) {
         if (line.isEmpty())
             return;
         std::optional<DirEntry> entry;
         if (line.at(0) == 'd' || line.at(0) == '-')
-            entry = parseUnix(line);
+            entry = parseUnix(line, wire);
         else if (isDosLine(line))
-            entry = parseDos(line);
+            entry = parseDos(line, wire);
         if (entry)
             handler(*entry);
     });

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "core/engine/wire_text.h"
+
 #include <QByteArray>
 #include <QString>
 
@@ -27,7 +29,9 @@ constexpr int LineBufferSize = 1024;
 // Calls `handler` for every understood line of a LIST answer (code page 936
 // bytes). Lines that fit neither form are skipped, as is text after the
 // last line feed.
-void parseLines(const QByteArray& text, const std::function<void(const DirEntry&)>& handler);
+// Names are decoded as the connection's `wire` reads them.
+void parseLines(const QByteArray& text, const std::function<void(const DirEntry&)>& handler,
+                const WireText& wire = WireText());
 
 // The size named by a one-file listing; 0 when the line fits no form. Sizes
 // beyond 32 bits come back as they are, for the caller to refuse.

@@ -36,14 +36,14 @@ void FtpConnection::reset(bool full) {
 // it can. A line break inside would end the command early and let the rest
 // pass for another command; a character the code page cannot hold would
 // arrive as "?" and name another file.
-QString FtpConnection::unsendableText(const QString& line) {
+QString FtpConnection::unsendableText(const QString& line) const {
     QString argument = line;
     if (argument.endsWith(QLatin1String("\r\n")))
         argument.chop(2);
     const qsizetype blank = argument.indexOf(QLatin1Char(' '));
     argument = blank < 0 ? QString() : argument.mid(blank + 1);
     const bool control = StoredText::breaksLine(argument);
-    if (!control && Gbk::canEncode(argument))
+    if (!control && wire_.canEncode(argument))
         return {};
     if (line.startsWith(QLatin1String("PASS")))
         argument = QString::fromUtf8("（密码）");
@@ -165,7 +165,7 @@ void FtpConnection::sendNext(int error) {
         transferKind = 0;
     }
 
-    if (controlSocket->sendWhole(Gbk::encode(line)) != 0) {
+    if (controlSocket->sendWhole(wire_.encode(line)) != 0) {
         closeConnection();
         report(ResultCode::SendFailed);
         return;
@@ -221,7 +221,7 @@ void FtpConnection::onControlReadable(int error) {
 }
 
 void FtpConnection::logReply() {
-    QString block = transcript_.addReply(Gbk::decode(reply_.text));
+    QString block = transcript_.addReply(wire_.decode(reply_.text));
     host_.transcriptChanged(transcript_.text(), block);
 }
 

@@ -129,6 +129,8 @@ const QString& FtpConnection::dialAddress() const {
 
 void FtpConnection::beginConnection() {
     passive_ = source.dataMode != DataMode::Active;
+    wire_.setEncoding(source.encoding == WireText::Choice::Utf8 ? WireText::Encoding::Utf8
+                                                                : WireText::Encoding::Gbk);
     const QString& host = dialAddress();
     const bool dotted = std::all_of(host.begin(), host.end(), [](QChar c) {
         return c == QLatin1Char('.') || (c >= QLatin1Char('0') && c <= QLatin1Char('9'));

@@ -2,6 +2,7 @@
 
 #include "core/engine/data_address.h"
 #include "core/engine/ftp_reply.h"
+#include "core/engine/wire_text.h"
 #include "core/engine/operation_record.h"
 #include "core/engine/transcript.h"
 #include "core/platform/async_socket.h"
@@ -79,6 +80,8 @@ public:
     // Changes to a folder and lists it, as one sequence; dropped (false)
     // unless the connection is ready for a command.
     bool changeFolderAndList(const QString& cwdLine);
+    // How this connection's names are written on the wire.
+    const WireText& wire() const { return wire_; }
     // A line of the program's own in the transcript, shown at once.
     void addNote(const QString& text);
     // Online editing holds the connection while its application runs.
@@ -197,7 +200,7 @@ private:
     void onControlReadable(int error);
     void handleReply();
     bool isLateTransferReply(const QByteArray& prefix) const;
-    static QString unsendableText(const QString& line);
+    QString unsendableText(const QString& line) const;
     void refuseLine(const QString& text);
     void continueAfterReply(const QByteArray& prefix);
     void stopWith(unsigned code);
@@ -301,6 +304,7 @@ private:
     // Data connections of this connection are passive; an automatic mode
     // turns active for good once the server refuses passive.
     bool passive_ = false;
+    WireText wire_;
     bool passiveSent_ = false; // the data placeholder went out as "PASV"
     bool retryPausePending_ = false;
     bool updateDryRun_ = false;

@@ -428,7 +428,7 @@ void FtpConnection::sizeQueryFinished(bool cancelled) {
         DirListing::parseLines(listingBuffer, [&](const DirEntry& e) {
             if (!found && !e.isFolder)
                 found = e;
-        });
+        }, wire_);
         listingBuffer.clear();
         editCheckFinished(found);
         return;

@@ -209,7 +209,7 @@ void FtpConnection::onMkdReply(const QByteArray& prefix) {
         return;
     }
     // A folder that already exists is as good as a new one for an upload.
-    if (!dirUpdate && op.hasItems() && Gbk::decode(reply_.text).toLower().contains("exist")) {
+    if (!dirUpdate && op.hasItems() && wire_.decode(reply_.text).toLower().contains("exist")) {
         advance();
         op.dropHead();
         postContinue();
@@ -225,7 +225,7 @@ void FtpConnection::onPwdReply(const QByteArray&) {
     }
     advance();
     reset(false);
-    setCurrentFolderFromReply(Gbk::decode(reply_.text));
+    setCurrentFolderFromReply(wire_.decode(reply_.text));
 }
 
 void FtpConnection::onAborReply(const QByteArray&) {

@@ -14,6 +14,9 @@
 class WireText {
 public:
     enum class Encoding { Gbk, Utf8 };
+    // What a site asks for: found out per connection ("FEAT" lists "UTF8"),
+    // or fixed.
+    enum class Choice { Auto, Utf8, Gbk };
 
     explicit WireText(Encoding encoding = Encoding::Gbk) : encoding_(encoding) {}
     Encoding encoding() const { return encoding_; }

@@ -91,7 +91,7 @@ void FtpConnection::updateStep() {
 // the update before anything is deleted on its account.
 void FtpConnection::compareUpdateListing(const QByteArray& listing) {
     QList<DirEntry> entries;
-    DirListing::parseLines(listing, [&](const DirEntry& e) { entries << e; });
+    DirListing::parseLines(listing, [&](const DirEntry& e) { entries << e; }, wire_);
     const QString current = op.updateFolders.first();
     const QDate today = QDateTime::fromSecsSinceEpoch(clock_.calendarSeconds()).toUTC().date();
     const DirCompare::Plan plan =

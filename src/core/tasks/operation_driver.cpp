@@ -205,7 +205,7 @@ void FtpConnection::expandRemoteFolder(const QByteArray& listing) {
         op.itemPaths << base + e.name;
         op.itemSizes << quint32(*size);
         op.itemKinds << OperationRecord::FileInFolder;
-    });
+    }, wire_);
 }
 
 // The entries of a local folder join the end of the work list. A link is
@@ -283,5 +283,5 @@ void FtpConnection::collectDeleteListing(const QByteArray& listing) {
             op.deleteFolders << base + e.name;
         else
             op.deleteCommands << QStringLiteral("DELE ") + base + e.name + kCrlf;
-    });
+    }, wire_);
 }

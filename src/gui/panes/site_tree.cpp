@@ -279,6 +279,7 @@ void SiteTree::showListing(const QByteArray& listing) {
     deleteChildren(folder);
     const QString folderType = FileTypes::folderTypeName();
     CachedListing cached;
+    const WireText wire = host_.connection() ? host_.connection()->wire() : WireText();
     DirListing::parseLines(listing, [&](const DirEntry& entry) {
         if (entry.isFolder) {
             insertFolderItem(folder, entry.name);
@@ -287,7 +288,7 @@ void SiteTree::showListing(const QByteArray& listing) {
             cached.append(entry.name, entry.sizeText, FileTypes::typeNameFor(entry.name),
                           entry.dateText);
         }
-    });
+    }, wire);
     if (folder == currentItem() || folder == shownItem()) {
         list->fillFromCache(cached);
         setShown(folder);
