@@ -30,7 +30,9 @@ QString cliUsage() {
         "  --dry-run  with update: print what it would do, change nothing\n"
         "  --segments N  with get: files of 128 KiB and more over N connections (1-5)\n"
         "  --active | --passive  data connections by PORT or by PASV (default: passive,\n"
-        "                         active when the server refuses it; see corvane.ini)\n");
+        "                         active when the server refuses it; see corvane.ini)\n"
+        "  --encoding auto|utf8|gbk  names on the wire (default: UTF-8 when the server\n"
+        "                         lists it among its features, else code page 936)\n");
 }
 
 std::optional<CliOptions> parseCliOptions(const QStringList& args, QString* error) {
@@ -54,6 +56,18 @@ std::optional<CliOptions> parseCliOptions(const QStringList& args, QString* erro
             options.dataMode = DataMode::Active;
         } else if (a == QLatin1String("--passive")) {
             options.dataMode = DataMode::Passive;
+        } else if (a == QLatin1String("--encoding")) {
+            const QString value = ++i < args.size() ? args.at(i).toLower() : QString();
+            if (value == QLatin1String("auto"))
+                options.encoding = WireText::Choice::Auto;
+            else if (value == QLatin1String("utf8") || value == QLatin1String("utf-8"))
+                options.encoding = WireText::Choice::Utf8;
+            else if (value == QLatin1String("gbk"))
+                options.encoding = WireText::Choice::Gbk;
+            else {
+                *error = QStringLiteral("--encoding takes auto, utf8 or gbk");
+                return std::nullopt;
+            }
         } else if (a == QLatin1String("--segments")) {
             bool number = false;
             options.segments = ++i < args.size() ? args.at(i).toInt(&number) : 0;

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "core/engine/wire_text.h"
 #include "core/platform/data_mode.h"
 
 #include <QString>
@@ -15,6 +16,7 @@ struct CliOptions {
     bool dryRun = false; // update: print the plan, change nothing
     int segments = 0;    // get: connections for a large file; 0: corvane.ini's
     std::optional<DataMode> dataMode; // --active / --passive; none: corvane.ini's
+    WireText::Choice encoding = WireText::Choice::Auto; // --encoding
     QString command;
     QStringList arguments;
 };

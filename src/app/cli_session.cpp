@@ -69,6 +69,7 @@ bool CliSession::connect(const QString& startFolder) {
     applyNetworkSettings(
         NetworkSettings::read(programDir_ + QString::fromLatin1(NetworkSettings::FileName)),
         *source_);
+    source_->encoding = options_.encoding;
     if (options_.dataMode)
         source_->dataMode = *options_.dataMode;
     if (options_.segments > 0) {

@@ -217,7 +217,7 @@ TEST(CliAgainstAScriptedServer, AControlConnectionCutMidTransferSaysWhyAndWhereT
     p.on("RETR /pub/f.bin", "150 opening").close(); // the server goes away
     p.start();
     CliRun run =
-        cli({"--home", home.path(), "--active", "get",
+        cli({"--home", home.path(), "--active", "--encoding", "gbk", "get",
              QStringLiteral("ftp://u:p@127.0.0.1:%1/pub/f.bin").arg(p.port()), local.path()});
     EXPECT_EQ(run.exitCode, 1);
     EXPECT_TRUE(run.err.contains(QString::fromUtf8("与服务器的连接已经中断，请重新连接！")))

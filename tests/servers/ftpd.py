@@ -59,6 +59,19 @@ def main():
         def push(self, s):
             asynchat.async_chat.push(self, s.encode(encoding, "replace"))
 
+        def ftp_FEAT(self, line):
+            # pyftpdlib lists UTF8 whatever it speaks; a server in another
+            # encoding does not.
+            if encoding.lower().replace("-", "") == "utf8":
+                return FTPHandler.ftp_FEAT(self, line)
+            pushed = []
+            self.push = pushed.append
+            try:
+                FTPHandler.ftp_FEAT(self, line)
+            finally:
+                del self.push
+            self.push("".join(pushed).replace(" UTF8\r\n", ""))
+
         def ftp_PASV(self, line):
             if args.refuse_passive:
                 return self.respond("502 Passive mode not allowed.")

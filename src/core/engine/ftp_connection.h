@@ -251,6 +251,8 @@ private:
     void sizeQueryFailed();
     // Passive data connections: the "227" reply, and the connect it asks for.
     void onPassiveReply();
+    void onFeatReply(const QByteArray& prefix);
+    void onOptsReply(const QByteArray& prefix);
     bool openPassiveData(const DataAddress::Endpoint& given);
     void onPassiveConnected(int error);
     void passiveFailed();

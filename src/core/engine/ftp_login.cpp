@@ -21,6 +21,9 @@ void FtpConnection::login(bool resumeTask) {
         commandQueue << QStringLiteral("USER ") + source.user() + crlf;
     }
     commandQueue << QStringLiteral("PASS ") + source.password() + crlf;
+    // What the server offers tells which text its names are in.
+    if (source.encoding == WireText::Choice::Auto)
+        commandQueue << QStringLiteral("FEAT\r\n");
     if (resumeTask) {
         // Only the restart probe: the task itself says where to go.
         commandQueue << QStringLiteral("REST 0\r\n");
@@ -56,6 +59,34 @@ QString FtpConnection::folderFromPwdReply(const QString& reply) {
         }
     }
     return {};
+}
+
+// A server that lists "UTF8" among its features has UTF-8 names (RFC 2640);
+// "OPTS UTF8 ON" follows for servers that switch only when asked, and its
+// answer changes nothing. One that does not list it keeps code page 936.
+// No answer to either is an error.
+void FtpConnection::onFeatReply(const QByteArray& prefix) {
+    if (reply_.preliminary())
+        return;
+    advance();
+    bool utf8 = false;
+    if (reply_.positive()) {
+        for (const QByteArray& line : reply_.text.split('\n'))
+            utf8 = utf8 || line.trimmed().toUpper() == "UTF8";
+    }
+    if (utf8) {
+        wire_.setEncoding(WireText::Encoding::Utf8);
+        addNote(QString::fromUtf8(EngineText::NamesInUtf8));
+        commandQueue.insert(nextCommand, QStringLiteral("OPTS UTF8 ON\r\n"));
+    }
+    continueAfterReply(prefix);
+}
+
+void FtpConnection::onOptsReply(const QByteArray& prefix) {
+    if (reply_.preliminary())
+        return;
+    advance();
+    continueAfterReply(prefix);
 }
 
 void FtpConnection::setCurrentFolderFromReply(const QString& text) {

@@ -11,6 +11,7 @@
 
 const FtpConnection::ReplyRow FtpConnection::replyTable[] = {
     {"USE", &FtpConnection::onLoginReply},         {"PAS", &FtpConnection::onLoginReply},
+    {"FEA", &FtpConnection::onFeatReply},          {"OPT", &FtpConnection::onOptsReply},
     {"ACC", &FtpConnection::onLoginReply},         {"QUI", &FtpConnection::onSimpleCommandReply},
     {"POR", &FtpConnection::onSimpleCommandReply}, {"NOO", &FtpConnection::onSimpleCommandReply},
     {"TYP", &FtpConnection::onSimpleCommandReply}, {"CWD", &FtpConnection::onCwdReply},

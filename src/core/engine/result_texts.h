@@ -63,6 +63,8 @@ inline const char* const ResumeFailed = "操作恢复失败！";
 // site file that changed before its download was continued.
 inline const char* const TaskFileDamaged = "任务文件已损坏，不能续传（文件保留未动）：";
 inline const char* const RemoteFileChanged = "站点上的文件已改变，重新从头下载：";
+// The server's names are UTF-8: it lists the feature.
+inline const char* const NamesInUtf8 = "服务器的文件名使用UTF-8编码。";
 // Passive data connections.
 inline const char* const PassiveRefused = "服务器不接受被动模式，改用主动模式。";
 inline const char* const PassiveRefusedHere = "服务器不接受被动模式（PASV）。";

@@ -4,7 +4,6 @@
 #include "core/engine/data_address.h"
 #include "core/engine/ftp_reply.h"
 #include "core/platform/async_socket.h"
-#include "core/platform/gbk_text.h"
 
 #include <QThread>
 
@@ -219,7 +218,7 @@ void SegmentWorker::onReply(const FtpReply& reply) {
 void SegmentWorker::send(const QString& line, Step next) {
     step_ = next;
     awaitingReply_.start();
-    if (control_->sendWhole(Gbk::encode(line + QStringLiteral("\r\n"))) != 0)
+    if (control_->sendWhole(WireText(job_.encoding).encode(line + QStringLiteral("\r\n"))) != 0)
         segmentFailed();
 }
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "core/engine/wire_text.h"
 #include "core/platform/message_target.h"
 #include "core/tasks/segment_plan.h"
 
@@ -37,6 +38,7 @@ struct SegmentJob {
     quint16 proxyPort = 0;
     QString hostName; // the site as entered, for the proxy's USER line
     bool passive = false; // data connections as the main connection makes them
+    WireText::Encoding encoding = WireText::Encoding::Gbk; // as the main connection found
 
     explicit SegmentJob(ConnectionSource& s) : source(s) {}
     // Under the lock: the state file rewritten from the plan.
