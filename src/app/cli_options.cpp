@@ -158,7 +158,10 @@ std::optional<SiteAddress> parseSiteAddress(const QString& text, const QString& 
     site.password = url.password(QUrl::FullyDecoded);
     if (site.user.isEmpty())
         site.user = QStringLiteral("anonymous");
-    site.path = url.path(QUrl::FullyDecoded);
+    // Escapes are undone byte by byte: "%E9" names the byte 0xE9 even where
+    // it is no UTF-8, so a name the server listed unreadably can be named.
+    site.path = WireText(WireText::Encoding::Utf8)
+                    .decode(QByteArray::fromPercentEncoding(url.path(QUrl::FullyEncoded).toLatin1()));
     if (site.path.isEmpty())
         site.path = QStringLiteral("/");
     return site;

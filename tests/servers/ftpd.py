@@ -5,6 +5,7 @@ Prints "PORT <n>" on stdout once it listens (use --port 0 for a free port),
 then serves until it is terminated.
 """
 import argparse
+import codecs
 import logging
 import sys
 
@@ -43,11 +44,23 @@ def main():
 
     encoding = args.encoding
 
+    # Names pass byte for byte: bytes that are no text in the wire encoding
+    # come and go as they are (surrogate escapes); a character the wire
+    # encoding cannot hold becomes "?".
+    def wire_errors(err):
+        if isinstance(err, UnicodeEncodeError):
+            text = err.object[err.start:err.end]
+            if all(0xDC80 <= ord(c) <= 0xDCFF for c in text):
+                return codecs.lookup_error("surrogateescape")(err)
+            return ("?" * (err.end - err.start), err.end)
+        return codecs.lookup_error("surrogateescape")(err)
+    codecs.register_error("wire", wire_errors)
+
     class WireFS(AbstractedFS):
         # Listings leave pyftpdlib as UTF-8; put them in the wire encoding.
         def format_list(self, basedir, listing, ignore_err=True):
             for line in AbstractedFS.format_list(self, basedir, listing, ignore_err):
-                yield line.decode("utf8").encode(encoding, "replace")
+                yield line.decode("utf8", "surrogateescape").encode(encoding, "wire")
 
     class Handler(FTPHandler):
         abstracted_fs = WireFS
@@ -57,7 +70,7 @@ def main():
             return data.decode(encoding, self.unicode_errors)
 
         def push(self, s):
-            asynchat.async_chat.push(self, s.encode(encoding, "replace"))
+            asynchat.async_chat.push(self, s.encode(encoding, "wire"))
 
         def ftp_FEAT(self, line):
             # pyftpdlib lists UTF8 whatever it speaks; a server in another
@@ -112,6 +125,7 @@ def main():
         Handler.use_sendfile = False
     Handler.authorizer = authorizer
     Handler.encoding = args.encoding
+    Handler.unicode_errors = "surrogateescape"
     Handler.banner = "corvane test server ready."
     if args.masquerade:
         Handler.masquerade_address = args.masquerade

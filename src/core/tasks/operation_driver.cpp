@@ -144,8 +144,10 @@ QString FtpConnection::uploadSitePath(const QString& localPath, int kind) const 
 }
 
 // Local path of the head item of a download.
+// A site name holding bytes that are not text gets them written "%XX" on
+// the local disk, so that its local name says what could not be read.
 QString FtpConnection::localPathOf() const {
-    const QString path = op.itemPaths.value(0);
+    const QString path = WireText::withRawBytesShown(op.itemPaths.value(0));
     const int kind = op.itemKinds.value(0);
     const QString& target = op.targetFolder;
     if (kind == OperationRecord::ChosenFile) {
