@@ -107,6 +107,7 @@ std::optional<SiteAddress> definedSite(const QString& text, const QString& progr
         address.password = site.password;
         address.account = site.account;
         address.path = text.mid(colon + 1);
+        address.encoding = site.encoding;
         return address;
     }
     *error = QStringLiteral("no site named ") + name;

@@ -29,6 +29,7 @@ struct SiteAddress {
     QString password;
     QString account;
     QString path; // "/" when the address names none
+    QString encoding; // a defined site's fixed encoding ("UTF8", "GBK"), else empty
 };
 
 struct CliCommand;

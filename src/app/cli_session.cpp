@@ -69,7 +69,10 @@ bool CliSession::connect(const QString& startFolder) {
     applyNetworkSettings(
         NetworkSettings::read(programDir_ + QString::fromLatin1(NetworkSettings::FileName)),
         *source_);
-    source_->encoding = options_.encoding;
+    // --encoding, else what a defined site fixes, else found out.
+    source_->encoding = options_.encoding != WireText::Choice::Auto
+                            ? options_.encoding
+                            : encodingChoiceOf(site.encoding);
     if (options_.dataMode)
         source_->dataMode = *options_.dataMode;
     if (options_.segments > 0) {

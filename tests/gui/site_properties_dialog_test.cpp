@@ -3,6 +3,7 @@
 #include "scripted_prompts.h"
 
 #include <QGroupBox>
+#include <QComboBox>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QSignalSpy>
@@ -112,4 +113,22 @@ TEST(SitePropertiesDialog, FieldsTheStoreCannotKeepKeepTheDialogOpen) {
     d.clickOk();
     EXPECT_EQ(d.dialog.result(), QDialog::Accepted);
     EXPECT_EQ(d.dialog.record().password, "pass");
+}
+
+TEST(SitePropertiesDialog, TheNameEncodingIsShownAndKept) {
+    SiteRecord utf8 = demoSite();
+    utf8.encoding = SiteRecord::Utf8;
+    Dialog d(utf8);
+    auto* encoding = d.dialog.findChild<QComboBox*>("encoding");
+    ASSERT_NE(encoding, nullptr);
+    EXPECT_EQ(encoding->currentText(), "UTF-8");
+    encoding->setCurrentIndex(2);
+    d.clickOk();
+    EXPECT_EQ(d.dialog.record().encoding, "GBK");
+
+    Dialog automatic(demoSite());
+    EXPECT_EQ(automatic.dialog.findChild<QComboBox*>("encoding")->currentText(),
+              QString::fromUtf8("自动"));
+    automatic.clickOk();
+    EXPECT_TRUE(automatic.dialog.record().encoding.isEmpty());
 }

@@ -95,3 +95,18 @@ TEST(Encoding, ANameThatIsNoTextIsListedFetchedAndDeleted) {
     struct stat st;
     EXPECT_NE(::stat(raw.constData(), &st), 0) << "the file is gone from the server";
 }
+
+// A site that fixes its encoding does not ask the server.
+TEST(Encoding, ASiteThatFixesItsEncodingIsNotAskedAbout) {
+    PyFtpdServer server({"--encoding", "utf8"});
+    writeBytes(server.root() + QString::fromUtf8("/pub/图片😀.png"), "png");
+    ASSERT_TRUE(server.start());
+    QTemporaryDir home, local;
+    ASSERT_EQ(cli({"--home", home.path(), "add-site", "u8", server.url("/pub")}).exitCode, 0);
+    // Fixed from the command line here; the site properties fix it for the window.
+    const CliRun get = cli({"--home", home.path(), "-v", "--encoding", "utf8", "get",
+                            "u8:/pub/" + QString::fromUtf8("图片😀.png"), local.path()});
+    EXPECT_EQ(get.exitCode, 0) << get.err.toStdString();
+    EXPECT_FALSE(get.err.contains("FEAT")) << get.err.toStdString();
+    EXPECT_EQ(readBytes(local.path() + QString::fromUtf8("/图片😀.png")), "png");
+}

@@ -236,3 +236,26 @@ TEST(SiteList, AChangeTheStoreRefusedIsUndone) {
     EXPECT_FALSE(list.addNew() && list.records().size() == 2);
     EXPECT_EQ(list.records().size(), 1);
 }
+
+// A fixed encoding follows the last field; a site that finds out is stored
+// exactly as before, and a home page path keeps its own commas.
+TEST(SiteStore, AFixedEncodingFollowsTheLastFieldOnlyWhenSet) {
+    QTemporaryDir dir;
+    const QString path = dir.filePath("ftpsite.dat");
+    SiteRecord fixed = site("甲站");
+    fixed.homepageFtpPath = "/www/a,b";
+    fixed.encoding = SiteRecord::Utf8;
+    SiteRecord gbk = site("乙站");
+    gbk.encoding = SiteRecord::Gbk;
+    const SiteRecord finding = site("丙站");
+    ScriptedPrompts prompts;
+    ASSERT_TRUE(SiteStore::save(path, {fixed, gbk, finding}, 3, prompts));
+    QFile f(path);
+    ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+    const QString plain = Gbk::decode(unscrambled(f.readAll()));
+    const QStringList lines = plain.split("\r\n");
+    EXPECT_TRUE(lines.value(0).endsWith(",/www/a,b,<encoding=UTF8>")) << lines.value(0).toStdString();
+    EXPECT_TRUE(lines.value(1).endsWith(",<encoding=GBK>")) << lines.value(1).toStdString();
+    EXPECT_EQ(lines.value(2), finding.fields().join(',')) << "as earlier versions wrote it";
+    EXPECT_EQ(SiteStore::load(path), (QList<SiteRecord>{fixed, gbk, finding}));
+}

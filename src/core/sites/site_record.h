@@ -14,6 +14,12 @@ struct SiteRecord {
     QString startFolder;
     QString homepageUrl;
     QString homepageFtpPath;
+    // The text of the site's names: empty to find out per connection, else
+    // "UTF8" or "GBK". Stored after the last field only when set, so that a
+    // file of sites that find out is the file earlier versions wrote.
+    QString encoding;
+    static constexpr const char* Utf8 = "UTF8";
+    static constexpr const char* Gbk = "GBK";
 
     static constexpr const char* NewSiteName = "新增FTP站点";
     static constexpr const char* DefaultPassword = "guest@corvane.invalid";

@@ -57,6 +57,12 @@ void scramble(QByteArray& bytes) {
         bytes[p] = char(bytes[p] ^ k[p % KeySize]);
 }
 
+// A fixed encoding follows the last field as ",<encoding=UTF8>": a reader
+// that knows nothing of it takes it for the end of the home page path.
+QString encodingSuffix(const QString& encoding) {
+    return QStringLiteral(",<encoding=%1>").arg(encoding);
+}
+
 QByteArray plainText(const QList<SiteRecord>& sites) {
     QByteArray text;
     for (const SiteRecord& site : sites) {
@@ -64,7 +70,10 @@ QByteArray plainText(const QList<SiteRecord>& sites) {
         line.name = line.name.trimmed();
         if (line.name.isEmpty())
             continue; // a site without a name is not kept
-        text += Gbk::encode(line.fields().join(QLatin1Char(','))) + "\r\n";
+        QString joined = line.fields().join(QLatin1Char(','));
+        if (!line.encoding.isEmpty())
+            joined += encodingSuffix(line.encoding);
+        text += Gbk::encode(joined) + "\r\n";
     }
     return text;
 }
@@ -111,7 +120,15 @@ std::optional<SiteRecord> parseLine(const QString& line) {
             fields << line.mid(seventh + 1, eighth - seventh - 1) << line.mid(eighth + 1);
         }
     }
-    return SiteRecord::fromFields(fields);
+    SiteRecord site = SiteRecord::fromFields(fields);
+    for (const char* encoding : {SiteRecord::Utf8, SiteRecord::Gbk}) {
+        const QString suffix = encodingSuffix(QString::fromLatin1(encoding));
+        if (site.homepageFtpPath.endsWith(suffix)) {
+            site.homepageFtpPath.chop(suffix.size());
+            site.encoding = QString::fromLatin1(encoding);
+        }
+    }
+    return site;
 }
 
 QList<SiteRecord> decode(QByteArray bytes) {

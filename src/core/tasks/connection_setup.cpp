@@ -3,6 +3,7 @@
 #include "core/engine/connection_source.h"
 #include "core/platform/ini_profile.h"
 #include "core/settings/network_settings.h"
+#include "core/sites/site_record.h"
 
 void applyNetworkSettings(const NetworkSettings& settings, ConnectionSource& source) {
     source.segmentLimit = settings.segmentCount();
@@ -22,4 +23,12 @@ void applyNetworkSettings(const NetworkSettings& settings, ConnectionSource& sou
         source.proxyUser.clear();
         source.proxyPass.clear();
     }
+}
+
+WireText::Choice encodingChoiceOf(const QString& siteEncoding) {
+    if (siteEncoding == QLatin1String(SiteRecord::Utf8))
+        return WireText::Choice::Utf8;
+    if (siteEncoding == QLatin1String(SiteRecord::Gbk))
+        return WireText::Choice::Gbk;
+    return WireText::Choice::Auto;
 }

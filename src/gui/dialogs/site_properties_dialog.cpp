@@ -4,6 +4,7 @@
 
 #include <QGroupBox>
 #include <QLabel>
+#include <QComboBox>
 #include <QLineEdit>
 #include <QRegularExpressionValidator>
 
@@ -11,7 +12,7 @@ SitePropertiesDialog::SitePropertiesDialog(const SiteRecord& site, Prompts& prom
                                            QWidget* parent)
     : HelpDialog(HelpKeyword, parent), prompts_(prompts), site_(site) {
     setWindowTitle(QString::fromUtf8("FTP站点属性"));
-    setFixedSize(du(0, 0, 192, 202).size());
+    setFixedSize(du(0, 0, 192, 220).size());
 
     auto* siteBox = new QGroupBox(QString::fromUtf8("站点名称：") + site.name, this);
     siteBox->setObjectName("siteBox");
@@ -37,7 +38,18 @@ SitePropertiesDialog::SitePropertiesDialog(const SiteRecord& site, Prompts& prom
     // The account follows the user name unless it is edited afterwards.
     connect(user_, &QLineEdit::textChanged, account_, &QLineEdit::setText);
 
-    addButtons(QRect(26, 181, 35, 14), QRect(73, 181, 35, 14), QRect(120, 181, 44, 14));
+    auto* encodingLabel = new QLabel(QString::fromUtf8("文件名编码"), this);
+    encodingLabel->setGeometry(du(14, 183, 60, 10));
+    encoding_ = new QComboBox(this);
+    encoding_->setObjectName("encoding");
+    encoding_->addItems({QString::fromUtf8("自动"), QStringLiteral("UTF-8"), QStringLiteral("GBK")});
+    encoding_->setGeometry(du(95, 181, 83, 14));
+    encodingLabel->setBuddy(encoding_);
+    encoding_->setCurrentIndex(site.encoding == QLatin1String(SiteRecord::Utf8)  ? 1
+                               : site.encoding == QLatin1String(SiteRecord::Gbk) ? 2
+                                                                                  : 0);
+
+    addButtons(QRect(26, 199, 35, 14), QRect(73, 199, 35, 14), QRect(120, 199, 44, 14));
 }
 
 QLineEdit* SitePropertiesDialog::addEdit(QWidget* parent, const char* objectName, const char* label,
@@ -62,6 +74,10 @@ void SitePropertiesDialog::accept() {
     r.startFolder = startFolder_->text().trimmed();
     r.homepageUrl = homepageUrl_->text().trimmed();
     r.homepageFtpPath = homepageFtpPath_->text().trimmed();
+    const int encoding = encoding_->currentIndex();
+    r.encoding = encoding == 1   ? QString::fromLatin1(SiteRecord::Utf8)
+                 : encoding == 2 ? QString::fromLatin1(SiteRecord::Gbk)
+                                 : QString();
     if (!r.homepageUrl.isEmpty() && !r.homepageUrl.endsWith(QLatin1Char('/')))
         r.homepageUrl += QLatin1Char('/');
     if (r.homepageFtpPath.size() > 1 && r.homepageFtpPath.endsWith(QLatin1Char('/')))

@@ -6,6 +6,7 @@
 
 class Prompts;
 class QGroupBox;
+class QComboBox;
 class QLineEdit;
 
 // "FTP站点属性": shows and edits every field of a site but its name. On OK
@@ -38,4 +39,5 @@ private:
     QLineEdit* startFolder_;
     QLineEdit* homepageUrl_;
     QLineEdit* homepageFtpPath_;
+    QComboBox* encoding_;
 };

@@ -174,7 +174,7 @@ bool MainWindow::connectTo(const SiteRecord& site, const QString& pendingTask) {
     source_->setHomepageUrl(site.homepageUrl);
     source_->setHomepageFtpPath(site.homepageFtpPath);
     source_->taskFolder = programDir_;
-    source_->encoding = WireText::Choice::Auto;
+    source_->encoding = encodingChoiceOf(site.encoding);
     applyNetworkSettings(settings_, *source_);
     connection_ = std::make_unique<FtpConnection>(
         *source_, 0, FtpConnection::Deps{*this, prompts_, clock_, timing_, resolver_});
