@@ -29,6 +29,21 @@ TEST(DataAddress, PassiveRepliesAsServersWriteThem) {
         EXPECT_EQ(DataAddress::parsePassiveReply(QString::fromLatin1(c.reply)), c.endpoint)
             << c.reply;
     EXPECT_EQ(DataAddress::portArgument(0x7F000001, 50000), "127,0,0,1,195,80");
+
+    const struct {
+        const char* reply;
+        std::optional<quint16> port;
+    } extended[] = {
+        {"229 Entering Extended Passive Mode (|||6446|)", 6446},
+        {"229 Entering Extended Passive Mode (!!!21!)", 21},
+        {"229 (|||0|)", std::nullopt},
+        {"229 (|||70000|)", std::nullopt},
+        {"229 (||6446|)", std::nullopt},
+        {"229 Entering Extended Passive Mode", std::nullopt},
+    };
+    for (const auto& c : extended)
+        EXPECT_EQ(DataAddress::parseExtendedPassiveReply(QString::fromLatin1(c.reply)), c.port)
+            << c.reply;
 }
 
 namespace {
@@ -63,8 +78,17 @@ TEST(DataMode, PassiveAndActiveBothCarryATreeByteExact) {
     const CliRun p = passive.get({"--passive"});
     EXPECT_EQ(p.exitCode, 0) << p.err.toStdString();
     EXPECT_TRUE(passive.fetchedWhole());
-    EXPECT_TRUE(p.err.contains("PASV")) << p.err.toStdString();
+    EXPECT_TRUE(p.err.contains("EPSV")) << "the server lists it: " << p.err.toStdString();
+    EXPECT_FALSE(p.err.contains("PASV")) << p.err.toStdString();
     EXPECT_FALSE(p.err.contains("PORT ")) << p.err.toStdString();
+
+    ModeRun older({"--no-epsv"});
+    ASSERT_TRUE(older.start());
+    const CliRun o = older.get({"--passive"});
+    EXPECT_EQ(o.exitCode, 0) << o.err.toStdString();
+    EXPECT_TRUE(older.fetchedWhole());
+    EXPECT_TRUE(o.err.contains("PASV")) << o.err.toStdString();
+    EXPECT_FALSE(o.err.contains("EPSV")) << o.err.toStdString();
 
     ModeRun active({});
     ASSERT_TRUE(active.start());
@@ -91,6 +115,8 @@ TEST(DataMode, AutomaticModeTurnsActiveWhenPassiveIsRefused) {
     const CliRun r = run.get({});
     EXPECT_EQ(r.exitCode, 0) << r.err.toStdString();
     EXPECT_TRUE(run.fetchedWhole());
+    // EPSV first (the server lists it), then PASV, then PORT for good.
+    EXPECT_EQ(r.err.count("EPSV"), 1) << r.err.toStdString();
     EXPECT_EQ(r.err.count("PASV"), 1) << r.err.toStdString();
     EXPECT_TRUE(r.err.contains(QString::fromUtf8("服务器不接受被动模式，改用主动模式。")))
         << r.err.toStdString();
@@ -118,7 +144,7 @@ TEST(DataMode, AServerThatRefusesActiveModeIsServedPassively) {
 // A passive reply naming another address is not followed: the data
 // connection goes to the server's own address, and the transcript says so.
 TEST(DataMode, APassiveReplyWithAForeignAddressIsNotFollowed) {
-    ModeRun run({"--masquerade", "10.11.12.13"});
+    ModeRun run({"--masquerade", "10.11.12.13", "--no-epsv"});
     ASSERT_TRUE(run.start());
     const CliRun r = run.get({"--passive"});
     EXPECT_EQ(r.exitCode, 0) << r.err.toStdString();

@@ -96,7 +96,7 @@ TEST(Encoding, ANameThatIsNoTextIsListedFetchedAndDeleted) {
     EXPECT_NE(::stat(raw.constData(), &st), 0) << "the file is gone from the server";
 }
 
-// A site that fixes its encoding does not ask the server.
+// A site that fixes its encoding keeps it whatever the server lists.
 TEST(Encoding, ASiteThatFixesItsEncodingIsNotAskedAbout) {
     PyFtpdServer server({"--encoding", "utf8"});
     writeBytes(server.root() + QString::fromUtf8("/pub/图片😀.png"), "png");
@@ -107,6 +107,7 @@ TEST(Encoding, ASiteThatFixesItsEncodingIsNotAskedAbout) {
     const CliRun get = cli({"--home", home.path(), "-v", "--encoding", "utf8", "get",
                             "u8:/pub/" + QString::fromUtf8("图片😀.png"), local.path()});
     EXPECT_EQ(get.exitCode, 0) << get.err.toStdString();
-    EXPECT_FALSE(get.err.contains("FEAT")) << get.err.toStdString();
+    EXPECT_FALSE(get.err.contains("OPTS UTF8")) << get.err.toStdString();
+    EXPECT_FALSE(get.err.contains(QString::fromUtf8(kUtf8Note))) << get.err.toStdString();
     EXPECT_EQ(readBytes(local.path() + QString::fromUtf8("/图片😀.png")), "png");
 }

@@ -33,6 +33,8 @@ def main():
                         help="answer PASV and EPSV with 502")
     parser.add_argument("--refuse-active", action="store_true",
                         help="answer PORT and EPRT with 502")
+    parser.add_argument("--no-epsv", action="store_true",
+                        help="neither list nor take EPSV, as older servers do")
     parser.add_argument("--masquerade",
                         help="the address PASV replies name instead of the server's own")
     args = parser.parse_args()
@@ -75,15 +77,18 @@ def main():
         def ftp_FEAT(self, line):
             # pyftpdlib lists UTF8 whatever it speaks; a server in another
             # encoding does not.
-            if encoding.lower().replace("-", "") == "utf8":
-                return FTPHandler.ftp_FEAT(self, line)
             pushed = []
             self.push = pushed.append
             try:
                 FTPHandler.ftp_FEAT(self, line)
             finally:
                 del self.push
-            self.push("".join(pushed).replace(" UTF8\r\n", ""))
+            text = "".join(pushed)
+            if encoding.lower().replace("-", "") != "utf8":
+                text = text.replace(" UTF8\r\n", "")
+            if args.no_epsv:
+                text = text.replace(" EPSV\r\n", "")
+            self.push(text)
 
         def ftp_PASV(self, line):
             if args.refuse_passive:
@@ -91,6 +96,8 @@ def main():
             return FTPHandler.ftp_PASV(self, line)
 
         def ftp_EPSV(self, line):
+            if args.no_epsv:
+                return self.respond("500 Command \"EPSV\" not understood.")
             if args.refuse_passive:
                 return self.respond("502 Passive mode not allowed.")
             return FTPHandler.ftp_EPSV(self, line)

@@ -29,4 +29,16 @@ std::optional<Endpoint> parsePassiveReply(const QString& text) {
     return Endpoint{QStringLiteral("%1.%2.%3.%4").arg(n[0]).arg(n[1]).arg(n[2]).arg(n[3]), port};
 }
 
+std::optional<quint16> parseExtendedPassiveReply(const QString& text) {
+    static const QRegularExpression group(
+        QStringLiteral("\\(([\\x21-\\x7e])\\1\\1(\\d{1,5})\\1\\)"));
+    const QRegularExpressionMatch m = group.match(text);
+    if (!m.hasMatch())
+        return std::nullopt;
+    const int port = m.captured(2).toInt();
+    if (port < 1 || port > 65535)
+        return std::nullopt;
+    return quint16(port);
+}
+
 } // namespace DataAddress

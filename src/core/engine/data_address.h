@@ -22,5 +22,8 @@ QString portArgument(quint32 ipv4HostOrder, quint16 port);
 // commas in its text, with or without parentheses; none when the text
 // holds no such group or a number is out of range.
 std::optional<Endpoint> parsePassiveReply(const QString& text);
+// The port of a "229" reply: "(|||port|)", where any character the reply
+// uses may stand for "|"; none when it holds no such group.
+std::optional<quint16> parseExtendedPassiveReply(const QString& text);
 
 } // namespace DataAddress

@@ -127,7 +127,9 @@ void FtpConnection::sendNext(int error) {
     const bool portLine = line == QLatin1String("PORT\r\n");
     if (portLine) {
         passiveSent_ = passive_;
-        line = passive_ ? QStringLiteral("PASV\r\n") : buildPortCommand();
+        line = !passive_           ? buildPortCommand()
+               : extendedPassive_ ? QStringLiteral("EPSV\r\n")
+                                  : QStringLiteral("PASV\r\n");
         if (line.isEmpty()) {
             closeConnection();
             reset(true);

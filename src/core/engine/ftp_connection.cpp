@@ -129,6 +129,7 @@ const QString& FtpConnection::dialAddress() const {
 
 void FtpConnection::beginConnection() {
     passive_ = source.dataMode != DataMode::Active;
+    extendedPassive_ = false;
     wire_.setEncoding(source.encoding == WireText::Choice::Utf8 ? WireText::Encoding::Utf8
                                                                 : WireText::Encoding::Gbk);
     const QString& host = dialAddress();

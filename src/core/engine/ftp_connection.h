@@ -307,7 +307,8 @@ private:
     // turns active for good once the server refuses passive.
     bool passive_ = false;
     WireText wire_;
-    bool passiveSent_ = false; // the data placeholder went out as "PASV"
+    bool passiveSent_ = false; // the data placeholder went out as "PASV" or "EPSV"
+    bool extendedPassive_ = false; // the server lists EPSV: it goes before PASV
     bool retryPausePending_ = false;
     bool updateDryRun_ = false;
     // The workers of a segmented download (defined with them, in tasks).

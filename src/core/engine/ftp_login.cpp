@@ -21,8 +21,9 @@ void FtpConnection::login(bool resumeTask) {
         commandQueue << QStringLiteral("USER ") + source.user() + crlf;
     }
     commandQueue << QStringLiteral("PASS ") + source.password() + crlf;
-    // What the server offers tells which text its names are in.
-    if (source.encoding == WireText::Choice::Auto)
+    // What the server offers tells which text its names are in, and how it
+    // takes passive data connections.
+    if (source.encoding == WireText::Choice::Auto || source.dataMode != DataMode::Active)
         commandQueue << QStringLiteral("FEAT\r\n");
     if (resumeTask) {
         // Only the restart probe: the task itself says where to go.
@@ -71,10 +72,15 @@ void FtpConnection::onFeatReply(const QByteArray& prefix) {
     advance();
     bool utf8 = false;
     if (reply_.positive()) {
-        for (const QByteArray& line : reply_.text.split('\n'))
-            utf8 = utf8 || line.trimmed().toUpper() == "UTF8";
+        for (const QByteArray& line : reply_.text.split('\n')) {
+            const QByteArray feature = line.trimmed().toUpper();
+            utf8 = utf8 || feature == "UTF8";
+            // Not through a proxy: its data connections are its own.
+            if (feature == "EPSV" && !source.useProxy)
+                extendedPassive_ = true;
+        }
     }
-    if (utf8) {
+    if (utf8 && source.encoding == WireText::Choice::Auto) {
         wire_.setEncoding(WireText::Encoding::Utf8);
         addNote(QString::fromUtf8(EngineText::NamesInUtf8));
         commandQueue.insert(nextCommand, QStringLiteral("OPTS UTF8 ON\r\n"));

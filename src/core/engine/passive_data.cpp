@@ -9,14 +9,20 @@ void FtpConnection::onPassiveReply() {
     if (reply_.preliminary())
         return;
     passiveSent_ = false;
-    if (replyIs(227)) {
-        const std::optional<DataAddress::Endpoint> given =
-            DataAddress::parsePassiveReply(QString::fromLatin1(reply_.text));
-        if (given && openPassiveData(*given)) {
-            advance();
-            continueAfterReply("POR");
-            return;
-        }
+    const QString text = QString::fromLatin1(reply_.text);
+    std::optional<DataAddress::Endpoint> given;
+    if (replyIs(227))
+        given = DataAddress::parsePassiveReply(text);
+    else if (replyIs(229)) {
+        // The extended reply names the port only: the address is the
+        // server's own.
+        if (const std::optional<quint16> port = DataAddress::parseExtendedPassiveReply(text))
+            given = DataAddress::Endpoint{controlSocket->peerAddressText(), *port};
+    }
+    if (given && openPassiveData(*given)) {
+        advance();
+        continueAfterReply("POR");
+        return;
     }
     passiveFailed();
 }
@@ -67,6 +73,14 @@ void FtpConnection::onPassiveConnected(int error) {
 // "PASV" refused, or a reply without an address: an automatic connection
 // turns active and sends the entry again as "PORT".
 void FtpConnection::passiveFailed() {
+    if (extendedPassive_) {
+        // "EPSV" refused: "PASV" next, before anything else.
+        extendedPassive_ = false;
+        retryCount = 0;
+        lineInFlight_ = false;
+        askForSend();
+        return;
+    }
     if (source.dataMode == DataMode::Auto && passive_) {
         passive_ = false;
         addNote(QString::fromUtf8(EngineText::PassiveRefused));

@@ -183,7 +183,7 @@ void SegmentWorker::onReply(const FtpReply& reply) {
         if (code != 200)
             segmentFailed();
         else if (job_.passive)
-            send(QStringLiteral("PASV"), Step::Pasv);
+            send(QString::fromLatin1(job_.extendedPassive ? "EPSV" : "PASV"), Step::Pasv);
         else if (!sendPort())
             segmentFailed();
         return;
@@ -247,16 +247,21 @@ void SegmentWorker::sendRest() {
 // The data connection goes to the server's own address whatever the reply
 // names (see the main connection); REST follows at once.
 bool SegmentWorker::connectPassive(const FtpReply& reply) {
-    const std::optional<DataAddress::Endpoint> given =
-        reply.code == 227 ? DataAddress::parsePassiveReply(QString::fromLatin1(reply.text))
-                          : std::nullopt;
-    if (!given)
+    const QString text = QString::fromLatin1(reply.text);
+    std::optional<quint16> port;
+    if (reply.code == 227) {
+        if (const auto given = DataAddress::parsePassiveReply(text))
+            port = given->port;
+    } else if (reply.code == 229) {
+        port = DataAddress::parseExtendedPassiveReply(text);
+    }
+    if (!port)
         return false;
     data_ = std::make_unique<AsyncSocket>();
     if (!data_->open())
         return false;
     data_->asyncSelect(this, Fd::Connect);
-    const int result = data_->connect(control_->peerAddressText(), given->port);
+    const int result = data_->connect(control_->peerAddressText(), *port);
     if (result != 0 && result != AsyncSocket::WouldBlock)
         return false;
     if (result == 0)

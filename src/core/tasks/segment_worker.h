@@ -38,6 +38,7 @@ struct SegmentJob {
     quint16 proxyPort = 0;
     QString hostName; // the site as entered, for the proxy's USER line
     bool passive = false; // data connections as the main connection makes them
+    bool extendedPassive = false; // EPSV rather than PASV
     WireText::Encoding encoding = WireText::Encoding::Gbk; // as the main connection found
 
     explicit SegmentJob(ConnectionSource& s) : source(s) {}

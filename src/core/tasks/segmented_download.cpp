@@ -76,6 +76,7 @@ bool FtpConnection::tryStartSegmented() {
     job->account = source.account();
     job->proxy = source.useProxy != 0;
     job->passive = passive_;
+    job->extendedPassive = extendedPassive_;
     job->encoding = wire_.encoding();
     job->proxyHost = job->host;
     job->proxyPort = quint16(source.proxyPort);
