@@ -9,6 +9,10 @@ QString portArgument(quint32 a, quint16 port) {
                              a & 0xFF, unsigned(port >> 8), unsigned(port & 0xFF));
 }
 
+QString extendedPortArgument(const QString& ipv6Address, quint16 port) {
+    return QStringLiteral("|2|%1|%2|").arg(ipv6Address).arg(port);
+}
+
 std::optional<Endpoint> parsePassiveReply(const QString& text) {
     // The code itself ("227 ") is not part of the group.
     static const QRegularExpression group(

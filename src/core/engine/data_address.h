@@ -18,6 +18,8 @@ struct Endpoint {
 
 // The argument of "PORT": h1,h2,h3,h4,p1,p2.
 QString portArgument(quint32 ipv4HostOrder, quint16 port);
+// The argument of "EPRT" for an IPv6 address: |2|address|port|.
+QString extendedPortArgument(const QString& ipv6Address, quint16 port);
 // The address and port of a "227" reply: the first six numbers apart by
 // commas in its text, with or without parentheses; none when the text
 // holds no such group or a number is out of range.

@@ -127,9 +127,11 @@ void FtpConnection::sendNext(int error) {
     const bool portLine = line == QLatin1String("PORT\r\n");
     if (portLine) {
         passiveSent_ = passive_;
-        line = !passive_           ? buildPortCommand()
-               : extendedPassive_ ? QStringLiteral("EPSV\r\n")
-                                  : QStringLiteral("PASV\r\n");
+        // Over IPv6 only the extended forms carry an address (RFC 2428).
+        const bool extended = extendedPassive_ || (controlSocket && controlSocket->isIpv6());
+        line = !passive_   ? buildPortCommand()
+               : extended ? QStringLiteral("EPSV\r\n")
+                          : QStringLiteral("PASV\r\n");
         if (line.isEmpty()) {
             closeConnection();
             reset(true);

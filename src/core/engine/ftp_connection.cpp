@@ -132,11 +132,13 @@ void FtpConnection::beginConnection() {
     extendedPassive_ = false;
     wire_.setEncoding(source.encoding == WireText::Choice::Utf8 ? WireText::Encoding::Utf8
                                                                 : WireText::Encoding::Gbk);
+    // Digits and dots are taken as an address even when no valid one (the
+    // connect then fails, as the user typed it); so is an IPv6 address.
     const QString& host = dialAddress();
     const bool dotted = std::all_of(host.begin(), host.end(), [](QChar c) {
         return c == QLatin1Char('.') || (c >= QLatin1Char('0') && c <= QLatin1Char('9'));
     });
-    if (dotted)
+    if (dotted || AsyncSocket::isIpv6Address(host))
         startConnect();
     else
         startLookup();
@@ -189,7 +191,7 @@ void FtpConnection::startConnect() {
     replyBuffer.clear();
     transferType_.clear(); // a new connection starts in the server's default type
     controlSocket = std::make_unique<AsyncSocket>();
-    if (!controlSocket->open()) {
+    if (!controlSocket->open(AsyncSocket::isIpv6Address(dialAddress()))) {
         closeConnection();
         report(ResultCode::ConnectFailed);
         return;

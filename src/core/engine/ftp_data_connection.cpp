@@ -36,11 +36,19 @@ QString FtpConnection::buildPortCommand() {
     auto listener = std::make_unique<AsyncSocket>();
     quint16 port = 0;
     quint32 address = 0;
-    if (!listener->open())
+    const bool ipv6 = controlSocket && controlSocket->isIpv6();
+    if (!listener->open(ipv6))
         return {};
     listener->asyncSelect(this, Fd::Accept);
     if (!listener->listen(1) || !listener->localAddress(nullptr, &port))
         return {};
+    if (ipv6) {
+        // "PORT" carries IPv4 only (RFC 2428).
+        listenSocket = std::move(listener);
+        return QStringLiteral("EPRT ") + DataAddress::extendedPortArgument(
+                                              controlSocket->localAddressText(), port) +
+               QStringLiteral("\r\n");
+    }
     if (!controlSocket || !controlSocket->localAddress(&address, nullptr))
         return {};
     listenSocket = std::move(listener);
@@ -82,8 +90,8 @@ void FtpConnection::onAccept(int error) {
         dataSocket = listenSocket->accept();
     // Only the server itself may connect, unless a proxy stands between us.
     const bool valid =
-        dataSocket && (source.useProxy || dataSocket->peerAddressText().compare(
-                                              source.hostAddress(), Qt::CaseInsensitive) == 0);
+        dataSocket && (source.useProxy || dataSocket->peerAddressText() ==
+                                              controlSocket->peerAddressText());
     if (!valid) {
         dataSocket.reset();
         listenSocket.reset();

@@ -40,7 +40,7 @@ bool FtpConnection::openPassiveData(const DataAddress::Endpoint& given) {
     dataSocket.reset();
     listenSocket.reset();
     auto socket = std::make_unique<AsyncSocket>();
-    if (!socket->open())
+    if (!socket->open(controlSocket && controlSocket->isIpv6()))
         return false;
     socket->asyncSelect(this, Fd::Connect);
     const int result = socket->connect(target, given.port);
@@ -73,7 +73,7 @@ void FtpConnection::onPassiveConnected(int error) {
 // "PASV" refused, or a reply without an address: an automatic connection
 // turns active and sends the entry again as "PORT".
 void FtpConnection::passiveFailed() {
-    if (extendedPassive_) {
+    if (extendedPassive_ && !controlSocket->isIpv6()) {
         // "EPSV" refused: "PASV" next, before anything else.
         extendedPassive_ = false;
         retryCount = 0;

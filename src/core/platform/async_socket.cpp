@@ -76,23 +76,38 @@ AsyncSocket::~AsyncSocket() {
     close();
 }
 
-bool AsyncSocket::open() {
+bool AsyncSocket::isIpv6Address(const QString& address) {
+    in6_addr a{};
+    return ::inet_pton(AF_INET6, address.toLatin1().constData(), &a) == 1;
+}
+
+bool AsyncSocket::open(bool ipv6) {
     close();
-    int fd = ::socket(AF_INET, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0);
+    int fd = ::socket(ipv6 ? AF_INET6 : AF_INET, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0);
     if (fd < 0) {
         setError(errno);
         return false;
     }
-    sockaddr_in any{};
-    any.sin_family = AF_INET;
-    any.sin_addr.s_addr = htonl(INADDR_ANY);
-    any.sin_port = 0;
-    if (::bind(fd, reinterpret_cast<sockaddr*>(&any), sizeof any) != 0) {
+    sockaddr_storage any{};
+    socklen_t anyLength = 0;
+    if (ipv6) {
+        auto* a = reinterpret_cast<sockaddr_in6*>(&any);
+        a->sin6_family = AF_INET6;
+        a->sin6_addr = in6addr_any;
+        anyLength = sizeof(sockaddr_in6);
+    } else {
+        auto* a = reinterpret_cast<sockaddr_in*>(&any);
+        a->sin_family = AF_INET;
+        a->sin_addr.s_addr = htonl(INADDR_ANY);
+        anyLength = sizeof(sockaddr_in);
+    }
+    if (::bind(fd, reinterpret_cast<sockaddr*>(&any), anyLength) != 0) {
         setError(errno);
         ::close(fd);
         return false;
     }
     adopt(fd, false);
+    ipv6_ = ipv6;
     return true;
 }
 
@@ -242,15 +257,29 @@ void AsyncSocket::finishConnect(int err) {
     updateNotifiers();
 }
 
-int AsyncSocket::connect(const QString& dottedAddress, quint16 port) {
-    sockaddr_in to{};
-    to.sin_family = AF_INET;
-    to.sin_port = htons(port);
-    if (::inet_pton(AF_INET, dottedAddress.toLatin1().constData(), &to.sin_addr) != 1) {
-        lastError_ = 10049; // the address is not a usable dotted address
+int AsyncSocket::connect(const QString& numericAddress, quint16 port) {
+    sockaddr_storage to{};
+    socklen_t toLength = 0;
+    const QByteArray text = numericAddress.toLatin1();
+    bool usable = false;
+    if (ipv6_) {
+        auto* a = reinterpret_cast<sockaddr_in6*>(&to);
+        a->sin6_family = AF_INET6;
+        a->sin6_port = htons(port);
+        usable = ::inet_pton(AF_INET6, text.constData(), &a->sin6_addr) == 1;
+        toLength = sizeof(sockaddr_in6);
+    } else {
+        auto* a = reinterpret_cast<sockaddr_in*>(&to);
+        a->sin_family = AF_INET;
+        a->sin_port = htons(port);
+        usable = ::inet_pton(AF_INET, text.constData(), &a->sin_addr) == 1;
+        toLength = sizeof(sockaddr_in);
+    }
+    if (!usable) {
+        lastError_ = 10049; // not an address of this socket's family
         return lastError_;
     }
-    if (::connect(fd_, reinterpret_cast<sockaddr*>(&to), sizeof to) == 0) {
+    if (::connect(fd_, reinterpret_cast<sockaddr*>(&to), toLength) == 0) {
         connected_ = true;
         postEvent(Fd::Connect, 0);
         postEvent(Fd::Write, 0);
@@ -296,6 +325,7 @@ std::unique_ptr<AsyncSocket> AsyncSocket::accept() {
     }
     auto accepted = std::make_unique<AsyncSocket>();
     accepted->adopt(fd, true);
+    accepted->ipv6_ = ipv6_;
     return accepted;
 }
 
@@ -353,23 +383,52 @@ bool AsyncSocket::shutdownSend() {
 }
 
 bool AsyncSocket::localAddress(quint32* ipv4HostOrder, quint16* port) const {
-    sockaddr_in name{};
+    sockaddr_storage name{};
     socklen_t len = sizeof name;
     if (fd_ < 0 || ::getsockname(fd_, reinterpret_cast<sockaddr*>(&name), &len) != 0)
         return false;
+    if (name.ss_family == AF_INET6) {
+        if (ipv4HostOrder)
+            return false; // no IPv4 address to give
+        if (port)
+            *port = ntohs(reinterpret_cast<sockaddr_in6*>(&name)->sin6_port);
+        return true;
+    }
+    const auto* in = reinterpret_cast<sockaddr_in*>(&name);
     if (ipv4HostOrder)
-        *ipv4HostOrder = ntohl(name.sin_addr.s_addr);
+        *ipv4HostOrder = ntohl(in->sin_addr.s_addr);
     if (port)
-        *port = ntohs(name.sin_port);
+        *port = ntohs(in->sin_port);
     return true;
 }
 
+namespace {
+
+QString addressText(const sockaddr_storage& name) {
+    char text[INET6_ADDRSTRLEN] = {};
+    if (name.ss_family == AF_INET6)
+        ::inet_ntop(AF_INET6, &reinterpret_cast<const sockaddr_in6*>(&name)->sin6_addr, text,
+                    sizeof text);
+    else
+        ::inet_ntop(AF_INET, &reinterpret_cast<const sockaddr_in*>(&name)->sin_addr, text,
+                    sizeof text);
+    return QString::fromLatin1(text);
+}
+
+} // namespace
+
 QString AsyncSocket::peerAddressText() const {
-    sockaddr_in name{};
+    sockaddr_storage name{};
     socklen_t len = sizeof name;
     if (fd_ < 0 || ::getpeername(fd_, reinterpret_cast<sockaddr*>(&name), &len) != 0)
         return {};
-    char text[INET_ADDRSTRLEN] = {};
-    ::inet_ntop(AF_INET, &name.sin_addr, text, sizeof text);
-    return QString::fromLatin1(text);
+    return addressText(name);
+}
+
+QString AsyncSocket::localAddressText() const {
+    sockaddr_storage name{};
+    socklen_t len = sizeof name;
+    if (fd_ < 0 || ::getsockname(fd_, reinterpret_cast<sockaddr*>(&name), &len) != 0)
+        return {};
+    return addressText(name);
 }

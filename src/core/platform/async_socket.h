@@ -33,8 +33,13 @@ public:
     AsyncSocket(const AsyncSocket&) = delete;
     AsyncSocket& operator=(const AsyncSocket&) = delete;
 
-    // Creates the TCP socket and binds it to any local address and port 0.
-    bool open();
+    // Creates the TCP socket and binds it to any local address and port 0,
+    // of IPv6 when asked, else of IPv4.
+    bool open(bool ipv6 = false);
+    bool isIpv6() const { return ipv6_; }
+    // Whether `address` is an IPv6 address ("::1", "2001:db8::7").
+    static bool isIpv6Address(const QString& address);
+
     bool isOpen() const { return fd_ >= 0; }
     void close();
     quintptr id() const { return id_; }
@@ -45,7 +50,7 @@ public:
 
     // 0 when connected at once, WouldBlock while in progress (the result then
     // comes as Connect), another code for an address that cannot be used.
-    int connect(const QString& dottedAddress, quint16 port);
+    int connect(const QString& numericAddress, quint16 port);
     bool listen(int backlog);
     std::unique_ptr<AsyncSocket> accept();
 
@@ -63,6 +68,8 @@ public:
 
     bool localAddress(quint32* ipv4HostOrder, quint16* port) const;
     QString peerAddressText() const;
+    // The local address as text ("127.0.0.1", "::1").
+    QString localAddressText() const;
 
     // True while a socket with this id exists.
     static bool isLive(quintptr id);
@@ -87,6 +94,7 @@ private:
     int lastError_ = 0;
     bool listening_ = false;
     bool connecting_ = false;
+    bool ipv6_ = false;
     bool connected_ = false;
     bool readPosted_ = false;  // Read/Accept posted, waiting for recv/accept
     bool closePosted_ = false; // end of stream reported; nothing more to read

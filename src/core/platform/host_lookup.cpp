@@ -70,14 +70,18 @@ QString HostLookup::result(quintptr handle) const {
 HostLookup::Resolver HostLookup::systemResolver() {
     return [](const QString& name) -> std::optional<QString> {
         addrinfo hints{};
-        hints.ai_family = AF_INET; // active mode announces IPv4 addresses
+        hints.ai_family = AF_UNSPEC; // IPv4 or IPv6, in the order the system prefers
         hints.ai_socktype = SOCK_STREAM;
         addrinfo* found = nullptr;
         if (::getaddrinfo(name.toUtf8().constData(), nullptr, &hints, &found) != 0 || !found)
             return std::nullopt;
-        char text[INET_ADDRSTRLEN] = {};
-        auto* in = reinterpret_cast<sockaddr_in*>(found->ai_addr);
-        ::inet_ntop(AF_INET, &in->sin_addr, text, sizeof text);
+        char text[INET6_ADDRSTRLEN] = {};
+        if (found->ai_family == AF_INET6)
+            ::inet_ntop(AF_INET6, &reinterpret_cast<sockaddr_in6*>(found->ai_addr)->sin6_addr,
+                        text, sizeof text);
+        else
+            ::inet_ntop(AF_INET, &reinterpret_cast<sockaddr_in*>(found->ai_addr)->sin_addr, text,
+                        sizeof text);
         ::freeaddrinfo(found);
         return QString::fromLatin1(text);
     };

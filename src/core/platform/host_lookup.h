@@ -8,7 +8,7 @@
 
 class MessageTarget;
 
-// Resolves a host name to a dotted IPv4 address off the calling thread and
+// Resolves a host name to a numeric IPv4 or IPv6 address off the calling thread and
 // posts LookupFinished (handle, error << 16 | length) to the target. After
 // cancel(handle), or once the HostLookup is gone, nothing more is posted.
 class HostLookup {

@@ -67,7 +67,7 @@ void SegmentWorker::connectControl() {
     step_ = Step::Connecting;
     activity_.start();
     control_ = std::make_unique<AsyncSocket>();
-    if (!control_->open()) {
+    if (!control_->open(AsyncSocket::isIpv6Address(job_.proxy ? job_.proxyHost : job_.host))) {
         segmentFailed();
         return;
     }
@@ -183,7 +183,8 @@ void SegmentWorker::onReply(const FtpReply& reply) {
         if (code != 200)
             segmentFailed();
         else if (job_.passive)
-            send(QString::fromLatin1(job_.extendedPassive ? "EPSV" : "PASV"), Step::Pasv);
+            send(QString::fromLatin1(job_.extendedPassive || control_->isIpv6() ? "EPSV" : "PASV"),
+                 Step::Pasv);
         else if (!sendPort())
             segmentFailed();
         return;
@@ -224,13 +225,19 @@ void SegmentWorker::send(const QString& line, Step next) {
 
 bool SegmentWorker::sendPort() {
     listen_ = std::make_unique<AsyncSocket>();
+    const bool ipv6 = control_->isIpv6();
     quint32 address = 0;
     quint16 port = 0;
-    if (!listen_->open() || !listen_->listen(1) || !listen_->localAddress(nullptr, &port) ||
-        !control_->localAddress(&address, nullptr))
+    if (!listen_->open(ipv6) || !listen_->listen(1) || !listen_->localAddress(nullptr, &port) ||
+        (!ipv6 && !control_->localAddress(&address, nullptr)))
         return false;
     listen_->asyncSelect(this, Fd::Accept);
-    send(QStringLiteral("PORT ") + DataAddress::portArgument(address, port), Step::Port);
+    if (ipv6)
+        send(QStringLiteral("EPRT ") +
+                 DataAddress::extendedPortArgument(control_->localAddressText(), port),
+             Step::Port);
+    else
+        send(QStringLiteral("PORT ") + DataAddress::portArgument(address, port), Step::Port);
     return true;
 }
 
@@ -258,7 +265,7 @@ bool SegmentWorker::connectPassive(const FtpReply& reply) {
     if (!port)
         return false;
     data_ = std::make_unique<AsyncSocket>();
-    if (!data_->open())
+    if (!data_->open(control_->isIpv6()))
         return false;
     data_->asyncSelect(this, Fd::Connect);
     const int result = data_->connect(control_->peerAddressText(), *port);
@@ -282,7 +289,7 @@ void SegmentWorker::onDataConnected(int error) {
 // Only the server itself may connect, unless a proxy stands between.
 void SegmentWorker::onAccept() {
     data_ = listen_->accept();
-    if (!data_ || (!job_.proxy && data_->peerAddressText() != job_.host)) {
+    if (!data_ || (!job_.proxy && data_->peerAddressText() != control_->peerAddressText())) {
         segmentFailed();
         return;
     }
