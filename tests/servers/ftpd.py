@@ -22,6 +22,7 @@ def main():
     parser.add_argument("--user", default="tester")
     parser.add_argument("--password", default="secret")
     parser.add_argument("--port", type=int, default=0)
+    parser.add_argument("--host", default="127.0.0.1", help="127.0.0.1, or ::1 for IPv6")
     parser.add_argument("--encoding", default="gbk",
                         help="file-name encoding on the wire")
     parser.add_argument("--log", action="store_true")
@@ -136,7 +137,7 @@ def main():
     Handler.banner = "corvane test server ready."
     if args.masquerade:
         Handler.masquerade_address = args.masquerade
-    server = FTPServer(("127.0.0.1", args.port), Handler)
+    server = FTPServer((args.host, args.port), Handler)
     print("PORT %d" % server.address[1], flush=True)
     try:
         server.serve_forever(handle_exit=True)

@@ -17,8 +17,10 @@ void ConnectionSource::setUser(const QString& v) {
 void ConnectionSource::setPassword(const QString& v) {
     password_ = Gbk::fitted(v, FixedText - 1);
 }
+// An IPv6 address may come in brackets, as addresses write it ("[::1]").
 void ConnectionSource::setHostAddress(const QString& v) {
-    hostAddress_ = Gbk::fitted(v, FixedText - 1);
+    const bool bracketed = v.startsWith(QLatin1Char('[')) && v.endsWith(QLatin1Char(']'));
+    hostAddress_ = Gbk::fitted(bracketed ? v.mid(1, v.size() - 2) : v, FixedText - 1);
 }
 void ConnectionSource::setHostName(const QString& v) {
     hostName_ = Gbk::fitted(v, FixedText - 1);
