@@ -1,9 +1,11 @@
 #!/usr/bin/env bash
-# Transfer benchmark: corvane-cli beside curl, wget and lftp, all in active
-# mode, against pyftpdlib and vsftpd on loopback, in one run.
+# Transfer benchmark: corvane-cli beside curl, wget and lftp, all in the
+# same data mode (DATA_MODE=active, the default, or passive), against
+# pyftpdlib and vsftpd on loopback, in one run.
 #
 #   bench/transfer_bench.sh                      # 5 rounds, full sizes
 #   ROUNDS=1 BIG_MIB=64 UP_MIB=16 TREE_DIRS=2 LIST_ENTRIES=500 bench/transfer_bench.sh
+#   DATA_MODE=passive bench/transfer_bench.sh    # every client passive
 #
 # Each round runs every scenario on every server once per client, the
 # clients in a rotating order, so that a slow moment of the machine hits
@@ -37,6 +39,12 @@ cd "$(dirname "$0")/.."
 source scripts/lib/common.sh
 
 ROUNDS="${ROUNDS:-5}"
+DATA_MODE="${DATA_MODE:-active}"
+case "$DATA_MODE" in
+  active) corvane_mode=--active; curl_mode=(-P -); wget_mode=(--no-passive-ftp); lftp_passive=off ;;
+  passive) corvane_mode=--passive; curl_mode=(); wget_mode=(); lftp_passive=on ;;
+  *) echo "DATA_MODE is active or passive" >&2; exit 2 ;;
+esac
 BIG_MIB="${BIG_MIB:-1024}"
 UP_MIB="${UP_MIB:-200}"
 TREE_DIRS="${TREE_DIRS:-20}"
@@ -199,7 +207,7 @@ lftp_command() { # url commands
   user="${url#ftp://}"; user="${user%%@*}"
   hostport="${url##*@}"
   pass="${user#*:}"; user="${user%%:*}"
-  cmd=(lftp -e "set ftp:passive-mode off; set net:max-retries 1; set cmd:fail-exit yes; $2; bye"
+  cmd=(lftp -e "set ftp:passive-mode $lftp_passive; set net:max-retries 1; set cmd:fail-exit yes; $2; bye"
        -u "$user,$pass" "ftp://$hostport")
 }
 
@@ -207,33 +215,33 @@ lftp_command() { # url commands
 command_for() { # scenario client url
   local url="$3"
   case "$1.$2" in
-    big.corvane) cmd=("$cli" --home "$work/home" get "$url/big.bin" "$work/out") ;;
-    big.curl) cmd=(curl -sS -P - -o "$work/out/big.bin" "$url/big.bin") ;;
-    big.wget) cmd=(wget -q --no-passive-ftp -O "$work/out/big.bin" "$url/big.bin") ;;
+    big.corvane) cmd=("$cli" --home "$work/home" $corvane_mode get "$url/big.bin" "$work/out") ;;
+    big.curl) cmd=(curl -sS "${curl_mode[@]}" -o "$work/out/big.bin" "$url/big.bin") ;;
+    big.wget) cmd=(wget -q "${wget_mode[@]}" -O "$work/out/big.bin" "$url/big.bin") ;;
     big.lftp) lftp_command "$url" "get /big.bin -o $work/out/big.bin" ;;
-    up.corvane) cmd=("$cli" --home "$work/home" put "$work/src/up.bin" "$url/up") ;;
-    up.curl) cmd=(curl -sS -P - -T "$work/src/up.bin" "$url/up/") ;;
+    up.corvane) cmd=("$cli" --home "$work/home" $corvane_mode put "$work/src/up.bin" "$url/up") ;;
+    up.curl) cmd=(curl -sS "${curl_mode[@]}" -T "$work/src/up.bin" "$url/up/") ;;
     up.lftp) lftp_command "$url" "put $work/src/up.bin -o /up/up.bin" ;;
-    tree_down.corvane) cmd=("$cli" --home "$work/home" get "$url/tree" "$work/out") ;;
-    tree_down.wget) cmd=(wget -q -r -nH --no-passive-ftp -P "$work/out" "$url/tree/") ;;
+    tree_down.corvane) cmd=("$cli" --home "$work/home" $corvane_mode get "$url/tree" "$work/out") ;;
+    tree_down.wget) cmd=(wget -q -r -nH "${wget_mode[@]}" -P "$work/out" "$url/tree/") ;;
     tree_down.lftp) lftp_command "$url" "mirror /tree $work/out/tree" ;;
     tree_down.curl)
-      cmd=(curl -sS -P - --create-dirs -o "$work/out/tree/d#1/f#2.bin"
+      cmd=(curl -sS "${curl_mode[@]}" --create-dirs -o "$work/out/tree/d#1/f#2.bin"
            "$url/tree/d[00-$(printf %02d $((TREE_DIRS - 1)))]/f[000-099].bin") ;;
-    tree_up.corvane) cmd=("$cli" --home "$work/home" put "$work/src/tree" "$url/up") ;;
+    tree_up.corvane) cmd=("$cli" --home "$work/home" $corvane_mode put "$work/src/tree" "$url/up") ;;
     tree_up.curl)
-      cmd=(curl -sS -P - --ftp-create-dirs)
+      cmd=(curl -sS "${curl_mode[@]}" --ftp-create-dirs)
       local d f
       for d in "$work"/src/tree/d*; do
         for f in "$d"/*; do cmd+=(-T "$f" "$url/up/tree/${d##*/}/"); done
       done ;;
     tree_up.lftp) lftp_command "$url" "mirror -R $work/src/tree /up/tree" ;;
-    list.corvane) cmd=("$cli" --home "$work/home" ls "$url/many") ;;
-    list.curl) cmd=(curl -sS -P - "$url/many/") ;;
+    list.corvane) cmd=("$cli" --home "$work/home" $corvane_mode ls "$url/many") ;;
+    list.curl) cmd=(curl -sS "${curl_mode[@]}" "$url/many/") ;;
     list.lftp) lftp_command "$url" "cls -l /many" ;;
-    mirror.corvane) cmd=("$cli" --home "$work/home" update "$work/src/tree" "$url/up/tree") ;;
+    mirror.corvane) cmd=("$cli" --home "$work/home" $corvane_mode update "$work/src/tree" "$url/up/tree") ;;
     mirror.lftp) lftp_command "$url" "mirror -R --delete $work/src/tree /up/tree" ;;
-    mirror_again.corvane) cmd=("$cli" --home "$work/home" update "$work/src/tree2" "$url/up/tree") ;;
+    mirror_again.corvane) cmd=("$cli" --home "$work/home" $corvane_mode update "$work/src/tree2" "$url/up/tree") ;;
     mirror_again.lftp) lftp_command "$url" "mirror -R --delete $work/src/tree2 /up/tree" ;;
     *) echo "no command for $1.$2" >&2; return 1 ;;
   esac
