@@ -304,8 +304,8 @@ for round in $(seq "$ROUNDS"); do
   done
 done
 
-python3 - "$results" "$BIG_MIB" "$UP_MIB" "$tree_files" "$LIST_ENTRIES" <<'PY'
-import collections, statistics, sys
+DATA_MODE="$DATA_MODE" python3 - "$results" "$BIG_MIB" "$UP_MIB" "$tree_files" "$LIST_ENTRIES" <<'PY'
+import collections, os, statistics, sys
 path, big, up, tree, entries = sys.argv[1], *map(int, sys.argv[2:])
 runs = collections.defaultdict(dict)  # (server, scenario) -> {client: {round: row}}
 order = []
@@ -324,7 +324,7 @@ title = {"big": f"{big} MiB download", "up": f"{up} MiB upload",
          "mirror": f"update of {tree} files onto nothing",
          "mirror_again": f"update, 20 of {tree} changed"}
 med = statistics.median
-print("== corvane transfer benchmark (active mode, loopback, tmpfs)")
+print("== corvane transfer benchmark (%s mode, loopback, tmpfs)" % os.environ.get("DATA_MODE", "active"))
 print("ratio = peer time / corvane time; above 1 means corvane is faster\n")
 summary = []
 for server, scenario in order:

@@ -163,3 +163,23 @@ TEST_F(ConnectionTest, AProxyNamedByItsHostNameIsLookedUp) {
     EXPECT_EQ(looked, QStringList{"proxy.example.test"})
         << "the site itself is the proxy's to find";
 }
+
+// A name with several addresses: each is tried in order before the attempt
+// counts as failed; here the IPv6 loopback refuses (the peer listens on
+// IPv4 only) and the IPv4 one answers.
+TEST_F(ConnectionTest, EveryAddressOfANameIsTriedInOrder) {
+    ScriptedPeer& p = newPeer();
+    source.setHostName("ftp.example.test");
+    source.setHostAddress("ftp.example.test");
+    source.port = p.port();
+    p.greetAndLogin("u", "p", "/");
+    p.start();
+    makeWindow([](const QString&) -> std::optional<QString> {
+        return QStringLiteral("::1 127.0.0.1");
+    });
+    wnd->beginConnection();
+    ASSERT_TRUE(waitLoggedIn()) << prompts.shown.join('|').toStdString();
+    finishPeer();
+    EXPECT_EQ(source.hostAddress(), "127.0.0.1");
+    EXPECT_EQ(wnd->retryCount, 0) << "a refused address of several is no failed attempt";
+}

@@ -156,10 +156,9 @@ void FtpConnection::onLookupFinished(quintptr handle, int error) {
         return;
     touch();
     if (error == 0) {
-        if (source.useProxy)
-            source.proxyHost = lookup_.result(handle);
-        else
-            source.setHostAddress(lookup_.result(handle));
+        dialAddresses_ = lookup_.result(handle).split(QLatin1Char(' '), Qt::SkipEmptyParts);
+        dialNext_ = 0;
+        setDialAddress(dialAddresses_.value(0));
         lookupPending = false;
         retryCount = 0;
         startConnect();
@@ -217,11 +216,18 @@ void FtpConnection::onConnectFinished(int error) {
         return;
     touch();
     if (error != 0) {
-        if (retryCount > 2) {
+        // The next address of the name first; every address failed is one
+        // attempt, made again from the first.
+        if (dialNext_ + 1 < dialAddresses_.size()) {
+            setDialAddress(dialAddresses_.at(++dialNext_));
+            startConnect();
+        } else if (retryCount > 2) {
             closeConnection();
             report(ResultCode::ConnectFailed);
         } else {
             ++retryCount;
+            if (dialNext_ > 0)
+                setDialAddress(dialAddresses_.at(dialNext_ = 0));
             startConnect();
         }
         return;
@@ -229,6 +235,13 @@ void FtpConnection::onConnectFinished(int error) {
     connectPending = false;
     retryCount = 0;
     controlSocket->asyncSelect(this, Fd::Read | Fd::Close); // wait for the greeting
+}
+
+void FtpConnection::setDialAddress(const QString& address) {
+    if (source.useProxy)
+        source.proxyHost = address;
+    else
+        source.setHostAddress(address);
 }
 
 void FtpConnection::addNote(const QString& text) {

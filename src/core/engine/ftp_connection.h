@@ -256,6 +256,7 @@ private:
     bool openPassiveData(const DataAddress::Endpoint& given);
     void onPassiveConnected(int error);
     void passiveFailed();
+    void setDialAddress(const QString& address);
     bool openUploadFile(const QString& line);
     void startProgress();
     void stopProgress();
@@ -309,6 +310,9 @@ private:
     WireText wire_;
     bool passiveSent_ = false; // the data placeholder went out as "PASV" or "EPSV"
     bool extendedPassive_ = false; // the server lists EPSV: it goes before PASV
+    // The addresses a looked-up name has, and which of them is tried now.
+    QStringList dialAddresses_;
+    int dialNext_ = 0;
     bool retryPausePending_ = false;
     bool updateDryRun_ = false;
     // The workers of a segmented download (defined with them, in tasks).

@@ -2,6 +2,8 @@
 
 #include "core/platform/message_target.h"
 
+#include <QStringList>
+
 #include <arpa/inet.h>
 #include <map>
 #include <mutex>
@@ -75,14 +77,22 @@ HostLookup::Resolver HostLookup::systemResolver() {
         addrinfo* found = nullptr;
         if (::getaddrinfo(name.toUtf8().constData(), nullptr, &hints, &found) != 0 || !found)
             return std::nullopt;
-        char text[INET6_ADDRSTRLEN] = {};
-        if (found->ai_family == AF_INET6)
-            ::inet_ntop(AF_INET6, &reinterpret_cast<sockaddr_in6*>(found->ai_addr)->sin6_addr,
-                        text, sizeof text);
-        else
-            ::inet_ntop(AF_INET, &reinterpret_cast<sockaddr_in*>(found->ai_addr)->sin_addr, text,
-                        sizeof text);
+        QStringList addresses;
+        for (const addrinfo* a = found; a; a = a->ai_next) {
+            char text[INET6_ADDRSTRLEN] = {};
+            if (a->ai_family == AF_INET6)
+                ::inet_ntop(AF_INET6, &reinterpret_cast<sockaddr_in6*>(a->ai_addr)->sin6_addr,
+                            text, sizeof text);
+            else if (a->ai_family == AF_INET)
+                ::inet_ntop(AF_INET, &reinterpret_cast<sockaddr_in*>(a->ai_addr)->sin_addr, text,
+                            sizeof text);
+            const QString address = QString::fromLatin1(text);
+            if (!address.isEmpty() && !addresses.contains(address))
+                addresses << address;
+        }
         ::freeaddrinfo(found);
-        return QString::fromLatin1(text);
+        if (addresses.isEmpty())
+            return std::nullopt;
+        return addresses.join(QLatin1Char(' '));
     };
 }

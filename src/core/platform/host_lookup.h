@@ -13,8 +13,9 @@ class MessageTarget;
 // cancel(handle), or once the HostLookup is gone, nothing more is posted.
 class HostLookup {
 public:
-    // Blocking name resolution, run on a worker thread. Tests replace it so
-    // that a failing or slow lookup needs no network.
+    // Blocking name resolution, run on a worker thread: the numeric
+    // addresses of the name, in the order to try them, apart by blanks.
+    // Tests replace it so that a failing or slow lookup needs no network.
     using Resolver = std::function<std::optional<QString>(const QString& name)>;
 
     explicit HostLookup(MessageTarget* target, Resolver resolver = systemResolver());
@@ -24,7 +25,7 @@ public:
 
     quintptr start(const QString& name);
     void cancel(quintptr handle);
-    // The dotted address of a finished, successful lookup.
+    // The addresses of a finished, successful lookup, in the order to try.
     QString result(quintptr handle) const;
 
     static Resolver systemResolver();
