@@ -566,3 +566,52 @@ TEST_F(TransferTest, ACrashBetweenTwoTaskFileWritesOnlyCostsWorkDoneAgain) {
     for (const char* name : {"a", "b", "c"})
         EXPECT_EQ(readBytes(localDir() + "d/" + name), QByteArray(3, name[0])) << name;
 }
+
+// Through an FTP proxy a passive data connection goes where the proxy's
+// reply says: the proxy is the control connection's peer.
+TEST_F(TransferTest, APassiveListingThroughAProxy) {
+    const QByteArray listing = "-rw-r--r-- 1 o g 5 Mar 10 12:01 a.txt\r\n";
+    ScriptedPeer& p = newPeer();
+    source.useProxy = 1;
+    source.proxyHost = "127.0.0.1";
+    source.proxyPort = p.port();
+    source.setHostName("ftp.example.test");
+    source.setHostAddress("ftp.example.test");
+    source.dataMode = DataMode::Passive;
+    p.send("220 proxy\r\n").on("USER u@ftp.example.test:21", "331 pw").on("PASS p", "230 ok");
+    p.on("FEAT", "211 no features");
+    p.on("CWD /", "250 ok").on("REST 0", "350 ok").on("PWD", "257 \"/\"");
+    p.on("TYPE A", "200 ok").passive("PASV");
+    p.expect("LIST").acceptData().send("150 listing\r\n").sendDataAndClose(listing);
+    p.send("226 done\r\n");
+    p.start();
+    makeWindow();
+    wnd->beginConnection();
+    ASSERT_TRUE(waitLoggedIn()) << prompts.shown.join('|').toStdString();
+    wnd->listCurrentFolder();
+    ASSERT_TRUE(waitUntil([&] { return !host.listings.isEmpty(); }));
+    finishPeer();
+    EXPECT_EQ(host.listings, QList<QByteArray>{listing});
+}
+
+// Automatic mode: a passive port that cannot be reached turns the connection
+// active; the server's "425" runs the group again, now with PORT.
+TEST_F(TransferTest, AnUnreachablePassivePortTurnsAnAutomaticConnectionActive) {
+    const QByteArray listing = "-rw-r--r-- 1 o g 5 Mar 10 12:01 a.txt\r\n";
+    source.dataMode = DataMode::Auto;
+    ScriptedPeer& p = newPeer();
+    p.send("220 ready\r\n").on("USER u", "331 pw").on("PASS p", "230 ok");
+    p.on("FEAT", "500 no");
+    p.on("CWD /", "250 ok").on("REST 0", "350 ok").on("PWD", "257 \"/\"");
+    p.on("TYPE A", "200 ok").on("PASV", "227 Entering Passive Mode (127,0,0,1,0,1).");
+    p.on("LIST", "425 Can't open data connection.");
+    p.expectPrefix("PORT ").send("200 ok\r\n");
+    p.on("LIST", "150 listing").openData(listing).send("226 done\r\n");
+    ASSERT_TRUE(loginTo(p)) << prompts.shown.join('|').toStdString();
+    wnd->listCurrentFolder();
+    ASSERT_TRUE(waitUntil([&] { return !host.listings.isEmpty(); }, 10000))
+        << prompts.shown.join('|').toStdString();
+    finishPeer();
+    EXPECT_EQ(host.listings, QList<QByteArray>{listing});
+    EXPECT_TRUE(host.transcript.contains(QString::fromUtf8("不能连接服务器的被动模式端口，改用主动模式。")));
+}

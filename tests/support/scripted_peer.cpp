@@ -46,6 +46,8 @@ ScriptedPeer::~ScriptedPeer() {
         ::close(controlFd_);
     if (dataFd_ >= 0)
         ::close(dataFd_);
+    if (passiveFd_ >= 0)
+        ::close(passiveFd_);
     ::close(listenFd_);
 }
 
@@ -273,6 +275,40 @@ ScriptedPeer& ScriptedPeer::receiveData(int timeoutMs) {
         dataFd_ = -1;
         std::lock_guard<std::mutex> lock(mutex_);
         uploaded_ = got;
+    });
+    return *this;
+}
+
+ScriptedPeer& ScriptedPeer::passive(const QByteArray& command) {
+    expect(command);
+    steps_.push_back([this, command] {
+        if (passiveFd_ >= 0)
+            ::close(passiveFd_);
+        passiveFd_ = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+        sockaddr_in addr{};
+        addr.sin_family = AF_INET;
+        addr.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+        ::bind(passiveFd_, reinterpret_cast<sockaddr*>(&addr), sizeof addr);
+        ::listen(passiveFd_, 1);
+        socklen_t len = sizeof addr;
+        ::getsockname(passiveFd_, reinterpret_cast<sockaddr*>(&addr), &len);
+        const quint16 port = ntohs(addr.sin_port);
+        writeAll(command == "EPSV"
+                     ? QByteArray("229 Entering Extended Passive Mode (|||") +
+                           QByteArray::number(port) + "|)\r\n"
+                     : QByteArray("227 Entering Passive Mode (127,0,0,1,") +
+                           QByteArray::number(port >> 8) + ',' +
+                           QByteArray::number(port & 0xFF) + ").\r\n");
+    });
+    return *this;
+}
+
+ScriptedPeer& ScriptedPeer::acceptData(int timeoutMs) {
+    steps_.push_back([this, timeoutMs] {
+        pollfd p{passiveFd_, POLLIN, 0};
+        if (passiveFd_ < 0 || ::poll(&p, 1, timeoutMs) <= 0)
+            return fail(QStringLiteral("no passive data connection came"));
+        dataFd_ = ::accept4(passiveFd_, nullptr, nullptr, SOCK_CLOEXEC);
     });
     return *this;
 }

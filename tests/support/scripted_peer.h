@@ -43,6 +43,12 @@ public:
     ScriptedPeer& sendDataAndClose(const QByteArray& payload);
     ScriptedPeer& sendDataKeepOpen(const QByteArray& payload);
     ScriptedPeer& receiveData(int timeoutMs = 5000);
+    // Passive mode: expect `command` ("PASV" or "EPSV"), listen on a free
+    // port of 127.0.0.1 and answer with it ("227 ... (h1,...,p2)" or
+    // "229 ... (|||port|)"); acceptData() then takes the client's data
+    // connection for the steps above.
+    ScriptedPeer& passive(const QByteArray& command = "PASV");
+    ScriptedPeer& acceptData(int timeoutMs = 5000);
     QByteArray uploaded() const;
     // A line-based exchange: expect `line`, then send `reply` + "\r\n".
     ScriptedPeer& on(const QByteArray& line, const QByteArray& reply);
@@ -77,6 +83,7 @@ private:
     QByteArray lastPort_;
     QByteArray scriptType_; // the type the script's transfer groups last set
     int dataFd_ = -1;
+    int passiveFd_ = -1;
     QByteArray uploaded_;
     mutable std::mutex mutex_;
     QStringList received_;
