@@ -417,18 +417,19 @@ QString addressText(const sockaddr_storage& name) {
 
 } // namespace
 
-QString AsyncSocket::peerAddressText() const {
+// `which` is getpeername or getsockname.
+QString AsyncSocket::addressTextOf(int (*which)(int, sockaddr*, socklen_t*)) const {
     sockaddr_storage name{};
     socklen_t len = sizeof name;
-    if (fd_ < 0 || ::getpeername(fd_, reinterpret_cast<sockaddr*>(&name), &len) != 0)
+    if (fd_ < 0 || which(fd_, reinterpret_cast<sockaddr*>(&name), &len) != 0)
         return {};
     return addressText(name);
 }
 
+QString AsyncSocket::peerAddressText() const {
+    return addressTextOf(::getpeername);
+}
+
 QString AsyncSocket::localAddressText() const {
-    sockaddr_storage name{};
-    socklen_t len = sizeof name;
-    if (fd_ < 0 || ::getsockname(fd_, reinterpret_cast<sockaddr*>(&name), &len) != 0)
-        return {};
-    return addressText(name);
+    return addressTextOf(::getsockname);
 }

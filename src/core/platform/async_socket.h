@@ -76,6 +76,7 @@ public:
 
 private:
     void adopt(int fd, bool connected);
+    QString addressTextOf(int (*which)(int, struct sockaddr*, unsigned int*)) const;
     void updateNotifiers();
     void onReadable();
     void onWritable();
