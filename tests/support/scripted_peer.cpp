@@ -25,18 +25,28 @@ QByteArray wire(const QByteArray& utf8) {
 
 } // namespace
 
-ScriptedPeer::ScriptedPeer() {
-    listenFd_ = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+namespace {
+
+// A socket listening on a free port of 127.0.0.1; the port comes back.
+int listenOnLoopback(int backlog, quint16* port) {
+    const int fd = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
     int one = 1;
-    ::setsockopt(listenFd_, SOL_SOCKET, SO_REUSEADDR, &one, sizeof one);
+    ::setsockopt(fd, SOL_SOCKET, SO_REUSEADDR, &one, sizeof one);
     sockaddr_in addr{};
     addr.sin_family = AF_INET;
     addr.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    ::bind(listenFd_, reinterpret_cast<sockaddr*>(&addr), sizeof addr);
-    ::listen(listenFd_, 4);
+    ::bind(fd, reinterpret_cast<sockaddr*>(&addr), sizeof addr);
+    ::listen(fd, backlog);
     socklen_t len = sizeof addr;
-    ::getsockname(listenFd_, reinterpret_cast<sockaddr*>(&addr), &len);
-    port_ = ntohs(addr.sin_port);
+    ::getsockname(fd, reinterpret_cast<sockaddr*>(&addr), &len);
+    *port = ntohs(addr.sin_port);
+    return fd;
+}
+
+} // namespace
+
+ScriptedPeer::ScriptedPeer() {
+    listenFd_ = listenOnLoopback(4, &port_);
 }
 
 ScriptedPeer::~ScriptedPeer() {
@@ -284,15 +294,8 @@ ScriptedPeer& ScriptedPeer::passive(const QByteArray& command) {
     steps_.push_back([this, command] {
         if (passiveFd_ >= 0)
             ::close(passiveFd_);
-        passiveFd_ = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-        sockaddr_in addr{};
-        addr.sin_family = AF_INET;
-        addr.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-        ::bind(passiveFd_, reinterpret_cast<sockaddr*>(&addr), sizeof addr);
-        ::listen(passiveFd_, 1);
-        socklen_t len = sizeof addr;
-        ::getsockname(passiveFd_, reinterpret_cast<sockaddr*>(&addr), &len);
-        const quint16 port = ntohs(addr.sin_port);
+        quint16 port = 0;
+        passiveFd_ = listenOnLoopback(1, &port);
         writeAll(command == "EPSV"
                      ? QByteArray("229 Entering Extended Passive Mode (|||") +
                            QByteArray::number(port) + "|)\r\n"

@@ -50,8 +50,12 @@ OnlineEditor::OnlineEditor(Host& host, const QString& workFolder, const Timing& 
     connect(&watchTimer_, &QTimer::timeout, this, &OnlineEditor::onTick);
 }
 
+QString OnlineEditor::fileName() const {
+    return remotePath_.mid(remotePath_.lastIndexOf(QLatin1Char('/')) + 1);
+}
+
 QString OnlineEditor::copyPath() const {
-    return workFolder_ + remotePath_.mid(remotePath_.lastIndexOf(QLatin1Char('/')) + 1);
+    return workFolder_ + fileName();
 }
 
 // The folder of the file on the site: "/" for a file at the top.
@@ -180,13 +184,14 @@ void OnlineEditor::uploadCompleted() {
 }
 
 void OnlineEditor::listingShown(const QString& remoteFolder, const CachedListing& listing) {
-    if (!awaitingStamp_ || remoteFolder != siteFolder() + (siteFolder() == "/" ? "" : "/"))
+    // The file's folder as the site tree writes it: "/" or ending with "/".
+    const QString folder = remotePath_.left(remotePath_.lastIndexOf(QLatin1Char('/')) + 1);
+    if (!awaitingStamp_ || remoteFolder != folder)
         return;
     awaitingStamp_ = false;
-    const QString name = remotePath_.mid(remotePath_.lastIndexOf(QLatin1Char('/')) + 1);
     siteStamp_ = RemoteStamp{};
     for (qsizetype i = 0; i < listing.size(); ++i) {
-        if (listing.names.at(i) == name) {
+        if (listing.names.at(i) == fileName()) {
             siteStamp_ = RemoteStamp{true, listing.sizes.at(i), listing.dates.at(i)};
             break;
         }

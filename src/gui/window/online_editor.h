@@ -61,7 +61,6 @@ public:
     void cleanup();
 
     State state() const { return state_; }
-    QString workFolder() const { return workFolder_; }
     QString remotePath() const { return remotePath_; }
     QString copyPath() const;
 
@@ -75,6 +74,7 @@ private:
     void remember(const QFileInfo& copy);
     bool applicationRunning() const;
     QString siteFolder() const;
+    QString fileName() const;
 
     Host& host_;
     QString workFolder_; // ends with "/"
