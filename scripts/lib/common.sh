@@ -4,9 +4,9 @@
 # Debian packages the build, the tests and the demo need.
 CORVANE_PACKAGES=(
   cmake ninja-build g++ pkg-config
-  qt6-base-dev
+  qt6-base-dev libssl-dev openssl
   libgtest-dev libgmock-dev
-  python3 python3-pyftpdlib
+  python3 python3-pyftpdlib python3-openssl
   fonts-wqy-microhei shared-mime-info
 )
 

@@ -128,6 +128,8 @@ void AsyncSocket::adopt(int fd, bool connected) {
 void AsyncSocket::close() {
     if (fd_ < 0)
         return;
+    if (tls_)
+        closeTls();
     readNotifier_.reset();
     writeNotifier_.reset();
     ::close(fd_);
@@ -139,7 +141,11 @@ void AsyncSocket::close() {
     listening_ = connecting_ = connected_ = false;
     readPosted_ = closePosted_ = writeWanted_ = false;
     readsUntilEnd_ = false;
+    shutdownPending_ = false;
     outbox_.clear();
+    tls_.reset();
+    tlsHandshaking_ = rawEnded_ = tlsCheckQueued_ = false;
+    rawError_ = 0;
 }
 
 void AsyncSocket::setError(int err) {
@@ -156,24 +162,31 @@ void AsyncSocket::asyncSelect(MessageTarget* target, int mask) {
     mask_ = mask;
     readPosted_ = false;
     if (fd_ >= 0 && connected_ && (mask & Fd::Write)) {
-        if (outbox_.isEmpty() && pollFor(fd_, POLLOUT))
+        if (outbox_.isEmpty() && !tlsHandshaking_ && pollFor(fd_, POLLOUT))
             postEvent(Fd::Write, 0);
         else
             writeWanted_ = true;
     }
     updateNotifiers();
+    if (tls_ && !tlsHandshaking_ && tls_->hasBufferedInput())
+        queueTlsCheck(); // decrypted data may wait without the socket knowing
 }
 
 void AsyncSocket::updateNotifiers() {
     if (fd_ < 0)
         return;
     bool wantRead = false;
-    if (listening_)
+    if (tls_)
+        // Network bytes are taken whenever nothing decrypted waits for the
+        // owner, so that session tickets and alerts never pile up unread.
+        wantRead = connected_ && mask_ != 0 && !rawEnded_ && !readPosted_ && !closePosted_;
+    else if (listening_)
         wantRead = (mask_ & Fd::Accept) && !readPosted_;
     else if (connected_)
         wantRead = (mask_ & (Fd::Read | Fd::Close)) && !readPosted_ && !closePosted_;
     readNotifier_->setEnabled(wantRead);
-    bool wantWrite = connecting_ || !outbox_.isEmpty() || (connected_ && writeWanted_);
+    bool wantWrite = connecting_ || !outbox_.isEmpty() ||
+                     (connected_ && writeWanted_ && !tlsHandshaking_);
     writeNotifier_->setEnabled(wantWrite);
 }
 
@@ -182,6 +195,10 @@ void AsyncSocket::updateNotifiers() {
 // they are settled once the handler has returned, so the usual turn costs no
 // enabling and disabling at all.
 void AsyncSocket::onReadable() {
+    if (tls_) {
+        onTlsReadable();
+        return;
+    }
     if (readPosted_ || closePosted_) {
         // Reported and not taken yet: the handler is still busy (a dialog's
         // own event loop, say) or the report was posted to another thread.
@@ -229,7 +246,11 @@ void AsyncSocket::onWritable() {
     }
     if (!outbox_.isEmpty())
         flushOutbox();
-    const bool writable = outbox_.isEmpty() && writeWanted_;
+    if (outbox_.isEmpty() && shutdownPending_) {
+        shutdownPending_ = false;
+        ::shutdown(fd_, SHUT_WR);
+    }
+    const bool writable = outbox_.isEmpty() && writeWanted_ && !tlsHandshaking_;
     if (writable)
         writeWanted_ = false;
     settleAfter(writable ? int(Fd::Write) : 0, 0);
@@ -331,6 +352,8 @@ std::unique_ptr<AsyncSocket> AsyncSocket::accept() {
 
 qint64 AsyncSocket::recv(char* buffer, qint64 maxSize) {
     readPosted_ = false;
+    if (tls_)
+        return tlsRecv(buffer, maxSize);
     ssize_t n = ::recv(fd_, buffer, size_t(maxSize), 0);
     if (n < 0)
         setError(errno);
@@ -341,6 +364,8 @@ qint64 AsyncSocket::recv(char* buffer, qint64 maxSize) {
 }
 
 qint64 AsyncSocket::send(const char* data, qint64 size) {
+    if (tls_)
+        return tlsSend(data, size);
     ssize_t n = ::send(fd_, data, size_t(size), MSG_NOSIGNAL);
     if (n < 0) {
         setError(errno);
@@ -354,6 +379,16 @@ qint64 AsyncSocket::send(const char* data, qint64 size) {
 }
 
 int AsyncSocket::sendWhole(const QByteArray& data) {
+    if (tls_) {
+        if (tlsHandshaking_ || !tls_->write(data.constData(), data.size())) {
+            errorText_ = tls_->errorText();
+            lastError_ = TlsFailed;
+            return lastError_;
+        }
+        moveTlsOutput();
+        updateNotifiers();
+        return (lastError_ == 0 || lastError_ == WouldBlock) ? 0 : lastError_;
+    }
     outbox_.append(data);
     flushOutbox();
     updateNotifiers();
@@ -379,6 +414,15 @@ void AsyncSocket::setReadsUntilEnd(bool untilEnd) {
 }
 
 bool AsyncSocket::shutdownSend() {
+    if (tls_) {
+        tls_->closeNotify();
+        moveTlsOutput();
+    }
+    if (!outbox_.isEmpty()) {
+        shutdownPending_ = true; // once the outbox has drained
+        updateNotifiers();
+        return true;
+    }
     return ::shutdown(fd_, SHUT_WR) == 0;
 }
 

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "core/platform/messages.h"
+#include "core/platform/tls_session.h"
 
 #include <QByteArray>
 #include <QString>
@@ -10,7 +11,7 @@
 class MessageTarget;
 class QSocketNotifier;
 
-// A non-blocking IPv4 TCP socket that reports its readiness as posted
+// A non-blocking TCP socket (IPv4 or IPv6) that reports its readiness as posted
 // SocketEvent messages, the way the protocol rules expect:
 //  - Read is posted once while data waits, and again only after recv();
 //  - Close is posted once, after every byte sent before the close was read,
@@ -21,12 +22,20 @@ class QSocketNotifier;
 //  - Connect is posted once when a connect ends, with 0 or the error;
 //  - Accept is posted while a connection waits, again after each accept().
 // Ids are never reused, so a late message for a closed socket is dropped.
+//
+// After startTls() the same rules hold for the decrypted stream: nothing is
+// reported while the handshake runs; its end comes as Secured when that is
+// selected (a failure as Close otherwise) and is followed by Write when
+// Write is wanted; Read means decrypted data waits, and Close comes after
+// the last of it was read.
 class AsyncSocket {
 public:
     static constexpr int WouldBlock = 10035;
     static constexpr int ConnectionRefused = 10061;
     static constexpr int ConnectionReset = 10054;
     static constexpr int TimedOut = 10060;
+    // The TLS layer failed; errorText() says how.
+    static constexpr int TlsFailed = 11001;
 
     AsyncSocket();
     ~AsyncSocket();
@@ -60,7 +69,12 @@ public:
     // Sends all of `data`: what the socket does not take at once is kept and
     // flushed as it drains, without extra Write notifications. 0 or an error.
     int sendWhole(const QByteArray& data);
+    // Ends the sending direction once everything queued has gone out (after
+    // a TLS close_notify on an encrypted socket).
     bool shutdownSend();
+    // Bytes accepted by send() or sendWhole() that the network has not yet
+    // taken.
+    bool hasUnsentData() const { return !outbox_.isEmpty(); }
     // For an owner that reads until recv() returns 0 and takes that for the
     // end: Read is then reported without looking ahead first, and the end or
     // an error is left to the owner's recv() instead of coming as Close.
@@ -70,6 +84,13 @@ public:
     QString peerAddressText() const;
     // The local address as text ("127.0.0.1", "::1").
     QString localAddressText() const;
+
+    // Starts TLS on a connected socket; false, with errorText(), when the
+    // library cannot.
+    bool startTls(const TlsSession::Options& options);
+    const TlsSession* tls() const { return tls_.get(); }
+    bool isSecure() const { return tls_ && !tlsHandshaking_; }
+    QString errorText() const { return errorText_; }
 
     // True while a socket with this id exists.
     static bool isLive(quintptr id);
@@ -87,6 +108,18 @@ private:
     void settleAfter(int event, int error);
     void setError(int err);
     void flushOutbox();
+    // TLS: moving bytes between the socket and the session.
+    void onTlsReadable();
+    bool pullRaw();
+    void pullRawBurst();
+    void moveTlsOutput();
+    int advanceHandshake();
+    std::pair<int, int> tlsReadiness();
+    void queueTlsCheck();
+    bool deliverNow(int event, int error);
+    qint64 tlsRecv(char* buffer, qint64 maxSize);
+    qint64 tlsSend(const char* data, qint64 size);
+    void closeTls();
 
     int fd_ = -1;
     quintptr id_ = 0;
@@ -101,7 +134,14 @@ private:
     bool closePosted_ = false; // end of stream reported; nothing more to read
     bool writeWanted_ = false; // a send would have blocked
     bool readsUntilEnd_ = false;
+    bool shutdownPending_ = false; // shutdownSend() waits for the outbox
     QByteArray outbox_;
+    std::unique_ptr<TlsSession> tls_;
+    bool tlsHandshaking_ = false;
+    bool rawEnded_ = false;      // TLS: the network stream has ended
+    int rawError_ = 0;           // TLS: how it ended, when not cleanly
+    bool tlsCheckQueued_ = false;
+    QString errorText_;
     std::unique_ptr<QSocketNotifier> readNotifier_;
     std::unique_ptr<QSocketNotifier> writeNotifier_;
 };

@@ -22,6 +22,7 @@ constexpr int Write = 0x02;
 constexpr int Accept = 0x08;
 constexpr int Connect = 0x10;
 constexpr int Close = 0x20;
+constexpr int Secured = 0x40; // a TLS handshake ended: 0, or why it failed
 } // namespace Fd
 
 using WParam = quintptr;

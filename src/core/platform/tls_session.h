@@ -1,0 +1,99 @@
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+
+#include <memory>
+
+struct ssl_st;
+struct ssl_session_st;
+struct bio_st;
+
+// What a peer's certificate says, and whether it can be trusted without
+// asking: its chain leads to the system's trust store and it names the host.
+struct TlsCertificate {
+    QString subject;
+    QString issuer;
+    QString validFrom; // "2026-12-09 07:00:00 UTC"
+    QString validUntil;
+    // SHA-256 of the certificate's DER form as colon-separated upper-case
+    // hex, the form `openssl x509 -fingerprint -sha256` prints.
+    QString fingerprint;
+    bool verified = false;
+    QString problem; // why it is not verified, empty when it is
+
+    bool isNull() const { return fingerprint.isEmpty(); }
+};
+
+// A session of an earlier connection to offer again, so the server can tie
+// a data connection to its control connection.
+using TlsResumption = std::shared_ptr<ssl_session_st>;
+
+// One TLS connection over memory buffers: bytes from the network go in with
+// feed(), bytes for the network come out with takeOutput(). The owner moves
+// them between the buffers and its socket, so nothing here ever blocks.
+class TlsSession {
+public:
+    enum class Role { Client, Server };
+    struct Options {
+        Role role = Role::Client;
+        // Client: the name (or address) the certificate must carry.
+        QString serverName;
+        TlsResumption resume;
+        // Client: the handshake fails unless the peer shows exactly this
+        // certificate (a data connection against its control connection).
+        QString requiredFingerprint;
+        // Server: the certificate and its key, PEM.
+        QByteArray certificatePem;
+        QByteArray keyPem;
+    };
+    enum class Step { Done, Pending, Failed };
+    // What waits to be read: decrypted data, the end (the peer's
+    // close_notify or the end of the network stream), nothing yet, or a
+    // failure.
+    enum class Input { Data, Ended, Nothing, Failed };
+
+    // Null, with `error` set, when the library cannot make one.
+    static std::unique_ptr<TlsSession> create(const Options& options, QString* error);
+    ~TlsSession();
+    TlsSession(const TlsSession&) = delete;
+    TlsSession& operator=(const TlsSession&) = delete;
+
+    void feed(const char* data, qint64 size);
+    // No more network bytes will come.
+    void feedEnd();
+    QByteArray takeOutput();
+
+    Step handshake();
+    bool handshakeDone() const { return done_; }
+    Input peek();
+    // >0 bytes read, 0 at the end, -1 when nothing waits, -2 on a failure.
+    qint64 read(char* buffer, qint64 maxSize);
+    // Encrypts all of `data` into the output; false on a failure.
+    bool write(const char* data, qint64 size);
+    void closeNotify();
+    // Whether input is buffered here that a read could return without
+    // new network bytes.
+    bool hasBufferedInput() const;
+
+    QString errorText() const { return error_; }
+    TlsCertificate peerCertificate() const;
+    // "TLSv1.3" and the cipher suite, once the handshake is done.
+    QString protocol() const;
+    QString cipher() const;
+    bool resumed() const;
+    TlsResumption resumption() const { return latest_; }
+
+private:
+    TlsSession() = default;
+    void noteFailure(const char* what);
+    static int onNewSession(ssl_st* ssl, ssl_session_st* session);
+
+    ssl_st* ssl_ = nullptr;
+    bio_st* in_ = nullptr;  // owned by ssl_
+    bio_st* out_ = nullptr; // owned by ssl_
+    bool done_ = false;
+    QString requiredFingerprint_;
+    QString error_;
+    TlsResumption latest_;
+};

@@ -1,0 +1,17 @@
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+
+// A self-signed certificate made for a test run: for 127.0.0.1, ::1 and
+// localhost (or the names given), valid from an hour ago for a day.
+struct TestCertificate {
+    QByteArray certificatePem;
+    QByteArray keyPem;
+    QString fingerprint; // SHA-256, colon-separated upper-case hex
+
+    static TestCertificate make(const QString& commonName = QStringLiteral("127.0.0.1"));
+    // Writes both PEM files into `folder` (cert.pem, key.pem) for a server
+    // that reads files; returns the certificate's path.
+    QString writeTo(const QString& folder) const;
+};
