@@ -53,6 +53,7 @@ int addSite(const QString& programDir, const CliCommand& command, Prompts& promp
     site.password = command.site.password;
     site.account = command.site.user;
     site.startFolder = command.site.path;
+    site.tls = command.site.tls; // as the address's scheme says
     sites << site;
     return SiteStore::save(store, sites, QRandomGenerator::global()->generate(), prompts) ? 0 : 1;
 }

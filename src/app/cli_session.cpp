@@ -3,6 +3,7 @@
 #include "core/engine/ftp_connection.h"
 #include "core/engine/result_texts.h"
 #include "core/engine/site_path.h"
+#include "core/platform/certificate_store.h"
 #include "core/settings/network_settings.h"
 #include "core/tasks/connection_setup.h"
 
@@ -75,6 +76,9 @@ bool CliSession::connect(const QString& startFolder) {
                             : encodingChoiceOf(site.encoding);
     if (options_.dataMode)
         source_->dataMode = *options_.dataMode;
+    source_->tlsMode = site.tls;
+    source_->trustFile = CertificateStore::pathIn(programDir_);
+    source_->trustedFingerprints = options_.trust;
     if (options_.segments > 0) {
         source_->segmentLimit = options_.segments;
         source_->segmentsAllowed = options_.segments > 1;
@@ -337,6 +341,20 @@ void CliSession::report(const QString& text) {
     console_.report(text);
     if (isFailureText(text))
         fail();
+}
+
+// Nobody to ask: the certificate is shown and refused; --trust with its
+// fingerprint takes it next time.
+Prompts::CertificateAnswer CliSession::askCertificate(const QString& server,
+                                                      const TlsCertificate& certificate) {
+    printErrLine(QString::fromUtf8("服务器 %1 的证书不受信任：%2").arg(server, certificate.problem));
+    printErrLine(QString::fromUtf8("  主题：") + certificate.subject);
+    printErrLine(QString::fromUtf8("  签发者：") + certificate.issuer);
+    printErrLine(QString::fromUtf8("  有效期：%1 至 %2").arg(certificate.validFrom, certificate.validUntil));
+    printErrLine(QStringLiteral("  SHA-256: ") + certificate.fingerprint);
+    printErrLine(QStringLiteral("  (--trust ") + certificate.fingerprint +
+                 QString::fromUtf8(" 表示信任它)"));
+    return CertificateAnswer::Refuse;
 }
 
 bool CliSession::askYesNo(const QString& text) {

@@ -82,6 +82,8 @@ private:
     // failure ends the command.
     void report(const QString& text) override;
     bool askYesNo(const QString& text) override;
+    CertificateAnswer askCertificate(const QString& server,
+                                     const TlsCertificate& certificate) override;
     bool askOkCancel(const QString& text) override;
 
     QString startFolder() const;

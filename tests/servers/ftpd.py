@@ -12,6 +12,7 @@ import sys
 from pyftpdlib.authorizers import DummyAuthorizer
 from pyftpdlib.filesystems import AbstractedFS
 from pyftpdlib.handlers import FTPHandler, ThrottledDTPHandler
+from pyftpdlib.handlers import TLS_FTPHandler
 from pyftpdlib.handlers import asynchat  # the module pyftpdlib itself pushes with
 from pyftpdlib.servers import FTPServer
 
@@ -38,6 +39,12 @@ def main():
                         help="neither list nor take EPSV, as older servers do")
     parser.add_argument("--masquerade",
                         help="the address PASV replies name instead of the server's own")
+    parser.add_argument("--tls-cert", help="PEM certificate: offer AUTH TLS")
+    parser.add_argument("--tls-key", help="PEM key of --tls-cert")
+    parser.add_argument("--tls-required", action="store_true",
+                        help="no login and no data connection without TLS")
+    parser.add_argument("--cut-handshake", action="store_true",
+                        help="answer AUTH TLS, then hang up in the middle of the handshake")
     args = parser.parse_args()
 
     logging.basicConfig(level=logging.INFO if args.log else logging.WARNING,
@@ -65,7 +72,9 @@ def main():
             for line in AbstractedFS.format_list(self, basedir, listing, ignore_err):
                 yield line.decode("utf8", "surrogateescape").encode(encoding, "wire")
 
-    class Handler(FTPHandler):
+    Base = TLS_FTPHandler if args.tls_cert else FTPHandler
+
+    class Handler(Base):
         abstracted_fs = WireFS
 
         # pyftpdlib reads and writes the control connection as UTF-8 only.
@@ -81,7 +90,7 @@ def main():
             pushed = []
             self.push = pushed.append
             try:
-                FTPHandler.ftp_FEAT(self, line)
+                Base.ftp_FEAT(self, line)
             finally:
                 del self.push
             text = "".join(pushed)
@@ -94,24 +103,39 @@ def main():
         def ftp_PASV(self, line):
             if args.refuse_passive:
                 return self.respond("502 Passive mode not allowed.")
-            return FTPHandler.ftp_PASV(self, line)
+            return Base.ftp_PASV(self, line)
 
         def ftp_EPSV(self, line):
             if args.no_epsv:
                 return self.respond("500 Command \"EPSV\" not understood.")
             if args.refuse_passive:
                 return self.respond("502 Passive mode not allowed.")
-            return FTPHandler.ftp_EPSV(self, line)
+            return Base.ftp_EPSV(self, line)
 
         def ftp_PORT(self, line):
             if args.refuse_active:
                 return self.respond("502 Active mode not allowed.")
-            return FTPHandler.ftp_PORT(self, line)
+            return Base.ftp_PORT(self, line)
 
         def ftp_EPRT(self, line):
             if args.refuse_active:
                 return self.respond("502 Active mode not allowed.")
-            return FTPHandler.ftp_EPRT(self, line)
+            return Base.ftp_EPRT(self, line)
+
+        def ftp_AUTH(self, line):
+            if not args.cut_handshake:
+                return Base.ftp_AUTH(self, line)
+            self.respond("234 AUTH TLS successful.")
+            self.cut_after_hello = True
+
+        def handle_read(self):
+            if getattr(self, "cut_after_hello", False):
+                # The client's hello is in: half a record header back, then
+                # the connection goes.
+                self.socket.recv(65536)
+                self.socket.send(b"\x16\x03\x03")
+                return self.close()
+            return Base.handle_read(self)
 
         def ftp_REST(self, line):
             # Most servers (vsftpd, proftpd) accept "REST 0" in any type;
@@ -119,11 +143,16 @@ def main():
             if not args.strict_rest and self._current_type == "a":
                 self._current_type = "i"
                 try:
-                    return FTPHandler.ftp_REST(self, line)
+                    return Base.ftp_REST(self, line)
                 finally:
                     self._current_type = "a"
-            return FTPHandler.ftp_REST(self, line)
+            return Base.ftp_REST(self, line)
 
+    if args.tls_cert:
+        Handler.certfile = args.tls_cert
+        Handler.keyfile = args.tls_key
+        Handler.tls_control_required = args.tls_required
+        Handler.tls_data_required = args.tls_required
     if args.throttle:
         class Throttled(ThrottledDTPHandler):
             read_limit = args.throttle

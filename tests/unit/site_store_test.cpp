@@ -11,8 +11,10 @@
 
 namespace {
 
+// A site as earlier versions kept it: plain FTP.
 SiteRecord site(const char* name, const char* address = "ftp.example.test") {
     SiteRecord r = SiteRecord::withDefaults();
+    r.tls = TlsMode::Off;
     r.name = QString::fromUtf8(name);
     r.address = address;
     return r;
@@ -258,4 +260,32 @@ TEST(SiteStore, AFixedEncodingFollowsTheLastFieldOnlyWhenSet) {
     EXPECT_TRUE(lines.value(1).endsWith(",<encoding=GBK>")) << lines.value(1).toStdString();
     EXPECT_EQ(lines.value(2), finding.fields().join(',')) << "as earlier versions wrote it";
     EXPECT_EQ(SiteStore::load(path), (QList<SiteRecord>{fixed, gbk, finding}));
+}
+
+// Encryption is stored like the encoding, after it: a line without it (as
+// earlier versions wrote every line) loads as plain FTP, a new site prefers
+// TLS, and the first eight fields stay where earlier readers look for them.
+TEST(SiteStore, EncryptionFollowsTheLastFieldAndOldLinesLoadPlain) {
+    QTemporaryDir dir;
+    const QString path = dir.filePath("ftpsite.dat");
+    SiteRecord required = site("加密站");
+    required.homepageFtpPath = "/www,<tls=AUTO>"; // a path that only looks like a setting
+    required.encoding = SiteRecord::Utf8;
+    required.tls = TlsMode::Required;
+    SiteRecord fresh = SiteRecord::withDefaults();
+    EXPECT_EQ(fresh.tls, TlsMode::IfAvailable);
+    const SiteRecord plain = site("明文站");
+    ASSERT_EQ(plain.tls, TlsMode::Off);
+    ScriptedPrompts prompts;
+    ASSERT_TRUE(SiteStore::save(path, {required, fresh, plain}, 3, prompts));
+    QFile f(path);
+    ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+    const QStringList lines = Gbk::decode(unscrambled(f.readAll())).split("\r\n");
+    EXPECT_TRUE(lines.value(0).endsWith(",/www,<tls=AUTO>,<encoding=UTF8>,<tls=REQUIRED>"))
+        << lines.value(0).toStdString();
+    EXPECT_TRUE(lines.value(1).endsWith(",<tls=AUTO>")) << lines.value(1).toStdString();
+    EXPECT_TRUE(lines.value(0).startsWith(required.fields().mid(0, 8).join(',') + ','));
+    EXPECT_EQ(lines.value(2), plain.fields().join(','));
+    const QList<SiteRecord> loaded = SiteStore::load(path);
+    EXPECT_EQ(loaded, (QList<SiteRecord>{required, fresh, plain}));
 }

@@ -2,8 +2,10 @@
 
 #include "core/engine/data_address.h"
 #include "core/engine/wire_text.h"
+#include "core/platform/tls_mode.h"
 #include <QFile>
 #include <QString>
+#include <QStringList>
 
 #include <atomic>
 #include <memory>
@@ -60,6 +62,12 @@ public:
     // 936, what a site asks for by default is to find out.
     WireText::Choice encoding = WireText::Choice::Gbk;
     QString taskFolder;
+    // Encryption; the engine's own default is plain FTP.
+    TlsMode tlsMode = TlsMode::Off;
+    // Where certificates trusted always are kept (empty: nowhere), and the
+    // fingerprints trusted for this run besides.
+    QString trustFile;
+    QStringList trustedFingerprints;
 
     // Unsigned: files of 2 GiB up to 4 GiB count correctly.
     std::atomic<quint32> bytesDone{0};

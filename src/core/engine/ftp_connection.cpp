@@ -67,6 +67,9 @@ void FtpConnection::onMessage(int msg, WParam wParam, LParam lParam) {
             case Fd::Close:
                 closeConnection();
                 break;
+            case Fd::Secured:
+                onControlSecured(error);
+                break;
             }
         }
         if (dataSocket && wParam == dataSocket->id()) {
@@ -78,6 +81,8 @@ void FtpConnection::onMessage(int msg, WParam wParam, LParam lParam) {
                 onDataWritable(error);
                 break;
             case Fd::Close:
+                if (error == AsyncSocket::TlsFailed)
+                    addNote(QString::fromUtf8(EngineText::DataTlsFailed) + dataSocket->errorText());
                 dataFinished();
                 break;
             case Fd::Connect:
@@ -276,8 +281,11 @@ void FtpConnection::closeConnection() {
     dataFinished(false);
     dataSocket.reset();
     listenSocket.reset();
+    const bool wasSecure = controlSocket->tls() != nullptr;
     controlSocket.reset();
     replyBuffer.clear();
+    if (wasSecure)
+        host_.securityChanged({});
     host_.controlConnectionClosed();
 }
 

@@ -229,6 +229,18 @@ private:
     void onTransferReply(const QByteArray& prefix);
     QString entryArgument(int index, int commandLength) const;
 
+    // Encryption: "AUTH TLS" after the greeting, the handshake, the
+    // certificate, then the login; data connections follow "PROT P".
+    bool beginTls();
+    void onAuthReply();
+    void onControlSecured(int error);
+    bool certificateAccepted(const TlsCertificate& peer);
+    void endWithout(const QString& text);
+    QString tlsServerName() const;
+    QString tlsServerKey() const;
+    void onProtectionReply(const QByteArray& prefix);
+    bool secureDataConnection();
+
     // Login.
     void login(bool resumeTask);
     void setCurrentFolderFromReply(const QString& text);
@@ -308,6 +320,11 @@ private:
     // turns active for good once the server refuses passive.
     bool passive_ = false;
     WireText wire_;
+    // The server took "PROT P": data connections are encrypted too, with
+    // the certificate the control connection showed.
+    bool dataProtected_ = false;
+    QString acceptedFingerprint_;
+    bool dataTlsDeferred_ = false; // its handshake waits for the transfer command
     bool passiveSent_ = false; // the data placeholder went out as "PASV" or "EPSV"
     bool extendedPassive_ = false; // the server lists EPSV: it goes before PASV
     // The addresses a looked-up name has, and which of them is tried now.

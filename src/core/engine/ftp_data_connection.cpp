@@ -90,8 +90,9 @@ void FtpConnection::onAccept(int error) {
         dataSocket = listenSocket->accept();
     // Only the server itself may connect, unless a proxy stands between us.
     const bool valid =
-        dataSocket && (source.useProxy || dataSocket->peerAddressText() ==
-                                              controlSocket->peerAddressText());
+        dataSocket &&
+        (source.useProxy || dataSocket->peerAddressText() == controlSocket->peerAddressText()) &&
+        secureDataConnection();
     if (!valid) {
         dataSocket.reset();
         listenSocket.reset();
@@ -235,8 +236,14 @@ void FtpConnection::finishUploadAfterPause() {
 }
 
 void FtpConnection::onUploadTailPause() {
+    const bool ours = dataSocket && dataSocket->id() == uploadTailSocket_;
+    if (ours && dataSocket->hasUnsentData()) {
+        // Encrypted bytes still queued here: wait until the network has them.
+        setTimer(UploadTailTimer, timing_.uploadTailPauseMs, TimerKind::SingleShot);
+        return;
+    }
     uploadTailPending_ = false;
-    if (dataSocket && dataSocket->id() == uploadTailSocket_)
+    if (ours)
         dataFinished();
 }
 

@@ -15,6 +15,9 @@ public:
     // The transcript changed; `appended` is the block just added (empty when
     // the transcript was cleared).
     virtual void transcriptChanged(const QString& text, const QString& appended) = 0;
+    // The control connection is now encrypted ("TLSv1.3"), or no longer
+    // (empty).
+    virtual void securityChanged(const QString& protocol) { Q_UNUSED(protocol); }
     // The site tree forgets which site is connected.
     virtual void resetConnectedSiteDisplay() = 0;
     // The control connection was closed: stop the connection timers, empty

@@ -21,6 +21,9 @@ void FtpConnection::login(bool resumeTask) {
         commandQueue << QStringLiteral("USER ") + source.user() + crlf;
     }
     commandQueue << QStringLiteral("PASS ") + source.password() + crlf;
+    // Encrypted data connections, the only buffer size TLS allows (RFC 4217).
+    if (controlSocket && controlSocket->isSecure())
+        commandQueue << QStringLiteral("PBSZ 0\r\n") << QStringLiteral("PROT P\r\n");
     // What the server offers tells which text its names are in, and how it
     // takes passive data connections.
     if (source.encoding == WireText::Choice::Auto || source.dataMode != DataMode::Active)

@@ -12,7 +12,8 @@
 const FtpConnection::ReplyRow FtpConnection::replyTable[] = {
     {"USE", &FtpConnection::onLoginReply},         {"PAS", &FtpConnection::onLoginReply},
     {"FEA", &FtpConnection::onFeatReply},          {"OPT", &FtpConnection::onOptsReply},
-    {"ACC", &FtpConnection::onLoginReply},         {"QUI", &FtpConnection::onSimpleCommandReply},
+    {"ACC", &FtpConnection::onLoginReply},         {"PBS", &FtpConnection::onProtectionReply},
+    {"PRO", &FtpConnection::onProtectionReply},         {"QUI", &FtpConnection::onSimpleCommandReply},
     {"POR", &FtpConnection::onSimpleCommandReply}, {"NOO", &FtpConnection::onSimpleCommandReply},
     {"TYP", &FtpConnection::onSimpleCommandReply}, {"CWD", &FtpConnection::onCwdReply},
     {"RNT", &FtpConnection::onRntoReply},          {"DEL", &FtpConnection::onRemovalReply},
@@ -30,7 +31,8 @@ void FtpConnection::handleReply() {
     if (awaitingGreeting) {
         if (replyIs(220)) {
             awaitingGreeting = false;
-            login(!pendingTaskFile.isEmpty());
+            if (!beginTls())
+                login(!pendingTaskFile.isEmpty());
         } else {
             report(ResultCode::ConnectFailed); // stays open for another greeting
         }
@@ -58,12 +60,18 @@ void FtpConnection::handleReply() {
         onPassiveReply();
         return;
     }
+    if (prefix == "AUT") {
+        onAuthReply(); // no general code applies before the handshake
+        return;
+    }
 
     if ((replyIs(450) || replyIs(451)) && prefix != "SIZ" && prefix != "CHE") {
         ++retryCount;
     } else if (replyIs(200)) {
         if (prefix == "TYP")
             transferType_ = entryArgument(nextCommand, 5);
+        else if (prefix == "PRO")
+            dataProtected_ = true;
         advance();
     } else if (replyIs(532)) {
         // The account is needed: it goes first and the whole queue runs again.

@@ -66,6 +66,10 @@ void FtpConnection::onPassiveConnected(int error) {
         }
         return;
     }
+    if (!secureDataConnection()) {
+        dataSocket.reset();
+        return; // the server's "425" ends the transfer
+    }
     selectDataSocket();
     dataOpen = true;
 }

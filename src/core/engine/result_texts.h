@@ -85,4 +85,14 @@ inline const char* const SkippedRepeatedFolder = "目录已经传送过（链接
 // Command lines that cannot go out, followed by the name or field.
 inline const char* const UnsendableControl = "名称中含有回车、换行或空字符，不能发送：";
 inline const char* const UnsendableCharacters = "服务器的编码不能表示这个名称，不能发送：";
+// Encrypted connections.
+inline const char* const TlsUnavailable = "服务器不支持加密连接（AUTH TLS），以不加密的方式继续。";
+inline const char* const TlsRequiredRefused =
+    "服务器不支持加密连接（AUTH TLS），按站点的设置不能不加密登录！";
+inline const char* const TlsFailed = "不能建立加密连接：";
+inline const char* const TlsEstablished = "已建立加密连接：%1（%2）";
+inline const char* const CertificateRefused = "服务器的证书不受信任，连接已断开。";
+inline const char* const CertificateNotSaved = "不能保存受信任的证书：";
+inline const char* const DataNotProtected = "服务器不接受加密的数据连接（PROT P），文件数据以不加密的方式传送。";
+inline const char* const DataTlsFailed = "数据连接不能加密：";
 } // namespace EngineText

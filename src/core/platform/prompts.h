@@ -1,5 +1,7 @@
 #pragma once
 
+#include "core/platform/tls_session.h"
+
 #include <QString>
 
 // Every message box and question goes through here, so the core can run
@@ -15,6 +17,16 @@ public:
     // The name dialogs of the file commands; each returns the name as the
     // dialog leaves it, empty when cancelled. Without a window there is no
     // one to ask.
+    // A server certificate the system does not vouch for: trust it for
+    // this connection, always (for `server`), or not at all.
+    enum class CertificateAnswer { Refuse, TrustOnce, TrustAlways };
+    virtual CertificateAnswer askCertificate(const QString& server,
+                                             const TlsCertificate& certificate) {
+        Q_UNUSED(server);
+        Q_UNUSED(certificate);
+        return CertificateAnswer::Refuse;
+    }
+
     enum class NameDialog { NewFolder, NewFile, Rename };
     virtual QString askName(NameDialog kind, const QString& current = {}) {
         Q_UNUSED(kind);

@@ -11,6 +11,7 @@ SiteRecord SiteRecord::withDefaults() {
     r.password = QString::fromUtf8(DefaultPassword);
     r.account = QStringLiteral("anonymous");
     r.startFolder = QStringLiteral("/");
+    r.tls = TlsMode::IfAvailable;
     return r;
 }
 

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "core/platform/tls_mode.h"
+
 #include <QString>
 #include <QStringList>
 
@@ -20,6 +22,9 @@ struct SiteRecord {
     QString encoding;
     static constexpr const char* Utf8 = "UTF8";
     static constexpr const char* Gbk = "GBK";
+    // Encryption. Stored the same way, and only when not plain, so a file
+    // of earlier versions loads as plain FTP; new sites prefer TLS.
+    TlsMode tls = TlsMode::Off;
 
     static constexpr const char* NewSiteName = "新增FTP站点";
     static constexpr const char* DefaultPassword = "guest@corvane.invalid";

@@ -57,10 +57,48 @@ void scramble(QByteArray& bytes) {
         bytes[p] = char(bytes[p] ^ k[p % KeySize]);
 }
 
-// A fixed encoding follows the last field as ",<encoding=UTF8>": a reader
-// that knows nothing of it takes it for the end of the home page path.
-QString encodingSuffix(const QString& encoding) {
-    return QStringLiteral(",<encoding=%1>").arg(encoding);
+// Settings beyond the nine fields follow the last one as ",<key=VALUE>"
+// (",<encoding=UTF8>", ",<tls=AUTO>"): a reader that knows nothing of them
+// takes them for the end of the home page path.
+QString suffix(const char* key, const QString& value) {
+    return QStringLiteral(",<%1=%2>").arg(QLatin1String(key), value);
+}
+
+constexpr const char* EncodingKey = "encoding";
+constexpr const char* TlsKey = "tls";
+
+const struct {
+    TlsMode mode;
+    const char* text;
+} kTlsTexts[] = {{TlsMode::IfAvailable, "AUTO"}, {TlsMode::Required, "REQUIRED"}};
+
+QString tlsText(TlsMode mode) {
+    for (const auto& entry : kTlsTexts)
+        if (entry.mode == mode)
+            return QString::fromLatin1(entry.text);
+    return {};
+}
+
+// Takes the settings off the end of the home page path in the reverse of
+// the order they are written, each at most once.
+void takeSuffixes(SiteRecord& site) {
+    QString& path = site.homepageFtpPath;
+    for (const auto& entry : kTlsTexts) {
+        const QString text = suffix(TlsKey, QString::fromLatin1(entry.text));
+        if (path.endsWith(text)) {
+            path.chop(text.size());
+            site.tls = entry.mode;
+            break;
+        }
+    }
+    for (const char* encoding : {SiteRecord::Utf8, SiteRecord::Gbk}) {
+        const QString text = suffix(EncodingKey, QString::fromLatin1(encoding));
+        if (path.endsWith(text)) {
+            path.chop(text.size());
+            site.encoding = QString::fromLatin1(encoding);
+            break;
+        }
+    }
 }
 
 QByteArray plainText(const QList<SiteRecord>& sites) {
@@ -72,7 +110,9 @@ QByteArray plainText(const QList<SiteRecord>& sites) {
             continue; // a site without a name is not kept
         QString joined = line.fields().join(QLatin1Char(','));
         if (!line.encoding.isEmpty())
-            joined += encodingSuffix(line.encoding);
+            joined += suffix(EncodingKey, line.encoding);
+        if (line.tls != TlsMode::Off)
+            joined += suffix(TlsKey, tlsText(line.tls));
         text += Gbk::encode(joined) + "\r\n";
     }
     return text;
@@ -121,13 +161,7 @@ std::optional<SiteRecord> parseLine(const QString& line) {
         }
     }
     SiteRecord site = SiteRecord::fromFields(fields);
-    for (const char* encoding : {SiteRecord::Utf8, SiteRecord::Gbk}) {
-        const QString suffix = encodingSuffix(QString::fromLatin1(encoding));
-        if (site.homepageFtpPath.endsWith(suffix)) {
-            site.homepageFtpPath.chop(suffix.size());
-            site.encoding = QString::fromLatin1(encoding);
-        }
-    }
+    takeSuffixes(site);
     return site;
 }
 

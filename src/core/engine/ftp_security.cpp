@@ -1,0 +1,148 @@
+// Encrypted connections (explicit TLS, RFC 4217): "AUTH TLS" right after
+// the greeting, the handshake, the server's certificate, and only then the
+// login, followed by "PBSZ 0" and "PROT P" so that data connections are
+// encrypted too. A site that merely prefers TLS goes on in plain FTP when
+// the server does not offer it, and says so.
+#include "core/engine/connection_source.h"
+#include "core/engine/ftp_connection.h"
+#include "core/engine/ftp_host.h"
+#include "core/engine/result_texts.h"
+#include "core/platform/certificate_store.h"
+#include "core/platform/prompts.h"
+
+// False when the site does not ask for TLS: the login starts at once.
+bool FtpConnection::beginTls() {
+    dataProtected_ = false;
+    acceptedFingerprint_.clear();
+    host_.securityChanged({});
+    if (source.tlsMode == TlsMode::Off)
+        return false;
+    reset(false);
+    commandQueue << QStringLiteral("AUTH TLS\r\n");
+    askForSend();
+    showPhase(Phase::LoggingIn);
+    return true;
+}
+
+// "234" starts the handshake; the entry stays at the head of the queue
+// meanwhile, so nothing else goes out before the connection is secured.
+void FtpConnection::onAuthReply() {
+    if (reply_.preliminary())
+        return;
+    if (replyIs(234)) {
+        TlsSession::Options options;
+        options.serverName = tlsServerName();
+        if (!controlSocket->startTls(options)) {
+            endWithout(QString::fromUtf8(EngineText::TlsFailed) + controlSocket->errorText());
+            return;
+        }
+        controlSocket->asyncSelect(this, Fd::Read | Fd::Close | Fd::Secured);
+        return;
+    }
+    if (source.tlsMode == TlsMode::Required) {
+        endWithout(QString::fromUtf8(EngineText::TlsRequiredRefused));
+        return;
+    }
+    addNote(QString::fromUtf8(EngineText::TlsUnavailable));
+    login(!pendingTaskFile.isEmpty());
+}
+
+void FtpConnection::onControlSecured(int error) {
+    if (error != 0) {
+        endWithout(QString::fromUtf8(EngineText::TlsFailed) + controlSocket->errorText());
+        return;
+    }
+    touch();
+    const TlsCertificate peer = controlSocket->tls()->peerCertificate();
+    const bool accepted = certificateAccepted(peer);
+    if (!controlSocket)
+        return; // closed while the question was open
+    if (!accepted) {
+        endWithout(QString::fromUtf8(EngineText::CertificateRefused));
+        return;
+    }
+    const TlsSession* tls = controlSocket->tls();
+    acceptedFingerprint_ = peer.fingerprint;
+    addNote(QString::fromUtf8(EngineText::TlsEstablished).arg(tls->protocol(), tls->cipher()));
+    host_.securityChanged(tls->protocol());
+    login(!pendingTaskFile.isEmpty());
+}
+
+// The connection ends before any login, and `text` says why; said first,
+// so that a front end does not take the close for a broken connection.
+void FtpConnection::endWithout(const QString& text) {
+    prompts_.report(text);
+    closeConnection();
+}
+
+// A certificate the system vouches for (chain and name) passes; so does
+// one the user trusted before for this server or for this run. Any other
+// is shown to the user.
+bool FtpConnection::certificateAccepted(const TlsCertificate& peer) {
+    if (peer.verified)
+        return true;
+    const QString server = tlsServerKey();
+    if (source.trustedFingerprints.contains(peer.fingerprint, Qt::CaseInsensitive) ||
+        CertificateStore::isTrusted(source.trustFile, server, peer.fingerprint))
+        return true;
+    switch (prompts_.askCertificate(server, peer)) {
+    case Prompts::CertificateAnswer::TrustAlways:
+        if (!CertificateStore::trust(source.trustFile, server, peer.fingerprint))
+            addNote(QString::fromUtf8(EngineText::CertificateNotSaved) + source.trustFile);
+        return true;
+    case Prompts::CertificateAnswer::TrustOnce:
+        return true;
+    case Prompts::CertificateAnswer::Refuse:
+        break;
+    }
+    return false;
+}
+
+// The name the certificate must carry: the site as the user entered it,
+// or the proxy, which is what answers "AUTH TLS" when there is one.
+QString FtpConnection::tlsServerName() const {
+    return source.useProxy ? source.proxyHost : source.hostName();
+}
+
+QString FtpConnection::tlsServerKey() const {
+    const int port = source.useProxy ? source.proxyPort : source.port;
+    const QString name = tlsServerName();
+    const bool bracket = name.contains(QLatin1Char(':'));
+    return (bracket ? QLatin1Char('[') + name + QLatin1Char(']') : name) + QLatin1Char(':') +
+           QString::number(port);
+}
+
+// "PBSZ" or "PROT" refused: the login goes on, and the data in plain.
+void FtpConnection::onProtectionReply(const QByteArray& prefix) {
+    if (reply_.preliminary())
+        return;
+    advance();
+    if (prefix == "PRO")
+        addNote(QString::fromUtf8(EngineText::DataNotProtected));
+    continueAfterReply(prefix);
+}
+
+// A data connection of a protected session runs its own handshake, offering
+// the control connection's session (servers that insist on reuse refuse
+// it otherwise) and accepting no other certificate. It starts once the
+// transfer command is out: a server that connected at "PORT", or that we
+// connected to at "PASV", takes nothing on the connection before that
+// (pyftpdlib hangs up on bytes that come early).
+bool FtpConnection::secureDataConnection() {
+    dataTlsDeferred_ = false;
+    if (!dataProtected_ || !controlSocket || !controlSocket->tls())
+        return true;
+    static const QStringList transferPrefixes = {"LIS", "RET", "STO", "APP", "SIZ", "CHE"};
+    if (!lineInFlight_ || !transferPrefixes.contains(commandPrefix())) {
+        dataTlsDeferred_ = true;
+        return true;
+    }
+    TlsSession::Options options;
+    options.serverName = tlsServerName();
+    options.resume = controlSocket->tls()->resumption();
+    options.requiredFingerprint = acceptedFingerprint_;
+    if (dataSocket->startTls(options))
+        return true;
+    addNote(QString::fromUtf8(EngineText::DataTlsFailed) + dataSocket->errorText());
+    return false;
+}
