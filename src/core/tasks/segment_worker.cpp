@@ -107,6 +107,10 @@ void SegmentWorker::onControlEvent(int event, int error) {
         controlClosed();
         return;
     }
+    if (event == Fd::Secured) {
+        onControlSecured(error);
+        return;
+    }
     if (event != Fd::Read)
         return;
     char chunk[4096];
@@ -157,21 +161,49 @@ void SegmentWorker::onReply(const FtpReply& reply) {
     switch (step_) {
     case Step::Connecting:
     case Step::Greeting:
-        if (code == 220) {
-            const QString user = job_.proxy ? QStringLiteral("USER %1@%2:%3")
-                                                  .arg(job_.user, job_.hostName)
-                                                  .arg(job_.port)
-                                            : QStringLiteral("USER ") + job_.user;
-            send(user, Step::User);
-        } else if (code >= 400) {
+        if (code == 220 && job_.tls)
+            send(QStringLiteral("AUTH TLS"), Step::Auth);
+        else if (code == 220)
+            sendUser();
+        else if (code >= 400)
             segmentFailed();
+        return;
+    case Step::Auth:
+        if (code != 234) {
+            segmentFailed();
+            return;
         }
+        {
+            TlsSession::Options options;
+            options.serverName = job_.tlsServerName;
+            if (!control_->startTls(options)) {
+                segmentFailed();
+                return;
+            }
+        }
+        step_ = Step::Handshake;
+        control_->asyncSelect(this, Fd::Read | Fd::Close | Fd::Secured);
+        return;
+    case Step::Handshake:
+        segmentFailed(); // nothing may come before the handshake is through
+        return;
+    case Step::Pbsz:
+        if (code == 200)
+            send(QStringLiteral("PROT P"), Step::Prot);
+        else
+            segmentFailed();
+        return;
+    case Step::Prot:
+        if (code == 200)
+            send(QStringLiteral("TYPE I"), Step::Type);
+        else
+            segmentFailed();
         return;
     case Step::User:
     case Step::Pass:
     case Step::Acct:
         if (code == 230)
-            send(QStringLiteral("TYPE I"), Step::Type);
+            afterLogin();
         else if (code == 331)
             send(QStringLiteral("PASS ") + job_.password, Step::Pass);
         else if (code == 332)
@@ -201,9 +233,10 @@ void SegmentWorker::onReply(const FtpReply& reply) {
             segmentFailed();
         return;
     case Step::Rest:
-        if (code == 350)
+        if (code == 350) {
             send(QStringLiteral("RETR ") + job_.sitePath, Step::Retr);
-        else
+            secureDataWhenDue();
+        } else
             segmentFailed();
         return;
     case Step::Retr:
@@ -214,6 +247,52 @@ void SegmentWorker::onReply(const FtpReply& reply) {
     case Step::Quit:
         return; // late replies of the transfer cut off, then "221"
     }
+}
+
+void SegmentWorker::sendUser() {
+    const QString user = job_.proxy ? QStringLiteral("USER %1@%2:%3")
+                                          .arg(job_.user, job_.hostName)
+                                          .arg(job_.port)
+                                    : QStringLiteral("USER ") + job_.user;
+    send(user, Step::User);
+}
+
+void SegmentWorker::afterLogin() {
+    if (job_.dataProtected)
+        send(QStringLiteral("PBSZ 0"), Step::Pbsz);
+    else
+        send(QStringLiteral("TYPE I"), Step::Type);
+}
+
+// The certificate must be one the system vouches for or the one the main
+// connection accepted: nobody is asked from here.
+void SegmentWorker::onControlSecured(int error) {
+    if (error != 0 || step_ != Step::Handshake) {
+        segmentFailed();
+        return;
+    }
+    const TlsCertificate peer = control_->tls()->peerCertificate();
+    if (!peer.verified && peer.fingerprint != job_.acceptedFingerprint) {
+        segmentFailed();
+        return;
+    }
+    activity_.start();
+    control_->asyncSelect(this, Fd::Read | Fd::Close);
+    sendUser();
+}
+
+// An encrypted data connection starts its handshake once it is connected
+// and "RETR" is out, whichever comes last (see the main connection).
+void SegmentWorker::secureDataWhenDue() {
+    if (!job_.dataProtected || !data_ || !dataConnected_ || data_->tls() || step_ != Step::Retr)
+        return;
+    TlsSession::Options options;
+    options.serverName = job_.tlsServerName;
+    options.resume = control_->tls() ? control_->tls()->resumption() : TlsResumption();
+    options.requiredFingerprint = control_->tls() ? control_->tls()->peerCertificate().fingerprint
+                                                  : QString();
+    if (!data_->startTls(options))
+        segmentFailed();
 }
 
 void SegmentWorker::send(const QString& line, Step next) {
@@ -265,6 +344,7 @@ bool SegmentWorker::connectPassive(const FtpReply& reply) {
     if (!port)
         return false;
     data_ = std::make_unique<AsyncSocket>();
+    dataConnected_ = false;
     if (!data_->open(control_->isIpv6()))
         return false;
     data_->asyncSelect(this, Fd::Connect);
@@ -282,8 +362,10 @@ void SegmentWorker::onDataConnected(int error) {
         segmentFailed();
         return;
     }
+    dataConnected_ = true;
     data_->setReadsUntilEnd(true);
     data_->asyncSelect(this, Fd::Read | Fd::Close);
+    secureDataWhenDue();
 }
 
 // Only the server itself may connect, unless a proxy stands between.
@@ -294,8 +376,10 @@ void SegmentWorker::onAccept() {
         return;
     }
     listen_->asyncSelect(this, 0);
+    dataConnected_ = true;
     data_->setReadsUntilEnd(true);
     data_->asyncSelect(this, Fd::Read | Fd::Close);
+    secureDataWhenDue();
 }
 
 void SegmentWorker::onData(int event, int error) {

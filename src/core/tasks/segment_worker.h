@@ -40,6 +40,13 @@ struct SegmentJob {
     bool passive = false; // data connections as the main connection makes them
     bool extendedPassive = false; // EPSV rather than PASV
     WireText::Encoding encoding = WireText::Encoding::Gbk; // as the main connection found
+    // Encryption as the main connection has it: TLS on the control
+    // connection (with the certificate the main connection accepted, or
+    // one the system vouches for), and on data connections after "PROT P".
+    bool tls = false;
+    bool dataProtected = false;
+    QString tlsServerName;
+    QString acceptedFingerprint;
 
     explicit SegmentJob(ConnectionSource& s) : source(s) {}
     // Under the lock: the state file rewritten from the plan.
@@ -78,7 +85,10 @@ protected:
     void onTimer(int id) override;
 
 private:
-    enum class Step { Connecting, Greeting, User, Pass, Acct, Type, Port, Pasv, Rest, Retr, Quit };
+    enum class Step {
+        Connecting, Greeting, Auth, Handshake, User, Pass, Acct, Pbsz, Prot, Type, Port, Pasv,
+        Rest, Retr, Quit
+    };
     static constexpr int WatchTimer = 1;
     static constexpr int RetryTimer = 2;
     static constexpr int MaxAttempts = 3;
@@ -88,6 +98,10 @@ private:
     void onControlEvent(int event, int error);
     void onReply(const FtpReply& reply);
     void send(const QString& line, Step next);
+    void sendUser();
+    void afterLogin();
+    void onControlSecured(int error);
+    void secureDataWhenDue();
     bool sendPort();
     void sendRest();
     bool connectPassive(const FtpReply& reply);
@@ -114,4 +128,5 @@ private:
     QElapsedTimer activity_;      // since the last sign of the server
     QElapsedTimer awaitingReply_; // since the command now unanswered went out
     bool finished_ = false;
+    bool dataConnected_ = false;
 };

@@ -78,6 +78,10 @@ bool FtpConnection::tryStartSegmented() {
     job->passive = passive_;
     job->extendedPassive = extendedPassive_;
     job->encoding = wire_.encoding();
+    job->tls = controlSocket->isSecure();
+    job->dataProtected = dataProtected_;
+    job->tlsServerName = tlsServerName();
+    job->acceptedFingerprint = acceptedFingerprint_;
     job->proxyHost = job->host;
     job->proxyPort = quint16(source.proxyPort);
     if (job->proxy)
