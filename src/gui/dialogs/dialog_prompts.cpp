@@ -1,5 +1,7 @@
 #include "gui/dialogs/dialog_prompts.h"
 
+#include "gui/dialogs/certificate_dialog.h"
+
 #include <QApplication>
 #include <QDialog>
 #include <QDialogButtonBox>
@@ -37,6 +39,13 @@ bool DialogPrompts::askOkCancel(const QString& text) {
     box.addButton(QString::fromUtf8("取消"), QMessageBox::RejectRole);
     box.exec();
     return box.clickedButton() == ok;
+}
+
+Prompts::CertificateAnswer DialogPrompts::askCertificate(const QString& server,
+                                                         const TlsCertificate& certificate) {
+    CertificateDialog dialog(server, certificate, parent_);
+    dialog.exec();
+    return dialog.answer();
 }
 
 // The new-name dialogs: a new folder or file takes its name without any

@@ -12,6 +12,8 @@ public:
     bool askYesNo(const QString& text) override;
     bool askOkCancel(const QString& text) override;
     QString askName(NameDialog kind, const QString& current) override;
+    CertificateAnswer askCertificate(const QString& server,
+                                     const TlsCertificate& certificate) override;
     void setParent(QWidget* parent) { parent_ = parent; }
 
 private:

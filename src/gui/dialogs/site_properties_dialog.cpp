@@ -12,7 +12,7 @@ SitePropertiesDialog::SitePropertiesDialog(const SiteRecord& site, Prompts& prom
                                            QWidget* parent)
     : HelpDialog(HelpKeyword, parent), prompts_(prompts), site_(site) {
     setWindowTitle(QString::fromUtf8("FTP站点属性"));
-    setFixedSize(du(0, 0, 192, 220).size());
+    setFixedSize(du(0, 0, 192, 238).size());
 
     auto* siteBox = new QGroupBox(QString::fromUtf8("站点名称：") + site.name, this);
     siteBox->setObjectName("siteBox");
@@ -49,7 +49,18 @@ SitePropertiesDialog::SitePropertiesDialog(const SiteRecord& site, Prompts& prom
                                : site.encoding == QLatin1String(SiteRecord::Gbk) ? 2
                                                                                   : 0);
 
-    addButtons(QRect(26, 199, 35, 14), QRect(73, 199, 35, 14), QRect(120, 199, 44, 14));
+    // Encryption, in the order of TlsMode.
+    auto* tlsLabel = new QLabel(QString::fromUtf8("加密"), this);
+    tlsLabel->setGeometry(du(14, 201, 30, 10));
+    tls_ = new QComboBox(this);
+    tls_->setObjectName("tls");
+    tls_->addItems({QString::fromUtf8("不加密"), QString::fromUtf8("如果可用则使用显式TLS"),
+                    QString::fromUtf8("要求显式TLS")});
+    tls_->setGeometry(du(50, 199, 128, 14));
+    tlsLabel->setBuddy(tls_);
+    tls_->setCurrentIndex(int(site.tls));
+
+    addButtons(QRect(26, 217, 35, 14), QRect(73, 217, 35, 14), QRect(120, 217, 44, 14));
 }
 
 QLineEdit* SitePropertiesDialog::addEdit(QWidget* parent, const char* objectName, const char* label,
@@ -78,6 +89,7 @@ void SitePropertiesDialog::accept() {
     r.encoding = encoding == 1   ? QString::fromLatin1(SiteRecord::Utf8)
                  : encoding == 2 ? QString::fromLatin1(SiteRecord::Gbk)
                                  : QString();
+    r.tls = TlsMode(tls_->currentIndex());
     if (!r.homepageUrl.isEmpty() && !r.homepageUrl.endsWith(QLatin1Char('/')))
         r.homepageUrl += QLatin1Char('/');
     if (r.homepageFtpPath.size() > 1 && r.homepageFtpPath.endsWith(QLatin1Char('/')))

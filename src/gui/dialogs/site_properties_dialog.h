@@ -40,4 +40,5 @@ private:
     QLineEdit* homepageUrl_;
     QLineEdit* homepageFtpPath_;
     QComboBox* encoding_;
+    QComboBox* tls_;
 };

@@ -3,6 +3,7 @@
 #include "core/engine/connection_source.h"
 #include "core/engine/ftp_connection.h"
 #include "core/engine/result_texts.h"
+#include "core/platform/certificate_store.h"
 #include "core/platform/clock.h"
 #include "core/platform/prompts.h"
 #include "core/tasks/connection_setup.h"
@@ -175,6 +176,8 @@ bool MainWindow::connectTo(const SiteRecord& site, const QString& pendingTask) {
     source_->setHomepageFtpPath(site.homepageFtpPath);
     source_->taskFolder = programDir_;
     source_->encoding = encodingChoiceOf(site.encoding);
+    source_->tlsMode = site.tls;
+    source_->trustFile = CertificateStore::pathIn(programDir_);
     applyNetworkSettings(settings_, *source_);
     connection_ = std::make_unique<FtpConnection>(
         *source_, 0, FtpConnection::Deps{*this, prompts_, clock_, timing_, resolver_});

@@ -117,6 +117,7 @@ public:
 
     // FtpHost
     void showStatusText(const QString& text) override;
+    void securityChanged(const QString& protocol) override;
     void transcriptChanged(const QString& text, const QString& appended) override;
     void resetConnectedSiteDisplay() override;
     void controlConnectionClosed() override;

@@ -14,6 +14,10 @@
 
 #include <utility>
 
+void MainWindow::securityChanged(const QString& protocol) {
+    statusBar_->setSecurity(protocol);
+}
+
 void MainWindow::showStatusText(const QString& text) {
     statusBar_->setStatusLine(text);
 }

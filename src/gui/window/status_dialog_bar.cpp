@@ -8,7 +8,8 @@
 
 StatusDialogBar::StatusDialogBar(QWidget* parent)
     : QWidget(parent), bytes_(new QLabel(this)), bar_(new QProgressBar(this)),
-      speed_(new QLabel(this)), elapsed_(new QLabel(this)), statusLine_(new QLabel(this)) {
+      speed_(new QLabel(this)), elapsed_(new QLabel(this)), statusLine_(new QLabel(this)),
+      security_(new QLabel(this)) {
     setObjectName(QStringLiteral("statusBar"));
     bar_->setRange(0, 100);
     bar_->setTextVisible(false);
@@ -20,6 +21,9 @@ StatusDialogBar::StatusDialogBar(QWidget* parent)
     layout->addWidget(speed_, 2);
     layout->addWidget(elapsed_, 2);
     layout->addWidget(statusLine_, 10);
+    security_->setObjectName(QStringLiteral("security"));
+    layout->addWidget(security_, 0);
+    setSecurity(QString());
     setStatusLine(QString());
 }
 
@@ -50,6 +54,16 @@ void StatusDialogBar::showProgress(const QString& bytesText, int percent, const 
     bar_->setValue(percent);
     speed_->setText(speedText);
     elapsed_->setText(elapsedText);
+}
+
+void StatusDialogBar::setSecurity(const QString& protocol) {
+    security_->setText(protocol.isEmpty() ? QString()
+                                          : QString::fromUtf8("已加密（%1）").arg(protocol));
+    security_->setVisible(!protocol.isEmpty());
+}
+
+QString StatusDialogBar::securityText() const {
+    return security_->text();
 }
 
 QString StatusDialogBar::statusLine() const {

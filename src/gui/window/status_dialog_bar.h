@@ -17,6 +17,9 @@ public:
     bool inProgressMode() const;
     // Idle mode with this text, or the welcome text when it is empty.
     void setStatusLine(const QString& text);
+    // "TLSv1.3" while the connection is encrypted, empty when it is not.
+    void setSecurity(const QString& protocol);
+    QString securityText() const;
     void showProgress(const QString& bytesText, int percent, const QString& speedText,
                       const QString& elapsedText);
 
@@ -32,4 +35,5 @@ private:
     QLabel* speed_;      // 1025
     QLabel* elapsed_;    // 1026
     QLabel* statusLine_; // 1029
+    QLabel* security_;   // shown in both modes while encrypted
 };
