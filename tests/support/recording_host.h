@@ -11,6 +11,7 @@
 class RecordingHost : public FtpHost {
 public:
     void showStatusText(const QString& text) override { statusTexts << text; }
+    void securityChanged(const QString& protocol) override { security = protocol; }
     void transcriptChanged(const QString& text, const QString&) override { transcript = text; }
     void resetConnectedSiteDisplay() override { ++siteDisplayResets; }
     void controlConnectionClosed() override { ++closedConnections; }
@@ -30,6 +31,7 @@ public:
     void itemSkipped(const QString& text) override { skipped << text; }
 
     QStringList statusTexts;
+    QString security; // the protocol while encrypted
     QString transcript;
     QStringList folders;
     QStringList events;

@@ -19,12 +19,21 @@ public:
         return names.isEmpty() ? QString() : names.takeFirst();
     }
 
+    // Certificates are recorded as "certificate:" and their fingerprint and
+    // answered from `certificateAnswers` (refused when it is empty).
+    CertificateAnswer askCertificate(const QString&, const TlsCertificate& certificate) override {
+        shown << QStringLiteral("certificate:") + certificate.fingerprint;
+        return certificateAnswers.isEmpty() ? CertificateAnswer::Refuse
+                                            : certificateAnswers.takeFirst();
+    }
+
     int count(const QString& text) const { return int(shown.count(text)); }
     int count(const char* utf8) const { return count(QString::fromUtf8(utf8)); }
 
     QStringList shown;
     QList<bool> answers;
     QStringList names;
+    QList<CertificateAnswer> certificateAnswers;
 
 private:
     bool answer(const QString& text) {

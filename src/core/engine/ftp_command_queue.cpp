@@ -185,11 +185,10 @@ void FtpConnection::sendNext(int error) {
     }
     // A data connection the server opened before this command now carries
     // what the command asks for.
-    if (transferLine && dataOpen) {
-        if (dataTlsDeferred_ && !secureDataConnection())
-            dataFinished(); // short: the server's reply judges the transfer
+    if (transferLine)
+        transferStarting(true);
+    if (transferLine && dataOpen)
         selectDataSocket();
-    }
     QString block = transcript_.addCommand(line);
     host_.transcriptChanged(transcript_.text(), block);
     if (abortLine)

@@ -116,6 +116,8 @@ void FtpConnection::onTimer(int id) {
         onUploadTailPause();
     } else if (id == SegmentWatchTimer) {
         checkSegments();
+    } else if (id == DataTlsTimer) {
+        transferStarting(false);
     }
 }
 

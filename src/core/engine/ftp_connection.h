@@ -39,6 +39,9 @@ public:
     static constexpr int UploadTailTimer = 102;
     // While segment workers run: whether they have all ended yet.
     static constexpr int SegmentWatchTimer = 103;
+    // An encrypted data connection's handshake waits this long at most for
+    // the server's answer to the transfer command.
+    static constexpr int DataTlsTimer = 104;
 
     struct Deps {
         FtpHost& host;
@@ -240,6 +243,7 @@ private:
     QString tlsServerKey() const;
     void onProtectionReply(const QByteArray& prefix);
     bool secureDataConnection();
+    void transferStarting(bool sent);
 
     // Login.
     void login(bool resumeTask);
@@ -325,6 +329,7 @@ private:
     bool dataProtected_ = false;
     QString acceptedFingerprint_;
     bool dataTlsDeferred_ = false; // its handshake waits for the transfer command
+    bool transferAnswered_ = false; // "150" came, or the server had its moment
     bool passiveSent_ = false; // the data placeholder went out as "PASV" or "EPSV"
     bool extendedPassive_ = false; // the server lists EPSV: it goes before PASV
     // The addresses a looked-up name has, and which of them is tried now.

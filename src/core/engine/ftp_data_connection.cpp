@@ -79,6 +79,11 @@ bool FtpConnection::changeFolderAndList(const QString& cwdLine) {
 void FtpConnection::selectDataSocket() {
     if (!dataSocket)
         return;
+    if (dataTlsDeferred_) {
+        // Not a byte moves before its handshake: only a hang-up counts.
+        dataSocket->asyncSelect(this, Fd::Close);
+        return;
+    }
     const bool sending = transferKind > 3;
     // What comes in is read to its end, which recv() reports itself.
     dataSocket->setReadsUntilEnd(!sending);

@@ -125,15 +125,17 @@ void FtpConnection::onProtectionReply(const QByteArray& prefix) {
 // A data connection of a protected session runs its own handshake, offering
 // the control connection's session (servers that insist on reuse refuse
 // it otherwise) and accepting no other certificate. It starts once the
-// transfer command is out: a server that connected at "PORT", or that we
-// connected to at "PASV", takes nothing on the connection before that
-// (pyftpdlib hangs up on bytes that come early).
+// server has answered the transfer command ("150"), or a moment after the
+// command went out for a server that says nothing before the handshake: a
+// server that connected at "PORT", or that we connected to at "PASV", may
+// take bytes that come before it is ready for them for a hang-up
+// (pyftpdlib does).
 bool FtpConnection::secureDataConnection() {
     dataTlsDeferred_ = false;
     if (!dataProtected_ || !controlSocket || !controlSocket->tls())
         return true;
     static const QStringList transferPrefixes = {"LIS", "RET", "STO", "APP", "SIZ", "CHE"};
-    if (!lineInFlight_ || !transferPrefixes.contains(commandPrefix())) {
+    if (!lineInFlight_ || !transferPrefixes.contains(commandPrefix()) || !transferAnswered_) {
         dataTlsDeferred_ = true;
         return true;
     }
@@ -145,4 +147,23 @@ bool FtpConnection::secureDataConnection() {
         return true;
     addNote(QString::fromUtf8(EngineText::DataTlsFailed) + dataSocket->errorText());
     return false;
+}
+
+// The transfer command went out (`sent`), or the server has answered it or
+// had its moment: a data connection waiting for that starts its handshake.
+void FtpConnection::transferStarting(bool sent) {
+    if (sent) {
+        transferAnswered_ = false;
+        if (dataProtected_)
+            setTimer(DataTlsTimer, timing_.dataTlsGraceMs, TimerKind::SingleShot);
+        return;
+    }
+    transferAnswered_ = true;
+    killTimer(DataTlsTimer);
+    if (!dataTlsDeferred_ || !dataOpen || !dataSocket)
+        return;
+    if (secureDataConnection())
+        selectDataSocket();
+    else
+        dataFinished(); // short: the server's reply judges the transfer
 }

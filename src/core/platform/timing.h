@@ -16,4 +16,5 @@ struct Timing {
     int taskFileIntervalMs = 1000;       // least time between task file rewrites
     int editStartPauseMs = 3000;         // after an editing application starts
     int editWatchMs = 500;               // the editing watcher
+    int dataTlsGraceMs = 1500;           // encrypted data waits for "150" at most
 };

@@ -235,14 +235,18 @@ void SegmentWorker::onReply(const FtpReply& reply) {
     case Step::Rest:
         if (code == 350) {
             send(QStringLiteral("RETR ") + job_.sitePath, Step::Retr);
-            secureDataWhenDue();
+            retrSent_.start();
         } else
             segmentFailed();
         return;
     case Step::Retr:
         // "226" ends the last range; the data connection's end decides.
-        if (code >= 400)
+        if (code >= 400) {
             segmentFailed();
+        } else if (code < 200) {
+            retrSent_.invalidate(); // answered: the server is ready
+            secureDataWhenDue();
+        }
         return;
     case Step::Quit:
         return; // late replies of the transfer cut off, then "221"
@@ -282,17 +286,23 @@ void SegmentWorker::onControlSecured(int error) {
 }
 
 // An encrypted data connection starts its handshake once it is connected
-// and "RETR" is out, whichever comes last (see the main connection).
+// and the server has answered "RETR" or had its moment, whichever comes
+// last (see the main connection).
 void SegmentWorker::secureDataWhenDue() {
     if (!job_.dataProtected || !data_ || !dataConnected_ || data_->tls() || step_ != Step::Retr)
+        return;
+    if (retrSent_.isValid() && retrSent_.elapsed() < DataTlsGraceMs)
         return;
     TlsSession::Options options;
     options.serverName = job_.tlsServerName;
     options.resume = control_->tls() ? control_->tls()->resumption() : TlsResumption();
     options.requiredFingerprint = control_->tls() ? control_->tls()->peerCertificate().fingerprint
                                                   : QString();
-    if (!data_->startTls(options))
+    if (!data_->startTls(options)) {
         segmentFailed();
+        return;
+    }
+    data_->asyncSelect(this, Fd::Read | Fd::Close);
 }
 
 void SegmentWorker::send(const QString& line, Step next) {
@@ -364,7 +374,8 @@ void SegmentWorker::onDataConnected(int error) {
     }
     dataConnected_ = true;
     data_->setReadsUntilEnd(true);
-    data_->asyncSelect(this, Fd::Read | Fd::Close);
+    // An encrypted one carries nothing before its handshake.
+    data_->asyncSelect(this, job_.dataProtected ? Fd::Close : Fd::Read | Fd::Close);
     secureDataWhenDue();
 }
 
@@ -378,7 +389,8 @@ void SegmentWorker::onAccept() {
     listen_->asyncSelect(this, 0);
     dataConnected_ = true;
     data_->setReadsUntilEnd(true);
-    data_->asyncSelect(this, Fd::Read | Fd::Close);
+    // An encrypted one carries nothing before its handshake.
+    data_->asyncSelect(this, job_.dataProtected ? Fd::Close : Fd::Read | Fd::Close);
     secureDataWhenDue();
 }
 
@@ -508,6 +520,7 @@ void SegmentWorker::onTimer(int id) {
         connectControl();
         return;
     }
+    secureDataWhenDue(); // a server that says nothing before the handshake
     if (job_.source.abortRequested) {
         finish();
     } else if ((activity_.isValid() && activity_.elapsed() > IdleLimitMs) ||

@@ -129,4 +129,6 @@ private:
     QElapsedTimer awaitingReply_; // since the command now unanswered went out
     bool finished_ = false;
     bool dataConnected_ = false;
+    QElapsedTimer retrSent_; // the data handshake waits for RETR's "150", or this long
+    static constexpr qint64 DataTlsGraceMs = 1500;
 };
