@@ -2,14 +2,16 @@
 // to a local pyftpdlib server with a folder listed and both local panes
 // filled, the same window during a download dragged into the local tree,
 // the window while a file is being edited, the dialog that chooses the
-// editing application, the file list options, the site properties dialog
-// and the network settings dialog.
+// editing application, the file list options, the site properties dialog,
+// the network settings dialog and the certificate question.
 #include "../gui/window_fixture.h"
 #include "pyftpd_server.h"
+#include "test_certificate.h"
 
 #include "core/engine/connection_source.h"
 #include "core/settings/list_filters.h"
 #include "gui/dialogs/app_choice_dialog.h"
+#include "gui/dialogs/certificate_dialog.h"
 #include "gui/dialogs/file_list_options_dialog.h"
 #include "gui/dialogs/network_settings_dialog.h"
 #include "gui/dialogs/site_properties_dialog.h"
@@ -161,6 +163,18 @@ int main(int argc, char** argv) {
     network.show();
     spinFor(100);
     ok &= save(&network, out + QStringLiteral("/network-settings.png"));
+
+    TlsCertificate certificate;
+    certificate.subject = QStringLiteral("CN=ftp.example.test,O=Example");
+    certificate.issuer = certificate.subject;
+    certificate.validFrom = QStringLiteral("2026-12-01 00:00:00 UTC");
+    certificate.validUntil = QStringLiteral("2027-12-01 00:00:00 UTC");
+    certificate.fingerprint = TestCertificate::make(QStringLiteral("ftp.example.test")).fingerprint;
+    certificate.problem = QString::fromUtf8("证书是自签名的，不受系统信任");
+    CertificateDialog question(QStringLiteral("ftp.example.test:21"), certificate);
+    question.show();
+    spinFor(100);
+    ok &= save(&question, out + QStringLiteral("/certificate.png"));
 
     frame.connection()->closeConnection();
     return ok ? 0 : 1;
