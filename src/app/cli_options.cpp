@@ -148,11 +148,8 @@ std::optional<CliCommand> resumeCommand(const QString& argument, const QString& 
     command.site.password = header->password;
     command.site.account = header->user;
     command.site.path = QStringLiteral("/");
-    // Encrypted as the defined site of the same server is.
-    for (const SiteRecord& site : SiteStore::load(programDir + QStringLiteral("ftpsite.dat"))) {
-        if (site.address == header->site && site.portNumber() == header->port)
-            command.site.tls = site.tls;
-    }
+    command.site.tls = tlsModeOfServer(SiteStore::load(programDir + QStringLiteral("ftpsite.dat")),
+                                       header->site, header->port);
     command.taskFolder = info.absolutePath() + QLatin1Char('/');
     command.taskFile = info.fileName();
     return command;

@@ -11,6 +11,8 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
+#include <QProcess>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
@@ -251,4 +253,36 @@ TEST(Tls, AHandshakeCutOffEndsWithAMessage) {
         << c.prompts.shown.first().toStdString();
     EXPECT_EQ(c.wnd->controlSocket, nullptr);
     EXPECT_TRUE(c.host.folders.isEmpty());
+}
+
+// A download over TLS cut off by the server going away is resumed over TLS
+// from where it stopped (the task names its server; no site is defined for
+// it, so TLS is used as the server offers it).
+TEST(Tls, ACutDownloadIsResumedOverTls) {
+    TlsServer tls({"--tls-required", "--throttle", "300000"});
+    const QByteArray content = patternedBytes(900000, 13);
+    writeBytes(tls.root() + "/big.bin", content);
+    ASSERT_TRUE(tls.start());
+    QTemporaryDir home, local;
+    QProcess get;
+    get.start(QStringLiteral(CORVANE_CLI_PATH),
+              {"--home", home.path(), "--trust", tls.certificate.fingerprint, "get",
+               tls.url("/big.bin"), local.path()});
+    const QString path = local.path() + "/big.bin";
+    ASSERT_TRUE(waitUntil([&] { return QFileInfo(path).size() >= 200000; }, 20000));
+    tls.server->kill();
+    ASSERT_TRUE(get.waitForFinished(20000));
+    EXPECT_EQ(get.exitCode(), 1);
+    const QStringList tasks = QDir(home.path()).entryList({"*.npm"}, QDir::Files);
+    ASSERT_EQ(tasks.size(), 1);
+    const qint64 partial = QFileInfo(path).size();
+    ASSERT_LT(partial, content.size());
+
+    ASSERT_TRUE(tls.server->restart());
+    const CliRun resume = cli({"--home", home.path(), "-v", "--trust",
+                               tls.certificate.fingerprint, "resume", tasks.first()});
+    EXPECT_EQ(resume.exitCode, 0) << resume.err.toStdString();
+    EXPECT_TRUE(resume.err.contains(QString::fromUtf8(TlsNote))) << resume.err.toStdString();
+    EXPECT_TRUE(resume.err.contains(QStringLiteral("REST %1").arg(partial)));
+    EXPECT_EQ(readBytes(path), content);
 }

@@ -12,7 +12,7 @@ import sys
 from pyftpdlib.authorizers import DummyAuthorizer
 from pyftpdlib.filesystems import AbstractedFS
 from pyftpdlib.handlers import FTPHandler, ThrottledDTPHandler
-from pyftpdlib.handlers import TLS_FTPHandler
+from pyftpdlib.handlers import TLS_DTPHandler, TLS_FTPHandler
 from pyftpdlib.handlers import asynchat  # the module pyftpdlib itself pushes with
 from pyftpdlib.servers import FTPServer
 
@@ -154,7 +154,11 @@ def main():
         Handler.tls_control_required = args.tls_required
         Handler.tls_data_required = args.tls_required
     if args.throttle:
-        class Throttled(ThrottledDTPHandler):
+        # Encrypted data connections are throttled the same way.
+        data_bases = (TLS_DTPHandler, ThrottledDTPHandler) if args.tls_cert \
+            else (ThrottledDTPHandler,)
+
+        class Throttled(*data_bases):
             read_limit = args.throttle
             write_limit = args.throttle
         Handler.dtp_handler = Throttled

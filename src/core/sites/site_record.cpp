@@ -34,6 +34,13 @@ SiteRecord SiteRecord::fromFields(const QStringList& f) {
     return r;
 }
 
+TlsMode tlsModeOfServer(const QList<SiteRecord>& sites, const QString& address, int port) {
+    for (const SiteRecord& site : sites)
+        if (site.address == address && site.portNumber() == port)
+            return site.tls;
+    return TlsMode::IfAvailable;
+}
+
 int SiteRecord::portNumber() const {
     const int number = IniProfile::leadingInt(port);
     return number > 0 ? number : 21;

@@ -3,6 +3,7 @@
 #include "core/platform/tls_mode.h"
 
 #include <QString>
+#include <QList>
 #include <QStringList>
 
 // One defined FTP site: nine text fields, in the order the store keeps them.
@@ -48,3 +49,8 @@ struct SiteRecord {
 
     bool operator==(const SiteRecord&) const = default;
 };
+
+// How the defined site of a server (address and port) is encrypted; TLS if
+// the server offers it when no site is defined for it. A task names its
+// server, not its site.
+TlsMode tlsModeOfServer(const QList<SiteRecord>& sites, const QString& address, int port);

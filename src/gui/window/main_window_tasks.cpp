@@ -60,6 +60,7 @@ void MainWindow::resumeByName(const QString& name) {
         site.user = header->user;
         site.password = header->password;
         site.account = header->user;
+        site.tls = tlsModeOfServer(app_.siteTree->sites().records(), header->site, header->port);
         resumingTask_ = name;
         if (connectTo(site, name) && !notConnected())
             app_.siteTree->markConnected(header->site, true);
