@@ -163,6 +163,23 @@ TEST(Tls, RequiredRefusesAPlainServerAndIfAvailableFallsBack) {
     EXPECT_TRUE(waitUntil([&] { return !c.host.listings.isEmpty(); }, 10000));
 }
 
+// A server that keeps its data connections unencrypted ("PROT P" refused):
+// the login goes on over TLS, the transcript says the data is not
+// encrypted, and listings and files still come.
+TEST(Tls, RefusedDataProtectionLeavesDataPlainWithANote) {
+    TlsServer tls({"--refuse-prot"});
+    writeBytes(tls.root() + "/f.bin", patternedBytes(100000, 3));
+    ASSERT_TRUE(tls.start());
+    QTemporaryDir home, local;
+    const CliRun get = cli({"--home", home.path(), "-v", "--trust", tls.certificate.fingerprint,
+                            "get", tls.url("/f.bin"), local.path()});
+    EXPECT_EQ(get.exitCode, 0) << get.err.toStdString();
+    EXPECT_TRUE(get.err.contains(QString::fromUtf8(
+        "服务器不接受加密的数据连接（PROT P），文件数据以不加密的方式传送。")))
+        << get.err.toStdString();
+    EXPECT_EQ(readBytes(local.path() + "/f.bin"), patternedBytes(100000, 3));
+}
+
 // Trusted once, a certificate is asked about again on the next connection;
 // trusted always, it is kept in the program folder (for the user alone)
 // and not asked about again. Refused, the connection ends unused.

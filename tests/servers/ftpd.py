@@ -43,6 +43,8 @@ def main():
     parser.add_argument("--tls-key", help="PEM key of --tls-cert")
     parser.add_argument("--tls-required", action="store_true",
                         help="no login and no data connection without TLS")
+    parser.add_argument("--refuse-prot", action="store_true",
+                        help="answer PROT P with 536: data connections stay unencrypted")
     parser.add_argument("--cut-handshake", action="store_true",
                         help="answer AUTH TLS, then hang up in the middle of the handshake")
     args = parser.parse_args()
@@ -121,6 +123,11 @@ def main():
             if args.refuse_active:
                 return self.respond("502 Active mode not allowed.")
             return Base.ftp_EPRT(self, line)
+
+        def ftp_PROT(self, line):
+            if args.refuse_prot:
+                return self.respond("536 PROT P not accepted here.")
+            return Base.ftp_PROT(self, line)
 
         def ftp_AUTH(self, line):
             if not args.cut_handshake:
