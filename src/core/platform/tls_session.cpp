@@ -81,9 +81,10 @@ SSL_CTX* newServerContext(const QByteArray& certificatePem, const QByteArray& ke
 // client can resume a session it had with the same server side.
 SSL_CTX* serverContext(const QByteArray& certificatePem, const QByteArray& keyPem) {
     static std::mutex contextsMutex;
-    static std::map<QByteArray, SSL_CTX*> contexts;
+    // Never destroyed: the contexts live as long as the program.
+    static auto* const contexts = new std::map<QByteArray, SSL_CTX*>;
     std::lock_guard<std::mutex> lock(contextsMutex);
-    SSL_CTX*& context = contexts[certificatePem + keyPem];
+    SSL_CTX*& context = (*contexts)[certificatePem + keyPem];
     if (!context)
         context = newServerContext(certificatePem, keyPem);
     if (context)
