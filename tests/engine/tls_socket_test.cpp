@@ -176,14 +176,14 @@ TEST_F(TlsSocket, SessionIsResumedAndAForeignCertificateRefused) {
     // TLS 1.3 hands out its tickets after the handshake.
     ASSERT_EQ(server.socket->sendWhole("220 ok\r\n"), 0);
     ASSERT_TRUE(waitUntil([&] { return client.received == "220 ok\r\n"; }));
-    const TlsResumption resumption = client.socket->tls()->resumption();
-    ASSERT_TRUE(resumption);
+    const std::shared_ptr<TlsResumptions> resumptions = client.socket->tls()->resumptions();
+    ASSERT_TRUE(resumptions->newestResumable());
 
     End first;
     std::swap(first.socket, client.socket);
     client.events.clear();
     TlsSession::Options again;
-    again.resume = resumption;
+    again.resumptions = resumptions;
     again.requiredFingerprint = certificate.fingerprint;
     connectBoth(Fd::Read | Fd::Close | Fd::Secured, Fd::Read | Fd::Close, again);
     ASSERT_TRUE(waitUntil([&] { return client.count(Fd::Secured) == 1; }));

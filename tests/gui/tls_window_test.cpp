@@ -21,7 +21,7 @@ struct CertificateFiles {
     QStringList serverArgs() {
         certificate.writeTo(dir.path());
         return {"--tls-cert", dir.filePath("cert.pem"), "--tls-key", dir.filePath("key.pem"),
-                "--tls-required"};
+                "--tls-required", "--require-reuse"};
     }
 };
 

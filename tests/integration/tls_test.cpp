@@ -25,7 +25,7 @@ struct TlsServer {
     TestCertificate certificate = TestCertificate::make();
     std::unique_ptr<PyFtpdServer> server;
 
-    explicit TlsServer(const QStringList& extraArgs = {"--tls-required"}) {
+    explicit TlsServer(const QStringList& extraArgs = {"--tls-required", "--require-reuse"}) {
         certificate.writeTo(certificateDir.path());
         server = std::make_unique<PyFtpdServer>(
             QStringList{"--tls-cert", certificateDir.filePath("cert.pem"), "--tls-key",
@@ -276,7 +276,7 @@ TEST(Tls, AHandshakeCutOffEndsWithAMessage) {
 // from where it stopped (the task names its server; no site is defined for
 // it, so TLS is used as the server offers it).
 TEST(Tls, ACutDownloadIsResumedOverTls) {
-    TlsServer tls({"--tls-required", "--throttle", "300000"});
+    TlsServer tls({"--tls-required", "--require-reuse", "--throttle", "300000"});
     const QByteArray content = patternedBytes(900000, 13);
     writeBytes(tls.root() + "/big.bin", content);
     ASSERT_TRUE(tls.start());

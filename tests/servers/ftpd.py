@@ -13,6 +13,7 @@ from pyftpdlib.authorizers import DummyAuthorizer
 from pyftpdlib.filesystems import AbstractedFS
 from pyftpdlib.handlers import FTPHandler, ThrottledDTPHandler
 from pyftpdlib.handlers import TLS_DTPHandler, TLS_FTPHandler
+from OpenSSL._util import lib as ssl_lib  # SSL_session_reused, which pyOpenSSL does not wrap
 from pyftpdlib.handlers import asynchat  # the module pyftpdlib itself pushes with
 from pyftpdlib.servers import FTPServer
 
@@ -43,6 +44,9 @@ def main():
     parser.add_argument("--tls-key", help="PEM key of --tls-cert")
     parser.add_argument("--tls-required", action="store_true",
                         help="no login and no data connection without TLS")
+    parser.add_argument("--require-reuse", action="store_true",
+                        help="refuse a data connection that does not resume the TLS session"
+                             " of its control connection, as vsftpd does by default")
     parser.add_argument("--refuse-prot", action="store_true",
                         help="answer PROT P with 536: data connections stay unencrypted")
     parser.add_argument("--cut-handshake", action="store_true",
@@ -156,13 +160,20 @@ def main():
             return Base.ftp_REST(self, line)
 
     if args.tls_cert:
+        class ReuseChecked(TLS_DTPHandler):
+            def handle_ssl_established(self):
+                if args.require_reuse and not ssl_lib.SSL_session_reused(self.socket._ssl):
+                    self.cmd_channel.respond("522 SSL connection failed: session reuse required")
+                    return self.close()
+                return TLS_DTPHandler.handle_ssl_established(self)
+        Handler.dtp_handler = ReuseChecked
         Handler.certfile = args.tls_cert
         Handler.keyfile = args.tls_key
         Handler.tls_control_required = args.tls_required
         Handler.tls_data_required = args.tls_required
     if args.throttle:
         # Encrypted data connections are throttled the same way.
-        data_bases = (TLS_DTPHandler, ThrottledDTPHandler) if args.tls_cert \
+        data_bases = (Handler.dtp_handler, ThrottledDTPHandler) if args.tls_cert \
             else (ThrottledDTPHandler,)
 
         class Throttled(*data_bases):

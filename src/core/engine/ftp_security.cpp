@@ -141,7 +141,7 @@ bool FtpConnection::secureDataConnection() {
     }
     TlsSession::Options options;
     options.serverName = tlsServerName();
-    options.resume = controlSocket->tls()->resumption();
+    options.resumptions = controlSocket->tls()->resumptions();
     options.requiredFingerprint = acceptedFingerprint_;
     if (dataSocket->startTls(options))
         return true;

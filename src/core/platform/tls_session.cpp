@@ -152,11 +152,26 @@ QString verifyProblem(long result) {
 
 } // namespace
 
+void TlsResumptions::add(TlsResumption session) {
+    std::lock_guard<std::mutex> lock(mutex_);
+    sessions_.push_front(std::move(session));
+    if (qsizetype(sessions_.size()) > Kept)
+        sessions_.pop_back();
+}
+
+TlsResumption TlsResumptions::newestResumable() const {
+    std::lock_guard<std::mutex> lock(mutex_);
+    for (const TlsResumption& session : sessions_)
+        if (SSL_SESSION_is_resumable(session.get()) == 1)
+            return session;
+    return {};
+}
+
 int TlsSession::onNewSession(SSL* ssl, SSL_SESSION* session) {
     auto* self = static_cast<TlsSession*>(SSL_get_app_data(ssl));
     if (!self)
         return 0;
-    self->latest_ = TlsResumption(session, SSL_SESSION_free);
+    self->resumptions_->add(TlsResumption(session, SSL_SESSION_free));
     return 1; // the reference is ours now
 }
 
@@ -186,6 +201,8 @@ std::unique_ptr<TlsSession> TlsSession::create(const Options& options, QString* 
     BIO_set_mem_eof_return(session->in_, -1); // empty means "more to come"
     SSL_set_bio(ssl, session->in_, session->out_);
     session->requiredFingerprint_ = options.requiredFingerprint;
+    session->resumptions_ =
+        options.resumptions ? options.resumptions : std::make_shared<TlsResumptions>();
     if (options.role == Role::Server) {
         SSL_set_accept_state(ssl);
         return session;
@@ -200,8 +217,8 @@ std::unique_ptr<TlsSession> TlsSession::create(const Options& options, QString* 
             SSL_set1_host(ssl, name.constData());
         }
     }
-    if (options.resume)
-        SSL_set_session(ssl, options.resume.get());
+    if (const TlsResumption earlier = session->resumptions_->newestResumable())
+        SSL_set_session(ssl, earlier.get());
     return session;
 }
 

@@ -3,7 +3,9 @@
 #include <QByteArray>
 #include <QString>
 
+#include <deque>
 #include <memory>
+#include <mutex>
 
 struct ssl_st;
 struct ssl_session_st;
@@ -29,6 +31,22 @@ struct TlsCertificate {
 // a data connection to its control connection.
 using TlsResumption = std::shared_ptr<ssl_session_st>;
 
+// The sessions a server handed out on one control connection and on the
+// data connections that followed it, newest first. A new connection offers
+// the newest that can still be resumed: a TLS 1.3 session is good for one
+// resumption, and every connection brings fresh ones (servers that insist
+// on reuse, like vsftpd, refuse a data connection that resumes nothing).
+class TlsResumptions {
+public:
+    void add(TlsResumption session);
+    TlsResumption newestResumable() const;
+
+private:
+    static constexpr qsizetype Kept = 8;
+    mutable std::mutex mutex_;
+    std::deque<TlsResumption> sessions_;
+};
+
 // One TLS connection over memory buffers: bytes from the network go in with
 // feed(), bytes for the network come out with takeOutput(). The owner moves
 // them between the buffers and its socket, so nothing here ever blocks.
@@ -39,7 +57,10 @@ public:
         Role role = Role::Client;
         // Client: the name (or address) the certificate must carry.
         QString serverName;
-        TlsResumption resume;
+        // Where the sessions of this connection go, and where one to resume
+        // is taken from (a data connection shares its control
+        // connection's); a connection without one keeps its own.
+        std::shared_ptr<TlsResumptions> resumptions;
         // Client: the handshake fails unless the peer shows exactly this
         // certificate (a data connection against its control connection).
         QString requiredFingerprint;
@@ -82,7 +103,7 @@ public:
     QString protocol() const;
     QString cipher() const;
     bool resumed() const;
-    TlsResumption resumption() const { return latest_; }
+    const std::shared_ptr<TlsResumptions>& resumptions() const { return resumptions_; }
 
 private:
     TlsSession() = default;
@@ -95,5 +116,5 @@ private:
     bool done_ = false;
     QString requiredFingerprint_;
     QString error_;
-    TlsResumption latest_;
+    std::shared_ptr<TlsResumptions> resumptions_;
 };

@@ -295,7 +295,8 @@ void SegmentWorker::secureDataWhenDue() {
         return;
     TlsSession::Options options;
     options.serverName = job_.tlsServerName;
-    options.resume = control_->tls() ? control_->tls()->resumption() : TlsResumption();
+    if (control_->tls())
+        options.resumptions = control_->tls()->resumptions();
     options.requiredFingerprint = control_->tls() ? control_->tls()->peerCertificate().fingerprint
                                                   : QString();
     if (!data_->startTls(options)) {
