@@ -112,6 +112,32 @@ TEST(Tls, TreesBothWaysInActiveAndPassiveMode) {
     EXPECT_EQ(readBytes(local.path() + "/seg.bin"), content);
 }
 
+// A certificate the system's trust store vouches for (here through
+// SSL_CERT_FILE) passes without a word when it names the address; one that
+// names another host is shown and refused all the same.
+TEST(Tls, TheTrustStoreVouchesOnlyForTheNamedHost) {
+    for (const bool named : {true, false}) {
+        TlsServer tls;
+        if (!named) {
+            tls.certificate = TestCertificate::make("ftp.example.test", "DNS:ftp.example.test");
+            tls.certificate.writeTo(tls.certificateDir.path());
+        }
+        ASSERT_TRUE(tls.start());
+        QTemporaryDir home;
+        qputenv("SSL_CERT_FILE", tls.certificateDir.filePath("cert.pem").toUtf8());
+        const CliRun r = cli({"--home", home.path(), "ls", tls.url("/")});
+        qunsetenv("SSL_CERT_FILE");
+        if (named) {
+            EXPECT_EQ(r.exitCode, 0) << r.err.toStdString();
+            EXPECT_FALSE(r.err.contains(tls.certificate.fingerprint)) << "nothing to ask";
+        } else {
+            EXPECT_NE(r.exitCode, 0);
+            EXPECT_TRUE(r.err.contains(QString::fromUtf8("证书上的名称与站点地址不符")))
+                << r.err.toStdString();
+        }
+    }
+}
+
 // corvane-cli refuses a certificate nothing vouches for and prints its
 // fingerprint; --trust takes it (as openssl prints it, or in lower case),
 // and a fingerprint of another certificate does not.

@@ -40,7 +40,7 @@ void addExtension(X509* certificate, int nid, const char* value) {
 
 } // namespace
 
-TestCertificate TestCertificate::make(const QString& commonName) {
+TestCertificate TestCertificate::make(const QString& commonName, const char* altNames) {
     EVP_PKEY* key = EVP_EC_gen("P-256");
     X509* certificate = X509_new();
     X509_set_version(certificate, 2);
@@ -55,7 +55,7 @@ TestCertificate TestCertificate::make(const QString& commonName) {
     X509_NAME_add_entry_by_txt(name, "CN", MBSTRING_UTF8,
                                reinterpret_cast<const unsigned char*>(cn.constData()), -1, -1, 0);
     X509_set_issuer_name(certificate, name);
-    addExtension(certificate, NID_subject_alt_name, "IP:127.0.0.1,IP:::1,DNS:localhost");
+    addExtension(certificate, NID_subject_alt_name, altNames);
     X509_sign(certificate, key, EVP_sha256());
 
     TestCertificate made;

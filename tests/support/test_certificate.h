@@ -10,7 +10,8 @@ struct TestCertificate {
     QByteArray keyPem;
     QString fingerprint; // SHA-256, colon-separated upper-case hex
 
-    static TestCertificate make(const QString& commonName = QStringLiteral("127.0.0.1"));
+    static TestCertificate make(const QString& commonName = QStringLiteral("127.0.0.1"),
+                                const char* altNames = "IP:127.0.0.1,IP:::1,DNS:localhost");
     // Writes both PEM files into `folder` (cert.pem, key.pem) for a server
     // that reads files; returns the certificate's path.
     QString writeTo(const QString& folder) const;
