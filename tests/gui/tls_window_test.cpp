@@ -6,7 +6,9 @@
 #include "gui/window/status_dialog_bar.h"
 #include "test_certificate.h"
 
+#include <QApplication>
 #include <QComboBox>
+#include <QTest>
 #include <QLabel>
 #include <QPushButton>
 
@@ -76,6 +78,15 @@ TEST(CertificateDialog, ShowsTheCertificateAndAnswersAsClicked) {
     closed.show();
     closed.reject();
     EXPECT_EQ(closed.answer(), Prompts::CertificateAnswer::Refuse);
+
+    // Enter refuses: the focus starts on 取消.
+    CertificateDialog entered("ftp.example.test:21", sampleCertificate());
+    entered.show();
+    QApplication::setActiveWindow(&entered);
+    QTest::keyClick(QApplication::focusWidget() ? QApplication::focusWidget() : &entered,
+                    Qt::Key_Return);
+    EXPECT_EQ(entered.answer(), Prompts::CertificateAnswer::Refuse);
+    EXPECT_FALSE(entered.isVisible());
 }
 
 // Against a server that takes nothing unencrypted: the certificate is asked

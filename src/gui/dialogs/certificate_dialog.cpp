@@ -54,7 +54,10 @@ CertificateDialog::CertificateDialog(const QString& server, const TlsCertificate
     };
     add("仅本次信任", Prompts::CertificateAnswer::TrustOnce, "trustOnce");
     add("始终信任", Prompts::CertificateAnswer::TrustAlways, "trustAlways");
-    add("取消", Prompts::CertificateAnswer::Refuse, "refuse")->setDefault(true);
+    QPushButton* refuse = add("取消", Prompts::CertificateAnswer::Refuse, "refuse");
     layout->addWidget(buttons);
+    // Enter or a stray key press must not trust anything.
+    refuse->setDefault(true);
+    refuse->setFocus();
     setMinimumWidth(520);
 }
