@@ -259,15 +259,23 @@ void AsyncSocket::onWritable() {
 // Reports `event` (if any) and then brings the notifiers in line with what
 // the handler left behind, unless the handler closed this socket.
 void AsyncSocket::settleAfter(int event, int error) {
-    const quintptr id = id_;
-    if (event && mask_ & event && target_ && target_->thread() == QThread::currentThread()) {
-        target_->deliver(Msg::SocketEvent, id_, makeEventParam(event, error));
-        if (!isLive(id))
-            return; // closed or destroyed by its handler
-    } else if (event) {
-        postEvent(event, error);
-    }
+    if (event && !deliverNow(event, error))
+        return; // closed or destroyed by its handler
     updateNotifiers();
+}
+
+// Reports `event` to a target on this thread at once, else posts it; false
+// when the handler closed or destroyed this socket.
+bool AsyncSocket::deliverNow(int event, int error) {
+    if (!(mask_ & event) || !target_)
+        return true;
+    if (target_->thread() != QThread::currentThread()) {
+        postEvent(event, error);
+        return true;
+    }
+    const quintptr id = id_;
+    target_->deliver(Msg::SocketEvent, id_, makeEventParam(event, error));
+    return isLive(id) && id_ == id;
 }
 
 void AsyncSocket::finishConnect(int err) {
@@ -380,17 +388,13 @@ qint64 AsyncSocket::send(const char* data, qint64 size) {
 
 int AsyncSocket::sendWhole(const QByteArray& data) {
     if (tls_) {
-        if (tlsHandshaking_ || !tls_->write(data.constData(), data.size())) {
-            errorText_ = tls_->errorText();
-            lastError_ = TlsFailed;
-            return lastError_;
-        }
+        if (tlsHandshaking_ || !tls_->write(data.constData(), data.size()))
+            return failTls();
         moveTlsOutput();
-        updateNotifiers();
-        return (lastError_ == 0 || lastError_ == WouldBlock) ? 0 : lastError_;
+    } else {
+        outbox_.append(data);
+        flushOutbox();
     }
-    outbox_.append(data);
-    flushOutbox();
     updateNotifiers();
     return (lastError_ == 0 || lastError_ == WouldBlock) ? 0 : lastError_;
 }

@@ -120,6 +120,7 @@ private:
     qint64 tlsRecv(char* buffer, qint64 maxSize);
     qint64 tlsSend(const char* data, qint64 size);
     void closeTls();
+    int failTls();
 
     int fd_ = -1;
     quintptr id_ = 0;

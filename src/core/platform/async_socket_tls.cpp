@@ -4,10 +4,8 @@
 // plain socket.
 #include "core/platform/async_socket.h"
 
-#include "core/platform/message_target.h"
 
 #include <QSocketNotifier>
-#include <QThread>
 
 #include <cerrno>
 #include <sys/socket.h>
@@ -27,7 +25,7 @@ constexpr qint64 SendLimit = 262144;
 bool AsyncSocket::startTls(const TlsSession::Options& options) {
     tls_ = TlsSession::create(options, &errorText_);
     if (!tls_) {
-        lastError_ = TlsFailed;
+        lastError_ = TlsFailed; // errorText_ says why already
         return false;
     }
     tlsHandshaking_ = true;
@@ -37,6 +35,13 @@ bool AsyncSocket::startTls(const TlsSession::Options& options) {
     advanceHandshake(); // a client's first flight goes out at once
     updateNotifiers();
     return true;
+}
+
+// Records the session's failure as the socket's; returns TlsFailed.
+int AsyncSocket::failTls() {
+    errorText_ = tls_->errorText();
+    lastError_ = TlsFailed;
+    return lastError_;
 }
 
 // Whatever the session has produced goes out behind what is queued.
@@ -82,26 +87,11 @@ int AsyncSocket::advanceHandshake() {
     if (step == TlsSession::Step::Pending)
         return 0;
     if (step == TlsSession::Step::Failed) {
-        errorText_ = tls_->errorText();
-        lastError_ = TlsFailed;
+        failTls();
         return -1;
     }
     tlsHandshaking_ = false;
     return 1;
-}
-
-// Reports `event` to a target on this thread at once, else posts it; false
-// when the handler closed or destroyed this socket.
-bool AsyncSocket::deliverNow(int event, int error) {
-    const quintptr id = id_;
-    if (!(mask_ & event) || !target_)
-        return true;
-    if (target_->thread() != QThread::currentThread()) {
-        postEvent(event, error);
-        return true;
-    }
-    target_->deliver(Msg::SocketEvent, id_, makeEventParam(event, error));
-    return isLive(id) && id_ == id;
 }
 
 void AsyncSocket::onTlsReadable() {
@@ -154,9 +144,8 @@ std::pair<int, int> AsyncSocket::tlsReadiness() {
         closePosted_ = true;
         return {Fd::Close, rawError_};
     case TlsSession::Input::Failed:
-        errorText_ = tls_->errorText();
         closePosted_ = true;
-        return {Fd::Close, TlsFailed};
+        return {Fd::Close, failTls()};
     case TlsSession::Input::Nothing:
         break;
     }
@@ -209,19 +198,20 @@ qint64 AsyncSocket::tlsRecv(char* buffer, qint64 maxSize) {
         updateNotifiers();
         return got;
     }
-    if (last == 0 && rawError_ == 0) {
-        closePosted_ = true; // the caller has seen the end itself
-    } else if (last == 0 || last == -2) {
-        lastError_ = last == 0 ? rawError_ : TlsFailed;
-        errorText_ = tls_->errorText();
-        closePosted_ = true;
+    if (last == -1) {
+        lastError_ = WouldBlock;
         updateNotifiers();
         return -1;
-    } else {
-        lastError_ = WouldBlock;
     }
+    closePosted_ = true; // the caller has seen the end, or the failure, itself
     updateNotifiers();
-    return last == 0 ? 0 : -1;
+    if (last == 0 && rawError_ == 0)
+        return 0;
+    if (last == 0)
+        lastError_ = rawError_; // the network failed under the session
+    else
+        failTls();
+    return -1;
 }
 
 qint64 AsyncSocket::tlsSend(const char* data, qint64 size) {
@@ -238,8 +228,7 @@ qint64 AsyncSocket::tlsSend(const char* data, qint64 size) {
     }
     const qint64 taken = qMin(size, SendLimit);
     if (!tls_->write(data, taken)) {
-        errorText_ = tls_->errorText();
-        lastError_ = TlsFailed;
+        failTls();
         return -1;
     }
     moveTlsOutput();
