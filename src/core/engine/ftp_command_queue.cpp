@@ -186,7 +186,7 @@ void FtpConnection::sendNext(int error) {
     // A data connection the server opened before this command now carries
     // what the command asks for.
     if (transferLine)
-        transferStarting(true);
+        transferCommandSent();
     if (transferLine && dataOpen)
         selectDataSocket();
     QString block = transcript_.addCommand(line);
@@ -234,11 +234,13 @@ void FtpConnection::logReply() {
 // Transfer replies of an earlier data connection may still come in while
 // another command waits for its own reply (after an abort, say). "125" is
 // the opening reply of servers that connected before the command.
+bool FtpConnection::isTransferPrefix(const QByteArray& prefix) {
+    return prefix == "LIS" || prefix == "RET" || prefix == "STO" || prefix == "APP" ||
+           prefix == "SIZ" || prefix == "CHE";
+}
+
 bool FtpConnection::isLateTransferReply(const QByteArray& prefix) const {
-    const bool transferCommand =
-        prefix == "LIS" || prefix == "RET" || prefix == "STO" || prefix == "APP" ||
-        prefix == "SIZ" || prefix == "CHE";
-    if (transferCommand)
+    if (isTransferPrefix(prefix))
         return false;
     const int code = reply_.code;
     return code == 226 || code == 225 || code == 150 || code == 125 || code == 426;

@@ -117,7 +117,7 @@ void FtpConnection::onTimer(int id) {
     } else if (id == SegmentWatchTimer) {
         checkSegments();
     } else if (id == DataTlsTimer) {
-        transferStarting(false);
+        transferAnswered();
     }
 }
 

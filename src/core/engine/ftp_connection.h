@@ -203,6 +203,9 @@ private:
     void onControlReadable(int error);
     void handleReply();
     bool isLateTransferReply(const QByteArray& prefix) const;
+    // The command waiting for its reply moves data: a listing, a size or
+    // edit check (a one-file listing), a download or an upload.
+    static bool isTransferPrefix(const QByteArray& prefix);
     QString unsendableText(const QString& line) const;
     void refuseLine(const QString& text);
     void continueAfterReply(const QByteArray& prefix);
@@ -243,7 +246,8 @@ private:
     QString tlsServerKey() const;
     void onProtectionReply(const QByteArray& prefix);
     bool secureDataConnection();
-    void transferStarting(bool sent);
+    void transferCommandSent();
+    void transferAnswered();
 
     // Login.
     void login(bool resumeTask);

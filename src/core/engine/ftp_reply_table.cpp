@@ -248,7 +248,7 @@ void FtpConnection::onAborReply(const QByteArray&) {
 void FtpConnection::onTransferReply(const QByteArray& prefix) {
     if (reply_.preliminary()) {
         retryCount = 0;
-        transferStarting(false);
+        transferAnswered();
         return;
     }
     if (replyIs(226) || replyIs(250)) {

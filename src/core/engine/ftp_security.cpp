@@ -134,8 +134,7 @@ bool FtpConnection::secureDataConnection() {
     dataTlsDeferred_ = false;
     if (!dataProtected_ || !controlSocket || !controlSocket->tls())
         return true;
-    static const QStringList transferPrefixes = {"LIS", "RET", "STO", "APP", "SIZ", "CHE"};
-    if (!lineInFlight_ || !transferPrefixes.contains(commandPrefix()) || !transferAnswered_) {
+    if (!lineInFlight_ || !isTransferPrefix(commandPrefix().toLatin1()) || !transferAnswered_) {
         dataTlsDeferred_ = true;
         return true;
     }
@@ -149,15 +148,17 @@ bool FtpConnection::secureDataConnection() {
     return false;
 }
 
-// The transfer command went out (`sent`), or the server has answered it or
-// had its moment: a data connection waiting for that starts its handshake.
-void FtpConnection::transferStarting(bool sent) {
-    if (sent) {
-        transferAnswered_ = false;
-        if (dataProtected_)
-            setTimer(DataTlsTimer, timing_.dataTlsGraceMs, TimerKind::SingleShot);
-        return;
-    }
+// The transfer command went out: the server's answer, or its moment, is
+// awaited before an encrypted data connection starts its handshake.
+void FtpConnection::transferCommandSent() {
+    transferAnswered_ = false;
+    if (dataProtected_)
+        setTimer(DataTlsTimer, timing_.dataTlsGraceMs, TimerKind::SingleShot);
+}
+
+// The server has answered the transfer command, or had its moment: a data
+// connection waiting for that starts its handshake.
+void FtpConnection::transferAnswered() {
     transferAnswered_ = true;
     killTimer(DataTlsTimer);
     if (!dataTlsDeferred_ || !dataOpen || !dataSocket)

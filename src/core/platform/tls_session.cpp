@@ -44,8 +44,8 @@ SSL_CTX* clientContext(int (*onNewSession)(SSL*, SSL_SESSION*)) {
         // Checked once the handshake is done, so an unknown certificate can
         // be shown to the user rather than refused outright.
         SSL_CTX_set_verify(c, SSL_VERIFY_NONE, nullptr);
-        // Each connection keeps the newest session it was given, for its
-        // data connections to offer.
+        // New sessions go to the connection's TlsResumptions, for its data
+        // connections to offer.
         SSL_CTX_set_session_cache_mode(c, SSL_SESS_CACHE_CLIENT | SSL_SESS_CACHE_NO_INTERNAL_STORE);
         SSL_CTX_sess_set_new_cb(c, onNewSession);
         return c;

@@ -86,7 +86,6 @@ public:
     QByteArray takeOutput();
 
     Step handshake();
-    bool handshakeDone() const { return done_; }
     Input peek();
     // >0 bytes read, 0 at the end, -1 when nothing waits, -2 on a failure.
     qint64 read(char* buffer, qint64 maxSize);
