@@ -169,20 +169,10 @@ void SegmentWorker::onReply(const FtpReply& reply) {
             segmentFailed();
         return;
     case Step::Auth:
-        if (code != 234) {
+        if (code == 234)
+            startControlTls();
+        else
             segmentFailed();
-            return;
-        }
-        {
-            TlsSession::Options options;
-            options.serverName = job_.tlsServerName;
-            if (!control_->startTls(options)) {
-                segmentFailed();
-                return;
-            }
-        }
-        step_ = Step::Handshake;
-        control_->asyncSelect(this, Fd::Read | Fd::Close | Fd::Secured);
         return;
     case Step::Handshake:
         segmentFailed(); // nothing may come before the handshake is through
@@ -268,6 +258,17 @@ void SegmentWorker::afterLogin() {
         send(QStringLiteral("TYPE I"), Step::Type);
 }
 
+void SegmentWorker::startControlTls() {
+    TlsSession::Options options;
+    options.serverName = job_.tlsServerName;
+    if (!control_->startTls(options)) {
+        segmentFailed();
+        return;
+    }
+    step_ = Step::Handshake;
+    control_->asyncSelect(this, Fd::Read | Fd::Close | Fd::Secured);
+}
+
 // The certificate must be one the system vouches for or the one the main
 // connection accepted: nobody is asked from here.
 void SegmentWorker::onControlSecured(int error) {
@@ -289,16 +290,16 @@ void SegmentWorker::onControlSecured(int error) {
 // and the server has answered "RETR" or had its moment, whichever comes
 // last (see the main connection).
 void SegmentWorker::secureDataWhenDue() {
-    if (!job_.dataProtected || !data_ || !dataConnected_ || data_->tls() || step_ != Step::Retr)
+    const TlsSession* controlTls = control_ ? control_->tls() : nullptr;
+    if (!job_.dataProtected || !controlTls || !data_ || !dataConnected_ || data_->tls() ||
+        step_ != Step::Retr)
         return;
-    if (retrSent_.isValid() && retrSent_.elapsed() < DataTlsGraceMs)
+    if (retrSent_.isValid() && retrSent_.elapsed() < job_.dataTlsGraceMs)
         return;
     TlsSession::Options options;
     options.serverName = job_.tlsServerName;
-    if (control_->tls())
-        options.resumptions = control_->tls()->resumptions();
-    options.requiredFingerprint = control_->tls() ? control_->tls()->peerCertificate().fingerprint
-                                                  : QString();
+    options.resumptions = controlTls->resumptions();
+    options.requiredFingerprint = controlTls->peerCertificate().fingerprint;
     if (!data_->startTls(options)) {
         segmentFailed();
         return;
@@ -373,9 +374,14 @@ void SegmentWorker::onDataConnected(int error) {
         segmentFailed();
         return;
     }
+    dataOpened();
+}
+
+// The data connection is there: it is read to its end, once its handshake
+// is through when it is encrypted (it carries nothing before).
+void SegmentWorker::dataOpened() {
     dataConnected_ = true;
     data_->setReadsUntilEnd(true);
-    // An encrypted one carries nothing before its handshake.
     data_->asyncSelect(this, job_.dataProtected ? Fd::Close : Fd::Read | Fd::Close);
     secureDataWhenDue();
 }
@@ -388,11 +394,7 @@ void SegmentWorker::onAccept() {
         return;
     }
     listen_->asyncSelect(this, 0);
-    dataConnected_ = true;
-    data_->setReadsUntilEnd(true);
-    // An encrypted one carries nothing before its handshake.
-    data_->asyncSelect(this, job_.dataProtected ? Fd::Close : Fd::Read | Fd::Close);
-    secureDataWhenDue();
+    dataOpened();
 }
 
 void SegmentWorker::onData(int event, int error) {

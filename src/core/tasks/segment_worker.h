@@ -47,6 +47,7 @@ struct SegmentJob {
     bool dataProtected = false;
     QString tlsServerName;
     QString acceptedFingerprint;
+    int dataTlsGraceMs = 0; // how long a data handshake waits for RETR's answer
 
     explicit SegmentJob(ConnectionSource& s) : source(s) {}
     // Under the lock: the state file rewritten from the plan.
@@ -101,7 +102,9 @@ private:
     void sendUser();
     void afterLogin();
     void onControlSecured(int error);
+    void startControlTls();
     void secureDataWhenDue();
+    void dataOpened();
     bool sendPort();
     void sendRest();
     bool connectPassive(const FtpReply& reply);
@@ -129,6 +132,5 @@ private:
     QElapsedTimer awaitingReply_; // since the command now unanswered went out
     bool finished_ = false;
     bool dataConnected_ = false;
-    QElapsedTimer retrSent_; // the data handshake waits for RETR's "150", or this long
-    static constexpr qint64 DataTlsGraceMs = 1500;
+    QElapsedTimer retrSent_; // the data handshake waits for RETR's "150", or a moment
 };

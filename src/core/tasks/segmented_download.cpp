@@ -82,6 +82,7 @@ bool FtpConnection::tryStartSegmented() {
     job->dataProtected = dataProtected_;
     job->tlsServerName = tlsServerName();
     job->acceptedFingerprint = acceptedFingerprint_;
+    job->dataTlsGraceMs = timing_.dataTlsGraceMs;
     job->proxyHost = job->host;
     job->proxyPort = quint16(source.proxyPort);
     if (job->proxy)
