@@ -155,32 +155,8 @@ std::optional<CliCommand> resumeCommand(const QString& argument, const QString& 
     return command;
 }
 
-} // namespace
-
 // An ftp:// or ftpes:// address.
-static std::optional<SiteAddress> parseUrl(const QString& text, QString* error);
-
-QString normalizedFingerprint(const QString& text) {
-    QString hex = text.trimmed().toUpper();
-    const qsizetype label = hex.indexOf(QLatin1Char('='));
-    if (label >= 0)
-        hex = hex.mid(label + 1);
-    hex.remove(QLatin1Char(':'));
-    if (hex.size() != 64 || QByteArray::fromHex(hex.toLatin1()).toHex().toUpper() != hex.toLatin1())
-        return {};
-    return QString::fromLatin1(QByteArray::fromHex(hex.toLatin1()).toHex(':').toUpper());
-}
-
-std::optional<SiteAddress> parseSiteAddress(const QString& text, const QString& programDir,
-                                            QString* error) {
-    const bool url = text.startsWith(QLatin1String("ftp://")) ||
-                     text.startsWith(QLatin1String("ftpes://"));
-    if (!url && text.indexOf(QStringLiteral(":/")) > 0)
-        return definedSite(text, programDir, error);
-    return parseUrl(text, error);
-}
-
-static std::optional<SiteAddress> parseUrl(const QString& text, QString* error) {
+std::optional<SiteAddress> parseUrl(const QString& text, QString* error) {
     QUrl url(text, QUrl::StrictMode);
     const bool tls = url.scheme() == QLatin1String("ftpes");
     if (!url.isValid() || !(tls || url.scheme() == QLatin1String("ftp")) || url.host().isEmpty()) {
@@ -203,6 +179,30 @@ static std::optional<SiteAddress> parseUrl(const QString& text, QString* error) 
         site.path = QStringLiteral("/");
     return site;
 }
+
+} // namespace
+
+QString normalizedFingerprint(const QString& text) {
+    QString hex = text.trimmed().toUpper();
+    const qsizetype label = hex.indexOf(QLatin1Char('='));
+    if (label >= 0)
+        hex = hex.mid(label + 1);
+    const QByteArray digits = hex.remove(QLatin1Char(':')).toLatin1();
+    const QByteArray digest = QByteArray::fromHex(digits);
+    if (digest.size() != 32 || digest.toHex().toUpper() != digits)
+        return {}; // not 64 hex digits
+    return QString::fromLatin1(digest.toHex(':').toUpper());
+}
+
+std::optional<SiteAddress> parseSiteAddress(const QString& text, const QString& programDir,
+                                            QString* error) {
+    const bool url = text.startsWith(QLatin1String("ftp://")) ||
+                     text.startsWith(QLatin1String("ftpes://"));
+    if (!url && text.indexOf(QStringLiteral(":/")) > 0)
+        return definedSite(text, programDir, error);
+    return parseUrl(text, error);
+}
+
 
 std::optional<CliCommand> parseCliCommand(const CliOptions& options, const QString& programDir,
                                           QString* error) {

@@ -79,26 +79,32 @@ QString tlsText(TlsMode mode) {
     return {};
 }
 
+// Takes ",<key=VALUE>" off the end of `path` for the one of `values` that
+// stands there, and returns that value; empty when none does.
+QString takeSuffix(QString& path, const char* key, const QStringList& values) {
+    for (const QString& value : values) {
+        const QString text = suffix(key, value);
+        if (path.endsWith(text)) {
+            path.chop(text.size());
+            return value;
+        }
+    }
+    return {};
+}
+
 // Takes the settings off the end of the home page path in the reverse of
 // the order they are written, each at most once.
 void takeSuffixes(SiteRecord& site) {
-    QString& path = site.homepageFtpPath;
-    for (const auto& entry : kTlsTexts) {
-        const QString text = suffix(TlsKey, QString::fromLatin1(entry.text));
-        if (path.endsWith(text)) {
-            path.chop(text.size());
+    QStringList tlsTexts;
+    for (const auto& entry : kTlsTexts)
+        tlsTexts << QString::fromLatin1(entry.text);
+    const QString tls = takeSuffix(site.homepageFtpPath, TlsKey, tlsTexts);
+    for (const auto& entry : kTlsTexts)
+        if (tls == QLatin1String(entry.text))
             site.tls = entry.mode;
-            break;
-        }
-    }
-    for (const char* encoding : {SiteRecord::Utf8, SiteRecord::Gbk}) {
-        const QString text = suffix(EncodingKey, QString::fromLatin1(encoding));
-        if (path.endsWith(text)) {
-            path.chop(text.size());
-            site.encoding = QString::fromLatin1(encoding);
-            break;
-        }
-    }
+    site.encoding = takeSuffix(site.homepageFtpPath, EncodingKey,
+                               {QString::fromLatin1(SiteRecord::Utf8),
+                                QString::fromLatin1(SiteRecord::Gbk)});
 }
 
 QByteArray plainText(const QList<SiteRecord>& sites) {
