@@ -123,7 +123,8 @@ TEST_F(TlsSocket, HandshakeReportsSecuredThenCarriesDataBothWays) {
     EXPECT_EQ(peer.fingerprint, certificate.fingerprint);
     EXPECT_FALSE(peer.verified);
     EXPECT_FALSE(peer.problem.isEmpty());
-    EXPECT_TRUE(peer.subject.contains(QStringLiteral("CN=127.0.0.1"))) << peer.subject.toStdString();
+    EXPECT_TRUE(peer.subject.contains(QStringLiteral("CN=127.0.0.1")))
+        << peer.subject.toStdString();
     EXPECT_FALSE(peer.validUntil.isEmpty());
     EXPECT_TRUE(client.socket->tls()->protocol().startsWith(QStringLiteral("TLSv1.")));
 

@@ -8,9 +8,9 @@
 
 #include <QApplication>
 #include <QComboBox>
-#include <QTest>
 #include <QLabel>
 #include <QPushButton>
+#include <QTest>
 
 #include <gtest/gtest.h>
 
@@ -22,7 +22,7 @@ struct CertificateFiles {
     TestCertificate certificate = TestCertificate::make();
     QStringList serverArgs() {
         certificate.writeTo(dir.path());
-        return {"--tls-cert", dir.filePath("cert.pem"), "--tls-key", dir.filePath("key.pem"),
+        return {"--tls-cert",     dir.filePath("cert.pem"), "--tls-key", dir.filePath("key.pem"),
                 "--tls-required", "--require-reuse"};
     }
 };
@@ -98,8 +98,8 @@ TEST(TlsWindow, ConnectsToATlsOnlyServerAfterTheCertificateQuestion) {
     ASSERT_TRUE(f.connect()) << f.transcript().toStdString();
     EXPECT_EQ(f.prompts.count("certificate:" + f.certificate.fingerprint), 1);
     EXPECT_TRUE(names(f.list).contains("A.bin"));
-    EXPECT_TRUE(f.frame->statusDialogBar()->securityText().startsWith(
-        QString::fromUtf8("已加密（TLSv1.")))
+    EXPECT_TRUE(
+        f.frame->statusDialogBar()->securityText().startsWith(QString::fromUtf8("已加密（TLSv1.")))
         << f.frame->statusDialogBar()->securityText().toStdString();
     EXPECT_TRUE(f.transcript().contains("PROT P"));
     EXPECT_TRUE(readBytes(f.programDir() + "certificates.txt")

@@ -92,9 +92,8 @@ TEST(Tls, TreesBothWaysInActiveAndPassiveMode) {
         // Up into a folder of its own; uploads take the blanks out of names.
         const QString target = QStringLiteral("/up") + mode;
         QDir().mkpath(tls.root() + target);
-        const CliRun put = cli({"--home", home.path(), mode, "--trust",
-                                tls.certificate.fingerprint, "put", local.path() + "/pub",
-                                tls.url(target)});
+        const CliRun put = cli({"--home", home.path(), mode, "--trust", tls.certificate.fingerprint,
+                                "put", local.path() + "/pub", tls.url(target)});
         EXPECT_EQ(put.exitCode, 0) << mode << put.err.toStdString() << put.out.toStdString();
         QMap<QString, QByteArray> expected;
         const QMap<QString, QByteArray> sent = digests(local.path() + "/pub");
@@ -152,8 +151,8 @@ TEST(Tls, CliRefusesAnUntrustedCertificateUnlessTrusted) {
     EXPECT_TRUE(refused.err.contains(QString::fromUtf8("服务器的证书不受信任，连接已断开。")));
     EXPECT_FALSE(refused.out.contains("empty.dat"));
 
-    const CliRun other = cli({"--home", home.path(), "--trust",
-                              TestCertificate::make().fingerprint, "ls", tls.url("/pub")});
+    const CliRun other = cli({"--home", home.path(), "--trust", TestCertificate::make().fingerprint,
+                              "ls", tls.url("/pub")});
     EXPECT_NE(other.exitCode, 0);
 
     const CliRun trusted =
@@ -171,8 +170,8 @@ TEST(Tls, RequiredRefusesAPlainServerAndIfAvailableFallsBack) {
     PyFtpdServer plain;
     ASSERT_TRUE(plain.start());
     QTemporaryDir home;
-    const CliRun required = cli({"--home", home.path(), "-v", "ls",
-                                 plain.url("/").replace(0, 3, "ftpes")});
+    const CliRun required =
+        cli({"--home", home.path(), "-v", "ls", plain.url("/").replace(0, 3, "ftpes")});
     EXPECT_NE(required.exitCode, 0);
     EXPECT_TRUE(required.err.contains(
         QString::fromUtf8("服务器不支持加密连接（AUTH TLS），按站点的设置不能不加密登录！")))
@@ -200,8 +199,8 @@ TEST(Tls, RefusedDataProtectionLeavesDataPlainWithANote) {
     const CliRun get = cli({"--home", home.path(), "-v", "--trust", tls.certificate.fingerprint,
                             "get", tls.url("/f.bin"), local.path()});
     EXPECT_EQ(get.exitCode, 0) << get.err.toStdString();
-    EXPECT_TRUE(get.err.contains(QString::fromUtf8(
-        "服务器不接受加密的数据连接（PROT P），文件数据以不加密的方式传送。")))
+    EXPECT_TRUE(get.err.contains(
+        QString::fromUtf8("服务器不接受加密的数据连接（PROT P），文件数据以不加密的方式传送。")))
         << get.err.toStdString();
     EXPECT_EQ(readBytes(local.path() + "/f.bin"), patternedBytes(100000, 3));
 }
@@ -322,8 +321,8 @@ TEST(Tls, ACutDownloadIsResumedOverTls) {
     ASSERT_LT(partial, content.size());
 
     ASSERT_TRUE(tls.server->restart());
-    const CliRun resume = cli({"--home", home.path(), "-v", "--trust",
-                               tls.certificate.fingerprint, "resume", tasks.first()});
+    const CliRun resume = cli({"--home", home.path(), "-v", "--trust", tls.certificate.fingerprint,
+                               "resume", tasks.first()});
     EXPECT_EQ(resume.exitCode, 0) << resume.err.toStdString();
     EXPECT_TRUE(resume.err.contains(QString::fromUtf8(TlsNote))) << resume.err.toStdString();
     EXPECT_TRUE(resume.err.contains(QStringLiteral("REST %1").arg(partial)));

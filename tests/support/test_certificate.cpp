@@ -1,7 +1,7 @@
 #include "test_certificate.h"
 
-#include <QDir>
 #include <QDateTime>
+#include <QDir>
 #include <QFile>
 
 #include <openssl/evp.h>
@@ -25,8 +25,8 @@ int writeCertificate(BIO* bio, void* certificate) {
 }
 
 int writeKey(BIO* bio, void* key) {
-    return PEM_write_bio_PrivateKey(bio, static_cast<EVP_PKEY*>(key), nullptr, nullptr, 0,
-                                    nullptr, nullptr);
+    return PEM_write_bio_PrivateKey(bio, static_cast<EVP_PKEY*>(key), nullptr, nullptr, 0, nullptr,
+                                    nullptr);
 }
 
 void addExtension(X509* certificate, int nid, const char* value) {

@@ -12,8 +12,8 @@
 const FtpConnection::ReplyRow FtpConnection::replyTable[] = {
     {"USE", &FtpConnection::onLoginReply},         {"PAS", &FtpConnection::onLoginReply},
     {"FEA", &FtpConnection::onFeatReply},          {"OPT", &FtpConnection::onOptsReply},
-    {"ACC", &FtpConnection::onLoginReply},         {"PBS", &FtpConnection::onProtectionReply},
-    {"PRO", &FtpConnection::onProtectionReply},         {"QUI", &FtpConnection::onSimpleCommandReply},
+    {"ACC", &FtpConnection::onLoginReply},         {"QUI", &FtpConnection::onSimpleCommandReply},
+    {"PBS", &FtpConnection::onProtectionReply},    {"PRO", &FtpConnection::onProtectionReply},
     {"POR", &FtpConnection::onSimpleCommandReply}, {"NOO", &FtpConnection::onSimpleCommandReply},
     {"TYP", &FtpConnection::onSimpleCommandReply}, {"CWD", &FtpConnection::onCwdReply},
     {"RNT", &FtpConnection::onRntoReply},          {"DEL", &FtpConnection::onRemovalReply},

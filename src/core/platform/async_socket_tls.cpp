@@ -4,7 +4,6 @@
 // plain socket.
 #include "core/platform/async_socket.h"
 
-
 #include <QSocketNotifier>
 
 #include <cerrno>

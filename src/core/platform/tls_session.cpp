@@ -275,7 +275,7 @@ TlsSession::Step TlsSession::handshake() {
     if (reason == SSL_ERROR_WANT_READ || reason == SSL_ERROR_WANT_WRITE)
         return Step::Pending;
     noteFailure(BIO_eof(in_) && BIO_ctrl_pending(in_) == 0 ? "服务器在加密握手中途断开了连接"
-                                                            : "加密握手失败");
+                                                           : "加密握手失败");
     return Step::Failed;
 }
 

@@ -23,11 +23,10 @@ CertificateDialog::CertificateDialog(const QString& server, const TlsCertificate
     setObjectName(QStringLiteral("certificateDialog"));
     setWindowTitle(QString::fromUtf8("服务器证书"));
     auto* layout = new QVBoxLayout(this);
-    auto* heading = new QLabel(
-        QString::fromUtf8("服务器 %1 的证书不能被验证：%2。\n"
-                          "请核对证书的指纹后再决定是否信任它。")
-            .arg(server, certificate.problem),
-        this);
+    auto* heading = new QLabel(QString::fromUtf8("服务器 %1 的证书不能被验证：%2。\n"
+                                                 "请核对证书的指纹后再决定是否信任它。")
+                                   .arg(server, certificate.problem),
+                               this);
     heading->setWordWrap(true);
     layout->addWidget(heading);
 
@@ -43,8 +42,8 @@ CertificateDialog::CertificateDialog(const QString& server, const TlsCertificate
 
     auto* buttons = new QDialogButtonBox(this);
     auto add = [&](const char* text, Prompts::CertificateAnswer answer, const char* name) {
-        QPushButton* button = buttons->addButton(QString::fromUtf8(text),
-                                                 QDialogButtonBox::ActionRole);
+        QPushButton* button =
+            buttons->addButton(QString::fromUtf8(text), QDialogButtonBox::ActionRole);
         button->setObjectName(QString::fromLatin1(name));
         connect(button, &QPushButton::clicked, this, [this, answer] {
             answer_ = answer;
