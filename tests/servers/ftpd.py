@@ -106,33 +106,6 @@ def main():
                 text = text.replace(" EPSV\r\n", "")
             self.push(text)
 
-        def ftp_PASV(self, line):
-            if args.refuse_passive:
-                return self.respond("502 Passive mode not allowed.")
-            return Base.ftp_PASV(self, line)
-
-        def ftp_EPSV(self, line):
-            if args.no_epsv:
-                return self.respond("500 Command \"EPSV\" not understood.")
-            if args.refuse_passive:
-                return self.respond("502 Passive mode not allowed.")
-            return Base.ftp_EPSV(self, line)
-
-        def ftp_PORT(self, line):
-            if args.refuse_active:
-                return self.respond("502 Active mode not allowed.")
-            return Base.ftp_PORT(self, line)
-
-        def ftp_EPRT(self, line):
-            if args.refuse_active:
-                return self.respond("502 Active mode not allowed.")
-            return Base.ftp_EPRT(self, line)
-
-        def ftp_PROT(self, line):
-            if args.refuse_prot:
-                return self.respond("536 PROT P not accepted here.")
-            return Base.ftp_PROT(self, line)
-
         def ftp_AUTH(self, line):
             if not args.cut_handshake:
                 return Base.ftp_AUTH(self, line)
@@ -158,6 +131,31 @@ def main():
                 finally:
                     self._current_type = "a"
             return Base.ftp_REST(self, line)
+
+    # Commands the switches make the server refuse, and how; the first
+    # refusal that applies answers.
+    refusals = [
+        ("EPSV", args.no_epsv, "500 Command \"EPSV\" not understood."),
+        ("PASV", args.refuse_passive, "502 Passive mode not allowed."),
+        ("EPSV", args.refuse_passive, "502 Passive mode not allowed."),
+        ("PORT", args.refuse_active, "502 Active mode not allowed."),
+        ("EPRT", args.refuse_active, "502 Active mode not allowed."),
+        ("PROT", args.refuse_prot, "536 PROT P not accepted here."),
+    ]
+
+    def refusing(command, standard):
+        replies = [reply for name, on, reply in refusals if name == command and on]
+
+        def handle(self, line):
+            if replies:
+                return self.respond(replies[0])
+            return standard(self, line)
+        return handle
+
+    for command in {name for name, _, _ in refusals}:
+        standard = getattr(Base, "ftp_" + command, None)  # PROT: TLS only
+        if standard:
+            setattr(Handler, "ftp_" + command, refusing(command, standard))
 
     if args.tls_cert:
         class ReuseChecked(TLS_DTPHandler):
