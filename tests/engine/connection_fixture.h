@@ -46,6 +46,17 @@ protected:
         wnd->beginConnection();
     }
 
+    // Connections go through the FTP proxy at `proxyHost`:`proxyPort` to
+    // the site `site`.
+    void throughProxy(const char* proxyHost, quint16 proxyPort,
+                      const char* site = "ftp.example.test") {
+        source.useProxy = 1;
+        source.proxyHost = proxyHost;
+        source.proxyPort = proxyPort;
+        source.setHostName(site);
+        source.setHostAddress(site);
+    }
+
     ScriptedPeer& newPeer() {
         peer = std::make_unique<ScriptedPeer>();
         return *peer;

@@ -43,13 +43,9 @@ TEST_F(ConnectionTest, MissingStartFolderAndRefusedRestDoNotStopTheLogin) {
 
 TEST_F(ConnectionTest, ProxyLoginSendsProxyCredentialsThenUserAtHost) {
     ScriptedPeer& p = newPeer();
-    source.useProxy = 1;
-    source.proxyHost = "127.0.0.1";
-    source.proxyPort = p.port();
+    throughProxy("127.0.0.1", p.port());
     source.proxyUser = "puser";
     source.proxyPass = "ppass";
-    source.setHostName("ftp.example.test");
-    source.setHostAddress("ftp.example.test");
     source.port = 2121;
     p.send("220 proxy ready\r\n").on("USER puser", "331 proxy pw").on("PASS ppass", "230 proxy ok");
     p.on("USER u@ftp.example.test:2121", "331 pw").on("PASS p", "230 ok");
@@ -64,10 +60,7 @@ TEST_F(ConnectionTest, ProxyLoginSendsProxyCredentialsThenUserAtHost) {
 
 TEST_F(ConnectionTest, ProxyWithoutItsOwnCredentialsSendsOnlyTheSiteLogin) {
     ScriptedPeer& p = newPeer();
-    source.useProxy = 1;
-    source.proxyHost = "127.0.0.1";
-    source.proxyPort = p.port();
-    source.setHostName("site");
+    throughProxy("127.0.0.1", p.port(), "site");
     source.port = 21;
     p.send("220 proxy\r\n").on("USER u@site:21", "331 pw").on("PASS p", "230 ok");
     p.on("CWD /", "250 ok").on("REST 0", "350 ok").on("PWD", "257 \"/\"");
@@ -143,11 +136,7 @@ TEST_F(ConnectionTest, ALoginFieldWithALineBreakNeverReachesTheServer) {
 
 TEST_F(ConnectionTest, AProxyNamedByItsHostNameIsLookedUp) {
     ScriptedPeer& p = newPeer();
-    source.useProxy = 1;
-    source.proxyHost = "proxy.example.test";
-    source.proxyPort = p.port();
-    source.setHostName("ftp.example.test");
-    source.setHostAddress("ftp.example.test");
+    throughProxy("proxy.example.test", p.port());
     source.port = 21;
     p.send("220 proxy\r\n").on("USER u@ftp.example.test:21", "331 pw").on("PASS p", "230 ok");
     p.on("CWD /", "250 ok").on("REST 0", "350 ok").on("PWD", "257 \"/\"");

@@ -572,11 +572,7 @@ TEST_F(TransferTest, ACrashBetweenTwoTaskFileWritesOnlyCostsWorkDoneAgain) {
 TEST_F(TransferTest, APassiveListingThroughAProxy) {
     const QByteArray listing = "-rw-r--r-- 1 o g 5 Mar 10 12:01 a.txt\r\n";
     ScriptedPeer& p = newPeer();
-    source.useProxy = 1;
-    source.proxyHost = "127.0.0.1";
-    source.proxyPort = p.port();
-    source.setHostName("ftp.example.test");
-    source.setHostAddress("ftp.example.test");
+    throughProxy("127.0.0.1", p.port());
     source.dataMode = DataMode::Passive;
     p.send("220 proxy\r\n").on("USER u@ftp.example.test:21", "331 pw").on("PASS p", "230 ok");
     p.on("FEAT", "211 no features");
