@@ -21,9 +21,8 @@ struct CertificateFiles {
     QTemporaryDir dir;
     TestCertificate certificate = TestCertificate::make();
     QStringList serverArgs() {
-        certificate.writeTo(dir.path());
-        return {"--tls-cert",     dir.filePath("cert.pem"), "--tls-key", dir.filePath("key.pem"),
-                "--tls-required", "--require-reuse"};
+        return certificate.writeServerFiles(dir.path()) +
+               QStringList{"--tls-required", "--require-reuse"};
     }
 };
 

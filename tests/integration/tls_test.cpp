@@ -26,11 +26,8 @@ struct TlsServer {
     std::unique_ptr<PyFtpdServer> server;
 
     explicit TlsServer(const QStringList& extraArgs = {"--tls-required", "--require-reuse"}) {
-        certificate.writeTo(certificateDir.path());
         server = std::make_unique<PyFtpdServer>(
-            QStringList{"--tls-cert", certificateDir.filePath("cert.pem"), "--tls-key",
-                        certificateDir.filePath("key.pem")} +
-            extraArgs);
+            certificate.writeServerFiles(certificateDir.path()) + extraArgs);
     }
     bool start() { return server->start(); }
     QString url(const QString& path) const {
@@ -119,7 +116,7 @@ TEST(Tls, TheTrustStoreVouchesOnlyForTheNamedHost) {
         TlsServer tls;
         if (!named) {
             tls.certificate = TestCertificate::make("ftp.example.test", "DNS:ftp.example.test");
-            tls.certificate.writeTo(tls.certificateDir.path());
+            tls.certificate.writeServerFiles(tls.certificateDir.path());
         }
         ASSERT_TRUE(tls.start());
         QTemporaryDir home;

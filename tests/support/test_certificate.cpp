@@ -71,14 +71,15 @@ TestCertificate TestCertificate::make(const QString& commonName, const char* alt
     return made;
 }
 
-QString TestCertificate::writeTo(const QString& folder) const {
+QStringList TestCertificate::writeServerFiles(const QString& folder) const {
     QDir().mkpath(folder);
     const QString certificatePath = folder + QStringLiteral("/cert.pem");
+    const QString keyPath = folder + QStringLiteral("/key.pem");
     QFile certificate(certificatePath);
-    QFile key(folder + QStringLiteral("/key.pem"));
+    QFile key(keyPath);
     if (certificate.open(QIODevice::WriteOnly))
         certificate.write(certificatePem);
     if (key.open(QIODevice::WriteOnly))
         key.write(keyPem);
-    return certificatePath;
+    return {QStringLiteral("--tls-cert"), certificatePath, QStringLiteral("--tls-key"), keyPath};
 }
