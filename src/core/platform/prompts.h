@@ -1,6 +1,6 @@
 #pragma once
 
-#include "core/platform/tls_session.h"
+#include "core/platform/tls_certificate.h"
 
 #include <QString>
 
