@@ -172,3 +172,28 @@ TEST_F(ConnectionTest, EveryAddressOfANameIsTriedInOrder) {
     EXPECT_EQ(source.hostAddress(), "127.0.0.1");
     EXPECT_EQ(wnd->retryCount, 0) << "a refused address of several is no failed attempt";
 }
+
+// The restart probe is asked again in binary mode when ASCII mode is what
+// the server refused; a server that cannot restart at all is named once.
+TEST_F(ConnectionTest, RestartProbeRefusedInAsciiIsAskedAgainInBinary) {
+    ScriptedPeer& p = newPeer();
+    p.send("220 ready\r\n").on("USER u", "331 pw").on("PASS p", "230 ok").on("CWD /", "250 ok");
+    p.on("REST 0", "501 Resuming transfers not allowed in ASCII mode.");
+    p.on("TYPE I", "200 Type set to: Binary.").on("REST 0", "350 Restarting at position 0.");
+    p.on("PWD", "257 \"/\"");
+    ASSERT_TRUE(loginTo(p));
+    finishPeer();
+    EXPECT_TRUE(source.restSupported.load());
+    EXPECT_FALSE(host.transcript.contains(QString::fromUtf8("断点续传")));
+}
+
+TEST_F(ConnectionTest, AServerThatCannotRestartIsNamedInTheTranscript) {
+    ScriptedPeer& p = newPeer();
+    p.send("220 ready\r\n").on("USER u", "331 pw").on("PASS p", "230 ok").on("CWD /", "250 ok");
+    p.on("REST 0", "501 no").on("TYPE I", "200 binary").on("REST 0", "504 never");
+    p.on("PWD", "257 \"/\"");
+    ASSERT_TRUE(loginTo(p));
+    finishPeer();
+    EXPECT_FALSE(source.restSupported.load());
+    EXPECT_EQ(host.transcript.count(QString::fromUtf8("服务器不支持断点续传（REST）")), 1);
+}

@@ -363,6 +363,27 @@ TEST(CliResume, ADownloadCutOffIsResumedWhereItStopped) {
     EXPECT_TRUE(QDir(home.path()).entryList({"*.npm"}).isEmpty());
 }
 
+// The same against pyftpdlib as it comes, which restarts only in binary
+// mode: the resume still continues after the bytes on disk.
+TEST(CliResume, ACutDownloadGoesOnAgainstAStockServer) {
+    PyFtpdServer server({"--stock", "--throttle", "300000"});
+    ASSERT_TRUE(server.start());
+    const QByteArray content = patternedBytes(900000, 17);
+    writeBytes(server.root() + "/stock.bin", content);
+    QTemporaryDir home, local;
+    const QString url = server.url();
+    const CutDownload cut = cutDownload(server, url, home.path(), local.path(), "stock.bin", 200000);
+    ASSERT_TRUE(cut.ok);
+    const qint64 partial = QFileInfo(local.path() + "/stock.bin").size();
+
+    ASSERT_TRUE(server.restart());
+    CliRun resume = cli({"--home", home.path(), "-v", "resume", cut.taskName});
+    EXPECT_EQ(resume.exitCode, 0) << resume.err.toStdString();
+    EXPECT_TRUE(resume.err.contains(QStringLiteral("REST %1").arg(partial)))
+        << resume.err.toStdString();
+    EXPECT_EQ(readBytes(local.path() + "/stock.bin"), content);
+}
+
 // The site's file changed while the task waited: it is fetched again whole,
 // and the transcript says so.
 TEST(CliResume, AFileChangedOnTheSiteIsFetchedAgainWhole) {

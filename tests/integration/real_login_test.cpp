@@ -28,14 +28,15 @@ TEST(RealServer, LoginReachesTheStartFolderWithRestartSupport) {
     EXPECT_FALSE(login.wnd->controlSocket);
 }
 
-TEST(RealServer, RestRefusedInAsciiModeLeavesRestartSupportOff) {
+// "REST" refused in ASCII mode only: the probe is asked again in binary.
+TEST(RealServer, RestRefusedInAsciiModeIsProbedAgainInBinary) {
     PyFtpdServer server({"--strict-rest"});
     ASSERT_TRUE(server.start());
     RealConnection login;
     login.connect("127.0.0.1", server.port(), PyFtpdServer::Password, "/");
     ASSERT_TRUE(waitUntil([&] { return !login.host.folders.isEmpty(); }, 10000));
     EXPECT_EQ(login.host.folders, QStringList{"/"});
-    EXPECT_FALSE(login.source.restSupported.load());
+    EXPECT_TRUE(login.source.restSupported.load());
     EXPECT_TRUE(login.prompts.shown.isEmpty());
 }
 

@@ -324,3 +324,31 @@ TEST(SegmentedDownload, ACutDownloadGoesOnFromItsStateFile) {
     EXPECT_EQ(readBytes(local.path() + "/big.bin"), content);
     EXPECT_FALSE(QFile::exists(local.path() + "/big.cnpm"));
 }
+
+// pyftpdlib as it comes answers "REST 0" in ASCII mode with 501: the probe
+// is asked again in binary mode, so large files still come in ranges.
+TEST(SegmentedDownload, AStockServerRestartsInBinaryMode) {
+    PyFtpdServer server({"--stock", "--throttle", "400000"});
+    ASSERT_TRUE(server.start());
+    const QByteArray content = patternedBytes(1200000 + 3, 23);
+    writeBytes(server.root() + "/big.bin", content);
+    RealConnection c;
+    c.source.segmentLimit = 3;
+    c.source.segmentsAllowed = true;
+    c.source.encoding = WireText::Choice::Auto;
+    ASSERT_TRUE(c.login(server));
+    ASSERT_TRUE(waitUntil([&] { return c.source.restSupported.load(); }))
+        << c.transcript().toStdString();
+    const QString t = c.transcript();
+    EXPECT_LT(t.indexOf("501 Resuming transfers not allowed in ASCII mode"),
+              t.indexOf("C:\r\nTYPE I\r\n"));
+    EXPECT_LT(t.indexOf("C:\r\nTYPE I\r\n"), t.lastIndexOf("C:\r\nREST 0\r\n"));
+    EXPECT_FALSE(t.contains(QString::fromUtf8("服务器不支持断点续传")));
+
+    QTemporaryDir local;
+    c.wnd->StartDownload(local.path() + "/", "/", {"/big.bin"}, {quint32(content.size())});
+    ASSERT_TRUE(waitUntil([&] { return c.wnd->segmented; }, 5000));
+    ASSERT_TRUE(c.waitAllDone(90000)) << c.prompts.shown.join('|').toStdString();
+    EXPECT_EQ(readBytes(local.path() + "/big.bin"), content);
+}
+

@@ -51,12 +51,17 @@ def main():
                         help="answer PROT P with 536: data connections stay unencrypted")
     parser.add_argument("--cut-handshake", action="store_true",
                         help="answer AUTH TLS, then hang up in the middle of the handshake")
+    parser.add_argument("--stock", action="store_true",
+                        help="pyftpdlib's own handler as it comes (UTF-8, REST only in binary"
+                             " mode); only --throttle applies besides")
     args = parser.parse_args()
 
     logging.basicConfig(level=logging.INFO if args.log else logging.WARNING,
                         stream=sys.stderr)
     authorizer = DummyAuthorizer()
     authorizer.add_user(args.user, args.password, args.root, perm="elradfmwMT")
+    if args.stock:
+        return serve_stock(args, authorizer)
 
     encoding = args.encoding
 
@@ -187,6 +192,23 @@ def main():
     if args.masquerade:
         Handler.masquerade_address = args.masquerade
     server = FTPServer((args.host, args.port), Handler)
+    print("PORT %d" % server.address[1], flush=True)
+    try:
+        server.serve_forever(handle_exit=True)
+    finally:
+        server.close_all()
+
+
+def serve_stock(args, authorizer):
+    # No override of any command: the server as users meet it.
+    handler = FTPHandler
+    if args.throttle:
+        ThrottledDTPHandler.read_limit = args.throttle
+        ThrottledDTPHandler.write_limit = args.throttle
+        handler.dtp_handler = ThrottledDTPHandler
+        handler.use_sendfile = False
+    handler.authorizer = authorizer
+    server = FTPServer((args.host, args.port), handler)
     print("PORT %d" % server.address[1], flush=True)
     try:
         server.serve_forever(handle_exit=True)

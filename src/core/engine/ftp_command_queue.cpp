@@ -101,8 +101,9 @@ void FtpConnection::sendNext(int error) {
     QString line = commandQueue.at(nextCommand);
     bool sizeQuery = false;
 
-    // A "TYPE" entry always heads a TYPE, PORT, transfer group.
-    if (line.startsWith(QLatin1String("TYPE")) && !(nextCommand + 2 < commandQueue.size())) {
+    // A "TYPE" entry heads a group (TYPE, PORT, transfer; or the restart
+    // probe): alone at the end it has nothing to serve.
+    if (line.startsWith(QLatin1String("TYPE")) && !(nextCommand + 1 < commandQueue.size())) {
         reset(true);
         return;
     }

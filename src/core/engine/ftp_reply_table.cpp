@@ -182,10 +182,24 @@ void FtpConnection::onRnfrReply(const QByteArray& prefix) {
 
 // "REST 0" is the restart probe of the login; any reply goes on.
 void FtpConnection::onRestReply(const QByteArray& prefix) {
+    const bool probe = !commandQueue.value(nextCommand + 1).startsWith(QLatin1String("RETR"));
+    // Many servers take REST only in binary mode (pyftpdlib answers "501
+    // Resuming transfers not allowed in ASCII mode"), and the login still
+    // has the server's default type: the probe is asked again after
+    // "TYPE I". A command the server does not know stays unknown.
+    if (probe && !replyIs(350) && !replyIs(500) && !replyIs(502) &&
+        transferType_ != QLatin1String("I")) {
+        commandQueue.insert(nextCommand, QStringLiteral("TYPE I\r\n"));
+        restartQueueAt(nextCommand);
+        continueAfterReply(prefix);
+        return;
+    }
     advance();
     if (replyIs(350)) {
         source.restSupported = true;
-    } else if (commandQueue.value(nextCommand).startsWith(QLatin1String("RETR"))) {
+    } else if (probe) {
+        addNote(QString::fromUtf8(EngineText::RestartUnsupported));
+    } else {
         // Refused: the server sends the whole file, so it is written afresh.
         resumeTransfer = false;
         source.bytesDone = 0;

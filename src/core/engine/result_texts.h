@@ -63,6 +63,9 @@ inline const char* const ResumeFailed = "操作恢复失败！";
 // site file that changed before its download was continued.
 inline const char* const TaskFileDamaged = "任务文件已损坏，不能续传（文件保留未动）：";
 inline const char* const RemoteFileChanged = "站点上的文件已改变，重新从头下载：";
+// The server does not restart transfers, even in binary mode.
+inline const char* const RestartUnsupported =
+    "服务器不支持断点续传（REST），中断的下载只能从头开始，也不能分段下载。";
 // The server's names are UTF-8: it lists the feature.
 inline const char* const NamesInUtf8 = "服务器的文件名使用UTF-8编码。";
 // Passive data connections.
