@@ -611,3 +611,61 @@ TEST_F(TransferTest, AnUnreachablePassivePortTurnsAnAutomaticConnectionActive) {
     EXPECT_EQ(host.listings, QList<QByteArray>{listing});
     EXPECT_TRUE(host.transcript.contains(QString::fromUtf8("不能连接服务器的被动模式端口，改用主动模式。")));
 }
+
+// The control connection is cut after "150", before a single byte came: the
+// older local file of the same name stays as it was, and the resume fetches
+// the file whole rather than taking the older one (as large as the site's)
+// for a finished download.
+TEST_F(TransferTest, ADownloadCutBeforeItsFirstBlockIsResumedWhole) {
+    const QByteArray older = pattern(8000, 9);
+    const QByteArray payload = pattern(5000, 10);
+    writeBytes(localDir() + "f.bin", older);
+    {
+        ScriptedPeer& p = newPeer();
+        p.greetAndLogin();
+        p.typeAndPort("I");
+        p.on("RETR /pub/f.bin", "150 opening").pause(100).close();
+        ASSERT_TRUE(loginTo(p));
+        wnd->StartDownload(localDir(), "/pub", {"/pub/f.bin"}, {quint32(payload.size())});
+        ASSERT_TRUE(waitUntil([&] { return host.closedConnections == 1; }));
+        finishPeer();
+    }
+    EXPECT_EQ(readBytes(localDir() + "f.bin"), older);
+    const QStringList tasks = QDir(localDir()).entryList({"*.npm"});
+    ASSERT_EQ(tasks.size(), 1);
+    const std::optional<TaskContents> task =
+        TaskArchive::decode(readBytes(localDir() + tasks.first()));
+    ASSERT_TRUE(task);
+    EXPECT_TRUE(task->headFresh);
+
+    wnd.reset();
+    host.folders.clear();
+    ScriptedPeer& p = newPeer();
+    p.greetAndLogin();
+    p.typeAndPort("I");
+    p.on("RETR /pub/f.bin", "150 opening").openData(payload).send("226 done\r\n");
+    ASSERT_TRUE(loginTo(p));
+    ASSERT_TRUE(wnd->resumeTask(tasks.first()));
+    ASSERT_TRUE(waitDone()) << prompts.shown.join('|').toStdString();
+    finishPeer();
+    EXPECT_EQ(readBytes(localDir() + "f.bin"), payload);
+    EXPECT_FALSE(host.transcript.contains(QRegularExpression("REST [1-9]")))
+        << host.transcript.toStdString();
+}
+
+// A local file larger than the site's is no part of it: nothing is
+// continued past the site's size.
+TEST_F(TransferTest, AResumeNeverContinuesALocalFileLargerThanTheSites) {
+    const QByteArray payload = pattern(5000, 11);
+    writeBytes(localDir() + "f.bin", pattern(9000, 12));
+    ScriptedPeer& p = newPeer();
+    p.greetAndLogin();
+    p.typeAndPort("I");
+    p.on("RETR /pub/f.bin", "150 opening").openData(payload).send("226 done\r\n");
+    ASSERT_TRUE(loginTo(p));
+    wnd->StartDownload(localDir(), "/pub", {"/pub/f.bin"}, {quint32(payload.size())});
+    wnd->resumeTransfer = true; // as a resumed task sets it
+    ASSERT_TRUE(waitDone()) << prompts.shown.join('|').toStdString();
+    finishPeer();
+    EXPECT_EQ(readBytes(localDir() + "f.bin"), payload);
+}

@@ -434,8 +434,8 @@ TEST_F(Cli, GetWithSegmentsIsByteExact) {
     CliRun get = cli(base() << "--segments" << "4" << "get" << url + "/large.bin" << local.path());
     EXPECT_EQ(get.exitCode, 0) << get.err.toStdString();
     EXPECT_EQ(readBytes(local.path() + "/large.bin"), content);
-    EXPECT_FALSE(QFile::exists(local.path() + "/large.cftp"));
-    EXPECT_FALSE(QFile::exists(local.path() + "/large.cnpm"));
+    EXPECT_FALSE(QFile::exists(local.path() + "/large.bin.cftp"));
+    EXPECT_FALSE(QFile::exists(local.path() + "/large.bin.cnpm"));
     EXPECT_EQ(cli(base() << "--segments" << "9" << "get" << url + "/large.bin" << local.path())
                   .exitCode,
               2);

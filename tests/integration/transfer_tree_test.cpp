@@ -266,14 +266,14 @@ TEST(SegmentedDownload, FiveRangesArriveByteExact) {
     c.wnd->StartDownload(local.path() + "/", "/", {"/big.bin"}, {quint32(content.size())});
     ASSERT_TRUE(waitUntil([&] { return c.wnd->segmented; }, 5000));
     // Workers may already be ending: the plan tells how many ranges there are.
-    EXPECT_EQ(readBytes(local.path() + "/big.cnpm").size(), 4 * (2 + 3 * 5)) << "five ranges";
-    EXPECT_TRUE(QFile::exists(local.path() + "/big.cftp"));
+    EXPECT_EQ(readBytes(local.path() + "/big.bin.cnpm").size(), 4 * (2 + 3 * 5)) << "five ranges";
+    EXPECT_TRUE(QFile::exists(local.path() + "/big.bin.cftp"));
     // A connection the server leaves unanswered is tried again after 10 s;
     // under a sanitizer that may happen more than once.
     ASSERT_TRUE(c.waitAllDone(90000)) << c.prompts.shown.join('|').toStdString();
     EXPECT_EQ(readBytes(local.path() + "/big.bin"), content);
-    EXPECT_FALSE(QFile::exists(local.path() + "/big.cftp"));
-    EXPECT_FALSE(QFile::exists(local.path() + "/big.cnpm"));
+    EXPECT_FALSE(QFile::exists(local.path() + "/big.bin.cftp"));
+    EXPECT_FALSE(QFile::exists(local.path() + "/big.bin.cnpm"));
     EXPECT_TRUE(segmentTaskFile(c).isEmpty());
 }
 
@@ -301,10 +301,10 @@ TEST(SegmentedDownload, ACutDownloadGoesOnFromItsStateFile) {
         // The task outlives this connection: into the next one's folder.
         ASSERT_TRUE(QFile::copy(c.home.path() + "/" + task, local.path() + "/" + task));
     }
-    ASSERT_TRUE(QFile::exists(local.path() + "/big.cftp"));
-    ASSERT_TRUE(QFile::exists(local.path() + "/big.cnpm"));
+    ASSERT_TRUE(QFile::exists(local.path() + "/big.bin.cftp"));
+    ASSERT_TRUE(QFile::exists(local.path() + "/big.bin.cnpm"));
     EXPECT_FALSE(QFile::exists(local.path() + "/big.bin")) << "a file with holes never takes its name";
-    const QByteArray state = readBytes(local.path() + "/big.cnpm");
+    const QByteArray state = readBytes(local.path() + "/big.bin.cnpm");
     const std::optional<SegmentPlan> plan = SegmentPlan::decode(state, content.size());
     ASSERT_TRUE(plan);
     EXPECT_FALSE(plan->complete(content.size()));
@@ -322,7 +322,7 @@ TEST(SegmentedDownload, ACutDownloadGoesOnFromItsStateFile) {
     EXPECT_GE(again.source.bytesDone.load(), quint32(plan->bytesWritten)) << "continued";
     ASSERT_TRUE(again.waitAllDone(90000)) << again.prompts.shown.join('|').toStdString();
     EXPECT_EQ(readBytes(local.path() + "/big.bin"), content);
-    EXPECT_FALSE(QFile::exists(local.path() + "/big.cnpm"));
+    EXPECT_FALSE(QFile::exists(local.path() + "/big.bin.cnpm"));
 }
 
 // pyftpdlib as it comes answers "REST 0" in ASCII mode with 501: the probe
@@ -352,3 +352,118 @@ TEST(SegmentedDownload, AStockServerRestartsInBinaryMode) {
     EXPECT_EQ(readBytes(local.path() + "/big.bin"), content);
 }
 
+
+namespace {
+
+// A task file as a cut download of `sitePath` into `folder` leaves it.
+QString writeDownloadTask(const QString& home, const QString& folder, const QString& sitePath,
+                          quint32 size, quint16 port) {
+    TaskContents t;
+    t.description = "cut";
+    t.site = "127.0.0.1";
+    t.port = port;
+    t.user = PyFtpdServer::User;
+    t.password = PyFtpdServer::Password;
+    t.isDownload = true;
+    t.targetFolder = folder + "/";
+    t.sourceFolder = "/";
+    t.itemPaths = QStringList{sitePath};
+    t.itemSizes = {size};
+    t.itemKinds = {0};
+    t.headFresh = true; // the ranges are in the part file, the target is untouched
+    const QString name = QString::fromUtf8("中断任务-2026-1-1-0-0-0.npm");
+    writeBytes(home + "/" + name, TaskArchive::encode(t));
+    return name;
+}
+
+RealConnection* segmentedLogin(RealConnection& c, const PyFtpdServer& server) {
+    c.source.segmentLimit = 4;
+    c.source.segmentsAllowed = true;
+    if (!c.login(server) || !waitUntil([&] { return c.source.restSupported.load(); }))
+        return nullptr;
+    return &c;
+}
+
+} // namespace
+
+// The site's file changed while the task waited: its old ranges are not
+// continued (that would splice old and new bytes); it comes again whole.
+TEST(SegmentedDownload, AChangedFileIsFetchedAgainNotSpliced) {
+    PyFtpdServer server;
+    ASSERT_TRUE(server.start());
+    const QByteArray before = patternedBytes(1000000, 24);
+    const QByteArray after = patternedBytes(1100000, 25);
+    writeBytes(server.root() + "/big.bin", after);
+    RealConnection c;
+    ASSERT_TRUE(segmentedLogin(c, server));
+    QTemporaryDir local;
+    SegmentPlan plan = SegmentPlan::split(before.size(), 4);
+    plan.done[0] = 100000;
+    plan.bytesWritten = 100000;
+    writeBytes(local.path() + "/big.bin.cftp", before.left(100000) + QByteArray(900000, '\0'));
+    writeBytes(local.path() + "/big.bin.cnpm", plan.encode());
+    const QString task =
+        writeDownloadTask(c.home.path(), local.path(), "/big.bin", before.size(), server.port());
+
+    ASSERT_TRUE(c.wnd->resumeTask(task)) << c.prompts.shown.join('|').toStdString();
+    ASSERT_TRUE(c.waitAllDone(90000)) << c.prompts.shown.join('|').toStdString();
+    EXPECT_EQ(readBytes(local.path() + "/big.bin"), after);
+    EXPECT_TRUE(c.transcript().contains(QString::fromUtf8("站点上的文件已改变，重新从头下载：/big.bin")));
+    EXPECT_FALSE(QFile::exists(local.path() + "/big.bin.cftp"));
+    EXPECT_FALSE(QFile::exists(local.path() + "/big.bin.cnpm"));
+}
+
+// A file that grew after it was listed comes whole, not cut at its listed
+// size.
+TEST(SegmentedDownload, AFileGrownSinceItWasListedComesWhole) {
+    PyFtpdServer server;
+    ASSERT_TRUE(server.start());
+    const QByteArray content = patternedBytes(1300000, 26);
+    writeBytes(server.root() + "/grown.bin", content);
+    RealConnection c;
+    ASSERT_TRUE(segmentedLogin(c, server));
+    QTemporaryDir local;
+    c.wnd->StartDownload(local.path() + "/", "/", {"/grown.bin"}, {1000000}); // as listed
+    ASSERT_TRUE(c.waitAllDone(90000)) << c.prompts.shown.join('|').toStdString();
+    EXPECT_EQ(readBytes(local.path() + "/grown.bin"), content);
+}
+
+// Files that happen to have the names of a download's part and state files
+// are someone's: they stay, and the file comes over one connection.
+TEST(SegmentedDownload, FilesNamedLikeItsRecordAreNeverTouched) {
+    PyFtpdServer server;
+    ASSERT_TRUE(server.start());
+    const QByteArray content = patternedBytes(700000, 27);
+    writeBytes(server.root() + "/a.bin", content);
+    RealConnection c;
+    ASSERT_TRUE(segmentedLogin(c, server));
+    QTemporaryDir local;
+    writeBytes(local.path() + "/a.bin.cftp", "mine");
+    writeBytes(local.path() + "/a.bin.cnpm", "mine too");
+    c.wnd->StartDownload(local.path() + "/", "/", {"/a.bin"}, {quint32(content.size())});
+    ASSERT_TRUE(c.waitAllDone(90000)) << c.prompts.shown.join('|').toStdString();
+    EXPECT_EQ(readBytes(local.path() + "/a.bin"), content);
+    EXPECT_EQ(readBytes(local.path() + "/a.bin.cftp"), "mine");
+    EXPECT_EQ(readBytes(local.path() + "/a.bin.cnpm"), "mine too");
+    EXPECT_TRUE(c.transcript().contains(QString::fromUtf8("分段下载的临时文件名已被其他文件占用")));
+}
+
+// A folder holding "x.zip" and "x.tar", both large, and the site files
+// "big.cnpm" and "big.cftp": every file arrives, none is lost to another's
+// record.
+TEST(SegmentedDownload, NamesSharingAStemKeepTheirOwnRecords) {
+    PyFtpdServer server;
+    ASSERT_TRUE(server.start());
+    const QString site = server.root() + "/d";
+    writeBytes(site + "/x.zip", patternedBytes(400000, 28));
+    writeBytes(site + "/x.tar", patternedBytes(500000, 29));
+    writeBytes(site + "/big.bin", patternedBytes(600000, 30));
+    writeBytes(site + "/big.cnpm", "a site file");
+    writeBytes(site + "/big.cftp", patternedBytes(300000, 31));
+    RealConnection c;
+    ASSERT_TRUE(segmentedLogin(c, server));
+    QTemporaryDir local;
+    c.wnd->StartDownload(local.path() + "/", "/", {"/d"}, {0});
+    ASSERT_TRUE(c.waitAllDone(90000)) << c.prompts.shown.join('|').toStdString();
+    EXPECT_EQ(digests(local.path() + "/d"), digests(site));
+}

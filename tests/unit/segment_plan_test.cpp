@@ -6,7 +6,7 @@
 
 namespace {
 
-QList<qint32> lengths(quint32 size, int limit) {
+QList<qint64> lengths(quint32 size, int limit) {
     return SegmentPlan::split(size, limit).length;
 }
 
@@ -16,18 +16,18 @@ TEST(SegmentPlan, TheSplit) {
     EXPECT_FALSE(SegmentPlan::worthSplitting(131071, 5));
     EXPECT_TRUE(SegmentPlan::worthSplitting(131072, 5));
     EXPECT_FALSE(SegmentPlan::worthSplitting(50'000'000, 1)) << "a limit of 1 never splits";
-    EXPECT_EQ(lengths(131072, 5), (QList<qint32>{65536, 65536}));
-    EXPECT_EQ(lengths(1000000, 5), (QList<qint32>{200000, 200000, 200000, 200000, 200000}));
-    EXPECT_EQ(lengths(1000001, 5), (QList<qint32>{200000, 200000, 200000, 200000, 200001}));
-    EXPECT_EQ(lengths(1000000, 3), (QList<qint32>{333333, 333333, 333334}));
+    EXPECT_EQ(lengths(131072, 5), (QList<qint64>{65536, 65536}));
+    EXPECT_EQ(lengths(1000000, 5), (QList<qint64>{200000, 200000, 200000, 200000, 200000}));
+    EXPECT_EQ(lengths(1000001, 5), (QList<qint64>{200000, 200000, 200000, 200000, 200001}));
+    EXPECT_EQ(lengths(1000000, 3), (QList<qint64>{333333, 333333, 333334}));
     EXPECT_EQ(lengths(1000000, 9).size(), 5) << "at most five connections";
     // Ranges of at least one block, whatever the limit.
-    EXPECT_EQ(lengths(200000, 5), (QList<qint32>{66666, 66666, 66668}));
+    EXPECT_EQ(lengths(200000, 5), (QList<qint64>{66666, 66666, 66668}));
 
     const SegmentPlan plan = SegmentPlan::split(1000001, 5);
     EXPECT_EQ(plan.offsetOf(0), 0);
     EXPECT_EQ(plan.offsetOf(4), 800000);
-    EXPECT_EQ(plan.index, (QList<qint32>{0, 1, 2, 3, 4}));
+    EXPECT_EQ(plan.index, (QList<qint64>{0, 1, 2, 3, 4}));
 }
 
 TEST(SegmentPlan, WholeOnlyWhenEveryRangeIsDone) {
@@ -71,10 +71,34 @@ TEST(SegmentPlan, TheStateFileReadsBackAndRefusesWhatIsNotSound) {
     EXPECT_FALSE(SegmentPlan::decode(huge, 1000001));
 }
 
+// A file above 2 GiB: every count is past a signed 32-bit number and still
+// reads back exactly, in the same four bytes per count.
+TEST(SegmentPlan, CountsAbove2GiBReadBack) {
+    const quint32 size = 3'500'000'000u;
+    SegmentPlan plan = SegmentPlan::split(size, 2);
+    EXPECT_EQ(plan.length, (QList<qint64>{1'750'000'000, 1'750'000'000}));
+    plan.done = {1'750'000'000, 1'000'000'000};
+    plan.bytesWritten = 2'750'000'000;
+    const std::optional<SegmentPlan> back = SegmentPlan::decode(plan.encode(), size);
+    ASSERT_TRUE(back);
+    EXPECT_EQ(back->bytesWritten, 2'750'000'000);
+    EXPECT_EQ(back->done, plan.done);
+    EXPECT_EQ(back->offsetOf(1) + back->done.at(1), 2'750'000'000);
+    EXPECT_EQ(plan.encode().size(), 4 * (2 + 3 * 2));
+
+    const quint32 largest = 0xFFFFFFFFu;
+    const SegmentPlan two = SegmentPlan::split(largest, 2);
+    EXPECT_EQ(two.length.at(0) + two.length.at(1), qint64(largest));
+    EXPECT_TRUE(SegmentPlan::decode(two.encode(), largest));
+}
+
+// Each download has files of its own whole name: "x.zip" and "x.tar" never
+// share one, and a file called "big.cnpm" is nobody's state file.
 TEST(SegmentPlan, PartAndStateFileNames) {
-    EXPECT_EQ(partFileFor("/d/a.b.txt"), "/d/a.b.cftp");
-    EXPECT_EQ(stateFileFor("/d/a.b.cftp"), "/d/a.b.cnpm");
-    EXPECT_EQ(partFileFor("/d/name"), "/d/name.cftp");
-    EXPECT_EQ(partFileFor("/d.x/name"), "/d.x/name.cftp") << "a dot in the folder is not cut";
-    EXPECT_EQ(partFileFor("/d/.profile"), "/d/.profile.cftp") << "a hidden name keeps its dot";
+    EXPECT_EQ(partFileFor("/d/a.b.txt"), "/d/a.b.txt.cftp");
+    EXPECT_EQ(stateFileFor("/d/a.b.txt"), "/d/a.b.txt.cnpm");
+    EXPECT_NE(partFileFor("/d/x.zip"), partFileFor("/d/x.tar"));
+    EXPECT_NE(stateFileFor("/d/x.zip"), stateFileFor("/d/x.tar"));
+    EXPECT_NE(stateFileFor("/d/big.bin"), "/d/big.cnpm");
+    EXPECT_NE(partFileFor("/d/big.cftp"), "/d/big.cftp");
 }

@@ -56,11 +56,56 @@ TEST(TaskArchive, DownloadRecordGoldenBytes) {
     expected += QByteArray("\x02\x00\x00\x00\x01\x00\x00\x00", 8); // kinds
     // A file of an earlier version ends here and reads as without folders.
     EXPECT_EQ(TaskArchive::decode(expected), t);
-    // This version adds whether folders were among the items chosen.
+    // Later versions add whether folders were among the items chosen; a
+    // file of those ends here.
     t.hasFolders = true;
     expected += QByteArray("\x01\x00\x00\x00", 4);
-    EXPECT_EQ(TaskArchive::encode(t).toHex(), expected.toHex());
     EXPECT_EQ(TaskArchive::decode(expected), t);
+    // This version keeps every field earlier readers read, byte for byte,
+    // and adds the exact texts after them.
+    const QByteArray bytes = TaskArchive::encode(t);
+    EXPECT_EQ(bytes.left(expected.size()).toHex(), expected.toHex());
+    EXPECT_EQ(bytes.mid(expected.size(), 8), QByteArray("CVX1\x00\x00\x00\x00", 8));
+    EXPECT_EQ(TaskArchive::decode(bytes), t);
+}
+
+// Names code page 936 cannot hold (Korean, an emoji, a byte that is no
+// text, kept as U+DC80..U+DCFF) come back exactly; the fields earlier
+// readers take hold the nearest code page 936 text.
+TEST(TaskArchive, EveryNameRoundTripsExactly) {
+    const QString korean = QString::fromUtf8("/자료/보고서.txt");
+    const QString emoji = QString::fromUtf8("/pics/😀 1,2.png");
+    const QString raw = QString("/raw/a") + QChar(0xDCB7) + QChar(0xDCFF) + "b";
+    TaskContents t;
+    t.description = QString::fromUtf8("下载 자료");
+    t.site = "ftp.x";
+    t.user = QString::fromUtf8("사용자");
+    t.password = QString::fromUtf8("pä😀");
+    t.isDownload = true;
+    t.headFresh = true;
+    t.targetFolder = QString::fromUtf8("/home/u/받은/");
+    t.sourceFolder = "/";
+    t.itemPaths = QStringList{korean, emoji, raw};
+    t.itemSizes = {1, 2, 3};
+    t.itemKinds = {0, 0, 0};
+    const QByteArray bytes = TaskArchive::encode(t);
+    EXPECT_EQ(TaskArchive::decode(bytes), t);
+    EXPECT_EQ(TaskArchive::decodeHeader(bytes)->description, t.description);
+
+    TaskContents u;
+    u.update = true;
+    u.localBase = QString::fromUtf8("/l/한/");
+    u.remoteBase = QString::fromUtf8("/r/😀");
+    u.updatePaths = QStringList{raw, korean};
+    u.updateKinds = {1, 2};
+    EXPECT_EQ(TaskArchive::decode(TaskArchive::encode(u)), u);
+
+    // The addition disagreeing with the fields before it is damage.
+    QByteArray extra = bytes;
+    const qsizetype countAt = extra.size() - 4 - 4 * 3 - 2 * (raw.size() + korean.size() +
+                                                                emoji.size());
+    extra[countAt] = char(2);
+    EXPECT_FALSE(TaskArchive::decode(extra));
 }
 
 TEST(TaskArchive, UploadRecordWithLongStringsRoundTrips) {
@@ -97,8 +142,12 @@ TEST(TaskArchive, UpdateRecordAndDamagedFiles) {
     t.updateKinds = {1, 2};
     const QByteArray bytes = TaskArchive::encode(t);
     EXPECT_EQ(TaskArchive::decode(bytes), t);
+    // Cut anywhere, the file is refused; cut exactly before the addition it
+    // is a file of an earlier version.
+    const qsizetype earlierEnd = bytes.indexOf("CVX1");
+    ASSERT_GT(earlierEnd, 0);
     for (qsizetype cut = 0; cut < bytes.size(); ++cut)
-        EXPECT_FALSE(TaskArchive::decode(bytes.left(cut))) << cut;
+        EXPECT_EQ(bool(TaskArchive::decode(bytes.left(cut))), cut == earlierEnd) << cut;
     EXPECT_EQ(TaskArchive::decodeHeader(bytes)->site, "s");
 }
 

@@ -78,7 +78,7 @@ public:
     std::vector<quint32> segmentLength;
     std::vector<quint32> segmentDone;
     qint32 nextSegment = 0;
-    std::atomic<qint32> bytesWritten{0};
+    std::atomic<qint64> bytesWritten{0};
     std::atomic<qint32> runningThreads{0};
     int partFile = -1; // descriptor of the part file, -1 when closed
     QString targetPath;

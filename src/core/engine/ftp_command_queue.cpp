@@ -21,6 +21,10 @@ void FtpConnection::reset(bool full) {
     showPhase(Phase::Idle);
     writeTaskFile(); // an operation ending unfinished leaves its task as it stands
     op.clearWork();
+    segmentSizeCheck_ = false;
+    sizeCheckedPath_.clear();
+    headOpenedPath_.clear();
+    headFreshPath_.clear();
     dataOpen = false;
     dataClosed_ = false;
     serverConfirmed_ = false;

@@ -306,6 +306,7 @@ private:
     void deleteStep();
     // Segmented download.
     bool tryStartSegmented();
+    void segmentSizeChecked(std::optional<quint64> remoteSize);
     void stopSegments();
     // Directory update.
     void updateStep();
@@ -357,6 +358,15 @@ private:
     std::optional<quint32> taskFileWrittenAt_; // tick of the last task file write
     bool downloadAppend_ = false;              // the server restarts the download at the local size
     bool downloadOpened_ = false;              // the local file of this download was opened
+    // The site file whose local file holds bytes of this task (the task
+    // file records whether the head's does), and the one a resumed task
+    // said holds none: an older file of its name is replaced, not continued.
+    QString headOpenedPath_;
+    QString headFreshPath_;
+    // The size query before a segmented download is running, and the file
+    // it was made for once it has answered.
+    bool segmentSizeCheck_ = false;
+    QString sizeCheckedPath_;
     // The two halves of a transfer's end: the data connection has closed
     // (and whether the user had cancelled it), the server has confirmed.
     bool dataClosed_ = false;

@@ -280,6 +280,7 @@ bool FtpConnection::openDownloadFile() {
         return false;
     downloadFile = std::move(file);
     downloadOpened_ = true;
+    headOpenedPath_ = op.itemPaths.value(0);
     return true;
 }
 
@@ -456,6 +457,11 @@ void FtpConnection::sizeQueryFinished(bool cancelled) {
     const quint64 remoteSize = DirListing::sizeFromListing(listingBuffer);
     listingBuffer.clear();
     advance();
+    if (op.isDownload && segmentSizeCheck_) {
+        // Nothing readable in the listing tells nothing of the size.
+        segmentSizeChecked(remoteSize > 0 ? std::optional<quint64>(remoteSize) : std::nullopt);
+        return;
+    }
     if (op.isDownload) {
         // A continued download: the site's file must still be the size the
         // operation recorded, or the old bytes would be glued to new ones.
@@ -524,6 +530,10 @@ void FtpConnection::sizeQueryFailed() {
         return;
     }
     advance();
+    if (op.isDownload && segmentSizeCheck_) {
+        segmentSizeChecked(std::nullopt);
+        return;
+    }
     if (op.isDownload)
         restartWholeDownload();
     else

@@ -78,7 +78,10 @@ inline const char* const PassiveAddressReplaced =
 inline const char* const EditedFileChangedOnSite = "站点上的文件 ";
 inline const char* const OverwriteItQuestion = " 在编辑期间已被改变，是否仍然用编辑过的文件覆盖它？";
 inline const char* const EditedUploadDropped = "编辑过的文件没有上传，站点上的文件保持不变：";
-inline const char* const SegmentStateDamaged = "分段下载的状态文件不能使用，重新从头下载：";
+// Files named as a segmented download's part or state file that it did
+// not leave (or left damaged): they stay, and the file comes over one
+// connection.
+inline const char* const SegmentNamesTaken = "分段下载的临时文件名已被其他文件占用，改用单个连接下载：";
 // Items an operation leaves out: the count of them, then each with its path.
 inline const char* const SkippedItems = "以下%1项没有传送：";
 inline const char* const SkippedOversized = "文件大小超过4GB，不能传送：";

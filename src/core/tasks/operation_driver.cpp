@@ -78,20 +78,44 @@ void FtpConnection::runDriverStep() {
                      << QStringLiteral("LIST ") + path + kCrlf;
     } else {
         // A large file comes over several connections when the server
-        // restarts transfers and the settings allow more than one.
+        // restarts transfers and the settings allow more than one. Its
+        // ranges are planned on what the site has now: a file grown since
+        // it was listed would be cut at its listed size, and a changed one
+        // continued from old ranges would be spliced from old and new bytes.
         const int limit = source.segmentsAllowed ? source.segmentLimit : 1;
-        if (!op.editMode && source.restSupported && !source.useProxy &&
-            SegmentPlan::worthSplitting(op.itemSizes.first(), limit) && tryStartSegmented())
+        const bool splittable = !op.editMode && source.restSupported && !source.useProxy &&
+                                SegmentPlan::worthSplitting(op.itemSizes.first(), limit);
+        const bool sizeChecked = sizeCheckedPath_ == path;
+        sizeCheckedPath_.clear();
+        if (splittable && !sizeChecked) {
+            segmentSizeCheck_ = true;
+            commandQueue << QStringLiteral("TYPE A\r\n") << QStringLiteral("PORT\r\n")
+                         << QStringLiteral("SIZE ") + path + kCrlf;
+            askForSend();
             return;
-        quint32 have = 0;
-        if (resumeTransfer && source.restSupported) {
-            const QFileInfo local(localPathOf());
-            have = local.exists() ? quint32(local.size()) : 0;
-            source.bytesDone = have;
         }
+        if (splittable && tryStartSegmented())
+            return;
+        // Bytes on disk are continued only when this task wrote them, and
+        // never past the site's size: an older file of the same name, left
+        // by a download cut before its first block, is replaced whole.
+        const QString target = localPathOf();
+        quint32 have = 0;
+        if (resumeTransfer && source.restSupported && headFreshPath_ != path) {
+            const QFileInfo local(target);
+            const qint64 size = local.exists() ? local.size() : 0;
+            have = size <= qint64(op.itemSizes.first()) ? quint32(size) : 0;
+        }
+        if (resumeTransfer) {
+            // A segmented download now fetched whole leaves no record behind.
+            SegmentPlan::discardRecord(target, op.itemSizes.first());
+        }
+        if (have == 0)
+            resumeTransfer = false;
+        source.bytesDone = have;
         // Bytes on disk are continued only while the site's file is still
         // the one begun: its size is asked first (restartWholeDownload).
-        if (have > 0)
+        if (have > 0 && !sizeChecked)
             commandQueue << QStringLiteral("TYPE A\r\n") << QStringLiteral("PORT\r\n")
                          << QStringLiteral("SIZE ") + path + kCrlf;
         commandQueue << QStringLiteral("TYPE I\r\n") << QStringLiteral("PORT\r\n");
@@ -100,6 +124,33 @@ void FtpConnection::runDriverStep() {
         commandQueue << QStringLiteral("RETR ") + path + kCrlf;
     }
     askForSend();
+}
+
+// The site's size of a file about to come in ranges. A resumed download
+// whose file changed starts again whole, without the ranges it had; a new
+// one is planned on the size the site has now.
+void FtpConnection::segmentSizeChecked(std::optional<quint64> remoteSize) {
+    segmentSizeCheck_ = false;
+    const QString path = op.itemPaths.value(0);
+    const quint32 listed = op.itemSizes.value(0);
+    const bool changed = !remoteSize || *remoteSize != listed;
+    if (changed && resumeTransfer) {
+        SegmentPlan::discardRecord(localPathOf(), listed);
+        addNote(QString::fromUtf8(EngineText::RemoteFileChanged) + path);
+        resumeTransfer = false;
+    }
+    if (remoteSize && *remoteSize != listed) {
+        if (refuseOversized(path, *remoteSize)) {
+            reset(false);
+            op.dropHead();
+            postContinue();
+            return;
+        }
+        op.itemSizes.first() = quint32(*remoteSize);
+    }
+    sizeCheckedPath_ = path;
+    reset(false);
+    postContinue();
 }
 
 void FtpConnection::completeOperation() {

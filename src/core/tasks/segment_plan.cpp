@@ -1,21 +1,15 @@
 #include "core/tasks/segment_plan.h"
 
+#include <QFile>
 #include <QFileInfo>
 #include <QtEndian>
 
 namespace {
 
-void putInt(QByteArray& out, qint32 value) {
+void putCount(QByteArray& out, qint64 value) {
     char bytes[4];
-    qToLittleEndian(value, bytes);
+    qToLittleEndian(quint32(value), bytes);
     out.append(bytes, 4);
-}
-
-// The name with everything from its last "." (within the file name) cut.
-QString withoutExtension(const QString& path) {
-    const qsizetype slash = path.lastIndexOf(QLatin1Char('/'));
-    const qsizetype dot = path.lastIndexOf(QLatin1Char('.'));
-    return dot > slash + 1 ? path.left(dot) : path; // ".profile" keeps its dot
 }
 
 } // namespace
@@ -31,8 +25,8 @@ SegmentPlan SegmentPlan::split(quint32 size, int limit) {
     n = qMax<quint32>(n, 1);
     const quint32 each = size / n;
     for (quint32 i = 0; i < n; ++i) {
-        plan.index << qint32(i);
-        plan.length << qint32(i + 1 < n ? each : size - (n - 1) * each);
+        plan.index << i;
+        plan.length << (i + 1 < n ? each : size - (n - 1) * each);
         plan.done << 0;
     }
     return plan;
@@ -64,30 +58,30 @@ std::optional<int> SegmentPlan::nextUnfinished(int from) const {
 
 QByteArray SegmentPlan::encode() const {
     QByteArray out;
-    putInt(out, bytesWritten);
-    putInt(out, qint32(count()));
-    for (const QList<qint32>* list : {&index, &length, &done})
-        for (qint32 value : *list)
-            putInt(out, value);
+    putCount(out, bytesWritten);
+    putCount(out, count());
+    for (const QList<qint64>* list : {&index, &length, &done})
+        for (qint64 value : *list)
+            putCount(out, value);
     return out;
 }
 
 std::optional<SegmentPlan> SegmentPlan::decode(const QByteArray& bytes, quint32 size) {
     const auto intAt = [&](qsizetype i) {
-        return qFromLittleEndian<qint32>(bytes.constData() + 4 * i);
+        return qint64(qFromLittleEndian<quint32>(bytes.constData() + 4 * i));
     };
     if (bytes.size() < 8)
         return std::nullopt;
-    const qint32 n = intAt(1);
-    if (n < 1 || n > MostSegments || bytes.size() != 4 * (2 + 3 * qsizetype(n)))
+    const qint64 n = intAt(1);
+    if (n < 1 || n > MostSegments || bytes.size() != 4 * (2 + 3 * n))
         return std::nullopt;
     SegmentPlan plan;
     plan.bytesWritten = intAt(0);
     qint64 total = 0;
     qint64 written = 0;
-    for (qint32 i = 0; i < n; ++i) {
-        const qint32 length = intAt(2 + n + i);
-        const qint32 done = intAt(2 + 2 * n + i);
+    for (qint64 i = 0; i < n; ++i) {
+        const qint64 length = intAt(2 + n + i);
+        const qint64 done = intAt(2 + 2 * n + i);
         if (intAt(2 + i) != i || length <= 0 || done < 0 || done > length)
             return std::nullopt;
         plan.index << i;
@@ -101,10 +95,25 @@ std::optional<SegmentPlan> SegmentPlan::decode(const QByteArray& bytes, quint32 
     return plan;
 }
 
-QString partFileFor(const QString& target) {
-    return withoutExtension(target) + QStringLiteral(".cftp");
+std::optional<SegmentPlan> SegmentPlan::readRecord(const QString& target, quint32 size) {
+    QFile state(stateFileFor(target));
+    if (!QFileInfo(partFileFor(target)).isFile() || state.size() > 4 * (2 + 3 * MostSegments) ||
+        !state.open(QIODevice::ReadOnly))
+        return std::nullopt;
+    return decode(state.readAll(), size);
 }
 
-QString stateFileFor(const QString& partFile) {
-    return withoutExtension(partFile) + QStringLiteral(".cnpm");
+void SegmentPlan::discardRecord(const QString& target, quint32 size) {
+    if (!readRecord(target, size))
+        return;
+    QFile::remove(partFileFor(target));
+    QFile::remove(stateFileFor(target));
+}
+
+QString partFileFor(const QString& target) {
+    return target + QStringLiteral(".cftp");
+}
+
+QString stateFileFor(const QString& target) {
+    return target + QStringLiteral(".cnpm");
 }

@@ -15,10 +15,12 @@ struct SegmentPlan {
     static constexpr quint32 BlockSize = 65536;
     static constexpr int MostSegments = 5;
 
-    QList<qint32> index;
-    QList<qint32> length;
-    QList<qint32> done;
-    qint32 bytesWritten = 0;
+    // 64-bit in memory: a file above 2 GiB counts past any 32-bit signed
+    // number, and its resume must not start again from byte 0.
+    QList<qint64> index;
+    QList<qint64> length;
+    QList<qint64> done;
+    qint64 bytesWritten = 0;
 
     // Whether a file of `size` is cut at all with the segment limit `limit`.
     static bool worthSplitting(quint32 size, int limit);
@@ -34,16 +36,24 @@ struct SegmentPlan {
     // The first range from `from` on that is not done yet.
     std::optional<int> nextUnfinished(int from) const;
 
-    // The state file: little-endian 32-bit integers, bytesWritten, n, then
-    // the n indexes, the n lengths and the n counts done.
+    // The state file: little-endian unsigned 32-bit integers, bytesWritten,
+    // n, then the n indexes, the n lengths and the n counts done (files
+    // below 4 GiB: every count fits).
     QByteArray encode() const;
     // nullopt for a file cut short, or one that does not describe `size`
     // bytes in sound ranges.
     static std::optional<SegmentPlan> decode(const QByteArray& bytes, quint32 size);
+    // The record an interrupted download of `size` bytes into `target` left:
+    // its part file and a sound state file for that size; nullopt otherwise.
+    static std::optional<SegmentPlan> readRecord(const QString& target, quint32 size);
+    // Removes that record's part and state files, only when they are one:
+    // files of those names that are not are someone else's.
+    static void discardRecord(const QString& target, quint32 size);
 };
 
-// "a.b.txt" → "a.b.cftp", "name" → "name.cftp": where the ranges are
-// written until the file is whole.
+// "a.b.txt" → "a.b.txt.cftp": where the ranges are written until the file
+// is whole. The whole name is kept, so that "x.zip" and "x.tar" never share
+// a part file.
 QString partFileFor(const QString& target);
-// "a.b.cftp" → "a.b.cnpm": the state file beside it.
-QString stateFileFor(const QString& partFile);
+// "a.b.txt" → "a.b.txt.cnpm": the state file of the same download.
+QString stateFileFor(const QString& target);

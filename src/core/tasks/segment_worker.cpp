@@ -428,15 +428,15 @@ bool SegmentWorker::store(qint64 n) {
         // The bytes of this range go to its place in the part file; bytes
         // beyond its end belong to another range and are dropped.
         std::lock_guard<std::mutex> lock(job_.source.lock);
-        const qint32 length = job_.plan.length.at(current_);
-        qint32& done = job_.plan.done[current_];
+        const qint64 length = job_.plan.length.at(current_);
+        qint64& done = job_.plan.done[current_];
         const qint64 take = qMin<qint64>(n, length - done);
         if (take > 0) {
             written = job_.part.seek(job_.plan.offsetOf(current_) + done) &&
                       job_.part.write(buffer_.constData(), take) == take;
             if (written) {
-                done += qint32(take);
-                job_.plan.bytesWritten += qint32(take);
+                done += take;
+                job_.plan.bytesWritten += take;
                 job_.source.bytesDone += quint32(take);
                 job_.saveState();
             }

@@ -32,24 +32,23 @@ bool FtpConnection::tryStartSegmented() {
     job->size = size;
     job->sitePath = op.itemPaths.first();
     job->part.setFileName(partFileFor(target));
-    job->state.setFileName(stateFileFor(job->part.fileName()));
+    job->state.setFileName(stateFileFor(target));
 
-    // A resumed download goes on from the state file beside its part file;
-    // without a sound one the ranges start afresh.
+    // A resumed download goes on from the state file beside its part file.
+    // Files of these names that are not a sound record of this download
+    // belong to someone else (a listed "x.cftp", a damaged record): they
+    // are never overwritten, and the file comes over this connection.
     bool continued = false;
-    if (resumeTransfer && job->part.exists()) {
-        std::optional<SegmentPlan> plan;
-        if (job->state.open(QIODevice::ReadOnly))
-            plan = SegmentPlan::decode(job->state.readAll(), size);
-        job->state.close();
-        if (plan) {
-            job->plan = *plan;
-            continued = true;
-        } else {
-            // Without a sound record nothing in the part file can be
-            // trusted: the file comes again from its first byte.
-            addNote(QString::fromUtf8(EngineText::SegmentStateDamaged) + job->state.fileName());
+    if (job->part.exists() || job->state.exists()) {
+        const std::optional<SegmentPlan> plan =
+            resumeTransfer ? SegmentPlan::readRecord(target, size)
+                           : std::nullopt;
+        if (!plan) {
+            addNote(QString::fromUtf8(EngineText::SegmentNamesTaken) + job->part.fileName());
+            return false;
         }
+        job->plan = *plan;
+        continued = true;
     }
     if (!continued)
         job->plan = SegmentPlan::split(size, source.segmentLimit);

@@ -4,6 +4,8 @@
 
 #include <QtEndian>
 
+#include <array>
+
 namespace TaskArchive {
 
 namespace {
@@ -41,6 +43,28 @@ void appendStringList(QByteArray& out, const QStringList& list) {
     appendCount(out, quint32(list.size()));
     for (const QString& s : list)
         appendString(out, s);
+}
+
+// The addition after the fields of earlier versions: "CVX1".
+constexpr quint32 ExactMark = 0x31585643;
+
+void appendExact(QByteArray& out, const QString& text) {
+    appendU32(out, quint32(text.size()));
+    for (QChar c : text)
+        appendU16(out, c.unicode());
+}
+
+void appendExactList(QByteArray& out, const QStringList& list) {
+    appendU32(out, quint32(list.size()));
+    for (const QString& s : list)
+        appendExact(out, s);
+}
+
+// Every text field of the task, in the order the addition keeps them.
+template <typename Task> auto exactTexts(Task& t) {
+    return std::array{&t.description, &t.site, &t.user, &t.password,
+                      t.update ? &t.localBase : &t.targetFolder,
+                      t.update ? &t.remoteBase : &t.sourceFolder};
 }
 
 // Reads the archive front to back; any read past the end marks it failed.
@@ -109,6 +133,29 @@ public:
 
     bool atEnd() const { return pos_ >= bytes_.size(); }
 
+    QString exact() {
+        const quint32 length = u(4);
+        if (!ok_ || length > quint32(bytes_.size() - pos_) / 2) {
+            ok_ = false;
+            return {};
+        }
+        QString s(qsizetype(length), Qt::Uninitialized);
+        for (quint32 i = 0; i < length; ++i)
+            s[i] = QChar(char16_t(u(2)));
+        return s;
+    }
+
+    QStringList exactList() {
+        QStringList list;
+        const quint32 n = u(4);
+        // Every element takes at least four bytes: a larger count is damage.
+        if (n > quint32(bytes_.size() - pos_) / 4)
+            ok_ = false;
+        for (quint32 i = 0; i < n && ok_; ++i)
+            list << exact();
+        return list;
+    }
+
 private:
     const QByteArray& bytes_;
     qsizetype pos_ = 0;
@@ -176,10 +223,18 @@ QByteArray encode(const TaskContents& t) {
         // chosen with folders among them, which places their paths.
         appendInt(out, t.hasFolders ? 1 : 0);
     }
+    appendU32(out, ExactMark);
+    appendInt(out, t.headFresh ? 1 : 0);
+    for (const QString* text : exactTexts(t))
+        appendExact(out, *text);
+    appendExactList(out, t.update ? t.updatePaths : t.itemPaths);
     return out;
 }
 
 std::optional<TaskContents> decodeHeader(const QByteArray& bytes) {
+    // The whole file when it can be read: its texts are exact.
+    if (std::optional<TaskContents> whole = decode(bytes))
+        return whole;
     Reader r(bytes);
     TaskContents t;
     readHeader(r, t);
@@ -206,6 +261,16 @@ std::optional<TaskContents> decode(const QByteArray& bytes) {
         t.itemKinds = r.integers<qint32>(t.itemPaths.size());
         if (r.ok() && !r.atEnd())
             t.hasFolders = r.integer() != 0;
+    }
+    if (r.ok() && !r.atEnd() && r.u(4) == ExactMark) {
+        t.headFresh = r.integer() != 0;
+        for (QString* text : exactTexts(t))
+            *text = r.exact();
+        QStringList& paths = t.update ? t.updatePaths : t.itemPaths;
+        const QStringList exactPaths = r.exactList();
+        if (exactPaths.size() != paths.size())
+            return std::nullopt;
+        paths = exactPaths;
     }
     return r.ok() ? std::optional<TaskContents>(t) : std::nullopt;
 }

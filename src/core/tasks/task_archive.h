@@ -34,6 +34,10 @@ struct TaskContents {
     // Written after the fields above, which is all earlier versions read;
     // a file they wrote lacks it (false).
     bool hasFolders = false;
+    // The head item's local file holds none of this task's bytes (the
+    // download was cut before its first block): it is fetched whole. A file
+    // of earlier versions lacks it (false: the bytes on disk are the task's).
+    bool headFresh = false;
 
     bool operator==(const TaskContents&) const = default;
 };
@@ -42,6 +46,12 @@ struct TaskContents {
 // integers; strings in code page 936 behind a length prefix of one byte
 // (below 255), or 0xFF and 16 bits (below 0xFFFE), or 0xFF, 0xFFFF and 32
 // bits; string lists behind a 16-bit count (or 0xFFFF and 32 bits).
+//
+// Code page 936 cannot hold every name (Korean, emoji, bytes that are no
+// text), so after the fields earlier versions read comes an addition they
+// skip: the mark "CVX1", headFresh, then every text field again exactly,
+// as UTF-16 code units behind a 32-bit count (lists behind a 32-bit count).
+// A reader that finds it takes the texts from it.
 namespace TaskArchive {
 
 QByteArray encode(const TaskContents& task);

@@ -76,6 +76,9 @@ void FtpConnection::writeTaskFile() {
         t.itemSizes = op.itemSizes;
         t.itemKinds = op.itemKinds;
         t.hasFolders = op.hasFolders;
+        t.headFresh = op.isDownload && op.hasItems() &&
+                      op.itemKinds.first() != OperationRecord::Folder &&
+                      headOpenedPath_ != op.itemPaths.first();
     }
     const QByteArray bytes = TaskArchive::encode(t);
     if (!op.taskFile->seek(0) || op.taskFile->write(bytes) != bytes.size())

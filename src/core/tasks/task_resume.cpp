@@ -96,18 +96,15 @@ bool FtpConnection::resumeTask(const QString& name) {
         taskFileWrittenAt_.reset();
     }
     // The head file: an upload continues after a size check; a download
-    // from what is on disk, unless that is all of it already.
+    // after the bytes this task wrote to disk (or its ranges), once the
+    // site's file is found unchanged. It is never taken as done unseen: a
+    // local file as large as the site's may be an older one.
     if (!dirUpdate && op.hasItems() && op.itemKinds.first() != OperationRecord::Folder) {
-        if (!op.isDownload) {
-            resumeTransfer = true;
-        } else {
-            const QFileInfo local(localPathOf());
-            const quint64 have = local.exists() ? quint64(local.size()) : 0;
-            if (have < op.itemSizes.first())
-                resumeTransfer = true;
-            else
-                op.dropHead();
-        }
+        resumeTransfer = true;
+        if (op.isDownload && task->headFresh)
+            headFreshPath_ = op.itemPaths.first();
+        else if (op.isDownload)
+            headOpenedPath_ = op.itemPaths.first();
     }
     postContinue();
     return true;
