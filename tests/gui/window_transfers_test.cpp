@@ -5,6 +5,7 @@
 
 #include "gui/panes/local_file_list.h"
 #include "gui/panes/local_folder_tree.h"
+#include "core/tasks/task_archive.h"
 #include "gui/window/status_dialog_bar.h"
 
 #include <QApplication>
@@ -529,4 +530,59 @@ TEST(WindowTransfers, InterruptedDownloadsResumeFromTheTaskList) {
     w.runCommand(Cmd::ResumeTask);
     ASSERT_TRUE(f.waitDone()) << f.prompts.shown.join('|').toStdString();
     EXPECT_EQ(readBytes(target), slow);
+}
+
+namespace {
+
+// A task of the server at 127.0.0.1:`port`: /t.bin into `folder`.
+QString writeTaskOf(const QString& programDir, quint16 port, const QString& folder,
+                    quint32 size) {
+    TaskContents t;
+    t.description = "t";
+    t.site = "127.0.0.1";
+    t.port = port;
+    t.user = "tester";
+    t.password = "secret";
+    t.isDownload = true;
+    t.targetFolder = folder + "/";
+    t.sourceFolder = "/";
+    t.itemPaths = QStringList{"/t.bin"};
+    t.itemSizes = {size};
+    t.itemKinds = {0};
+    const QString name = QString::fromUtf8("中断任务-2026-1-1-0-0-0.npm");
+    writeBytes(programDir + name, TaskArchive::encode(t));
+    return name;
+}
+
+} // namespace
+
+// A task resumed while another site is selected is shown under the site of
+// its own server (same address, its port), or under an item of its own
+// when no site is defined for it.
+TEST(WindowTransfers, AResumedTaskIsShownUnderItsOwnServer) {
+    for (const bool defined : {true, false}) {
+        SCOPED_TRACE(defined ? "a site of its own" : "no site defined");
+        PyFtpdServer server;
+        ASSERT_TRUE(server.start());
+        writeBytes(server.root() + "/t.bin", QByteArray(3000, 't'));
+        WindowFixture w;
+        w.writeSettings();
+        QList<SiteRecord> sites{siteAt(QString::fromUtf8("我的站点"), quint16(server.port() + 1))};
+        if (defined)
+            sites << siteAt(QString::fromUtf8("任务站点"), server.port());
+        w.writeSites(sites);
+        const QString task = writeTaskOf(w.programDir(), server.port(), w.localDir.path(), 3000);
+        MainWindow& frame = w.open();
+        SiteTree* tree = frame.app().siteTree;
+        tree->setCurrentItem(tree->findItems(QString::fromUtf8("我的站点"), Qt::MatchExactly).value(0));
+        w.services.taskAnswer = task;
+        frame.runCommand(Cmd::ResumeTask);
+        ASSERT_TRUE(waitUntil([&] { return w.prompts.count(kDone) == 1; }, 15000))
+            << w.prompts.shown.join('|').toStdString();
+        EXPECT_EQ(readBytes(w.localDir.path() + "/t.bin"), QByteArray(3000, 't'));
+        QTreeWidgetItem* connected = tree->connectedSiteItem();
+        ASSERT_TRUE(connected);
+        EXPECT_EQ(connected->text(0), defined ? QString::fromUtf8("任务站点")
+                                              : QStringLiteral("127.0.0.1:%1").arg(server.port()));
+    }
 }

@@ -384,6 +384,28 @@ TEST(CliResume, ACutDownloadGoesOnAgainstAStockServer) {
     EXPECT_EQ(readBytes(local.path() + "/stock.bin"), content);
 }
 
+// A server that hangs up after every second file: each resume goes on
+// after the files already fetched, so the tree is whole after a few.
+TEST(CliResume, ATreeCutAgainAndAgainCompletesByResuming) {
+    PyFtpdServer server({"--cut-after", "2"});
+    ASSERT_TRUE(server.start());
+    for (int i = 0; i < 7; ++i)
+        writeBytes(server.root() + QStringLiteral("/tree/f%1.txt").arg(i), patternedBytes(1000 + i, i));
+    QTemporaryDir home, local;
+    CliRun get = cli({"--home", home.path(), "get", server.url("/tree"), local.path()});
+    ASSERT_EQ(get.exitCode, 1) << get.err.toStdString();
+    int resumes = 0;
+    for (; resumes < 6; ++resumes) {
+        const QStringList tasks = QDir(home.path()).entryList({"*.npm"}, QDir::Files);
+        if (tasks.isEmpty())
+            break;
+        ASSERT_EQ(tasks.size(), 1);
+        cli({"--home", home.path(), "resume", tasks.first()});
+    }
+    EXPECT_LE(resumes, 4) << "every resume fetches what is still missing";
+    EXPECT_EQ(digests(local.path() + "/tree"), digests(server.root() + "/tree"));
+}
+
 // The site's file changed while the task waited: it is fetched again whole,
 // and the transcript says so.
 TEST(CliResume, AFileChangedOnTheSiteIsFetchedAgainWhole) {

@@ -51,6 +51,8 @@ def main():
                         help="answer PROT P with 536: data connections stay unencrypted")
     parser.add_argument("--cut-handshake", action="store_true",
                         help="answer AUTH TLS, then hang up in the middle of the handshake")
+    parser.add_argument("--cut-after", type=int, default=0,
+                        help="hang up the control connection after this many files were sent")
     parser.add_argument("--stock", action="store_true",
                         help="pyftpdlib's own handler as it comes (UTF-8, REST only in binary"
                              " mode); only --throttle applies besides")
@@ -125,6 +127,13 @@ def main():
                 self.socket.send(b"\x16\x03\x03")
                 return self.close()
             return Base.handle_read(self)
+
+        def on_file_sent(self, file):
+            self.files_sent = getattr(self, "files_sent", 0) + 1
+            if args.cut_after and self.files_sent >= args.cut_after:
+                # The "226" goes out first: the cut comes between two files.
+                self.close_when_done()
+            return Base.on_file_sent(self, file)
 
         def ftp_REST(self, line):
             # Most servers (vsftpd, proftpd) accept "REST 0" in any type;

@@ -16,38 +16,67 @@ namespace {
 // Task files are small; anything far larger is not one.
 constexpr qint64 TaskFileLimit = 64 * 1024 * 1024;
 
-bool absoluteWithoutDotSegments(const QString& path) {
-    if (!path.startsWith(QLatin1Char('/')))
+// An absolute path without "." or ".." steps, and without a character no
+// path holds (NUL would cut it short) or no command line may carry.
+bool isPlainAbsolute(const QString& path) {
+    if (!path.startsWith(QLatin1Char('/')) || path.contains(QChar(0)) ||
+        path.contains(QLatin1Char('\r')) || path.contains(QLatin1Char('\n')))
         return false;
     const QStringList parts = path.split(QLatin1Char('/'), Qt::SkipEmptyParts);
     return !parts.contains(QStringLiteral("..")) && !parts.contains(QStringLiteral("."));
 }
 
+// Whether `path` is `folder` or below it, comparing whole names: "/ab../x"
+// is not below "/a".
+bool isWithin(const QString& path, QString folder) {
+    while (folder.endsWith(QLatin1Char('/')))
+        folder.chop(1);
+    return folder.isEmpty() || path == folder || path.startsWith(folder + QLatin1Char('/'));
+}
+
+QString parentOf(const QString& folder) {
+    QString parent = folder;
+    while (parent.endsWith(QLatin1Char('/')))
+        parent.chop(1);
+    return parent.left(parent.lastIndexOf(QLatin1Char('/')) + 1);
+}
+
+bool isSoundUpdate(const TaskContents& t) {
+    if (!isPlainAbsolute(t.localBase) || !isPlainAbsolute(t.remoteBase) ||
+        t.updatePaths.size() != t.updateKinds.size())
+        return false;
+    for (qsizetype i = 0; i < t.updatePaths.size(); ++i)
+        if (!isPlainAbsolute(t.updatePaths.at(i)) || !isWithin(t.updatePaths.at(i), t.remoteBase) ||
+            t.updateKinds.at(i) < 1 || t.updateKinds.at(i) > 4)
+            return false;
+    return true;
+}
+
 } // namespace
 
 bool TaskResume::isSound(const TaskContents& t) {
-    if (t.update) {
-        if (!absoluteWithoutDotSegments(t.localBase) || !absoluteWithoutDotSegments(t.remoteBase) ||
-            t.updatePaths.size() != t.updateKinds.size())
-            return false;
-        for (qsizetype i = 0; i < t.updatePaths.size(); ++i)
-            if (!absoluteWithoutDotSegments(t.updatePaths.at(i)) || t.updateKinds.at(i) < 1 ||
-                t.updateKinds.at(i) > 4)
-                return false;
-        return true;
-    }
+    if (t.update)
+        return isSoundUpdate(t);
     if (t.itemPaths.size() != t.itemSizes.size() || t.itemPaths.size() != t.itemKinds.size())
         return false;
-    if (!absoluteWithoutDotSegments(t.targetFolder) || !absoluteWithoutDotSegments(t.sourceFolder))
+    if (!isPlainAbsolute(t.targetFolder) || !isPlainAbsolute(t.sourceFolder))
+        return false;
+    // Downloads go into a folder: a target that lost its closing "/" would
+    // put the files, their part and state files beside it.
+    if (t.isDownload && !t.targetFolder.endsWith(QLatin1Char('/')))
         return false;
     for (qsizetype i = 0; i < t.itemPaths.size(); ++i) {
         const QString& path = t.itemPaths.at(i);
         const qint32 kind = t.itemKinds.at(i);
         if (kind < OperationRecord::ChosenFile || kind > OperationRecord::Folder ||
-            !absoluteWithoutDotSegments(path))
+            !isPlainAbsolute(path))
             return false;
-        // An upload takes its files from below the folder it started in.
-        if (!t.isDownload && !path.startsWith(t.sourceFolder))
+        // An upload takes its files from below the folder it started in; a
+        // download's items lie in the folder it started from (or are it).
+        if (!t.isDownload && !isWithin(path, t.sourceFolder))
+            return false;
+        if (t.isDownload && kind != OperationRecord::ChosenFile &&
+            !isWithin(path, parentOf(t.sourceFolder)))
             return false;
     }
     return true;

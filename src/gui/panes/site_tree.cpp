@@ -172,21 +172,9 @@ void SiteTree::fill() {
         insertSiteItem(site.name);
 }
 
-void SiteTree::markConnected(const QString& text, bool byAddress) {
+void SiteTree::markConnected(const QString& name) {
     if (currentItem() && itemData(currentItem()) != 0)
         return;
-    QString name = text;
-    if (byAddress) {
-        name.clear();
-        for (const SiteRecord& site : sites_.records()) {
-            if (site.address == text) {
-                name = site.name;
-                break;
-            }
-        }
-        if (name.isEmpty())
-            return;
-    }
     for (int i = topLevelItemCount() - 1; i >= 0; --i) {
         QTreeWidgetItem* site = topLevelItem(i);
         if (site->text(0) != name)
@@ -194,6 +182,24 @@ void SiteTree::markConnected(const QString& text, bool byAddress) {
         else
             setConnectedLook(site, true);
     }
+}
+
+// The server a task is resumed on: the defined site with its address and
+// port, else an item of its own for as long as the connection lasts.
+void SiteTree::markConnectedServer(const QString& address, int port) {
+    QString name;
+    for (const SiteRecord& site : sites_.records()) {
+        if (site.address == address && site.portNumber() == port) {
+            name = site.name;
+            break;
+        }
+    }
+    if (name.isEmpty()) {
+        name = address + QLatin1Char(':') + QString::number(port);
+        QTreeWidgetItem* item = insertSiteItem(name);
+        item->setFlags(item->flags() & ~Qt::ItemIsEditable);
+    }
+    markConnected(name);
 }
 
 void SiteTree::connectionStarted() {

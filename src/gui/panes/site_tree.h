@@ -31,9 +31,11 @@ public:
 
     // Deletes every item and shows one item per defined site.
     void fill();
-    // Leaves only the site named `text` (or the site with that address),
-    // marked connected.
-    void markConnected(const QString& text, bool byAddress);
+    // Leaves only the site named `name`, marked connected.
+    void markConnected(const QString& name);
+    // The same for the server a task names: its defined site (address and
+    // port), or an item of its own.
+    void markConnectedServer(const QString& address, int port);
     // A new connection starts: no folder is shown yet.
     void connectionStarted();
     // The connection ended: all sites again, none connected.

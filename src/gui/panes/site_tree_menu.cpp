@@ -132,7 +132,7 @@ void SiteTree::connectSite(QTreeWidgetItem* site) {
     // A connection can fail before the call returns (a proxy address that is
     // no address at all): the tree has been made anew then and stays so.
     if (host_.startConnection(record) && !host_.notConnected())
-        markConnected(record.name, false);
+        markConnected(record.name);
 }
 
 void SiteTree::editSiteProperties(QTreeWidgetItem* site) {

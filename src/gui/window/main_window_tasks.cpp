@@ -63,7 +63,7 @@ void MainWindow::resumeByName(const QString& name) {
         site.tls = tlsModeOfServer(app_.siteTree->sites().records(), header->site, header->port);
         resumingTask_ = name;
         if (connectTo(site, name) && !notConnected())
-            app_.siteTree->markConnected(header->site, true);
+            app_.siteTree->markConnectedServer(header->site, header->port);
         return;
     }
     if (!connection_->resumeTask(name))
