@@ -669,3 +669,52 @@ TEST_F(TransferTest, AResumeNeverContinuesALocalFileLargerThanTheSites) {
     finishPeer();
     EXPECT_EQ(readBytes(localDir() + "f.bin"), payload);
 }
+
+// A hostile listing in a directory update: names that step out of the
+// chosen folder are left out and named, never deleted; a folder that is a
+// link back to its parent is not followed.
+TEST_F(TransferTest, AnUpdateActsOnlyOnPlainNamesInsideItsFolder) {
+    QDir(localDir()).mkpath("loop");
+    const QByteArray listing =
+        "12-09-26  10:44AM       <DIR>          ../../important\r\n"
+        "12-09-26  10:44AM                    5 /etc/passwd\r\n"
+        "drwxr-xr-x   2 o g   4096 Dec 09 10:44 sub/\r\n"
+        "drwxr-xr-x   2 o g   4096 Dec 09 10:44 loop\r\n";
+    ScriptedPeer& p = newPeer();
+    p.greetAndLogin();
+    p.typeAndPort("A").on("LIST /pub/base", "150 listing").openData(listing).send("226 done\r\n");
+    p.typeAndPort("A").on("LIST /pub/base/loop", "150 listing").openData(listing);
+    p.send("226 done\r\n").expectSilence(300);
+    ASSERT_TRUE(loginTo(p));
+    wnd->startDirectoryUpdate(localDir(), "/pub/base");
+    ASSERT_TRUE(waitUntil([&] { return prompts.count("目录更新操作成功完成！") == 1; }))
+        << prompts.shown.join('|').toStdString();
+    finishPeer();
+    for (const QString& line : peer->received()) {
+        EXPECT_FALSE(line.startsWith("DELE") || line.startsWith("RMD") || line.startsWith("STOR"))
+            << line.toStdString();
+    }
+    EXPECT_EQ(host.skipped.size(), 4) << host.skipped.join('|').toStdString();
+    EXPECT_TRUE(host.skipped.join('|').contains("/pub/base/../../important"));
+    EXPECT_TRUE(host.skipped.join('|').contains("/pub/base//etc/passwd"));
+    EXPECT_TRUE(host.skipped.join('|').contains(QString::fromUtf8("目录已经传送过（链接），跳过：/pub/base/loop")));
+}
+
+// A recursive delete never deletes through a link back up the tree: what
+// the link shows is the folder above, which is not the user's choice.
+TEST_F(TransferTest, ARecursiveDeleteDoesNotFollowALinkBackUp) {
+    const QByteArray top = "drwxr-xr-x 2 o g 4096 Dec 09 10:44 loop\r\n"
+                           "-rw-r--r-- 1 o g 5 Dec 09 10:44 a.txt\r\n";
+    ScriptedPeer& p = newPeer();
+    p.greetAndLogin();
+    p.typeAndPort("A").on("LIST /pub/dir", "150 listing").openData(top).send("226 done\r\n");
+    p.typeAndPort("A").on("LIST /pub/dir/loop", "150 listing").openData(top).send("226 done\r\n");
+    p.on("DELE /pub/dir/a.txt", "250 deleted");
+    p.on("RMD /pub/dir", "550 Directory not empty");
+    ASSERT_TRUE(loginTo(p));
+    wnd->DeleteSiteItems({"/pub/dir"}, {"d"});
+    ASSERT_TRUE(waitUntil([&] { return prompts.shown.size() == 1; }));
+    finishPeer();
+    EXPECT_EQ(prompts.shown.value(0), QString::fromUtf8(kStopped));
+    EXPECT_EQ(host.skipped, QStringList{QString::fromUtf8("目录已经传送过（链接），跳过：/pub/dir/loop")});
+}

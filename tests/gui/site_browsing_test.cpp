@@ -349,3 +349,19 @@ TEST(SiteBrowsing, AUtf8ServersNamesAreShownAndFetchedAsTheyAre) {
         << f.prompts.shown.join('|').toStdString();
     EXPECT_EQ(readBytes(local.path() + "/" + name), "png");
 }
+
+// A listing whose names are not plain names ("..", "a/b", "\x") offers none
+// of them: no row, no folder item, nothing to drag out of the folder.
+TEST(SiteBrowsing, NamesThatAreNotPlainAreNeverShown) {
+    ConnectedFrame f;
+    ASSERT_TRUE(f.connect()) << f.prompts.shown.join('|').toStdString();
+    QTreeWidgetItem* folder = f.tree->currentItem();
+    ASSERT_TRUE(folder);
+    f.tree->showListing("12-09-26  10:44AM       <DIR>          ../../escape\r\n"
+                        "12-09-26  10:44AM       <DIR>          ..\r\n"
+                        "12-09-26  10:44AM                    7 a\\b.txt\r\n"
+                        "12-09-26  10:44AM                    5 /etc/passwd\r\n"
+                        "12-09-26  10:44AM                    9 plain name.txt\r\n");
+    EXPECT_EQ(names(f.list), QStringList{"plain name.txt"});
+    EXPECT_EQ(folder->childCount(), 0);
+}

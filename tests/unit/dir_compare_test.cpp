@@ -152,3 +152,30 @@ TEST(DirCompare, AFolderGoneLocallyIsEmptiedWhole) {
     EXPECT_EQ(running(plan), (QStringList{"RMD /site/gone/deep", "DELE /site/gone/x.txt"}));
     EXPECT_EQ(plan.foldersGoneLocally, QStringList{"/site/gone/deep"});
 }
+
+// A site folder and a local one whose names differ only in case are one
+// item: compared, not deleted and made again; an exact name wins over one
+// that differs in case.
+TEST(DirCompare, NamesThatDifferOnlyInCaseArePairedByTheLocalDisk) {
+    QTemporaryDir local;
+    writeBytes(local.path() + "/docs/inner.txt", "x");
+    writeBytes(local.path() + "/a.txt", "newer content");
+    writeBytes(local.path() + "/b.txt", "b");
+    setTime(local.path() + "/b.txt", utc(2019, 6, 1, 12, 0));
+    const QList<DirEntry> remote{folder("Docs"), file("A.TXT", "3", "Jan 01 2020"),
+                                 file("b.txt", "1", "Jan 01 2020"),
+                                 file("B.TXT", "1", "Jan 01 2020")};
+    const DirCompare::Plan plan =
+        DirCompare::compare(remote, local.path() + "/", "/pub", QDate(2026, 3, 20));
+    EXPECT_EQ(running(plan), (QStringList{"DELE /pub/B.TXT", "STOR /pub/A.TXT"}));
+    EXPECT_EQ(plan.foldersToCompare, QStringList{"/pub/Docs"});
+    ASSERT_EQ(plan.caseDifferences.size(), 2);
+    EXPECT_EQ(plan.caseDifferences.at(0), (QPair<QString, QString>("/pub/Docs", "docs")));
+    // What the site calls /pub/Docs/inner.txt is read from the local name.
+    EXPECT_EQ(DirCompare::localFolderFor("/pub/Docs", "/pub", local.path() + "/"),
+              local.path() + "/docs/");
+    EXPECT_EQ(DirCompare::localPathFor("/pub/Docs/INNER.txt", "/pub", local.path() + "/"),
+              local.path() + "/docs/inner.txt");
+    EXPECT_EQ(DirCompare::localPathFor("/pub/new.txt", "/pub", local.path() + "/"),
+              local.path() + "/new.txt") << "a name nowhere on disk stays as it is";
+}

@@ -22,18 +22,43 @@ std::optional<QFileInfoList> localEntries(const QString& folder) {
                              QDir::Name);
 }
 
-const QFileInfo* findLocal(const QFileInfoList& entries, const QString& name, bool folder) {
-    for (const QFileInfo& entry : entries)
-        if (entry.isDir() == folder && entry.fileName().compare(name, Qt::CaseInsensitive) == 0)
-            return &entry;
-    return nullptr;
+// A name and whether it is a folder, as one key.
+QString keyOf(const QString& name, bool folder) {
+    return (folder ? QLatin1Char('d') : QLatin1Char('f')) + name;
 }
 
-bool hasRemote(const QList<DirEntry>& remote, const QString& name, bool folder) {
-    for (const DirEntry& e : remote)
-        if (e.isFolder == folder && e.name.compare(name, Qt::CaseInsensitive) == 0)
-            return true;
-    return false;
+// Each site entry's local twin (index into `local`, -1 for none): the
+// entry of the same kind and name, else the one whose name differs only in
+// case and that no site entry names exactly. Linear in both lists.
+QList<qsizetype> pairTwins(const QList<DirEntry>& remote, const QFileInfoList& local) {
+    QHash<QString, qsizetype> exact;
+    QHash<QString, QList<qsizetype>> folded;
+    for (qsizetype i = 0; i < local.size(); ++i) {
+        const bool folder = local.at(i).isDir();
+        exact.insert(keyOf(local.at(i).fileName(), folder), i);
+        folded[keyOf(local.at(i).fileName().toCaseFolded(), folder)] << i;
+    }
+    QList<qsizetype> twins(remote.size(), -1);
+    QSet<qsizetype> taken;
+    for (qsizetype r = 0; r < remote.size(); ++r) {
+        const auto it = exact.constFind(keyOf(remote.at(r).name, remote.at(r).isFolder));
+        if (it != exact.cend()) {
+            twins[r] = *it;
+            taken.insert(*it);
+        }
+    }
+    for (qsizetype r = 0; r < remote.size(); ++r) {
+        if (twins.at(r) >= 0)
+            continue;
+        for (qsizetype l : folded.value(keyOf(remote.at(r).name.toCaseFolded(), remote.at(r).isFolder))) {
+            if (!taken.contains(l)) {
+                twins[r] = l;
+                taken.insert(l);
+                break;
+            }
+        }
+    }
+    return twins;
 }
 
 // Minutes since 1970 of a UTC time, as ListingTime counts them.
@@ -76,13 +101,34 @@ bool DirCompare::isLocalNewer(const QDateTime& localUtc, const QString& remoteDa
 
 QString DirCompare::localFolderFor(const QString& siteFolder, const QString& remoteBase,
                                    const QString& localBase) {
-    QString below = siteFolder.mid(remoteBase == QLatin1String("/") ? 0 : remoteBase.size());
-    while (below.startsWith(QLatin1Char('/')))
-        below.remove(0, 1);
-    QString folder = localBase.endsWith(QLatin1Char('/')) ? localBase : localBase + QLatin1Char('/');
-    if (!below.isEmpty())
-        folder += below.endsWith(QLatin1Char('/')) ? below : below + QLatin1Char('/');
-    return folder;
+    QString path = localPathFor(siteFolder, remoteBase, localBase);
+    return path.endsWith(QLatin1Char('/')) ? path : path + QLatin1Char('/');
+}
+
+// Each name below the base as the local disk spells it: the same name, or
+// else the one entry whose name differs only in case, as the comparison
+// paired them.
+QString DirCompare::localPathFor(const QString& sitePath, const QString& remoteBase,
+                                 const QString& localBase) {
+    const QString below = sitePath.mid(remoteBase == QLatin1String("/") ? 0 : remoteBase.size());
+    QString path = localBase.endsWith(QLatin1Char('/')) ? localBase : localBase + QLatin1Char('/');
+    const QStringList names = below.split(QLatin1Char('/'), Qt::SkipEmptyParts);
+    for (qsizetype i = 0; i < names.size(); ++i) {
+        QString name = names.at(i);
+        if (!QFileInfo::exists(path + name)) {
+            const QStringList twins = QDir(path).entryList(
+                QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden | QDir::System);
+            for (const QString& twin : twins)
+                if (twin.compare(name, Qt::CaseInsensitive) == 0) {
+                    name = twin;
+                    break;
+                }
+        }
+        path += name;
+        if (i + 1 < names.size())
+            path += QLatin1Char('/');
+    }
+    return path;
 }
 
 DirCompare::Plan DirCompare::compare(const QList<DirEntry>& remote, const QString& localFolder,
@@ -95,11 +141,19 @@ DirCompare::Plan DirCompare::compare(const QList<DirEntry>& remote, const QStrin
         plan.localUnreadable = true;
         return plan;
     }
-    for (const DirEntry& e : remote) {
+    const QList<qsizetype> twins = pairTwins(remote, *local);
+    QSet<qsizetype> paired;
+    for (qsizetype r = 0; r < remote.size(); ++r) {
+        const DirEntry& e = remote.at(r);
         if (DirListing::isDotName(e.name))
             continue;
         const QString path = joined(siteFolder, e.name);
-        const QFileInfo* twin = findLocal(*local, e.name, e.isFolder);
+        const QFileInfo* twin = twins.at(r) >= 0 ? &local->at(twins.at(r)) : nullptr;
+        if (twin) {
+            paired.insert(twins.at(r));
+            if (twin->fileName() != e.name)
+                plan.caseDifferences << QPair<QString, QString>(path, twin->fileName());
+        }
         if (e.isFolder) {
             if (!twin) {
                 plan.add(path, RemoveFolder);
@@ -113,9 +167,10 @@ DirCompare::Plan DirCompare::compare(const QList<DirEntry>& remote, const QStrin
             plan.add(path, Upload);
         }
     }
-    for (const QFileInfo& entry : *local) {
+    for (qsizetype l = 0; l < local->size(); ++l) {
+        const QFileInfo& entry = local->at(l);
         const QString path = joined(siteFolder, entry.fileName());
-        if (hasRemote(remote, entry.fileName(), entry.isDir()))
+        if (paired.contains(l))
             continue;
         if (!entry.isDir()) {
             plan.add(path, Upload);

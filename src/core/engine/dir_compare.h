@@ -28,6 +28,9 @@ struct Plan {
     // The local folder (or one inside a new local tree) could not be read:
     // the plan is void, for nothing may be deleted on its account.
     bool localUnreadable = false;
+    // Site entries (their paths) compared with a local entry whose name
+    // differs only in case (its name).
+    QList<QPair<QString, QString>> caseDifferences;
 
     void add(const QString& path, qint32 kind) {
         paths << path;
@@ -36,8 +39,8 @@ struct Plan {
 };
 
 // Compares the site folder `siteFolder` (listed as `remote`) with
-// `localFolder`. Names match without regard to case; the paths planned
-// carry each entry's name as the site lists it. `today` places listed
+// `localFolder`. Names match without regard to case, the same name first;
+// the paths planned carry each entry's name as the site lists it. `today` places listed
 // dates without a year. With `localGone` the site folder has no local twin
 // (it was planned for removal) and everything in it is deleted.
 Plan compare(const QList<DirEntry>& remote, const QString& localFolder, const QString& siteFolder,
@@ -57,8 +60,11 @@ bool planLocalTree(const QString& localFolder, const QString& siteFolder, Plan& 
 bool isLocalNewer(const QDateTime& localUtc, const QString& remoteDateText, const QDate& today);
 
 // The site folder's local twin: `localBase` plus the part of `siteFolder`
-// below `remoteBase`, ending with "/".
+// below `remoteBase`, ending with "/". Each name is the local disk's own,
+// which may differ in case from the site's.
 QString localFolderFor(const QString& siteFolder, const QString& remoteBase,
                        const QString& localBase);
+// The same for a file.
+QString localPathFor(const QString& sitePath, const QString& remoteBase, const QString& localBase);
 
 } // namespace DirCompare

@@ -21,6 +21,7 @@ void FtpConnection::reset(bool full) {
     showPhase(Phase::Idle);
     writeTaskFile(); // an operation ending unfinished leaves its task as it stands
     op.clearWork();
+    folderWalk_.clear();
     segmentSizeCheck_ = false;
     sizeCheckedPath_.clear();
     headOpenedPath_.clear();

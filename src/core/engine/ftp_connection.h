@@ -1,6 +1,7 @@
 #pragma once
 
 #include "core/engine/data_address.h"
+#include "core/engine/folder_walk.h"
 #include "core/engine/ftp_reply.h"
 #include "core/engine/wire_text.h"
 #include "core/engine/operation_record.h"
@@ -347,6 +348,8 @@ private:
         void operator()(SegmentRun* run) const;
     };
     std::unique_ptr<SegmentRun, SegmentRunDeleter> segmentRun_;
+    // Site folders an operation over a tree has listed.
+    FolderWalk folderWalk_;
     // Site folders of the update that the local folder lacks.
     QSet<QString> updateGoneFolders_;
     bool lineInFlight_ = false;    // sent, its reply not yet taken

@@ -2,6 +2,7 @@
 // accepted connection and what moves over it (listing text, downloaded and
 // uploaded file data), progress counting, and the end of a transfer.
 #include "core/engine/connection_source.h"
+#include "core/engine/dir_compare.h"
 #include "core/engine/dir_listing.h"
 #include "core/engine/ftp_connection.h"
 #include "core/engine/ftp_host.h"
@@ -298,11 +299,7 @@ bool FtpConnection::openUploadFile(const QString& line) {
         QString remote = line.mid(5);
         if (remote.endsWith(QLatin1String("\r\n")))
             remote.chop(2);
-        if (remoteBase != QLatin1String("/"))
-            remote = remote.mid(remoteBase.size());
-        if (remote.startsWith(QLatin1Char('/')))
-            remote = remote.mid(1);
-        path = localBase + remote;
+        path = DirCompare::localPathFor(remote, remoteBase, localBase);
         const QFileInfo info(path);
         uploadSize = info.exists() ? qint32(info.size()) : 0;
     } else {

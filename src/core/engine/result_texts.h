@@ -88,6 +88,9 @@ inline const char* const SkippedOversized = "文件大小超过4GB，不能传�
 inline const char* const SkippedUnsafeName = "文件名不安全，跳过：";
 inline const char* const SkippedBrokenLink = "链接无效，跳过：";
 inline const char* const SkippedRepeatedFolder = "目录已经传送过（链接），跳过：";
+// A directory update pairs names that differ only in case.
+inline const char* const NamesDifferInCase =
+    "站点上的 %1 和本地的 %2 只有大小写不同，作为同一项比较。";
 // Command lines that cannot go out, followed by the name or field.
 inline const char* const UnsendableControl = "名称中含有回车、换行或空字符，不能发送：";
 inline const char* const UnsendableCharacters = "服务器的编码不能表示这个名称，不能发送：";

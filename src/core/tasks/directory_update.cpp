@@ -90,9 +90,23 @@ void FtpConnection::updateStep() {
 // twin, whose steps join the plan. A local folder that cannot be read ends
 // the update before anything is deleted on its account.
 void FtpConnection::compareUpdateListing(const QByteArray& listing) {
-    QList<DirEntry> entries;
-    DirListing::parseLines(listing, [&](const DirEntry& e) { entries << e; }, wire_);
     const QString current = op.updateFolders.first();
+    if (!folderWalk_.enter(current, listing)) {
+        host_.itemSkipped(QString::fromUtf8(EngineText::SkippedRepeatedFolder) + current);
+        op.updateFolders.removeFirst();
+        postContinue();
+        return;
+    }
+    // Only plain names are acted on: a listed "../x" or "/etc/passwd" would
+    // name something outside the chosen site folder.
+    QList<DirEntry> entries;
+    const QString base = current.endsWith(QLatin1Char('/')) ? current : current + QLatin1Char('/');
+    DirListing::parseLines(listing, [&](const DirEntry& e) {
+        if (DirListing::isSafeLocalName(e.name))
+            entries << e;
+        else if (!DirListing::isDotName(e.name))
+            host_.itemSkipped(QString::fromUtf8(EngineText::SkippedUnsafeName) + base + e.name);
+    }, wire_);
     const QDate today = QDateTime::fromSecsSinceEpoch(clock_.calendarSeconds()).toUTC().date();
     const DirCompare::Plan plan =
         DirCompare::compare(entries, DirCompare::localFolderFor(current, remoteBase, localBase),
@@ -104,6 +118,8 @@ void FtpConnection::compareUpdateListing(const QByteArray& listing) {
         report(ResultCode::UpdateFailed);
         return;
     }
+    for (const auto& [sitePath, localName] : plan.caseDifferences)
+        addNote(QString::fromUtf8(EngineText::NamesDifferInCase).arg(sitePath, localName));
     op.updatePaths << plan.paths;
     op.updateKinds << plan.kinds;
     op.updateFolders.removeFirst();

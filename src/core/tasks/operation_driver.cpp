@@ -239,6 +239,10 @@ bool FtpConnection::refuseOversized(const QString& name, quint64 size) {
 void FtpConnection::expandRemoteFolder(const QByteArray& listing) {
     const QString head = op.itemPaths.value(0);
     const QString base = head == QLatin1String("/") ? head : head + QLatin1Char('/');
+    if (!folderWalk_.enter(head, listing)) {
+        host_.itemSkipped(skippedText(EngineText::SkippedRepeatedFolder, head));
+        return;
+    }
     DirListing::parseLines(listing, [&](const DirEntry& e) {
         if (DirListing::isDotName(e.name))
             return; // the folder itself and its parent, listed by some servers
@@ -323,6 +327,13 @@ void FtpConnection::deleteStep() {
 void FtpConnection::collectDeleteListing(const QByteArray& listing) {
     const QString folder = op.deleteFolders.value(op.nextDeleteFolder - 1);
     const QString base = folder == QLatin1String("/") ? folder : folder + QLatin1Char('/');
+    // A link back up the tree: what it shows is deleted (or kept) where it
+    // really is, never through the link, and the link stays.
+    if (!folderWalk_.enter(folder, listing)) {
+        host_.itemSkipped(skippedText(EngineText::SkippedRepeatedFolder, folder));
+        op.deleteFolders.removeAt(--op.nextDeleteFolder);
+        return;
+    }
     DirListing::parseLines(listing, [&](const DirEntry& e) {
         // "." or ".." would remove the folder's parent; a name with a slash
         // some other folder.
