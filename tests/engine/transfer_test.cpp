@@ -718,3 +718,26 @@ TEST_F(TransferTest, ARecursiveDeleteDoesNotFollowALinkBackUp) {
     EXPECT_EQ(prompts.shown.value(0), QString::fromUtf8(kStopped));
     EXPECT_EQ(host.skipped, QStringList{QString::fromUtf8("目录已经传送过（链接），跳过：/pub/dir/loop")});
 }
+
+// The server confirms a download and hangs up while its data is still on
+// the way: the file is taken whole before the connection is given up, and
+// the task goes on after it, not with it.
+TEST_F(TransferTest, AServerHangingUpAfterItsConfirmationCostsNoFile) {
+    const QByteArray first = pattern(3000, 13);
+    ScriptedPeer& p = newPeer();
+    p.greetAndLogin();
+    p.typeAndPort("I").connectData();
+    p.on("RETR /pub/a.bin", "150 opening").send("226 done\r\n").hangUp().pause(200);
+    p.sendDataAndClose(first);
+    ASSERT_TRUE(loginTo(p));
+    wnd->StartDownload(localDir(), "/pub", {"/pub/a.bin", "/pub/b.bin"}, {3000, 10});
+    ASSERT_TRUE(waitUntil([&] { return host.closedConnections == 1; }));
+    finishPeer();
+    EXPECT_EQ(readBytes(localDir() + "a.bin"), first);
+    const QStringList tasks = QDir(localDir()).entryList({"*.npm"});
+    ASSERT_EQ(tasks.size(), 1);
+    const std::optional<TaskContents> task =
+        TaskArchive::decode(readBytes(localDir() + tasks.first()));
+    ASSERT_TRUE(task);
+    EXPECT_EQ(task->itemPaths, QStringList{"/pub/b.bin"});
+}

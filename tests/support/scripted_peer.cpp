@@ -181,6 +181,15 @@ ScriptedPeer& ScriptedPeer::pause(int ms) {
     return *this;
 }
 
+ScriptedPeer& ScriptedPeer::hangUp() {
+    steps_.push_back([this] {
+        hungUp_ = true;
+        ::close(controlFd_);
+        controlFd_ = -1;
+    });
+    return *this;
+}
+
 ScriptedPeer& ScriptedPeer::close() {
     steps_.push_back([this] {
         ::close(controlFd_);
@@ -355,7 +364,7 @@ void ScriptedPeer::run() {
     } else {
         controlFd_ = ::accept4(listenFd_, nullptr, nullptr, SOCK_CLOEXEC);
         for (Step& step : steps_) {
-            if (controlFd_ < 0)
+            if (controlFd_ < 0 && !hungUp_)
                 break;
             step();
         }

@@ -33,6 +33,9 @@ public:
     ScriptedPeer& expectClosed(int ms = 3000); // the client closes
     ScriptedPeer& pause(int ms);
     ScriptedPeer& close();
+    // Closes the control connection and goes on with the data steps that
+    // follow, as a server that hangs up with data still on its way.
+    ScriptedPeer& hangUp();
     // Connects to the address of the last PORT line received (optionally from
     // another loopback address), sends `payload` and closes.
     ScriptedPeer& openData(const QByteArray& payload, const char* fromAddress = "127.0.0.1");
@@ -89,4 +92,5 @@ private:
     QStringList received_;
     QStringList failures_;
     bool done_ = false;
+    bool hungUp_ = false;
 };

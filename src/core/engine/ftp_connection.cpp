@@ -65,7 +65,13 @@ void FtpConnection::onMessage(int msg, WParam wParam, LParam lParam) {
                 onConnectFinished(error);
                 break;
             case Fd::Close:
-                closeConnection();
+                // A download the server has confirmed may still have bytes
+                // on their way: its data connection ends first, so that a
+                // server hanging up after its "226" costs no file.
+                if (transferKind == 3 && dataSocket && serverConfirmed_)
+                    controlLostAfterTransfer_ = true;
+                else
+                    closeConnection();
                 break;
             case Fd::Secured:
                 onControlSecured(error);
@@ -263,6 +269,7 @@ void FtpConnection::closeConnection() {
     // had its data connection closed first: short, so it is resumed.
     if (transferKind >= 3)
         dataFinished(false);
+    controlLostAfterTransfer_ = false;
     const int keptRetries = retryCount;
     reset(true);
     // The attempts of a lookup or connect in progress keep counting.

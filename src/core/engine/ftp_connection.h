@@ -375,4 +375,7 @@ private:
     bool dataClosed_ = false;
     bool dataClosedCancelled_ = false;
     bool serverConfirmed_ = false;
+    // The server hung up after confirming a download whose data was still
+    // coming: the connection closes once that data is in.
+    bool controlLostAfterTransfer_ = false;
 };

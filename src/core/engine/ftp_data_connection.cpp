@@ -13,6 +13,7 @@
 #include <QFileInfo>
 
 #include <limits>
+#include <utility>
 
 namespace {
 
@@ -394,6 +395,11 @@ void FtpConnection::endedShort() {
 void FtpConnection::finishTransfer(bool cancelled, bool confirmed) {
     dataClosed_ = false;
     serverConfirmed_ = false;
+    if (std::exchange(controlLostAfterTransfer_, false)) {
+        downloadFinished(cancelled, confirmed);
+        closeConnection();
+        return;
+    }
     switch (transferKind) {
     case 1:
         listingFinished(cancelled);
