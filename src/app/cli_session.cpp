@@ -111,7 +111,10 @@ int CliSession::run(const CliCommand& command) {
     command_ = command;
     if (!connect(startFolder()))
         return 1;
-    loop_.exec();
+    // A connection that fails at once (an address that is none) has ended
+    // the command before the loop runs.
+    if (!loopEnded_)
+        loop_.exec();
     progress_.finish();
     if (!succeeded_ || failed_)
         return 1;
@@ -328,7 +331,7 @@ void CliSession::resetConnectedSiteDisplay() {
         printErrLine(text);
         failed_ = true;
     }
-    loop_.exit();
+    endLoop();
 }
 
 void CliSession::controlConnectionClosed() {
@@ -385,8 +388,13 @@ void CliSession::finish() {
         window_->quit();
         setTimer(QuitFallbackTimer, 10000, TimerKind::SingleShot);
     } else {
-        loop_.exit();
+        endLoop();
     }
+}
+
+void CliSession::endLoop() {
+    loopEnded_ = true;
+    loop_.exit();
 }
 
 void CliSession::onMessage(int, WParam, LParam) {}
@@ -397,5 +405,5 @@ void CliSession::onTimer(int id) {
     else if (id == ProgressTimer && window_)
         progress_.update(source_->bytesDone, window_->op.itemSizes.value(0));
     else if (id == QuitFallbackTimer)
-        loop_.exit();
+        endLoop();
 }

@@ -92,6 +92,7 @@ private:
     void succeed();
     void fail(const QString& text = {});
     void finish();
+    void endLoop();
 
     CliOptions options_;
     QString programDir_;
@@ -102,6 +103,7 @@ private:
     std::unique_ptr<ConnectionSource> source_;
     std::unique_ptr<FtpConnection> window_;
     QEventLoop loop_;
+    bool loopEnded_ = false; // an exit asked for before the loop ran counts too
     ProgressLine progress_;
     bool operationStarted_ = false;
     bool succeeded_ = false;

@@ -109,16 +109,26 @@ TEST_F(ConnectionTest, ResumingATaskSendsNeitherCwdNorPwd) {
     EXPECT_TRUE(host.folders.isEmpty());
 }
 
-TEST_F(ConnectionTest, PwdReplyWithoutAFolderListsNothing) {
-    ScriptedPeer& p = newPeer();
-    p.send("220 ready\r\n").on("USER u", "331 pw").on("PASS p", "230 ok");
-    p.on("CWD /", "250 ok").on("REST 0", "350 ok").on("PWD", "257 \"unterminated");
-    connectTo(p);
-    finishPeer();
-    spinFor(50);
-    EXPECT_TRUE(host.folders.isEmpty());
-    EXPECT_TRUE(wnd->commandQueue.isEmpty());
-    EXPECT_TRUE(prompts.shown.isEmpty());
+// A "257" that names no absolute folder still ends the login: the folder
+// asked for stands in for it (or the root), and the transcript says so.
+TEST_F(ConnectionTest, APwdReplyWithoutAFolderStillEndsTheLogin) {
+    const char* const replies[] = {"257 \"unterminated", "257 /pub is current directory",
+                                   "257 \"pub\"", "257 \"\""};
+    for (const char* reply : replies) {
+        SCOPED_TRACE(reply);
+        host.folders.clear();
+        host.transcript.clear();
+        source.setStartFolder("/start");
+        ScriptedPeer& p = newPeer();
+        p.send("220 ready\r\n").on("USER u", "331 pw").on("PASS p", "230 ok");
+        p.on("CWD /start", "250 ok").on("REST 0", "350 ok").on("PWD", reply);
+        ASSERT_TRUE(loginTo(p));
+        finishPeer();
+        EXPECT_EQ(host.folders, QStringList{"/start"});
+        EXPECT_TRUE(wnd->commandQueue.isEmpty());
+        EXPECT_TRUE(prompts.shown.isEmpty());
+        EXPECT_TRUE(host.transcript.contains(QString::fromUtf8("服务器没有给出当前目录，按 /start 处理。")));
+    }
 }
 
 TEST_F(ConnectionTest, ALoginFieldWithALineBreakNeverReachesTheServer) {

@@ -133,9 +133,53 @@ TEST_F(TransferTest, CannotOpenDataConnectionRepeatsTheWholeGroup) {
     ASSERT_TRUE(waitDone()) << prompts.shown.join('|').toStdString();
     finishPeer();
     EXPECT_EQ(readBytes(localDir() + "f.bin"), payload);
-    const QStringList ports = peer->received().filter(QRegularExpression("^PORT "));
-    ASSERT_EQ(ports.size(), 2);
-    EXPECT_NE(ports[0], ports[1]) << "the repeated group announces a new listening socket";
+    // The second PORT announced a socket that took the data: a fresh one
+    // (which port number the system hands out is its own affair).
+    EXPECT_EQ(peer->received().filter(QRegularExpression("^PORT ")).size(), 2);
+}
+
+// A server that can never open the data connection: the group runs three
+// times, then the operation ends with a message, rather than for ever.
+TEST_F(TransferTest, ADataConnectionRefusedAgainAndAgainEndsTheOperation) {
+    ScriptedPeer& p = newPeer();
+    p.greetAndLogin();
+    p.typeAndPort("I").on("RETR /pub/f.bin", "425 Can't open data connection.");
+    for (int i = 0; i < 2; ++i)
+        p.expectPrefix("PORT ").send("200 ok\r\n").on("RETR /pub/f.bin", "425 no");
+    p.expectSilence(300);
+    ASSERT_TRUE(loginTo(p));
+    wnd->StartDownload(localDir(), "/pub", {"/pub/f.bin"}, {100});
+    ASSERT_TRUE(waitUntil([&] { return prompts.count("网络错误，不能成功操作！") == 1; }))
+        << prompts.shown.join('|').toStdString();
+    finishPeer();
+}
+
+// Whatever positive code a server answers a removal, a new folder or a
+// rename with, the command ends and the pane hears of it; an account
+// asked for a second time ends the operation instead of asking for ever.
+TEST_F(TransferTest, EveryCommandEndsWhateverItsAnswer) {
+    ScriptedPeer& p = newPeer();
+    p.greetAndLogin();
+    p.on("DELE /pub/x", "200 ok").on("MKD /pub/new", "200 ok");
+    p.on("RNFR /pub/a", "350 ready").on("RNTO /pub/b", "200 ok");
+    p.typeAndPort("I").connectData().on("STOR /pub/up.bin", "532 Need account for storing files.");
+    p.on("ACCT acc", "202 ok").expectPrefix("PORT ").send("200 ok\r\n");
+    p.on("STOR /pub/up.bin", "532 still no");
+    ASSERT_TRUE(loginTo(p));
+    wnd->DeleteSiteItems({"/pub/x"}, {"-"});
+    ASSERT_TRUE(waitUntil([&] { return wnd->connectionReady() && !host.events.isEmpty(); }));
+    wnd->MakeSiteFolder("/pub/new");
+    ASSERT_TRUE(waitUntil([&] { return host.events.size() == 2 && wnd->connectionReady(); }));
+    wnd->RenameSiteItem("/pub/a", "/pub/b");
+    ASSERT_TRUE(waitUntil([&] { return host.events.size() == 3 && wnd->connectionReady(); }));
+    EXPECT_EQ(host.events, (QStringList{"removed file:/pub/x", "added:new", "renamed:b"}));
+
+    source.setAccount("acc");
+    writeBytes(localDir() + "up.bin", "data");
+    wnd->StartUpload("/pub", localDir(), {localDir() + "up.bin"}, {4});
+    ASSERT_TRUE(waitUntil([&] { return prompts.count(kStopped) == 1; }))
+        << prompts.shown.join('|').toStdString();
+    finishPeer();
 }
 
 TEST_F(TransferTest, ListingAboveTheLimitClosesTheConnection) {

@@ -96,6 +96,18 @@ TEST_F(Cli, FailuresExitWith1AndSayWhy) {
     CliRun rejected = cli(base() << "ls" << badUrl);
     EXPECT_EQ(rejected.exitCode, 1);
     EXPECT_TRUE(rejected.err.contains(QString::fromUtf8("用户信息无效！")));
+
+    // Addresses that are none fail at once, and the command still ends.
+    CliRun nowhere = cli(base() << "ls" << "ftp://u:p@300.1.1.1/");
+    EXPECT_EQ(nowhere.exitCode, 1);
+    EXPECT_EQ(nowhere.err.trimmed(), QString::fromUtf8("不能连接服务器！"));
+    ScriptedPrompts quiet;
+    SiteRecord dot = SiteRecord::withDefaults();
+    dot.name = "dot";
+    dot.address = ".";
+    ASSERT_TRUE(SiteStore::save(home.path() + "/ftpsite.dat", {dot}, 1, quiet));
+    CliRun dotted = cli(base() << "ls" << "dot:/");
+    EXPECT_EQ(dotted.exitCode, 1) << dotted.err.toStdString();
 }
 
 TEST_F(Cli, DefinedSitesByName) {

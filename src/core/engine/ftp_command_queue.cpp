@@ -13,6 +13,8 @@ void FtpConnection::reset(bool full) {
     nextCommand = 0;
     retryCount = 0;
     lineInFlight_ = false;
+    dataConnectRetries_ = 0;
+    accountResent_ = false;
     killTimer(RetryPauseTimer); // a pending retry belongs to the sequence just dropped
     retryPausePending_ = false;
     if (!full)

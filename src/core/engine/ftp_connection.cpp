@@ -203,9 +203,10 @@ void FtpConnection::startConnect() {
     replyBuffer.clear();
     transferType_.clear(); // a new connection starts in the server's default type
     controlSocket = std::make_unique<AsyncSocket>();
+    // Said before the connection is dropped, so that the reason comes first.
     if (!controlSocket->open(AsyncSocket::isIpv6Address(dialAddress()))) {
-        closeConnection();
         report(ResultCode::ConnectFailed);
+        closeConnection();
         return;
     }
     controlSocket->asyncSelect(this, Fd::Connect);
@@ -213,8 +214,8 @@ void FtpConnection::startConnect() {
     int result =
         controlSocket->connect(dialAddress(), quint16(proxy ? source.proxyPort : source.port));
     if (result != 0 && result != AsyncSocket::WouldBlock) {
-        closeConnection();
         report(ResultCode::ConnectFailed);
+        closeConnection();
         return;
     }
     connectPending = true;

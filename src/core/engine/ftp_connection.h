@@ -378,4 +378,8 @@ private:
     // The server hung up after confirming a download whose data was still
     // coming: the connection closes once that data is in.
     bool controlLostAfterTransfer_ = false;
+    // Group reruns after "425", and whether the account went out again
+    // after "532", for the sequence now running.
+    int dataConnectRetries_ = 0;
+    bool accountResent_ = false;
 };

@@ -98,9 +98,15 @@ void FtpConnection::onOptsReply(const QByteArray& prefix) {
     continueAfterReply(prefix);
 }
 
+// A reply that names no absolute folder ("257 /pub is current", "257 \"pub\"",
+// an unclosed quote) still ends the login: the folder asked for, or the
+// root, stands in for it, and the transcript says so.
 void FtpConnection::setCurrentFolderFromReply(const QString& text) {
-    const QString folder = folderFromPwdReply(text);
-    if (folder.isEmpty() || !folder.startsWith(QLatin1Char('/')))
-        return;
+    QString folder = folderFromPwdReply(text);
+    if (folder.isEmpty() || !folder.startsWith(QLatin1Char('/'))) {
+        const QString asked = source.startFolder();
+        folder = asked.startsWith(QLatin1Char('/')) ? asked : QStringLiteral("/");
+        addNote(QString::fromUtf8(EngineText::FolderNotNamed).arg(folder));
+    }
     host_.currentFolderLearned(folder);
 }

@@ -65,16 +65,26 @@ void FtpConnection::handleReply() {
         return;
     }
 
+    // A removal, a new folder or a rename is over only when its own handler
+    // has seen it through, whatever positive code the server chose.
+    const bool ownCompletion = prefix == "DEL" || prefix == "RMD" || prefix == "MKD" ||
+                               prefix == "RNT";
     if ((replyIs(450) || replyIs(451)) && prefix != "SIZ" && prefix != "CHE") {
         ++retryCount;
-    } else if (replyIs(200)) {
+    } else if (replyIs(200) && !ownCompletion) {
         if (prefix == "TYP")
             transferType_ = entryArgument(nextCommand, 5);
         else if (prefix == "PRO")
             dataProtected_ = true;
         advance();
     } else if (replyIs(532)) {
-        // The account is needed: it goes first and the whole queue runs again.
+        // The account is needed: it goes first and the whole queue runs again,
+        // once; asked for again, the account given is not enough.
+        if (accountResent_) {
+            stopWith(ResultCode::Stopped);
+            return;
+        }
+        accountResent_ = true;
         retryCount = 0;
         commandQueue.prepend(QStringLiteral("ACCT ") + source.account() + QStringLiteral("\r\n"));
         restartQueueAt(0);
@@ -92,7 +102,8 @@ void FtpConnection::handleReply() {
 }
 
 void FtpConnection::onLoginReply(const QByteArray& prefix) {
-    if (replyIs(230)) {
+    // "202": an account the site does not need (RFC 959, 4.2).
+    if (replyIs(230) || (prefix == "ACC" && replyIs(202))) {
         if (!pendingTaskFile.isEmpty() || resumeTransfer)
             ready = true;
         advance();
@@ -136,7 +147,7 @@ void FtpConnection::onCwdReply(const QByteArray& prefix) {
 }
 
 void FtpConnection::onRntoReply(const QByteArray& prefix) {
-    if (!replyIs(250)) {
+    if (!reply_.positive()) {
         stopWith(ResultCode::Stopped);
         return;
     }
@@ -149,7 +160,7 @@ void FtpConnection::onRntoReply(const QByteArray& prefix) {
 // DELE and RMD: the pane forgets the removed item; the last removal of a
 // plain delete ends the operation.
 void FtpConnection::onRemovalReply(const QByteArray& prefix) {
-    if (!replyIs(250)) {
+    if (!reply_.positive()) {
         stopWith(ResultCode::Stopped);
         return;
     }
@@ -216,7 +227,7 @@ void FtpConnection::onRestReply(const QByteArray& prefix) {
 
 void FtpConnection::onMkdReply(const QByteArray& prefix) {
     const QString path = entryArgument(nextCommand, 4);
-    if (replyIs(257)) {
+    if (reply_.positive()) {
         advance();
         if (dirUpdate) {
             postContinue();
@@ -262,6 +273,7 @@ void FtpConnection::onAborReply(const QByteArray&) {
 void FtpConnection::onTransferReply(const QByteArray& prefix) {
     if (reply_.preliminary()) {
         retryCount = 0;
+        dataConnectRetries_ = 0;
         transferAnswered();
         return;
     }
@@ -277,10 +289,16 @@ void FtpConnection::onTransferReply(const QByteArray& prefix) {
         return;
     }
     if (replyIs(425)) {
-        // The server could not open the data connection: run the group again.
+        // The server could not open the data connection: run the group
+        // again, three times at most (the replies to the group's TYPE and
+        // PORT reset the command's own count).
         dataSocket.reset();
         listenSocket.reset();
         dataOpen = false;
+        if (++dataConnectRetries_ > 2) {
+            stopWith(ResultCode::DataNetworkError);
+            return;
+        }
         restartQueueAt(0);
         ++retryCount;
         continueAfterReply(prefix);

@@ -63,6 +63,8 @@ inline const char* const ResumeFailed = "操作恢复失败！";
 // site file that changed before its download was continued.
 inline const char* const TaskFileDamaged = "任务文件已损坏，不能续传（文件保留未动）：";
 inline const char* const RemoteFileChanged = "站点上的文件已改变，重新从头下载：";
+// "257" without a folder in double quotes.
+inline const char* const FolderNotNamed = "服务器没有给出当前目录，按 %1 处理。";
 // The server does not restart transfers, even in binary mode.
 inline const char* const RestartUnsupported =
     "服务器不支持断点续传（REST），中断的下载只能从头开始，也不能分段下载。";
