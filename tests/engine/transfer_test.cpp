@@ -785,3 +785,26 @@ TEST_F(TransferTest, AServerHangingUpAfterItsConfirmationCostsNoFile) {
     ASSERT_TRUE(task);
     EXPECT_EQ(task->itemPaths, QStringList{"/pub/b.bin"});
 }
+
+// A passive port that refuses the connection, and a server that says
+// "150" and "226" all the same: the group runs again at once (three times at
+// most), never waiting minutes for data that cannot come.
+TEST_F(TransferTest, APassivePortThatRefusesIsAnErrorAtOnce) {
+    source.dataMode = DataMode::Passive;
+    ScriptedPeer& p = newPeer();
+    p.send("220 ready\r\n").on("USER u", "331 pw").on("PASS p", "230 ok");
+    p.on("FEAT", "211 no features");
+    p.on("CWD /", "250 ok").on("REST 0", "350 ok").on("PWD", "257 \"/\"");
+    p.on("TYPE I", "200 binary");
+    for (int i = 0; i < 3; ++i) {
+        p.on("PASV", "227 Entering Passive Mode (127,0,0,1,0,1).");
+        p.on("RETR /pub/f.bin", "150 Opening data connection.").send("226 Transfer complete.\r\n");
+    }
+    p.expectSilence(300);
+    ASSERT_TRUE(loginTo(p));
+    wnd->StartDownload(localDir(), "/pub", {"/pub/f.bin"}, {100});
+    ASSERT_TRUE(waitUntil([&] { return prompts.count("网络错误，不能成功操作！") == 1; }, 3000))
+        << prompts.shown.join('|').toStdString();
+    finishPeer();
+    EXPECT_FALSE(QFile::exists(localDir() + "f.bin"));
+}

@@ -15,6 +15,7 @@ void FtpConnection::reset(bool full) {
     lineInFlight_ = false;
     dataConnectRetries_ = 0;
     accountResent_ = false;
+    passiveConnectFailed_ = false;
     killTimer(RetryPauseTimer); // a pending retry belongs to the sequence just dropped
     retryPausePending_ = false;
     if (!full)
@@ -135,6 +136,7 @@ void FtpConnection::sendNext(int error) {
     const bool portLine = line == QLatin1String("PORT\r\n");
     if (portLine) {
         passiveSent_ = passive_;
+        passiveConnectFailed_ = false;
         // Over IPv6 only the extended forms carry an address (RFC 2428).
         const bool extended = extendedPassive_ || (controlSocket && controlSocket->isIpv6());
         line = !passive_   ? buildPortCommand()

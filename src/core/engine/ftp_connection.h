@@ -234,6 +234,7 @@ private:
     void onPwdReply(const QByteArray& prefix);
     void onAborReply(const QByteArray& prefix);
     void onTransferReply(const QByteArray& prefix);
+    void rerunDataGroup(const QByteArray& prefix);
     QString entryArgument(int index, int commandLength) const;
 
     // Encryption: "AUTH TLS" after the greeting, the handshake, the
@@ -381,5 +382,6 @@ private:
     // Group reruns after "425", and whether the account went out again
     // after "532", for the sequence now running.
     int dataConnectRetries_ = 0;
+    bool passiveConnectFailed_ = false; // this group's passive connect was refused
     bool accountResent_ = false;
 };

@@ -273,8 +273,13 @@ void FtpConnection::onAborReply(const QByteArray&) {
 void FtpConnection::onTransferReply(const QByteArray& prefix) {
     if (reply_.preliminary()) {
         retryCount = 0;
-        dataConnectRetries_ = 0;
         transferAnswered();
+        return;
+    }
+    // The server says all went well, but this side could not connect to
+    // its passive port: nothing came, which is what "425" says.
+    if ((replyIs(226) || replyIs(250)) && passiveConnectFailed_ && !dataOpen && !dataClosed_) {
+        rerunDataGroup(prefix);
         return;
     }
     if (replyIs(226) || replyIs(250)) {
@@ -289,20 +294,28 @@ void FtpConnection::onTransferReply(const QByteArray& prefix) {
         return;
     }
     if (replyIs(425)) {
-        // The server could not open the data connection: run the group
-        // again, three times at most (the replies to the group's TYPE and
-        // PORT reset the command's own count).
-        dataSocket.reset();
-        listenSocket.reset();
-        dataOpen = false;
-        if (++dataConnectRetries_ > 2) {
-            stopWith(ResultCode::DataNetworkError);
-            return;
-        }
-        restartQueueAt(0);
-        ++retryCount;
-        continueAfterReply(prefix);
+        rerunDataGroup(prefix);
         return;
     }
     transferFailed();
+}
+
+// No data connection could be made: the group runs again, three times at
+// most (the replies to the group's TYPE and PORT reset the command's own
+// count), then the operation ends with a message.
+void FtpConnection::rerunDataGroup(const QByteArray& prefix) {
+    dataSocket.reset();
+    listenSocket.reset();
+    dataOpen = false;
+    passiveConnectFailed_ = false;
+    serverConfirmed_ = false;
+    if (++dataConnectRetries_ > 2) {
+        if (transferKind >= 3)
+            stopProgress();
+        stopWith(ResultCode::DataNetworkError);
+        return;
+    }
+    restartQueueAt(0);
+    ++retryCount;
+    continueAfterReply(prefix);
 }

@@ -58,12 +58,16 @@ void FtpConnection::onPassiveConnected(int error) {
         return;
     if (error != 0) {
         // The server answers the transfer command with "425" and the group
-        // runs again, actively when the mode allows it.
+        // runs again, actively when the mode allows it. A server that
+        // confirms a transfer nobody could receive is answered the same way.
         dataSocket.reset();
+        passiveConnectFailed_ = true;
         if (source.dataMode == DataMode::Auto && passive_) {
             passive_ = false;
             addNote(QString::fromUtf8(EngineText::PassiveUnreachable));
         }
+        if (serverConfirmed_)
+            rerunDataGroup(commandPrefix().toLatin1());
         return;
     }
     if (!secureDataConnection()) {
