@@ -97,7 +97,7 @@ TEST_F(TransferTest, UploadToAServerThatConnectsOnPort) {
     ScriptedPeer& p = newPeer();
     p.greetAndLogin();
     p.typeAndPort("I").connectData();
-    p.on("STOR /pub/newfile.bin", "125 already open").receiveData().send("226 stored\r\n");
+    p.on("STOR /pub/new file.bin", "125 already open").receiveData().send("226 stored\r\n");
     ASSERT_TRUE(loginTo(p));
     wnd->StartUpload("/pub", localDir(), {localDir() + "new file.bin"}, {quint32(content.size())});
     ASSERT_TRUE(waitDone()) << prompts.shown.join('|').toStdString();

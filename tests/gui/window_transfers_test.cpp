@@ -279,7 +279,9 @@ TEST(WindowTransfers, RemoteNewFolderRenameAndDelete) {
     ASSERT_TRUE(waitUntil([&] { return QFileInfo(deep + QString::fromUtf8("/新建 夹")).isDir(); }));
     ASSERT_TRUE(waitUntil([&] { return w.connectionReady(); }));
 
-    // Rename a file through the dialog: its own name is refused, spaces go.
+    // Rename a file through the dialog: its own name is refused, so is a
+    // name of a row a pattern hides, and a name that is not a plain name;
+    // blanks stay.
     f.list->clearSelection();
     QTreeWidgetItem* z = f.list->rowNamed("z.txt");
     f.list->setCurrentItem(z);
@@ -287,23 +289,32 @@ TEST(WindowTransfers, RemoteNewFolderRenameAndDelete) {
     f.prompts.names = {"z.txt"};
     w.runCommand(Cmd::Rename);
     EXPECT_EQ(f.prompts.shown.last(), QString::fromUtf8("已有该文件名！"));
+    delete f.list->rowNamed("A.bin"); // as a pattern "*.txt" would hide it
+    f.prompts.names = {"A.bin"};
+    w.runCommand(Cmd::Rename);
+    EXPECT_EQ(f.prompts.shown.last(), QString::fromUtf8("已有该文件名！"));
+    EXPECT_EQ(readBytes(deep + "/A.bin").size(), 2000);
+    f.prompts.names = {"../z.txt"};
+    w.runCommand(Cmd::Rename);
+    EXPECT_EQ(f.prompts.shown.last(), QString::fromUtf8("名称中不能含有“/”或“\\”，也不能是“.”或“..”！"));
     f.prompts.names = {"z 2.txt"};
     w.runCommand(Cmd::Rename);
-    ASSERT_TRUE(waitUntil([&] { return QFileInfo::exists(deep + "/z2.txt"); }));
+    ASSERT_TRUE(waitUntil([&] { return QFileInfo::exists(deep + "/z 2.txt"); }));
     ASSERT_TRUE(waitUntil([&] { return w.connectionReady(); }));
-    EXPECT_TRUE(f.list->rowNamed("z2.txt"));
+    EXPECT_TRUE(f.list->rowNamed("z 2.txt"));
+    EXPECT_TRUE(QFileInfo::exists(f.server.root() + "/pub/deep/z 2.txt"));
 
     // Delete rows, a folder with its contents among them.
     writeBytes(deep + "/inner/inside.txt", "x");
     f.list->clearSelection();
     f.list->rowNamed("inner")->setSelected(true);
-    f.list->rowNamed("z2.txt")->setSelected(true);
+    f.list->rowNamed("z 2.txt")->setSelected(true);
     f.prompts.answers = {true};
     ASSERT_TRUE(f.enabledIn(Pane::RemoteList, Cmd::Delete));
     w.runCommand(Cmd::Delete);
     EXPECT_TRUE(f.prompts.shown.contains(QString::fromUtf8("是否确定删除选择的站点文件？")));
     ASSERT_TRUE(waitUntil([&] {
-        return !QFileInfo::exists(deep + "/inner") && !QFileInfo::exists(deep + "/z2.txt") &&
+        return !QFileInfo::exists(deep + "/inner") && !QFileInfo::exists(deep + "/z 2.txt") &&
                w.connectionReady();
     }, 15000)) << f.prompts.shown.join('|').toStdString();
 

