@@ -37,7 +37,13 @@ int printSites(const QString& programDir) {
 // Appends a site to ftpsite.dat; a name already taken is refused.
 int addSite(const QString& programDir, const CliCommand& command, Prompts& prompts) {
     const QString store = programDir + QStringLiteral("ftpsite.dat");
-    QList<SiteRecord> sites = SiteStore::load(store);
+    bool whole = true;
+    QList<SiteRecord> sites = SiteStore::load(store, &whole);
+    if (!whole) {
+        // Saved over, the lines that cannot be read would be gone.
+        std::fprintf(stderr, "%s%s\n", "站点列表文件已损坏，没有保存：", store.toUtf8().constData());
+        return 1;
+    }
     for (const SiteRecord& site : sites) {
         if (site.name == command.newPath) {
             std::fprintf(stderr, "a site named %s exists already\n",
@@ -54,6 +60,12 @@ int addSite(const QString& programDir, const CliCommand& command, Prompts& promp
     site.account = command.site.user;
     site.startFolder = command.site.path;
     site.tls = command.site.tls; // as the address's scheme says
+    // The same rules as the properties dialog: a comma in a field would
+    // split it into two when the store is read again.
+    if (const QString problem = site.problem(); !problem.isEmpty()) {
+        std::fprintf(stderr, "%s\n", problem.toUtf8().constData());
+        return 2;
+    }
     sites << site;
     return SiteStore::save(store, sites, QRandomGenerator::global()->generate(), prompts) ? 0 : 1;
 }

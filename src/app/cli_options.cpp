@@ -111,6 +111,11 @@ std::optional<SiteAddress> definedSite(const QString& text, const QString& progr
     for (const SiteRecord& site : SiteStore::load(programDir + QStringLiteral("ftpsite.dat"))) {
         if (site.name != name)
             continue;
+        // A port beyond 16 bits names no port: refused, never wrapped.
+        if (const QString problem = site.portProblem(); !problem.isEmpty()) {
+            *error = name + QStringLiteral(": ") + problem;
+            return std::nullopt;
+        }
         SiteAddress address;
         address.host = site.address;
         address.port = site.portNumber();
@@ -136,7 +141,7 @@ std::optional<CliCommand> resumeCommand(const QString& argument, const QString& 
     std::optional<TaskContents> header;
     if (info.isFile() && file.open(QIODevice::ReadOnly))
         header = TaskArchive::decodeHeader(file.read(1 << 20));
-    if (!header) {
+    if (!header || header->port < 1 || header->port > 65535) {
         *error = QStringLiteral("not a task file: ") + argument;
         return std::nullopt;
     }

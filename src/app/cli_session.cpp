@@ -16,10 +16,27 @@
 
 namespace {
 
+// Control characters a server put into a name or a reply (an escape
+// sequence, a bell, a carriage return) are shown as "\xHH", never sent to
+// the terminal as they are; line ends of the program's own text stay.
+QString forTerminal(const QString& text, bool keepLineEnds) {
+    QString shown;
+    shown.reserve(text.size());
+    for (QChar c : text) {
+        const char16_t u = c.unicode();
+        if ((u < 0x20 && !(keepLineEnds && u == '\n') && u != '\t') || u == 0x7F ||
+            (u >= 0x80 && u < 0xA0))
+            shown += QString::asprintf("\\x%02X", unsigned(u));
+        else
+            shown += c;
+    }
+    return shown;
+}
+
 void printErr(const QString& text) {
     QString plain = text;
     plain.replace(QLatin1String("\r\n"), QLatin1String("\n"));
-    std::fputs(plain.toUtf8().constData(), stderr);
+    std::fputs(forTerminal(plain, true).toUtf8().constData(), stderr);
     std::fflush(stderr);
 }
 
@@ -175,8 +192,9 @@ void CliSession::showListing(const QByteArray& listing) {
     if (command_.kind == CliCommand::List) {
         DirListing::parseLines(listing, [](const DirEntry& e) {
             const QString size = e.isFolder ? QString::fromUtf8("<目录>") : e.sizeText;
-            std::printf("%14s  %-12s  %s\n", size.toUtf8().constData(),
-                        e.dateText.toUtf8().constData(), e.name.toUtf8().constData());
+            std::printf("%14s  %-12s  %s\n", forTerminal(size, false).toUtf8().constData(),
+                        forTerminal(e.dateText, false).toUtf8().constData(),
+                        forTerminal(e.name, false).toUtf8().constData());
         }, window_->wire());
         std::fflush(stdout);
         succeed();
@@ -273,7 +291,7 @@ void CliSession::directoryUpdatePlanned(const QStringList& paths, const QList<qi
     for (qsizetype i = 0; i < paths.size(); ++i) {
         const qint32 kind = kinds.value(i);
         std::printf("%-4s %s\n", kVerbs[kind >= 1 && kind <= 4 ? kind : 0],
-                    paths.at(i).toUtf8().constData());
+                    forTerminal(paths.at(i), false).toUtf8().constData());
     }
     std::fflush(stdout);
     succeed();

@@ -10,6 +10,7 @@ namespace {
 
 TaskContents download() {
     TaskContents t;
+    t.site = "ftp.example.test";
     t.isDownload = true;
     t.targetFolder = "/home/u/in/";
     t.sourceFolder = "/pub/a";
@@ -22,6 +23,7 @@ TaskContents download() {
 
 TaskContents upload() {
     TaskContents t;
+    t.site = "ftp.example.test";
     t.targetFolder = "/site";
     t.sourceFolder = "/home/u/a/";
     t.itemPaths = QStringList{"/home/u/a/x", "/home/u/a/sub/"};
@@ -32,6 +34,7 @@ TaskContents upload() {
 
 TaskContents update() {
     TaskContents t;
+    t.site = "ftp.example.test";
     t.update = true;
     t.localBase = "/home/u/web/";
     t.remoteBase = "/www";
@@ -99,6 +102,18 @@ TEST(TaskResume, SoundTasksPassAndDamagedOnesAreRefused) {
          [] {
              TaskContents t = update();
              t.updatePaths[1] = "/wwwx/old";
+             return t;
+         }},
+        {"a port beyond 16 bits",
+         [] {
+             TaskContents t = download();
+             t.port = 65536 + 21;
+             return t;
+         }},
+        {"no server at all",
+         [] {
+             TaskContents t = download();
+             t.site = " ";
              return t;
          }},
         {"lists of different lengths",

@@ -70,5 +70,9 @@ QString SiteRecord::problem() const {
         if (!text.isEmpty())
             return text;
     }
+    return portProblem();
+}
+
+QString SiteRecord::portProblem() const {
     return StoredText::portProblem(QString::fromUtf8(kFieldLabels[2]), port);
 }

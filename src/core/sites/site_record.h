@@ -41,8 +41,9 @@ struct SiteRecord {
     // may hold them) and sites with line ends, and keeps code page 936 text;
     // the fields also go into command lines.
     QString problem() const;
-    // The same for a site's name alone.
+    // The same for a site's name alone, and for its port alone.
     static QString nameProblem(const QString& name);
+    QString portProblem() const;
 
     QStringList fields() const;
     static SiteRecord fromFields(const QStringList& fields);

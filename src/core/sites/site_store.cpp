@@ -171,8 +171,10 @@ std::optional<SiteRecord> parseLine(const QString& line) {
     return site;
 }
 
-QList<SiteRecord> decode(QByteArray bytes) {
+QList<SiteRecord> decode(QByteArray bytes, bool* whole) {
     QList<SiteRecord> sites;
+    if (whole)
+        *whole = bytes.size() <= MaxReadSize;
     if (bytes.isEmpty() || bytes.size() > MaxReadSize)
         return sites;
     scramble(bytes); // whole blocks only: a short file is plain text
@@ -186,17 +188,27 @@ QList<SiteRecord> decode(QByteArray bytes) {
             break; // text after the last line end is not a line
         if (auto site = parseLine(Gbk::decode(bytes.mid(from, end - from))))
             sites << *site;
+        else if (whole)
+            *whole = false;
         from = end + 2;
     }
+    if (whole && from < bytes.size())
+        *whole = false;
     return sites;
 }
 
-QList<SiteRecord> load(const QString& path) {
+QList<SiteRecord> load(const QString& path, bool* whole) {
+    if (whole)
+        *whole = true;
     QFile file(path);
-    if (!file.exists() || file.size() < 1 || file.size() > MaxReadSize ||
-        !file.open(QIODevice::ReadOnly))
+    if (!file.exists() || file.size() < 1)
         return {};
-    return decode(file.readAll());
+    if (file.size() > MaxReadSize || !file.open(QIODevice::ReadOnly)) {
+        if (whole)
+            *whole = false;
+        return {};
+    }
+    return decode(file.readAll(), whole);
 }
 
 bool save(const QString& path, const QList<SiteRecord>& sites, quint32 fillerSeed,

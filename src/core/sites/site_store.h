@@ -21,13 +21,15 @@ void scramble(QByteArray& bytes);
 
 QByteArray plainText(const QList<SiteRecord>& sites);
 QByteArray encode(const QList<SiteRecord>& sites, quint32 fillerSeed);
-QList<SiteRecord> decode(QByteArray bytes);
+// `whole`, when given, tells whether every line was read: a store with a
+// line that is no site is damaged, and saving over it would lose that line.
+QList<SiteRecord> decode(QByteArray bytes, bool* whole = nullptr);
 std::optional<SiteRecord> parseLine(const QString& line);
 
 inline const char* const TooManySites = "站点太多，站点列表超过64KB，不能保存！";
 
 // A missing or empty store loads as no sites.
-QList<SiteRecord> load(const QString& path);
+QList<SiteRecord> load(const QString& path, bool* whole = nullptr);
 // Replaces the file whole, readable by the user alone. Shows
 // "保存站点属性失败！" when the file cannot be written, and refuses a list
 // above 64 KiB, which earlier versions could not read.

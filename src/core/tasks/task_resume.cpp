@@ -55,6 +55,8 @@ bool isSoundUpdate(const TaskContents& t) {
 } // namespace
 
 bool TaskResume::isSound(const TaskContents& t) {
+    if (t.port < 1 || t.port > 65535 || t.site.trimmed().isEmpty())
+        return false;
     if (t.update)
         return isSoundUpdate(t);
     if (t.itemPaths.size() != t.itemSizes.size() || t.itemPaths.size() != t.itemKinds.size())

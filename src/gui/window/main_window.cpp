@@ -157,6 +157,11 @@ bool MainWindow::startConnection(const SiteRecord& site) {
 // A connection to the site; with `pendingTask` that task resumes as soon as
 // the login is through.
 bool MainWindow::connectTo(const SiteRecord& site, const QString& pendingTask) {
+    // A port beyond 16 bits (a store written by hand) is refused, not wrapped.
+    if (const QString problem = site.portProblem(); !problem.isEmpty()) {
+        prompts_.report(problem);
+        return false;
+    }
     messages_.killTimer(FrameTimer);
     editor_->stop();
     connection_.reset();
