@@ -46,6 +46,8 @@ void printErrLine(const QString& text) {
 
 // Messages that do not end a command: successes and per-file warnings.
 bool isFailureText(const QString& text) {
+    if (text.startsWith(QString::fromUtf8(EngineText::CompletedWithSkips).section('%', 0, 0)))
+        return false; // done, with items left out: the summary and status 3 follow
     static const QStringList notFailures = {
         QString::fromUtf8("所有操作已成功完成！"), resultText(ResultCode::LoggedIn),
         resultText(ResultCode::LoggedOut), resultText(ResultCode::Completed),

@@ -21,6 +21,7 @@ void FtpConnection::reset(bool full) {
     if (!full)
         return;
     ++operationSerial_; // continue messages of the ended operation are void
+    itemsSkipped_ = 0;
     showPhase(Phase::Idle);
     writeTaskFile(); // an operation ending unfinished leaves its task as it stands
     op.clearWork();
@@ -75,7 +76,7 @@ void FtpConnection::refuseLine(const QString& text) {
         dropDataConnection();
         reset(false);
         transferKind = 0;
-        host_.itemSkipped(text);
+        skipItem(text);
         op.dropHead();
         postContinue();
     } else {

@@ -258,6 +258,11 @@ void FtpConnection::setDialAddress(const QString& address) {
         source.setHostAddress(address);
 }
 
+void FtpConnection::skipItem(const QString& text) {
+    ++itemsSkipped_;
+    host_.itemSkipped(text);
+}
+
 void FtpConnection::addNote(const QString& text) {
     const QString block = transcript_.addNote(text);
     host_.transcriptChanged(transcript_.text(), block);

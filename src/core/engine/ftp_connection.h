@@ -88,6 +88,9 @@ public:
     const WireText& wire() const { return wire_; }
     // A line of the program's own in the transcript, shown at once.
     void addNote(const QString& text);
+    // An item the operation leaves out, named to the host and counted: an
+    // operation that left something out never ends as a plain success.
+    void skipItem(const QString& text);
     // Online editing holds the connection while its application runs.
     void setEditMode(bool on) { op.editMode = on; }
 
@@ -384,4 +387,5 @@ private:
     int dataConnectRetries_ = 0;
     bool passiveConnectFailed_ = false; // this group's passive connect was refused
     bool accountResent_ = false;
+    int itemsSkipped_ = 0; // by the operation now running
 };

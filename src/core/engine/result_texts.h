@@ -86,6 +86,8 @@ inline const char* const EditedUploadDropped = "编辑过的文件没有上传�
 inline const char* const SegmentNamesTaken = "分段下载的临时文件名已被其他文件占用，改用单个连接下载：";
 // Items an operation leaves out: the count of them, then each with its path.
 inline const char* const SkippedItems = "以下%1项没有传送：";
+// The end of an operation that left items out: never "all done".
+inline const char* const CompletedWithSkips = "操作已完成，但有%1项没有传送。";
 inline const char* const SkippedOversized = "文件大小超过4GB，不能传送：";
 inline const char* const SkippedUnsafeName = "文件名不安全，跳过：";
 inline const char* const SkippedBrokenLink = "链接无效，跳过：";

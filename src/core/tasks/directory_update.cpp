@@ -7,6 +7,7 @@
 #include "core/engine/ftp_host.h"
 #include "core/engine/result_texts.h"
 #include "core/platform/clock.h"
+#include "core/platform/prompts.h"
 
 #include <QDateTime>
 
@@ -42,9 +43,13 @@ void FtpConnection::updateStep() {
         return;
     }
     if (op.updatePaths.isEmpty()) {
+        const int skipped = itemsSkipped_;
         deleteTaskFile();
         reset(true);
-        report(ResultCode::UpdateCompleted);
+        if (skipped == 0)
+            report(ResultCode::UpdateCompleted);
+        else
+            prompts_.report(QString::fromUtf8(EngineText::CompletedWithSkips).arg(skipped));
         host_.operationCompleted(false); // the site folder shown has changed
         return;
     }
@@ -92,7 +97,7 @@ void FtpConnection::updateStep() {
 void FtpConnection::compareUpdateListing(const QByteArray& listing) {
     const QString current = op.updateFolders.first();
     if (!folderWalk_.enter(current, listing)) {
-        host_.itemSkipped(QString::fromUtf8(EngineText::SkippedRepeatedFolder) + current);
+        skipItem(QString::fromUtf8(EngineText::SkippedRepeatedFolder) + current);
         op.updateFolders.removeFirst();
         postContinue();
         return;
@@ -105,7 +110,7 @@ void FtpConnection::compareUpdateListing(const QByteArray& listing) {
         if (DirListing::isSafeLocalName(e.name))
             entries << e;
         else if (!DirListing::isDotName(e.name))
-            host_.itemSkipped(QString::fromUtf8(EngineText::SkippedUnsafeName) + base + e.name);
+            skipItem(QString::fromUtf8(EngineText::SkippedUnsafeName) + base + e.name);
     }, wire_);
     const QDate today = QDateTime::fromSecsSinceEpoch(clock_.calendarSeconds()).toUTC().date();
     const DirCompare::Plan plan =

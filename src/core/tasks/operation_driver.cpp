@@ -156,6 +156,7 @@ void FtpConnection::segmentSizeChecked(std::optional<quint64> remoteSize) {
 void FtpConnection::completeOperation() {
     const bool editDownload = op.editMode && op.isDownload;
     const bool editUpload = op.editMode && !op.isDownload;
+    const int skipped = itemsSkipped_;
     if (!editDownload)
         deleteTaskFile();
     reset(true);
@@ -166,7 +167,8 @@ void FtpConnection::completeOperation() {
     showPhase(Phase::Idle);
     if (editUpload)
         host_.editUploadCompleted();
-    prompts_.report(QString::fromUtf8("所有操作已成功完成！"));
+    prompts_.report(skipped == 0 ? QString::fromUtf8("所有操作已成功完成！")
+                                 : QString::fromUtf8(EngineText::CompletedWithSkips).arg(skipped));
     host_.operationCompleted(op.isDownload);
 }
 
@@ -226,7 +228,7 @@ bool FtpConnection::createLocalFolder(const QString& path) {
 bool FtpConnection::refuseOversized(const QString& name, quint64 size) {
     if (size <= std::numeric_limits<quint32>::max())
         return false;
-    host_.itemSkipped(skippedText(EngineText::SkippedOversized, name));
+    skipItem(skippedText(EngineText::SkippedOversized, name));
     return true;
 }
 
@@ -237,14 +239,14 @@ void FtpConnection::expandRemoteFolder(const QByteArray& listing) {
     const QString head = op.itemPaths.value(0);
     const QString base = head == QLatin1String("/") ? head : head + QLatin1Char('/');
     if (!folderWalk_.enter(head, listing)) {
-        host_.itemSkipped(skippedText(EngineText::SkippedRepeatedFolder, head));
+        skipItem(skippedText(EngineText::SkippedRepeatedFolder, head));
         return;
     }
     DirListing::parseLines(listing, [&](const DirEntry& e) {
         if (DirListing::isDotName(e.name))
             return; // the folder itself and its parent, listed by some servers
         if (!DirListing::isSafeLocalName(e.name)) {
-            host_.itemSkipped(skippedText(EngineText::SkippedUnsafeName, base + e.name));
+            skipItem(skippedText(EngineText::SkippedUnsafeName, base + e.name));
             return;
         }
         if (e.isFolder) {
@@ -269,7 +271,7 @@ void FtpConnection::expandRemoteFolder(const QByteArray& listing) {
 bool FtpConnection::expandLocalFolder(const QString& folder) {
     const QString real = QFileInfo(folder).canonicalFilePath();
     if (real.isEmpty() || expandedLocalFolders_.contains(real)) {
-        host_.itemSkipped(skippedText(real.isEmpty() ? EngineText::SkippedBrokenLink
+        skipItem(skippedText(real.isEmpty() ? EngineText::SkippedBrokenLink
                                                      : EngineText::SkippedRepeatedFolder,
                                       folder));
         return false;
@@ -279,7 +281,7 @@ bool FtpConnection::expandLocalFolder(const QString& folder) {
         QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot, QDir::NoSort);
     for (const QFileInfo& entry : entries) {
         if (entry.isSymLink() && !entry.exists()) {
-            host_.itemSkipped(skippedText(EngineText::SkippedBrokenLink, entry.filePath()));
+            skipItem(skippedText(EngineText::SkippedBrokenLink, entry.filePath()));
         } else if (entry.isDir()) {
             op.itemPaths << folder + entry.fileName() + QLatin1Char('/');
             op.itemSizes << 0;
@@ -327,7 +329,7 @@ void FtpConnection::collectDeleteListing(const QByteArray& listing) {
     // A link back up the tree: what it shows is deleted (or kept) where it
     // really is, never through the link, and the link stays.
     if (!folderWalk_.enter(folder, listing)) {
-        host_.itemSkipped(skippedText(EngineText::SkippedRepeatedFolder, folder));
+        skipItem(skippedText(EngineText::SkippedRepeatedFolder, folder));
         op.deleteFolders.removeAt(--op.nextDeleteFolder);
         return;
     }
@@ -337,7 +339,7 @@ void FtpConnection::collectDeleteListing(const QByteArray& listing) {
         if (DirListing::isDotName(e.name))
             return;
         if (!DirListing::isSafeLocalName(e.name)) {
-            host_.itemSkipped(skippedText(EngineText::SkippedUnsafeName, base + e.name));
+            skipItem(skippedText(EngineText::SkippedUnsafeName, base + e.name));
             return;
         }
         if (e.isFolder)
