@@ -1,6 +1,7 @@
 // Transfers against the scripted server: the exact command groups, what
 // moves over the data connection, and the misbehaving cases.
 #include "connection_fixture.h"
+#include "core/platform/gbk_text.h"
 #include "core/tasks/task_archive.h"
 #include "file_bytes.h"
 
@@ -810,4 +811,27 @@ TEST_F(TransferTest, APassivePortThatRefusesIsAnErrorAtOnce) {
         << prompts.shown.join('|').toStdString();
     finishPeer();
     EXPECT_FALSE(QFile::exists(localDir() + "f.bin"));
+}
+
+// A server that lists UTF8 among its features but sends its listings in
+// code page 936: the connection goes over to code page 936 and says so, and
+// a new name goes out as the server's other names are.
+TEST_F(TransferTest, AListingThatIsNoUtf8OverridesTheFeatureList) {
+    source.encoding = WireText::Choice::Auto;
+    const QByteArray listing = "-rw-r--r--   1 o g   5 Mar 10 12:01 " +
+                               Gbk::encode(QString::fromUtf8("旧 名字.txt")) + "\r\n";
+    ScriptedPeer& p = newPeer();
+    p.send("220 ready\r\n").on("USER u", "331 pw").on("PASS p", "230 ok");
+    p.on("FEAT", "211-Features:\r\n UTF8\r\n211 End").on("OPTS UTF8 ON", "200 ok");
+    p.on("CWD /", "250 ok").on("REST 0", "350 ok").on("PWD", "257 \"/\"");
+    p.typeAndPort("A").on("LIST", "150 listing").openData(listing).send("226 done\r\n");
+    p.on("MKD /新 名字", "257 made"); // the peer expects its lines in code page 936
+    ASSERT_TRUE(loginTo(p));
+    wnd->listCurrentFolder();
+    ASSERT_TRUE(waitUntil([&] { return host.listings.size() == 1 && wnd->connectionReady(); }));
+    EXPECT_EQ(wnd->wire().encoding(), WireText::Encoding::Gbk);
+    EXPECT_TRUE(host.transcript.contains(QString::fromUtf8("本次连接改用GBK编码")));
+    wnd->MakeSiteFolder(QString::fromUtf8("/新 名字"));
+    ASSERT_TRUE(waitUntil([&] { return host.events.size() == 1; }));
+    finishPeer();
 }

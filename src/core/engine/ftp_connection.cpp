@@ -143,6 +143,7 @@ const QString& FtpConnection::dialAddress() const {
 void FtpConnection::beginConnection() {
     passive_ = source.dataMode != DataMode::Active;
     extendedPassive_ = false;
+    listingTextChecked_ = false;
     wire_.setEncoding(source.encoding == WireText::Choice::Utf8 ? WireText::Encoding::Utf8
                                                                 : WireText::Encoding::Gbk);
     // Digits and dots are taken as an address even when no valid one (the

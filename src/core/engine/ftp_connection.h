@@ -295,6 +295,7 @@ private:
     void endedShort();
     void transferFailed();
     void listingFinished(bool cancelled);
+    void checkListingText(const QByteArray& listing);
     void sizeQueryFinished(bool cancelled);
     // The one-file listing before an edited file replaces the site's.
     void editCheckFinished(const std::optional<DirEntry>& found);
@@ -388,4 +389,5 @@ private:
     bool passiveConnectFailed_ = false; // this group's passive connect was refused
     bool accountResent_ = false;
     int itemsSkipped_ = 0; // by the operation now running
+    bool listingTextChecked_ = false; // a listing beyond ASCII has shown the names' text
 };

@@ -12,6 +12,7 @@
 
 #include <QFileInfo>
 
+#include <algorithm>
 #include <limits>
 #include <utility>
 
@@ -425,6 +426,7 @@ void FtpConnection::listingFinished(bool cancelled) {
         return;
     const QByteArray listing = listingBuffer;
     listingBuffer.clear();
+    checkListingText(listing);
     if (dirUpdate) {
         compareUpdateListing(listing);
     } else if (op.deleting) {
@@ -440,6 +442,25 @@ void FtpConnection::listingFinished(bool cancelled) {
             postContinue();
         }
     }
+}
+
+// A server may list "UTF8" among its features while its names are code
+// page 936: the first listing with text beyond ASCII tells. Names that are
+// no UTF-8 but read as code page 936 make this connection use code page
+// 936, so that new names are not stored garbled; a site's fixed choice
+// stands.
+void FtpConnection::checkListingText(const QByteArray& listing) {
+    if (listingTextChecked_ || source.encoding != WireText::Choice::Auto ||
+        wire_.encoding() != WireText::Encoding::Utf8)
+        return;
+    if (std::all_of(listing.cbegin(), listing.cend(), [](char c) { return uchar(c) < 0x80; }))
+        return;
+    listingTextChecked_ = true;
+    if (!WireText::hasRawBytes(wire_.decode(listing)) ||
+        WireText::hasRawBytes(WireText(WireText::Encoding::Gbk).decode(listing)))
+        return;
+    wire_.setEncoding(WireText::Encoding::Gbk);
+    addNote(QString::fromUtf8(EngineText::ListingNotUtf8));
 }
 
 // The one-file listing of a continued upload tells how much the site has.

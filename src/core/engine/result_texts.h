@@ -70,6 +70,9 @@ inline const char* const RestartUnsupported =
     "服务器不支持断点续传（REST），中断的下载只能从头开始，也不能分段下载。";
 // The server's names are UTF-8: it lists the feature.
 inline const char* const NamesInUtf8 = "服务器的文件名使用UTF-8编码。";
+// ... but its listings say otherwise.
+inline const char* const ListingNotUtf8 =
+    "服务器的目录列表不是UTF-8编码，而是GBK编码，本次连接改用GBK编码。";
 // Passive data connections.
 inline const char* const PassiveRefused = "服务器不接受被动模式，改用主动模式。";
 inline const char* const PassiveRefusedHere = "服务器不接受被动模式（PASV）。";
