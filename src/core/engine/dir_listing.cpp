@@ -113,7 +113,10 @@ void parseLines(const QByteArray& text, const std::function<void(const DirEntry&
         else if (isDosLine(line))
             entry = parseDos(line, wire);
         if (entry)
-            handler(*entry);
+            // A line whose name is empty ("... Dec 09 10:44 " or a folder
+            // shown as "pub/") names nothing to show, fetch or compare.
+            if (!entry->name.isEmpty())
+                handler(*entry);
     });
 }
 
