@@ -41,7 +41,8 @@ int addSite(const QString& programDir, const CliCommand& command, Prompts& promp
     QList<SiteRecord> sites = SiteStore::load(store, &whole);
     if (!whole) {
         // Saved over, the lines that cannot be read would be gone.
-        std::fprintf(stderr, "%s%s\n", "站点列表文件已损坏，没有保存：", store.toUtf8().constData());
+        std::fprintf(stderr, "%s%s\n", "站点列表文件已损坏，没有保存：",
+                     store.toUtf8().constData());
         return 1;
     }
     for (const SiteRecord& site : sites) {

@@ -127,7 +127,8 @@ TEST_F(ConnectionTest, APwdReplyWithoutAFolderStillEndsTheLogin) {
         EXPECT_EQ(host.folders, QStringList{"/start"});
         EXPECT_TRUE(wnd->commandQueue.isEmpty());
         EXPECT_TRUE(prompts.shown.isEmpty());
-        EXPECT_TRUE(host.transcript.contains(QString::fromUtf8("服务器没有给出当前目录，按 /start 处理。")));
+        EXPECT_TRUE(host.transcript.contains(
+            QString::fromUtf8("服务器没有给出当前目录，按 /start 处理。")));
     }
 }
 

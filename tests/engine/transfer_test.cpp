@@ -723,11 +723,10 @@ TEST_F(TransferTest, AResumeNeverContinuesALocalFileLargerThanTheSites) {
 // link back to its parent is not followed.
 TEST_F(TransferTest, AnUpdateActsOnlyOnPlainNamesInsideItsFolder) {
     QDir(localDir()).mkpath("loop");
-    const QByteArray listing =
-        "12-09-26  10:44AM       <DIR>          ../../important\r\n"
-        "12-09-26  10:44AM                    5 /etc/passwd\r\n"
-        "drwxr-xr-x   2 o g   4096 Dec 09 10:44 sub/\r\n"
-        "drwxr-xr-x   2 o g   4096 Dec 09 10:44 loop\r\n";
+    const QByteArray listing = "12-09-26  10:44AM       <DIR>          ../../important\r\n"
+                               "12-09-26  10:44AM                    5 /etc/passwd\r\n"
+                               "drwxr-xr-x   2 o g   4096 Dec 09 10:44 sub/\r\n"
+                               "drwxr-xr-x   2 o g   4096 Dec 09 10:44 loop\r\n";
     ScriptedPeer& p = newPeer();
     p.greetAndLogin();
     p.typeAndPort("A").on("LIST /pub/base", "150 listing").openData(listing).send("226 done\r\n");
@@ -746,7 +745,8 @@ TEST_F(TransferTest, AnUpdateActsOnlyOnPlainNamesInsideItsFolder) {
     EXPECT_EQ(host.skipped.size(), 3) << host.skipped.join('|').toStdString();
     EXPECT_TRUE(host.skipped.join('|').contains("/pub/base/../../important"));
     EXPECT_TRUE(host.skipped.join('|').contains("/pub/base//etc/passwd"));
-    EXPECT_TRUE(host.skipped.join('|').contains(QString::fromUtf8("目录已经传送过（链接），跳过：/pub/base/loop")));
+    EXPECT_TRUE(host.skipped.join('|').contains(
+        QString::fromUtf8("目录已经传送过（链接），跳过：/pub/base/loop")));
 }
 
 // A recursive delete never deletes through a link back up the tree: what
@@ -765,7 +765,8 @@ TEST_F(TransferTest, ARecursiveDeleteDoesNotFollowALinkBackUp) {
     ASSERT_TRUE(waitUntil([&] { return prompts.shown.size() == 1; }));
     finishPeer();
     EXPECT_EQ(prompts.shown.value(0), QString::fromUtf8(kStopped));
-    EXPECT_EQ(host.skipped, QStringList{QString::fromUtf8("目录已经传送过（链接），跳过：/pub/dir/loop")});
+    EXPECT_EQ(host.skipped,
+              QStringList{QString::fromUtf8("目录已经传送过（链接），跳过：/pub/dir/loop")});
 }
 
 // The server confirms a download and hangs up while its data is still on

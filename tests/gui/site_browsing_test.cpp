@@ -319,7 +319,8 @@ TEST(SiteBrowsing, ItemsLeftOutOfADownloadAreShownTogetherOnce) {
     QTemporaryDir local;
     f.prompts.shown.clear();
     f.frame->connection()->StartFolderDownload(local.path() + "/", "/pub/skip");
-    ASSERT_TRUE(waitUntil([&] { return f.prompts.count("操作已完成，但有2项没有传送。") == 1; }, 15000))
+    ASSERT_TRUE(
+        waitUntil([&] { return f.prompts.count("操作已完成，但有2项没有传送。") == 1; }, 15000))
         << f.prompts.shown.join('|').toStdString();
     EXPECT_EQ(f.prompts.count("所有操作已成功完成！"), 0);
     EXPECT_EQ(readBytes(local.path() + "/skip/ok.txt"), "ok");

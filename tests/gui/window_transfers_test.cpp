@@ -3,9 +3,9 @@
 // new folders on both sides, and which commands are offered when.
 #include "connected_frame.h"
 
+#include "core/tasks/task_archive.h"
 #include "gui/panes/local_file_list.h"
 #include "gui/panes/local_folder_tree.h"
-#include "core/tasks/task_archive.h"
 #include "gui/window/status_dialog_bar.h"
 
 #include <QApplication>
@@ -296,7 +296,8 @@ TEST(WindowTransfers, RemoteNewFolderRenameAndDelete) {
     EXPECT_EQ(readBytes(deep + "/A.bin").size(), 2000);
     f.prompts.names = {"../z.txt"};
     w.runCommand(Cmd::Rename);
-    EXPECT_EQ(f.prompts.shown.last(), QString::fromUtf8("名称中不能含有“/”或“\\”，也不能是“.”或“..”！"));
+    EXPECT_EQ(f.prompts.shown.last(),
+              QString::fromUtf8("名称中不能含有“/”或“\\”，也不能是“.”或“..”！"));
     f.prompts.names = {"z 2.txt"};
     w.runCommand(Cmd::Rename);
     ASSERT_TRUE(waitUntil([&] { return QFileInfo::exists(deep + "/z 2.txt"); }));
@@ -313,10 +314,13 @@ TEST(WindowTransfers, RemoteNewFolderRenameAndDelete) {
     ASSERT_TRUE(f.enabledIn(Pane::RemoteList, Cmd::Delete));
     w.runCommand(Cmd::Delete);
     EXPECT_TRUE(f.prompts.shown.contains(QString::fromUtf8("是否确定删除选择的站点文件？")));
-    ASSERT_TRUE(waitUntil([&] {
-        return !QFileInfo::exists(deep + "/inner") && !QFileInfo::exists(deep + "/z 2.txt") &&
-               w.connectionReady();
-    }, 15000)) << f.prompts.shown.join('|').toStdString();
+    ASSERT_TRUE(waitUntil(
+        [&] {
+            return !QFileInfo::exists(deep + "/inner") && !QFileInfo::exists(deep + "/z 2.txt") &&
+                   w.connectionReady();
+        },
+        15000))
+        << f.prompts.shown.join('|').toStdString();
 
     // The site itself cannot be deleted.
     f.tree->setCurrentItem(f.site());
@@ -546,8 +550,7 @@ TEST(WindowTransfers, InterruptedDownloadsResumeFromTheTaskList) {
 namespace {
 
 // A task of the server at 127.0.0.1:`port`: /t.bin into `folder`.
-QString writeTaskOf(const QString& programDir, quint16 port, const QString& folder,
-                    quint32 size) {
+QString writeTaskOf(const QString& programDir, quint16 port, const QString& folder, quint32 size) {
     TaskContents t;
     t.description = "t";
     t.site = "127.0.0.1";
@@ -585,7 +588,8 @@ TEST(WindowTransfers, AResumedTaskIsShownUnderItsOwnServer) {
         const QString task = writeTaskOf(w.programDir(), server.port(), w.localDir.path(), 3000);
         MainWindow& frame = w.open();
         SiteTree* tree = frame.app().siteTree;
-        tree->setCurrentItem(tree->findItems(QString::fromUtf8("我的站点"), Qt::MatchExactly).value(0));
+        tree->setCurrentItem(
+            tree->findItems(QString::fromUtf8("我的站点"), Qt::MatchExactly).value(0));
         w.services.taskAnswer = task;
         frame.runCommand(Cmd::ResumeTask);
         ASSERT_TRUE(waitUntil([&] { return w.prompts.count(kDone) == 1; }, 15000))

@@ -178,7 +178,9 @@ TEST(RealTransfers, LinksAreUploadedAsWhatTheyPointToAndCirclesAreLeftOut) {
     RealConnection c;
     ASSERT_TRUE(c.login(server));
     c.wnd->StartFolderUpload("/in", tree + "/");
-    ASSERT_TRUE(waitUntil([&] { return c.prompts.count("操作已完成，但有2项没有传送。") == 1; }, 30000)) << c.prompts.shown.join('|').toStdString();
+    ASSERT_TRUE(
+        waitUntil([&] { return c.prompts.count("操作已完成，但有2项没有传送。") == 1; }, 30000))
+        << c.prompts.shown.join('|').toStdString();
 
     const QString up = server.root() + "/in/tree";
     EXPECT_EQ(readBytes(up + "/file link.txt"), "outside\n");
@@ -205,7 +207,9 @@ TEST(RealTransfers, NamesTheServerCannotTakeAreLeftOutAndNamed) {
     RealConnection c;
     ASSERT_TRUE(c.login(server));
     c.wnd->StartFolderUpload("/in", tree + "/");
-    ASSERT_TRUE(waitUntil([&] { return c.prompts.count("操作已完成，但有3项没有传送。") == 1; }, 30000)) << c.prompts.shown.join('|').toStdString();
+    ASSERT_TRUE(
+        waitUntil([&] { return c.prompts.count("操作已完成，但有3项没有传送。") == 1; }, 30000))
+        << c.prompts.shown.join('|').toStdString();
 
     EXPECT_EQ(QDir(server.root() + "/in/tree").entryList(QDir::Files), QStringList{"ok.txt"});
     EXPECT_EQ(readBytes(server.root() + "/in/victim.txt"), "still here\n");
@@ -350,7 +354,6 @@ TEST(SegmentedDownload, AStockServerRestartsInBinaryMode) {
     EXPECT_EQ(readBytes(local.path() + "/big.bin"), content);
 }
 
-
 namespace {
 
 // A task file as a cut download of `sitePath` into `folder` leaves it.
@@ -406,7 +409,8 @@ TEST(SegmentedDownload, AChangedFileIsFetchedAgainNotSpliced) {
     ASSERT_TRUE(c.wnd->resumeTask(task)) << c.prompts.shown.join('|').toStdString();
     ASSERT_TRUE(c.waitAllDone(90000)) << c.prompts.shown.join('|').toStdString();
     EXPECT_EQ(readBytes(local.path() + "/big.bin"), after);
-    EXPECT_TRUE(c.transcript().contains(QString::fromUtf8("站点上的文件已改变，重新从头下载：/big.bin")));
+    EXPECT_TRUE(
+        c.transcript().contains(QString::fromUtf8("站点上的文件已改变，重新从头下载：/big.bin")));
     EXPECT_FALSE(QFile::exists(local.path() + "/big.bin.cftp"));
     EXPECT_FALSE(QFile::exists(local.path() + "/big.bin.cnpm"));
 }

@@ -177,5 +177,6 @@ TEST(DirCompare, NamesThatDifferOnlyInCaseArePairedByTheLocalDisk) {
     EXPECT_EQ(DirCompare::localPathFor("/pub/Docs/INNER.txt", "/pub", local.path() + "/"),
               local.path() + "/docs/inner.txt");
     EXPECT_EQ(DirCompare::localPathFor("/pub/new.txt", "/pub", local.path() + "/"),
-              local.path() + "/new.txt") << "a name nowhere on disk stays as it is";
+              local.path() + "/new.txt")
+        << "a name nowhere on disk stays as it is";
 }

@@ -4,7 +4,8 @@
 #include <gtest/gtest.h>
 
 TEST(FolderWalk, AFolderListedAsOneAboveItOrTwiceIsNotEntered) {
-    const QByteArray top = "drwxr-xr-x 2 o g 4096 Dec 09 10:44 loop\r\n-rw-r--r-- 1 o g 5 Dec 09 a\r\n";
+    const QByteArray top =
+        "drwxr-xr-x 2 o g 4096 Dec 09 10:44 loop\r\n-rw-r--r-- 1 o g 5 Dec 09 a\r\n";
     const QByteArray sub = "-rw-r--r-- 1 o g 5 Dec 09 10:44 b\r\n";
     FolderWalk walk;
     EXPECT_TRUE(walk.enter("/pub", top));

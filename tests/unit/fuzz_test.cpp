@@ -40,7 +40,9 @@ QByteArray seedFile(const char* name) {
 }
 
 QByteArray mutated(const QList<QByteArray>& seeds, std::mt19937& random) {
-    const auto pick = [&](qsizetype n) { return qsizetype(random() % quint32(qMax<qsizetype>(n, 1))); };
+    const auto pick = [&](qsizetype n) {
+        return qsizetype(random() % quint32(qMax<qsizetype>(n, 1)));
+    };
     QByteArray bytes = seeds.at(pick(seeds.size()));
     const int steps = 1 + int(random() % 6);
     for (int s = 0; s < steps; ++s) {
@@ -58,7 +60,8 @@ QByteArray mutated(const QList<QByteArray>& seeds, std::mt19937& random) {
             break;
         case 3: // bytes in between, the awkward ones often
         {
-            static const char awkward[] = {'\0', '\r', '\n', ',', '"', '/', '(', '|', ' ', '\xFF', '\x80'};
+            static const char awkward[] = {'\0', '\r', '\n', ',',    '"',   '/',
+                                           '(',  '|',  ' ',  '\xFF', '\x80'};
             bytes.insert(pick(bytes.size() + 1), awkward[random() % sizeof awkward]);
             break;
         }
@@ -127,14 +130,18 @@ TaskContents sampleTask(bool update) {
 
 TEST(Fuzz, ListingParserAndOneFileListings) {
     fuzz({seedFile("listing.txt")}, 1, [](const QByteArray& bytes) {
-        for (const WireText& wire : {WireText(WireText::Encoding::Gbk), WireText(WireText::Encoding::Utf8)}) {
-            DirListing::parseLines(bytes, [](const DirEntry& e) {
-                // An entry always has a name; only plain names are ever used.
-                EXPECT_FALSE(e.name.isEmpty());
-                if (DirListing::isSafeLocalName(e.name)) {
-                    EXPECT_FALSE(e.name.contains('/'));
-                }
-            }, wire);
+        for (const WireText& wire :
+             {WireText(WireText::Encoding::Gbk), WireText(WireText::Encoding::Utf8)}) {
+            DirListing::parseLines(
+                bytes,
+                [](const DirEntry& e) {
+                    // An entry always has a name; only plain names are ever used.
+                    EXPECT_FALSE(e.name.isEmpty());
+                    if (DirListing::isSafeLocalName(e.name)) {
+                        EXPECT_FALSE(e.name.contains('/'));
+                    }
+                },
+                wire);
         }
         DirListing::sizeFromListing(bytes);
     });

@@ -102,8 +102,8 @@ TEST(TaskArchive, EveryNameRoundTripsExactly) {
 
     // The addition disagreeing with the fields before it is damage.
     QByteArray extra = bytes;
-    const qsizetype countAt = extra.size() - 4 - 4 * 3 - 2 * (raw.size() + korean.size() +
-                                                                emoji.size());
+    const qsizetype countAt =
+        extra.size() - 4 - 4 * 3 - 2 * (raw.size() + korean.size() + emoji.size());
     extra[countAt] = char(2);
     EXPECT_FALSE(TaskArchive::decode(extra));
 }

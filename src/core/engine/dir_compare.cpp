@@ -50,7 +50,8 @@ QList<qsizetype> pairTwins(const QList<DirEntry>& remote, const QFileInfoList& l
     for (qsizetype r = 0; r < remote.size(); ++r) {
         if (twins.at(r) >= 0)
             continue;
-        for (qsizetype l : folded.value(keyOf(remote.at(r).name.toCaseFolded(), remote.at(r).isFolder))) {
+        for (qsizetype l :
+             folded.value(keyOf(remote.at(r).name.toCaseFolded(), remote.at(r).isFolder))) {
             if (!taken.contains(l)) {
                 twins[r] = l;
                 taken.insert(l);
@@ -116,8 +117,8 @@ QString DirCompare::localPathFor(const QString& sitePath, const QString& remoteB
     for (qsizetype i = 0; i < names.size(); ++i) {
         QString name = names.at(i);
         if (!QFileInfo::exists(path + name)) {
-            const QStringList twins = QDir(path).entryList(
-                QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden | QDir::System);
+            const QStringList twins = QDir(path).entryList(QDir::AllEntries | QDir::NoDotAndDotDot |
+                                                           QDir::Hidden | QDir::System);
             for (const QString& twin : twins)
                 if (twin.compare(name, Qt::CaseInsensitive) == 0) {
                     name = twin;

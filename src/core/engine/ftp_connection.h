@@ -3,9 +3,9 @@
 #include "core/engine/data_address.h"
 #include "core/engine/folder_walk.h"
 #include "core/engine/ftp_reply.h"
-#include "core/engine/wire_text.h"
 #include "core/engine/operation_record.h"
 #include "core/engine/transcript.h"
+#include "core/engine/wire_text.h"
 #include "core/platform/async_socket.h"
 #include "core/platform/host_lookup.h"
 #include "core/platform/message_target.h"
@@ -388,6 +388,6 @@ private:
     int dataConnectRetries_ = 0;
     bool passiveConnectFailed_ = false; // this group's passive connect was refused
     bool accountResent_ = false;
-    int itemsSkipped_ = 0; // by the operation now running
+    int itemsSkipped_ = 0;            // by the operation now running
     bool listingTextChecked_ = false; // a listing beyond ASCII has shown the names' text
 };

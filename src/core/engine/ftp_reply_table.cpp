@@ -67,8 +67,8 @@ void FtpConnection::handleReply() {
 
     // A removal, a new folder or a rename is over only when its own handler
     // has seen it through, whatever positive code the server chose.
-    const bool ownCompletion = prefix == "DEL" || prefix == "RMD" || prefix == "MKD" ||
-                               prefix == "RNT";
+    const bool ownCompletion =
+        prefix == "DEL" || prefix == "RMD" || prefix == "MKD" || prefix == "RNT";
     if ((replyIs(450) || replyIs(451)) && prefix != "SIZ" && prefix != "CHE") {
         ++retryCount;
     } else if (replyIs(200) && !ownCompletion) {

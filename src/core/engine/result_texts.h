@@ -86,7 +86,8 @@ inline const char* const EditedUploadDropped = "编辑过的文件没有上传�
 // Files named as a segmented download's part or state file that it did
 // not leave (or left damaged): they stay, and the file comes over one
 // connection.
-inline const char* const SegmentNamesTaken = "分段下载的临时文件名已被其他文件占用，改用单个连接下载：";
+inline const char* const SegmentNamesTaken =
+    "分段下载的临时文件名已被其他文件占用，改用单个连接下载：";
 // Items an operation leaves out: the count of them, then each with its path.
 inline const char* const SkippedItems = "以下%1项没有传送：";
 // The end of an operation that left items out: never "all done".

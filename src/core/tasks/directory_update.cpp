@@ -106,12 +106,15 @@ void FtpConnection::compareUpdateListing(const QByteArray& listing) {
     // name something outside the chosen site folder.
     QList<DirEntry> entries;
     const QString base = current.endsWith(QLatin1Char('/')) ? current : current + QLatin1Char('/');
-    DirListing::parseLines(listing, [&](const DirEntry& e) {
-        if (DirListing::isSafeLocalName(e.name))
-            entries << e;
-        else if (!DirListing::isDotName(e.name))
-            skipItem(QString::fromUtf8(EngineText::SkippedUnsafeName) + base + e.name);
-    }, wire_);
+    DirListing::parseLines(
+        listing,
+        [&](const DirEntry& e) {
+            if (DirListing::isSafeLocalName(e.name))
+                entries << e;
+            else if (!DirListing::isDotName(e.name))
+                skipItem(QString::fromUtf8(EngineText::SkippedUnsafeName) + base + e.name);
+        },
+        wire_);
     const QDate today = QDateTime::fromSecsSinceEpoch(clock_.calendarSeconds()).toUTC().date();
     const DirCompare::Plan plan =
         DirCompare::compare(entries, DirCompare::localFolderFor(current, remoteBase, localBase),

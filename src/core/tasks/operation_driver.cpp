@@ -272,8 +272,8 @@ bool FtpConnection::expandLocalFolder(const QString& folder) {
     const QString real = QFileInfo(folder).canonicalFilePath();
     if (real.isEmpty() || expandedLocalFolders_.contains(real)) {
         skipItem(skippedText(real.isEmpty() ? EngineText::SkippedBrokenLink
-                                                     : EngineText::SkippedRepeatedFolder,
-                                      folder));
+                                            : EngineText::SkippedRepeatedFolder,
+                             folder));
         return false;
     }
     expandedLocalFolders_.insert(real);

@@ -41,8 +41,7 @@ bool FtpConnection::tryStartSegmented() {
     bool continued = false;
     if (job->part.exists() || job->state.exists()) {
         const std::optional<SegmentPlan> plan =
-            resumeTransfer ? SegmentPlan::readRecord(target, size)
-                           : std::nullopt;
+            resumeTransfer ? SegmentPlan::readRecord(target, size) : std::nullopt;
         if (!plan) {
             addNote(QString::fromUtf8(EngineText::SegmentNamesTaken) + job->part.fileName());
             return false;

@@ -62,7 +62,10 @@ void appendExactList(QByteArray& out, const QStringList& list) {
 
 // Every text field of the task, in the order the addition keeps them.
 template <typename Task> auto exactTexts(Task& t) {
-    return std::array{&t.description, &t.site, &t.user, &t.password,
+    return std::array{&t.description,
+                      &t.site,
+                      &t.user,
+                      &t.password,
                       t.update ? &t.localBase : &t.targetFolder,
                       t.update ? &t.remoteBase : &t.sourceFolder};
 }

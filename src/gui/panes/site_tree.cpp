@@ -286,19 +286,22 @@ void SiteTree::showListing(const QByteArray& listing) {
     const QString folderType = FileTypes::folderTypeName();
     CachedListing cached;
     const WireText wire = host_.connection() ? host_.connection()->wire() : WireText();
-    DirListing::parseLines(listing, [&](const DirEntry& entry) {
-        // A name that is not a plain name ("..", "a/b") is never offered:
-        // dragged, it would name a place outside the folder chosen.
-        if (!DirListing::isSafeLocalName(entry.name))
-            return;
-        if (entry.isFolder) {
-            insertFolderItem(folder, entry.name);
-            cached.append(entry.name, QString(), folderType, entry.dateText);
-        } else {
-            cached.append(entry.name, entry.sizeText, FileTypes::typeNameFor(entry.name),
-                          entry.dateText);
-        }
-    }, wire);
+    DirListing::parseLines(
+        listing,
+        [&](const DirEntry& entry) {
+            // A name that is not a plain name ("..", "a/b") is never offered:
+            // dragged, it would name a place outside the folder chosen.
+            if (!DirListing::isSafeLocalName(entry.name))
+                return;
+            if (entry.isFolder) {
+                insertFolderItem(folder, entry.name);
+                cached.append(entry.name, QString(), folderType, entry.dateText);
+            } else {
+                cached.append(entry.name, entry.sizeText, FileTypes::typeNameFor(entry.name),
+                              entry.dateText);
+            }
+        },
+        wire);
     if (folder == currentItem() || folder == shownItem()) {
         list->fillFromCache(cached);
         setShown(folder);
