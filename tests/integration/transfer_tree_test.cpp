@@ -272,7 +272,9 @@ TEST(SegmentedDownload, FiveRangesArriveByteExact) {
     EXPECT_TRUE(QFile::exists(local.path() + "/big.bin.cftp"));
     // A connection the server leaves unanswered is tried again after 10 s;
     // under a sanitizer that may happen more than once.
-    ASSERT_TRUE(c.waitAllDone(90000)) << c.prompts.shown.join('|').toStdString();
+    ASSERT_TRUE(c.waitAllDone(90000))
+        << c.prompts.shown.join('|').toStdString() << " resumes: " << c.host.resumes
+        << " running: " << c.source.runningThreads.load() << " segmented: " << c.wnd->segmented;
     EXPECT_EQ(readBytes(local.path() + "/big.bin"), content);
     EXPECT_FALSE(QFile::exists(local.path() + "/big.bin.cftp"));
     EXPECT_FALSE(QFile::exists(local.path() + "/big.bin.cnpm"));
