@@ -200,7 +200,11 @@ def main():
     Handler.banner = "corvane test server ready."
     if args.masquerade:
         Handler.masquerade_address = args.masquerade
-    server = FTPServer((args.host, args.port), Handler)
+    serve(args, Handler)
+
+
+def serve(args, handler):
+    server = FTPServer((args.host, args.port), handler)
     print("PORT %d" % server.address[1], flush=True)
     try:
         server.serve_forever(handle_exit=True)
@@ -217,12 +221,7 @@ def serve_stock(args, authorizer):
         handler.dtp_handler = ThrottledDTPHandler
         handler.use_sendfile = False
     handler.authorizer = authorizer
-    server = FTPServer((args.host, args.port), handler)
-    print("PORT %d" % server.address[1], flush=True)
-    try:
-        server.serve_forever(handle_exit=True)
-    finally:
-        server.close_all()
+    serve(args, handler)
 
 
 if __name__ == "__main__":
