@@ -290,6 +290,24 @@ TEST(Tls, AHandshakeCutOffEndsWithAMessage) {
     EXPECT_TRUE(c.host.folders.isEmpty());
 }
 
+// The server answers "AUTH TLS", sends half a record and then nothing: the
+// handshake fails in the connect time, not the minutes a dead connection
+// is given.
+TEST(Tls, AHandshakeThatStallsEndsInTheConnectTime) {
+    TlsServer tls({"--stall-handshake"});
+    ASSERT_TRUE(tls.start());
+    RealConnection c;
+    c.source.tlsMode = TlsMode::IfAvailable;
+    c.connect("127.0.0.1", tls.server->port(), PyFtpdServer::Password);
+    ASSERT_TRUE(waitUntil([&] { return c.transcript().contains("234 "); }, 10000));
+    spinFor(300); // the hello goes out and half a record comes back
+    c.clock.advance(Timing{}.connectTimeoutMs + 1000);
+    c.wnd->onFrameTick();
+    ASSERT_FALSE(c.prompts.shown.isEmpty());
+    EXPECT_EQ(c.prompts.shown.first(), QString::fromUtf8("不能建立加密连接：服务器在握手中途没有回应"));
+    EXPECT_EQ(c.wnd->controlSocket, nullptr);
+}
+
 // A download over TLS cut off by the server going away is resumed over TLS
 // from where it stopped (the task names its server; no site is defined for
 // it, so TLS is used as the server offers it).

@@ -51,6 +51,8 @@ def main():
                         help="answer PROT P with 536: data connections stay unencrypted")
     parser.add_argument("--cut-handshake", action="store_true",
                         help="answer AUTH TLS, then hang up in the middle of the handshake")
+    parser.add_argument("--stall-handshake", action="store_true",
+                        help="answer AUTH TLS, send half a record and then nothing more")
     parser.add_argument("--cut-after", type=int, default=0,
                         help="hang up the control connection after this many files were sent")
     parser.add_argument("--stock", action="store_true",
@@ -114,7 +116,7 @@ def main():
             self.push(text)
 
         def ftp_AUTH(self, line):
-            if not args.cut_handshake:
+            if not (args.cut_handshake or args.stall_handshake):
                 return Base.ftp_AUTH(self, line)
             self.respond("234 AUTH TLS successful.")
             self.cut_after_hello = True
@@ -122,10 +124,17 @@ def main():
         def handle_read(self):
             if getattr(self, "cut_after_hello", False):
                 # The client's hello is in: half a record header back, then
-                # the connection goes.
+                # the connection goes, or stays and says nothing.
                 self.socket.recv(65536)
                 self.socket.send(b"\x16\x03\x03")
+                if args.stall_handshake:
+                    self.cut_after_hello = False
+                    self.stalled = True
+                    return
                 return self.close()
+            if getattr(self, "stalled", False):
+                self.socket.recv(65536)
+                return
             return Base.handle_read(self)
 
         def on_file_sent(self, file):

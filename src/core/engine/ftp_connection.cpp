@@ -277,6 +277,7 @@ void FtpConnection::closeConnection() {
     if (transferKind >= 3)
         dataFinished(false);
     controlLostAfterTransfer_ = false;
+    tlsHandshakePending_ = false;
     const int keptRetries = retryCount;
     reset(true);
     // The attempts of a lookup or connect in progress keep counting.

@@ -22,6 +22,17 @@ bool FtpConnection::watchSetupTimeouts(quint32 idle) {
             onConnectFinished(AsyncSocket::TimedOut);
         return true;
     }
+    // A server that stops half-way through the handshake (a record cut
+    // short, then silence) fails it in the connect time, not the minutes
+    // a dead connection is given.
+    if (tlsHandshakePending_) {
+        if (idle > quint32(timing_.connectTimeoutMs)) {
+            tlsHandshakePending_ = false;
+            endWithout(QString::fromUtf8(EngineText::TlsFailed) +
+                       QString::fromUtf8(EngineText::HandshakeTimedOut));
+        }
+        return true;
+    }
     return false;
 }
 

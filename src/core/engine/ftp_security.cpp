@@ -37,6 +37,8 @@ void FtpConnection::onAuthReply() {
             return;
         }
         controlSocket->asyncSelect(this, Fd::Read | Fd::Close | Fd::Secured);
+        tlsHandshakePending_ = true;
+        touch(); // the handshake has the connect time-out to finish in
         return;
     }
     if (source.tlsMode == TlsMode::Required) {
@@ -48,6 +50,7 @@ void FtpConnection::onAuthReply() {
 }
 
 void FtpConnection::onControlSecured(int error) {
+    tlsHandshakePending_ = false;
     if (error != 0) {
         endWithout(QString::fromUtf8(EngineText::TlsFailed) + controlSocket->errorText());
         return;

@@ -107,6 +107,7 @@ inline const char* const TlsUnavailable = "服务器不支持加密连接（AUTH
 inline const char* const TlsRequiredRefused =
     "服务器不支持加密连接（AUTH TLS），按站点的设置不能不加密登录！";
 inline const char* const TlsFailed = "不能建立加密连接：";
+inline const char* const HandshakeTimedOut = "服务器在握手中途没有回应";
 inline const char* const TlsEstablished = "已建立加密连接：%1（%2）";
 inline const char* const CertificateRefused = "服务器的证书不受信任，连接已断开。";
 inline const char* const CertificateNotSaved = "不能保存受信任的证书：";
