@@ -431,6 +431,21 @@ TEST(WindowTransfers, CopyAndPasteWithTheKeys) {
     QTest::keyClick(f.localList, Qt::Key_V, Qt::ControlModifier);
     ASSERT_TRUE(f.waitDone()) << f.prompts.shown.join('|').toStdString();
     EXPECT_EQ(readBytes(f.local + "/z.txt"), QByteArray(10, 'x'));
+
+    // Site rows copied do not outlive their connection: after a new one,
+    // pasting fetches nothing from the site now connected.
+    QFile::remove(f.local + "/z.txt");
+    f.list->setFocus();
+    QTest::keyClick(f.list, Qt::Key_C, Qt::ControlModifier);
+    ASSERT_FALSE(f.frame->app().copiedItems.isEmpty());
+    f.frame->connection()->closeConnection();
+    EXPECT_TRUE(f.frame->app().copiedItems.isEmpty());
+    f.localList->setFocus();
+    f.prompts.shown.clear();
+    QTest::keyClick(f.localList, Qt::Key_V, Qt::ControlModifier);
+    spinFor(300);
+    EXPECT_TRUE(f.prompts.shown.isEmpty()) << f.prompts.shown.join('|').toStdString();
+    EXPECT_FALSE(QFile::exists(f.local + "/z.txt"));
 }
 
 TEST(WindowTransfers, ASiteFolderDraggedOntoTheLocalListIsDownloadedWhole) {

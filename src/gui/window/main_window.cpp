@@ -164,6 +164,8 @@ bool MainWindow::connectTo(const SiteRecord& site, const QString& pendingTask) {
     }
     messages_.killTimer(FrameTimer);
     editor_->stop();
+    if (app_.copiedFromSite)
+        clearCopyBuffer(); // site paths of the connection being replaced
     connection_.reset();
     source_.reset();
     app_.listingCache.clear();

@@ -41,6 +41,10 @@ void MainWindow::controlConnectionClosed() {
     messages_.killTimer(FrameTimer);
     app_.listingCache.clear();
     app_.remoteList->clearRows();
+    // Site paths copied name files of this connection's site: pasted after
+    // a reconnection they would be fetched from whatever site is connected.
+    if (app_.copiedFromSite)
+        clearCopyBuffer();
 }
 
 void MainWindow::currentFolderLearned(const QString& folder) {
