@@ -1,4 +1,5 @@
 // The site properties dialog, driven offscreen with real key events.
+#include "core/sites/web_address.h"
 #include "gui/dialogs/site_properties_dialog.h"
 #include "scripted_prompts.h"
 
@@ -56,6 +57,27 @@ TEST(SitePropertiesDialog, AccountFollowsTheUserAsItIsTyped) {
     EXPECT_EQ(d.edit("port")->text(), "21") << "digits only";
 }
 
+// What the dialog keeps gives the web address a user expects, for a site
+// folder and for a home page named as a page.
+TEST(SitePropertiesDialog, TheHomepageFieldsGiveTheRightWebAddress) {
+    const struct {
+        const char* url;
+        const char* ftpPath;
+    } rows[] = {{"http://h/", "/www/"}, {"http://h/index.html", "/www/index.html"},
+                {"http://h/index.html", "/www/"}, {"http://h", "/www/"}};
+    for (const auto& row : rows) {
+        SCOPED_TRACE(std::string(row.url) + " " + row.ftpPath);
+        Dialog d(demoSite());
+        d.retype("homepageUrl", row.url);
+        d.retype("homepageFtpPath", row.ftpPath);
+        d.clickOk();
+        const SiteRecord r = d.dialog.record();
+        const WebAddress::Result web =
+            WebAddress::forFile(r.homepageUrl, r.homepageFtpPath, "/www/pics", "a.gif");
+        EXPECT_EQ(web.address, "http://h/pics/a.gif");
+    }
+}
+
 TEST(SitePropertiesDialog, OkTrimsAndShapesTheHomepageFields) {
     Dialog d(demoSite());
     d.retype("address", "  ftp.example.test  ");
@@ -68,8 +90,8 @@ TEST(SitePropertiesDialog, OkTrimsAndShapesTheHomepageFields) {
     EXPECT_EQ(r.name, QString::fromUtf8("演示站点"));
     EXPECT_EQ(r.address, "ftp.example.test");
     EXPECT_EQ(r.password, "pw");
-    EXPECT_EQ(r.homepageUrl, "http://www.example.test/");
-    EXPECT_EQ(r.homepageFtpPath, "/www");
+    EXPECT_EQ(r.homepageUrl, "http://www.example.test/") << "the root of an address without a path";
+    EXPECT_EQ(r.homepageFtpPath, "/www/") << "a folder stays a folder";
 
     Dialog root(demoSite());
     root.retype("homepageFtpPath", "/");

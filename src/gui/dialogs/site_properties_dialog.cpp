@@ -90,10 +90,13 @@ void SitePropertiesDialog::accept() {
                  : encoding == 2 ? QString::fromLatin1(SiteRecord::Gbk)
                                  : QString();
     r.tls = TlsMode(tls_->currentIndex());
-    if (!r.homepageUrl.isEmpty() && !r.homepageUrl.endsWith(QLatin1Char('/')))
+    // The URL and the FTP path each name a page or, ending in "/", a folder,
+    // and the web address of a file is found from the folders they are in:
+    // both are kept as typed. Only an address with no path at all
+    // ("http://host") gets the "/" of its root.
+    const qsizetype hostStart = r.homepageUrl.indexOf(QLatin1String("://"));
+    if (hostStart > 0 && r.homepageUrl.indexOf(QLatin1Char('/'), hostStart + 3) < 0)
         r.homepageUrl += QLatin1Char('/');
-    if (r.homepageFtpPath.size() > 1 && r.homepageFtpPath.endsWith(QLatin1Char('/')))
-        r.homepageFtpPath.chop(1);
     if (r.address.isEmpty() || r.port.isEmpty() || r.user.isEmpty() || r.startFolder.isEmpty()) {
         prompts_.report(QString::fromUtf8("地址、端口、用户、起始目录不能为空！"));
         return; // stays open
