@@ -58,7 +58,9 @@ TEST(OnlineEdit, AChangedFileIsUploadedWhenTheApplicationEnds) {
     f.editRow(name);
     ASSERT_TRUE(waitUntil([&] { return f.editor().state() == OnlineEditor::State::Watching; },
                           10000));
-    EXPECT_EQ(f.services.applicationAsked, QStringList({f.programDir() + "bak/" + name}));
+    ASSERT_EQ(f.services.applicationAsked.size(), 1);
+    EXPECT_TRUE(f.services.applicationAsked.first().startsWith(f.programDir() + "bak/"));
+    EXPECT_TRUE(f.services.applicationAsked.first().endsWith("/" + name));
     EXPECT_FALSE(f.frame->connectionReady()) << "the connection is held while the editor runs";
     ASSERT_TRUE(waitUntil([&] { return f.prompts.count(kDone) == 1; }, 15000))
         << f.prompts.shown.join('|').toStdString();
@@ -94,10 +96,40 @@ TEST(OnlineEdit, ASaveAfterTheApplicationEndedIsStillUploaded) {
     EXPECT_EQ(f.stores(), 0);
     ASSERT_TRUE(waitUntil([&] { return f.prompts.count(kDone) == 1; }, 15000));
     EXPECT_EQ(readBytes(f.site("empty.txt")), "later");
-    // Closing the connection ends the watch and empties the work folder.
+    // Closing the connection ends the watch; the copy, which the handed-off
+    // editor may still save, is kept and the user told where.
+    const QString copy = f.editor().copyPath();
     f.frame->runCommand(Cmd::CloseConnection);
     EXPECT_EQ(f.editor().state(), OnlineEditor::State::Idle);
-    EXPECT_TRUE(QDir(f.programDir() + "bak").entryList(QDir::Files).isEmpty());
+    EXPECT_TRUE(QFile::exists(copy));
+    EXPECT_EQ(f.prompts.shown.last(),
+              QString::fromUtf8("正在编辑的文件的副本没有删除，连接关闭后保存的修改不会上传：") + copy);
+}
+
+// Files of one name in two site folders have copies of their own: editing
+// the second never opens (or sends back) the first.
+TEST(OnlineEdit, FilesOfOneNameInTwoFoldersHaveTwoCopies) {
+    EditFrame f;
+    writeBytes(f.server.root() + "/pub/deep/inner/z.txt", "inner z\n");
+    ASSERT_TRUE(f.setUp());
+    f.services.applicationAnswer = f.script("viewer", "sleep 0.2\n");
+    f.editRow("z.txt");
+    ASSERT_TRUE(waitUntil([&] { return f.editor().state() == OnlineEditor::State::WatchingCopy; },
+                          10000));
+    const QString outer = f.editor().copyPath();
+    EXPECT_EQ(readBytes(outer), QByteArray(10, 'x'));
+
+    QTreeWidgetItem* inner = child(f.tree->currentItem(), "inner");
+    ASSERT_TRUE(inner);
+    f.tree->setCurrentItem(inner);
+    ASSERT_TRUE(waitUntil([&] { return f.list->rowNamed("z.txt") && f.frame->connectionReady(); }));
+    f.services.applicationAnswer = f.script("changer", "sleep 0.2\nprintf 'inner edited' > \"$1\"\n");
+    f.editRow("z.txt");
+    ASSERT_TRUE(waitUntil([&] { return f.prompts.count(kDone) == 1; }, 15000))
+        << f.prompts.shown.join('|').toStdString();
+    EXPECT_NE(f.editor().copyPath(), outer);
+    EXPECT_EQ(readBytes(f.server.root() + "/pub/deep/inner/z.txt"), "inner edited");
+    EXPECT_EQ(readBytes(f.site("z.txt")), QByteArray(10, 'x')) << "the other z.txt untouched";
 }
 
 // Someone changed the site's file while it was edited: the user is asked;
@@ -120,11 +152,18 @@ TEST(OnlineEdit, ASiteFileChangedMeanwhileIsReplacedOnlyWhenTheUserSaysSo) {
     EXPECT_EQ(f.stores(), 0);
     EXPECT_TRUE(QDir(f.programDir()).entryList({"*.npm"}).isEmpty()) << "nothing left to resume";
 
-    // Edited again (the copy is reused): this time the user says Yes.
+    // Edited again after the list shows the site's new file (the copy is
+    // reused, and still comes from the file as it was): the user is asked
+    // again, and this time says Yes.
+    f.frame->runCommand(Cmd::Refresh);
+    ASSERT_TRUE(waitUntil([&] { return f.frame->connectionReady(); }));
     f.services.applicationAnswer = f.script("again", "sleep 0.3\nprintf 'mine again' > \"$1\"\n");
     f.prompts.answers = {true};
+    f.prompts.shown.clear();
     f.editRow("z.txt");
     ASSERT_TRUE(waitUntil([&] { return f.prompts.count(kDone) == 1; }, 15000))
+        << f.prompts.shown.join('|').toStdString();
+    EXPECT_EQ(f.prompts.shown.filter(QString::fromUtf8("在编辑期间已被改变")).size(), 1)
         << f.prompts.shown.join('|').toStdString();
     EXPECT_EQ(readBytes(f.site("z.txt")), "mine again");
 }

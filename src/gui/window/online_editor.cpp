@@ -1,9 +1,11 @@
 #include "gui/window/online_editor.h"
 
+#include "core/engine/connection_source.h"
 #include "core/engine/ftp_connection.h"
 #include "core/platform/prompts.h"
 #include "gui/panes/listing_cache.h"
 
+#include <QCryptographicHash>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -17,6 +19,10 @@ namespace {
 const char* const kWatching = "正在阅读编辑FTP文件，请在执行其他操作前关闭使用的应用程序！";
 const char* const kCannotOpen = "不能打开文件！";
 const char* const kUploaded = "编辑过的文件已上传到站点：";
+const char* const kCopyKept = "正在编辑的文件的副本没有删除，连接关闭后保存的修改不会上传：";
+// Beside each copy: what the site's file was when the copy was made (or
+// last sent), so that a copy opened again is checked against that.
+const char* const kStampName = ".site-stamp";
 
 // Whether the process is still there and not a zombie waiting to be
 // reaped: the application is started detached, so it is not our child.
@@ -54,8 +60,42 @@ QString OnlineEditor::fileName() const {
     return remotePath_.mid(remotePath_.lastIndexOf(QLatin1Char('/')) + 1);
 }
 
+// Each site file has a folder of its own in the work folder, named after
+// its server and site folder: two files of one name in two site folders
+// never share a copy (the copy keeps the file's name, which the editing
+// application shows).
+QString OnlineEditor::copyFolder() const {
+    FtpConnection* connection = host_.connection();
+    const QString server = connection ? connection->source.hostName() + QLatin1Char(':') +
+                                            QString::number(connection->source.port)
+                                      : QString();
+    const QByteArray key = QCryptographicHash::hash((server + QLatin1Char('\n') + siteFolder()).toUtf8(),
+                                                    QCryptographicHash::Sha1);
+    return workFolder_ + QString::fromLatin1(key.toHex().left(16)) + QLatin1Char('/');
+}
+
 QString OnlineEditor::copyPath() const {
-    return workFolder_ + fileName();
+    return copyFolder() + fileName();
+}
+
+void OnlineEditor::saveStamp() const {
+    QFile file(copyFolder() + QString::fromLatin1(kStampName));
+    if (!siteStamp_ || !file.open(QIODevice::WriteOnly | QIODevice::Truncate))
+        return;
+    file.write(QStringList{siteStamp_->exists ? "1" : "0", siteStamp_->sizeText,
+                           siteStamp_->dateText}
+                   .join(QLatin1Char('\n'))
+                   .toUtf8());
+}
+
+std::optional<RemoteStamp> OnlineEditor::savedStamp() const {
+    QFile file(copyFolder() + QString::fromLatin1(kStampName));
+    if (!file.open(QIODevice::ReadOnly))
+        return std::nullopt;
+    const QStringList parts = QString::fromUtf8(file.readAll()).split(QLatin1Char('\n'));
+    if (parts.size() != 3)
+        return std::nullopt;
+    return RemoteStamp{parts.at(0) == QLatin1String("1"), parts.at(1), parts.at(2)};
 }
 
 // The folder of the file on the site: "/" for a file at the top.
@@ -74,13 +114,22 @@ void OnlineEditor::edit(const QString& remoteFolder, const QString& name, quint3
     remotePath_ = remoteFolder + file;
     siteStamp_ = shown;
     if (QFileInfo(copyPath()).size() > 0) {
-        launch(); // an earlier copy is opened again
+        // An earlier copy is opened again, and checked against the site's
+        // file as it was when that copy was made, not as it is now.
+        if (const std::optional<RemoteStamp> saved = savedStamp())
+            siteStamp_ = saved;
+        launch();
         return;
     }
+    if (!QDir().mkpath(copyFolder())) {
+        host_.prompts().report(QString::fromUtf8(kCannotOpen));
+        return;
+    }
+    saveStamp();
     state_ = State::Fetching;
     connection->setEditMode(true);
     // The kind is given: a file of 0 bytes is still a file.
-    connection->StartDownload(workFolder_, remoteFolder, {remotePath_}, {size},
+    connection->StartDownload(copyFolder(), remoteFolder, {remotePath_}, {size},
                               {OperationRecord::ChosenFile});
 }
 
@@ -90,10 +139,11 @@ bool OnlineEditor::editNew(const QString& remoteFolder, const QString& name) {
     stop();
     remotePath_ = remoteFolder + name;
     QFile copy(copyPath());
-    if (!copy.open(QIODevice::WriteOnly | QIODevice::Truncate))
+    if (!QDir().mkpath(copyFolder()) || !copy.open(QIODevice::WriteOnly | QIODevice::Truncate))
         return false;
     copy.close();
     siteStamp_ = RemoteStamp{}; // the site has no such file
+    saveStamp();
     launch();
     return true;
 }
@@ -114,7 +164,7 @@ void OnlineEditor::launch() {
     if (application.isEmpty())
         return;
     qint64 pid = 0;
-    if (!QProcess::startDetached(application, {copy.absoluteFilePath()}, workFolder_, &pid)) {
+    if (!QProcess::startDetached(application, {copy.absoluteFilePath()}, copyFolder(), &pid)) {
         host_.prompts().report(QString::fromUtf8(kCannotOpen));
         return;
     }
@@ -196,6 +246,7 @@ void OnlineEditor::listingShown(const QString& remoteFolder, const CachedListing
             break;
         }
     }
+    saveStamp();
 }
 
 bool OnlineEditor::copyChanged(const QFileInfo& copy) const {
@@ -214,9 +265,21 @@ void OnlineEditor::stop() {
     state_ = State::Idle;
 }
 
+// A copy still being edited (its application running, or handed to
+// another window and watched since) is kept, and the user told where: a
+// save after the connection closed would otherwise be lost without a word.
 void OnlineEditor::cleanup() {
+    const bool inUse = state_ == State::Watching || state_ == State::WatchingCopy;
+    const QString kept = inUse ? copyFolder() : QString();
+    const QString keptCopy = copyPath();
     stop();
     QDir work(workFolder_);
     for (const QString& name : work.entryList(QDir::Files | QDir::Hidden | QDir::System))
         work.remove(name);
+    for (const QString& name : work.entryList(QDir::Dirs | QDir::NoDotAndDotDot | QDir::Hidden)) {
+        if (work.filePath(name) + QLatin1Char('/') != kept)
+            QDir(work.filePath(name)).removeRecursively();
+    }
+    if (inUse && QFileInfo::exists(keptCopy))
+        host_.prompts().report(QString::fromUtf8(kCopyKept) + keptCopy);
 }

@@ -75,6 +75,9 @@ private:
     bool applicationRunning() const;
     QString siteFolder() const;
     QString fileName() const;
+    QString copyFolder() const;
+    void saveStamp() const;
+    std::optional<RemoteStamp> savedStamp() const;
 
     Host& host_;
     QString workFolder_; // ends with "/"
