@@ -482,8 +482,14 @@ TEST(WindowTransfers, DirectoryUpdateFromTheMenuAfterItsQuestion) {
     const QString deep = f.server.root() + "/pub/deep";
     ASSERT_TRUE(f.enabledIn(Pane::SiteTree, Cmd::DirectoryUpdate));
 
-    // The picker cancelled, then the question answered No: nothing happens.
+    // The picker cancelled, then a folder that cannot be read (named, and no
+    // question), then the question answered No: nothing happens.
     f.frame->runCommand(Cmd::DirectoryUpdate);
+    f.services.localFolderAnswer = mirror.path() + "/gone/";
+    f.frame->runCommand(Cmd::DirectoryUpdate);
+    EXPECT_EQ(f.prompts.shown.value(0),
+              QString::fromUtf8("不能读取本地目录：") + mirror.path() + "/gone/");
+    f.prompts.shown.clear();
     f.services.localFolderAnswer = mirror.path() + "/";
     f.prompts.answers = {false};
     f.frame->runCommand(Cmd::DirectoryUpdate);

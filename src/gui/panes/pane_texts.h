@@ -12,6 +12,7 @@ inline constexpr char FolderNotEmpty[] = "目录非空，不能删除！";
 inline constexpr char DeleteFolderFailed[] = "删除本地目录失败！";
 inline constexpr char CannotDeleteRoot[] = "不能删除根目录！";
 inline constexpr char RemoteNameExists[] = "已有该文件名！";
+inline constexpr char LocalFolderUnreadable[] = "不能读取本地目录：";
 // A typed name holding "/" (or "\\", or only "." or "..") names another place.
 inline constexpr char NameNotPlain[] = "名称中不能含有“/”或“\\”，也不能是“.”或“..”！";
 // Beyond the program's fixed texts: a folder that cannot be read, a file

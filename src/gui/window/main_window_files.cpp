@@ -13,6 +13,7 @@
 #include "gui/window/main_window.h"
 #include "gui/window/shell_services.h"
 
+#include <QDir>
 #include <QHeaderView>
 
 void MainWindow::newFolderCommand() {
@@ -177,6 +178,13 @@ void MainWindow::directoryUpdateCommand() {
     const QString local = services_.pickLocalFolder(localStartFolder_, this);
     if (local.isEmpty())
         return;
+    // A folder that cannot be read is named, before any question: the
+    // update would otherwise delete on the site all that it seems to lack.
+    const QDir chosen(local);
+    if (!chosen.exists() || !chosen.isReadable()) {
+        prompts_.report(QString::fromUtf8(PaneText::LocalFolderUnreadable) + local);
+        return;
+    }
     const QString site = SiteTree::remotePath(node);
     if (!prompts_.askYesNo(QString::fromUtf8(PaneText::AskDirectoryUpdate).arg(local, site)))
         return;
