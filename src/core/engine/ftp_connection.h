@@ -318,6 +318,7 @@ private:
     void updateStep();
     void compareUpdateListing(const QByteArray& listing);
     void updateUploadDone();
+    void noteLinksLeadingOutside(const QStringList& sitePaths);
     void resetTransferRecord(bool download, const QString& target, const QString& sourceFolder);
     void beginTransferOperation(const QString& description, unsigned phase);
     bool refuseOversized(const QString& name, quint64 size);

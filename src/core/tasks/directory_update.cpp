@@ -10,6 +10,7 @@
 #include "core/platform/prompts.h"
 
 #include <QDateTime>
+#include <QFileInfo>
 
 void FtpConnection::startDirectoryUpdate(const QString& localFolder, const QString& remoteFolder,
                                          bool dryRun) {
@@ -128,6 +129,7 @@ void FtpConnection::compareUpdateListing(const QByteArray& listing) {
     }
     for (const auto& [sitePath, localName] : plan.caseDifferences)
         addNote(QString::fromUtf8(EngineText::NamesDifferInCase).arg(sitePath, localName));
+    noteLinksLeadingOutside(plan.paths + plan.foldersToCompare);
     op.updatePaths << plan.paths;
     op.updateKinds << plan.kinds;
     op.updateFolders.removeFirst();
@@ -135,6 +137,21 @@ void FtpConnection::compareUpdateListing(const QByteArray& listing) {
     for (const QString& gone : plan.foldersGoneLocally)
         updateGoneFolders_.insert(gone);
     postContinue();
+}
+
+// A local link is taken for what it points to, as an upload takes it; one
+// that leads out of the chosen local folder is named, so that nothing from
+// elsewhere goes up unsaid.
+void FtpConnection::noteLinksLeadingOutside(const QStringList& sitePaths) {
+    const QString root = QFileInfo(localBase).canonicalFilePath() + QLatin1Char('/');
+    for (const QString& sitePath : sitePaths) {
+        const QFileInfo local(DirCompare::localPathFor(sitePath, remoteBase, localBase));
+        if (!local.isSymLink())
+            continue;
+        const QString real = local.canonicalFilePath();
+        if (!real.isEmpty() && !(real + QLatin1Char('/')).startsWith(root))
+            addNote(QString::fromUtf8(EngineText::LinkLeadsOutside).arg(local.filePath(), real));
+    }
 }
 
 // The upload step at the end of the plan went through.
