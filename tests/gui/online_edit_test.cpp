@@ -103,7 +103,8 @@ TEST(OnlineEdit, ASaveAfterTheApplicationEndedIsStillUploaded) {
     EXPECT_EQ(f.editor().state(), OnlineEditor::State::Idle);
     EXPECT_TRUE(QFile::exists(copy));
     EXPECT_EQ(f.prompts.shown.last(),
-              QString::fromUtf8("正在编辑的文件的副本没有删除，连接关闭后保存的修改不会上传：") + copy);
+              QString::fromUtf8("正在编辑的文件的副本没有删除，连接关闭后保存的修改不会上传：") +
+                  copy);
 }
 
 // Files of one name in two site folders have copies of their own: editing
@@ -114,8 +115,8 @@ TEST(OnlineEdit, FilesOfOneNameInTwoFoldersHaveTwoCopies) {
     ASSERT_TRUE(f.setUp());
     f.services.applicationAnswer = f.script("viewer", "sleep 0.2\n");
     f.editRow("z.txt");
-    ASSERT_TRUE(waitUntil([&] { return f.editor().state() == OnlineEditor::State::WatchingCopy; },
-                          10000));
+    ASSERT_TRUE(
+        waitUntil([&] { return f.editor().state() == OnlineEditor::State::WatchingCopy; }, 10000));
     const QString outer = f.editor().copyPath();
     EXPECT_EQ(readBytes(outer), QByteArray(10, 'x'));
 
@@ -123,7 +124,8 @@ TEST(OnlineEdit, FilesOfOneNameInTwoFoldersHaveTwoCopies) {
     ASSERT_TRUE(inner);
     f.tree->setCurrentItem(inner);
     ASSERT_TRUE(waitUntil([&] { return f.list->rowNamed("z.txt") && f.frame->connectionReady(); }));
-    f.services.applicationAnswer = f.script("changer", "sleep 0.2\nprintf 'inner edited' > \"$1\"\n");
+    f.services.applicationAnswer =
+        f.script("changer", "sleep 0.2\nprintf 'inner edited' > \"$1\"\n");
     f.editRow("z.txt");
     ASSERT_TRUE(waitUntil([&] { return f.prompts.count(kDone) == 1; }, 15000))
         << f.prompts.shown.join('|').toStdString();

@@ -63,8 +63,10 @@ TEST(SitePropertiesDialog, TheHomepageFieldsGiveTheRightWebAddress) {
     const struct {
         const char* url;
         const char* ftpPath;
-    } rows[] = {{"http://h/", "/www/"}, {"http://h/index.html", "/www/index.html"},
-                {"http://h/index.html", "/www/"}, {"http://h", "/www/"}};
+    } rows[] = {{"http://h/", "/www/"},
+                {"http://h/index.html", "/www/index.html"},
+                {"http://h/index.html", "/www/"},
+                {"http://h", "/www/"}};
     for (const auto& row : rows) {
         SCOPED_TRACE(std::string(row.url) + " " + row.ftpPath);
         Dialog d(demoSite());

@@ -372,7 +372,6 @@ TEST_F(Cli, UpdateMakesTheSiteFolderMatchTheLocalFolder) {
 
 namespace {
 
-
 // A local link that leads out of the chosen folder is followed, as an upload
 // follows it, and named.
 TEST_F(Cli, AnUpdateNamesALinkLeadingOutOfItsFolder) {
@@ -382,11 +381,13 @@ TEST_F(Cli, AnUpdateNamesALinkLeadingOutOfItsFolder) {
     writeBytes(mine + "/inside.txt", "inside");
     ASSERT_TRUE(QFile::link(outside.path(), mine + "/ext"));
     QDir().mkpath(server.root() + "/web");
-    CliRun update = cli(base() << "-v" << "update" << mine << url + "/web");
+    CliRun update = cli(base() << "-v"
+                               << "update" << mine << url + "/web");
     EXPECT_EQ(update.exitCode, 0) << update.err.toStdString();
     EXPECT_EQ(readBytes(server.root() + "/web/ext/o.txt"), "from elsewhere");
-    EXPECT_TRUE(update.err.contains(QString::fromUtf8("链接 %1 指向所选目录之外（%2），按它指向的内容更新。")
-                                        .arg(mine + "/ext", QFileInfo(outside.path()).canonicalFilePath())))
+    EXPECT_TRUE(update.err.contains(
+        QString::fromUtf8("链接 %1 指向所选目录之外（%2），按它指向的内容更新。")
+            .arg(mine + "/ext", QFileInfo(outside.path()).canonicalFilePath())))
         << update.err.toStdString();
 }
 

@@ -304,7 +304,8 @@ TEST(Tls, AHandshakeThatStallsEndsInTheConnectTime) {
     c.clock.advance(Timing{}.connectTimeoutMs + 1000);
     c.wnd->onFrameTick();
     ASSERT_FALSE(c.prompts.shown.isEmpty());
-    EXPECT_EQ(c.prompts.shown.first(), QString::fromUtf8("不能建立加密连接：服务器在握手中途没有回应"));
+    EXPECT_EQ(c.prompts.shown.first(),
+              QString::fromUtf8("不能建立加密连接：服务器在握手中途没有回应"));
     EXPECT_EQ(c.wnd->controlSocket, nullptr);
 }
 

@@ -352,7 +352,10 @@ TEST(SegmentedDownload, AStockServerRestartsInBinaryMode) {
     QTemporaryDir local;
     c.wnd->StartDownload(local.path() + "/", "/", {"/big.bin"}, {quint32(content.size())});
     ASSERT_TRUE(waitUntil([&] { return c.wnd->segmented; }, 5000));
-    ASSERT_TRUE(c.waitAllDone(90000)) << c.prompts.shown.join('|').toStdString() << " resumes: " << c.host.resumes << " running: " << c.source.runningThreads.load() << c.transcript().right(600).toStdString();
+    ASSERT_TRUE(c.waitAllDone(90000))
+        << c.prompts.shown.join('|').toStdString() << " resumes: " << c.host.resumes
+        << " running: " << c.source.runningThreads.load()
+        << c.transcript().right(600).toStdString();
     EXPECT_EQ(readBytes(local.path() + "/big.bin"), content);
 }
 
@@ -409,7 +412,10 @@ TEST(SegmentedDownload, AChangedFileIsFetchedAgainNotSpliced) {
         writeDownloadTask(c.home.path(), local.path(), "/big.bin", before.size(), server.port());
 
     ASSERT_TRUE(c.wnd->resumeTask(task)) << c.prompts.shown.join('|').toStdString();
-    ASSERT_TRUE(c.waitAllDone(90000)) << c.prompts.shown.join('|').toStdString() << " resumes: " << c.host.resumes << " running: " << c.source.runningThreads.load() << c.transcript().right(600).toStdString();
+    ASSERT_TRUE(c.waitAllDone(90000))
+        << c.prompts.shown.join('|').toStdString() << " resumes: " << c.host.resumes
+        << " running: " << c.source.runningThreads.load()
+        << c.transcript().right(600).toStdString();
     EXPECT_EQ(readBytes(local.path() + "/big.bin"), after);
     EXPECT_TRUE(
         c.transcript().contains(QString::fromUtf8("站点上的文件已改变，重新从头下载：/big.bin")));
@@ -428,7 +434,10 @@ TEST(SegmentedDownload, AFileGrownSinceItWasListedComesWhole) {
     ASSERT_TRUE(segmentedLogin(c, server));
     QTemporaryDir local;
     c.wnd->StartDownload(local.path() + "/", "/", {"/grown.bin"}, {1000000}); // as listed
-    ASSERT_TRUE(c.waitAllDone(90000)) << c.prompts.shown.join('|').toStdString() << " resumes: " << c.host.resumes << " running: " << c.source.runningThreads.load() << c.transcript().right(600).toStdString();
+    ASSERT_TRUE(c.waitAllDone(90000))
+        << c.prompts.shown.join('|').toStdString() << " resumes: " << c.host.resumes
+        << " running: " << c.source.runningThreads.load()
+        << c.transcript().right(600).toStdString();
     EXPECT_EQ(readBytes(local.path() + "/grown.bin"), content);
 }
 
@@ -445,7 +454,10 @@ TEST(SegmentedDownload, FilesNamedLikeItsRecordAreNeverTouched) {
     writeBytes(local.path() + "/a.bin.cftp", "mine");
     writeBytes(local.path() + "/a.bin.cnpm", "mine too");
     c.wnd->StartDownload(local.path() + "/", "/", {"/a.bin"}, {quint32(content.size())});
-    ASSERT_TRUE(c.waitAllDone(90000)) << c.prompts.shown.join('|').toStdString() << " resumes: " << c.host.resumes << " running: " << c.source.runningThreads.load() << c.transcript().right(600).toStdString();
+    ASSERT_TRUE(c.waitAllDone(90000))
+        << c.prompts.shown.join('|').toStdString() << " resumes: " << c.host.resumes
+        << " running: " << c.source.runningThreads.load()
+        << c.transcript().right(600).toStdString();
     EXPECT_EQ(readBytes(local.path() + "/a.bin"), content);
     EXPECT_EQ(readBytes(local.path() + "/a.bin.cftp"), "mine");
     EXPECT_EQ(readBytes(local.path() + "/a.bin.cnpm"), "mine too");
@@ -468,6 +480,9 @@ TEST(SegmentedDownload, NamesSharingAStemKeepTheirOwnRecords) {
     ASSERT_TRUE(segmentedLogin(c, server));
     QTemporaryDir local;
     c.wnd->StartDownload(local.path() + "/", "/", {"/d"}, {0});
-    ASSERT_TRUE(c.waitAllDone(90000)) << c.prompts.shown.join('|').toStdString() << " resumes: " << c.host.resumes << " running: " << c.source.runningThreads.load() << c.transcript().right(600).toStdString();
+    ASSERT_TRUE(c.waitAllDone(90000))
+        << c.prompts.shown.join('|').toStdString() << " resumes: " << c.host.resumes
+        << " running: " << c.source.runningThreads.load()
+        << c.transcript().right(600).toStdString();
     EXPECT_EQ(digests(local.path() + "/d"), digests(site));
 }

@@ -389,7 +389,7 @@ private:
     int dataConnectRetries_ = 0;
     bool passiveConnectFailed_ = false; // this group's passive connect was refused
     bool accountResent_ = false;
-    int itemsSkipped_ = 0;            // by the operation now running
+    int itemsSkipped_ = 0;             // by the operation now running
     bool tlsHandshakePending_ = false; // "234" came, the handshake has not ended
-    bool listingTextChecked_ = false; // a listing beyond ASCII has shown the names' text
+    bool listingTextChecked_ = false;  // a listing beyond ASCII has shown the names' text
 };

@@ -69,8 +69,8 @@ QString OnlineEditor::copyFolder() const {
     const QString server = connection ? connection->source.hostName() + QLatin1Char(':') +
                                             QString::number(connection->source.port)
                                       : QString();
-    const QByteArray key = QCryptographicHash::hash((server + QLatin1Char('\n') + siteFolder()).toUtf8(),
-                                                    QCryptographicHash::Sha1);
+    const QByteArray key = QCryptographicHash::hash(
+        (server + QLatin1Char('\n') + siteFolder()).toUtf8(), QCryptographicHash::Sha1);
     return workFolder_ + QString::fromLatin1(key.toHex().left(16)) + QLatin1Char('/');
 }
 
@@ -82,10 +82,10 @@ void OnlineEditor::saveStamp() const {
     QFile file(copyFolder() + QString::fromLatin1(kStampName));
     if (!siteStamp_ || !file.open(QIODevice::WriteOnly | QIODevice::Truncate))
         return;
-    file.write(QStringList{siteStamp_->exists ? "1" : "0", siteStamp_->sizeText,
-                           siteStamp_->dateText}
-                   .join(QLatin1Char('\n'))
-                   .toUtf8());
+    file.write(
+        QStringList{siteStamp_->exists ? "1" : "0", siteStamp_->sizeText, siteStamp_->dateText}
+            .join(QLatin1Char('\n'))
+            .toUtf8());
 }
 
 std::optional<RemoteStamp> OnlineEditor::savedStamp() const {
