@@ -134,6 +134,40 @@ TEST(DirCompare, ALinkBackUpANewTreeIsFollowedOnce) {
     EXPECT_EQ(running(plan), (QStringList{"MKD /t/inner", "STOR /t/inner/f.txt"}));
 }
 
+// Over a whole update each real folder goes up once, under its own name:
+// links to folders inside the chosen one are left out wherever they sort,
+// a folder outside is taken through its first link only, and a site folder
+// whose local twin is such a link stays as it is.
+TEST(DirCompare, EachRealFolderIsTakenOnceOverTheWholeUpdate) {
+    QTemporaryDir dir;
+    const QString base = dir.path() + "/base";
+    writeBytes(base + "/sub/f.txt", "f");
+    writeBytes(dir.path() + "/outside/o.txt", "o");
+    ASSERT_TRUE(QFile::link(base + "/sub", base + "/a link to sub"));
+    ASSERT_TRUE(QFile::link(base, base + "/sub/up"));
+    ASSERT_TRUE(QFile::link(dir.path() + "/outside", base + "/ext1"));
+    ASSERT_TRUE(QFile::link(dir.path() + "/outside", base + "/ext2"));
+    ASSERT_TRUE(QFile::link(base + "/sub", base + "/on site too"));
+
+    DirCompare::LocalWalk walk(base + "/");
+    const DirCompare::Plan plan = DirCompare::compare({folder("on site too")}, base + "/", "/s",
+                                                      QDate(2026, 3, 20), false, &walk);
+    ASSERT_FALSE(plan.localUnreadable);
+    EXPECT_EQ(running(plan), (QStringList{"MKD /s/sub", "STOR /s/sub/f.txt", "MKD /s/ext1",
+                                          "STOR /s/ext1/o.txt"}));
+    EXPECT_TRUE(plan.foldersToCompare.isEmpty());
+    QStringList left = plan.repeatedFolders;
+    left.sort();
+    EXPECT_EQ(left, (QStringList{base + "/a link to sub", base + "/ext2", base + "/on site too",
+                                 base + "/sub/up"}));
+
+    // A later folder of the same update meets the same record.
+    const DirCompare::Plan again =
+        DirCompare::compare({}, base + "/sub/", "/s/sub", QDate(2026, 3, 20), false, &walk);
+    EXPECT_EQ(running(again), QStringList{"STOR /s/sub/f.txt"});
+    EXPECT_EQ(again.repeatedFolders, QStringList{base + "/sub/up"});
+}
+
 TEST(DirCompare, TheLocalTwinOfASiteFolder) {
     using DirCompare::localFolderFor;
     EXPECT_EQ(localFolderFor("/site", "/site", "/home/me/web/"), "/home/me/web/");

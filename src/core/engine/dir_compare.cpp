@@ -84,6 +84,22 @@ QString withoutWeekday(const QString& text) {
 
 } // namespace
 
+DirCompare::LocalWalk::LocalWalk(const QString& chosenFolder)
+    : root(QFileInfo(chosenFolder).canonicalFilePath() + QLatin1Char('/')) {
+    seen.insert(QFileInfo(chosenFolder).canonicalFilePath());
+}
+
+bool DirCompare::LocalWalk::take(const QFileInfo& folder, QStringList& left) {
+    const QString real = folder.canonicalFilePath();
+    const bool linkInside = folder.isSymLink() && (real + QLatin1Char('/')).startsWith(root);
+    if (real.isEmpty() || linkInside || seen.contains(real)) {
+        left << folder.filePath();
+        return false;
+    }
+    seen.insert(real);
+    return true;
+}
+
 bool DirCompare::isLocalNewer(const QDateTime& localUtc, const QString& remoteDateText,
                               const QDate& today) {
     const QString remote = withoutWeekday(remoteDateText);
@@ -134,8 +150,13 @@ QString DirCompare::localPathFor(const QString& sitePath, const QString& remoteB
 
 DirCompare::Plan DirCompare::compare(const QList<DirEntry>& remote, const QString& localFolder,
                                      const QString& siteFolder, const QDate& today,
-                                     bool localGone) {
+                                     bool localGone, LocalWalk* walk) {
     Plan plan;
+    LocalWalk ownWalk(localFolder);
+    LocalWalk& taken = walk ? *walk : ownWalk;
+    const auto takeFolder = [&](const QFileInfo& folder) {
+        return taken.take(folder, plan.repeatedFolders);
+    };
     const std::optional<QFileInfoList> local =
         localGone ? std::optional<QFileInfoList>(QFileInfoList{}) : localEntries(localFolder);
     if (!local) {
@@ -159,6 +180,8 @@ DirCompare::Plan DirCompare::compare(const QList<DirEntry>& remote, const QStrin
             if (!twin) {
                 plan.add(path, RemoveFolder);
                 plan.foldersGoneLocally << path;
+            } else if (!takeFolder(*twin)) {
+                continue; // the site folder stays as it is
             }
             plan.foldersToCompare << path;
         } else if (!twin) {
@@ -175,8 +198,8 @@ DirCompare::Plan DirCompare::compare(const QList<DirEntry>& remote, const QStrin
             continue;
         if (!entry.isDir()) {
             plan.add(path, Upload);
-        } else {
-            if (!planLocalTree(entry.filePath(), path, plan)) {
+        } else if (takeFolder(entry)) {
+            if (!planLocalTree(entry.filePath(), path, plan, &taken)) {
                 plan.localUnreadable = true;
                 return plan;
             }
@@ -186,7 +209,8 @@ DirCompare::Plan DirCompare::compare(const QList<DirEntry>& remote, const QStrin
     return plan;
 }
 
-bool DirCompare::planLocalTree(const QString& localFolder, const QString& siteFolder, Plan& plan) {
+bool DirCompare::planLocalTree(const QString& localFolder, const QString& siteFolder, Plan& plan,
+                               LocalWalk* walk) {
     // Breadth first: each folder's entries, then the folders below it.
     struct Row {
         QString relative;
@@ -194,7 +218,8 @@ bool DirCompare::planLocalTree(const QString& localFolder, const QString& siteFo
     };
     QList<Row> rows;
     QStringList pending{QString()};
-    QSet<QString> seen{QFileInfo(localFolder).canonicalFilePath()};
+    LocalWalk ownWalk(localFolder);
+    LocalWalk& taken = walk ? *walk : ownWalk;
     while (!pending.isEmpty()) {
         const QString relative = pending.takeFirst();
         const std::optional<QFileInfoList> entries = localEntries(joined(localFolder, relative));
@@ -204,10 +229,8 @@ bool DirCompare::planLocalTree(const QString& localFolder, const QString& siteFo
             const QString path =
                 relative.isEmpty() ? entry.fileName() : relative + QLatin1Char('/') + entry.fileName();
             if (entry.isDir()) {
-                // A link back up the tree would never end.
-                if (seen.contains(entry.canonicalFilePath()))
+                if (!taken.take(entry, plan.repeatedFolders))
                     continue;
-                seen.insert(entry.canonicalFilePath());
                 pending << path;
             }
             rows << Row{path, entry.isDir()};

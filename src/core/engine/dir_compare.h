@@ -4,7 +4,9 @@
 
 #include <QDate>
 #include <QDateTime>
+#include <QFileInfo>
 #include <QList>
+#include <QSet>
 #include <QString>
 #include <QStringList>
 
@@ -16,6 +18,20 @@
 namespace DirCompare {
 
 enum StepKind { Upload = 1, MakeFolder = 2, DeleteFile = 3, RemoveFolder = 4 };
+
+// Which local folders an update takes, links resolved, so that each real
+// folder goes up once and under its own name: a link to a folder inside the
+// chosen one is left out (the folder is reached where it is), a link that
+// leads outside is followed, once per real folder.
+struct LocalWalk {
+    explicit LocalWalk(const QString& chosenFolder);
+    // True the first time; false (and the folder joins `left`) for a folder
+    // to leave out.
+    bool take(const QFileInfo& folder, QStringList& left);
+
+    QString root; // the chosen folder's real path, ending with "/"
+    QSet<QString> seen;
+};
 
 struct Plan {
     QStringList paths;
@@ -31,6 +47,9 @@ struct Plan {
     // Site entries (their paths) compared with a local entry whose name
     // differs only in case (its name).
     QList<QPair<QString, QString>> caseDifferences;
+    // Local folders reached again through a link (their local paths): the
+    // update takes each real folder once and leaves these out.
+    QStringList repeatedFolders;
 
     void add(const QString& path, qint32 kind) {
         paths << path;
@@ -43,14 +62,16 @@ struct Plan {
 // the paths planned carry each entry's name as the site lists it. `today` places listed
 // dates without a year. With `localGone` the site folder has no local twin
 // (it was planned for removal) and everything in it is deleted.
+// `walk` is the update's record of local folders taken so far.
 Plan compare(const QList<DirEntry>& remote, const QString& localFolder, const QString& siteFolder,
-             const QDate& today, bool localGone = false);
+             const QDate& today, bool localGone = false, LocalWalk* walk = nullptr);
 
 // The whole content of a local folder the site lacks, planned so that,
 // read from the end, each folder is made before what is inside it. Links
-// to folders are followed once per real folder. False when a folder in it
+// to folders are followed as LocalWalk says. False when a folder in it
 // cannot be read.
-bool planLocalTree(const QString& localFolder, const QString& siteFolder, Plan& plan);
+bool planLocalTree(const QString& localFolder, const QString& siteFolder, Plan& plan,
+                   LocalWalk* walk = nullptr);
 
 // Whether a local file written at `localUtc` is newer than the date a
 // listing gives for the site's copy. A date that cannot be read counts as

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "core/engine/data_address.h"
+#include "core/engine/dir_compare.h"
 #include "core/engine/folder_walk.h"
 #include "core/engine/ftp_reply.h"
 #include "core/engine/operation_record.h"
@@ -358,6 +359,8 @@ private:
     FolderWalk folderWalk_;
     // Site folders of the update that the local folder lacks.
     QSet<QString> updateGoneFolders_;
+    // The local folders the running update has taken.
+    DirCompare::LocalWalk updateLocalWalk_{QString()};
     bool lineInFlight_ = false;    // sent, its reply not yet taken
     quintptr operationSerial_ = 1; // changes whenever an operation ends
     bool uploadTailPending_ = false;

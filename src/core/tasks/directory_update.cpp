@@ -19,6 +19,7 @@ void FtpConnection::startDirectoryUpdate(const QString& localFolder, const QStri
     remoteBase = remoteFolder;
     op.updateFolders = QStringList{remoteFolder};
     updateGoneFolders_.clear();
+    updateLocalWalk_ = DirCompare::LocalWalk(localBase);
     dirUpdate = true;
     updateDryRun_ = dryRun;
     showPhase(Phase::UpdatingFolder);
@@ -119,7 +120,8 @@ void FtpConnection::compareUpdateListing(const QByteArray& listing) {
     const QDate today = QDateTime::fromSecsSinceEpoch(clock_.calendarSeconds()).toUTC().date();
     const DirCompare::Plan plan =
         DirCompare::compare(entries, DirCompare::localFolderFor(current, remoteBase, localBase),
-                            current, today, updateGoneFolders_.contains(current));
+                            current, today, updateGoneFolders_.contains(current),
+                            &updateLocalWalk_);
     if (plan.localUnreadable) {
         op.updatePaths.clear();
         op.updateKinds.clear();
@@ -129,6 +131,8 @@ void FtpConnection::compareUpdateListing(const QByteArray& listing) {
     }
     for (const auto& [sitePath, localName] : plan.caseDifferences)
         addNote(QString::fromUtf8(EngineText::NamesDifferInCase).arg(sitePath, localName));
+    for (const QString& repeated : plan.repeatedFolders)
+        skipItem(QString::fromUtf8(EngineText::SkippedRepeatedFolder) + repeated);
     noteLinksLeadingOutside(plan.paths + plan.foldersToCompare);
     op.updatePaths << plan.paths;
     op.updateKinds << plan.kinds;
