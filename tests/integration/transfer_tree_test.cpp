@@ -2,6 +2,7 @@
 #include "core/tasks/segment_plan.h"
 #include "core/tasks/task_archive.h"
 #include "file_bytes.h"
+#include "owner_rights_only.h"
 #include "real_connection.h"
 
 #include <QCryptographicHash>
@@ -191,6 +192,37 @@ TEST(RealTransfers, LinksAreUploadedAsWhatTheyPointToAndCirclesAreLeftOut) {
     EXPECT_TRUE(c.host.skipped.contains(QString::fromUtf8("链接无效，跳过：") + tree + "/broken"));
     EXPECT_TRUE(c.host.skipped.contains(QString::fromUtf8("目录已经传送过（链接），跳过：") + tree +
                                         "/real/back to top/"));
+}
+
+// A folder that cannot be read is not an empty one: it is left out, named,
+// and the upload does not end as a plain success.
+TEST(RealTransfers, AFolderThatCannotBeReadIsLeftOutAndNamed) {
+    PyFtpdServer server;
+    ASSERT_TRUE(server.start());
+    QTemporaryDir local;
+    const QString tree = local.path() + "/tree";
+    writeBytes(tree + "/ok.txt", "fine\n");
+    writeBytes(tree + "/locked/secret.txt", "unread\n");
+    QDir().mkpath(server.root() + "/in");
+    QFile locked(tree + "/locked");
+    const QFile::Permissions mode = locked.permissions();
+    ASSERT_TRUE(locked.setPermissions({}));
+    RealConnection c;
+    ASSERT_TRUE(c.login(server));
+    {
+        OwnerRightsOnly asTheOwner;
+        ASSERT_TRUE(QDir(tree + "/locked").entryList(QDir::Files).isEmpty());
+        c.wnd->StartFolderUpload("/in", tree + "/");
+        EXPECT_TRUE(waitUntil(
+            [&] { return c.prompts.count("操作已完成，但有1项没有传送。") == 1; }, 30000))
+            << c.prompts.shown.join('|').toStdString();
+    }
+    locked.setPermissions(mode);
+    EXPECT_EQ(c.prompts.count("所有操作已成功完成！"), 0);
+    EXPECT_EQ(readBytes(server.root() + "/in/tree/ok.txt"), "fine\n");
+    EXPECT_FALSE(QFileInfo::exists(server.root() + "/in/tree/locked")) << "no empty twin is made";
+    EXPECT_EQ(c.host.skipped,
+              QStringList{QString::fromUtf8("本地目录不能读取，跳过：") + tree + "/locked/"});
 }
 
 TEST(RealTransfers, NamesTheServerCannotTakeAreLeftOutAndNamed) {

@@ -1,6 +1,7 @@
 #include "core/engine/dir_compare.h"
 
 #include "core/engine/listing_time.h"
+#include "core/platform/local_folder.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -13,13 +14,8 @@ QString joined(const QString& folder, const QString& name) {
     return folder.endsWith(QLatin1Char('/')) ? folder + name : folder + QLatin1Char('/') + name;
 }
 
-// Every entry of a local folder, or nullopt when it cannot be read.
 std::optional<QFileInfoList> localEntries(const QString& folder) {
-    const QDir dir(folder);
-    if (!dir.exists() || !dir.isReadable())
-        return std::nullopt;
-    return dir.entryInfoList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden | QDir::System,
-                             QDir::Name);
+    return readLocalFolder(folder, QDir::Name);
 }
 
 // A name and whether it is a folder, as one key.

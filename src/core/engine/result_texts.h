@@ -96,6 +96,7 @@ inline const char* const SkippedOversized = "文件大小超过4GB，不能传�
 inline const char* const SkippedUnsafeName = "文件名不安全，跳过：";
 inline const char* const SkippedBrokenLink = "链接无效，跳过：";
 inline const char* const SkippedRepeatedFolder = "目录已经传送过（链接），跳过：";
+inline const char* const SkippedUnreadableFolder = "本地目录不能读取，跳过：";
 // A local link in a directory update's folder that leads out of it.
 inline const char* const LinkLeadsOutside = "链接 %1 指向所选目录之外（%2），按它指向的内容更新。";
 // A directory update pairs names that differ only in case.

@@ -6,6 +6,7 @@
 #include "core/engine/ftp_connection.h"
 #include "core/engine/ftp_host.h"
 #include "core/engine/result_texts.h"
+#include "core/platform/local_folder.h"
 #include "core/platform/prompts.h"
 #include "core/tasks/segment_plan.h"
 
@@ -266,8 +267,8 @@ void FtpConnection::expandRemoteFolder(const QByteArray& listing) {
 
 // The entries of a local folder join the end of the work list. A link is
 // taken for what it points to; a folder reached again through a link (a
-// circle, or a second way to the same folder) is left out. False when the
-// folder itself is left out.
+// circle, or a second way to the same folder) is left out, and so is a
+// folder that cannot be read. False when the folder itself is left out.
 bool FtpConnection::expandLocalFolder(const QString& folder) {
     const QString real = QFileInfo(folder).canonicalFilePath();
     if (real.isEmpty() || expandedLocalFolders_.contains(real)) {
@@ -276,10 +277,13 @@ bool FtpConnection::expandLocalFolder(const QString& folder) {
                              folder));
         return false;
     }
+    const std::optional<QFileInfoList> entries = readLocalFolder(folder);
+    if (!entries) {
+        skipItem(skippedText(EngineText::SkippedUnreadableFolder, folder));
+        return false;
+    }
     expandedLocalFolders_.insert(real);
-    const QFileInfoList entries = QDir(folder).entryInfoList(
-        QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot, QDir::NoSort);
-    for (const QFileInfo& entry : entries) {
+    for (const QFileInfo& entry : *entries) {
         if (entry.isSymLink() && !entry.exists()) {
             skipItem(skippedText(EngineText::SkippedBrokenLink, entry.filePath()));
         } else if (entry.isDir()) {
