@@ -141,3 +141,36 @@ TEST_F(ConnectionTest, KeepAliveDoesNotCountAsTheServerBeingAlive) {
     finishPeer();
     EXPECT_EQ(peer->received().count("NOOP"), 1) << "one keep-alive, not one per tick";
 }
+
+// A message box left open for five minutes while the connection handles a
+// reply: the connection cannot read meanwhile, so that time is not the
+// server's silence. No keep-alive goes out during it, the connection stays,
+// and its idle time counts again from when the box is closed.
+TEST_F(ConnectionTest, ABoxLeftOpenDoesNotCountAsTheServersSilence) {
+    ScriptedPeer& p = newPeer();
+    p.greetAndLogin().on("CWD /missing", "550 No such directory.").on("NOOP", "200 NOOP ok");
+    ASSERT_TRUE(loginTo(p));
+    prompts.whileShown = [&] {
+        for (int tick = 0; tick < 100; ++tick) {
+            clock.advance(3000);
+            wnd->onFrameTick();
+            spinFor(1);
+        }
+    };
+    ASSERT_TRUE(wnd->runCommand("CWD /missing\r\n"));
+    ASSERT_TRUE(waitUntil([&] { return prompts.count("不能进入该目录！") == 1; }));
+    prompts.whileShown = nullptr;
+    spinFor(30);
+    EXPECT_TRUE(wnd->controlSocket);
+    EXPECT_EQ(prompts.count("与服务器的连接已经中断，请重新连接！"), 0);
+    EXPECT_FALSE(peer->received().contains("NOOP")) << "nothing is sent while the box is open";
+
+    clock.advance(59000);
+    wnd->onFrameTick();
+    spinFor(30);
+    EXPECT_FALSE(peer->received().contains("NOOP"));
+    clock.advance(2000);
+    wnd->onFrameTick();
+    finishPeer();
+    EXPECT_TRUE(wnd->controlSocket);
+}

@@ -6,6 +6,7 @@
 #include <QList>
 
 #include <atomic>
+#include <functional>
 #include <condition_variable>
 #include <gtest/gtest.h>
 #include <mutex>
@@ -48,6 +49,55 @@ TEST(MessageTarget, SingleShotAndRepeatingTimers) {
     const auto repeats = target.ticks.count(8);
     spinFor(60);
     EXPECT_EQ(target.ticks.count(8), repeats);
+}
+
+namespace {
+
+// Opens a "box" (a nested event loop) in its message handler, as a
+// connection does when it shows a message.
+class BoxOpener : public MessageTarget {
+public:
+    BoxOpener() { holdTicksDuringHandlers(); }
+    bool inHandler = false;
+    QList<int> ticks;
+    QList<int> ticksInsideHandler;
+    std::function<void()> duringBox;
+
+protected:
+    void onMessage(int, WParam, LParam) override {
+        inHandler = true;
+        if (duringBox)
+            duringBox();
+        spinFor(60);
+        inHandler = false;
+    }
+    void onTimer(int id) override {
+        ticks << id;
+        if (inHandler)
+            ticksInsideHandler << id;
+    }
+};
+
+} // namespace
+
+// Ticks of a target's own timers that come while its handler shows a box
+// wait until the handler has returned: one for any number of a repeating
+// timer, none for a timer stopped or started again meanwhile.
+TEST(MessageTarget, TicksWaitForAHandlerThatOpenedABox) {
+    BoxOpener target;
+    target.setTimer(1, 5);
+    target.setTimer(2, 5, MessageTarget::TimerKind::SingleShot);
+    target.duringBox = [&] {
+        spinFor(20);
+        target.killTimer(2); // its tick came, then it was stopped
+    };
+    target.post(Msg::ContinueOperation);
+    ASSERT_TRUE(waitUntil([&] { return target.ticks.count(1) >= 3; }));
+    target.killTimer(1);
+    spinFor(20);
+    EXPECT_TRUE(target.ticksInsideHandler.isEmpty());
+    EXPECT_EQ(target.ticks.count(2), 0);
+    EXPECT_FALSE(target.handlerRunning());
 }
 
 TEST(HostLookup, ResultIsPostedWithHandleAndLength) {

@@ -54,6 +54,8 @@ TEST(OnlineEdit, AChangedFileIsUploadedWhenTheApplicationEnds) {
     EditFrame f;
     ASSERT_TRUE(f.setUp());
     f.services.applicationAnswer = f.script("changer", "sleep 0.3\nprintf 'edited\\n' >> \"$1\"\n");
+    bool chosenInsideAReply = false;
+    f.services.whileChoosing = [&] { chosenInsideAReply = f.frame->connection()->handlerRunning(); };
     const QString name = QString::fromUtf8("报表 1.txt");
     f.editRow(name);
     ASSERT_TRUE(waitUntil([&] { return f.editor().state() == OnlineEditor::State::Watching; },
@@ -61,6 +63,7 @@ TEST(OnlineEdit, AChangedFileIsUploadedWhenTheApplicationEnds) {
     ASSERT_EQ(f.services.applicationAsked.size(), 1);
     EXPECT_TRUE(f.services.applicationAsked.first().startsWith(f.programDir() + "bak/"));
     EXPECT_TRUE(f.services.applicationAsked.first().endsWith("/" + name));
+    EXPECT_FALSE(chosenInsideAReply) << "the chooser never holds the connection's reading";
     EXPECT_FALSE(f.frame->connectionReady()) << "the connection is held while the editor runs";
     ASSERT_TRUE(waitUntil([&] { return f.prompts.count(kDone) == 1; }, 15000))
         << f.prompts.shown.join('|').toStdString();

@@ -17,6 +17,7 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <memory>
 #include <optional>
 
@@ -49,6 +50,8 @@ public:
     QString chooseTask(const QString&, QWidget*) override { return taskAnswer; }
     QString chooseApplication(const QString& filePath, const QString&, QWidget*) override {
         applicationAsked << filePath;
+        if (whileChoosing)
+            whileChoosing();
         return applicationAnswer;
     }
     bool editListFilters(ListFilters& filters, QWidget*) override {
@@ -80,6 +83,7 @@ public:
     std::optional<FilterAnswer> filterAnswer;
     QStringList applicationAsked;  // the copies an application was chosen for
     QString applicationAnswer;     // empty: the choice is cancelled
+    std::function<void()> whileChoosing; // runs while the chooser is open
 };
 
 // A main window on a temporary program folder, with short timer periods.

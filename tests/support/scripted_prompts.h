@@ -5,11 +5,16 @@
 #include <QList>
 #include <QStringList>
 
+#include <functional>
+
 // Records every text shown; questions take their answers from a queue
 // (No when it is empty).
 class ScriptedPrompts : public Prompts {
 public:
-    void report(const QString& text) override { shown << text; }
+    void report(const QString& text) override {
+        shown << text;
+        showing();
+    }
     bool askYesNo(const QString& text) override { return answer(text); }
     bool askOkCancel(const QString& text) override { return answer(text); }
     // Names come from `names` (cancelled when it is empty); each dialog is
@@ -34,10 +39,18 @@ public:
     QList<bool> answers;
     QStringList names;
     QList<CertificateAnswer> certificateAnswers;
+    // Runs while a message or question is on screen, as a box's own event
+    // loop would run what comes meanwhile.
+    std::function<void()> whileShown;
 
 private:
+    void showing() {
+        if (whileShown)
+            whileShown();
+    }
     bool answer(const QString& text) {
         shown << text;
+        showing();
         return answers.isEmpty() ? false : answers.takeFirst();
     }
 };

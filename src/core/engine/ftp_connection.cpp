@@ -11,8 +11,9 @@
 
 FtpConnection::FtpConnection(ConnectionSource& src, int tag, Deps deps)
     : source(src), connectionTag(tag), host_(deps.host), prompts_(deps.prompts), clock_(deps.clock),
-      timing_(deps.timing), lookup_(this, std::move(deps.resolver)) {}
-
+      timing_(deps.timing), lookup_(this, std::move(deps.resolver)) {
+    holdTicksDuringHandlers();
+}
 
 bool FtpConnection::create() {
     try {

@@ -37,6 +37,13 @@ bool FtpConnection::watchSetupTimeouts(quint32 idle) {
 }
 
 void FtpConnection::onFrameTick() {
+    // A question or message box opened while this connection handles a
+    // message holds its reading back; the time it stays open is not the
+    // server's silence, and nothing may be sent meanwhile.
+    if (handlerRunning()) {
+        lastActivity = clock_.tickCount();
+        return;
+    }
     const quint32 idle = ticksSince(clock_.tickCount(), lastActivity);
 
     if (awaitingGreeting) {

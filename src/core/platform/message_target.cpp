@@ -23,10 +23,14 @@ MessageTarget::~MessageTarget() = default;
 // Messages wait in the target's own queue; one event per batch wakes the
 // loop, instead of one per message.
 void MessageTarget::post(int msg, WParam wParam, LParam lParam) {
+    enqueue({msg, wParam, lParam, false});
+}
+
+void MessageTarget::enqueue(const Posted& posted) {
     bool wake;
     {
         std::lock_guard<std::mutex> lock(queueMutex_);
-        queue_.push_back({msg, wParam, lParam});
+        queue_.push_back(posted);
         wake = !drainScheduled_;
         drainScheduled_ = true;
     }
@@ -39,7 +43,29 @@ void MessageTarget::deliver(int msg, WParam wParam, LParam lParam) {
     // not reach the handler: the descriptor may belong to a new socket now.
     if (msg == Msg::SocketEvent && !AsyncSocket::isLive(wParam))
         return;
+    ++handlerDepth_;
     onMessage(msg, wParam, lParam);
+    --handlerDepth_;
+}
+
+void MessageTarget::timerFired(int id) {
+    auto it = timers_.find(id);
+    if (it != timers_.end() && it->second->isSingleShot())
+        it->second->stop();
+    if (holdTicks_ && handlerDepth_ > 0) {
+        if (!tickHeld_[id]) { // one held tick stands for any number
+            tickHeld_[id] = true;
+            enqueue({0, WParam(id), LParam(timerGeneration_[id]), true});
+        }
+        return;
+    }
+    runTimer(id);
+}
+
+void MessageTarget::runTimer(int id) {
+    ++handlerDepth_;
+    onTimer(id);
+    --handlerDepth_;
 }
 
 void MessageTarget::drain() {
@@ -54,7 +80,14 @@ void MessageTarget::drain() {
             m = queue_.front();
             queue_.pop_front();
         }
-        deliver(m.msg, m.wParam, m.lParam);
+        if (m.timer) {
+            const int id = int(m.wParam);
+            tickHeld_[id] = false;
+            if (timerGeneration_[id] == quint64(m.lParam))
+                runTimer(id);
+        } else {
+            deliver(m.msg, m.wParam, m.lParam);
+        }
     }
     QCoreApplication::postEvent(this, new QEvent(kDrainEventType)); // the rest next turn
 }
@@ -63,21 +96,18 @@ void MessageTarget::setTimer(int id, int ms, TimerKind kind) {
     auto& timer = timers_[id];
     if (!timer) {
         timer = std::make_unique<QTimer>();
-        QObject::connect(timer.get(), &QTimer::timeout, this, [this, id] {
-            auto it = timers_.find(id);
-            if (it != timers_.end() && it->second->isSingleShot())
-                it->second->stop();
-            onTimer(id);
-        });
+        QObject::connect(timer.get(), &QTimer::timeout, this, [this, id] { timerFired(id); });
     }
     timer->setSingleShot(kind == TimerKind::SingleShot);
     timer->start(ms);
+    ++timerGeneration_[id];
 }
 
 void MessageTarget::killTimer(int id) {
     auto it = timers_.find(id);
     if (it != timers_.end())
         it->second->stop();
+    ++timerGeneration_[id];
 }
 
 bool MessageTarget::timerActive(int id) const {

@@ -20,9 +20,25 @@ QString title() {
 } // namespace
 
 void DialogPrompts::report(const QString& text) {
-    QMessageBox box(QMessageBox::Information, title(), text, QMessageBox::NoButton, parent_);
-    box.addButton(QString::fromUtf8("确定"), QMessageBox::AcceptRole);
-    box.exec();
+    waiting_.push_back(text);
+    if (!messageOpen_)
+        showNextMessage();
+}
+
+void DialogPrompts::showNextMessage() {
+    if (waiting_.empty())
+        return;
+    auto* box = new QMessageBox(QMessageBox::Information, title(), waiting_.front(),
+                                QMessageBox::NoButton, parent_);
+    waiting_.pop_front();
+    box->addButton(QString::fromUtf8("确定"), QMessageBox::AcceptRole);
+    box->setAttribute(Qt::WA_DeleteOnClose);
+    messageOpen_ = true;
+    QObject::connect(box, &QDialog::finished, box, [this] {
+        messageOpen_ = false;
+        showNextMessage();
+    });
+    box->open();
 }
 
 bool DialogPrompts::askYesNo(const QString& text) {

@@ -148,9 +148,13 @@ bool OnlineEditor::editNew(const QString& remoteFolder, const QString& name) {
     return true;
 }
 
+// The application chooser is a modal dialog: it opens once the connection
+// has finished handling the reply that brought the copy, never inside it.
 void OnlineEditor::copyFetched() {
-    if (state_ == State::Fetching)
-        launch();
+    QTimer::singleShot(0, this, [this] {
+        if (state_ == State::Fetching)
+            launch();
+    });
 }
 
 void OnlineEditor::launch() {
