@@ -6,8 +6,8 @@
 #include <QList>
 
 #include <atomic>
-#include <functional>
 #include <condition_variable>
+#include <functional>
 #include <gtest/gtest.h>
 #include <mutex>
 #include <thread>

@@ -36,7 +36,8 @@ TEST(DialogPrompts, MessagesDoNotWaitAndFollowOneAnother) {
 
     openBoxes().first()->buttons().first()->click();
     ASSERT_TRUE(waitUntil([] {
-        return openBoxes().size() == 1 && openBoxes().first()->text() == QString::fromUtf8("第二条");
+        return openBoxes().size() == 1 &&
+               openBoxes().first()->text() == QString::fromUtf8("第二条");
     }));
     openBoxes().first()->buttons().first()->click();
     EXPECT_TRUE(waitUntil([] { return openBoxes().isEmpty(); }));

@@ -55,7 +55,9 @@ TEST(OnlineEdit, AChangedFileIsUploadedWhenTheApplicationEnds) {
     ASSERT_TRUE(f.setUp());
     f.services.applicationAnswer = f.script("changer", "sleep 0.3\nprintf 'edited\\n' >> \"$1\"\n");
     bool chosenInsideAReply = false;
-    f.services.whileChoosing = [&] { chosenInsideAReply = f.frame->connection()->handlerRunning(); };
+    f.services.whileChoosing = [&] {
+        chosenInsideAReply = f.frame->connection()->handlerRunning();
+    };
     const QString name = QString::fromUtf8("报表 1.txt");
     f.editRow(name);
     ASSERT_TRUE(waitUntil([&] { return f.editor().state() == OnlineEditor::State::Watching; },
