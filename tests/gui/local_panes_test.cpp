@@ -10,11 +10,17 @@
 #include "gui/panes/pane_menu.h"
 
 #include <QDir>
+#include <QElapsedTimer>
+#include <QThread>
 #include <QFile>
 #include <QFileInfo>
 #include <QMenu>
 
 #include <gtest/gtest.h>
+
+#include <atomic>
+#include <memory>
+#include <mutex>
 
 namespace {
 
@@ -40,7 +46,7 @@ struct LocalFrame : WindowFixture {
     LocalFileList* list = nullptr;
     QString base;
 
-    LocalFrame() {
+    explicit LocalFrame(bool openNow = true) {
         base = localDir.path();
         QDir(base).mkpath("alpha/inner/deepest");
         QDir(base).mkpath("beta");
@@ -48,7 +54,11 @@ struct LocalFrame : WindowFixture {
         writeBytes(base + "/data, 2024.bin", QByteArray(1500, 'd'));
         writeBytes(base + "/empty.txt", {});
         writeSettings();
-        open();
+        if (openNow)
+            open();
+    }
+    void open() {
+        WindowFixture::open();
         tree = frame->app().localTree;
         list = frame->app().localList;
     }
@@ -98,6 +108,62 @@ TEST(LocalPanes, TheTreeOpensAtItsFolderReadOneLevelAheadAndTheListShowsIt) {
     QTest::mouseDClick(f.list->viewport(), Qt::LeftButton, {}, alphaRow);
     EXPECT_EQ(f.shown(), alpha);
     EXPECT_EQ(rowNames(f.list), QStringList{"inner"});
+    EXPECT_TRUE(f.prompts.shown.isEmpty()) << f.prompts.shown.join('|').toStdString();
+}
+
+// A folder that does not answer (a network mount whose server is gone):
+// the tree never reads ahead into it, choosing it holds up neither the
+// window nor the choice of another folder, and its listing, should it come
+// at last, does not replace the folder shown meanwhile.
+TEST(LocalPanes, AFolderThatDoesNotAnswerNeverHoldsUpTheWindow) {
+    struct Gate {
+        std::atomic<bool> open{false};
+        std::mutex mutex;
+        QStringList read;
+    };
+    auto gate = std::make_shared<Gate>(); // the reading threads may outlive the test
+    struct OpenAtEnd {
+        std::shared_ptr<Gate> gate;
+        ~OpenAtEnd() { gate->open = true; }
+    } openAtEnd{gate};
+    LocalFrame f(false);
+    const QString stuck = f.base + "/stuck share";
+    QDir(f.base).mkpath("stuck share/inner");
+    f.folderReader.graceMs = 50;
+    f.folderReader.mountPoints = [stuck] { return QSet<QString>{stuck}; };
+    f.folderReader.readFunction = [gate, stuck](const QString& folder, FolderReader::Kind kind) {
+        {
+            std::lock_guard<std::mutex> lock(gate->mutex);
+            gate->read << folder;
+        }
+        while (folder == stuck && !gate->open)
+            QThread::msleep(2);
+        return FolderReader::readInPlace(folder, kind);
+    };
+    f.open();
+    ASSERT_TRUE(waitUntil([&] { return rowNames(f.list).contains("stuck share"); }));
+    QTreeWidgetItem* share = f.tree->childNamed(f.shown(), "stuck share");
+    ASSERT_TRUE(share);
+    EXPECT_EQ(share->childIndicatorPolicy(), QTreeWidgetItem::ShowIndicator);
+    {
+        std::lock_guard<std::mutex> lock(gate->mutex);
+        EXPECT_FALSE(gate->read.contains(stuck)) << "nothing is read ahead into a mount";
+        EXPECT_TRUE(gate->read.contains(f.base + "/alpha"));
+    }
+
+    QElapsedTimer held;
+    held.start();
+    f.tree->setCurrentItem(share);
+    EXPECT_LT(held.elapsed(), 1000);
+    EXPECT_TRUE(rowNames(f.list).isEmpty());
+    f.tree->setCurrentItem(f.tree->childNamed(share->parent(), "alpha"));
+    ASSERT_TRUE(waitUntil([&] { return rowNames(f.list) == QStringList{"inner"}; }));
+
+    gate->open = true;
+    spinFor(150);
+    EXPECT_EQ(rowNames(f.list), QStringList{"inner"}) << "the late listing is dropped";
+    share->setExpanded(true);
+    EXPECT_TRUE(waitUntil([&] { return childNames(share) == QStringList{"inner"}; }));
     EXPECT_TRUE(f.prompts.shown.isEmpty()) << f.prompts.shown.join('|').toStdString();
 }
 

@@ -93,9 +93,15 @@ struct WindowFixture {
     QTemporaryDir localDir; // where the local tree opens
     ScriptedPrompts prompts;
     FakeServices services;
+    FolderReader folderReader; // how the window reads local folders
     std::unique_ptr<MainWindow> frame;
 
-    WindowFixture() { services.desktop = desktopDir.path(); }
+    WindowFixture() {
+        services.desktop = desktopDir.path();
+        // A busy test machine may take a while over a folder; the tests
+        // that check reading in the background shorten this.
+        folderReader.graceMs = 5000;
+    }
     ~WindowFixture() {
         // A connection still open is dropped without asking.
         if (frame && frame->connection())
@@ -120,6 +126,7 @@ struct WindowFixture {
     MainWindow& open(Timing timing = fastTiming()) {
         MainWindow::Deps deps{prompts, services, SystemClock::instance(), programDir(), timing};
         deps.localStartFolder = localDir.path();
+        deps.folderReader = folderReader;
         frame = std::make_unique<MainWindow>(std::move(deps));
         frame->resize(1280, 800);
         frame->show();

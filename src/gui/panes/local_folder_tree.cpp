@@ -16,6 +16,7 @@
 #include <QContextMenuEvent>
 #include <QDir>
 #include <QMenu>
+#include <QSet>
 #include <QSignalBlocker>
 #include <QStyle>
 #include <QTimer>
@@ -41,6 +42,9 @@ bool hiddenAtRoot(const QString& name) {
     return name.compare(QLatin1String("recycled"), Qt::CaseInsensitive) == 0 ||
            name == QString::fromUtf8("回收站");
 }
+
+// What an item's DataRole says about its subfolders.
+enum ChildState { Unread = 0, Read = 1, Reading = 2 };
 
 QString ask(const char* a, const QString& b, const char* c) {
     return QString::fromUtf8(a) + b + QString::fromUtf8(c);
@@ -91,55 +95,76 @@ QTreeWidgetItem* LocalFolderTree::insertFolderItem(QTreeWidgetItem* parent, cons
     const QSignalBlocker quiet(this);
     auto* item = new FolderItem(parent, QStringList{name});
     item->setData(0, NameRole, name);
-    item->setData(0, DataRole, 0);
+    item->setData(0, DataRole, Unread);
     item->setIcon(0, FileTypes::folderIcon());
     item->setFlags(item->flags() | Qt::ItemIsEditable);
+    // Until it is read, a folder may have subfolders.
+    item->setChildIndicatorPolicy(QTreeWidgetItem::ShowIndicator);
     return item;
 }
 
-void LocalFolderTree::addSubfolders(QTreeWidgetItem* item) {
-    const QDir dir(localPath(item));
+void LocalFolderTree::addSubfolders(QTreeWidgetItem* item, const FolderRead& read) {
+    const QSignalBlocker quiet(this);
     const bool root = !item->parent();
-    const QFileInfoList folders =
-        dir.entryInfoList(QDir::Dirs | QDir::NoDotAndDotDot | QDir::Hidden | QDir::System);
-    for (const QFileInfo& folder : folders)
-        if (!(root && hiddenAtRoot(folder.fileName())))
-            insertFolderItem(item, folder.fileName());
+    for (const QFileInfo& entry : read.entries)
+        if (entry.isDir() && !(root && hiddenAtRoot(entry.fileName())))
+            insertFolderItem(item, entry.fileName());
+    item->setData(0, DataRole, Read);
+    item->setChildIndicatorPolicy(QTreeWidgetItem::DontShowIndicatorWhenChildless);
+}
+
+void LocalFolderTree::withChildren(QTreeWidgetItem* item,
+                                   const std::function<void(QTreeWidgetItem*)>& then) {
+    if (item->data(0, DataRole).toInt() == Read) {
+        then(item);
+        return;
+    }
+    {
+        const QSignalBlocker quiet(this);
+        item->setData(0, DataRole, Reading);
+    }
+    const QPersistentModelIndex index(indexFromItem(item));
+    const auto arrived = [this, index, then](const QList<FolderRead>& reads) {
+        QTreeWidgetItem* again = itemOf(index);
+        if (!again)
+            return;
+        if (again->data(0, DataRole).toInt() != Read) // another read may have come first
+            addSubfolders(again, reads.first());
+        then(again);
+    };
+    if (const auto reads = app_.folderReader.read({localPath(item)}, FolderReader::Kind::FoldersOnly, this, arrived))
+        arrived(*reads);
 }
 
 void LocalFolderTree::fill(const QString& startFolder) {
+    QTreeWidgetItem* root;
     {
         const QSignalBlocker quiet(this);
         clear();
         shown_ = QPersistentModelIndex();
-        auto* root = new FolderItem(this, QStringList{QStringLiteral("/")});
+        root = new FolderItem(this, QStringList{QStringLiteral("/")});
         root->setData(0, NameRole, QStringLiteral("/"));
+        root->setData(0, DataRole, Unread);
         root->setIcon(0, rootPicture());
-        addSubfolders(root);
-        for (int i = 0; i < root->childCount(); ++i) {
-            addSubfolders(root->child(i));
-            root->child(i)->setData(0, DataRole, 1);
+    }
+    descendTo(root, QDir::cleanPath(startFolder).split(QLatin1Char('/'), Qt::SkipEmptyParts));
+}
+
+// Down to the start folder, each level read one ahead as if opened; the
+// folder opens with its subfolders in view, once the pane has its size.
+void LocalFolderTree::descendTo(QTreeWidgetItem* item, QStringList parts) {
+    withChildren(item, [this, parts](QTreeWidgetItem* at) {
+        if (QTreeWidgetItem* child = parts.isEmpty() ? nullptr : childNamed(at, parts.first())) {
+            at->setExpanded(true);
+            descendTo(child, parts.mid(1));
+            return;
         }
-        root->setData(0, DataRole, 1);
-    }
-    // Down to the start folder, each level read one ahead as if opened.
-    QTreeWidgetItem* item = topLevelItem(0);
-    const QStringList parts =
-        QDir::cleanPath(startFolder).split(QLatin1Char('/'), Qt::SkipEmptyParts);
-    for (const QString& part : parts) {
-        QTreeWidgetItem* child = childNamed(item, part);
-        if (!child)
-            break;
-        item->setExpanded(true);
-        item = child;
-    }
-    // The folder opens with its subfolders in view, once the pane has its
-    // size.
-    setCurrentItem(item);
-    item->setExpanded(true);
-    QTimer::singleShot(0, this, [this] {
-        if (QTreeWidgetItem* shown = shownItem())
-            scrollToItem(shown, QAbstractItemView::PositionAtTop);
+        setCurrentItem(at);
+        at->setExpanded(true);
+        QTimer::singleShot(0, this, [this] {
+            if (QTreeWidgetItem* shown = shownItem())
+                scrollToItem(shown, QAbstractItemView::PositionAtTop);
+        });
     });
 }
 
@@ -182,44 +207,74 @@ void LocalFolderTree::onCurrentChanged(QTreeWidgetItem* current) {
 // Expanding and collapsing alike make sure every child shows the right
 // expand button.
 void LocalFolderTree::onExpanded(QTreeWidgetItem* item) {
-    const QSignalBlocker quiet(this);
-    item->setData(0, DataRole, 1);
-    readChildrenAhead(item);
+    withChildren(item, [this](QTreeWidgetItem* at) { readChildrenAhead(at); });
 }
 
-// The subfolders of each child not read yet, one level ahead of the item.
+// The subfolders of each child not read yet, one level ahead of the item,
+// all in one read. A child where another file system is mounted is left
+// to be read when it is opened: it may be a network share that does not
+// answer.
 void LocalFolderTree::readChildrenAhead(QTreeWidgetItem* item) {
-    for (int i = 0; i < item->childCount(); ++i) {
-        QTreeWidgetItem* child = item->child(i);
-        if (child->data(0, DataRole).toInt() == 0) {
-            addSubfolders(child);
-            child->setData(0, DataRole, 1);
+    const QSet<QString> mounts = app_.folderReader.mountPoints();
+    QList<QPersistentModelIndex> children;
+    QStringList paths;
+    {
+        const QSignalBlocker quiet(this);
+        for (int i = 0; i < item->childCount(); ++i) {
+            QTreeWidgetItem* child = item->child(i);
+            if (child->data(0, DataRole).toInt() != Unread || mounts.contains(localPath(child)))
+                continue;
+            child->setData(0, DataRole, Reading);
+            children << QPersistentModelIndex(indexFromItem(child));
+            paths << localPath(child);
         }
     }
+    if (paths.isEmpty())
+        return;
+    const auto arrived = [this, children](const QList<FolderRead>& reads) {
+        for (qsizetype i = 0; i < children.size(); ++i) {
+            QTreeWidgetItem* child = itemOf(children.at(i));
+            if (child && child->data(0, DataRole).toInt() == Reading)
+                addSubfolders(child, reads.at(i));
+        }
+    };
+    if (const auto reads = app_.folderReader.read(paths, FolderReader::Kind::FoldersOnly, this, arrived))
+        arrived(*reads);
 }
 
+// The list shows the folder once it is read; a read that comes after
+// another folder was chosen is dropped.
 void LocalFolderTree::showLocalFolder(bool refresh) {
     QTreeWidgetItem* item = shownItem();
-    LocalFileList* list = app_.localList;
-    if (!item || !list)
+    if (!item || !app_.localList)
         return;
-    const QString path = localPath(item);
-    const QDir dir(path);
+    app_.localList->clearRows();
+    const QPersistentModelIndex index = shown_;
+    const auto arrived = [this, index, refresh](const QList<FolderRead>& reads) {
+        QTreeWidgetItem* again = itemOf(index);
+        if (again && shown_ == index)
+            showRead(again, refresh, reads.first());
+    };
+    if (const auto reads = app_.folderReader.read({localPath(item)},
+                                                  FolderReader::Kind::Everything, this, arrived))
+        arrived(*reads);
+}
+
+void LocalFolderTree::showRead(QTreeWidgetItem* item, bool refresh, const FolderRead& read) {
+    LocalFileList* list = app_.localList;
     list->clearRows();
-    if (!dir.exists() || !dir.isReadable()) {
-        host_.prompts().report(QString::fromUtf8(PaneText::UnreadableLocalFolder) + path);
+    if (!read.readable) {
+        host_.prompts().report(QString::fromUtf8(PaneText::UnreadableLocalFolder) + localPath(item));
         return;
     }
     const QSignalBlocker quiet(this);
-    bool added = item->data(0, DataRole).toInt() != 0;
+    bool added = item->data(0, DataRole).toInt() == Read;
     if (refresh) {
         qDeleteAll(item->takeChildren());
         added = false;
     }
-    const QFileInfoList entries = dir.entryInfoList(
-        QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden | QDir::System, QDir::NoSort);
     int folderRows = 0;
-    for (const QFileInfo& entry : entries) {
+    for (const QFileInfo& entry : read.entries) {
         if (entry.isDir()) {
             if (!added && !(item->parent() == nullptr && hiddenAtRoot(entry.fileName())))
                 insertFolderItem(item, entry.fileName());
@@ -229,8 +284,10 @@ void LocalFolderTree::showLocalFolder(bool refresh) {
             list->addFileRow(entry);
         }
     }
-    if (!added)
-        item->setData(0, DataRole, 1);
+    if (!added) {
+        item->setData(0, DataRole, Read);
+        item->setChildIndicatorPolicy(QTreeWidgetItem::DontShowIndicatorWhenChildless);
+    }
     readChildrenAhead(item);
     list->sortByColumn(LocalFileList::NameColumn);
 }
@@ -313,7 +370,7 @@ void LocalFolderTree::newFolder() {
         host_.prompts().report(QString::fromUtf8(PaneText::MakeFolderFailed));
         return;
     }
-    insertFolderItem(node, name)->setData(0, DataRole, 1);
+    addSubfolders(insertFolderItem(node, name), FolderRead{true, {}}); // new, so empty
     if (node == shownItem())
         showLocalFolder(false);
 }

@@ -1,9 +1,12 @@
 #pragma once
 
+#include "core/platform/folder_reader.h"
 #include "gui/panes/pane_drag.h"
 
 #include <QPersistentModelIndex>
 #include <QTreeWidget>
+
+#include <functional>
 
 class PaneState;
 class PaneHost;
@@ -12,10 +15,15 @@ class QMenu;
 // The local disk's folders below the file-system root "/", filled one level
 // ahead of what is open so that the expand buttons are right without
 // reading whole disks. Selecting a folder shows it in the local file list.
+// Folders are read away from the window's thread (FolderReader): one that
+// does not answer leaves its item waiting, never the window, and nothing is
+// read ahead into another mounted file system (a folder there keeps its
+// expand button until it is opened).
 class LocalFolderTree : public QTreeWidget, public DragPane {
     Q_OBJECT
 public:
-    // Item data: 1 when the item's subfolders have been added.
+    // Item data: 1 when the item's subfolders have been added, 2 while
+    // they are being read.
     static constexpr int DataRole = Qt::UserRole;
     // The name the folder has on disk, kept while its label is edited.
     static constexpr int NameRole = Qt::UserRole + 1;
@@ -29,8 +37,6 @@ public:
     static QString localPath(const QTreeWidgetItem* item);
     // The local path with a trailing "/": what transfers take.
     static QString folderPath(const QTreeWidgetItem* item);
-    // Inserts every subfolder of the item's folder as a child (data 0).
-    void addSubfolders(QTreeWidgetItem* item);
     // Fills the local file list from the selected folder; with `refresh`
     // the folder's children in the tree are read again as well.
     void showLocalFolder(bool refresh);
@@ -71,9 +77,18 @@ protected:
 
 private:
     QTreeWidgetItem* insertFolderItem(QTreeWidgetItem* parent, const QString& name);
+    // The item's subfolders become its children (data 0) and it is marked
+    // read (data 1).
+    void addSubfolders(QTreeWidgetItem* item, const FolderRead& read);
+    // Runs `then` once the item's children are in: at once when they
+    // already are or are read within the grace, later otherwise, never if
+    // the item is gone meanwhile.
+    void withChildren(QTreeWidgetItem* item, const std::function<void(QTreeWidgetItem*)>& then);
+    void descendTo(QTreeWidgetItem* item, QStringList parts);
     void onCurrentChanged(QTreeWidgetItem* current);
     void onExpanded(QTreeWidgetItem* item);
     void readChildrenAhead(QTreeWidgetItem* item);
+    void showRead(QTreeWidgetItem* item, bool refresh, const FolderRead& read);
     void onLabelEdited(QTreeWidgetItem* item, int column);
     void setShownLook(QTreeWidgetItem* item, bool shown);
 

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "gui/panes/command_ids.h"
+#include "core/platform/folder_reader.h"
 #include "core/settings/list_filters.h"
 #include "gui/panes/listing_cache.h"
 
@@ -51,4 +52,5 @@ public:
     bool copiedFromSite = false;
     ListingCache listingCache;
     ListFilters filters;
+    FolderReader folderReader; // local folders, read without holding the window
 };

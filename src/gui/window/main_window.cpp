@@ -42,6 +42,7 @@ MainWindow::MainWindow(Deps deps, QWidget* parent)
     messages_.messageHandler = [this](int msg, WParam w, LParam l) { onMessage(msg, w, l); };
     messages_.timerHandler = [this](int id) { onTimer(id); };
 
+    app_.folderReader = std::move(deps.folderReader);
     buildPanes();
     // The work folder of online editing; an existing one is no error.
     QDir().mkpath(programDir_ + QStringLiteral("bak"));

@@ -3,6 +3,7 @@
 #include "core/engine/ftp_host.h"
 #include "core/platform/host_lookup.h"
 #include "core/platform/message_target.h"
+#include "core/platform/folder_reader.h"
 #include "core/platform/timing.h"
 #include "core/settings/network_settings.h"
 #include "gui/panes/pane_host.h"
@@ -63,6 +64,8 @@ public:
         HostLookup::Resolver resolver = HostLookup::systemResolver();
         // The folder the local tree opens at; the user's home by default.
         QString localStartFolder = {};
+        // How local folders are read (tests slow some down).
+        FolderReader folderReader = {};
     };
 
     static constexpr int FrameTimer = 1;
