@@ -11,10 +11,10 @@
 
 #include <QDir>
 #include <QElapsedTimer>
-#include <QThread>
 #include <QFile>
 #include <QFileInfo>
 #include <QMenu>
+#include <QThread>
 
 #include <gtest/gtest.h>
 

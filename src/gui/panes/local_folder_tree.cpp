@@ -132,7 +132,8 @@ void LocalFolderTree::withChildren(QTreeWidgetItem* item,
             addSubfolders(again, reads.first());
         then(again);
     };
-    if (const auto reads = app_.folderReader.read({localPath(item)}, FolderReader::Kind::FoldersOnly, this, arrived))
+    if (const auto reads = app_.folderReader.read({localPath(item)},
+                                                  FolderReader::Kind::FoldersOnly, this, arrived))
         arrived(*reads);
 }
 
@@ -238,7 +239,8 @@ void LocalFolderTree::readChildrenAhead(QTreeWidgetItem* item) {
                 addSubfolders(child, reads.at(i));
         }
     };
-    if (const auto reads = app_.folderReader.read(paths, FolderReader::Kind::FoldersOnly, this, arrived))
+    if (const auto reads =
+            app_.folderReader.read(paths, FolderReader::Kind::FoldersOnly, this, arrived))
         arrived(*reads);
 }
 
@@ -255,8 +257,8 @@ void LocalFolderTree::showLocalFolder(bool refresh) {
         if (again && shown_ == index)
             showRead(again, refresh, reads.first());
     };
-    if (const auto reads = app_.folderReader.read({localPath(item)},
-                                                  FolderReader::Kind::Everything, this, arrived))
+    if (const auto reads = app_.folderReader.read({localPath(item)}, FolderReader::Kind::Everything,
+                                                  this, arrived))
         arrived(*reads);
 }
 
@@ -264,7 +266,8 @@ void LocalFolderTree::showRead(QTreeWidgetItem* item, bool refresh, const Folder
     LocalFileList* list = app_.localList;
     list->clearRows();
     if (!read.readable) {
-        host_.prompts().report(QString::fromUtf8(PaneText::UnreadableLocalFolder) + localPath(item));
+        host_.prompts().report(QString::fromUtf8(PaneText::UnreadableLocalFolder) +
+                               localPath(item));
         return;
     }
     const QSignalBlocker quiet(this);

@@ -1,8 +1,8 @@
 #pragma once
 
-#include "gui/panes/command_ids.h"
 #include "core/platform/folder_reader.h"
 #include "core/settings/list_filters.h"
+#include "gui/panes/command_ids.h"
 #include "gui/panes/listing_cache.h"
 
 #include <QLabel>

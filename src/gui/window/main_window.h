@@ -1,9 +1,9 @@
 #pragma once
 
 #include "core/engine/ftp_host.h"
+#include "core/platform/folder_reader.h"
 #include "core/platform/host_lookup.h"
 #include "core/platform/message_target.h"
-#include "core/platform/folder_reader.h"
 #include "core/platform/timing.h"
 #include "core/settings/network_settings.h"
 #include "gui/panes/pane_host.h"
