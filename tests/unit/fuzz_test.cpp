@@ -246,7 +246,9 @@ TEST(Fuzz, SegmentStateFiles) {
     SegmentPlan plan = SegmentPlan::split(3'000'000'000u, 5);
     plan.done = {600'000'000, 5, 0, 17, 600'000'000};
     plan.bytesWritten = 1'200'000'022;
-    fuzz({plan.encode(), SegmentPlan::split(200000, 2).encode()}, 7, [](const QByteArray& bytes) {
+    SegmentPlan timed = SegmentPlan::split(200000, 2);
+    timed.siteTime = QString::fromUtf8("12月 09 16:05");
+    fuzz({plan.encode(), SegmentPlan::split(200000, 2).encode(), timed.encode()}, 7, [](const QByteArray& bytes) {
         for (quint32 size : {3'000'000'000u, 200000u}) {
             const std::optional<SegmentPlan> read = SegmentPlan::decode(bytes, size);
             if (!read)

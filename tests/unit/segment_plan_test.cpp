@@ -71,6 +71,33 @@ TEST(SegmentPlan, TheStateFileReadsBackAndRefusesWhatIsNotSound) {
     EXPECT_FALSE(SegmentPlan::decode(huge, 1000001));
 }
 
+// The site file's listed time rides after the counts; a record without it
+// (as earlier versions wrote them) still reads, and a time cut short or
+// not UTF-8 makes the record unsound.
+TEST(SegmentPlan, TheSiteTimeReadsBackAndOlderRecordsStillRead) {
+    SegmentPlan plan = SegmentPlan::split(300000, 2);
+    plan.done = {1000, 0};
+    plan.bytesWritten = 1000;
+    const QByteArray older = plan.encode();
+    plan.siteTime = QString::fromUtf8("12月 09 16:05");
+    const QByteArray bytes = plan.encode();
+    ASSERT_EQ(bytes.size(), older.size() + 4 + plan.siteTime.toUtf8().size());
+    const std::optional<SegmentPlan> back = SegmentPlan::decode(bytes, 300000);
+    ASSERT_TRUE(back);
+    EXPECT_EQ(back->siteTime, plan.siteTime);
+    EXPECT_EQ(back->done, plan.done);
+    ASSERT_TRUE(SegmentPlan::decode(older, 300000));
+    EXPECT_TRUE(SegmentPlan::decode(older, 300000)->siteTime.isEmpty());
+
+    EXPECT_FALSE(SegmentPlan::decode(bytes.left(bytes.size() - 1), 300000)) << "time cut short";
+    EXPECT_FALSE(SegmentPlan::decode(older + QByteArray(2, '\0'), 300000)) << "a stray tail";
+    QByteArray notText = bytes;
+    notText[notText.size() - 1] = char(0xFF);
+    EXPECT_FALSE(SegmentPlan::decode(notText, 300000));
+    plan.siteTime = QString(SegmentPlan::MostSiteTimeBytes + 1, 'x');
+    EXPECT_EQ(plan.encode(), older) << "a time too long to keep is not kept";
+}
+
 // A file above 2 GiB: every count is past a signed 32-bit number and still
 // reads back exactly, in the same four bytes per count.
 TEST(SegmentPlan, CountsAbove2GiBReadBack) {

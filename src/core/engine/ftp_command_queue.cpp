@@ -28,6 +28,7 @@ void FtpConnection::reset(bool full) {
     folderWalk_.clear();
     segmentSizeCheck_ = false;
     sizeCheckedPath_.clear();
+    sizeCheckedTime_.clear();
     headOpenedPath_.clear();
     headFreshPath_.clear();
     dataOpen = false;

@@ -313,7 +313,7 @@ private:
     void deleteStep();
     // Segmented download.
     bool tryStartSegmented();
-    void segmentSizeChecked(std::optional<quint64> remoteSize);
+    void segmentSizeChecked(std::optional<quint64> remoteSize, const QString& remoteTime);
     void stopSegments();
     // Directory update.
     void updateStep();
@@ -379,6 +379,7 @@ private:
     // it was made for once it has answered.
     bool segmentSizeCheck_ = false;
     QString sizeCheckedPath_;
+    QString sizeCheckedTime_; // the listed time of that file, for its record
     // The two halves of a transfer's end: the data connection has closed
     // (and whether the user had cancelled it), the server has confirmed.
     bool dataClosed_ = false;

@@ -479,11 +479,18 @@ void FtpConnection::sizeQueryFinished(bool cancelled) {
         return;
     }
     const quint64 remoteSize = DirListing::sizeFromListing(listingBuffer);
+    QString remoteTime;
+    if (segmentSizeCheck_)
+        DirListing::parseLines(listingBuffer, [&](const DirEntry& e) {
+            if (remoteTime.isEmpty() && !e.isFolder)
+                remoteTime = e.dateText.simplified();
+        }, wire_);
     listingBuffer.clear();
     advance();
     if (op.isDownload && segmentSizeCheck_) {
         // Nothing readable in the listing tells nothing of the size.
-        segmentSizeChecked(remoteSize > 0 ? std::optional<quint64>(remoteSize) : std::nullopt);
+        segmentSizeChecked(remoteSize > 0 ? std::optional<quint64>(remoteSize) : std::nullopt,
+                           remoteTime);
         return;
     }
     if (op.isDownload) {
@@ -555,7 +562,7 @@ void FtpConnection::sizeQueryFailed() {
     }
     advance();
     if (op.isDownload && segmentSizeCheck_) {
-        segmentSizeChecked(std::nullopt);
+        segmentSizeChecked(std::nullopt, {});
         return;
     }
     if (op.isDownload)

@@ -127,14 +127,20 @@ void FtpConnection::runDriverStep() {
     askForSend();
 }
 
-// The site's size of a file about to come in ranges. A resumed download
-// whose file changed starts again whole, without the ranges it had; a new
-// one is planned on the size the site has now.
-void FtpConnection::segmentSizeChecked(std::optional<quint64> remoteSize) {
+// The site's size and time of a file about to come in ranges. A resumed
+// download whose file changed (another size, or another time than its
+// record kept) starts again whole, without the ranges it had; a new one is
+// planned on the size the site has now.
+void FtpConnection::segmentSizeChecked(std::optional<quint64> remoteSize,
+                                       const QString& remoteTime) {
     segmentSizeCheck_ = false;
     const QString path = op.itemPaths.value(0);
     const quint32 listed = op.itemSizes.value(0);
-    const bool changed = !remoteSize || *remoteSize != listed;
+    bool changed = !remoteSize || *remoteSize != listed;
+    if (!changed && resumeTransfer) {
+        const std::optional<SegmentPlan> record = SegmentPlan::readRecord(localPathOf(), listed);
+        changed = record && !record->siteTime.isEmpty() && record->siteTime != remoteTime;
+    }
     if (changed && resumeTransfer) {
         SegmentPlan::discardRecord(localPathOf(), listed);
         addNote(QString::fromUtf8(EngineText::RemoteFileChanged) + path);
@@ -150,6 +156,7 @@ void FtpConnection::segmentSizeChecked(std::optional<quint64> remoteSize) {
         op.itemSizes.first() = quint32(*remoteSize);
     }
     sizeCheckedPath_ = path;
+    sizeCheckedTime_ = remoteTime;
     reset(false);
     postContinue();
 }

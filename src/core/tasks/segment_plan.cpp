@@ -2,6 +2,7 @@
 
 #include <QFile>
 #include <QFileInfo>
+#include <QStringDecoder>
 #include <QtEndian>
 
 namespace {
@@ -63,6 +64,11 @@ QByteArray SegmentPlan::encode() const {
     for (const QList<qint64>* list : {&index, &length, &done})
         for (qint64 value : *list)
             putCount(out, value);
+    const QByteArray time = siteTime.toUtf8();
+    if (!time.isEmpty() && time.size() <= MostSiteTimeBytes) {
+        putCount(out, time.size());
+        out += time;
+    }
     return out;
 }
 
@@ -73,9 +79,22 @@ std::optional<SegmentPlan> SegmentPlan::decode(const QByteArray& bytes, quint32 
     if (bytes.size() < 8)
         return std::nullopt;
     const qint64 n = intAt(1);
-    if (n < 1 || n > MostSegments || bytes.size() != 4 * (2 + 3 * n))
+    if (n < 1 || n > MostSegments || bytes.size() < 4 * (2 + 3 * n))
         return std::nullopt;
     SegmentPlan plan;
+    const qsizetype counted = 4 * (2 + 3 * n);
+    if (bytes.size() > counted) {
+        if (bytes.size() < counted + 4)
+            return std::nullopt;
+        const qint64 timeBytes = intAt(2 + 3 * n);
+        const QByteArray time = bytes.mid(counted + 4);
+        QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless |
+                                                      QStringDecoder::Flag::ConvertInitialBom);
+        plan.siteTime = utf8(time);
+        if (timeBytes < 1 || timeBytes > MostSiteTimeBytes || time.size() != timeBytes ||
+            utf8.hasError())
+            return std::nullopt;
+    }
     plan.bytesWritten = intAt(0);
     qint64 total = 0;
     qint64 written = 0;
@@ -97,7 +116,8 @@ std::optional<SegmentPlan> SegmentPlan::decode(const QByteArray& bytes, quint32 
 
 std::optional<SegmentPlan> SegmentPlan::readRecord(const QString& target, quint32 size) {
     QFile state(stateFileFor(target));
-    if (!QFileInfo(partFileFor(target)).isFile() || state.size() > 4 * (2 + 3 * MostSegments) ||
+    if (!QFileInfo(partFileFor(target)).isFile() ||
+        state.size() > 4 * (3 + 3 * MostSegments) + MostSiteTimeBytes ||
         !state.open(QIODevice::ReadOnly))
         return std::nullopt;
     return decode(state.readAll(), size);

@@ -21,6 +21,11 @@ struct SegmentPlan {
     QList<qint64> length;
     QList<qint64> done;
     qint64 bytesWritten = 0;
+    // The site file's time as its listing gave it when the ranges were
+    // planned; a resume goes on only while the site still gives that time.
+    // Empty when unknown (records written before it was kept).
+    QString siteTime;
+    static constexpr int MostSiteTimeBytes = 64;
 
     // Whether a file of `size` is cut at all with the segment limit `limit`.
     static bool worthSplitting(quint32 size, int limit);
@@ -38,7 +43,8 @@ struct SegmentPlan {
 
     // The state file: little-endian unsigned 32-bit integers, bytesWritten,
     // n, then the n indexes, the n lengths and the n counts done (files
-    // below 4 GiB: every count fits).
+    // below 4 GiB: every count fits); then, when known, the byte count and
+    // the UTF-8 bytes of siteTime.
     QByteArray encode() const;
     // nullopt for a file cut short, or one that does not describe `size`
     // bytes in sound ranges.

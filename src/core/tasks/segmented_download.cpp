@@ -49,8 +49,10 @@ bool FtpConnection::tryStartSegmented() {
         job->plan = *plan;
         continued = true;
     }
-    if (!continued)
+    if (!continued) {
         job->plan = SegmentPlan::split(size, source.segmentLimit);
+        job->plan.siteTime = sizeCheckedTime_;
+    }
     QIODevice::OpenMode partMode = QIODevice::ReadWrite | QIODevice::Unbuffered;
     if (!continued)
         partMode |= QIODevice::Truncate;
