@@ -248,19 +248,20 @@ TEST(Fuzz, SegmentStateFiles) {
     plan.bytesWritten = 1'200'000'022;
     SegmentPlan timed = SegmentPlan::split(200000, 2);
     timed.siteTime = QString::fromUtf8("12月 09 16:05");
-    fuzz({plan.encode(), SegmentPlan::split(200000, 2).encode(), timed.encode()}, 7, [](const QByteArray& bytes) {
-        for (quint32 size : {3'000'000'000u, 200000u}) {
-            const std::optional<SegmentPlan> read = SegmentPlan::decode(bytes, size);
-            if (!read)
-                continue;
-            EXPECT_EQ(read->encode(), bytes) << "what is accepted is exactly what was written";
-            qint64 covered = 0;
-            for (int i = 0; i < read->count(); ++i) {
-                EXPECT_GE(read->done.at(i), 0);
-                EXPECT_LE(read->done.at(i), read->length.at(i));
-                covered += read->length.at(i);
-            }
-            EXPECT_EQ(covered, qint64(size));
-        }
-    });
+    fuzz({plan.encode(), SegmentPlan::split(200000, 2).encode(), timed.encode()}, 7,
+         [](const QByteArray& bytes) {
+             for (quint32 size : {3'000'000'000u, 200000u}) {
+                 const std::optional<SegmentPlan> read = SegmentPlan::decode(bytes, size);
+                 if (!read)
+                     continue;
+                 EXPECT_EQ(read->encode(), bytes) << "what is accepted is exactly what was written";
+                 qint64 covered = 0;
+                 for (int i = 0; i < read->count(); ++i) {
+                     EXPECT_GE(read->done.at(i), 0);
+                     EXPECT_LE(read->done.at(i), read->length.at(i));
+                     covered += read->length.at(i);
+                 }
+                 EXPECT_EQ(covered, qint64(size));
+             }
+         });
 }

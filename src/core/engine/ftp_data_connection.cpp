@@ -481,10 +481,13 @@ void FtpConnection::sizeQueryFinished(bool cancelled) {
     const quint64 remoteSize = DirListing::sizeFromListing(listingBuffer);
     QString remoteTime;
     if (segmentSizeCheck_)
-        DirListing::parseLines(listingBuffer, [&](const DirEntry& e) {
-            if (remoteTime.isEmpty() && !e.isFolder)
-                remoteTime = e.dateText.simplified();
-        }, wire_);
+        DirListing::parseLines(
+            listingBuffer,
+            [&](const DirEntry& e) {
+                if (remoteTime.isEmpty() && !e.isFolder)
+                    remoteTime = e.dateText.simplified();
+            },
+            wire_);
     listingBuffer.clear();
     advance();
     if (op.isDownload && segmentSizeCheck_) {
