@@ -64,8 +64,9 @@ Prompts::CertificateAnswer DialogPrompts::askCertificate(const QString& server,
     return dialog.answer();
 }
 
-// The new-name dialogs: a new folder or file takes its name without any
-// blank; a renamed file's name is only trimmed.
+// The new-name dialogs: every name is taken as typed, only trimmed (the
+// labels keep the program's old advice against blanks, which servers of
+// today no longer need).
 QString DialogPrompts::askName(NameDialog kind, const QString& current) {
     QDialog dialog(parent_);
     dialog.setObjectName(QStringLiteral("nameDialog"));
