@@ -365,6 +365,28 @@ TEST(SegmentedDownload, ACutDownloadGoesOnFromItsStateFile) {
     EXPECT_FALSE(QFile::exists(local.path() + "/big.bin.cnpm"));
 }
 
+// A range whose data connection stays silent is given up on that
+// connection and tried again on a new one after the pause, not counted
+// as failing again and again while it waits.
+TEST(SegmentedDownload, ASilentRangeIsTriedAgainOnANewConnection) {
+    PyFtpdServer server({"--stall-first-range"});
+    ASSERT_TRUE(server.start());
+    const QByteArray content = patternedBytes(1000000, 27);
+    writeBytes(server.root() + "/big.bin", content);
+    RealConnection c;
+    c.timing.segmentIdleMs = 1500;
+    c.source.segmentLimit = 4;
+    c.source.segmentsAllowed = true;
+    ASSERT_TRUE(c.login(server));
+    ASSERT_TRUE(waitUntil([&] { return c.source.restSupported.load(); }));
+    QTemporaryDir local;
+    c.wnd->StartDownload(local.path() + "/", "/", {"/big.bin"}, {quint32(content.size())});
+    ASSERT_TRUE(c.waitAllDone(60000))
+        << c.prompts.shown.join('|').toStdString() << " resumes: " << c.host.resumes;
+    EXPECT_EQ(readBytes(local.path() + "/big.bin"), content);
+    EXPECT_EQ(c.host.resumes, 0);
+}
+
 // pyftpdlib as it comes answers "REST 0" in ASCII mode with 501: the probe
 // is asked again in binary mode, so large files still come in ranges.
 TEST(SegmentedDownload, AStockServerRestartsInBinaryMode) {

@@ -55,6 +55,9 @@ def main():
                         help="answer AUTH TLS, send half a record and then nothing more")
     parser.add_argument("--cut-after", type=int, default=0,
                         help="hang up the control connection after this many files were sent")
+    parser.add_argument("--stall-first-range", action="store_true",
+                        help="answer the first RETR after a REST above 0 with 150 and then"
+                             " send nothing, as a server that loses a data connection does")
     parser.add_argument("--stock", action="store_true",
                         help="pyftpdlib's own handler as it comes (UTF-8, REST only in binary"
                              " mode); only --throttle applies besides")
@@ -143,6 +146,14 @@ def main():
                 # The "226" goes out first: the cut comes between two files.
                 self.close_when_done()
             return Base.on_file_sent(self, file)
+
+        def ftp_RETR(self, file):
+            if args.stall_first_range and self._restart_position > 0 and \
+                    not getattr(Handler, "range_stalled", False):
+                Handler.range_stalled = True
+                self.respond("150 File status okay. About to open data connection.")
+                return
+            return Base.ftp_RETR(self, file)
 
         def ftp_REST(self, line):
             # Most servers (vsftpd, proftpd) accept "REST 0" in any type;

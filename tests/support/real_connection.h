@@ -21,6 +21,11 @@ struct RealConnection {
     ConnectionSource source;
     QTemporaryDir home;
     std::unique_ptr<FtpConnection> wnd;
+    Timing timing = [] {
+        Timing t;
+        t.uploadTailPauseMs = 20;
+        return t;
+    }();
 
     void connect(const QString& address, quint16 port, const QString& password,
                  const QString& startFolder = "/") {
@@ -31,8 +36,6 @@ struct RealConnection {
         source.setPassword(password);
         source.setStartFolder(startFolder);
         source.taskFolder = home.path() + "/";
-        Timing timing;
-        timing.uploadTailPauseMs = 20;
         wnd = std::make_unique<FtpConnection>(source, 1,
                                               FtpConnection::Deps{host, prompts, clock, timing});
         if (wnd->create())

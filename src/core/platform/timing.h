@@ -17,4 +17,6 @@ struct Timing {
     int editStartPauseMs = 3000;         // after an editing application starts
     int editWatchMs = 500;               // the editing watcher
     int dataTlsGraceMs = 1500;           // encrypted data waits for "150" at most
+    int segmentIdleMs = 20000;           // a range's connection silent this long failed
+    int segmentReplyWaitMs = 10000;      // a range's command unanswered this long failed
 };

@@ -9,11 +9,6 @@
 
 namespace {
 
-// A data connection silent this long has failed; so has a command whose
-// reply does not come in ReplyWaitMs (a reply lost between a busy server
-// and this connection would otherwise hold the range for good).
-constexpr qint64 IdleLimitMs = 20000;
-constexpr qint64 ReplyWaitMs = 10000;
 constexpr int DataBlock = 65536;
 constexpr int BlocksPerTurn = 16;
 constexpr int ReplyLimit = 65536;
@@ -99,7 +94,8 @@ void SegmentWorker::onControlEvent(int event, int error) {
             segmentFailed();
             return;
         }
-        step_ = Step::Greeting;
+        if (step_ == Step::Connecting) // the greeting may have been read already
+            step_ = Step::Greeting;
         activity_.start();
         return;
     }
@@ -526,14 +522,18 @@ void SegmentWorker::onTimer(int id) {
     secureDataWhenDue(); // a server that says nothing before the handshake
     if (job_.source.abortRequested) {
         finish();
-    } else if ((activity_.isValid() && activity_.elapsed() > IdleLimitMs) ||
-               (awaitingReply_.isValid() && awaitingReply_.elapsed() > ReplyWaitMs)) {
+    } else if ((activity_.isValid() && activity_.elapsed() > job_.idleLimitMs) ||
+               (awaitingReply_.isValid() && awaitingReply_.elapsed() > job_.replyWaitMs)) {
         segmentFailed();
     }
 }
 
+// Nothing is watched until the next connection: the pause before a retry
+// is no silence of the server's (counted as one, it used up every attempt
+// of the range within seconds).
 void SegmentWorker::closeSockets() {
     awaitingReply_.invalidate();
+    activity_.invalidate();
     data_.reset();
     listen_.reset();
     control_.reset();

@@ -48,6 +48,11 @@ struct SegmentJob {
     QString tlsServerName;
     QString acceptedFingerprint;
     int dataTlsGraceMs = 0; // how long a data handshake waits for RETR's answer
+    // A connection silent this long has failed; so has a command whose
+    // reply does not come in replyWaitMs (a reply lost between a busy
+    // server and this connection would otherwise hold the range for good).
+    int idleLimitMs = 20000;
+    int replyWaitMs = 10000;
 
     explicit SegmentJob(ConnectionSource& s) : source(s) {}
     // Under the lock: the state file rewritten from the plan.

@@ -83,6 +83,8 @@ bool FtpConnection::tryStartSegmented() {
     job->tlsServerName = tlsServerName();
     job->acceptedFingerprint = acceptedFingerprint_;
     job->dataTlsGraceMs = timing_.dataTlsGraceMs;
+    job->idleLimitMs = timing_.segmentIdleMs;
+    job->replyWaitMs = timing_.segmentReplyWaitMs;
     job->proxyHost = job->host;
     job->proxyPort = quint16(source.proxyPort);
     if (job->proxy)
