@@ -73,8 +73,8 @@ int addSite(const QString& programDir, const CliCommand& command, Prompts& promp
 
 // The task files of the program folder, newest first: name and description.
 int printTasks(const QString& programDir) {
-    const QFileInfoList files = QDir(programDir).entryInfoList(
-        {QStringLiteral("*.npm")}, QDir::Files, QDir::Time);
+    const QFileInfoList files =
+        QDir(programDir).entryInfoList({QStringLiteral("*.npm")}, QDir::Files, QDir::Time);
     for (const QFileInfo& info : files) {
         QFile file(info.absoluteFilePath());
         std::optional<TaskContents> header;

@@ -178,8 +178,9 @@ std::optional<SiteAddress> parseUrl(const QString& text, QString* error) {
         site.user = QStringLiteral("anonymous");
     // Escapes are undone byte by byte: "%E9" names the byte 0xE9 even where
     // it is no UTF-8, so a name the server listed unreadably can be named.
-    site.path = WireText(WireText::Encoding::Utf8)
-                    .decode(QByteArray::fromPercentEncoding(url.path(QUrl::FullyEncoded).toLatin1()));
+    site.path =
+        WireText(WireText::Encoding::Utf8)
+            .decode(QByteArray::fromPercentEncoding(url.path(QUrl::FullyEncoded).toLatin1()));
     if (site.path.isEmpty())
         site.path = QStringLiteral("/");
     return site;
@@ -201,13 +202,12 @@ QString normalizedFingerprint(const QString& text) {
 
 std::optional<SiteAddress> parseSiteAddress(const QString& text, const QString& programDir,
                                             QString* error) {
-    const bool url = text.startsWith(QLatin1String("ftp://")) ||
-                     text.startsWith(QLatin1String("ftpes://"));
+    const bool url =
+        text.startsWith(QLatin1String("ftp://")) || text.startsWith(QLatin1String("ftpes://"));
     if (!url && text.indexOf(QStringLiteral(":/")) > 0)
         return definedSite(text, programDir, error);
     return parseUrl(text, error);
 }
-
 
 std::optional<CliCommand> parseCliCommand(const CliOptions& options, const QString& programDir,
                                           QString* error) {

@@ -14,8 +14,8 @@ struct CliOptions {
     QString home; // program folder; empty for the default
     bool verbose = false;
     bool yes = false;
-    bool dryRun = false; // update: print the plan, change nothing
-    int segments = 0;    // get: connections for a large file; 0: corvane.ini's
+    bool dryRun = false;              // update: print the plan, change nothing
+    int segments = 0;                 // get: connections for a large file; 0: corvane.ini's
     std::optional<DataMode> dataMode; // --active / --passive; none: corvane.ini's
     WireText::Choice encoding = WireText::Choice::Auto; // --encoding
     // --trust: certificates taken for this run though nothing vouches for
@@ -32,8 +32,8 @@ struct SiteAddress {
     QString user;
     QString password;
     QString account;
-    QString path; // "/" when the address names none
-    QString encoding; // a defined site's fixed encoding ("UTF8", "GBK"), else empty
+    QString path;               // "/" when the address names none
+    QString encoding;           // a defined site's fixed encoding ("UTF8", "GBK"), else empty
     TlsMode tls = TlsMode::Off; // ftpes:// requires TLS; a defined site says itself
 };
 

@@ -192,12 +192,15 @@ void CliSession::currentFolderLearned(const QString& folder) {
 
 void CliSession::showListing(const QByteArray& listing) {
     if (command_.kind == CliCommand::List) {
-        DirListing::parseLines(listing, [](const DirEntry& e) {
-            const QString size = e.isFolder ? QString::fromUtf8("<目录>") : e.sizeText;
-            std::printf("%14s  %-12s  %s\n", forTerminal(size, false).toUtf8().constData(),
-                        forTerminal(e.dateText, false).toUtf8().constData(),
-                        forTerminal(e.name, false).toUtf8().constData());
-        }, window_->wire());
+        DirListing::parseLines(
+            listing,
+            [](const DirEntry& e) {
+                const QString size = e.isFolder ? QString::fromUtf8("<目录>") : e.sizeText;
+                std::printf("%14s  %-12s  %s\n", forTerminal(size, false).toUtf8().constData(),
+                            forTerminal(e.dateText, false).toUtf8().constData(),
+                            forTerminal(e.name, false).toUtf8().constData());
+            },
+            window_->wire());
         std::fflush(stdout);
         succeed();
         return;
@@ -205,10 +208,13 @@ void CliSession::showListing(const QByteArray& listing) {
     // get and rm: find the named entry in its folder's listing.
     const QString wanted = SitePath::nameOf(command_.site.path);
     std::optional<DirEntry> found;
-    DirListing::parseLines(listing, [&](const DirEntry& e) {
-        if (!found && e.name == wanted)
-            found = e;
-    }, window_->wire());
+    DirListing::parseLines(
+        listing,
+        [&](const DirEntry& e) {
+            if (!found && e.name == wanted)
+                found = e;
+        },
+        window_->wire());
     if (!found) {
         fail(QString::fromUtf8(kNotOnSite) + command_.site.path);
         return;
@@ -370,10 +376,12 @@ void CliSession::report(const QString& text) {
 // fingerprint takes it next time.
 Prompts::CertificateAnswer CliSession::askCertificate(const QString& server,
                                                       const TlsCertificate& certificate) {
-    printErrLine(QString::fromUtf8("服务器 %1 的证书不受信任：%2").arg(server, certificate.problem));
+    printErrLine(
+        QString::fromUtf8("服务器 %1 的证书不受信任：%2").arg(server, certificate.problem));
     printErrLine(QString::fromUtf8("  主题：") + certificate.subject);
     printErrLine(QString::fromUtf8("  签发者：") + certificate.issuer);
-    printErrLine(QString::fromUtf8("  有效期：%1 至 %2").arg(certificate.validFrom, certificate.validUntil));
+    printErrLine(
+        QString::fromUtf8("  有效期：%1 至 %2").arg(certificate.validFrom, certificate.validUntil));
     printErrLine(QStringLiteral("  SHA-256: ") + certificate.fingerprint);
     printErrLine(QStringLiteral("  (--trust ") + certificate.fingerprint +
                  QString::fromUtf8(" 表示信任它)"));

@@ -19,12 +19,23 @@ class Clock;
 // One command of corvane-cli, run over one connection.
 struct CliCommand {
     enum Kind {
-        Sites, AddSite, Pwd, List, Get, Put, MakeFolder, Remove, Rename, Update, Tasks, Resume
+        Sites,
+        AddSite,
+        Pwd,
+        List,
+        Get,
+        Put,
+        MakeFolder,
+        Remove,
+        Rename,
+        Update,
+        Tasks,
+        Resume
     };
     Kind kind = Pwd;
     SiteAddress site;
-    QString localPath; // get, update: local folder; put: local file or folder
-    QString newPath;   // rename: new site path; add-site: the site's name
+    QString localPath;  // get, update: local folder; put: local file or folder
+    QString newPath;    // rename: new site path; add-site: the site's name
     QString taskFolder; // resume: the folder of the task file, ending with "/"
     QString taskFile;   // resume: the task file's name
 };

@@ -259,17 +259,19 @@ TEST(AsyncSocket, ReadsUntilEndLeavesTheEndToRecv) {
     QByteArray got;
     bool sawEnd = false;
     int readsSeen = 0;
-    ASSERT_TRUE(waitUntil([&] {
-        if (target.count(Fd::Read) > readsSeen) {
-            ++readsSeen;
-            char buf[65536];
-            const qint64 n = socket.recv(buf, sizeof buf);
-            if (n > 0)
-                got.append(buf, n);
-            sawEnd = n == 0;
-        }
-        return sawEnd;
-    }, 10000));
+    ASSERT_TRUE(waitUntil(
+        [&] {
+            if (target.count(Fd::Read) > readsSeen) {
+                ++readsSeen;
+                char buf[65536];
+                const qint64 n = socket.recv(buf, sizeof buf);
+                if (n > 0)
+                    got.append(buf, n);
+                sawEnd = n == 0;
+            }
+            return sawEnd;
+        },
+        10000));
     EXPECT_EQ(got, payload);
     spinFor(100);
     EXPECT_EQ(target.count(Fd::Close), 0);

@@ -174,9 +174,8 @@ TEST_F(ConnectionTest, EveryAddressOfANameIsTriedInOrder) {
     source.port = p.port();
     p.greetAndLogin("u", "p", "/");
     p.start();
-    makeWindow([](const QString&) -> std::optional<QString> {
-        return QStringLiteral("::1 127.0.0.1");
-    });
+    makeWindow(
+        [](const QString&) -> std::optional<QString> { return QStringLiteral("::1 127.0.0.1"); });
     wnd->beginConnection();
     ASSERT_TRUE(waitLoggedIn()) << prompts.shown.join('|').toStdString();
     finishPeer();

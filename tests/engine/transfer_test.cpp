@@ -471,7 +471,8 @@ TEST_F(TransferTest, AResumedDownloadOfAChangedFileStartsAgainFromByteZero) {
     finishPeer();
     EXPECT_EQ(readBytes(localDir() + "f.bin"), payload);
     EXPECT_FALSE(host.transcript.contains("REST 17")) << "the old bytes are not continued";
-    EXPECT_TRUE(host.transcript.contains(QString::fromUtf8("站点上的文件已改变，重新从头下载：/pub/f.bin")));
+    EXPECT_TRUE(host.transcript.contains(
+        QString::fromUtf8("站点上的文件已改变，重新从头下载：/pub/f.bin")));
 }
 
 TEST_F(TransferTest, SizeQueryThatFailsOrCannotBeReadSendsTheWholeFile) {
@@ -657,7 +658,8 @@ TEST_F(TransferTest, AnUnreachablePassivePortTurnsAnAutomaticConnectionActive) {
         << prompts.shown.join('|').toStdString();
     finishPeer();
     EXPECT_EQ(host.listings, QList<QByteArray>{listing});
-    EXPECT_TRUE(host.transcript.contains(QString::fromUtf8("不能连接服务器的被动模式端口，改用主动模式。")));
+    EXPECT_TRUE(host.transcript.contains(
+        QString::fromUtf8("不能连接服务器的被动模式端口，改用主动模式。")));
 }
 
 // The control connection is cut after "150", before a single byte came: the

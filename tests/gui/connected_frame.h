@@ -14,7 +14,6 @@
 
 #include <QTemporaryDir>
 
-
 inline QStringList names(const QTreeWidget* list) {
     QStringList texts;
     for (int i = 0; i < list->topLevelItemCount(); ++i)
@@ -78,4 +77,3 @@ struct ConnectedFrame : WindowFixture {
         return frame->action(command)->isEnabled();
     }
 };
-

@@ -15,11 +15,11 @@ TEST(ListFilters, PatternLanguage) {
     };
     const Case cases[] = {
         {"", "anything.txt", true},
-        {"", "", false},          // an empty name never matches
+        {"", "", false}, // an empty name never matches
         {"*", "", false},
         {"*", "a.txt", true},
         {"**", "a.txt", true},
-        {"*.HTM", "index.htm", true},  // case does not count
+        {"*.HTM", "index.htm", true}, // case does not count
         {"*.htm", "INDEX.HTM", true},
         {"*.htm", "index.html", false},
         {"*.htm", ".htm", true},
@@ -29,9 +29,9 @@ TEST(ListFilters, PatternLanguage) {
         {"in*", "xin", false},
         {"index.htm", "INDEX.HTM", true},
         {"index.htm", "index.htm.bak", false},
-        {"a*b", "a*b", true},      // a "*" inside stands for itself
+        {"a*b", "a*b", true}, // a "*" inside stands for itself
         {"a*b", "axb", false},
-        {"a?c", "abc", false},     // so does "?"
+        {"a?c", "abc", false}, // so does "?"
         {"a?c", "A?C", true},
         {"*报表*", "2024年报表.xls", true},
         {"*, 2024*", "报表, 2024.txt", true},
@@ -114,8 +114,8 @@ TEST(ListFilters, AnUnkeptPatternActsOnTheNextRefreshOnly) {
     f.setPatterns("*.HTM", false, "*.htm", false);
     EXPECT_EQ(f.localNames(), QStringList({"B.HTM", "a.htm", "old.htm"}));
     EXPECT_EQ(f.remoteNames(), QStringList({"Index.htm", "Mdir", "inner", "page.HTM"}));
-    EXPECT_EQ(f.frame->app().localTree->childNamed(f.frame->app().localTree->shownItem(),
-                                                    "docs") != nullptr,
+    EXPECT_EQ(f.frame->app().localTree->childNamed(f.frame->app().localTree->shownItem(), "docs") !=
+                  nullptr,
               true)
         << "the folder tree is never filtered";
 

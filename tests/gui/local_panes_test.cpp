@@ -226,8 +226,8 @@ TEST(LocalPanes, DeletingRemovesOnlyEmptyFoldersAndSelectedFiles) {
     f.prompts.answers = {true};
     f.frame->runCommand(Cmd::Delete);
     EXPECT_FALSE(QFileInfo::exists(f.base + "/beta"));
-    EXPECT_TRUE(f.prompts.shown.contains(QString::fromUtf8("是否确定删除本地目录 ") + f.base +
-                                         "/beta ？"));
+    EXPECT_TRUE(
+        f.prompts.shown.contains(QString::fromUtf8("是否确定删除本地目录 ") + f.base + "/beta ？"));
     EXPECT_EQ(LocalFolderTree::localPath(f.shown()), f.base);
 
     // In the list, folder rows among the selection are left alone.
@@ -280,8 +280,7 @@ TEST(LocalPanes, AFolderGoneFromDiskGivesAMessageAndAnEmptyList) {
     QTreeWidgetItem* beta = f.child("beta");
     QDir(f.base + "/beta").removeRecursively();
     f.tree->setCurrentItem(beta);
-    EXPECT_EQ(f.prompts.shown.value(0),
-              QString::fromUtf8("不能读取本地目录：") + f.base + "/beta");
+    EXPECT_EQ(f.prompts.shown.value(0), QString::fromUtf8("不能读取本地目录：") + f.base + "/beta");
     EXPECT_EQ(f.list->topLevelItemCount(), 0);
     // Refresh on the parent drops the folder from the tree.
     f.tree->setCurrentItem(beta->parent());

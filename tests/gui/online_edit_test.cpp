@@ -60,8 +60,8 @@ TEST(OnlineEdit, AChangedFileIsUploadedWhenTheApplicationEnds) {
     };
     const QString name = QString::fromUtf8("报表 1.txt");
     f.editRow(name);
-    ASSERT_TRUE(waitUntil([&] { return f.editor().state() == OnlineEditor::State::Watching; },
-                          10000));
+    ASSERT_TRUE(
+        waitUntil([&] { return f.editor().state() == OnlineEditor::State::Watching; }, 10000));
     ASSERT_EQ(f.services.applicationAsked.size(), 1);
     EXPECT_TRUE(f.services.applicationAsked.first().startsWith(f.programDir() + "bak/"));
     EXPECT_TRUE(f.services.applicationAsked.first().endsWith("/" + name));
@@ -70,7 +70,8 @@ TEST(OnlineEdit, AChangedFileIsUploadedWhenTheApplicationEnds) {
     ASSERT_TRUE(waitUntil([&] { return f.prompts.count(kDone) == 1; }, 15000))
         << f.prompts.shown.join('|').toStdString();
     EXPECT_EQ(readBytes(f.site(name)), "first\nedited\n");
-    EXPECT_TRUE(f.transcript().contains(QString::fromUtf8("编辑过的文件已上传到站点：/pub/deep/") + name));
+    EXPECT_TRUE(
+        f.transcript().contains(QString::fromUtf8("编辑过的文件已上传到站点：/pub/deep/") + name));
     EXPECT_TRUE(waitUntil([&] { return f.frame->connectionReady(); }));
 }
 
@@ -80,8 +81,8 @@ TEST(OnlineEdit, AnUnchangedFileIsNotUploaded) {
     ASSERT_TRUE(f.setUp());
     f.services.applicationAnswer = f.script("viewer", "sleep 0.2\n");
     f.editRow("z.txt");
-    ASSERT_TRUE(waitUntil([&] { return f.editor().state() == OnlineEditor::State::WatchingCopy; },
-                          10000));
+    ASSERT_TRUE(
+        waitUntil([&] { return f.editor().state() == OnlineEditor::State::WatchingCopy; }, 10000));
     EXPECT_TRUE(f.frame->connectionReady());
     spinFor(300);
     EXPECT_EQ(f.stores(), 0);
@@ -96,8 +97,8 @@ TEST(OnlineEdit, ASaveAfterTheApplicationEndedIsStillUploaded) {
     f.services.applicationAnswer =
         f.script("handoff", "(sleep 1; printf 'later' >> \"$1\") >/dev/null 2>&1 &\n");
     f.editRow("empty.txt");
-    ASSERT_TRUE(waitUntil([&] { return f.editor().state() == OnlineEditor::State::WatchingCopy; },
-                          10000));
+    ASSERT_TRUE(
+        waitUntil([&] { return f.editor().state() == OnlineEditor::State::WatchingCopy; }, 10000));
     EXPECT_EQ(f.stores(), 0);
     ASSERT_TRUE(waitUntil([&] { return f.prompts.count(kDone) == 1; }, 15000));
     EXPECT_EQ(readBytes(f.site("empty.txt")), "later");
@@ -147,14 +148,17 @@ TEST(OnlineEdit, ASiteFileChangedMeanwhileIsReplacedOnlyWhenTheUserSaysSo) {
     const QString changer = f.script("slow", "sleep 0.5\nprintf 'mine' > \"$1\"\n");
     f.services.applicationAnswer = changer;
     f.editRow("z.txt");
-    ASSERT_TRUE(waitUntil([&] { return f.editor().state() == OnlineEditor::State::Watching; },
-                          10000));
+    ASSERT_TRUE(
+        waitUntil([&] { return f.editor().state() == OnlineEditor::State::Watching; }, 10000));
     writeBytes(f.site("z.txt"), "theirs, longer than before");
     f.prompts.answers = {false};
-    ASSERT_TRUE(waitUntil([&] {
-        return f.transcript().contains(QString::fromUtf8("编辑过的文件没有上传")) &&
-               f.frame->connectionReady();
-    }, 15000)) << f.prompts.shown.join('|').toStdString();
+    ASSERT_TRUE(waitUntil(
+        [&] {
+            return f.transcript().contains(QString::fromUtf8("编辑过的文件没有上传")) &&
+                   f.frame->connectionReady();
+        },
+        15000))
+        << f.prompts.shown.join('|').toStdString();
     EXPECT_EQ(readBytes(f.site("z.txt")), "theirs, longer than before");
     EXPECT_EQ(f.stores(), 0);
     EXPECT_TRUE(QDir(f.programDir()).entryList({"*.npm"}).isEmpty()) << "nothing left to resume";

@@ -341,12 +341,14 @@ TEST(SiteBrowsing, AUtf8ServersNamesAreShownAndFetchedAsTheyAre) {
     writeBytes(f.server.root() + QString::fromUtf8("/pub/deep/图片😀 café.png"), "png");
     QDir(f.server.root()).mkpath(QString::fromUtf8("pub/deep/子目录ü"));
     ASSERT_TRUE(f.connect()) << f.prompts.shown.join('|').toStdString();
-    EXPECT_TRUE(names(f.list).contains(QString::fromUtf8("图片😀 café.png"))) << names(f.list).join('|').toStdString();
+    EXPECT_TRUE(names(f.list).contains(QString::fromUtf8("图片😀 café.png")))
+        << names(f.list).join('|').toStdString();
     EXPECT_NE(child(f.tree->currentItem(), QString::fromUtf8("子目录ü")), nullptr);
     EXPECT_TRUE(f.transcript().contains(QString::fromUtf8("服务器的文件名使用UTF-8编码。")));
     QTemporaryDir local;
     const QString name = QString::fromUtf8("图片😀 café.png");
-    f.frame->connection()->StartDownload(local.path() + "/", "/pub/deep", {"/pub/deep/" + name}, {3});
+    f.frame->connection()->StartDownload(local.path() + "/", "/pub/deep", {"/pub/deep/" + name},
+                                         {3});
     ASSERT_TRUE(waitUntil([&] { return f.prompts.count("所有操作已成功完成！") == 1; }, 15000))
         << f.prompts.shown.join('|').toStdString();
     EXPECT_EQ(readBytes(local.path() + "/" + name), "png");

@@ -3,8 +3,8 @@
 #include "gui/dialogs/site_properties_dialog.h"
 #include "scripted_prompts.h"
 
-#include <QGroupBox>
 #include <QComboBox>
+#include <QGroupBox>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QSignalSpy>

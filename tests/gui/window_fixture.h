@@ -2,9 +2,9 @@
 
 #include "core/engine/ftp_connection.h"
 #include "core/platform/clock.h"
+#include "core/settings/list_filters.h"
 #include "core/settings/network_settings.h"
 #include "core/sites/site_store.h"
-#include "core/settings/list_filters.h"
 #include "gui/window/main_window.h"
 #include "gui/window/shell_services.h"
 #include "scripted_prompts.h"
@@ -81,8 +81,8 @@ public:
         bool keepSite = false;
     };
     std::optional<FilterAnswer> filterAnswer;
-    QStringList applicationAsked;  // the copies an application was chosen for
-    QString applicationAnswer;     // empty: the choice is cancelled
+    QStringList applicationAsked;        // the copies an application was chosen for
+    QString applicationAnswer;           // empty: the choice is cancelled
     std::function<void()> whileChoosing; // runs while the chooser is open
 };
 

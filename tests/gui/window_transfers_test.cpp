@@ -178,8 +178,7 @@ TEST(WindowTransfers, NoAnswerOrAPaneThatRefusesLeavesEverythingAsItWas) {
 
     // Remote rows dropped on the site tree: no question, nothing sent.
     const int sent = f.transcript().count("C:\r\n");
-    drag(f.list, nameOf(f.list, f.list->selectedItems().first()), f.tree,
-         nameOf(f.tree, f.site()));
+    drag(f.list, nameOf(f.list, f.list->selectedItems().first()), f.tree, nameOf(f.tree, f.site()));
     EXPECT_EQ(f.prompts.shown.size(), 1);
     EXPECT_EQ(f.transcript().count("C:\r\n"), sent);
 
@@ -188,8 +187,7 @@ TEST(WindowTransfers, NoAnswerOrAPaneThatRefusesLeavesEverythingAsItWas) {
     outgoing->setExpanded(true);
     drag(f.localTree, nameOf(f.localTree, outgoing), f.localTree,
          nameOf(f.localTree, outgoing->child(0)));
-    EXPECT_EQ(f.prompts.shown.last(),
-              QString::fromUtf8("不能把目录拖放到它自己或它的子目录中！"));
+    EXPECT_EQ(f.prompts.shown.last(), QString::fromUtf8("不能把目录拖放到它自己或它的子目录中！"));
     EXPECT_FALSE(f.frame->app().dragState.dragging);
 }
 
@@ -381,8 +379,8 @@ TEST(WindowTransfers, CommandsAreOfferedByPaneAndConnectionState) {
     EXPECT_FALSE(f.enabledIn(Pane::LocalList, Cmd::Paste));
     // Progress shows in the status bar while it runs.
     StatusDialogBar* bar = f.frame->statusDialogBar();
-    EXPECT_TRUE(waitUntil([&] { return bar->inProgressMode() && !bar->bytesText().isEmpty(); },
-                          10000));
+    EXPECT_TRUE(
+        waitUntil([&] { return bar->inProgressMode() && !bar->bytesText().isEmpty(); }, 10000));
 }
 
 TEST(WindowTransfers, ReleasingOverEmptySpaceDropsOnTheLastHighlightedFolder) {

@@ -8,8 +8,8 @@
 #include "wait.h"
 
 #include <QDir>
-#include <QFileInfo>
 #include <QFile>
+#include <QFileInfo>
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QTimeZone>
@@ -338,14 +338,14 @@ TEST_F(Cli, UpdateMakesTheSiteFolderMatchTheLocalFolder) {
     writeBytes(mine + "/newdir/empty", "");
 
     const QMap<QString, QByteArray> before = digests(web);
-    CliRun preview = cli(base() << "--dry-run" << "update" << mine << url + "/web");
+    CliRun preview = cli(base() << "--dry-run"
+                                << "update" << mine << url + "/web");
     EXPECT_EQ(preview.exitCode, 0) << preview.err.toStdString();
     const QStringList lines = preview.out.split('\n', Qt::SkipEmptyParts);
-    for (const char* step :
-         {"STOR /web/older.txt", "DELE /web/stale.txt", "DELE /web/gone/x.txt",
-          "DELE /web/gone/deep/y.txt", "RMD  /web/gone/deep", "RMD  /web/gone",
-          "STOR /web/both/added.txt", "MKD  /web/newdir", "STOR /web/newdir/inner/n2.txt",
-          "STOR /web/newdir/empty"})
+    for (const char* step : {"STOR /web/older.txt", "DELE /web/stale.txt", "DELE /web/gone/x.txt",
+                             "DELE /web/gone/deep/y.txt", "RMD  /web/gone/deep", "RMD  /web/gone",
+                             "STOR /web/both/added.txt", "MKD  /web/newdir",
+                             "STOR /web/newdir/inner/n2.txt", "STOR /web/newdir/empty"})
         EXPECT_TRUE(lines.contains(QString::fromUtf8(step))) << step << "\n"
                                                              << preview.out.toStdString();
     EXPECT_FALSE(preview.out.contains("keep.txt")) << preview.out.toStdString();
@@ -365,7 +365,8 @@ TEST_F(Cli, UpdateMakesTheSiteFolderMatchTheLocalFolder) {
     EXPECT_TRUE(QDir(home.path()).entryList({"*.npm"}).isEmpty()) << "the task file is gone";
 
     // Nothing left to do: it ends at once, with the same message.
-    CliRun again = cli(base() << "-v" << "update" << mine << url + "/web");
+    CliRun again = cli(base() << "-v"
+                              << "update" << mine << url + "/web");
     EXPECT_EQ(again.exitCode, 0);
     EXPECT_FALSE(again.err.contains("STOR ")) << again.err.toStdString();
 }
@@ -401,8 +402,8 @@ CutDownload cutDownload(PyFtpdServer& server, const QString& url, const QString&
                         const QString& local, const QString& file, qint64 cutAt) {
     QProcess get;
     get.start(QStringLiteral(CORVANE_CLI_PATH),
-              {"--home", home, "get", url + "/" + QString::fromLatin1(QUrl::toPercentEncoding(file)),
-               local});
+              {"--home", home, "get",
+               url + "/" + QString::fromLatin1(QUrl::toPercentEncoding(file)), local});
     CutDownload cut;
     const QString path = local + "/" + file;
     const bool started = waitUntil([&] { return QFileInfo(path).size() >= cutAt; }, 20000);
@@ -540,12 +541,16 @@ TEST(CliResume, ADamagedTaskFileIsRefusedAndKept) {
 TEST_F(Cli, GetWithSegmentsIsByteExact) {
     const QByteArray content = patternedBytes(1200003, 15);
     writeBytes(server.root() + "/large.bin", content);
-    CliRun get = cli(base() << "--segments" << "4" << "get" << url + "/large.bin" << local.path());
+    CliRun get = cli(base() << "--segments"
+                            << "4"
+                            << "get" << url + "/large.bin" << local.path());
     EXPECT_EQ(get.exitCode, 0) << get.err.toStdString();
     EXPECT_EQ(readBytes(local.path() + "/large.bin"), content);
     EXPECT_FALSE(QFile::exists(local.path() + "/large.bin.cftp"));
     EXPECT_FALSE(QFile::exists(local.path() + "/large.bin.cnpm"));
-    EXPECT_EQ(cli(base() << "--segments" << "9" << "get" << url + "/large.bin" << local.path())
+    EXPECT_EQ(cli(base() << "--segments"
+                         << "9"
+                         << "get" << url + "/large.bin" << local.path())
                   .exitCode,
               2);
 }

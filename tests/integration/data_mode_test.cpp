@@ -110,8 +110,8 @@ TEST(DataMode, PassiveAndActiveBothCarryATreeByteExact) {
     QTemporaryDir tree;
     writeBytes(tree.path() + "/up/a b.txt", "spaced");
     writeBytes(tree.path() + "/up/c.bin", patternedBytes(200000, 6));
-    const CliRun put = cli({"--home", passive.home.path(), "--passive", "put",
-                            tree.path() + "/up", passive.server.url("/")});
+    const CliRun put = cli({"--home", passive.home.path(), "--passive", "put", tree.path() + "/up",
+                            passive.server.url("/")});
     EXPECT_EQ(put.exitCode, 0) << put.err.toStdString();
     EXPECT_EQ(readBytes(passive.server.root() + "/up/c.bin"), patternedBytes(200000, 6));
 }
@@ -158,7 +158,8 @@ TEST(DataMode, APassiveReplyWithAForeignAddressIsNotFollowed) {
     const CliRun r = run.get({"--passive"});
     EXPECT_EQ(r.exitCode, 0) << r.err.toStdString();
     EXPECT_TRUE(run.fetchedWhole());
-    EXPECT_TRUE(r.err.contains(QString::fromUtf8("服务器给出的被动模式地址 10.11.12.13 不是它自己的地址，改用 127.0.0.1。")))
+    EXPECT_TRUE(r.err.contains(QString::fromUtf8(
+        "服务器给出的被动模式地址 10.11.12.13 不是它自己的地址，改用 127.0.0.1。")))
         << r.err.toStdString();
 }
 

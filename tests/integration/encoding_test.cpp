@@ -15,14 +15,15 @@
 
 namespace {
 
-const QStringList kNames = {QString::fromUtf8("报表 2024.txt"), QString::fromUtf8("café, naïve.txt"),
-                            QString::fromUtf8("图片😀.png"), QString::fromUtf8("子目录/über.bin"),
-                            QStringLiteral("empty.dat")};
+const QStringList kNames = {QString::fromUtf8("报表 2024.txt"),
+                            QString::fromUtf8("café, naïve.txt"), QString::fromUtf8("图片😀.png"),
+                            QString::fromUtf8("子目录/über.bin"), QStringLiteral("empty.dat")};
 
 void writeTree(const QString& root) {
     int seed = 30;
     for (const QString& name : kNames)
-        writeBytes(root + "/" + name, name == "empty.dat" ? QByteArray() : patternedBytes(5000, seed++));
+        writeBytes(root + "/" + name,
+                   name == "empty.dat" ? QByteArray() : patternedBytes(5000, seed++));
 }
 
 const char* const kUtf8Note = "服务器的文件名使用UTF-8编码。";

@@ -44,7 +44,8 @@ TEST(Ipv6, ATreeComesAndGoesOverIpv6InBothModes) {
         const CliRun get = cli({"--home", home.path(), "-v", mode, "get", url, local.path()});
         EXPECT_EQ(get.exitCode, 0) << get.err.toStdString();
         EXPECT_EQ(digests(local.path() + "/pub"), digests(server.root() + "/pub"));
-        EXPECT_TRUE(get.err.contains(QString::fromLatin1(mode) == "--passive" ? "EPSV" : "EPRT |2|::1|"))
+        EXPECT_TRUE(
+            get.err.contains(QString::fromLatin1(mode) == "--passive" ? "EPSV" : "EPRT |2|::1|"))
             << get.err.toStdString();
         EXPECT_FALSE(get.err.contains("PASV")) << get.err.toStdString();
     }
@@ -56,8 +57,8 @@ TEST(Ipv6, ATreeComesAndGoesOverIpv6InBothModes) {
                              .arg(server.port());
     EXPECT_EQ(cli({"--home", home.path(), "put", tree.path() + "/up", root}).exitCode, 0);
     EXPECT_EQ(readBytes(server.root() + "/up/c.bin"), patternedBytes(300000, 10));
-    const CliRun segments = cli({"--home", home.path(), "--segments", "3", "get",
-                                 root + "pub/sub/big.bin", local.path()});
+    const CliRun segments = cli(
+        {"--home", home.path(), "--segments", "3", "get", root + "pub/sub/big.bin", local.path()});
     EXPECT_EQ(segments.exitCode, 0) << segments.err.toStdString();
     EXPECT_EQ(readBytes(local.path() + "/big.bin"), patternedBytes(400000, 9));
 }

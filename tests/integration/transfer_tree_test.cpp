@@ -213,8 +213,8 @@ TEST(RealTransfers, AFolderThatCannotBeReadIsLeftOutAndNamed) {
         OwnerRightsOnly asTheOwner;
         ASSERT_TRUE(QDir(tree + "/locked").entryList(QDir::Files).isEmpty());
         c.wnd->StartFolderUpload("/in", tree + "/");
-        EXPECT_TRUE(waitUntil(
-            [&] { return c.prompts.count("操作已完成，但有1项没有传送。") == 1; }, 30000))
+        EXPECT_TRUE(
+            waitUntil([&] { return c.prompts.count("操作已完成，但有1项没有传送。") == 1; }, 30000))
             << c.prompts.shown.join('|').toStdString();
     }
     locked.setPermissions(mode);
@@ -342,7 +342,8 @@ TEST(SegmentedDownload, ACutDownloadGoesOnFromItsStateFile) {
     }
     ASSERT_TRUE(QFile::exists(local.path() + "/big.bin.cftp"));
     ASSERT_TRUE(QFile::exists(local.path() + "/big.bin.cnpm"));
-    EXPECT_FALSE(QFile::exists(local.path() + "/big.bin")) << "a file with holes never takes its name";
+    EXPECT_FALSE(QFile::exists(local.path() + "/big.bin"))
+        << "a file with holes never takes its name";
     const QByteArray state = readBytes(local.path() + "/big.bin.cnpm");
     const std::optional<SegmentPlan> plan = SegmentPlan::decode(state, content.size());
     ASSERT_TRUE(plan);

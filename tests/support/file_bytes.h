@@ -3,8 +3,8 @@
 #include <QByteArray>
 #include <QCryptographicHash>
 #include <QDir>
-#include <QFile>
 #include <QDirIterator>
+#include <QFile>
 #include <QFileInfo>
 #include <QMap>
 

@@ -10,10 +10,14 @@ bool PyFtpdServer::start() {
     if (!root_.isValid())
         return false;
     const QStringList args = QStringList{QStringLiteral(CORVANE_TEST_SERVERS_DIR "/ftpd.py"),
-                                         QStringLiteral("--root"), root_.path(),
-                                         QStringLiteral("--user"), QString::fromLatin1(User),
-                                         QStringLiteral("--password"), QString::fromLatin1(Password),
-                                         QStringLiteral("--port"), QString::number(port_)} +
+                                         QStringLiteral("--root"),
+                                         root_.path(),
+                                         QStringLiteral("--user"),
+                                         QString::fromLatin1(User),
+                                         QStringLiteral("--password"),
+                                         QString::fromLatin1(Password),
+                                         QStringLiteral("--port"),
+                                         QString::number(port_)} +
                              extraArgs_;
     if (!process_.start(QStringLiteral("/usr/bin/python3"), args))
         return false;

@@ -305,12 +305,11 @@ ScriptedPeer& ScriptedPeer::passive(const QByteArray& command) {
             ::close(passiveFd_);
         quint16 port = 0;
         passiveFd_ = listenOnLoopback(1, &port);
-        writeAll(command == "EPSV"
-                     ? QByteArray("229 Entering Extended Passive Mode (|||") +
-                           QByteArray::number(port) + "|)\r\n"
-                     : QByteArray("227 Entering Passive Mode (127,0,0,1,") +
-                           QByteArray::number(port >> 8) + ',' +
-                           QByteArray::number(port & 0xFF) + ").\r\n");
+        writeAll(command == "EPSV" ? QByteArray("229 Entering Extended Passive Mode (|||") +
+                                         QByteArray::number(port) + "|)\r\n"
+                                   : QByteArray("227 Entering Passive Mode (127,0,0,1,") +
+                                         QByteArray::number(port >> 8) + ',' +
+                                         QByteArray::number(port & 0xFF) + ").\r\n");
     });
     return *this;
 }

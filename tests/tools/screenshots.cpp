@@ -94,13 +94,16 @@ int main(int argc, char** argv) {
 
     // A download of images/large.bin into 下载, as a drag there starts it.
     QTreeWidgetItem* images = nullptr;
-    for (QTreeWidgetItem* item : tree->findItems(QStringLiteral("images"),
-                                                 Qt::MatchExactly | Qt::MatchRecursive))
+    for (QTreeWidgetItem* item :
+         tree->findItems(QStringLiteral("images"), Qt::MatchExactly | Qt::MatchRecursive))
         images = item;
     if (images) {
         tree->setCurrentItem(images);
-        waitUntil([&] { return frame.connectionReady() &&
-                               frame.app().remoteList->topLevelItemCount() == 1; }, 15000);
+        waitUntil(
+            [&] {
+                return frame.connectionReady() && frame.app().remoteList->topLevelItemCount() == 1;
+            },
+            15000);
         frame.app().remoteList->topLevelItem(0)->setSelected(true);
         LocalFolderTree* localTree = frame.app().localTree;
         QTreeWidgetItem* target =
@@ -129,13 +132,13 @@ int main(int argc, char** argv) {
     f.services.applicationAnswer = editor;
     frame.app().activePane = Pane::RemoteList;
     frame.runCommand(Cmd::EditFile);
-    ok &= waitUntil([&] { return frame.editor().state() == OnlineEditor::State::Watching; },
-                    15000);
+    ok &= waitUntil([&] { return frame.editor().state() == OnlineEditor::State::Watching; }, 15000);
     spinFor(300);
     ok &= save(&frame, out + QStringLiteral("/editing.png"));
 
-    AppChoiceDialog apps({QStringLiteral("/usr/bin/gedit"), QStringLiteral("/usr/bin/mousepad")},
-                         {{QString::fromUtf8("文本编辑器"), QStringLiteral("/usr/bin/gnome-text-editor")}});
+    AppChoiceDialog apps(
+        {QStringLiteral("/usr/bin/gedit"), QStringLiteral("/usr/bin/mousepad")},
+        {{QString::fromUtf8("文本编辑器"), QStringLiteral("/usr/bin/gnome-text-editor")}});
     apps.show();
     spinFor(100);
     ok &= save(&apps, out + QStringLiteral("/app-choice.png"));

@@ -94,9 +94,12 @@ TEST(DirCompare, OneFolderPlansUploadsDeletionsAndWhatToCompareNext) {
     QDir().mkpath(local + "both");
 
     const QList<DirEntry> remote = {
-        file("same.txt", "5", "Mar 02 12:00"),    file("changed.txt", "5", "Mar 19 12:00"),
-        file("newer.txt", "5", "Mar 09 12:00"),   file("case.txt", "5", "Mar 02 12:00"),
-        file("only remote.txt", "3", "Mar 01 12:00"), folder("both"),
+        file("same.txt", "5", "Mar 02 12:00"),
+        file("changed.txt", "5", "Mar 19 12:00"),
+        file("newer.txt", "5", "Mar 09 12:00"),
+        file("case.txt", "5", "Mar 02 12:00"),
+        file("only remote.txt", "3", "Mar 01 12:00"),
+        folder("both"),
         folder("Gone"),
     };
     const DirCompare::Plan plan = DirCompare::compare(remote, local, "/site", today);
@@ -119,8 +122,8 @@ TEST(DirCompare, OneFolderPlansUploadsDeletionsAndWhatToCompareNext) {
 
 TEST(DirCompare, AFolderThatCannotBeReadVoidsThePlan) {
     QTemporaryDir dir;
-    const DirCompare::Plan plan = DirCompare::compare({file("a.txt", "1", "Mar 01 12:00")},
-                                                      dir.path() + "/gone/", "/", QDate(2026, 3, 20));
+    const DirCompare::Plan plan = DirCompare::compare(
+        {file("a.txt", "1", "Mar 01 12:00")}, dir.path() + "/gone/", "/", QDate(2026, 3, 20));
     EXPECT_TRUE(plan.localUnreadable);
     EXPECT_TRUE(plan.paths.isEmpty()) << "nothing is deleted on its account";
 }

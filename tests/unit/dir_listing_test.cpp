@@ -86,9 +86,9 @@ TEST(ListingTime, EveryFormServersWriteOrdersByTime) {
     const auto key = [&](const char* text) { return ListingTime::sortKey(text, today); };
     // Each line is later than the one before.
     const char* ordered[] = {
-        "Mar 04  2019",     "03-10-23  12:01PM", "Jul 15 2025",
+        "Mar 04  2019",     "03-10-23  12:01PM",   "Jul 15 2025",
         "Dec 01 2025",      "Dec 10 00:00", // still to come this year: last year's
-        "Jan  2 10:00",     "Dec 01 12:01",      "December 08, 2026",
+        "Jan  2 10:00",     "Dec 01 12:01",        "December 08, 2026",
         "12-08-2026 09:00", "2026-12-08 09:30:59", "Dec  8 23:59",
         "Dec  9 00:00", // tomorrow: this year
     };
@@ -97,7 +97,7 @@ TEST(ListingTime, EveryFormServersWriteOrdersByTime) {
         EXPECT_LT(key(ordered[i - 1]), key(ordered[i])) << ordered[i - 1] << " / " << ordered[i];
     EXPECT_EQ(key("03-10-23  12:01PM") % (24 * 60), 12 * 60 + 1);
     EXPECT_EQ(key("03-10-23  12:01AM") % (24 * 60), 1);
-    for (const char* unreadable : {"", "yesterday", "Foo 12 2020", "13-45-20 10:00", "Feb 30 2020",
-                                   "2026-13-01 10:00:00"})
+    for (const char* unreadable :
+         {"", "yesterday", "Foo 12 2020", "13-45-20 10:00", "Feb 30 2020", "2026-13-01 10:00:00"})
         EXPECT_EQ(key(unreadable), -1) << unreadable;
 }

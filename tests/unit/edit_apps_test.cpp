@@ -18,8 +18,9 @@ TEST(AppList, LinesEndedByCrLfAndEachPathOnce) {
     AppList::add(dir, "/usr/bin/gedit"); // another file on this system
     EXPECT_EQ(readBytes(dir + "openapp.txt"),
               "/usr/bin/Gedit\r\n/opt/\xb1\xe0\xbc\xad\xc6\xf7/ed it\r\n/usr/bin/gedit\r\n");
-    EXPECT_EQ(AppList::read(dir), QStringList({"/usr/bin/Gedit", QString::fromUtf8("/opt/编辑器/ed it"),
-                                               "/usr/bin/gedit"}));
+    EXPECT_EQ(
+        AppList::read(dir),
+        QStringList({"/usr/bin/Gedit", QString::fromUtf8("/opt/编辑器/ed it"), "/usr/bin/gedit"}));
 
     // A last line without its end is not shown, and the next path does not
     // run into it.
@@ -39,12 +40,17 @@ TEST(DesktopApps, EntriesForTheTypeOrAParentType) {
         writeBytes(path, "[Desktop Entry]\nType=Application\n" + body);
     };
     entry(system.path() + "/texteditor.desktop",
-          "Name=Text Editor\nName[zh_CN]=\xe6\x96\x87\xe6\x9c\xac\xe7\xbc\x96\xe8\xbe\x91\xe5\x99\xa8\n"
+          "Name=Text "
+          "Editor\nName[zh_CN]=\xe6\x96\x87\xe6\x9c\xac\xe7\xbc\x96\xe8\xbe\x91\xe5\x99\xa8\n"
           "Exec=/bin/cat %F\nMimeType=text/plain;\n");
-    entry(system.path() + "/viewer.desktop", "Name=Viewer\nExec=\"/bin/ls\" %u\nMimeType=image/png;\n");
-    entry(system.path() + "/vim.desktop", "Name=Vim\nExec=/bin/cat %F\nTerminal=true\nMimeType=text/plain;\n");
-    entry(system.path() + "/gone.desktop", "Name=Gone\nExec=/no/such/editor %f\nMimeType=text/plain;\n");
-    entry(system.path() + "/shadowed.desktop", "Name=System\nExec=/bin/cat\nMimeType=text/plain;\n");
+    entry(system.path() + "/viewer.desktop",
+          "Name=Viewer\nExec=\"/bin/ls\" %u\nMimeType=image/png;\n");
+    entry(system.path() + "/vim.desktop",
+          "Name=Vim\nExec=/bin/cat %F\nTerminal=true\nMimeType=text/plain;\n");
+    entry(system.path() + "/gone.desktop",
+          "Name=Gone\nExec=/no/such/editor %f\nMimeType=text/plain;\n");
+    entry(system.path() + "/shadowed.desktop",
+          "Name=System\nExec=/bin/cat\nMimeType=text/plain;\n");
     entry(user.path() + "/shadowed.desktop", "Name=Mine\nExec=/bin/cat\nMimeType=text/x-csrc;\n");
     writeBytes(system.path() + "/readme.txt", "not an entry");
     writeBytes(files.path() + "/main.c", "int main;");

@@ -256,7 +256,8 @@ TEST(SiteStore, AFixedEncodingFollowsTheLastFieldOnlyWhenSet) {
     ASSERT_TRUE(f.open(QIODevice::ReadOnly));
     const QString plain = Gbk::decode(unscrambled(f.readAll()));
     const QStringList lines = plain.split("\r\n");
-    EXPECT_TRUE(lines.value(0).endsWith(",/www/a,b,<encoding=UTF8>")) << lines.value(0).toStdString();
+    EXPECT_TRUE(lines.value(0).endsWith(",/www/a,b,<encoding=UTF8>"))
+        << lines.value(0).toStdString();
     EXPECT_TRUE(lines.value(1).endsWith(",<encoding=GBK>")) << lines.value(1).toStdString();
     EXPECT_EQ(lines.value(2), finding.fields().join(',')) << "as earlier versions wrote it";
     EXPECT_EQ(SiteStore::load(path), (QList<SiteRecord>{fixed, gbk, finding}));

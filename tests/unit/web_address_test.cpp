@@ -29,8 +29,7 @@ TEST(WebAddress, MapsAFileBelowTheHomePageFolder) {
         {"http://h/index.html", "/www/index.html", "/www", "  报表 2024.htm ", Outcome::Address,
          "http://h/报表 2024.htm"},
         // Case counts, and the home folder must stand at the front.
-        {"http://h/index.html", "/www/index.html", "/WWW/pics", "a.gif", Outcome::OutsideHome,
-         ""},
+        {"http://h/index.html", "/www/index.html", "/WWW/pics", "a.gif", Outcome::OutsideHome, ""},
         {"http://h/index.html", "/www/index.html", "/x/www", "a.gif", Outcome::OutsideHome, ""},
         // A folder whose name only begins like the home folder is not below it.
         {"http://h/index.html", "/www/index.html", "/wwwold", "a.gif", Outcome::OutsideHome, ""},

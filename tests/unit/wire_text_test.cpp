@@ -5,8 +5,9 @@
 using Encoding = WireText::Encoding;
 
 TEST(WireText, NamesInBothEncodings) {
-    const QString names[] = {QString::fromUtf8("报表 2024.txt"), QString::fromUtf8("café, naïve.txt"),
-                             QString::fromUtf8("图片😀.png"), QStringLiteral("plain.txt")};
+    const QString names[] = {QString::fromUtf8("报表 2024.txt"),
+                             QString::fromUtf8("café, naïve.txt"), QString::fromUtf8("图片😀.png"),
+                             QStringLiteral("plain.txt")};
     const WireText utf8(Encoding::Utf8);
     for (const QString& n : names) {
         EXPECT_EQ(utf8.encode(n), n.toUtf8());
@@ -23,11 +24,11 @@ TEST(WireText, NamesInBothEncodings) {
 // went, however they are mixed with text.
 TEST(WireText, UnreadableBytesRoundTrip) {
     const QByteArray samples[] = {
-        QByteArray("caf\xe9.txt"),              // Latin-1 on a UTF-8 connection
-        QByteArray("\xb1\xa8\xb1\xed.txt"),     // code page 936 on a UTF-8 connection
-        QByteArray("\xe4\xb8"),                 // UTF-8 cut short
-        QByteArray("\xc0\xaf"),                 // an overlong "/"
-        QByteArray("\xed\xa0\x80"),             // an encoded surrogate
+        QByteArray("caf\xe9.txt"),          // Latin-1 on a UTF-8 connection
+        QByteArray("\xb1\xa8\xb1\xed.txt"), // code page 936 on a UTF-8 connection
+        QByteArray("\xe4\xb8"),             // UTF-8 cut short
+        QByteArray("\xc0\xaf"),             // an overlong "/"
+        QByteArray("\xed\xa0\x80"),         // an encoded surrogate
         QByteArray("ok\xff\xfe\x80!"),
     };
     for (Encoding e : {Encoding::Utf8, Encoding::Gbk}) {

@@ -18,7 +18,8 @@ std::optional<Endpoint> parsePassiveReply(const QString& text) {
     static const QRegularExpression group(
         QStringLiteral("(\\d{1,3})\\s*,\\s*(\\d{1,3})\\s*,\\s*(\\d{1,3})\\s*,\\s*(\\d{1,3})"
                        "\\s*,\\s*(\\d{1,3})\\s*,\\s*(\\d{1,3})"));
-    const QRegularExpressionMatch m = group.match(text, text.startsWith(QLatin1String("227")) ? 3 : 0);
+    const QRegularExpressionMatch m =
+        group.match(text, text.startsWith(QLatin1String("227")) ? 3 : 0);
     if (!m.hasMatch())
         return std::nullopt;
     int n[6];

@@ -145,8 +145,8 @@ QString DirCompare::localPathFor(const QString& sitePath, const QString& remoteB
 }
 
 DirCompare::Plan DirCompare::compare(const QList<DirEntry>& remote, const QString& localFolder,
-                                     const QString& siteFolder, const QDate& today,
-                                     bool localGone, LocalWalk* walk) {
+                                     const QString& siteFolder, const QDate& today, bool localGone,
+                                     LocalWalk* walk) {
     Plan plan;
     LocalWalk ownWalk(localFolder);
     LocalWalk& taken = walk ? *walk : ownWalk;
@@ -222,8 +222,9 @@ bool DirCompare::planLocalTree(const QString& localFolder, const QString& siteFo
         if (!entries)
             return false;
         for (const QFileInfo& entry : *entries) {
-            const QString path =
-                relative.isEmpty() ? entry.fileName() : relative + QLatin1Char('/') + entry.fileName();
+            const QString path = relative.isEmpty()
+                                     ? entry.fileName()
+                                     : relative + QLatin1Char('/') + entry.fileName();
             if (entry.isDir()) {
                 if (!taken.take(entry, plan.repeatedFolders))
                     continue;

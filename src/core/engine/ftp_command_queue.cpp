@@ -141,7 +141,7 @@ void FtpConnection::sendNext(int error) {
         passiveConnectFailed_ = false;
         // Over IPv6 only the extended forms carry an address (RFC 2428).
         const bool extended = extendedPassive_ || (controlSocket && controlSocket->isIpv6());
-        line = !passive_   ? buildPortCommand()
+        line = !passive_  ? buildPortCommand()
                : extended ? QStringLiteral("EPSV\r\n")
                           : QStringLiteral("PASV\r\n");
         if (line.isEmpty()) {

@@ -350,4 +350,3 @@ bool FtpConnection::runCommand(const QString& line) {
     askForSend();
     return true;
 }
-

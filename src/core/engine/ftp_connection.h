@@ -330,8 +330,8 @@ private:
     Timing timing_;
     HostLookup lookup_;
     Transcript transcript_;
-    FtpReply reply_;       // the reply being handled
-    QString transferType_; // "A" or "I" as the server last took it; empty: not known
+    FtpReply reply_;         // the reply being handled
+    QString transferType_;   // "A" or "I" as the server last took it; empty: not known
     bool editCheck_ = false; // the one-file listing running is an edit upload's check
     // Data connections of this connection are passive; an automatic mode
     // turns active for good once the server refuses passive.
@@ -341,10 +341,10 @@ private:
     // the certificate the control connection showed.
     bool dataProtected_ = false;
     QString acceptedFingerprint_;
-    bool dataTlsDeferred_ = false; // its handshake waits for the transfer command
+    bool dataTlsDeferred_ = false;  // its handshake waits for the transfer command
     bool transferAnswered_ = false; // "150" came, or the server had its moment
-    bool passiveSent_ = false; // the data placeholder went out as "PASV" or "EPSV"
-    bool extendedPassive_ = false; // the server lists EPSV: it goes before PASV
+    bool passiveSent_ = false;      // the data placeholder went out as "PASV" or "EPSV"
+    bool extendedPassive_ = false;  // the server lists EPSV: it goes before PASV
     // The addresses a looked-up name has, and which of them is tried now.
     QStringList dialAddresses_;
     int dialNext_ = 0;

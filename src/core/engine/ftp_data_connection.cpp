@@ -48,8 +48,8 @@ QString FtpConnection::buildPortCommand() {
     if (ipv6) {
         // "PORT" carries IPv4 only (RFC 2428).
         listenSocket = std::move(listener);
-        return QStringLiteral("EPRT ") + DataAddress::extendedPortArgument(
-                                              controlSocket->localAddressText(), port) +
+        return QStringLiteral("EPRT ") +
+               DataAddress::extendedPortArgument(controlSocket->localAddressText(), port) +
                QStringLiteral("\r\n");
     }
     if (!controlSocket || !controlSocket->localAddress(&address, nullptr))
@@ -470,10 +470,13 @@ void FtpConnection::sizeQueryFinished(bool cancelled) {
         return;
     if (editCheck_) {
         std::optional<DirEntry> found;
-        DirListing::parseLines(listingBuffer, [&](const DirEntry& e) {
-            if (!found && !e.isFolder)
-                found = e;
-        }, wire_);
+        DirListing::parseLines(
+            listingBuffer,
+            [&](const DirEntry& e) {
+                if (!found && !e.isFolder)
+                    found = e;
+            },
+            wire_);
         listingBuffer.clear();
         editCheckFinished(found);
         return;

@@ -81,7 +81,8 @@ inline const char* const PassiveAddressReplaced =
     "服务器给出的被动模式地址 %1 不是它自己的地址，改用 %2。";
 // An edited file whose site copy changed while it was being edited.
 inline const char* const EditedFileChangedOnSite = "站点上的文件 ";
-inline const char* const OverwriteItQuestion = " 在编辑期间已被改变，是否仍然用编辑过的文件覆盖它？";
+inline const char* const OverwriteItQuestion =
+    " 在编辑期间已被改变，是否仍然用编辑过的文件覆盖它？";
 inline const char* const EditedUploadDropped = "编辑过的文件没有上传，站点上的文件保持不变：";
 // Files named as a segmented download's part or state file that it did
 // not leave (or left damaged): they stay, and the file comes over one
@@ -114,6 +115,7 @@ inline const char* const HandshakeTimedOut = "服务器在握手中途没有回�
 inline const char* const TlsEstablished = "已建立加密连接：%1（%2）";
 inline const char* const CertificateRefused = "服务器的证书不受信任，连接已断开。";
 inline const char* const CertificateNotSaved = "不能保存受信任的证书：";
-inline const char* const DataNotProtected = "服务器不接受加密的数据连接（PROT P），文件数据以不加密的方式传送。";
+inline const char* const DataNotProtected =
+    "服务器不接受加密的数据连接（PROT P），文件数据以不加密的方式传送。";
 inline const char* const DataTlsFailed = "数据连接不能加密：";
 } // namespace EngineText

@@ -121,7 +121,9 @@ QString WireText::withRawBytesShown(const QString& text) {
     QString out;
     for (QChar c : text) {
         if (isRaw(c.unicode()))
-            out += QStringLiteral("%%1").arg(int(c.unicode() - RawBase), 2, 16, QLatin1Char('0')).toUpper();
+            out += QStringLiteral("%%1")
+                       .arg(int(c.unicode() - RawBase), 2, 16, QLatin1Char('0'))
+                       .toUpper();
         else
             out += c;
     }

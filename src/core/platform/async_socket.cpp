@@ -185,8 +185,8 @@ void AsyncSocket::updateNotifiers() {
     else if (connected_)
         wantRead = (mask_ & (Fd::Read | Fd::Close)) && !readPosted_ && !closePosted_;
     readNotifier_->setEnabled(wantRead);
-    bool wantWrite = connecting_ || !outbox_.isEmpty() ||
-                     (connected_ && writeWanted_ && !tlsHandshaking_);
+    bool wantWrite =
+        connecting_ || !outbox_.isEmpty() || (connected_ && writeWanted_ && !tlsHandshaking_);
     writeNotifier_->setEnabled(wantWrite);
 }
 

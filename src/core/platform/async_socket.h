@@ -139,8 +139,8 @@ private:
     QByteArray outbox_;
     std::unique_ptr<TlsSession> tls_;
     bool tlsHandshaking_ = false;
-    bool rawEnded_ = false;      // TLS: the network stream has ended
-    int rawError_ = 0;           // TLS: how it ended, when not cleanly
+    bool rawEnded_ = false; // TLS: the network stream has ended
+    int rawError_ = 0;      // TLS: how it ended, when not cleanly
     bool tlsCheckQueued_ = false;
     QString errorText_;
     std::unique_ptr<QSocketNotifier> readNotifier_;

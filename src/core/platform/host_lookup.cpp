@@ -81,8 +81,8 @@ HostLookup::Resolver HostLookup::systemResolver() {
         for (const addrinfo* a = found; a; a = a->ai_next) {
             char text[INET6_ADDRSTRLEN] = {};
             if (a->ai_family == AF_INET6)
-                ::inet_ntop(AF_INET6, &reinterpret_cast<sockaddr_in6*>(a->ai_addr)->sin6_addr,
-                            text, sizeof text);
+                ::inet_ntop(AF_INET6, &reinterpret_cast<sockaddr_in6*>(a->ai_addr)->sin6_addr, text,
+                            sizeof text);
             else if (a->ai_family == AF_INET)
                 ::inet_ntop(AF_INET, &reinterpret_cast<sockaddr_in*>(a->ai_addr)->sin_addr, text,
                             sizeof text);

@@ -2,8 +2,8 @@
 
 #include "core/platform/tls_mode.h"
 
-#include <QString>
 #include <QList>
+#include <QString>
 #include <QStringList>
 
 // One defined FTP site: nine text fields, in the order the store keeps them.

@@ -102,9 +102,9 @@ void takeSuffixes(SiteRecord& site) {
     for (const auto& entry : kTlsTexts)
         if (tls == QLatin1String(entry.text))
             site.tls = entry.mode;
-    site.encoding = takeSuffix(site.homepageFtpPath, EncodingKey,
-                               {QString::fromLatin1(SiteRecord::Utf8),
-                                QString::fromLatin1(SiteRecord::Gbk)});
+    site.encoding =
+        takeSuffix(site.homepageFtpPath, EncodingKey,
+                   {QString::fromLatin1(SiteRecord::Utf8), QString::fromLatin1(SiteRecord::Gbk)});
 }
 
 QByteArray plainText(const QList<SiteRecord>& sites) {

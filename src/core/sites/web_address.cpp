@@ -14,8 +14,7 @@ Result forFile(const QString& homeUrl, const QString& homeFtpPath, const QString
     // as its folder.
     const qsizetype pathCut = homeFtpPath.lastIndexOf(QLatin1Char('/'));
     const QString basePath = pathCut <= 0 ? QStringLiteral("/") : homeFtpPath.left(pathCut + 1);
-    const QString folderPath =
-        folder == QLatin1String("/") ? folder : folder + QLatin1Char('/');
+    const QString folderPath = folder == QLatin1String("/") ? folder : folder + QLatin1Char('/');
     const QString file = name.trimmed();
     if (file.isEmpty())
         return {};

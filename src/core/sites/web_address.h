@@ -8,10 +8,10 @@
 namespace WebAddress {
 
 enum class Outcome {
-    Address,        // `address` holds the file's web address
-    NotSet,         // the site has no home page URL or FTP path
-    OutsideHome,    // the file's folder is not below the home page's folder
-    NoAddress,      // nothing to open, nothing to say
+    Address,     // `address` holds the file's web address
+    NotSet,      // the site has no home page URL or FTP path
+    OutsideHome, // the file's folder is not below the home page's folder
+    NoAddress,   // nothing to open, nothing to say
 };
 
 struct Result {

@@ -15,7 +15,8 @@
 void FtpConnection::startDirectoryUpdate(const QString& localFolder, const QString& remoteFolder,
                                          bool dryRun) {
     reset(true);
-    localBase = localFolder.endsWith(QLatin1Char('/')) ? localFolder : localFolder + QLatin1Char('/');
+    localBase =
+        localFolder.endsWith(QLatin1Char('/')) ? localFolder : localFolder + QLatin1Char('/');
     remoteBase = remoteFolder;
     op.updateFolders = QStringList{remoteFolder};
     updateGoneFolders_.clear();
@@ -56,10 +57,9 @@ void FtpConnection::updateStep() {
         return;
     }
     if (!op.taskFile) {
-        op.taskDescription = QString::fromUtf8("站点目录") + remoteBase +
-                             QString::fromUtf8("和本地目录") + localBase +
-                             QString::fromUtf8("的比较目录更新文件操作。站点：") +
-                             source.hostName();
+        op.taskDescription =
+            QString::fromUtf8("站点目录") + remoteBase + QString::fromUtf8("和本地目录") +
+            localBase + QString::fromUtf8("的比较目录更新文件操作。站点：") + source.hostName();
         createTaskFile();
     }
     keepTaskFile();
@@ -118,10 +118,9 @@ void FtpConnection::compareUpdateListing(const QByteArray& listing) {
         },
         wire_);
     const QDate today = QDateTime::fromSecsSinceEpoch(clock_.calendarSeconds()).toUTC().date();
-    const DirCompare::Plan plan =
-        DirCompare::compare(entries, DirCompare::localFolderFor(current, remoteBase, localBase),
-                            current, today, updateGoneFolders_.contains(current),
-                            &updateLocalWalk_);
+    const DirCompare::Plan plan = DirCompare::compare(
+        entries, DirCompare::localFolderFor(current, remoteBase, localBase), current, today,
+        updateGoneFolders_.contains(current), &updateLocalWalk_);
     if (plan.localUnreadable) {
         op.updatePaths.clear();
         op.updateKinds.clear();

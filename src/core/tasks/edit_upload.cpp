@@ -17,15 +17,15 @@ void FtpConnection::StartEditUpload(const QString& siteFolder, const QString& lo
 
 void FtpConnection::editCheckFinished(const std::optional<DirEntry>& found) {
     editCheck_ = false;
-    const RemoteStamp now = found ? RemoteStamp{true, found->sizeText, found->dateText}
-                                  : RemoteStamp{};
+    const RemoteStamp now =
+        found ? RemoteStamp{true, found->sizeText, found->dateText} : RemoteStamp{};
     const RemoteStamp expected = op.editExpected.value_or(now);
     op.editExpected.reset();
     advance();
     if (now != expected) {
         const QString sitePath = uploadSitePath(op.itemPaths.value(0), OperationRecord::ChosenFile);
-        const QString question = QString::fromUtf8(EngineText::EditedFileChangedOnSite) +
-                                 sitePath + QString::fromUtf8(EngineText::OverwriteItQuestion);
+        const QString question = QString::fromUtf8(EngineText::EditedFileChangedOnSite) + sitePath +
+                                 QString::fromUtf8(EngineText::OverwriteItQuestion);
         if (!prompts_.askYesNo(question)) {
             // Nothing to resume: the user chose to keep the site's file.
             deleteTaskFile();

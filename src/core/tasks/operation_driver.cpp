@@ -250,26 +250,29 @@ void FtpConnection::expandRemoteFolder(const QByteArray& listing) {
         skipItem(skippedText(EngineText::SkippedRepeatedFolder, head));
         return;
     }
-    DirListing::parseLines(listing, [&](const DirEntry& e) {
-        if (DirListing::isDotName(e.name))
-            return; // the folder itself and its parent, listed by some servers
-        if (!DirListing::isSafeLocalName(e.name)) {
-            skipItem(skippedText(EngineText::SkippedUnsafeName, base + e.name));
-            return;
-        }
-        if (e.isFolder) {
+    DirListing::parseLines(
+        listing,
+        [&](const DirEntry& e) {
+            if (DirListing::isDotName(e.name))
+                return; // the folder itself and its parent, listed by some servers
+            if (!DirListing::isSafeLocalName(e.name)) {
+                skipItem(skippedText(EngineText::SkippedUnsafeName, base + e.name));
+                return;
+            }
+            if (e.isFolder) {
+                op.itemPaths << base + e.name;
+                op.itemSizes << 0;
+                op.itemKinds << OperationRecord::Folder;
+                return;
+            }
+            const std::optional<quint64> size = DirListing::sizeOf(e);
+            if (!size || refuseOversized(base + e.name, *size))
+                return;
             op.itemPaths << base + e.name;
-            op.itemSizes << 0;
-            op.itemKinds << OperationRecord::Folder;
-            return;
-        }
-        const std::optional<quint64> size = DirListing::sizeOf(e);
-        if (!size || refuseOversized(base + e.name, *size))
-            return;
-        op.itemPaths << base + e.name;
-        op.itemSizes << quint32(*size);
-        op.itemKinds << OperationRecord::FileInFolder;
-    }, wire_);
+            op.itemSizes << quint32(*size);
+            op.itemKinds << OperationRecord::FileInFolder;
+        },
+        wire_);
 }
 
 // The entries of a local folder join the end of the work list. A link is
@@ -344,18 +347,21 @@ void FtpConnection::collectDeleteListing(const QByteArray& listing) {
         op.deleteFolders.removeAt(--op.nextDeleteFolder);
         return;
     }
-    DirListing::parseLines(listing, [&](const DirEntry& e) {
-        // "." or ".." would remove the folder's parent; a name with a slash
-        // some other folder.
-        if (DirListing::isDotName(e.name))
-            return;
-        if (!DirListing::isSafeLocalName(e.name)) {
-            skipItem(skippedText(EngineText::SkippedUnsafeName, base + e.name));
-            return;
-        }
-        if (e.isFolder)
-            op.deleteFolders << base + e.name;
-        else
-            op.deleteCommands << QStringLiteral("DELE ") + base + e.name + kCrlf;
-    }, wire_);
+    DirListing::parseLines(
+        listing,
+        [&](const DirEntry& e) {
+            // "." or ".." would remove the folder's parent; a name with a slash
+            // some other folder.
+            if (DirListing::isDotName(e.name))
+                return;
+            if (!DirListing::isSafeLocalName(e.name)) {
+                skipItem(skippedText(EngineText::SkippedUnsafeName, base + e.name));
+                return;
+            }
+            if (e.isFolder)
+                op.deleteFolders << base + e.name;
+            else
+                op.deleteCommands << QStringLiteral("DELE ") + base + e.name + kCrlf;
+        },
+        wire_);
 }

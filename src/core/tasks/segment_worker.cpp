@@ -240,10 +240,9 @@ void SegmentWorker::onReply(const FtpReply& reply) {
 }
 
 void SegmentWorker::sendUser() {
-    const QString user = job_.proxy ? QStringLiteral("USER %1@%2:%3")
-                                          .arg(job_.user, job_.hostName)
-                                          .arg(job_.port)
-                                    : QStringLiteral("USER ") + job_.user;
+    const QString user =
+        job_.proxy ? QStringLiteral("USER %1@%2:%3").arg(job_.user, job_.hostName).arg(job_.port)
+                   : QStringLiteral("USER ") + job_.user;
     send(user, Step::User);
 }
 

@@ -36,8 +36,8 @@ struct SegmentJob {
     bool proxy = false;
     QString proxyHost;
     quint16 proxyPort = 0;
-    QString hostName; // the site as entered, for the proxy's USER line
-    bool passive = false; // data connections as the main connection makes them
+    QString hostName;             // the site as entered, for the proxy's USER line
+    bool passive = false;         // data connections as the main connection makes them
     bool extendedPassive = false; // EPSV rather than PASV
     WireText::Encoding encoding = WireText::Encoding::Gbk; // as the main connection found
     // Encryption as the main connection has it: TLS on the control
@@ -92,8 +92,21 @@ protected:
 
 private:
     enum class Step {
-        Connecting, Greeting, Auth, Handshake, User, Pass, Acct, Pbsz, Prot, Type, Port, Pasv,
-        Rest, Retr, Quit
+        Connecting,
+        Greeting,
+        Auth,
+        Handshake,
+        User,
+        Pass,
+        Acct,
+        Pbsz,
+        Prot,
+        Type,
+        Port,
+        Pasv,
+        Rest,
+        Retr,
+        Quit
     };
     static constexpr int WatchTimer = 1;
     static constexpr int RetryTimer = 2;
@@ -131,8 +144,8 @@ private:
     QByteArray replies_;
     QByteArray buffer_;
     Step step_ = Step::Connecting;
-    int current_ = -1;        // the range being fetched
-    int attempts_ = 0;        // of the current range
+    int current_ = -1;            // the range being fetched
+    int attempts_ = 0;            // of the current range
     QElapsedTimer activity_;      // since the last sign of the server
     QElapsedTimer awaitingReply_; // since the command now unanswered went out
     bool finished_ = false;

@@ -46,8 +46,8 @@ NetworkSettingsDialog::NetworkSettingsDialog(const NetworkSettings& settings,
     row(segments_, "segments", "分段下载最多段数", 104);
     // In the order of DataMode.
     dataMode_ = new QComboBox(this);
-    dataMode_->addItems({QString::fromUtf8("自动"), QString::fromUtf8("主动"),
-                         QString::fromUtf8("被动")});
+    dataMode_->addItems(
+        {QString::fromUtf8("自动"), QString::fromUtf8("主动"), QString::fromUtf8("被动")});
     row(dataMode_, "dataMode", "数据连接模式", 122);
 
     addButtons(QRect(14, 150, 40, 14), QRect(68, 150, 40, 14), QRect(122, 150, 44, 14));

@@ -29,20 +29,20 @@ ResumeDialog::ResumeDialog(const QString& programDir, QWidget* parent)
     setObjectName(QStringLiteral("resumeDialog"));
     setWindowTitle(QString::fromUtf8("中断任务续传"));
     list_->setRootIsDecorated(false);
-    list_->setHeaderLabels({QString::fromUtf8("中断任务名称及其开始时间"),
-                            QString::fromUtf8("任务说明")});
+    list_->setHeaderLabels(
+        {QString::fromUtf8("中断任务名称及其开始时间"), QString::fromUtf8("任务说明")});
     list_->setColumnWidth(0, 250);
     list_->setColumnWidth(1, 400);
     list_->setSelectionMode(QAbstractItemView::SingleSelection);
     description_->setReadOnly(true);
     if (!programDir_.isEmpty()) {
         // Newest last in the folder's order, so each row goes on top.
-        for (const QFileInfo& info :
-             QDir(programDir_).entryInfoList({QStringLiteral("*.npm")}, QDir::Files, QDir::Time |
-                                                                                       QDir::Reversed))
+        for (const QFileInfo& info : QDir(programDir_)
+                                         .entryInfoList({QStringLiteral("*.npm")}, QDir::Files,
+                                                        QDir::Time | QDir::Reversed))
             list_->insertTopLevelItem(
-                0, new QTreeWidgetItem(QStringList{info.fileName(),
-                                                   descriptionOf(info.absoluteFilePath())}));
+                0, new QTreeWidgetItem(
+                       QStringList{info.fileName(), descriptionOf(info.absoluteFilePath())}));
     }
     connect(list_, &QTreeWidget::itemClicked, this, &ResumeDialog::showDescription);
     connect(list_, &QTreeWidget::currentItemChanged, this, &ResumeDialog::showDescription);

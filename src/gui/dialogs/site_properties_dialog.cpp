@@ -2,9 +2,9 @@
 
 #include "core/platform/prompts.h"
 
+#include <QComboBox>
 #include <QGroupBox>
 #include <QLabel>
-#include <QComboBox>
 #include <QLineEdit>
 #include <QRegularExpressionValidator>
 
@@ -42,12 +42,13 @@ SitePropertiesDialog::SitePropertiesDialog(const SiteRecord& site, Prompts& prom
     encodingLabel->setGeometry(du(14, 183, 60, 10));
     encoding_ = new QComboBox(this);
     encoding_->setObjectName("encoding");
-    encoding_->addItems({QString::fromUtf8("自动"), QStringLiteral("UTF-8"), QStringLiteral("GBK")});
+    encoding_->addItems(
+        {QString::fromUtf8("自动"), QStringLiteral("UTF-8"), QStringLiteral("GBK")});
     encoding_->setGeometry(du(95, 181, 83, 14));
     encodingLabel->setBuddy(encoding_);
     encoding_->setCurrentIndex(site.encoding == QLatin1String(SiteRecord::Utf8)  ? 1
                                : site.encoding == QLatin1String(SiteRecord::Gbk) ? 2
-                                                                                  : 0);
+                                                                                 : 0);
 
     // Encryption, in the order of TlsMode.
     auto* tlsLabel = new QLabel(QString::fromUtf8("加密"), this);

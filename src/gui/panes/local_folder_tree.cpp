@@ -509,10 +509,9 @@ void LocalFolderTree::dropAt(const QPoint& point, const DragState& drag) {
         QTreeWidgetItem* site = app_.siteTree->itemOf(drag.draggedItem);
         if (!SiteTree::isRemoteFolder(site))
             return;
-        if (!host_.prompts().askYesNo(ask("是否确定把站点目录 ", SiteTree::labelOf(site),
-                                          " 及其文件下载到本地目录：") +
-                                      localLabel +
-                                      QString::fromUtf8(" ？请先删除本地保存目录下的同名子目录！")))
+        if (!host_.prompts().askYesNo(
+                ask("是否确定把站点目录 ", SiteTree::labelOf(site), " 及其文件下载到本地目录：") +
+                localLabel + QString::fromUtf8(" ？请先删除本地保存目录下的同名子目录！")))
             return;
         host_.downloadFolder(target, site);
     }

@@ -147,9 +147,9 @@ void RemoteFileList::dropAt(const QPoint&, const DragState& drag) {
                          QString::fromUtf8(" ？注意：请先删除上传站点目录下的同名子目录！")))
             host_.uploadFolder(folder, local);
     } else if (drag.sourcePane == Pane::LocalList) {
-        if (host_.prompts().askYesNo(QString::fromUtf8("是否确定把选择的本地文件上传到站点当前目录：") +
-                                     remoteLabel +
-                                     QString::fromUtf8(" ？注意：已有同名文件将被覆盖！")))
+        if (host_.prompts().askYesNo(
+                QString::fromUtf8("是否确定把选择的本地文件上传到站点当前目录：") + remoteLabel +
+                QString::fromUtf8(" ？注意：已有同名文件将被覆盖！")))
             host_.uploadRows(folder);
     }
 }

@@ -358,5 +358,3 @@ void SiteTree::openChildFolder(const QString& name) {
         }
     }
 }
-
-

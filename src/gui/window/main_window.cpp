@@ -34,8 +34,7 @@ const char* const kForceClose =
 MainWindow::MainWindow(Deps deps, QWidget* parent)
     : QMainWindow(parent), prompts_(deps.prompts), services_(deps.services), clock_(deps.clock),
       programDir_(deps.programDir),
-      localStartFolder_(deps.localStartFolder.isEmpty() ? QDir::homePath()
-                                                         : deps.localStartFolder),
+      localStartFolder_(deps.localStartFolder.isEmpty() ? QDir::homePath() : deps.localStartFolder),
       timing_(deps.timing), resolver_(std::move(deps.resolver)) {
     setObjectName(QStringLiteral("mainFrame"));
     setWindowTitle(QStringLiteral("corvane"));

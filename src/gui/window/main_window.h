@@ -49,10 +49,7 @@ protected:
 // status bar. It owns the current connection and its source record, the
 // network settings and the timer that watches the connection and shows
 // transfer progress.
-class MainWindow : public QMainWindow,
-                   public FtpHost,
-                   public PaneHost,
-                   private OnlineEditor::Host {
+class MainWindow : public QMainWindow, public FtpHost, public PaneHost, private OnlineEditor::Host {
     Q_OBJECT
 public:
     struct Deps {
@@ -218,7 +215,7 @@ private:
     // Resumes started on their own since the last completed operation: a
     // server that cuts every transfer short is not tried for ever.
     int automaticResumes_ = 0;
-    QString resumingTask_; // a connection was made to resume this task
+    QString resumingTask_;     // a connection was made to resume this task
     QStringList skippedItems_; // left out by the running operation, not yet shown
 
     QSplitter* mainSplitter_ = nullptr;

@@ -256,7 +256,8 @@ void MainWindow::updateCommandStates() {
     const bool localFolder = localNode && localNode->parent();
     const QList<QTreeWidgetItem*> localRows = app_.localList->selectedItems();
     const QList<QTreeWidgetItem*> remoteRows = app_.remoteList->selectedItems();
-    const bool oneRemoteFile = remoteRows.size() == 1 && !app_.remoteList->isFolderRow(remoteRows.first());
+    const bool oneRemoteFile =
+        remoteRows.size() == 1 && !app_.remoteList->isFolderRow(remoteRows.first());
     const FtpConnection* c = connection_.get();
 
     const auto set = [this](int command, bool rule) {
@@ -283,18 +284,18 @@ void MainWindow::updateCommandStates() {
     set(Cmd::Refresh, localPane || (sitePane && remoteFolder && ready));
     const QTreeWidgetItem* upFrom = localPane ? localNode : sitePane ? node : nullptr;
     set(Cmd::UpOneLevel, upFrom && upFrom->parent());
-    set(Cmd::SelectAll, (pane == Pane::LocalList && app_.localList->topLevelItemCount() > 0) ||
-                            (pane == Pane::RemoteList &&
-                             app_.remoteList->topLevelItemCount() > 0 && ready));
+    set(Cmd::SelectAll,
+        (pane == Pane::LocalList && app_.localList->topLevelItemCount() > 0) ||
+            (pane == Pane::RemoteList && app_.remoteList->topLevelItemCount() > 0 && ready));
     set(Cmd::Interrupt, c && (c->dataOpen || !c->ready));
     set(Cmd::NewFile, sitePane && remoteFolder && ready);
     set(Cmd::DirectoryUpdate, pane == Pane::SiteTree && remoteFolder && ready);
     set(Cmd::EditFile, pane == Pane::RemoteList && oneRemoteFile && ready);
     set(Cmd::WebPreview, pane == Pane::RemoteList && oneRemoteFile && ready);
     set(Cmd::ResumeTask, resumeEnabled());
-    for (int command : {Cmd::NetworkSettings, Cmd::Exit, Cmd::ToggleToolbar, Cmd::Help, Cmd::About,
-                        Cmd::HomePage, Cmd::FileListOptions, Cmd::SmallIcons, Cmd::ListView,
-                        Cmd::DetailsView})
+    for (int command :
+         {Cmd::NetworkSettings, Cmd::Exit, Cmd::ToggleToolbar, Cmd::Help, Cmd::About, Cmd::HomePage,
+          Cmd::FileListOptions, Cmd::SmallIcons, Cmd::ListView, Cmd::DetailsView})
         set(command, true);
 }
 

@@ -31,8 +31,8 @@ void MainWindow::resetConnectedSiteDisplay() {
     // A connection made to resume a task ended before the task could go on:
     // the user learns where it waits.
     if (!resumingTask_.isEmpty()) {
-        const QString text =
-            QString::fromUtf8(EngineText::TaskKept) + programDir_ + std::exchange(resumingTask_, {});
+        const QString text = QString::fromUtf8(EngineText::TaskKept) + programDir_ +
+                             std::exchange(resumingTask_, {});
         QTimer::singleShot(0, this, [this, text] { prompts_.report(text); });
     }
 }
@@ -108,7 +108,6 @@ bool MainWindow::takeCancelMark() {
 void MainWindow::postResume() {
     messages_.post(Msg::ResumeTransfer);
 }
-
 
 // The engine is in the middle of a step when it leaves an item out: the
 // message waits until that step is over, and items left out together are

@@ -72,4 +72,3 @@ void MainWindow::onMessage(int msg, WParam, LParam) {
     if (msg == Msg::ResumeTransfer)
         onResumeMessage();
 }
-

@@ -33,7 +33,7 @@ MainWindow::ChosenRows MainWindow::chosenRows(QTreeWidget* list, const QString& 
         }
         bool number = true;
         const quint64 size = local ? quint64(row->data(0, LocalFileList::SizeRole).toLongLong())
-                                     : row->text(1).toULongLong(&number);
+                                   : row->text(1).toULongLong(&number);
         if (!number)
             continue; // a size the listing did not give cannot be checked
         if (size > std::numeric_limits<quint32>::max()) {
@@ -195,6 +195,5 @@ void MainWindow::pasteUpload(QTreeWidgetItem* siteNode) {
     const QString local = first.left(first.lastIndexOf(QLatin1Char('/'), first.size() - 2) + 1);
     if (prompts_.askYesNo(QString::fromUtf8("是否确定把选择的本地文件上传到站点目录：") + site +
                           QString::fromUtf8(" ？注意：已有同名文件将被覆盖！")))
-        connection_->StartUpload(site, local, app_.copiedItems, app_.copiedSizes,
-                                 app_.copiedKinds);
+        connection_->StartUpload(site, local, app_.copiedItems, app_.copiedSizes, app_.copiedKinds);
 }

@@ -228,8 +228,8 @@ void OnlineEditor::watchCopy() {
 
 void OnlineEditor::upload(const QFileInfo& copy) {
     remember(copy); // a failed or refused upload is not tried again until the next save
-    host_.connection()->StartEditUpload(siteFolder(), copy.absoluteFilePath(),
-                                        quint32(copy.size()), siteStamp_);
+    host_.connection()->StartEditUpload(siteFolder(), copy.absoluteFilePath(), quint32(copy.size()),
+                                        siteStamp_);
 }
 
 void OnlineEditor::uploadCompleted() {

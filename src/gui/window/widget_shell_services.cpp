@@ -13,8 +13,8 @@
 
 #include <QDesktopServices>
 #include <QFileDialog>
-#include <QTimer>
 #include <QStandardPaths>
+#include <QTimer>
 #include <QUrl>
 
 bool WidgetShellServices::editNetworkSettings(NetworkSettings& settings, const QString& iniPath,
@@ -73,16 +73,15 @@ QString WidgetShellServices::chooseApplication(const QString& filePath, const QS
     QObject::connect(&dialog, &AppChoiceDialog::helpRequested, showHelp_);
     if (dialog.isEmpty())
         QTimer::singleShot(0, &dialog, [this] {
-            prompts_.report(
-                QString::fromUtf8("这是您第一次在线编辑文件，请点[其他程序]按钮！"));
+            prompts_.report(QString::fromUtf8("这是您第一次在线编辑文件，请点[其他程序]按钮！"));
         });
     if (dialog.exec() != QDialog::Accepted)
         return {};
     if (!dialog.chosen().isEmpty())
         return dialog.chosen();
-    const QString program = QFileDialog::getOpenFileName(
-        parent, QString::fromUtf8("打开"), QStringLiteral("/usr/bin"),
-        QString::fromUtf8("应用程序 (*)"));
+    const QString program =
+        QFileDialog::getOpenFileName(parent, QString::fromUtf8("打开"), QStringLiteral("/usr/bin"),
+                                     QString::fromUtf8("应用程序 (*)"));
     if (!program.isEmpty())
         AppList::add(programDir, program);
     return program;
