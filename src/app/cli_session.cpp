@@ -75,7 +75,7 @@ CliSession::CliSession(const CliOptions& options, const QString& programDir, Pro
 CliSession::~CliSession() = default;
 
 bool CliSession::connect(const QString& startFolder) {
-    window_.reset();
+    connection_.reset();
     source_ = std::make_unique<ConnectionSource>();
     const SiteAddress& site = command_.site;
     source_->setHostAddress(site.host);
@@ -102,16 +102,16 @@ bool CliSession::connect(const QString& startFolder) {
         source_->segmentLimit = options_.segments;
         source_->segmentsAllowed = options_.segments > 1;
     }
-    window_ = std::make_unique<FtpConnection>(*source_, 0,
-                                              FtpConnection::Deps{*this, *this, clock_, timing_});
-    if (!window_->create()) {
+    connection_ = std::make_unique<FtpConnection>(
+        *source_, 0, FtpConnection::Deps{*this, *this, clock_, timing_});
+    if (!connection_->create()) {
         console_.report(QString::fromUtf8(EngineText::CannotCreateResources));
         return false;
     }
     setTimer(FrameTimer, timing_.frameTickMs);
     // A task resumes as soon as the login is through.
-    window_->pendingTaskFile = command_.taskFile;
-    window_->beginConnection();
+    connection_->pendingTaskFile = command_.taskFile;
+    connection_->beginConnection();
     return true;
 }
 
@@ -170,13 +170,13 @@ void CliSession::currentFolderLearned(const QString& folder) {
         break;
     case CliCommand::List:
     case CliCommand::Remove:
-        window_->listCurrentFolder();
+        connection_->listCurrentFolder();
         break;
     case CliCommand::Get:
         if (path == "/")
             startOperation(nullptr);
         else
-            window_->listCurrentFolder();
+            connection_->listCurrentFolder();
         break;
     case CliCommand::Put:
     case CliCommand::MakeFolder:
@@ -200,7 +200,7 @@ void CliSession::showListing(const QByteArray& listing) {
                             forTerminal(e.dateText, false).toUtf8().constData(),
                             forTerminal(e.name, false).toUtf8().constData());
             },
-            window_->wire());
+            connection_->wire());
         std::fflush(stdout);
         succeed();
         return;
@@ -214,7 +214,7 @@ void CliSession::showListing(const QByteArray& listing) {
             if (!found && e.name == wanted)
                 found = e;
         },
-        window_->wire());
+        connection_->wire());
     if (!found) {
         fail(QString::fromUtf8(kNotOnSite) + command_.site.path);
         return;
@@ -229,17 +229,17 @@ void CliSession::startOperation(const DirEntry* entry) {
     case CliCommand::Get: {
         const QString local = localFolderPath(command_.localPath);
         if (!entry) {
-            window_->StartFolderDownload(local, QStringLiteral("/"));
+            connection_->StartFolderDownload(local, QStringLiteral("/"));
         } else if (entry->isFolder) {
-            window_->StartDownload(local, SitePath::parentOf(path), {path}, {0});
+            connection_->StartDownload(local, SitePath::parentOf(path), {path}, {0});
         } else {
             const quint64 size = DirListing::sizeOf(*entry).value_or(0);
             if (size > std::numeric_limits<quint32>::max()) {
                 fail(QString::fromUtf8(EngineText::SkippedOversized) + path);
                 return;
             }
-            window_->StartDownload(local, SitePath::parentOf(path), {path}, {quint32(size)},
-                                   {OperationRecord::ChosenFile});
+            connection_->StartDownload(local, SitePath::parentOf(path), {path}, {quint32(size)},
+                                       {OperationRecord::ChosenFile});
         }
         break;
     }
@@ -249,27 +249,28 @@ void CliSession::startOperation(const DirEntry* entry) {
         const QString absolute = info.absoluteFilePath();
         const QString localFolder = localFolderPath(info.absolutePath());
         if (info.isDir()) {
-            window_->StartUpload(path, localFolder, {absolute + QLatin1Char('/')}, {0});
+            connection_->StartUpload(path, localFolder, {absolute + QLatin1Char('/')}, {0});
         } else if (quint64(info.size()) > std::numeric_limits<quint32>::max()) {
             fail(QString::fromUtf8(EngineText::SkippedOversized) + absolute);
         } else {
-            window_->StartUpload(path, localFolder, {absolute}, {quint32(info.size())},
-                                 {OperationRecord::ChosenFile});
+            connection_->StartUpload(path, localFolder, {absolute}, {quint32(info.size())},
+                                     {OperationRecord::ChosenFile});
         }
         break;
     }
     case CliCommand::MakeFolder:
-        window_->MakeSiteFolder(path);
+        connection_->MakeSiteFolder(path);
         break;
     case CliCommand::Remove:
-        window_->DeleteSiteItems(
+        connection_->DeleteSiteItems(
             {path}, {entry && entry->isFolder ? QStringLiteral("d") : QStringLiteral("-")});
         break;
     case CliCommand::Rename:
-        window_->RenameSiteItem(path, command_.newPath);
+        connection_->RenameSiteItem(path, command_.newPath);
         break;
     case CliCommand::Update:
-        window_->startDirectoryUpdate(localFolderPath(command_.localPath), path, options_.dryRun);
+        connection_->startDirectoryUpdate(localFolderPath(command_.localPath), path,
+                                          options_.dryRun);
         break;
     case CliCommand::Sites:
     case CliCommand::AddSite:
@@ -288,7 +289,7 @@ void CliSession::operationCompleted(bool) {
 // The login of `resume` is through: the task goes on, or says why not.
 void CliSession::resumeInterruptedTask(const QString& taskFile) {
     operationStarted_ = true;
-    if (!window_->resumeTask(taskFile))
+    if (!connection_->resumeTask(taskFile))
         fail(QString::fromUtf8(EngineText::ResumeFailed));
 }
 
@@ -328,7 +329,7 @@ void CliSession::postResume() {
 }
 
 void CliSession::progressStarted(qint32 baseline) {
-    progress_.start(SitePath::nameOf(window_->op.itemPaths.value(0)), quint32(baseline));
+    progress_.start(SitePath::nameOf(connection_->op.itemPaths.value(0)), quint32(baseline));
     setTimer(ProgressTimer, 250);
 }
 
@@ -412,8 +413,8 @@ void CliSession::finish() {
     if (finishing_)
         return;
     finishing_ = true;
-    if (window_ && window_->controlSocket && !window_->awaitingGreeting) {
-        window_->quit();
+    if (connection_ && connection_->controlSocket && !connection_->awaitingGreeting) {
+        connection_->quit();
         setTimer(QuitFallbackTimer, 10000, TimerKind::SingleShot);
     } else {
         endLoop();
@@ -428,10 +429,10 @@ void CliSession::endLoop() {
 void CliSession::onMessage(int, WParam, LParam) {}
 
 void CliSession::onTimer(int id) {
-    if (id == FrameTimer && window_)
-        window_->onFrameTick();
-    else if (id == ProgressTimer && window_)
-        progress_.update(source_->bytesDone, window_->op.itemSizes.value(0));
+    if (id == FrameTimer && connection_)
+        connection_->onFrameTick();
+    else if (id == ProgressTimer && connection_)
+        progress_.update(source_->bytesDone, connection_->op.itemSizes.value(0));
     else if (id == QuitFallbackTimer)
         endLoop();
 }

@@ -112,7 +112,7 @@ private:
     Timing timing_;
     CliCommand command_;
     std::unique_ptr<ConnectionSource> source_;
-    std::unique_ptr<FtpConnection> window_;
+    std::unique_ptr<FtpConnection> connection_;
     QEventLoop loop_;
     bool loopEnded_ = false; // an exit asked for before the loop ran counts too
     ProgressLine progress_;

@@ -12,7 +12,7 @@
 
 #include <memory>
 
-// A connection window wired to a recording host, scripted prompts and a
+// A connection wired to a recording host, scripted prompts and a
 // manual clock; pauses are shortened so retries run quickly.
 class ConnectionTest : public ::testing::Test {
 protected:
@@ -27,23 +27,23 @@ protected:
     }
 
     ~ConnectionTest() override {
-        wnd.reset();
+        connection.reset();
         if (peer)
             peer->waitDone(6000);
     }
 
-    void makeWindow(HostLookup::Resolver resolver = HostLookup::systemResolver()) {
-        wnd = std::make_unique<FtpConnection>(
+    void makeConnection(HostLookup::Resolver resolver = HostLookup::systemResolver()) {
+        connection = std::make_unique<FtpConnection>(
             source, 7, FtpConnection::Deps{host, prompts, clock, timing, std::move(resolver)});
-        ASSERT_TRUE(wnd->create());
+        ASSERT_TRUE(connection->create());
     }
 
     // Starts the peer's script and connects to it.
     void connectTo(ScriptedPeer& p) {
         source.port = p.port();
         p.start();
-        makeWindow();
-        wnd->beginConnection();
+        makeConnection();
+        connection->beginConnection();
     }
 
     // Connections go through the FTP proxy at `proxyHost`:`proxyPort` to
@@ -84,7 +84,7 @@ protected:
     ManualClock clock;
     Timing timing;
     ConnectionSource source;
-    std::unique_ptr<FtpConnection> wnd;
+    std::unique_ptr<FtpConnection> connection;
     std::unique_ptr<ScriptedPeer> peer;
 };
 

@@ -14,38 +14,38 @@ quint16 closedPort() {
 
 TEST_F(ConnectionTest, FourFailedConnectsGiveOneMessage) {
     source.port = closedPort();
-    makeWindow();
-    wnd->beginConnection();
+    makeConnection();
+    connection->beginConnection();
     ASSERT_TRUE(waitUntil([&] { return prompts.count(kCannotConnect) == 1; }));
     spinFor(200);
     EXPECT_EQ(prompts.shown, QStringList{QString::fromUtf8(kCannotConnect)});
     EXPECT_EQ(host.statusTexts.count(QString::fromUtf8("正在连接站点，请等待......")), 4);
-    EXPECT_FALSE(wnd->controlSocket);
-    EXPECT_TRUE(wnd->awaitingGreeting);
-    EXPECT_FALSE(wnd->connectPending);
+    EXPECT_FALSE(connection->controlSocket);
+    EXPECT_TRUE(connection->awaitingGreeting);
+    EXPECT_FALSE(connection->connectPending);
 }
 
 TEST_F(ConnectionTest, LookupFailingFourTimesGivesOneMessage) {
     std::atomic<int> calls{0};
     source.setHostAddress("ftp.example.test");
-    makeWindow([&](const QString&) -> std::optional<QString> {
+    makeConnection([&](const QString&) -> std::optional<QString> {
         ++calls;
         return std::nullopt;
     });
-    wnd->beginConnection();
+    connection->beginConnection();
     ASSERT_TRUE(waitUntil([&] { return prompts.count(kLookupFailed) == 1; }));
     spinFor(100);
     EXPECT_EQ(calls.load(), 4);
     EXPECT_EQ(prompts.shown.size(), 1);
-    EXPECT_FALSE(wnd->lookupPending);
-    EXPECT_TRUE(wnd->ready);
+    EXPECT_FALSE(connection->lookupPending);
+    EXPECT_TRUE(connection->ready);
     EXPECT_EQ(host.siteDisplayResets, 1);
     EXPECT_TRUE(host.statusTexts.last().isEmpty()) << "phase 0 after the failure";
 
     // A late answer to an old lookup changes nothing.
-    wnd->post(Msg::LookupFinished, wnd->lookupHandle, 9);
+    connection->post(Msg::LookupFinished, connection->lookupHandle, 9);
     spinFor(50);
-    EXPECT_FALSE(wnd->controlSocket);
+    EXPECT_FALSE(connection->controlSocket);
 }
 
 TEST_F(ConnectionTest, LookupReplacesTheAddressButKeepsTheNameAsTyped) {
@@ -55,12 +55,12 @@ TEST_F(ConnectionTest, LookupReplacesTheAddressButKeepsTheNameAsTyped) {
     source.setHostName("ftp.example.test");
     source.port = p.port();
     p.start();
-    makeWindow([](const QString& name) -> std::optional<QString> {
+    makeConnection([](const QString& name) -> std::optional<QString> {
         if (name == "ftp.example.test")
             return QStringLiteral("127.0.0.1");
         return std::nullopt;
     });
-    wnd->beginConnection();
+    connection->beginConnection();
     ASSERT_TRUE(waitLoggedIn());
     EXPECT_EQ(source.hostAddress(), "127.0.0.1");
     EXPECT_EQ(source.hostName(), "ftp.example.test");
@@ -70,28 +70,28 @@ TEST_F(ConnectionTest, LookupReplacesTheAddressButKeepsTheNameAsTyped) {
 TEST_F(ConnectionTest, AnswerToAnotherLookupIsIgnored) {
     auto release = std::make_shared<std::atomic<bool>>(false);
     source.setHostAddress("slow.example.test");
-    makeWindow([release](const QString&) -> std::optional<QString> {
+    makeConnection([release](const QString&) -> std::optional<QString> {
         while (!*release)
             QThread::msleep(2);
         return std::nullopt;
     });
-    wnd->beginConnection();
-    ASSERT_TRUE(wnd->lookupPending);
-    wnd->post(Msg::LookupFinished, wnd->lookupHandle + 100, 0);
+    connection->beginConnection();
+    ASSERT_TRUE(connection->lookupPending);
+    connection->post(Msg::LookupFinished, connection->lookupHandle + 100, 0);
     spinFor(50);
-    EXPECT_TRUE(wnd->lookupPending);
-    EXPECT_FALSE(wnd->controlSocket);
+    EXPECT_TRUE(connection->lookupPending);
+    EXPECT_FALSE(connection->controlSocket);
     *release = true;
     ASSERT_TRUE(waitUntil([&] { return prompts.count(kLookupFailed) == 1; }));
 }
 
 TEST_F(ConnectionTest, ClosingWithoutAControlSocketOnlyResetsState) {
-    makeWindow();
-    wnd->closeConnection();
+    makeConnection();
+    connection->closeConnection();
     EXPECT_EQ(host.closedConnections, 0);
     EXPECT_EQ(host.siteDisplayResets, 1);
-    EXPECT_TRUE(wnd->awaitingGreeting);
-    EXPECT_EQ(wnd->nextCommand, -1);
+    EXPECT_TRUE(connection->awaitingGreeting);
+    EXPECT_EQ(connection->nextCommand, -1);
     EXPECT_TRUE(source.abortRequested.load());
 }
 

@@ -9,18 +9,18 @@ TEST_F(ConnectionTest, IdleConnectionGetsNoopThenIsClosedWhenDead) {
     ASSERT_TRUE(loginTo(p));
 
     clock.advance(59000);
-    wnd->onFrameTick();
-    EXPECT_TRUE(wnd->commandQueue.isEmpty()) << "nothing before 60 s";
+    connection->onFrameTick();
+    EXPECT_TRUE(connection->commandQueue.isEmpty()) << "nothing before 60 s";
 
     clock.advance(2000); // 61 s idle
-    wnd->onFrameTick();
+    connection->onFrameTick();
     ASSERT_TRUE(waitUntil([&] { return peer->received().contains("NOOP"); }));
-    ASSERT_TRUE(waitUntil([&] { return wnd->commandQueue.isEmpty(); }));
+    ASSERT_TRUE(waitUntil([&] { return connection->commandQueue.isEmpty(); }));
 
     clock.advance(181000);
-    wnd->onFrameTick();
+    connection->onFrameTick();
     EXPECT_EQ(prompts.count("与服务器的连接已经中断，请重新连接！"), 1);
-    EXPECT_FALSE(wnd->controlSocket);
+    EXPECT_FALSE(connection->controlSocket);
     EXPECT_EQ(host.resumes, 0);
     finishPeer();
 }
@@ -35,9 +35,9 @@ TEST_F(ConnectionTest, DeadConnectionDuringAFileTransferAsksForAResume) {
         p.greetAndLogin().expectClosed();
         ASSERT_TRUE(loginTo(p));
         host.folders.clear();
-        wnd->transferKind = 3; // a download was under way on the wire
+        connection->transferKind = 3; // a download was under way on the wire
         clock.advance(181000);
-        wnd->onFrameTick();
+        connection->onFrameTick();
         EXPECT_EQ(host.resumes, interrupted ? 0 : 1);
         EXPECT_TRUE(prompts.shown.isEmpty());
         finishPeer();
@@ -48,17 +48,17 @@ TEST_F(ConnectionTest, SilentDataConnectionTimesOut) {
     ScriptedPeer& p = newPeer();
     p.greetAndLogin();
     ASSERT_TRUE(loginTo(p));
-    wnd->dataOpen = true;
-    wnd->transferKind = 1;
+    connection->dataOpen = true;
+    connection->transferKind = 1;
     clock.advance(60000);
-    wnd->onFrameTick();
+    connection->onFrameTick();
     EXPECT_TRUE(prompts.shown.isEmpty()) << "60 s is not yet too long";
     clock.advance(1001);
-    wnd->onFrameTick();
+    connection->onFrameTick();
     EXPECT_EQ(prompts.count("传送数据超时错误，请重新进行刚才的操作！"), 1);
-    EXPECT_FALSE(wnd->dataOpen);
-    EXPECT_EQ(wnd->transferKind, 0);
-    EXPECT_TRUE(wnd->controlSocket) << "the control connection stays";
+    EXPECT_FALSE(connection->dataOpen);
+    EXPECT_EQ(connection->transferKind, 0);
+    EXPECT_TRUE(connection->controlSocket) << "the control connection stays";
     finishPeer();
 }
 
@@ -71,34 +71,35 @@ TEST_F(ConnectionTest, SlowLookupTimesOutFourTimesThenGivesUp) {
         ~Release() { *flag = true; }
     } releaseAtEnd{release};
     source.setHostAddress("slow.example.test");
-    makeWindow([release, calls](const QString&) -> std::optional<QString> {
+    makeConnection([release, calls](const QString&) -> std::optional<QString> {
         ++*calls;
         while (!*release)
             QThread::msleep(2);
         return QStringLiteral("127.0.0.1");
     });
-    wnd->beginConnection();
+    connection->beginConnection();
     for (int attempt = 1; attempt <= 4; ++attempt) {
         ASSERT_TRUE(waitUntil([&] { return calls->load() == attempt; }));
         clock.advance(15001);
-        wnd->onFrameTick();
+        connection->onFrameTick();
         spinFor(20);
     }
     EXPECT_EQ(prompts.count(kLookupFailed), 1);
-    EXPECT_FALSE(wnd->lookupPending);
+    EXPECT_FALSE(connection->lookupPending);
     *release = true;
     spinFor(100);
-    EXPECT_FALSE(wnd->controlSocket) << "a cancelled lookup's answer is not used";
+    EXPECT_FALSE(connection->controlSocket) << "a cancelled lookup's answer is not used";
 }
 
 TEST_F(ConnectionTest, ServerThatNeverGreetsIsGivenUp) {
     ScriptedPeer& p = newPeer();
     p.expectClosed(5000);
     connectTo(p);
-    ASSERT_TRUE(waitUntil([&] { return wnd->controlSocket && !wnd->connectPending; }));
+    ASSERT_TRUE(
+        waitUntil([&] { return connection->controlSocket && !connection->connectPending; }));
     clock.advance(180001);
-    wnd->onFrameTick();
-    EXPECT_FALSE(wnd->controlSocket);
+    connection->onFrameTick();
+    EXPECT_FALSE(connection->controlSocket);
     EXPECT_EQ(prompts.count("与服务器的连接已经中断，请重新连接！"), 1);
     finishPeer();
 }
@@ -111,16 +112,16 @@ TEST_F(ConnectionTest, ServerSilentAfterUserIsGivenUpAndKeepAliveLeavesTheLoginA
     ASSERT_TRUE(waitUntil([&] { return peer->received().contains("USER u"); }));
     for (int tick = 0; tick < 59; ++tick) {
         clock.advance(3000); // 177 s of silence
-        wnd->onFrameTick();
+        connection->onFrameTick();
     }
     spinFor(100);
     EXPECT_TRUE(prompts.shown.isEmpty()) << "not yet 180 s";
-    EXPECT_TRUE(wnd->controlSocket);
-    EXPECT_EQ(wnd->commandQueue.value(0), "USER u\r\n") << "the login is still queued";
+    EXPECT_TRUE(connection->controlSocket);
+    EXPECT_EQ(connection->commandQueue.value(0), "USER u\r\n") << "the login is still queued";
     clock.advance(3001);
-    wnd->onFrameTick();
+    connection->onFrameTick();
     EXPECT_EQ(prompts.count("与服务器的连接已经中断，请重新连接！"), 1);
-    EXPECT_FALSE(wnd->controlSocket);
+    EXPECT_FALSE(connection->controlSocket);
     finishPeer();
     EXPECT_EQ(peer->received(), QStringList{"USER u"});
 }
@@ -132,12 +133,12 @@ TEST_F(ConnectionTest, KeepAliveDoesNotCountAsTheServerBeingAlive) {
     ASSERT_TRUE(loginTo(p));
     for (int tick = 0; tick < 61; ++tick) {
         clock.advance(3000);
-        wnd->onFrameTick();
+        connection->onFrameTick();
         spinFor(2);
     }
     EXPECT_EQ(prompts.count("与服务器的连接已经中断，请重新连接！"), 1)
         << "183 s without a byte from the server";
-    EXPECT_FALSE(wnd->controlSocket);
+    EXPECT_FALSE(connection->controlSocket);
     finishPeer();
     EXPECT_EQ(peer->received().count("NOOP"), 1) << "one keep-alive, not one per tick";
 }
@@ -153,24 +154,24 @@ TEST_F(ConnectionTest, ABoxLeftOpenDoesNotCountAsTheServersSilence) {
     prompts.whileShown = [&] {
         for (int tick = 0; tick < 100; ++tick) {
             clock.advance(3000);
-            wnd->onFrameTick();
+            connection->onFrameTick();
             spinFor(1);
         }
     };
-    ASSERT_TRUE(wnd->runCommand("CWD /missing\r\n"));
+    ASSERT_TRUE(connection->runCommand("CWD /missing\r\n"));
     ASSERT_TRUE(waitUntil([&] { return prompts.count("不能进入该目录！") == 1; }));
     prompts.whileShown = nullptr;
     spinFor(30);
-    EXPECT_TRUE(wnd->controlSocket);
+    EXPECT_TRUE(connection->controlSocket);
     EXPECT_EQ(prompts.count("与服务器的连接已经中断，请重新连接！"), 0);
     EXPECT_FALSE(peer->received().contains("NOOP")) << "nothing is sent while the box is open";
 
     clock.advance(59000);
-    wnd->onFrameTick();
+    connection->onFrameTick();
     spinFor(30);
     EXPECT_FALSE(peer->received().contains("NOOP"));
     clock.advance(2000);
-    wnd->onFrameTick();
+    connection->onFrameTick();
     finishPeer();
-    EXPECT_TRUE(wnd->controlSocket);
+    EXPECT_TRUE(connection->controlSocket);
 }

@@ -11,8 +11,8 @@ TEST_F(ConnectionTest, PlainLoginLearnsTheFolderAndRestartSupport) {
               (QStringList{"USER u", "PASS p", "CWD /pub/data", "REST 0", "PWD"}));
     EXPECT_EQ(host.folders, QStringList{"/pub/data"});
     EXPECT_TRUE(source.restSupported.load());
-    EXPECT_TRUE(wnd->ready);
-    EXPECT_TRUE(wnd->commandQueue.isEmpty());
+    EXPECT_TRUE(connection->ready);
+    EXPECT_TRUE(connection->commandQueue.isEmpty());
     EXPECT_TRUE(host.transcript.contains("C:\r\nPASS *\r\n"));
     EXPECT_FALSE(host.transcript.contains("PASS p"));
     EXPECT_TRUE(host.statusTexts.contains(QString::fromUtf8("正在登录用户，请等待......")));
@@ -51,8 +51,8 @@ TEST_F(ConnectionTest, ProxyLoginSendsProxyCredentialsThenUserAtHost) {
     p.on("USER u@ftp.example.test:2121", "331 pw").on("PASS p", "230 ok");
     p.on("CWD /", "250 ok").on("REST 0", "350 ok").on("PWD", "257 \"/\"");
     p.start();
-    makeWindow([](const QString&) -> std::optional<QString> { return std::nullopt; });
-    wnd->beginConnection();
+    makeConnection([](const QString&) -> std::optional<QString> { return std::nullopt; });
+    connection->beginConnection();
     ASSERT_TRUE(waitLoggedIn());
     finishPeer();
     EXPECT_TRUE(host.transcript.contains("C:\r\nPASS *****\r\n"));
@@ -65,8 +65,8 @@ TEST_F(ConnectionTest, ProxyWithoutItsOwnCredentialsSendsOnlyTheSiteLogin) {
     p.send("220 proxy\r\n").on("USER u@site:21", "331 pw").on("PASS p", "230 ok");
     p.on("CWD /", "250 ok").on("REST 0", "350 ok").on("PWD", "257 \"/\"");
     p.start();
-    makeWindow();
-    wnd->beginConnection();
+    makeConnection();
+    connection->beginConnection();
     ASSERT_TRUE(waitLoggedIn());
     finishPeer();
 }
@@ -87,7 +87,7 @@ TEST_F(ConnectionTest, RejectedPasswordClosesWithUserRejected) {
     connectTo(p);
     ASSERT_TRUE(waitUntil([&] { return prompts.count("用户信息无效！") == 1; }));
     finishPeer();
-    EXPECT_FALSE(wnd->controlSocket);
+    EXPECT_FALSE(connection->controlSocket);
     EXPECT_EQ(host.closedConnections, 1);
 }
 
@@ -97,14 +97,14 @@ TEST_F(ConnectionTest, ResumingATaskSendsNeitherCwdNorPwd) {
     p.on("REST 0", "350 ok").expectSilence(200);
     source.port = p.port();
     p.start();
-    makeWindow();
-    wnd->pendingTaskFile = "中断任务-2026-1-2-3-4-5.npm";
-    wnd->beginConnection();
+    makeConnection();
+    connection->pendingTaskFile = "中断任务-2026-1-2-3-4-5.npm";
+    connection->beginConnection();
     ASSERT_TRUE(waitUntil([&] { return !host.resumedTasks.isEmpty(); }));
     finishPeer();
     EXPECT_EQ(host.resumedTasks, QStringList{"中断任务-2026-1-2-3-4-5.npm"});
-    EXPECT_TRUE(wnd->pendingTaskFile.isEmpty());
-    EXPECT_TRUE(wnd->ready);
+    EXPECT_TRUE(connection->pendingTaskFile.isEmpty());
+    EXPECT_TRUE(connection->ready);
     EXPECT_TRUE(source.restSupported.load());
     EXPECT_TRUE(host.folders.isEmpty());
 }
@@ -125,7 +125,7 @@ TEST_F(ConnectionTest, APwdReplyWithoutAFolderStillEndsTheLogin) {
         ASSERT_TRUE(loginTo(p));
         finishPeer();
         EXPECT_EQ(host.folders, QStringList{"/start"});
-        EXPECT_TRUE(wnd->commandQueue.isEmpty());
+        EXPECT_TRUE(connection->commandQueue.isEmpty());
         EXPECT_TRUE(prompts.shown.isEmpty());
         EXPECT_TRUE(host.transcript.contains(
             QString::fromUtf8("服务器没有给出当前目录，按 /start 处理。")));
@@ -142,7 +142,7 @@ TEST_F(ConnectionTest, ALoginFieldWithALineBreakNeverReachesTheServer) {
     EXPECT_EQ(prompts.shown, QStringList{QString::fromUtf8(
                                  "名称中含有回车、换行或空字符，不能发送：u\\r\\nDELE /x")});
     EXPECT_TRUE(peer->received().isEmpty());
-    EXPECT_FALSE(wnd->controlSocket);
+    EXPECT_FALSE(connection->controlSocket);
 }
 
 TEST_F(ConnectionTest, AProxyNamedByItsHostNameIsLookedUp) {
@@ -153,11 +153,11 @@ TEST_F(ConnectionTest, AProxyNamedByItsHostNameIsLookedUp) {
     p.on("CWD /", "250 ok").on("REST 0", "350 ok").on("PWD", "257 \"/\"");
     p.start();
     QStringList looked;
-    makeWindow([&looked](const QString& name) -> std::optional<QString> {
+    makeConnection([&looked](const QString& name) -> std::optional<QString> {
         looked << name; // on the lookup thread; read after the login
         return QStringLiteral("127.0.0.1");
     });
-    wnd->beginConnection();
+    connection->beginConnection();
     ASSERT_TRUE(waitLoggedIn()) << prompts.shown.join('|').toStdString();
     finishPeer();
     EXPECT_EQ(looked, QStringList{"proxy.example.test"})
@@ -174,13 +174,13 @@ TEST_F(ConnectionTest, EveryAddressOfANameIsTriedInOrder) {
     source.port = p.port();
     p.greetAndLogin("u", "p", "/");
     p.start();
-    makeWindow(
+    makeConnection(
         [](const QString&) -> std::optional<QString> { return QStringLiteral("::1 127.0.0.1"); });
-    wnd->beginConnection();
+    connection->beginConnection();
     ASSERT_TRUE(waitLoggedIn()) << prompts.shown.join('|').toStdString();
     finishPeer();
     EXPECT_EQ(source.hostAddress(), "127.0.0.1");
-    EXPECT_EQ(wnd->retryCount, 0) << "a refused address of several is no failed attempt";
+    EXPECT_EQ(connection->retryCount, 0) << "a refused address of several is no failed attempt";
 }
 
 // The restart probe is asked again in binary mode when ASCII mode is what

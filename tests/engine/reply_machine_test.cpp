@@ -34,8 +34,9 @@ TEST_F(ConnectionTest, LateTransferRepliesAreRemovedBeforeTheCwdReply) {
     p.expect("CWD /three").send("250 ok\r\n");
     ASSERT_TRUE(loginTo(p));
     for (const char* folder : {"/one", "/two", "/three"}) {
-        ASSERT_TRUE(waitUntil([&] { return wnd->runCommand(QString("CWD %1\r\n").arg(folder)); }));
-        ASSERT_TRUE(waitUntil([&] { return wnd->commandQueue.isEmpty(); }));
+        ASSERT_TRUE(
+            waitUntil([&] { return connection->runCommand(QString("CWD %1\r\n").arg(folder)); }));
+        ASSERT_TRUE(waitUntil([&] { return connection->commandQueue.isEmpty(); }));
     }
     finishPeer();
     EXPECT_TRUE(prompts.shown.isEmpty()) << prompts.shown.join('|').toStdString();
@@ -47,11 +48,11 @@ TEST_F(ConnectionTest, TransientReplyIsRetriedTwiceThenStops) {
     p.on("MKD /new", "450 busy").on("MKD /new", "451 still busy").on("MKD /new", "450 busy");
     p.expectSilence(150);
     ASSERT_TRUE(loginTo(p));
-    ASSERT_TRUE(wnd->runCommand("MKD /new\r\n"));
+    ASSERT_TRUE(connection->runCommand("MKD /new\r\n"));
     ASSERT_TRUE(waitUntil([&] { return prompts.count(kStopped) == 1; }));
     finishPeer();
     EXPECT_EQ(prompts.shown.size(), 1);
-    EXPECT_TRUE(wnd->commandQueue.isEmpty());
+    EXPECT_TRUE(connection->commandQueue.isEmpty());
 }
 
 TEST_F(ConnectionTest, TransientReplyThenSuccessGoesOn) {
@@ -59,7 +60,7 @@ TEST_F(ConnectionTest, TransientReplyThenSuccessGoesOn) {
     p.greetAndLogin();
     p.on("MKD /new", "450 busy").on("MKD /new", "257 \"/new\" created");
     ASSERT_TRUE(loginTo(p));
-    ASSERT_TRUE(wnd->runCommand("MKD /new\r\n"));
+    ASSERT_TRUE(connection->runCommand("MKD /new\r\n"));
     ASSERT_TRUE(waitUntil([&] { return !host.events.isEmpty(); }));
     finishPeer();
     EXPECT_EQ(host.events, QStringList{"added:new"});
@@ -85,17 +86,17 @@ TEST_F(ConnectionTest, ServiceClosingReplyClosesTheConnection) {
     ASSERT_TRUE(waitUntil([&] { return prompts.count("服务器已关闭！") == 1; }));
     finishPeer();
     EXPECT_EQ(host.closedConnections, 1);
-    EXPECT_FALSE(wnd->controlSocket);
+    EXPECT_FALSE(connection->controlSocket);
 }
 
 TEST_F(ConnectionTest, QuitEndsWithLoggedOut) {
     ScriptedPeer& p = newPeer();
     p.greetAndLogin().on("QUIT", "221 Goodbye").expectClosed();
     ASSERT_TRUE(loginTo(p));
-    wnd->quit();
+    connection->quit();
     ASSERT_TRUE(waitUntil([&] { return prompts.count("成功退出！") == 1; }));
     finishPeer();
-    EXPECT_TRUE(wnd->awaitingGreeting);
+    EXPECT_TRUE(connection->awaitingGreeting);
 }
 
 TEST_F(ConnectionTest, FullReplyBufferWithoutLineEndCloses) {
@@ -108,7 +109,7 @@ TEST_F(ConnectionTest, FullReplyBufferWithoutLineEndCloses) {
         ASSERT_TRUE(waitUntil([&] { return prompts.count(kReceiveFailed) == 1; }));
         finishPeer();
         EXPECT_EQ(prompts.shown.size(), 1);
-        EXPECT_FALSE(wnd->controlSocket);
+        EXPECT_FALSE(connection->controlSocket);
     }
 }
 
@@ -116,11 +117,11 @@ TEST_F(ConnectionTest, QueueEndingInTypeAloneIsDiscarded) {
     ScriptedPeer& p = newPeer();
     p.greetAndLogin().expectSilence(200).on("NOOP", "200 ok");
     ASSERT_TRUE(loginTo(p));
-    ASSERT_TRUE(wnd->runCommand("TYPE A\r\n"));
+    ASSERT_TRUE(connection->runCommand("TYPE A\r\n"));
     spinFor(50);
-    EXPECT_TRUE(wnd->commandQueue.isEmpty());
+    EXPECT_TRUE(connection->commandQueue.isEmpty());
     spinFor(250); // the peer's quiet spell ends; the next line must be NOOP
-    wnd->keepAlive();
+    connection->keepAlive();
     finishPeer();
     EXPECT_FALSE(peer->received().contains("TYPE A"));
 }
@@ -129,14 +130,14 @@ TEST_F(ConnectionTest, FailingCwdAfterLoginShowsItsMessage) {
     ScriptedPeer& p = newPeer();
     p.greetAndLogin().on("CWD /missing", "550 No such directory.");
     ASSERT_TRUE(loginTo(p));
-    ASSERT_TRUE(wnd->runCommand("CWD /missing\r\n"));
+    ASSERT_TRUE(connection->runCommand("CWD /missing\r\n"));
     ASSERT_TRUE(waitUntil([&] { return prompts.count("不能进入该目录！") == 1; }));
     finishPeer();
 }
 
 TEST_F(ConnectionTest, CommandsAreDroppedWhileTheConnectionIsBusy) {
-    makeWindow();
-    EXPECT_FALSE(wnd->runCommand("NOOP\r\n")) << "not greeted yet";
+    makeConnection();
+    EXPECT_FALSE(connection->runCommand("NOOP\r\n")) << "not greeted yet";
 }
 
 TEST_F(ConnectionTest, RemovalsAndNewFoldersReachThePanes) {
@@ -149,8 +150,8 @@ TEST_F(ConnectionTest, RemovalsAndNewFoldersReachThePanes) {
     ASSERT_TRUE(loginTo(p));
     for (const char* line : {"DELE /pub/old file.txt\r\n", "RMD /pub/empty\r\n",
                              "MKD /pub/新目录\r\n", "DELE /pub/locked\r\n"}) {
-        ASSERT_TRUE(waitUntil([&] { return wnd->runCommand(QString::fromUtf8(line)); }));
-        ASSERT_TRUE(waitUntil([&] { return wnd->commandQueue.isEmpty(); }));
+        ASSERT_TRUE(waitUntil([&] { return connection->runCommand(QString::fromUtf8(line)); }));
+        ASSERT_TRUE(waitUntil([&] { return connection->commandQueue.isEmpty(); }));
     }
     finishPeer();
     EXPECT_EQ(host.events,
@@ -183,14 +184,14 @@ TEST_F(ConnectionTest, DigitsInsideReplyTextAreNotCodes) {
         ASSERT_TRUE(loginTo(p));
         EXPECT_EQ(host.folders, QStringList{QString::fromUtf8(plain)});
         for (const QByteArray& line : {"MKD " + plain + "/sub\r\n", "CWD " + plain + "\r\n"}) {
-            ASSERT_TRUE(waitUntil([&] { return wnd->runCommand(QString::fromUtf8(line)); }));
-            ASSERT_TRUE(waitUntil([&] { return wnd->commandQueue.isEmpty(); }));
+            ASSERT_TRUE(waitUntil([&] { return connection->runCommand(QString::fromUtf8(line)); }));
+            ASSERT_TRUE(waitUntil([&] { return connection->commandQueue.isEmpty(); }));
         }
-        ASSERT_TRUE(waitUntil([&] { return wnd->runCommand("NOOP\r\n"); }));
+        ASSERT_TRUE(waitUntil([&] { return connection->runCommand("NOOP\r\n"); }));
         finishPeer();
         EXPECT_TRUE(prompts.shown.isEmpty()) << prompts.shown.join('|').toStdString();
         EXPECT_EQ(host.events, QStringList{"added:sub"});
-        EXPECT_TRUE(wnd->controlSocket) << "the connection stays open";
+        EXPECT_TRUE(connection->controlSocket) << "the connection stays open";
     }
 }
 

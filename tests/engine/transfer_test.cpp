@@ -44,7 +44,7 @@ TEST_F(TransferTest, DownloadSendsTypePortRetrAndWritesTheFile) {
     p.typeAndPort("I");
     p.on("RETR /pub/f.bin", "150 opening").openData(payload).send("226 done\r\n");
     ASSERT_TRUE(loginTo(p));
-    wnd->StartDownload(localDir(), "/pub", {"/pub/f.bin"}, {quint32(payload.size())});
+    connection->StartDownload(localDir(), "/pub", {"/pub/f.bin"}, {quint32(payload.size())});
     ASSERT_TRUE(waitDone()) << prompts.shown.join('|').toStdString();
     finishPeer();
     EXPECT_EQ(readBytes(localDir() + "f.bin"), payload);
@@ -65,8 +65,8 @@ TEST_F(TransferTest, ResumedDownloadSendsRestWithTheLocalSize) {
     p.on("REST 1200", "350 restarting").on("RETR /pub/f.bin", "150 opening");
     p.openData(payload.mid(1200)).send("226 done\r\n");
     ASSERT_TRUE(loginTo(p));
-    wnd->StartDownload(localDir(), "/pub", {"/pub/f.bin"}, {quint32(payload.size())});
-    wnd->resumeTransfer = true; // as a resumed task sets it
+    connection->StartDownload(localDir(), "/pub", {"/pub/f.bin"}, {quint32(payload.size())});
+    connection->resumeTransfer = true; // as a resumed task sets it
     ASSERT_TRUE(waitDone()) << prompts.shown.join('|').toStdString();
     finishPeer();
     EXPECT_EQ(readBytes(localDir() + "f.bin"), payload);
@@ -85,8 +85,8 @@ TEST_F(TransferTest, ContinuedUploadQueriesTheSizeThenAppendsOnlyTheRest) {
     p.expectPrefix("PORT ").send("200 ok\r\n").connectData();
     p.on("APPE /pub/up.bin", "150 go ahead").receiveData().send("226 stored\r\n");
     ASSERT_TRUE(loginTo(p));
-    wnd->StartUpload("/pub", localDir(), {localDir() + "up.bin"}, {quint32(content.size())});
-    wnd->resumeTransfer = true;
+    connection->StartUpload("/pub", localDir(), {localDir() + "up.bin"}, {quint32(content.size())});
+    connection->resumeTransfer = true;
     ASSERT_TRUE(waitDone()) << prompts.shown.join('|').toStdString();
     finishPeer();
     EXPECT_EQ(peer->uploaded(), content.mid(1000));
@@ -100,7 +100,8 @@ TEST_F(TransferTest, UploadToAServerThatConnectsOnPort) {
     p.typeAndPort("I").connectData();
     p.on("STOR /pub/new file.bin", "125 already open").receiveData().send("226 stored\r\n");
     ASSERT_TRUE(loginTo(p));
-    wnd->StartUpload("/pub", localDir(), {localDir() + "new file.bin"}, {quint32(content.size())});
+    connection->StartUpload("/pub", localDir(), {localDir() + "new file.bin"},
+                            {quint32(content.size())});
     ASSERT_TRUE(waitDone()) << prompts.shown.join('|').toStdString();
     finishPeer();
     EXPECT_EQ(peer->uploaded(), content);
@@ -113,10 +114,10 @@ TEST_F(TransferTest, DataConnectionFromAnotherAddressIsRefused) {
     p.typeAndPort("I");
     p.on("RETR /pub/f.bin", "150 opening").openData("intruder", "127.0.0.2");
     ASSERT_TRUE(loginTo(p));
-    wnd->StartDownload(localDir(), "/pub", {"/pub/f.bin"}, {8});
+    connection->StartDownload(localDir(), "/pub", {"/pub/f.bin"}, {8});
     ASSERT_TRUE(waitUntil([&] { return prompts.count("网络错误，不能成功操作！") == 1; }));
     finishPeer();
-    EXPECT_FALSE(wnd->dataOpen);
+    EXPECT_FALSE(connection->dataOpen);
     EXPECT_TRUE(readBytes(localDir() + "f.bin").isEmpty());
     EXPECT_EQ(prompts.count(kAllDone), 0);
 }
@@ -130,7 +131,7 @@ TEST_F(TransferTest, CannotOpenDataConnectionRepeatsTheWholeGroup) {
     p.typeAndPort("I");
     p.on("RETR /pub/f.bin", "150 opening").openData(payload).send("226 done\r\n");
     ASSERT_TRUE(loginTo(p));
-    wnd->StartDownload(localDir(), "/pub", {"/pub/f.bin"}, {quint32(payload.size())});
+    connection->StartDownload(localDir(), "/pub", {"/pub/f.bin"}, {quint32(payload.size())});
     ASSERT_TRUE(waitDone()) << prompts.shown.join('|').toStdString();
     finishPeer();
     EXPECT_EQ(readBytes(localDir() + "f.bin"), payload);
@@ -149,7 +150,7 @@ TEST_F(TransferTest, ADataConnectionRefusedAgainAndAgainEndsTheOperation) {
         p.expectPrefix("PORT ").send("200 ok\r\n").on("RETR /pub/f.bin", "425 no");
     p.expectSilence(300);
     ASSERT_TRUE(loginTo(p));
-    wnd->StartDownload(localDir(), "/pub", {"/pub/f.bin"}, {100});
+    connection->StartDownload(localDir(), "/pub", {"/pub/f.bin"}, {100});
     ASSERT_TRUE(waitUntil([&] { return prompts.count("网络错误，不能成功操作！") == 1; }))
         << prompts.shown.join('|').toStdString();
     finishPeer();
@@ -167,17 +168,19 @@ TEST_F(TransferTest, EveryCommandEndsWhateverItsAnswer) {
     p.on("ACCT acc", "202 ok").expectPrefix("PORT ").send("200 ok\r\n");
     p.on("STOR /pub/up.bin", "532 still no");
     ASSERT_TRUE(loginTo(p));
-    wnd->DeleteSiteItems({"/pub/x"}, {"-"});
-    ASSERT_TRUE(waitUntil([&] { return wnd->connectionReady() && !host.events.isEmpty(); }));
-    wnd->MakeSiteFolder("/pub/new");
-    ASSERT_TRUE(waitUntil([&] { return host.events.size() == 2 && wnd->connectionReady(); }));
-    wnd->RenameSiteItem("/pub/a", "/pub/b");
-    ASSERT_TRUE(waitUntil([&] { return host.events.size() == 3 && wnd->connectionReady(); }));
+    connection->DeleteSiteItems({"/pub/x"}, {"-"});
+    ASSERT_TRUE(waitUntil([&] { return connection->connectionReady() && !host.events.isEmpty(); }));
+    connection->MakeSiteFolder("/pub/new");
+    ASSERT_TRUE(
+        waitUntil([&] { return host.events.size() == 2 && connection->connectionReady(); }));
+    connection->RenameSiteItem("/pub/a", "/pub/b");
+    ASSERT_TRUE(
+        waitUntil([&] { return host.events.size() == 3 && connection->connectionReady(); }));
     EXPECT_EQ(host.events, (QStringList{"removed file:/pub/x", "added:new", "renamed:b"}));
 
     source.setAccount("acc");
     writeBytes(localDir() + "up.bin", "data");
-    wnd->StartUpload("/pub", localDir(), {localDir() + "up.bin"}, {4});
+    connection->StartUpload("/pub", localDir(), {localDir() + "up.bin"}, {4});
     ASSERT_TRUE(waitUntil([&] { return prompts.count(kStopped) == 1; }))
         << prompts.shown.join('|').toStdString();
     finishPeer();
@@ -195,10 +198,10 @@ TEST_F(TransferTest, ListingAboveTheLimitClosesTheConnection) {
     p.typeAndPort("A");
     p.on("LIST", "150 listing").openData(listing).expectClosed();
     ASSERT_TRUE(loginTo(p));
-    wnd->listCurrentFolder();
+    connection->listCurrentFolder();
     ASSERT_TRUE(waitUntil([&] { return prompts.count(kReceiveFailed) == 1; }));
     finishPeer();
-    EXPECT_FALSE(wnd->controlSocket);
+    EXPECT_FALSE(connection->controlSocket);
     EXPECT_TRUE(host.listings.isEmpty());
 }
 
@@ -210,10 +213,10 @@ TEST_F(TransferTest, ListingOfTheCurrentFolderReachesTheHost) {
     p.typeAndPort("A");
     p.on("LIST", "150 listing").openData(listing).send("226 done\r\n").on("NOOP", "200 ok");
     ASSERT_TRUE(loginTo(p));
-    wnd->listCurrentFolder();
+    connection->listCurrentFolder();
     ASSERT_TRUE(waitUntil([&] { return !host.listings.isEmpty(); }));
     spinFor(50); // the late 226 must not disturb the next command
-    wnd->keepAlive();
+    connection->keepAlive();
     finishPeer();
     EXPECT_EQ(host.listings, QList<QByteArray>{listing});
     EXPECT_TRUE(prompts.shown.isEmpty()) << prompts.shown.join('|').toStdString();
@@ -237,7 +240,7 @@ TEST_F(TransferTest, FolderDownloadFromADosListingSkipsUnsafeNames) {
     p.typeAndPort("I");
     p.on("RETR /d/empty.txt", "150 opening").openData("").send("226 done\r\n");
     ASSERT_TRUE(loginTo(p));
-    wnd->StartDownload(localDir(), "/", {"/d"}, {0});
+    connection->StartDownload(localDir(), "/", {"/d"}, {0});
     // Done, but not "all done": two items were left out.
     ASSERT_TRUE(waitUntil([&] { return prompts.count("操作已完成，但有2项没有传送。") == 1; }))
         << prompts.shown.join('|').toStdString();
@@ -268,15 +271,15 @@ TEST_F(TransferTest, AbortIsFollowedByTheRepliesServersSend) {
         p.on("RETR /pub/big", "150 opening").connectData().sendDataKeepOpen(pattern(4096));
         p.expect("ABOR").send(ending).on("NOOP", "200 ok");
         ASSERT_TRUE(loginTo(p));
-        wnd->StartDownload(localDir(), "/pub", {"/pub/big"}, {1000000});
+        connection->StartDownload(localDir(), "/pub", {"/pub/big"}, {1000000});
         ASSERT_TRUE(waitUntil([&] { return source.bytesDone > 0; }));
-        wnd->abort();
+        connection->abort();
         ASSERT_TRUE(waitUntil([&] { return prompts.count("操作中断！") == 1; }));
         spinFor(100);
-        wnd->keepAlive();
+        connection->keepAlive();
         finishPeer();
         EXPECT_EQ(prompts.shown, QStringList{QString::fromUtf8("操作中断！")});
-        EXPECT_FALSE(wnd->dataOpen);
+        EXPECT_FALSE(connection->dataOpen);
         EXPECT_EQ(host.resumes, 0);
     }
 }
@@ -296,11 +299,11 @@ TEST_F(TransferTest, RecursiveDeleteListsThenDeletesDeepestFirst) {
     p.on("DELE /top/inner/deep.txt", "250 ok");
     p.on("RMD /top/inner", "250 ok").on("RMD /top", "250 ok");
     ASSERT_TRUE(loginTo(p));
-    wnd->DeleteSiteItems({"/top", "/loose.txt"}, {"d", "-"});
+    connection->DeleteSiteItems({"/top", "/loose.txt"}, {"d", "-"});
     ASSERT_TRUE(waitUntil([&] { return host.events.contains("removed folder:/top"); }));
     finishPeer();
     EXPECT_TRUE(prompts.shown.isEmpty()) << prompts.shown.join('|').toStdString();
-    EXPECT_TRUE(wnd->commandQueue.isEmpty());
+    EXPECT_TRUE(connection->commandQueue.isEmpty());
 }
 
 TEST_F(TransferTest, RenameSendsRnfrThenRnto) {
@@ -308,7 +311,7 @@ TEST_F(TransferTest, RenameSendsRnfrThenRnto) {
     p.greetAndLogin();
     p.on("RNFR /pub/old.txt", "350 ready").on("RNTO /pub/新.txt", "250 renamed");
     ASSERT_TRUE(loginTo(p));
-    wnd->RenameSiteItem("/pub/old.txt", QString::fromUtf8("/pub/新.txt"));
+    connection->RenameSiteItem("/pub/old.txt", QString::fromUtf8("/pub/新.txt"));
     ASSERT_TRUE(waitUntil([&] { return !host.events.isEmpty(); }));
     finishPeer();
     EXPECT_EQ(host.events, QStringList{QString::fromUtf8("renamed:新.txt")});
@@ -326,7 +329,7 @@ TEST_F(TransferTest, FilesOf4GiBOrMoreAreRefusedAndTheRestGoesOn) {
     p.typeAndPort("I");
     p.on("RETR /d/fits.bin", "550 not today");
     ASSERT_TRUE(loginTo(p));
-    wnd->StartDownload(localDir(), "/", {"/d"}, {0});
+    connection->StartDownload(localDir(), "/", {"/d"}, {0});
     ASSERT_TRUE(waitUntil([&] { return prompts.count(kStopped) == 1; }));
     finishPeer();
     EXPECT_EQ(host.skipped,
@@ -345,7 +348,7 @@ TEST_F(TransferTest, SplitTransferReplyIsWaitedForBeforeTheNextCommand) {
     p.typeAndPort("I");
     p.on("RETR /pub/a.txt", "150 opening").openData("hello").send("226 done\r\n");
     ASSERT_TRUE(loginTo(p));
-    wnd->StartFolderDownload(localDir(), "/pub");
+    connection->StartFolderDownload(localDir(), "/pub");
     ASSERT_TRUE(waitDone()) << prompts.shown.join('|').toStdString();
     finishPeer();
     EXPECT_EQ(readBytes(localDir() + "pub/a.txt"), "hello");
@@ -361,11 +364,11 @@ TEST_F(TransferTest, ByteCountsInTransferRepliesAreText) {
          "150 Opening BINARY mode data connection for f051.bin (5221 bytes).");
     p.openData(payload).send("226 Transfer complete, 4210 bytes/s.\r\n");
     ASSERT_TRUE(loginTo(p));
-    wnd->StartDownload(localDir(), "/pub", {"/pub/f051.bin"}, {quint32(payload.size())});
+    connection->StartDownload(localDir(), "/pub", {"/pub/f051.bin"}, {quint32(payload.size())});
     ASSERT_TRUE(waitDone()) << prompts.shown.join('|').toStdString();
     finishPeer();
     EXPECT_EQ(readBytes(localDir() + "f051.bin"), payload);
-    EXPECT_TRUE(wnd->controlSocket);
+    EXPECT_TRUE(connection->controlSocket);
 }
 
 TEST_F(TransferTest, OpeningAndClosingRepliesInOneRead) {
@@ -374,7 +377,7 @@ TEST_F(TransferTest, OpeningAndClosingRepliesInOneRead) {
     p.typeAndPort("I");
     p.expect("RETR /pub/f.bin").openData("abc").send("150 opening\r\n226 done\r\n");
     ASSERT_TRUE(loginTo(p));
-    wnd->StartDownload(localDir(), "/pub", {"/pub/f.bin"}, {3});
+    connection->StartDownload(localDir(), "/pub", {"/pub/f.bin"}, {3});
     ASSERT_TRUE(waitDone()) << prompts.shown.join('|').toStdString();
     finishPeer();
     EXPECT_EQ(readBytes(localDir() + "f.bin"), "abc");
@@ -390,7 +393,7 @@ TEST_F(TransferTest, UploadIsCompleteOnlyWhenTheServerConfirmsIt) {
     // Every byte arrived, but the server could not keep them.
     p.pause(300).send("452 Disk full\r\n");
     ASSERT_TRUE(loginTo(p));
-    wnd->StartUpload("/pub", localDir(), {localDir() + "up.bin"}, {quint32(content.size())});
+    connection->StartUpload("/pub", localDir(), {localDir() + "up.bin"}, {quint32(content.size())});
     ASSERT_TRUE(waitUntil([&] { return prompts.count(kStopped) == 1; }))
         << prompts.shown.join('|').toStdString();
     finishPeer();
@@ -409,7 +412,7 @@ TEST_F(TransferTest, DownloadRefusedAfterPartOfTheFileIsResumed) {
     p.on("RETR /pub/f.bin", "150 opening").openData(payload.left(1000));
     p.send("426 Connection closed; transfer aborted.\r\n");
     ASSERT_TRUE(loginTo(p));
-    wnd->StartDownload(localDir(), "/pub", {"/pub/f.bin"}, {quint32(payload.size())});
+    connection->StartDownload(localDir(), "/pub", {"/pub/f.bin"}, {quint32(payload.size())});
     ASSERT_TRUE(waitUntil([&] { return host.resumes == 1; }));
     finishPeer();
     EXPECT_TRUE(prompts.shown.isEmpty()) << prompts.shown.join('|').toStdString();
@@ -423,10 +426,10 @@ TEST_F(TransferTest, RefusedDownloadLeavesTheLocalFileAsItWas) {
     p.typeAndPort("I").on("RETR /pub/kept.bin", "550 Permission denied.");
     p.typeAndPort("I").on("RETR /pub/new.bin", "550 No such file.");
     ASSERT_TRUE(loginTo(p));
-    wnd->StartDownload(localDir(), "/pub", {"/pub/kept.bin"}, {100});
+    connection->StartDownload(localDir(), "/pub", {"/pub/kept.bin"}, {100});
     ASSERT_TRUE(waitUntil([&] { return prompts.count(kStopped) == 1; }));
-    ASSERT_TRUE(waitUntil([&] { return wnd->connectionReady(); }));
-    wnd->StartDownload(localDir(), "/pub", {"/pub/new.bin"}, {100});
+    ASSERT_TRUE(waitUntil([&] { return connection->connectionReady(); }));
+    connection->StartDownload(localDir(), "/pub", {"/pub/new.bin"}, {100});
     ASSERT_TRUE(waitUntil([&] { return prompts.count(kStopped) == 2; }));
     finishPeer();
     EXPECT_EQ(readBytes(localDir() + "kept.bin"), "precious");
@@ -445,8 +448,8 @@ TEST_F(TransferTest, RefusedRestRewritesTheFileFromItsStart) {
     p.on("REST 18", "502 REST not implemented.");
     p.on("RETR /pub/f.bin", "150 opening").openData(payload).send("226 done\r\n");
     ASSERT_TRUE(loginTo(p));
-    wnd->StartDownload(localDir(), "/pub", {"/pub/f.bin"}, {quint32(payload.size())});
-    wnd->resumeTransfer = true;
+    connection->StartDownload(localDir(), "/pub", {"/pub/f.bin"}, {quint32(payload.size())});
+    connection->resumeTransfer = true;
     ASSERT_TRUE(waitDone()) << prompts.shown.join('|').toStdString();
     finishPeer();
     EXPECT_EQ(readBytes(localDir() + "f.bin"), payload) << "never appended to the stale part";
@@ -465,8 +468,9 @@ TEST_F(TransferTest, AResumedDownloadOfAChangedFileStartsAgainFromByteZero) {
     p.typeAndPort("I");
     p.on("RETR /pub/f.bin", "150 opening").openData(payload).send("226 done\r\n");
     ASSERT_TRUE(loginTo(p));
-    wnd->StartDownload(localDir(), "/pub", {"/pub/f.bin"}, {5000}); // recorded before the change
-    wnd->resumeTransfer = true;
+    connection->StartDownload(localDir(), "/pub", {"/pub/f.bin"},
+                              {5000}); // recorded before the change
+    connection->resumeTransfer = true;
     ASSERT_TRUE(waitDone()) << prompts.shown.join('|').toStdString();
     finishPeer();
     EXPECT_EQ(readBytes(localDir() + "f.bin"), payload);
@@ -492,8 +496,9 @@ TEST_F(TransferTest, SizeQueryThatFailsOrCannotBeReadSendsTheWholeFile) {
         p.typeAndPort("I").connectData();
         p.on("STOR /pub/up.bin", "150 go ahead").receiveData().send("226 stored\r\n");
         ASSERT_TRUE(loginTo(p));
-        wnd->StartUpload("/pub", localDir(), {localDir() + "up.bin"}, {quint32(content.size())});
-        wnd->resumeTransfer = true;
+        connection->StartUpload("/pub", localDir(), {localDir() + "up.bin"},
+                                {quint32(content.size())});
+        connection->resumeTransfer = true;
         ASSERT_TRUE(waitDone()) << prompts.shown.join('|').toStdString();
         finishPeer();
         EXPECT_EQ(peer->uploaded(), content);
@@ -513,18 +518,18 @@ TEST_F(TransferTest, RecursiveDeleteNeverUsesNamesThatLeaveTheFolder) {
         .send("226 done\r\n");
     p.on("DELE /top/gone.txt", "250 ok").on("RMD /top", "250 ok");
     ASSERT_TRUE(loginTo(p));
-    wnd->DeleteSiteItems({"/top"}, {"d"});
+    connection->DeleteSiteItems({"/top"}, {"d"});
     ASSERT_TRUE(waitUntil([&] { return host.events.contains("removed folder:/top"); }));
     finishPeer();
     EXPECT_EQ(host.skipped, QStringList{"文件名不安全，跳过：/top/a/../../keep.txt"});
 }
 
 TEST_F(TransferTest, TasksOfTheSameSecondKeepTheirOwnFiles) {
-    makeWindow();
-    wnd->createTaskFile();
+    makeConnection();
+    connection->createTaskFile();
     const QString first = source.taskFileName;
-    wnd->op.taskFile.reset(); // the first operation ends without finishing
-    wnd->createTaskFile();
+    connection->op.taskFile.reset(); // the first operation ends without finishing
+    connection->createTaskFile();
     EXPECT_NE(source.taskFileName, first);
     EXPECT_TRUE(source.taskFileName.endsWith("-2.npm")) << source.taskFileName.toStdString();
     EXPECT_EQ(QDir(localDir()).entryList({"*.npm"}).size(), 2);
@@ -540,7 +545,7 @@ TEST_F(TransferTest, ListingOfAHugeFolderArrivesWhole) {
     p.typeAndPort("A");
     p.on("LIST", "150 listing").openData(listing).send("226 done\r\n");
     ASSERT_TRUE(loginTo(p));
-    wnd->listCurrentFolder();
+    connection->listCurrentFolder();
     ASSERT_TRUE(waitUntil([&] { return !host.listings.isEmpty(); }, 20000));
     finishPeer();
     EXPECT_EQ(host.listings.value(0).size(), listing.size());
@@ -561,15 +566,15 @@ TEST_F(TransferTest, TypeIsSentOnlyWhenItChangesAndAgainAfterARefusal) {
     p.on("TYPE I", "200 binary").expectPrefix("PORT ").send("200 ok\r\n");
     p.on("RETR /pub/c", "150 opening").openData("cc").send("226 done\r\n");
     ASSERT_TRUE(loginTo(p));
-    wnd->StartDownload(localDir(), "/pub", {"/pub/a", "/pub/b"}, {2, 2});
+    connection->StartDownload(localDir(), "/pub", {"/pub/a", "/pub/b"}, {2, 2});
     ASSERT_TRUE(waitDone()) << prompts.shown.join('|').toStdString();
-    wnd->listCurrentFolder();
+    connection->listCurrentFolder();
     ASSERT_TRUE(waitUntil([&] { return !host.listings.isEmpty(); }));
-    ASSERT_TRUE(waitUntil([&] { return wnd->connectionReady(); }));
-    wnd->StartDownload(localDir(), "/pub", {"/pub/c"}, {2});
+    ASSERT_TRUE(waitUntil([&] { return connection->connectionReady(); }));
+    connection->StartDownload(localDir(), "/pub", {"/pub/c"}, {2});
     ASSERT_TRUE(waitUntil([&] { return prompts.count(kStopped) == 1; }));
-    ASSERT_TRUE(waitUntil([&] { return wnd->connectionReady(); }));
-    wnd->StartDownload(localDir(), "/pub", {"/pub/c"}, {2});
+    ASSERT_TRUE(waitUntil([&] { return connection->connectionReady(); }));
+    connection->StartDownload(localDir(), "/pub", {"/pub/c"}, {2});
     ASSERT_TRUE(waitUntil([&] { return prompts.count(kAllDone) == 2; }));
     finishPeer();
     EXPECT_EQ(readBytes(localDir() + "c"), "cc");
@@ -592,7 +597,7 @@ TEST_F(TransferTest, ACrashBetweenTwoTaskFileWritesOnlyCostsWorkDoneAgain) {
     ScriptedPeer& p = newPeer();
     serveTree(p.greetAndLogin(), 400);
     ASSERT_TRUE(loginTo(p));
-    wnd->StartDownload(localDir(), "/", {"/d"}, {0});
+    connection->StartDownload(localDir(), "/", {"/d"}, {0});
     ASSERT_TRUE(waitUntil([&] { return peer->received().contains("RETR /d/c"); }));
     // The program dies here: this is what stays on disk.
     const QByteArray onDisk = readBytes(localDir() + source.taskFileName);
@@ -608,8 +613,8 @@ TEST_F(TransferTest, ACrashBetweenTwoTaskFileWritesOnlyCostsWorkDoneAgain) {
     ScriptedPeer& again = newPeer();
     serveTree(again.greetAndLogin(), 0);
     ASSERT_TRUE(loginTo(again));
-    wnd->StartDownload(task->targetFolder, task->sourceFolder, task->itemPaths, task->itemSizes,
-                       task->itemKinds);
+    connection->StartDownload(task->targetFolder, task->sourceFolder, task->itemPaths,
+                              task->itemSizes, task->itemKinds);
     ASSERT_TRUE(waitDone()) << prompts.shown.join('|').toStdString();
     finishPeer();
     for (const char* name : {"a", "b", "c"})
@@ -630,10 +635,10 @@ TEST_F(TransferTest, APassiveListingThroughAProxy) {
     p.expect("LIST").acceptData().send("150 listing\r\n").sendDataAndClose(listing);
     p.send("226 done\r\n");
     p.start();
-    makeWindow();
-    wnd->beginConnection();
+    makeConnection();
+    connection->beginConnection();
     ASSERT_TRUE(waitLoggedIn()) << prompts.shown.join('|').toStdString();
-    wnd->listCurrentFolder();
+    connection->listCurrentFolder();
     ASSERT_TRUE(waitUntil([&] { return !host.listings.isEmpty(); }));
     finishPeer();
     EXPECT_EQ(host.listings, QList<QByteArray>{listing});
@@ -653,7 +658,7 @@ TEST_F(TransferTest, AnUnreachablePassivePortTurnsAnAutomaticConnectionActive) {
     p.expectPrefix("PORT ").send("200 ok\r\n");
     p.on("LIST", "150 listing").openData(listing).send("226 done\r\n");
     ASSERT_TRUE(loginTo(p)) << prompts.shown.join('|').toStdString();
-    wnd->listCurrentFolder();
+    connection->listCurrentFolder();
     ASSERT_TRUE(waitUntil([&] { return !host.listings.isEmpty(); }, 10000))
         << prompts.shown.join('|').toStdString();
     finishPeer();
@@ -676,7 +681,7 @@ TEST_F(TransferTest, ADownloadCutBeforeItsFirstBlockIsResumedWhole) {
         p.typeAndPort("I");
         p.on("RETR /pub/f.bin", "150 opening").pause(100).close();
         ASSERT_TRUE(loginTo(p));
-        wnd->StartDownload(localDir(), "/pub", {"/pub/f.bin"}, {quint32(payload.size())});
+        connection->StartDownload(localDir(), "/pub", {"/pub/f.bin"}, {quint32(payload.size())});
         ASSERT_TRUE(waitUntil([&] { return host.closedConnections == 1; }));
         finishPeer();
     }
@@ -688,14 +693,14 @@ TEST_F(TransferTest, ADownloadCutBeforeItsFirstBlockIsResumedWhole) {
     ASSERT_TRUE(task);
     EXPECT_TRUE(task->headFresh);
 
-    wnd.reset();
+    connection.reset();
     host.folders.clear();
     ScriptedPeer& p = newPeer();
     p.greetAndLogin();
     p.typeAndPort("I");
     p.on("RETR /pub/f.bin", "150 opening").openData(payload).send("226 done\r\n");
     ASSERT_TRUE(loginTo(p));
-    ASSERT_TRUE(wnd->resumeTask(tasks.first()));
+    ASSERT_TRUE(connection->resumeTask(tasks.first()));
     ASSERT_TRUE(waitDone()) << prompts.shown.join('|').toStdString();
     finishPeer();
     EXPECT_EQ(readBytes(localDir() + "f.bin"), payload);
@@ -713,8 +718,8 @@ TEST_F(TransferTest, AResumeNeverContinuesALocalFileLargerThanTheSites) {
     p.typeAndPort("I");
     p.on("RETR /pub/f.bin", "150 opening").openData(payload).send("226 done\r\n");
     ASSERT_TRUE(loginTo(p));
-    wnd->StartDownload(localDir(), "/pub", {"/pub/f.bin"}, {quint32(payload.size())});
-    wnd->resumeTransfer = true; // as a resumed task sets it
+    connection->StartDownload(localDir(), "/pub", {"/pub/f.bin"}, {quint32(payload.size())});
+    connection->resumeTransfer = true; // as a resumed task sets it
     ASSERT_TRUE(waitDone()) << prompts.shown.join('|').toStdString();
     finishPeer();
     EXPECT_EQ(readBytes(localDir() + "f.bin"), payload);
@@ -735,7 +740,7 @@ TEST_F(TransferTest, AnUpdateActsOnlyOnPlainNamesInsideItsFolder) {
     p.typeAndPort("A").on("LIST /pub/base/loop", "150 listing").openData(listing);
     p.send("226 done\r\n").expectSilence(300);
     ASSERT_TRUE(loginTo(p));
-    wnd->startDirectoryUpdate(localDir(), "/pub/base");
+    connection->startDirectoryUpdate(localDir(), "/pub/base");
     ASSERT_TRUE(waitUntil([&] { return prompts.count("操作已完成，但有3项没有传送。") == 1; }))
         << prompts.shown.join('|').toStdString();
     finishPeer();
@@ -763,7 +768,7 @@ TEST_F(TransferTest, ARecursiveDeleteDoesNotFollowALinkBackUp) {
     p.on("DELE /pub/dir/a.txt", "250 deleted");
     p.on("RMD /pub/dir", "550 Directory not empty");
     ASSERT_TRUE(loginTo(p));
-    wnd->DeleteSiteItems({"/pub/dir"}, {"d"});
+    connection->DeleteSiteItems({"/pub/dir"}, {"d"});
     ASSERT_TRUE(waitUntil([&] { return prompts.shown.size() == 1; }));
     finishPeer();
     EXPECT_EQ(prompts.shown.value(0), QString::fromUtf8(kStopped));
@@ -782,7 +787,7 @@ TEST_F(TransferTest, AServerHangingUpAfterItsConfirmationCostsNoFile) {
     p.on("RETR /pub/a.bin", "150 opening").send("226 done\r\n").hangUp().pause(200);
     p.sendDataAndClose(first);
     ASSERT_TRUE(loginTo(p));
-    wnd->StartDownload(localDir(), "/pub", {"/pub/a.bin", "/pub/b.bin"}, {3000, 10});
+    connection->StartDownload(localDir(), "/pub", {"/pub/a.bin", "/pub/b.bin"}, {3000, 10});
     ASSERT_TRUE(waitUntil([&] { return host.closedConnections == 1; }));
     finishPeer();
     EXPECT_EQ(readBytes(localDir() + "a.bin"), first);
@@ -810,7 +815,7 @@ TEST_F(TransferTest, APassivePortThatRefusesIsAnErrorAtOnce) {
     }
     p.expectSilence(300);
     ASSERT_TRUE(loginTo(p));
-    wnd->StartDownload(localDir(), "/pub", {"/pub/f.bin"}, {100});
+    connection->StartDownload(localDir(), "/pub", {"/pub/f.bin"}, {100});
     ASSERT_TRUE(waitUntil([&] { return prompts.count("网络错误，不能成功操作！") == 1; }, 3000))
         << prompts.shown.join('|').toStdString();
     finishPeer();
@@ -831,11 +836,12 @@ TEST_F(TransferTest, AListingThatIsNoUtf8OverridesTheFeatureList) {
     p.typeAndPort("A").on("LIST", "150 listing").openData(listing).send("226 done\r\n");
     p.on("MKD /新 名字", "257 made"); // the peer expects its lines in code page 936
     ASSERT_TRUE(loginTo(p));
-    wnd->listCurrentFolder();
-    ASSERT_TRUE(waitUntil([&] { return host.listings.size() == 1 && wnd->connectionReady(); }));
-    EXPECT_EQ(wnd->wire().encoding(), WireText::Encoding::Gbk);
+    connection->listCurrentFolder();
+    ASSERT_TRUE(
+        waitUntil([&] { return host.listings.size() == 1 && connection->connectionReady(); }));
+    EXPECT_EQ(connection->wire().encoding(), WireText::Encoding::Gbk);
     EXPECT_TRUE(host.transcript.contains(QString::fromUtf8("本次连接改用GBK编码")));
-    wnd->MakeSiteFolder(QString::fromUtf8("/新 名字"));
+    connection->MakeSiteFolder(QString::fromUtf8("/新 名字"));
     ASSERT_TRUE(waitUntil([&] { return host.events.size() == 1; }));
     finishPeer();
 }

@@ -23,9 +23,9 @@ TEST(RealServer, LoginReachesTheStartFolderWithRestartSupport) {
     EXPECT_FALSE(login.host.transcript.contains(PyFtpdServer::Password));
     EXPECT_TRUE(login.prompts.shown.isEmpty());
 
-    login.wnd->quit();
+    login.connection->quit();
     ASSERT_TRUE(waitUntil([&] { return login.prompts.count("成功退出！") == 1; }));
-    EXPECT_FALSE(login.wnd->controlSocket);
+    EXPECT_FALSE(login.connection->controlSocket);
 }
 
 // "REST" refused in ASCII mode only: the probe is asked again in binary.
@@ -46,6 +46,6 @@ TEST(RealServer, WrongPasswordIsRejected) {
     RealConnection login;
     login.connect("127.0.0.1", server.port(), "not-the-password", "/");
     ASSERT_TRUE(waitUntil([&] { return login.prompts.count("用户信息无效！") == 1; }, 15000));
-    EXPECT_FALSE(login.wnd->controlSocket);
+    EXPECT_FALSE(login.connection->controlSocket);
     EXPECT_TRUE(login.host.folders.isEmpty());
 }

@@ -177,7 +177,7 @@ TEST(Tls, RequiredRefusesAPlainServerAndIfAvailableFallsBack) {
     EXPECT_TRUE(c.transcript().contains(
         QString::fromUtf8("服务器不支持加密连接（AUTH TLS），以不加密的方式继续。")));
     EXPECT_TRUE(c.host.security.isEmpty());
-    c.wnd->listCurrentFolder();
+    c.connection->listCurrentFolder();
     EXPECT_TRUE(waitUntil([&] { return !c.host.listings.isEmpty(); }, 10000));
 }
 
@@ -213,8 +213,9 @@ TEST(Tls, TrustOnceAsksAgainTrustAlwaysIsRemembered) {
         c.source.trustFile = trustFile;
         c.prompts.certificateAnswers = answers;
         c.connect("127.0.0.1", tls.server->port(), PyFtpdServer::Password);
-        waitUntil([&] { return !c.host.folders.isEmpty() || c.wnd->controlSocket == nullptr; },
-                  10000);
+        waitUntil(
+            [&] { return !c.host.folders.isEmpty() || c.connection->controlSocket == nullptr; },
+            10000);
         return !c.host.folders.isEmpty();
     };
     {
@@ -242,7 +243,7 @@ TEST(Tls, TrustOnceAsksAgainTrustAlwaysIsRemembered) {
         RealConnection c;
         ASSERT_TRUE(connectWith({}, c));
         EXPECT_EQ(c.prompts.count(asked), 0);
-        c.wnd->listCurrentFolder();
+        c.connection->listCurrentFolder();
         EXPECT_TRUE(waitUntil([&] { return !c.host.listings.isEmpty(); }, 10000));
     }
 }
@@ -260,7 +261,7 @@ TEST(Tls, ThePasswordNeverCrossesTheWireInClear) {
         c.source.trustedFingerprints = {tls.certificate.fingerprint};
         c.connect("127.0.0.1", tap.port, PyFtpdServer::Password);
         ASSERT_TRUE(waitUntil([&] { return !c.host.folders.isEmpty(); }, 10000));
-        c.wnd->listCurrentFolder();
+        c.connection->listCurrentFolder();
         ASSERT_TRUE(waitUntil([&] { return !c.host.listings.isEmpty(); }, 10000))
             << int(mode) << c.transcript().toStdString();
         const QByteArray sent = tap.sent();
@@ -286,7 +287,7 @@ TEST(Tls, AHandshakeCutOffEndsWithAMessage) {
     ASSERT_TRUE(waitUntil([&] { return !c.prompts.shown.isEmpty(); }, 10000));
     EXPECT_TRUE(c.prompts.shown.first().startsWith(QString::fromUtf8("不能建立加密连接：")))
         << c.prompts.shown.first().toStdString();
-    EXPECT_EQ(c.wnd->controlSocket, nullptr);
+    EXPECT_EQ(c.connection->controlSocket, nullptr);
     EXPECT_TRUE(c.host.folders.isEmpty());
 }
 
@@ -302,11 +303,11 @@ TEST(Tls, AHandshakeThatStallsEndsInTheConnectTime) {
     ASSERT_TRUE(waitUntil([&] { return c.transcript().contains("234 "); }, 10000));
     spinFor(300); // the hello goes out and half a record comes back
     c.clock.advance(Timing{}.connectTimeoutMs + 1000);
-    c.wnd->onFrameTick();
+    c.connection->onFrameTick();
     ASSERT_FALSE(c.prompts.shown.isEmpty());
     EXPECT_EQ(c.prompts.shown.first(),
               QString::fromUtf8("不能建立加密连接：服务器在握手中途没有回应"));
-    EXPECT_EQ(c.wnd->controlSocket, nullptr);
+    EXPECT_EQ(c.connection->controlSocket, nullptr);
 }
 
 // A download over TLS cut off by the server going away is resumed over TLS

@@ -12,7 +12,7 @@
 
 #include <memory>
 
-// A connection window logged in to a real server, with task files in a
+// A connection logged in to a real server, with task files in a
 // temporary program folder.
 struct RealConnection {
     RecordingHost host;
@@ -20,7 +20,7 @@ struct RealConnection {
     ManualClock clock;
     ConnectionSource source;
     QTemporaryDir home;
-    std::unique_ptr<FtpConnection> wnd;
+    std::unique_ptr<FtpConnection> connection;
     Timing timing = [] {
         Timing t;
         t.uploadTailPauseMs = 20;
@@ -36,10 +36,10 @@ struct RealConnection {
         source.setPassword(password);
         source.setStartFolder(startFolder);
         source.taskFolder = home.path() + "/";
-        wnd = std::make_unique<FtpConnection>(source, 1,
-                                              FtpConnection::Deps{host, prompts, clock, timing});
-        if (wnd->create())
-            wnd->beginConnection();
+        connection = std::make_unique<FtpConnection>(
+            source, 1, FtpConnection::Deps{host, prompts, clock, timing});
+        if (connection->create())
+            connection->beginConnection();
     }
 
     bool login(const PyFtpdServer& server, const QString& startFolder = "/") {
@@ -48,8 +48,8 @@ struct RealConnection {
     }
 
     bool idle() const {
-        return wnd->commandQueue.isEmpty() && !wnd->op.hasItems() && !wnd->op.deleting &&
-               !wnd->dataOpen;
+        return connection->commandQueue.isEmpty() && !connection->op.hasItems() &&
+               !connection->op.deleting && !connection->dataOpen;
     }
 
     bool waitAllDone(int ms = 30000) {

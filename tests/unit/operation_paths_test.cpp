@@ -14,18 +14,18 @@ struct Paths : ::testing::Test {
     ScriptedPrompts prompts;
     ManualClock clock;
     ConnectionSource source;
-    FtpConnection wnd{source, 0, FtpConnection::Deps{host, prompts, clock, Timing{}}};
+    FtpConnection connection{source, 0, FtpConnection::Deps{host, prompts, clock, Timing{}}};
 
     void record(const QString& target, const QString& sourceFolder, bool hasFolders) {
-        wnd.op.targetFolder = target;
-        wnd.op.sourceFolder = sourceFolder;
-        wnd.op.hasFolders = hasFolders;
+        connection.op.targetFolder = target;
+        connection.op.sourceFolder = sourceFolder;
+        connection.op.hasFolders = hasFolders;
     }
     QString localOf(const QString& path, int kind) {
-        wnd.op.itemPaths = QStringList{path};
-        wnd.op.itemSizes = {kind == 2 ? 0u : 1u};
-        wnd.op.itemKinds = {kind};
-        return wnd.localPathOf();
+        connection.op.itemPaths = QStringList{path};
+        connection.op.itemSizes = {kind == 2 ? 0u : 1u};
+        connection.op.itemKinds = {kind};
+        return connection.localPathOf();
     }
 };
 
@@ -55,11 +55,11 @@ TEST_F(Paths, DownloadedItemsLandBelowTheLocalFolder) {
 
 TEST_F(Paths, UploadedItemsLoseTheirBlanksOnTheSite) {
     record("/pub", "/home/u/a/", true);
-    EXPECT_EQ(wnd.uploadSitePath("/home/u/a/x.txt", 0), "/pub/x.txt");
-    EXPECT_EQ(wnd.uploadSitePath("/home/u/a/my file.txt", 0), "/pub/my file.txt");
-    EXPECT_EQ(wnd.uploadSitePath("/home/u/a/data/sub/", 2), "/pub/data/sub/");
+    EXPECT_EQ(connection.uploadSitePath("/home/u/a/x.txt", 0), "/pub/x.txt");
+    EXPECT_EQ(connection.uploadSitePath("/home/u/a/my file.txt", 0), "/pub/my file.txt");
+    EXPECT_EQ(connection.uploadSitePath("/home/u/a/data/sub/", 2), "/pub/data/sub/");
 
     record("/", "/home/u/a/data/", false); // the whole folder to the root
-    EXPECT_EQ(wnd.uploadSitePath("/home/u/a/data/", 2), "/data/");
-    EXPECT_EQ(wnd.uploadSitePath("/home/u/a/data/sub/y z.txt", 1), "/data/sub/y z.txt");
+    EXPECT_EQ(connection.uploadSitePath("/home/u/a/data/", 2), "/data/");
+    EXPECT_EQ(connection.uploadSitePath("/home/u/a/data/sub/y z.txt", 1), "/data/sub/y z.txt");
 }

@@ -23,16 +23,6 @@ TEST(SourceRecord, FixedTextsKeepAtMost49Bytes) {
     EXPECT_EQ(source.homepageUrl().size(), 99);
 }
 
-TEST(SourceRecord, NewRecordState) {
-    ConnectionSource source;
-    EXPECT_EQ(source.partFile, -1);
-    EXPECT_EQ(source.bytesWritten.load(), 0);
-    EXPECT_EQ(source.nextSegment, 0);
-    EXPECT_EQ(source.runningThreads.load(), 0);
-    EXPECT_FALSE(source.restSupported.load());
-    EXPECT_FALSE(source.stateFile);
-}
-
 TEST(ResultTexts, SilentCodesAndPhases) {
     EXPECT_EQ(resultText(ResultCode::ConnectFailed), QString::fromUtf8("不能连接服务器！"));
     EXPECT_EQ(resultText(ResultCode::OutOfMemory), QString::fromUtf8("内存不够！"));

@@ -2,15 +2,6 @@
 
 #include "core/platform/gbk_text.h"
 
-#include <unistd.h>
-
-ConnectionSource::~ConnectionSource() {
-    if (partFile >= 0)
-        ::close(partFile);
-    if (stateFile)
-        stateFile->close();
-}
-
 void ConnectionSource::setUser(const QString& v) {
     user_ = Gbk::fitted(v, FixedText - 1);
 }

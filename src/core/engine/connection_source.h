@@ -3,14 +3,11 @@
 #include "core/engine/data_address.h"
 #include "core/engine/wire_text.h"
 #include "core/platform/tls_mode.h"
-#include <QFile>
 #include <QString>
 #include <QStringList>
 
 #include <atomic>
-#include <memory>
 #include <mutex>
-#include <vector>
 
 // Everything one connection knows about its site and its current transfer.
 // It is the only object shared with the segment threads of a segmented
@@ -25,7 +22,6 @@ public:
     static constexpr int HomepageText = 100;
 
     ConnectionSource() = default;
-    ~ConnectionSource();
     ConnectionSource(const ConnectionSource&) = delete;
     ConnectionSource& operator=(const ConnectionSource&) = delete;
 
@@ -73,17 +69,9 @@ public:
     std::atomic<quint32> bytesDone{0};
     qint64 startTime = 0; // calendar seconds
 
-    // Segment bookkeeping, guarded by `lock`.
-    std::vector<quint32> segmentIndex;
-    std::vector<quint32> segmentLength;
-    std::vector<quint32> segmentDone;
-    qint32 nextSegment = 0;
-    std::atomic<qint64> bytesWritten{0};
+    // Segment bookkeeping (the ranges themselves are the segment job's),
+    // guarded by `lock`.
     std::atomic<qint32> runningThreads{0};
-    int partFile = -1; // descriptor of the part file, -1 when closed
-    QString targetPath;
-    QString retrCommand;
-    std::unique_ptr<QFile> stateFile;
 
     QString taskFileName;
     bool segmentsAllowed = false;

@@ -153,7 +153,7 @@ public:
     // The folder named by a "257" reply; empty when it names none.
     static QString folderFromPwdReply(const QString& reply);
 
-    // State, named as the protocol rules name it; read by the main window and tests.
+    // State; read by the main window and tests.
     ConnectionSource& source;
     const int connectionTag;
     QStringList commandQueue;
@@ -196,7 +196,7 @@ protected:
     void onTimer(int id) override;
 
 private:
-    // Connection set-up (connection window).
+    // Connection set-up.
     void onLookupFinished(quintptr handle, int error);
     void onConnectFinished(int error);
     void askForSend();

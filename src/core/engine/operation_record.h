@@ -15,7 +15,7 @@ struct RemoteStamp {
     bool operator==(const RemoteStamp&) const = default;
 };
 
-// The pending items of the running operation, kept by the connection window.
+// The pending items of the running operation, kept by the connection.
 // itemPaths, itemSizes and itemKinds always have the same length; index 0 is
 // the item in progress.
 struct OperationRecord {

@@ -12,7 +12,8 @@ class MessageTarget;
 class QSocketNotifier;
 
 // A non-blocking TCP socket (IPv4 or IPv6) that reports its readiness as posted
-// SocketEvent messages, the way the protocol rules expect:
+// SocketEvent messages, one notification at a time, so that a handler sees
+// each condition once and in order:
 //  - Read is posted once while data waits, and again only after recv();
 //  - Close is posted once, after every byte sent before the close was read,
 //    or on a reset with its error;

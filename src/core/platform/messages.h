@@ -3,11 +3,11 @@
 #include <QtGlobal>
 
 // Message numbers shared by the connection engine and the main window. They
-// keep the values the program has always used so that traces and tests read
-// the same as the protocol rules.
+// keep the values the program has always used, so that traces read the same
+// from one version to the next.
 namespace Msg {
 constexpr int User = 0x400;
-constexpr int SegmentFinished = User + 1;    // segment window -> its thread
+constexpr int SegmentFinished = User + 1;    // segment worker -> its thread
 constexpr int LookupFinished = User + 4;     // host lookup done
 constexpr int SegmentStart = User + 10;      // segment thread -> itself
 constexpr int SocketEvent = User + 12;       // socket notification
