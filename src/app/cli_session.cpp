@@ -229,16 +229,16 @@ void CliSession::startOperation(const DirEntry* entry) {
     case CliCommand::Get: {
         const QString local = localFolderPath(command_.localPath);
         if (!entry) {
-            connection_->StartFolderDownload(local, QStringLiteral("/"));
+            connection_->startFolderDownload(local, QStringLiteral("/"));
         } else if (entry->isFolder) {
-            connection_->StartDownload(local, SitePath::parentOf(path), {path}, {0});
+            connection_->startDownload(local, SitePath::parentOf(path), {path}, {0});
         } else {
             const quint64 size = DirListing::sizeOf(*entry).value_or(0);
             if (size > std::numeric_limits<quint32>::max()) {
                 fail(QString::fromUtf8(EngineText::SkippedOversized) + path);
                 return;
             }
-            connection_->StartDownload(local, SitePath::parentOf(path), {path}, {quint32(size)},
+            connection_->startDownload(local, SitePath::parentOf(path), {path}, {quint32(size)},
                                        {OperationRecord::ChosenFile});
         }
         break;
@@ -249,24 +249,24 @@ void CliSession::startOperation(const DirEntry* entry) {
         const QString absolute = info.absoluteFilePath();
         const QString localFolder = localFolderPath(info.absolutePath());
         if (info.isDir()) {
-            connection_->StartUpload(path, localFolder, {absolute + QLatin1Char('/')}, {0});
+            connection_->startUpload(path, localFolder, {absolute + QLatin1Char('/')}, {0});
         } else if (quint64(info.size()) > std::numeric_limits<quint32>::max()) {
             fail(QString::fromUtf8(EngineText::SkippedOversized) + absolute);
         } else {
-            connection_->StartUpload(path, localFolder, {absolute}, {quint32(info.size())},
+            connection_->startUpload(path, localFolder, {absolute}, {quint32(info.size())},
                                      {OperationRecord::ChosenFile});
         }
         break;
     }
     case CliCommand::MakeFolder:
-        connection_->MakeSiteFolder(path);
+        connection_->makeSiteFolder(path);
         break;
     case CliCommand::Remove:
-        connection_->DeleteSiteItems(
+        connection_->deleteSiteItems(
             {path}, {entry && entry->isFolder ? QStringLiteral("d") : QStringLiteral("-")});
         break;
     case CliCommand::Rename:
-        connection_->RenameSiteItem(path, command_.newPath);
+        connection_->renameSiteItem(path, command_.newPath);
         break;
     case CliCommand::Update:
         connection_->startDirectoryUpdate(localFolderPath(command_.localPath), path,

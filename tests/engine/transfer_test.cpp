@@ -44,7 +44,7 @@ TEST_F(TransferTest, DownloadSendsTypePortRetrAndWritesTheFile) {
     p.typeAndPort("I");
     p.on("RETR /pub/f.bin", "150 opening").openData(payload).send("226 done\r\n");
     ASSERT_TRUE(loginTo(p));
-    connection->StartDownload(localDir(), "/pub", {"/pub/f.bin"}, {quint32(payload.size())});
+    connection->startDownload(localDir(), "/pub", {"/pub/f.bin"}, {quint32(payload.size())});
     ASSERT_TRUE(waitDone()) << prompts.shown.join('|').toStdString();
     finishPeer();
     EXPECT_EQ(readBytes(localDir() + "f.bin"), payload);
@@ -65,7 +65,7 @@ TEST_F(TransferTest, ResumedDownloadSendsRestWithTheLocalSize) {
     p.on("REST 1200", "350 restarting").on("RETR /pub/f.bin", "150 opening");
     p.openData(payload.mid(1200)).send("226 done\r\n");
     ASSERT_TRUE(loginTo(p));
-    connection->StartDownload(localDir(), "/pub", {"/pub/f.bin"}, {quint32(payload.size())});
+    connection->startDownload(localDir(), "/pub", {"/pub/f.bin"}, {quint32(payload.size())});
     connection->resumeTransfer = true; // as a resumed task sets it
     ASSERT_TRUE(waitDone()) << prompts.shown.join('|').toStdString();
     finishPeer();
@@ -85,7 +85,7 @@ TEST_F(TransferTest, ContinuedUploadQueriesTheSizeThenAppendsOnlyTheRest) {
     p.expectPrefix("PORT ").send("200 ok\r\n").connectData();
     p.on("APPE /pub/up.bin", "150 go ahead").receiveData().send("226 stored\r\n");
     ASSERT_TRUE(loginTo(p));
-    connection->StartUpload("/pub", localDir(), {localDir() + "up.bin"}, {quint32(content.size())});
+    connection->startUpload("/pub", localDir(), {localDir() + "up.bin"}, {quint32(content.size())});
     connection->resumeTransfer = true;
     ASSERT_TRUE(waitDone()) << prompts.shown.join('|').toStdString();
     finishPeer();
@@ -100,7 +100,7 @@ TEST_F(TransferTest, UploadToAServerThatConnectsOnPort) {
     p.typeAndPort("I").connectData();
     p.on("STOR /pub/new file.bin", "125 already open").receiveData().send("226 stored\r\n");
     ASSERT_TRUE(loginTo(p));
-    connection->StartUpload("/pub", localDir(), {localDir() + "new file.bin"},
+    connection->startUpload("/pub", localDir(), {localDir() + "new file.bin"},
                             {quint32(content.size())});
     ASSERT_TRUE(waitDone()) << prompts.shown.join('|').toStdString();
     finishPeer();
@@ -114,7 +114,7 @@ TEST_F(TransferTest, DataConnectionFromAnotherAddressIsRefused) {
     p.typeAndPort("I");
     p.on("RETR /pub/f.bin", "150 opening").openData("intruder", "127.0.0.2");
     ASSERT_TRUE(loginTo(p));
-    connection->StartDownload(localDir(), "/pub", {"/pub/f.bin"}, {8});
+    connection->startDownload(localDir(), "/pub", {"/pub/f.bin"}, {8});
     ASSERT_TRUE(waitUntil([&] { return prompts.count("网络错误，不能成功操作！") == 1; }));
     finishPeer();
     EXPECT_FALSE(connection->dataOpen);
@@ -131,7 +131,7 @@ TEST_F(TransferTest, CannotOpenDataConnectionRepeatsTheWholeGroup) {
     p.typeAndPort("I");
     p.on("RETR /pub/f.bin", "150 opening").openData(payload).send("226 done\r\n");
     ASSERT_TRUE(loginTo(p));
-    connection->StartDownload(localDir(), "/pub", {"/pub/f.bin"}, {quint32(payload.size())});
+    connection->startDownload(localDir(), "/pub", {"/pub/f.bin"}, {quint32(payload.size())});
     ASSERT_TRUE(waitDone()) << prompts.shown.join('|').toStdString();
     finishPeer();
     EXPECT_EQ(readBytes(localDir() + "f.bin"), payload);
@@ -150,7 +150,7 @@ TEST_F(TransferTest, ADataConnectionRefusedAgainAndAgainEndsTheOperation) {
         p.expectPrefix("PORT ").send("200 ok\r\n").on("RETR /pub/f.bin", "425 no");
     p.expectSilence(300);
     ASSERT_TRUE(loginTo(p));
-    connection->StartDownload(localDir(), "/pub", {"/pub/f.bin"}, {100});
+    connection->startDownload(localDir(), "/pub", {"/pub/f.bin"}, {100});
     ASSERT_TRUE(waitUntil([&] { return prompts.count("网络错误，不能成功操作！") == 1; }))
         << prompts.shown.join('|').toStdString();
     finishPeer();
@@ -168,19 +168,19 @@ TEST_F(TransferTest, EveryCommandEndsWhateverItsAnswer) {
     p.on("ACCT acc", "202 ok").expectPrefix("PORT ").send("200 ok\r\n");
     p.on("STOR /pub/up.bin", "532 still no");
     ASSERT_TRUE(loginTo(p));
-    connection->DeleteSiteItems({"/pub/x"}, {"-"});
+    connection->deleteSiteItems({"/pub/x"}, {"-"});
     ASSERT_TRUE(waitUntil([&] { return connection->connectionReady() && !host.events.isEmpty(); }));
-    connection->MakeSiteFolder("/pub/new");
+    connection->makeSiteFolder("/pub/new");
     ASSERT_TRUE(
         waitUntil([&] { return host.events.size() == 2 && connection->connectionReady(); }));
-    connection->RenameSiteItem("/pub/a", "/pub/b");
+    connection->renameSiteItem("/pub/a", "/pub/b");
     ASSERT_TRUE(
         waitUntil([&] { return host.events.size() == 3 && connection->connectionReady(); }));
     EXPECT_EQ(host.events, (QStringList{"removed file:/pub/x", "added:new", "renamed:b"}));
 
     source.setAccount("acc");
     writeBytes(localDir() + "up.bin", "data");
-    connection->StartUpload("/pub", localDir(), {localDir() + "up.bin"}, {4});
+    connection->startUpload("/pub", localDir(), {localDir() + "up.bin"}, {4});
     ASSERT_TRUE(waitUntil([&] { return prompts.count(kStopped) == 1; }))
         << prompts.shown.join('|').toStdString();
     finishPeer();
@@ -240,7 +240,7 @@ TEST_F(TransferTest, FolderDownloadFromADosListingSkipsUnsafeNames) {
     p.typeAndPort("I");
     p.on("RETR /d/empty.txt", "150 opening").openData("").send("226 done\r\n");
     ASSERT_TRUE(loginTo(p));
-    connection->StartDownload(localDir(), "/", {"/d"}, {0});
+    connection->startDownload(localDir(), "/", {"/d"}, {0});
     // Done, but not "all done": two items were left out.
     ASSERT_TRUE(waitUntil([&] { return prompts.count("操作已完成，但有2项没有传送。") == 1; }))
         << prompts.shown.join('|').toStdString();
@@ -271,7 +271,7 @@ TEST_F(TransferTest, AbortIsFollowedByTheRepliesServersSend) {
         p.on("RETR /pub/big", "150 opening").connectData().sendDataKeepOpen(pattern(4096));
         p.expect("ABOR").send(ending).on("NOOP", "200 ok");
         ASSERT_TRUE(loginTo(p));
-        connection->StartDownload(localDir(), "/pub", {"/pub/big"}, {1000000});
+        connection->startDownload(localDir(), "/pub", {"/pub/big"}, {1000000});
         ASSERT_TRUE(waitUntil([&] { return source.bytesDone > 0; }));
         connection->abort();
         ASSERT_TRUE(waitUntil([&] { return prompts.count("操作中断！") == 1; }));
@@ -299,7 +299,7 @@ TEST_F(TransferTest, RecursiveDeleteListsThenDeletesDeepestFirst) {
     p.on("DELE /top/inner/deep.txt", "250 ok");
     p.on("RMD /top/inner", "250 ok").on("RMD /top", "250 ok");
     ASSERT_TRUE(loginTo(p));
-    connection->DeleteSiteItems({"/top", "/loose.txt"}, {"d", "-"});
+    connection->deleteSiteItems({"/top", "/loose.txt"}, {"d", "-"});
     ASSERT_TRUE(waitUntil([&] { return host.events.contains("removed folder:/top"); }));
     finishPeer();
     EXPECT_TRUE(prompts.shown.isEmpty()) << prompts.shown.join('|').toStdString();
@@ -311,7 +311,7 @@ TEST_F(TransferTest, RenameSendsRnfrThenRnto) {
     p.greetAndLogin();
     p.on("RNFR /pub/old.txt", "350 ready").on("RNTO /pub/新.txt", "250 renamed");
     ASSERT_TRUE(loginTo(p));
-    connection->RenameSiteItem("/pub/old.txt", QString::fromUtf8("/pub/新.txt"));
+    connection->renameSiteItem("/pub/old.txt", QString::fromUtf8("/pub/新.txt"));
     ASSERT_TRUE(waitUntil([&] { return !host.events.isEmpty(); }));
     finishPeer();
     EXPECT_EQ(host.events, QStringList{QString::fromUtf8("renamed:新.txt")});
@@ -329,7 +329,7 @@ TEST_F(TransferTest, FilesOf4GiBOrMoreAreRefusedAndTheRestGoesOn) {
     p.typeAndPort("I");
     p.on("RETR /d/fits.bin", "550 not today");
     ASSERT_TRUE(loginTo(p));
-    connection->StartDownload(localDir(), "/", {"/d"}, {0});
+    connection->startDownload(localDir(), "/", {"/d"}, {0});
     ASSERT_TRUE(waitUntil([&] { return prompts.count(kStopped) == 1; }));
     finishPeer();
     EXPECT_EQ(host.skipped,
@@ -348,7 +348,7 @@ TEST_F(TransferTest, SplitTransferReplyIsWaitedForBeforeTheNextCommand) {
     p.typeAndPort("I");
     p.on("RETR /pub/a.txt", "150 opening").openData("hello").send("226 done\r\n");
     ASSERT_TRUE(loginTo(p));
-    connection->StartFolderDownload(localDir(), "/pub");
+    connection->startFolderDownload(localDir(), "/pub");
     ASSERT_TRUE(waitDone()) << prompts.shown.join('|').toStdString();
     finishPeer();
     EXPECT_EQ(readBytes(localDir() + "pub/a.txt"), "hello");
@@ -364,7 +364,7 @@ TEST_F(TransferTest, ByteCountsInTransferRepliesAreText) {
          "150 Opening BINARY mode data connection for f051.bin (5221 bytes).");
     p.openData(payload).send("226 Transfer complete, 4210 bytes/s.\r\n");
     ASSERT_TRUE(loginTo(p));
-    connection->StartDownload(localDir(), "/pub", {"/pub/f051.bin"}, {quint32(payload.size())});
+    connection->startDownload(localDir(), "/pub", {"/pub/f051.bin"}, {quint32(payload.size())});
     ASSERT_TRUE(waitDone()) << prompts.shown.join('|').toStdString();
     finishPeer();
     EXPECT_EQ(readBytes(localDir() + "f051.bin"), payload);
@@ -377,7 +377,7 @@ TEST_F(TransferTest, OpeningAndClosingRepliesInOneRead) {
     p.typeAndPort("I");
     p.expect("RETR /pub/f.bin").openData("abc").send("150 opening\r\n226 done\r\n");
     ASSERT_TRUE(loginTo(p));
-    connection->StartDownload(localDir(), "/pub", {"/pub/f.bin"}, {3});
+    connection->startDownload(localDir(), "/pub", {"/pub/f.bin"}, {3});
     ASSERT_TRUE(waitDone()) << prompts.shown.join('|').toStdString();
     finishPeer();
     EXPECT_EQ(readBytes(localDir() + "f.bin"), "abc");
@@ -393,7 +393,7 @@ TEST_F(TransferTest, UploadIsCompleteOnlyWhenTheServerConfirmsIt) {
     // Every byte arrived, but the server could not keep them.
     p.pause(300).send("452 Disk full\r\n");
     ASSERT_TRUE(loginTo(p));
-    connection->StartUpload("/pub", localDir(), {localDir() + "up.bin"}, {quint32(content.size())});
+    connection->startUpload("/pub", localDir(), {localDir() + "up.bin"}, {quint32(content.size())});
     ASSERT_TRUE(waitUntil([&] { return prompts.count(kStopped) == 1; }))
         << prompts.shown.join('|').toStdString();
     finishPeer();
@@ -412,7 +412,7 @@ TEST_F(TransferTest, DownloadRefusedAfterPartOfTheFileIsResumed) {
     p.on("RETR /pub/f.bin", "150 opening").openData(payload.left(1000));
     p.send("426 Connection closed; transfer aborted.\r\n");
     ASSERT_TRUE(loginTo(p));
-    connection->StartDownload(localDir(), "/pub", {"/pub/f.bin"}, {quint32(payload.size())});
+    connection->startDownload(localDir(), "/pub", {"/pub/f.bin"}, {quint32(payload.size())});
     ASSERT_TRUE(waitUntil([&] { return host.resumes == 1; }));
     finishPeer();
     EXPECT_TRUE(prompts.shown.isEmpty()) << prompts.shown.join('|').toStdString();
@@ -426,10 +426,10 @@ TEST_F(TransferTest, RefusedDownloadLeavesTheLocalFileAsItWas) {
     p.typeAndPort("I").on("RETR /pub/kept.bin", "550 Permission denied.");
     p.typeAndPort("I").on("RETR /pub/new.bin", "550 No such file.");
     ASSERT_TRUE(loginTo(p));
-    connection->StartDownload(localDir(), "/pub", {"/pub/kept.bin"}, {100});
+    connection->startDownload(localDir(), "/pub", {"/pub/kept.bin"}, {100});
     ASSERT_TRUE(waitUntil([&] { return prompts.count(kStopped) == 1; }));
     ASSERT_TRUE(waitUntil([&] { return connection->connectionReady(); }));
-    connection->StartDownload(localDir(), "/pub", {"/pub/new.bin"}, {100});
+    connection->startDownload(localDir(), "/pub", {"/pub/new.bin"}, {100});
     ASSERT_TRUE(waitUntil([&] { return prompts.count(kStopped) == 2; }));
     finishPeer();
     EXPECT_EQ(readBytes(localDir() + "kept.bin"), "precious");
@@ -448,7 +448,7 @@ TEST_F(TransferTest, RefusedRestRewritesTheFileFromItsStart) {
     p.on("REST 18", "502 REST not implemented.");
     p.on("RETR /pub/f.bin", "150 opening").openData(payload).send("226 done\r\n");
     ASSERT_TRUE(loginTo(p));
-    connection->StartDownload(localDir(), "/pub", {"/pub/f.bin"}, {quint32(payload.size())});
+    connection->startDownload(localDir(), "/pub", {"/pub/f.bin"}, {quint32(payload.size())});
     connection->resumeTransfer = true;
     ASSERT_TRUE(waitDone()) << prompts.shown.join('|').toStdString();
     finishPeer();
@@ -468,7 +468,7 @@ TEST_F(TransferTest, AResumedDownloadOfAChangedFileStartsAgainFromByteZero) {
     p.typeAndPort("I");
     p.on("RETR /pub/f.bin", "150 opening").openData(payload).send("226 done\r\n");
     ASSERT_TRUE(loginTo(p));
-    connection->StartDownload(localDir(), "/pub", {"/pub/f.bin"},
+    connection->startDownload(localDir(), "/pub", {"/pub/f.bin"},
                               {5000}); // recorded before the change
     connection->resumeTransfer = true;
     ASSERT_TRUE(waitDone()) << prompts.shown.join('|').toStdString();
@@ -496,7 +496,7 @@ TEST_F(TransferTest, SizeQueryThatFailsOrCannotBeReadSendsTheWholeFile) {
         p.typeAndPort("I").connectData();
         p.on("STOR /pub/up.bin", "150 go ahead").receiveData().send("226 stored\r\n");
         ASSERT_TRUE(loginTo(p));
-        connection->StartUpload("/pub", localDir(), {localDir() + "up.bin"},
+        connection->startUpload("/pub", localDir(), {localDir() + "up.bin"},
                                 {quint32(content.size())});
         connection->resumeTransfer = true;
         ASSERT_TRUE(waitDone()) << prompts.shown.join('|').toStdString();
@@ -518,7 +518,7 @@ TEST_F(TransferTest, RecursiveDeleteNeverUsesNamesThatLeaveTheFolder) {
         .send("226 done\r\n");
     p.on("DELE /top/gone.txt", "250 ok").on("RMD /top", "250 ok");
     ASSERT_TRUE(loginTo(p));
-    connection->DeleteSiteItems({"/top"}, {"d"});
+    connection->deleteSiteItems({"/top"}, {"d"});
     ASSERT_TRUE(waitUntil([&] { return host.events.contains("removed folder:/top"); }));
     finishPeer();
     EXPECT_EQ(host.skipped, QStringList{"文件名不安全，跳过：/top/a/../../keep.txt"});
@@ -566,15 +566,15 @@ TEST_F(TransferTest, TypeIsSentOnlyWhenItChangesAndAgainAfterARefusal) {
     p.on("TYPE I", "200 binary").expectPrefix("PORT ").send("200 ok\r\n");
     p.on("RETR /pub/c", "150 opening").openData("cc").send("226 done\r\n");
     ASSERT_TRUE(loginTo(p));
-    connection->StartDownload(localDir(), "/pub", {"/pub/a", "/pub/b"}, {2, 2});
+    connection->startDownload(localDir(), "/pub", {"/pub/a", "/pub/b"}, {2, 2});
     ASSERT_TRUE(waitDone()) << prompts.shown.join('|').toStdString();
     connection->listCurrentFolder();
     ASSERT_TRUE(waitUntil([&] { return !host.listings.isEmpty(); }));
     ASSERT_TRUE(waitUntil([&] { return connection->connectionReady(); }));
-    connection->StartDownload(localDir(), "/pub", {"/pub/c"}, {2});
+    connection->startDownload(localDir(), "/pub", {"/pub/c"}, {2});
     ASSERT_TRUE(waitUntil([&] { return prompts.count(kStopped) == 1; }));
     ASSERT_TRUE(waitUntil([&] { return connection->connectionReady(); }));
-    connection->StartDownload(localDir(), "/pub", {"/pub/c"}, {2});
+    connection->startDownload(localDir(), "/pub", {"/pub/c"}, {2});
     ASSERT_TRUE(waitUntil([&] { return prompts.count(kAllDone) == 2; }));
     finishPeer();
     EXPECT_EQ(readBytes(localDir() + "c"), "cc");
@@ -597,7 +597,7 @@ TEST_F(TransferTest, ACrashBetweenTwoTaskFileWritesOnlyCostsWorkDoneAgain) {
     ScriptedPeer& p = newPeer();
     serveTree(p.greetAndLogin(), 400);
     ASSERT_TRUE(loginTo(p));
-    connection->StartDownload(localDir(), "/", {"/d"}, {0});
+    connection->startDownload(localDir(), "/", {"/d"}, {0});
     ASSERT_TRUE(waitUntil([&] { return peer->received().contains("RETR /d/c"); }));
     // The program dies here: this is what stays on disk.
     const QByteArray onDisk = readBytes(localDir() + source.taskFileName);
@@ -613,7 +613,7 @@ TEST_F(TransferTest, ACrashBetweenTwoTaskFileWritesOnlyCostsWorkDoneAgain) {
     ScriptedPeer& again = newPeer();
     serveTree(again.greetAndLogin(), 0);
     ASSERT_TRUE(loginTo(again));
-    connection->StartDownload(task->targetFolder, task->sourceFolder, task->itemPaths,
+    connection->startDownload(task->targetFolder, task->sourceFolder, task->itemPaths,
                               task->itemSizes, task->itemKinds);
     ASSERT_TRUE(waitDone()) << prompts.shown.join('|').toStdString();
     finishPeer();
@@ -681,7 +681,7 @@ TEST_F(TransferTest, ADownloadCutBeforeItsFirstBlockIsResumedWhole) {
         p.typeAndPort("I");
         p.on("RETR /pub/f.bin", "150 opening").pause(100).close();
         ASSERT_TRUE(loginTo(p));
-        connection->StartDownload(localDir(), "/pub", {"/pub/f.bin"}, {quint32(payload.size())});
+        connection->startDownload(localDir(), "/pub", {"/pub/f.bin"}, {quint32(payload.size())});
         ASSERT_TRUE(waitUntil([&] { return host.closedConnections == 1; }));
         finishPeer();
     }
@@ -718,7 +718,7 @@ TEST_F(TransferTest, AResumeNeverContinuesALocalFileLargerThanTheSites) {
     p.typeAndPort("I");
     p.on("RETR /pub/f.bin", "150 opening").openData(payload).send("226 done\r\n");
     ASSERT_TRUE(loginTo(p));
-    connection->StartDownload(localDir(), "/pub", {"/pub/f.bin"}, {quint32(payload.size())});
+    connection->startDownload(localDir(), "/pub", {"/pub/f.bin"}, {quint32(payload.size())});
     connection->resumeTransfer = true; // as a resumed task sets it
     ASSERT_TRUE(waitDone()) << prompts.shown.join('|').toStdString();
     finishPeer();
@@ -768,7 +768,7 @@ TEST_F(TransferTest, ARecursiveDeleteDoesNotFollowALinkBackUp) {
     p.on("DELE /pub/dir/a.txt", "250 deleted");
     p.on("RMD /pub/dir", "550 Directory not empty");
     ASSERT_TRUE(loginTo(p));
-    connection->DeleteSiteItems({"/pub/dir"}, {"d"});
+    connection->deleteSiteItems({"/pub/dir"}, {"d"});
     ASSERT_TRUE(waitUntil([&] { return prompts.shown.size() == 1; }));
     finishPeer();
     EXPECT_EQ(prompts.shown.value(0), QString::fromUtf8(kStopped));
@@ -787,7 +787,7 @@ TEST_F(TransferTest, AServerHangingUpAfterItsConfirmationCostsNoFile) {
     p.on("RETR /pub/a.bin", "150 opening").send("226 done\r\n").hangUp().pause(200);
     p.sendDataAndClose(first);
     ASSERT_TRUE(loginTo(p));
-    connection->StartDownload(localDir(), "/pub", {"/pub/a.bin", "/pub/b.bin"}, {3000, 10});
+    connection->startDownload(localDir(), "/pub", {"/pub/a.bin", "/pub/b.bin"}, {3000, 10});
     ASSERT_TRUE(waitUntil([&] { return host.closedConnections == 1; }));
     finishPeer();
     EXPECT_EQ(readBytes(localDir() + "a.bin"), first);
@@ -815,7 +815,7 @@ TEST_F(TransferTest, APassivePortThatRefusesIsAnErrorAtOnce) {
     }
     p.expectSilence(300);
     ASSERT_TRUE(loginTo(p));
-    connection->StartDownload(localDir(), "/pub", {"/pub/f.bin"}, {100});
+    connection->startDownload(localDir(), "/pub", {"/pub/f.bin"}, {100});
     ASSERT_TRUE(waitUntil([&] { return prompts.count("网络错误，不能成功操作！") == 1; }, 3000))
         << prompts.shown.join('|').toStdString();
     finishPeer();
@@ -841,7 +841,7 @@ TEST_F(TransferTest, AListingThatIsNoUtf8OverridesTheFeatureList) {
         waitUntil([&] { return host.listings.size() == 1 && connection->connectionReady(); }));
     EXPECT_EQ(connection->wire().encoding(), WireText::Encoding::Gbk);
     EXPECT_TRUE(host.transcript.contains(QString::fromUtf8("本次连接改用GBK编码")));
-    connection->MakeSiteFolder(QString::fromUtf8("/新 名字"));
+    connection->makeSiteFolder(QString::fromUtf8("/新 名字"));
     ASSERT_TRUE(waitUntil([&] { return host.events.size() == 1; }));
     finishPeer();
 }

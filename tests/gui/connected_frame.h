@@ -69,7 +69,7 @@ struct ConnectedFrame : WindowFixture {
     // Downloads /big.bin of `size` bytes into `local`.
     void startDownload(const QTemporaryDir& local, quint32 size) {
         writeBytes(server.root() + "/big.bin", QByteArray(size, 'x'));
-        frame->connection()->StartDownload(local.path() + "/", "/", {"/big.bin"}, {size});
+        frame->connection()->startDownload(local.path() + "/", "/", {"/big.bin"}, {size});
     }
     bool enabled(int command) {
         frame->app().activePane = Pane::SiteTree;

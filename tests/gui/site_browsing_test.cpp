@@ -318,7 +318,7 @@ TEST(SiteBrowsing, ItemsLeftOutOfADownloadAreShownTogetherOnce) {
     writeSparse(f.server.root() + "/pub/skip/huge.iso", qint64(4) << 30);
     QTemporaryDir local;
     f.prompts.shown.clear();
-    f.frame->connection()->StartFolderDownload(local.path() + "/", "/pub/skip");
+    f.frame->connection()->startFolderDownload(local.path() + "/", "/pub/skip");
     ASSERT_TRUE(
         waitUntil([&] { return f.prompts.count("操作已完成，但有2项没有传送。") == 1; }, 15000))
         << f.prompts.shown.join('|').toStdString();
@@ -347,7 +347,7 @@ TEST(SiteBrowsing, AUtf8ServersNamesAreShownAndFetchedAsTheyAre) {
     EXPECT_TRUE(f.transcript().contains(QString::fromUtf8("服务器的文件名使用UTF-8编码。")));
     QTemporaryDir local;
     const QString name = QString::fromUtf8("图片😀 café.png");
-    f.frame->connection()->StartDownload(local.path() + "/", "/pub/deep", {"/pub/deep/" + name},
+    f.frame->connection()->startDownload(local.path() + "/", "/pub/deep", {"/pub/deep/" + name},
                                          {3});
     ASSERT_TRUE(waitUntil([&] { return f.prompts.count("所有操作已成功完成！") == 1; }, 15000))
         << f.prompts.shown.join('|').toStdString();

@@ -546,7 +546,7 @@ TEST(WindowTransfers, InterruptedDownloadsResumeFromTheTaskList) {
     QFile::remove(target);
     f.prompts.shown.clear();
     ASSERT_TRUE(waitUntil([&] { return w.connectionReady(); }));
-    w.connection()->StartDownload(f.local + "/", "/pub/deep", {"/pub/deep/slow.bin"},
+    w.connection()->startDownload(f.local + "/", "/pub/deep", {"/pub/deep/slow.bin"},
                                   {quint32(slow.size())});
     ASSERT_TRUE(waitUntil([&] { return QFileInfo(target).size() >= 50000; }, 15000));
     w.updateCommandStates();

@@ -27,7 +27,7 @@ TEST(RealTransfers, NestedTreeDownloadedAndUploadedByteExact) {
     RealConnection c;
     ASSERT_TRUE(c.login(server));
     QTemporaryDir local;
-    c.connection->StartDownload(local.path() + "/", "/", {"/tree"}, {0});
+    c.connection->startDownload(local.path() + "/", "/", {"/tree"}, {0});
     ASSERT_TRUE(c.waitAllDone()) << c.prompts.shown.join('|').toStdString();
 
     const QMap<QString, QByteArray> expected = digests(site + "/tree");
@@ -38,7 +38,7 @@ TEST(RealTransfers, NestedTreeDownloadedAndUploadedByteExact) {
     // Up again, with an empty local file, into another site folder.
     writeBytes(local.path() + "/tree/local empty", "");
     c.prompts.shown.clear();
-    c.connection->StartFolderUpload("/incoming", local.path() + "/tree/");
+    c.connection->startFolderUpload("/incoming", local.path() + "/tree/");
     ASSERT_TRUE(c.waitAllDone()) << c.prompts.shown.join('|').toStdString();
 
     QMap<QString, QByteArray> uploaded = expected;
@@ -57,7 +57,7 @@ TEST(RealTransfers, ResumedDownloadSendsRestAndEndsByteExact) {
 
     RealConnection c;
     ASSERT_TRUE(c.login(server));
-    c.connection->StartDownload(local.path() + "/", "/", {"/f.bin"}, {quint32(content.size())});
+    c.connection->startDownload(local.path() + "/", "/", {"/f.bin"}, {quint32(content.size())});
     c.connection->resumeTransfer = true;
     ASSERT_TRUE(c.waitAllDone()) << c.prompts.shown.join('|').toStdString();
     EXPECT_TRUE(c.transcript().contains("C:\r\nREST 123456\r\n"));
@@ -76,7 +76,7 @@ TEST(RealTransfers, ContinuedUploadSendsOnlyTheMissingBytes) {
 
     RealConnection c;
     ASSERT_TRUE(c.login(server));
-    c.connection->StartUpload("/", local.path() + "/", {local.path() + "/up.bin"},
+    c.connection->startUpload("/", local.path() + "/", {local.path() + "/up.bin"},
                               {quint32(content.size())});
     c.connection->resumeTransfer = true;
     ASSERT_TRUE(c.waitAllDone()) << c.prompts.shown.join('|').toStdString();
@@ -95,7 +95,7 @@ TEST(RealTransfers, SiteFileAlreadyCompleteIsSkipped) {
 
     RealConnection c;
     ASSERT_TRUE(c.login(server));
-    c.connection->StartUpload("/", local.path() + "/", {local.path() + "/same.bin"},
+    c.connection->startUpload("/", local.path() + "/", {local.path() + "/same.bin"},
                               {quint32(content.size())});
     c.connection->resumeTransfer = true;
     ASSERT_TRUE(c.waitAllDone()) << c.prompts.shown.join('|').toStdString();
@@ -114,15 +114,15 @@ TEST(RealTransfers, MakeRenameAndDeleteRecursively) {
 
     RealConnection c;
     ASSERT_TRUE(c.login(server));
-    c.connection->MakeSiteFolder(QString::fromUtf8("/新目录"));
+    c.connection->makeSiteFolder(QString::fromUtf8("/新目录"));
     ASSERT_TRUE(waitUntil([&] { return c.idle() && !c.host.events.isEmpty(); }));
     EXPECT_TRUE(QFileInfo(site + QString::fromUtf8("/新目录")).isDir());
 
-    c.connection->RenameSiteItem(QString::fromUtf8("/新目录"), "/renamed");
+    c.connection->renameSiteItem(QString::fromUtf8("/新目录"), "/renamed");
     ASSERT_TRUE(waitUntil([&] { return c.idle() && c.host.events.size() == 2; }));
     EXPECT_TRUE(QFileInfo(site + "/renamed").isDir());
 
-    c.connection->DeleteSiteItems({"/gone"}, {"d"});
+    c.connection->deleteSiteItems({"/gone"}, {"d"});
     ASSERT_TRUE(waitUntil([&] { return c.host.events.contains("removed folder:/gone"); }));
     EXPECT_FALSE(QFileInfo::exists(site + "/gone"));
     EXPECT_TRUE(c.prompts.shown.isEmpty()) << c.prompts.shown.join('|').toStdString();
@@ -137,7 +137,7 @@ TEST(RealTransfers, ServerKilledMidDownloadAsksForResumeAndKeepsTheTask) {
     RealConnection c;
     ASSERT_TRUE(c.login(server));
     QTemporaryDir local;
-    c.connection->StartDownload(local.path() + "/", "/", {"/big.bin"}, {quint32(content.size())});
+    c.connection->startDownload(local.path() + "/", "/", {"/big.bin"}, {quint32(content.size())});
     ASSERT_TRUE(waitUntil([&] { return c.source.bytesDone > 100000; }, 15000));
     server.kill();
     ASSERT_TRUE(waitUntil([&] { return c.host.resumes == 1; }, 10000));
@@ -178,7 +178,7 @@ TEST(RealTransfers, LinksAreUploadedAsWhatTheyPointToAndCirclesAreLeftOut) {
 
     RealConnection c;
     ASSERT_TRUE(c.login(server));
-    c.connection->StartFolderUpload("/in", tree + "/");
+    c.connection->startFolderUpload("/in", tree + "/");
     ASSERT_TRUE(
         waitUntil([&] { return c.prompts.count("操作已完成，但有2项没有传送。") == 1; }, 30000))
         << c.prompts.shown.join('|').toStdString();
@@ -212,7 +212,7 @@ TEST(RealTransfers, AFolderThatCannotBeReadIsLeftOutAndNamed) {
     {
         OwnerRightsOnly asTheOwner;
         ASSERT_TRUE(QDir(tree + "/locked").entryList(QDir::Files).isEmpty());
-        c.connection->StartFolderUpload("/in", tree + "/");
+        c.connection->startFolderUpload("/in", tree + "/");
         EXPECT_TRUE(
             waitUntil([&] { return c.prompts.count("操作已完成，但有1项没有传送。") == 1; }, 30000))
             << c.prompts.shown.join('|').toStdString();
@@ -238,7 +238,7 @@ TEST(RealTransfers, NamesTheServerCannotTakeAreLeftOutAndNamed) {
 
     RealConnection c;
     ASSERT_TRUE(c.login(server));
-    c.connection->StartFolderUpload("/in", tree + "/");
+    c.connection->startFolderUpload("/in", tree + "/");
     ASSERT_TRUE(
         waitUntil([&] { return c.prompts.count("操作已完成，但有3项没有传送。") == 1; }, 30000))
         << c.prompts.shown.join('|').toStdString();
@@ -297,7 +297,7 @@ TEST(SegmentedDownload, FiveRangesArriveByteExact) {
     ASSERT_TRUE(c.login(server));
     ASSERT_TRUE(waitUntil([&] { return c.source.restSupported.load(); }));
     QTemporaryDir local;
-    c.connection->StartDownload(local.path() + "/", "/", {"/big.bin"}, {quint32(content.size())});
+    c.connection->startDownload(local.path() + "/", "/", {"/big.bin"}, {quint32(content.size())});
     ASSERT_TRUE(waitUntil([&] { return c.connection->segmented; }, 5000));
     // Workers may already be ending: the plan tells how many ranges there are.
     const std::optional<SegmentPlan> plan =
@@ -332,7 +332,7 @@ TEST(SegmentedDownload, ACutDownloadGoesOnFromItsStateFile) {
         c.source.segmentsAllowed = true;
         ASSERT_TRUE(c.login(server));
         ASSERT_TRUE(waitUntil([&] { return c.source.restSupported.load(); }));
-        c.connection->StartDownload(local.path() + "/", "/", {"/big.bin"},
+        c.connection->startDownload(local.path() + "/", "/", {"/big.bin"},
                                     {quint32(content.size())});
         ASSERT_TRUE(waitUntil([&] { return c.source.bytesDone.load() > 100000; }, 15000));
         server.kill();
@@ -383,7 +383,7 @@ TEST(SegmentedDownload, ASilentRangeIsTriedAgainOnANewConnection) {
     ASSERT_TRUE(c.login(server));
     ASSERT_TRUE(waitUntil([&] { return c.source.restSupported.load(); }));
     QTemporaryDir local;
-    c.connection->StartDownload(local.path() + "/", "/", {"/big.bin"}, {quint32(content.size())});
+    c.connection->startDownload(local.path() + "/", "/", {"/big.bin"}, {quint32(content.size())});
     ASSERT_TRUE(c.waitAllDone(60000))
         << c.prompts.shown.join('|').toStdString() << " resumes: " << c.host.resumes;
     EXPECT_EQ(readBytes(local.path() + "/big.bin"), content);
@@ -411,7 +411,7 @@ TEST(SegmentedDownload, AStockServerRestartsInBinaryMode) {
     EXPECT_FALSE(t.contains(QString::fromUtf8("服务器不支持断点续传")));
 
     QTemporaryDir local;
-    c.connection->StartDownload(local.path() + "/", "/", {"/big.bin"}, {quint32(content.size())});
+    c.connection->startDownload(local.path() + "/", "/", {"/big.bin"}, {quint32(content.size())});
     ASSERT_TRUE(waitUntil([&] { return c.connection->segmented; }, 5000));
     ASSERT_TRUE(c.waitAllDone(90000))
         << c.prompts.shown.join('|').toStdString() << " resumes: " << c.host.resumes
@@ -505,7 +505,7 @@ TEST(SegmentedDownload, AFileGrownSinceItWasListedComesWhole) {
     RealConnection c;
     ASSERT_TRUE(segmentedLogin(c, server));
     QTemporaryDir local;
-    c.connection->StartDownload(local.path() + "/", "/", {"/grown.bin"}, {1000000}); // as listed
+    c.connection->startDownload(local.path() + "/", "/", {"/grown.bin"}, {1000000}); // as listed
     ASSERT_TRUE(c.waitAllDone(90000))
         << c.prompts.shown.join('|').toStdString() << " resumes: " << c.host.resumes
         << " running: " << c.source.runningThreads.load()
@@ -525,7 +525,7 @@ TEST(SegmentedDownload, FilesNamedLikeItsRecordAreNeverTouched) {
     QTemporaryDir local;
     writeBytes(local.path() + "/a.bin.cftp", "mine");
     writeBytes(local.path() + "/a.bin.cnpm", "mine too");
-    c.connection->StartDownload(local.path() + "/", "/", {"/a.bin"}, {quint32(content.size())});
+    c.connection->startDownload(local.path() + "/", "/", {"/a.bin"}, {quint32(content.size())});
     ASSERT_TRUE(c.waitAllDone(90000))
         << c.prompts.shown.join('|').toStdString() << " resumes: " << c.host.resumes
         << " running: " << c.source.runningThreads.load()
@@ -551,7 +551,7 @@ TEST(SegmentedDownload, NamesSharingAStemKeepTheirOwnRecords) {
     RealConnection c;
     ASSERT_TRUE(segmentedLogin(c, server));
     QTemporaryDir local;
-    c.connection->StartDownload(local.path() + "/", "/", {"/d"}, {0});
+    c.connection->startDownload(local.path() + "/", "/", {"/d"}, {0});
     ASSERT_TRUE(c.waitAllDone(90000))
         << c.prompts.shown.join('|').toStdString() << " resumes: " << c.host.resumes
         << " running: " << c.source.runningThreads.load()

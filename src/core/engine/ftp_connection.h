@@ -103,22 +103,22 @@ public:
 
     // Operations. Callers make sure the connection is free first. Without
     // `kinds` (OperationRecord::Kind per item) a size of 0 marks a folder.
-    void StartDownload(const QString& localFolder, const QString& siteFolder,
+    void startDownload(const QString& localFolder, const QString& siteFolder,
                        const QStringList& sitePaths, const QList<quint32>& sizes,
                        const QList<qint32>& kinds = {});
-    void StartFolderDownload(const QString& localFolder, const QString& siteFolder);
-    void StartUpload(const QString& siteFolder, const QString& localFolder,
+    void startFolderDownload(const QString& localFolder, const QString& siteFolder);
+    void startUpload(const QString& siteFolder, const QString& localFolder,
                      const QStringList& localPaths, const QList<quint32>& sizes,
                      const QList<qint32>& kinds = {});
-    void StartFolderUpload(const QString& siteFolder, const QString& localFolder);
+    void startFolderUpload(const QString& siteFolder, const QString& localFolder);
     // The upload of a file edited in a local application, in edit mode.
     // With `expected`, the site's file is listed first and, when it is no
     // longer what `expected` says, the user is asked before it is replaced.
-    void StartEditUpload(const QString& siteFolder, const QString& localPath, quint32 size,
+    void startEditUpload(const QString& siteFolder, const QString& localPath, quint32 size,
                          const std::optional<RemoteStamp>& expected);
-    void MakeSiteFolder(const QString& sitePath);
-    void DeleteSiteItems(const QStringList& sitePaths, const QStringList& kindTexts);
-    void RenameSiteItem(const QString& oldPath, const QString& newPath);
+    void makeSiteFolder(const QString& sitePath);
+    void deleteSiteItems(const QStringList& sitePaths, const QStringList& kindTexts);
+    void renameSiteItem(const QString& oldPath, const QString& newPath);
 
     // The local path of the head item of a download.
     QString localPathOf() const;

@@ -6,11 +6,11 @@
 #include "core/engine/result_texts.h"
 #include "core/platform/prompts.h"
 
-void FtpConnection::StartEditUpload(const QString& siteFolder, const QString& localPath,
+void FtpConnection::startEditUpload(const QString& siteFolder, const QString& localPath,
                                     quint32 size, const std::optional<RemoteStamp>& expected) {
     const qsizetype cut = localPath.lastIndexOf(QLatin1Char('/'));
     op.editMode = true;
-    StartUpload(siteFolder, localPath.left(cut + 1), {localPath}, {size},
+    startUpload(siteFolder, localPath.left(cut + 1), {localPath}, {size},
                 {OperationRecord::ChosenFile});
     op.editExpected = expected;
 }

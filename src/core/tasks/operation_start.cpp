@@ -45,7 +45,7 @@ void FtpConnection::beginTransferOperation(const QString& description, unsigned 
     postContinue();
 }
 
-void FtpConnection::StartDownload(const QString& localFolder, const QString& siteFolder,
+void FtpConnection::startDownload(const QString& localFolder, const QString& siteFolder,
                                   const QStringList& sitePaths, const QList<quint32>& sizes,
                                   const QList<qint32>& kinds) {
     resetTransferRecord(true, localFolder, siteFolder);
@@ -63,7 +63,7 @@ void FtpConnection::StartDownload(const QString& localFolder, const QString& sit
                            Phase::DownloadingFile);
 }
 
-void FtpConnection::StartFolderDownload(const QString& localFolder, const QString& siteFolder) {
+void FtpConnection::startFolderDownload(const QString& localFolder, const QString& siteFolder) {
     resetTransferRecord(true, localFolder, siteFolder);
     op.itemPaths << siteFolder;
     op.itemSizes << 0;
@@ -73,7 +73,7 @@ void FtpConnection::StartFolderDownload(const QString& localFolder, const QStrin
                            Phase::DownloadingFolder);
 }
 
-void FtpConnection::StartUpload(const QString& siteFolder, const QString& localFolder,
+void FtpConnection::startUpload(const QString& siteFolder, const QString& localFolder,
                                 const QStringList& localPaths, const QList<quint32>& sizes,
                                 const QList<qint32>& kinds) {
     resetTransferRecord(false, siteFolder, localFolder);
@@ -92,7 +92,7 @@ void FtpConnection::StartUpload(const QString& siteFolder, const QString& localF
     beginTransferOperation(description, Phase::UploadingFile);
 }
 
-void FtpConnection::StartFolderUpload(const QString& siteFolder, const QString& localFolder) {
+void FtpConnection::startFolderUpload(const QString& siteFolder, const QString& localFolder) {
     resetTransferRecord(false, siteFolder, localFolder);
     op.itemPaths << localFolder;
     op.itemSizes << 0;
@@ -102,14 +102,14 @@ void FtpConnection::StartFolderUpload(const QString& siteFolder, const QString& 
                            Phase::UploadingFolder);
 }
 
-void FtpConnection::MakeSiteFolder(const QString& sitePath) {
+void FtpConnection::makeSiteFolder(const QString& sitePath) {
     reset(true);
     showPhase(Phase::MakingFolder);
     commandQueue << QStringLiteral("MKD ") + sitePath + QStringLiteral("\r\n");
     askForSend();
 }
 
-void FtpConnection::DeleteSiteItems(const QStringList& sitePaths, const QStringList& kindTexts) {
+void FtpConnection::deleteSiteItems(const QStringList& sitePaths, const QStringList& kindTexts) {
     reset(true);
     op.deleting = true;
     for (qsizetype i = 0; i < sitePaths.size(); ++i) {
@@ -122,7 +122,7 @@ void FtpConnection::DeleteSiteItems(const QStringList& sitePaths, const QStringL
     showPhase(Phase::DeletingFolder);
 }
 
-void FtpConnection::RenameSiteItem(const QString& oldPath, const QString& newPath) {
+void FtpConnection::renameSiteItem(const QString& oldPath, const QString& newPath) {
     reset(true);
     commandQueue << QStringLiteral("RNFR ") + oldPath + QStringLiteral("\r\n")
                  << QStringLiteral("RNTO ") + newPath + QStringLiteral("\r\n");

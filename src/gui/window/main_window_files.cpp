@@ -37,7 +37,7 @@ void MainWindow::newFolderCommand() {
             return;
         }
     }
-    connection_->MakeSiteFolder(SiteTree::remoteFolder(node) + name);
+    connection_->makeSiteFolder(SiteTree::remoteFolder(node) + name);
 }
 
 void MainWindow::deleteCommand() {
@@ -59,7 +59,7 @@ void MainWindow::deleteCommand() {
         }
         if (prompts_.askYesNo(QString::fromUtf8("是否确定删除站点目录 ") + path +
                               QString::fromUtf8(" ？")))
-            connection_->DeleteSiteItems({path}, {QStringLiteral("d")});
+            connection_->deleteSiteItems({path}, {QStringLiteral("d")});
         break;
     }
     case Pane::RemoteList: {
@@ -78,7 +78,7 @@ void MainWindow::deleteCommand() {
         }
         if (!paths.isEmpty() &&
             prompts_.askYesNo(QString::fromUtf8("是否确定删除选择的站点文件？")))
-            connection_->DeleteSiteItems(paths, kinds);
+            connection_->deleteSiteItems(paths, kinds);
         break;
     }
     default:
@@ -131,7 +131,7 @@ void MainWindow::renameRemoteFile() {
         return;
     }
     const QString folder = SiteTree::remoteFolder(node);
-    connection_->RenameSiteItem(folder + oldName, folder + newName);
+    connection_->renameSiteItem(folder + oldName, folder + newName);
 }
 
 QTreeWidget* MainWindow::activeFileList() const {

@@ -66,7 +66,7 @@ void MainWindow::downloadRows(QTreeWidgetItem* localNode) {
     const QString site = SiteTree::remotePath(siteNode);
     const ChosenRows rows = chosenRows(app_.remoteList, SiteTree::remoteFolder(siteNode), false);
     if (!rows.paths.isEmpty())
-        connection_->StartDownload(local, site, rows.paths, rows.sizes, rows.kinds);
+        connection_->startDownload(local, site, rows.paths, rows.sizes, rows.kinds);
 }
 
 void MainWindow::downloadFolder(QTreeWidgetItem* localNode, QTreeWidgetItem* siteNode) {
@@ -74,7 +74,7 @@ void MainWindow::downloadFolder(QTreeWidgetItem* localNode, QTreeWidgetItem* sit
         return;
     const QString local = LocalFolderTree::folderPath(localNode);
     if (checkLocalFolder(local))
-        connection_->StartFolderDownload(local, SiteTree::remotePath(siteNode));
+        connection_->startFolderDownload(local, SiteTree::remotePath(siteNode));
 }
 
 void MainWindow::uploadRows(QTreeWidgetItem* siteNode) {
@@ -85,7 +85,7 @@ void MainWindow::uploadRows(QTreeWidgetItem* siteNode) {
         return;
     const ChosenRows rows = chosenRows(app_.localList, local, true);
     if (!rows.paths.isEmpty())
-        connection_->StartUpload(SiteTree::remotePath(siteNode), local, rows.paths, rows.sizes,
+        connection_->startUpload(SiteTree::remotePath(siteNode), local, rows.paths, rows.sizes,
                                  rows.kinds);
 }
 
@@ -94,7 +94,7 @@ void MainWindow::uploadFolder(QTreeWidgetItem* siteNode, QTreeWidgetItem* localN
         return;
     const QString local = LocalFolderTree::folderPath(localNode);
     if (checkLocalFolder(local))
-        connection_->StartFolderUpload(SiteTree::remotePath(siteNode), local);
+        connection_->startFolderUpload(SiteTree::remotePath(siteNode), local);
 }
 
 // --- copy and paste -------------------------------------------------------------
@@ -167,7 +167,7 @@ void MainWindow::pasteDownload(QTreeWidgetItem* localNode) {
         if (prompts_.askYesNo(QString::fromUtf8("是否确定把站点目录 ") + app_.copiedFolder +
                               QString::fromUtf8(" 及其文件下载到本地目录：") + local +
                               QString::fromUtf8(" ？请先删除本地保存目录下的同名子目录！")))
-            connection_->StartFolderDownload(local, app_.copiedFolder);
+            connection_->startFolderDownload(local, app_.copiedFolder);
         return;
     }
     const QString first = app_.copiedItems.first();
@@ -176,7 +176,7 @@ void MainWindow::pasteDownload(QTreeWidgetItem* localNode) {
         site = QStringLiteral("/");
     if (prompts_.askYesNo(QString::fromUtf8("是否确定把选择的站点文件下载到本地目录：") + local +
                           QString::fromUtf8(" ？\r\n注意：已有同名文件将被覆盖！")))
-        connection_->StartDownload(local, site, app_.copiedItems, app_.copiedSizes,
+        connection_->startDownload(local, site, app_.copiedItems, app_.copiedSizes,
                                    app_.copiedKinds);
 }
 
@@ -188,12 +188,12 @@ void MainWindow::pasteUpload(QTreeWidgetItem* siteNode) {
         if (prompts_.askYesNo(QString::fromUtf8("是否确定把本地目录 ") + app_.copiedFolder +
                               QString::fromUtf8(" 及其文件上传到站点目录：") + site +
                               QString::fromUtf8(" ？注意：请先删除上传站点目录下的同名子目录！")))
-            connection_->StartFolderUpload(site, app_.copiedFolder);
+            connection_->startFolderUpload(site, app_.copiedFolder);
         return;
     }
     const QString first = app_.copiedItems.first();
     const QString local = first.left(first.lastIndexOf(QLatin1Char('/'), first.size() - 2) + 1);
     if (prompts_.askYesNo(QString::fromUtf8("是否确定把选择的本地文件上传到站点目录：") + site +
                           QString::fromUtf8(" ？注意：已有同名文件将被覆盖！")))
-        connection_->StartUpload(site, local, app_.copiedItems, app_.copiedSizes, app_.copiedKinds);
+        connection_->startUpload(site, local, app_.copiedItems, app_.copiedSizes, app_.copiedKinds);
 }

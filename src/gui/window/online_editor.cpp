@@ -129,7 +129,7 @@ void OnlineEditor::edit(const QString& remoteFolder, const QString& name, quint3
     state_ = State::Fetching;
     connection->setEditMode(true);
     // The kind is given: a file of 0 bytes is still a file.
-    connection->StartDownload(copyFolder(), remoteFolder, {remotePath_}, {size},
+    connection->startDownload(copyFolder(), remoteFolder, {remotePath_}, {size},
                               {OperationRecord::ChosenFile});
 }
 
@@ -228,7 +228,7 @@ void OnlineEditor::watchCopy() {
 
 void OnlineEditor::upload(const QFileInfo& copy) {
     remember(copy); // a failed or refused upload is not tried again until the next save
-    host_.connection()->StartEditUpload(siteFolder(), copy.absoluteFilePath(), quint32(copy.size()),
+    host_.connection()->startEditUpload(siteFolder(), copy.absoluteFilePath(), quint32(copy.size()),
                                         siteStamp_);
 }
 
