@@ -305,6 +305,9 @@ private:
 
     // Operation driver.
     void runDriverStep();
+    bool queueUpload(const QString& path, int kind);
+    bool queueFolderListing(const QString& path);
+    bool queueFileDownload(const QString& path);
     void completeOperation();
     bool createLocalFolder(const QString& path);
     void expandRemoteFolder(const QByteArray& listing);

@@ -46,85 +46,103 @@ void FtpConnection::runDriverStep() {
         keepTaskFile();
     const QString path = op.itemPaths.first();
     const int kind = op.itemKinds.first();
+    bool queued;
+    if (!op.isDownload)
+        queued = queueUpload(path, kind);
+    else if (kind == OperationRecord::Folder)
+        queued = queueFolderListing(path);
+    else
+        queued = queueFileDownload(path);
+    if (queued)
+        askForSend();
+}
 
-    if (!op.isDownload) {
-        if (kind == OperationRecord::Folder) {
-            if (!expandLocalFolder(path)) {
-                op.dropHead();
-                postContinue();
-                return;
-            }
-            QString sitePath = uploadSitePath(path, kind);
-            if (sitePath.endsWith(QLatin1Char('/')))
-                sitePath.chop(1);
-            commandQueue << QStringLiteral("MKD ") + sitePath + kCrlf;
-        } else {
-            const QString sitePath = uploadSitePath(path, kind);
-            if (op.editMode && op.editExpected)
-                commandQueue << QStringLiteral("TYPE A\r\n") << QStringLiteral("PORT\r\n")
-                             << QStringLiteral("CHECK ") + sitePath + kCrlf;
-            if (resumeTransfer)
-                commandQueue << QStringLiteral("TYPE A\r\n") << QStringLiteral("PORT\r\n")
-                             << QStringLiteral("SIZE ") + sitePath + kCrlf
-                             << QStringLiteral("TYPE I\r\n") << QStringLiteral("PORT\r\n")
-                             << QStringLiteral("APPE ") + sitePath + kCrlf;
-            else
-                commandQueue << QStringLiteral("TYPE I\r\n") << QStringLiteral("PORT\r\n")
-                             << QStringLiteral("STOR ") + sitePath + kCrlf;
+// The commands that send the item at the head of the list; false when the
+// item was dealt with otherwise (a folder left out).
+bool FtpConnection::queueUpload(const QString& path, int kind) {
+    if (kind == OperationRecord::Folder) {
+        if (!expandLocalFolder(path)) {
+            op.dropHead();
+            postContinue();
+            return false;
         }
-    } else if (kind == OperationRecord::Folder) {
-        if (!createLocalFolder(localPathOf()))
-            return;
-        commandQueue << QStringLiteral("TYPE A\r\n") << QStringLiteral("PORT\r\n")
-                     << QStringLiteral("LIST ") + path + kCrlf;
-    } else {
-        // A large file comes over several connections when the server
-        // restarts transfers and the settings allow more than one. Its
-        // ranges are planned on what the site has now: a file grown since
-        // it was listed would be cut at its listed size, and a changed one
-        // continued from old ranges would be spliced from old and new bytes.
-        const int limit = source.segmentsAllowed ? source.segmentLimit : 1;
-        const bool splittable = !op.editMode && source.restSupported && !source.useProxy &&
-                                SegmentPlan::worthSplitting(op.itemSizes.first(), limit);
-        const bool sizeChecked = sizeCheckedPath_ == path;
-        sizeCheckedPath_.clear();
-        if (splittable && !sizeChecked) {
-            segmentSizeCheck_ = true;
-            commandQueue << QStringLiteral("TYPE A\r\n") << QStringLiteral("PORT\r\n")
-                         << QStringLiteral("SIZE ") + path + kCrlf;
-            askForSend();
-            return;
-        }
-        if (splittable && tryStartSegmented())
-            return;
-        // Bytes on disk are continued only when this task wrote them, and
-        // never past the site's size: an older file of the same name, left
-        // by a download cut before its first block, is replaced whole.
-        const QString target = localPathOf();
-        quint32 have = 0;
-        if (resumeTransfer && source.restSupported && headFreshPath_ != path) {
-            const QFileInfo local(target);
-            const qint64 size = local.exists() ? local.size() : 0;
-            have = size <= qint64(op.itemSizes.first()) ? quint32(size) : 0;
-        }
-        if (resumeTransfer) {
-            // A segmented download now fetched whole leaves no record behind.
-            SegmentPlan::discardRecord(target, op.itemSizes.first());
-        }
-        if (have == 0)
-            resumeTransfer = false;
-        source.bytesDone = have;
-        // Bytes on disk are continued only while the site's file is still
-        // the one begun: its size is asked first (restartWholeDownload).
-        if (have > 0 && !sizeChecked)
-            commandQueue << QStringLiteral("TYPE A\r\n") << QStringLiteral("PORT\r\n")
-                         << QStringLiteral("SIZE ") + path + kCrlf;
-        commandQueue << QStringLiteral("TYPE I\r\n") << QStringLiteral("PORT\r\n");
-        if (have > 0)
-            commandQueue << QString::asprintf("REST %u\r\n", have);
-        commandQueue << QStringLiteral("RETR ") + path + kCrlf;
+        QString sitePath = uploadSitePath(path, kind);
+        if (sitePath.endsWith(QLatin1Char('/')))
+            sitePath.chop(1);
+        commandQueue << QStringLiteral("MKD ") + sitePath + kCrlf;
+        return true;
     }
-    askForSend();
+    const QString sitePath = uploadSitePath(path, kind);
+    if (op.editMode && op.editExpected)
+        commandQueue << QStringLiteral("TYPE A\r\n") << QStringLiteral("PORT\r\n")
+                     << QStringLiteral("CHECK ") + sitePath + kCrlf;
+    if (resumeTransfer)
+        commandQueue << QStringLiteral("TYPE A\r\n") << QStringLiteral("PORT\r\n")
+                     << QStringLiteral("SIZE ") + sitePath + kCrlf << QStringLiteral("TYPE I\r\n")
+                     << QStringLiteral("PORT\r\n") << QStringLiteral("APPE ") + sitePath + kCrlf;
+    else
+        commandQueue << QStringLiteral("TYPE I\r\n") << QStringLiteral("PORT\r\n")
+                     << QStringLiteral("STOR ") + sitePath + kCrlf;
+    return true;
+}
+
+// A site folder to download: its local twin first, then its listing.
+bool FtpConnection::queueFolderListing(const QString& path) {
+    if (!createLocalFolder(localPathOf()))
+        return false;
+    commandQueue << QStringLiteral("TYPE A\r\n") << QStringLiteral("PORT\r\n")
+                 << QStringLiteral("LIST ") + path + kCrlf;
+    return true;
+}
+
+// A file to download, over several connections or this one; false when
+// the ranges have started.
+bool FtpConnection::queueFileDownload(const QString& path) {
+    // A large file comes over several connections when the server
+    // restarts transfers and the settings allow more than one. Its
+    // ranges are planned on what the site has now: a file grown since
+    // it was listed would be cut at its listed size, and a changed one
+    // continued from old ranges would be spliced from old and new bytes.
+    const int limit = source.segmentsAllowed ? source.segmentLimit : 1;
+    const bool splittable = !op.editMode && source.restSupported && !source.useProxy &&
+                            SegmentPlan::worthSplitting(op.itemSizes.first(), limit);
+    const bool sizeChecked = sizeCheckedPath_ == path;
+    sizeCheckedPath_.clear();
+    if (splittable && !sizeChecked) {
+        segmentSizeCheck_ = true;
+        commandQueue << QStringLiteral("TYPE A\r\n") << QStringLiteral("PORT\r\n")
+                     << QStringLiteral("SIZE ") + path + kCrlf;
+        return true;
+    }
+    if (splittable && tryStartSegmented())
+        return false;
+    // Bytes on disk are continued only when this task wrote them, and
+    // never past the site's size: an older file of the same name, left
+    // by a download cut before its first block, is replaced whole.
+    const QString target = localPathOf();
+    quint32 have = 0;
+    if (resumeTransfer && source.restSupported && headFreshPath_ != path) {
+        const QFileInfo local(target);
+        const qint64 size = local.exists() ? local.size() : 0;
+        have = size <= qint64(op.itemSizes.first()) ? quint32(size) : 0;
+    }
+    if (resumeTransfer) {
+        // A segmented download now fetched whole leaves no record behind.
+        SegmentPlan::discardRecord(target, op.itemSizes.first());
+    }
+    if (have == 0)
+        resumeTransfer = false;
+    source.bytesDone = have;
+    // Bytes on disk are continued only while the site's file is still
+    // the one begun: its size is asked first (restartWholeDownload).
+    if (have > 0 && !sizeChecked)
+        commandQueue << QStringLiteral("TYPE A\r\n") << QStringLiteral("PORT\r\n")
+                     << QStringLiteral("SIZE ") + path + kCrlf;
+    commandQueue << QStringLiteral("TYPE I\r\n") << QStringLiteral("PORT\r\n");
+    if (have > 0)
+        commandQueue << QString::asprintf("REST %u\r\n", have);
+    commandQueue << QStringLiteral("RETR ") + path + kCrlf;
+    return true;
 }
 
 // The site's size and time of a file about to come in ranges. A resumed
