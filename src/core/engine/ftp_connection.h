@@ -22,6 +22,7 @@
 struct DirEntry;
 class ConnectionSource;
 class Clock;
+struct SegmentJob;
 struct SegmentRun;
 class FtpHost;
 class Prompts;
@@ -316,6 +317,8 @@ private:
     void deleteStep();
     // Segmented download.
     bool tryStartSegmented();
+    std::unique_ptr<SegmentJob> openSegmentJob();
+    void describeConnectionTo(SegmentJob& job) const;
     void segmentSizeChecked(std::optional<quint64> remoteSize, const QString& remoteTime);
     void stopSegments();
     // Directory update.

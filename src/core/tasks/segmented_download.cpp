@@ -24,8 +24,9 @@ FtpConnection::~FtpConnection() {
     stopSegments();
 }
 
-bool FtpConnection::tryStartSegmented() {
-    stopSegments();
+// The part and state files of the head item, opened with the plan they
+// hold or a new one; null when the file must come over this connection.
+std::unique_ptr<SegmentJob> FtpConnection::openSegmentJob() {
     const quint32 size = op.itemSizes.first();
     const QString target = localPathOf();
     auto job = std::make_unique<SegmentJob>(source);
@@ -44,7 +45,7 @@ bool FtpConnection::tryStartSegmented() {
             resumeTransfer ? SegmentPlan::readRecord(target, size) : std::nullopt;
         if (!plan) {
             addNote(QString::fromUtf8(EngineText::SegmentNamesTaken) + job->part.fileName());
-            return false;
+            return nullptr;
         }
         job->plan = *plan;
         continued = true;
@@ -59,36 +60,48 @@ bool FtpConnection::tryStartSegmented() {
     if (!job->part.open(partMode) ||
         (job->part.size() != qint64(size) && !job->part.resize(qint64(size)))) {
         job->part.close();
-        return false; // the file comes over this connection instead
+        return nullptr; // the file comes over this connection instead
     }
     if (!job->state.open(QIODevice::WriteOnly | QIODevice::Truncate | QIODevice::Unbuffered)) {
         job->part.close();
-        return false;
+        return nullptr;
     }
     job->saveState();
+    return job;
+}
 
-    // The workers dial the address this connection reached.
-    job->host = controlSocket->peerAddressText();
-    job->port = quint16(source.port);
-    job->hostName = source.hostName();
-    job->user = source.user();
-    job->password = source.password();
-    job->account = source.account();
-    job->proxy = source.useProxy != 0;
-    job->passive = passive_;
-    job->extendedPassive = extendedPassive_;
-    job->encoding = wire_.encoding();
-    job->tls = controlSocket->isSecure();
-    job->dataProtected = dataProtected_;
-    job->tlsServerName = tlsServerName();
-    job->acceptedFingerprint = acceptedFingerprint_;
-    job->dataTlsGraceMs = timing_.dataTlsGraceMs;
-    job->idleLimitMs = timing_.segmentIdleMs;
-    job->replyWaitMs = timing_.segmentReplyWaitMs;
-    job->proxyHost = job->host;
-    job->proxyPort = quint16(source.proxyPort);
-    if (job->proxy)
-        job->host = source.hostAddress();
+// What the workers need to log in as this connection did: they dial the
+// address it reached.
+void FtpConnection::describeConnectionTo(SegmentJob& job) const {
+    job.host = controlSocket->peerAddressText();
+    job.port = quint16(source.port);
+    job.hostName = source.hostName();
+    job.user = source.user();
+    job.password = source.password();
+    job.account = source.account();
+    job.proxy = source.useProxy != 0;
+    job.passive = passive_;
+    job.extendedPassive = extendedPassive_;
+    job.encoding = wire_.encoding();
+    job.tls = controlSocket->isSecure();
+    job.dataProtected = dataProtected_;
+    job.tlsServerName = tlsServerName();
+    job.acceptedFingerprint = acceptedFingerprint_;
+    job.dataTlsGraceMs = timing_.dataTlsGraceMs;
+    job.idleLimitMs = timing_.segmentIdleMs;
+    job.replyWaitMs = timing_.segmentReplyWaitMs;
+    job.proxyHost = job.host;
+    job.proxyPort = quint16(source.proxyPort);
+    if (job.proxy)
+        job.host = source.hostAddress();
+}
+
+bool FtpConnection::tryStartSegmented() {
+    stopSegments();
+    std::unique_ptr<SegmentJob> job = openSegmentJob();
+    if (!job)
+        return false;
+    describeConnectionTo(*job);
 
     source.abortRequested = false;
     source.bytesDone = quint32(job->plan.bytesWritten);
