@@ -323,6 +323,8 @@ private:
     void stopSegments();
     // Directory update.
     void updateStep();
+    void showUpdatePlan();
+    void endUpdate();
     void compareUpdateListing(const QByteArray& listing);
     void updateUploadDone();
     void noteLinksLeadingOutside(const QStringList& sitePaths);

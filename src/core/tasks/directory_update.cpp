@@ -36,24 +36,11 @@ void FtpConnection::updateStep() {
         return;
     }
     if (updateDryRun_) {
-        // In the order the steps would run: the last planned first.
-        QStringList paths(op.updatePaths.crbegin(), op.updatePaths.crend());
-        QList<qint32> kinds(op.updateKinds.crbegin(), op.updateKinds.crend());
-        op.updatePaths.clear(); // a preview leaves no task behind
-        op.updateKinds.clear();
-        reset(true);
-        host_.directoryUpdatePlanned(paths, kinds);
+        showUpdatePlan();
         return;
     }
     if (op.updatePaths.isEmpty()) {
-        const int skipped = itemsSkipped_;
-        deleteTaskFile();
-        reset(true);
-        if (skipped == 0)
-            report(ResultCode::UpdateCompleted);
-        else
-            prompts_.report(QString::fromUtf8(EngineText::CompletedWithSkips).arg(skipped));
-        host_.operationCompleted(false); // the site folder shown has changed
+        endUpdate();
         return;
     }
     if (!op.taskFile) {
@@ -91,6 +78,29 @@ void FtpConnection::updateStep() {
         return;
     }
     askForSend();
+}
+
+// A preview: the steps in the order they would run (the last planned
+// first), and no task left behind.
+void FtpConnection::showUpdatePlan() {
+    QStringList paths(op.updatePaths.crbegin(), op.updatePaths.crend());
+    QList<qint32> kinds(op.updateKinds.crbegin(), op.updateKinds.crend());
+    op.updatePaths.clear();
+    op.updateKinds.clear();
+    reset(true);
+    host_.directoryUpdatePlanned(paths, kinds);
+}
+
+// Every step has run.
+void FtpConnection::endUpdate() {
+    const int skipped = itemsSkipped_;
+    deleteTaskFile();
+    reset(true);
+    if (skipped == 0)
+        report(ResultCode::UpdateCompleted);
+    else
+        prompts_.report(QString::fromUtf8(EngineText::CompletedWithSkips).arg(skipped));
+    host_.operationCompleted(false); // the site folder shown has changed
 }
 
 // The listing of the folder at the head of the list: compared with its local
