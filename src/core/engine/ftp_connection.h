@@ -299,6 +299,9 @@ private:
     void listingFinished(bool cancelled);
     void checkListingText(const QByteArray& listing);
     void sizeQueryFinished(bool cancelled);
+    std::optional<DirEntry> firstFileListed(const QByteArray& listing) const;
+    void downloadSizeChecked(quint64 remoteSize);
+    void uploadSizeChecked(quint64 remoteSize);
     // The one-file listing before an edited file replaces the site's.
     void editCheckFinished(const std::optional<DirEntry>& found);
     void downloadFinished(bool cancelled, bool confirmed);

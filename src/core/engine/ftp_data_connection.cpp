@@ -463,62 +463,70 @@ void FtpConnection::checkListingText(const QByteArray& listing) {
     addNote(QString::fromUtf8(EngineText::ListingNotUtf8));
 }
 
-// The one-file listing of a continued upload tells how much the site has.
+// The first file a listing names, if any.
+std::optional<DirEntry> FtpConnection::firstFileListed(const QByteArray& listing) const {
+    std::optional<DirEntry> found;
+    DirListing::parseLines(
+        listing,
+        [&](const DirEntry& e) {
+            if (!found && !e.isFolder)
+                found = e;
+        },
+        wire_);
+    return found;
+}
+
+// The one-file listing asked before a transfer tells what the site has: the
+// copy an edit began from, the size and time of a file about to come in
+// ranges, or how much of a file a continued download or upload has.
 void FtpConnection::sizeQueryFinished(bool cancelled) {
     transferKind = 0;
     if (cancelled)
         return;
+    const std::optional<DirEntry> listed = firstFileListed(listingBuffer);
     if (editCheck_) {
-        std::optional<DirEntry> found;
-        DirListing::parseLines(
-            listingBuffer,
-            [&](const DirEntry& e) {
-                if (!found && !e.isFolder)
-                    found = e;
-            },
-            wire_);
         listingBuffer.clear();
-        editCheckFinished(found);
+        editCheckFinished(listed);
         return;
     }
     const quint64 remoteSize = DirListing::sizeFromListing(listingBuffer);
-    QString remoteTime;
-    if (segmentSizeCheck_)
-        DirListing::parseLines(
-            listingBuffer,
-            [&](const DirEntry& e) {
-                if (remoteTime.isEmpty() && !e.isFolder)
-                    remoteTime = e.dateText.simplified();
-            },
-            wire_);
     listingBuffer.clear();
     advance();
     if (op.isDownload && segmentSizeCheck_) {
         // Nothing readable in the listing tells nothing of the size.
         segmentSizeChecked(remoteSize > 0 ? std::optional<quint64>(remoteSize) : std::nullopt,
-                           remoteTime);
+                           listed ? listed->dateText.simplified() : QString());
         return;
     }
-    if (op.isDownload) {
-        // A continued download: the site's file must still be the size the
-        // operation recorded, or the old bytes would be glued to new ones.
-        if (remoteSize != op.itemSizes.value(0)) {
-            restartWholeDownload();
-            // What the site has now is what is expected.
-            if (remoteSize > 0 && remoteSize <= std::numeric_limits<quint32>::max() &&
-                !op.itemSizes.isEmpty())
-                op.itemSizes.first() = quint32(remoteSize);
-        }
-        if (nextCommand < commandQueue.size())
-            askForSend();
-        else
-            reset(false);
-        return;
+    if (op.isDownload)
+        downloadSizeChecked(remoteSize);
+    else
+        uploadSizeChecked(remoteSize);
+}
+
+// A continued download: the site's file must still be the size the
+// operation recorded, or the old bytes would be glued to new ones.
+void FtpConnection::downloadSizeChecked(quint64 remoteSize) {
+    if (remoteSize != op.itemSizes.value(0)) {
+        restartWholeDownload();
+        // What the site has now is what is expected.
+        if (remoteSize > 0 && remoteSize <= std::numeric_limits<quint32>::max() &&
+            !op.itemSizes.isEmpty())
+            op.itemSizes.first() = quint32(remoteSize);
     }
+    if (nextCommand < commandQueue.size())
+        askForSend();
+    else
+        reset(false);
+}
+
+// A continued upload sends only what the site lacks; nothing there, or
+// nothing readable, sends the whole file, never appends blindly.
+void FtpConnection::uploadSizeChecked(quint64 remoteSize) {
     resumeTransfer = false;
     source.bytesDone = 0;
     if (remoteSize == 0)
-        storeWholeFile(); // nothing there, or nothing readable: never append blindly
+        storeWholeFile();
     if (remoteSize > 0 && !op.itemSizes.isEmpty()) {
         if (remoteSize >= op.itemSizes.first()) {
             reset(false); // the site already has the whole file
