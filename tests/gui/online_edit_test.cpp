@@ -152,6 +152,8 @@ TEST(OnlineEdit, ASiteFileChangedMeanwhileIsReplacedOnlyWhenTheUserSaysSo) {
         waitUntil([&] { return f.editor().state() == OnlineEditor::State::Watching; }, 10000));
     writeBytes(f.site("z.txt"), "theirs, longer than before");
     f.prompts.answers = {false};
+    bool askedInsideAReply = true;
+    f.prompts.whileShown = [&] { askedInsideAReply = f.frame->connection()->handlerRunning(); };
     ASSERT_TRUE(waitUntil(
         [&] {
             return f.transcript().contains(QString::fromUtf8("编辑过的文件没有上传")) &&
@@ -159,6 +161,8 @@ TEST(OnlineEdit, ASiteFileChangedMeanwhileIsReplacedOnlyWhenTheUserSaysSo) {
         },
         15000))
         << f.prompts.shown.join('|').toStdString();
+    EXPECT_FALSE(askedInsideAReply) << "the question never holds the connection's reading";
+    f.prompts.whileShown = nullptr;
     EXPECT_EQ(readBytes(f.site("z.txt")), "theirs, longer than before");
     EXPECT_EQ(f.stores(), 0);
     EXPECT_TRUE(QDir(f.programDir()).entryList({"*.npm"}).isEmpty()) << "nothing left to resume";

@@ -6,6 +6,9 @@
 #include "core/platform/clock.h"
 #include "core/platform/prompts.h"
 
+#include <QPointer>
+#include <QTimer>
+
 #include <algorithm>
 #include <new>
 
@@ -330,6 +333,20 @@ void FtpConnection::abort() {
 
 // Only an idle connection is kept alive: a NOOP inside a running sequence
 // would take the place of its commands or answer in their stead.
+void FtpConnection::askOutsideHandler(const QString& question, std::function<void(bool)> answered) {
+    questionOpen_ = true;
+    const auto serial = operationSerial_;
+    QTimer::singleShot(0, this, [this, question, answered = std::move(answered), serial] {
+        const QPointer<FtpConnection> alive(this);
+        const bool yes = prompts_.askYesNo(question);
+        if (!alive)
+            return; // closed with the program while the question was open
+        questionOpen_ = false;
+        if (serial == operationSerial_ && controlSocket)
+            answered(yes);
+    });
+}
+
 void FtpConnection::keepAlive() {
     const bool controlIdle = controlSocket && !awaitingGreeting && commandQueue.isEmpty() &&
                              !lineInFlight_ && !retryPausePending_;

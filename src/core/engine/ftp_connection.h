@@ -16,6 +16,7 @@
 #include <QSet>
 #include <QStringList>
 
+#include <functional>
 #include <memory>
 #include <optional>
 
@@ -304,6 +305,11 @@ private:
     void uploadSizeChecked(quint64 remoteSize);
     // The one-file listing before an edited file replaces the site's.
     void editCheckFinished(const std::optional<DirEntry>& found);
+    void sendEditedFile();
+    // Asks `question` once this connection's handler has returned, so that
+    // it goes on reading while the question is open (its time-outs wait);
+    // `answered` runs only if the operation is still the one that asked.
+    void askOutsideHandler(const QString& question, std::function<void(bool)> answered);
     void downloadFinished(bool cancelled, bool confirmed);
     void uploadFinished(bool cancelled, bool confirmed);
 
@@ -370,6 +376,7 @@ private:
     FolderWalk folderWalk_;
     // Site folders of the update that the local folder lacks.
     QSet<QString> updateGoneFolders_;
+    bool questionOpen_ = false; // asked by askOutsideHandler, not answered yet
     // The local folders the running update has taken.
     DirCompare::LocalWalk updateLocalWalk_{QString()};
     bool lineInFlight_ = false;    // sent, its reply not yet taken

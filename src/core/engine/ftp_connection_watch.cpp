@@ -38,9 +38,10 @@ bool FtpConnection::watchSetupTimeouts(quint32 idle) {
 
 void FtpConnection::onFrameTick() {
     // A question or message box opened while this connection handles a
-    // message holds its reading back; the time it stays open is not the
-    // server's silence, and nothing may be sent meanwhile.
-    if (handlerRunning()) {
+    // message holds its reading back, and a question of its own holds its
+    // work; the time either stays open is not the server's silence, and
+    // nothing may be sent meanwhile.
+    if (handlerRunning() || questionOpen_) {
         lastActivity = clock_.tickCount();
         return;
     }

@@ -22,18 +22,26 @@ void FtpConnection::editCheckFinished(const std::optional<DirEntry>& found) {
     const RemoteStamp expected = op.editExpected.value_or(now);
     op.editExpected.reset();
     advance();
-    if (now != expected) {
-        const QString sitePath = uploadSitePath(op.itemPaths.value(0), OperationRecord::ChosenFile);
-        const QString question = QString::fromUtf8(EngineText::EditedFileChangedOnSite) + sitePath +
-                                 QString::fromUtf8(EngineText::OverwriteItQuestion);
-        if (!prompts_.askYesNo(question)) {
-            // Nothing to resume: the user chose to keep the site's file.
-            deleteTaskFile();
-            reset(true);
-            addNote(QString::fromUtf8(EngineText::EditedUploadDropped) + sitePath);
+    if (now == expected) {
+        sendEditedFile();
+        return;
+    }
+    const QString sitePath = uploadSitePath(op.itemPaths.value(0), OperationRecord::ChosenFile);
+    const QString question = QString::fromUtf8(EngineText::EditedFileChangedOnSite) + sitePath +
+                             QString::fromUtf8(EngineText::OverwriteItQuestion);
+    askOutsideHandler(question, [this, sitePath](bool replace) {
+        if (replace) {
+            sendEditedFile();
             return;
         }
-    }
+        // Nothing to resume: the user chose to keep the site's file.
+        deleteTaskFile();
+        reset(true);
+        addNote(QString::fromUtf8(EngineText::EditedUploadDropped) + sitePath);
+    });
+}
+
+void FtpConnection::sendEditedFile() {
     if (nextCommand < commandQueue.size())
         askForSend();
     else
