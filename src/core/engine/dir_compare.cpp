@@ -14,10 +14,6 @@ QString joined(const QString& folder, const QString& name) {
     return folder.endsWith(QLatin1Char('/')) ? folder + name : folder + QLatin1Char('/') + name;
 }
 
-std::optional<QFileInfoList> localEntries(const QString& folder) {
-    return readLocalFolder(folder, QDir::Name);
-}
-
 // A name and whether it is a folder, as one key.
 QString keyOf(const QString& name, bool folder) {
     return (folder ? QLatin1Char('d') : QLatin1Char('f')) + name;
@@ -85,9 +81,13 @@ DirCompare::LocalWalk::LocalWalk(const QString& chosenFolder)
     seen.insert(QFileInfo(chosenFolder).canonicalFilePath());
 }
 
+bool DirCompare::LocalWalk::holds(const QString& realPath) const {
+    return (realPath + QLatin1Char('/')).startsWith(root);
+}
+
 bool DirCompare::LocalWalk::take(const QFileInfo& folder, QStringList& left) {
     const QString real = folder.canonicalFilePath();
-    const bool linkInside = folder.isSymLink() && (real + QLatin1Char('/')).startsWith(root);
+    const bool linkInside = folder.isSymLink() && holds(real);
     if (real.isEmpty() || linkInside || seen.contains(real)) {
         left << folder.filePath();
         return false;
@@ -153,8 +153,9 @@ DirCompare::Plan DirCompare::compare(const QList<DirEntry>& remote, const QStrin
     const auto takeFolder = [&](const QFileInfo& folder) {
         return taken.take(folder, plan.repeatedFolders);
     };
-    const std::optional<QFileInfoList> local =
-        localGone ? std::optional<QFileInfoList>(QFileInfoList{}) : localEntries(localFolder);
+    const std::optional<QFileInfoList> local = localGone
+                                                   ? std::optional<QFileInfoList>(QFileInfoList{})
+                                                   : readLocalFolder(localFolder, QDir::Name);
     if (!local) {
         plan.localUnreadable = true;
         return plan;
@@ -218,7 +219,8 @@ bool DirCompare::planLocalTree(const QString& localFolder, const QString& siteFo
     LocalWalk& taken = walk ? *walk : ownWalk;
     while (!pending.isEmpty()) {
         const QString relative = pending.takeFirst();
-        const std::optional<QFileInfoList> entries = localEntries(joined(localFolder, relative));
+        const std::optional<QFileInfoList> entries =
+            readLocalFolder(joined(localFolder, relative), QDir::Name);
         if (!entries)
             return false;
         for (const QFileInfo& entry : *entries) {

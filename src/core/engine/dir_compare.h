@@ -28,6 +28,8 @@ struct LocalWalk {
     // True the first time; false (and the folder joins `left`) for a folder
     // to leave out.
     bool take(const QFileInfo& folder, QStringList& left);
+    // Whether a real (link-resolved) path lies in the chosen folder.
+    bool holds(const QString& realPath) const;
 
     QString root; // the chosen folder's real path, ending with "/"
     QSet<QString> seen;

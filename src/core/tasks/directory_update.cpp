@@ -156,13 +156,12 @@ void FtpConnection::compareUpdateListing(const QByteArray& listing) {
 // that leads out of the chosen local folder is named, so that nothing from
 // elsewhere goes up unsaid.
 void FtpConnection::noteLinksLeadingOutside(const QStringList& sitePaths) {
-    const QString root = QFileInfo(localBase).canonicalFilePath() + QLatin1Char('/');
     for (const QString& sitePath : sitePaths) {
         const QFileInfo local(DirCompare::localPathFor(sitePath, remoteBase, localBase));
         if (!local.isSymLink())
             continue;
         const QString real = local.canonicalFilePath();
-        if (!real.isEmpty() && !(real + QLatin1Char('/')).startsWith(root))
+        if (!real.isEmpty() && !updateLocalWalk_.holds(real))
             addNote(QString::fromUtf8(EngineText::LinkLeadsOutside).arg(local.filePath(), real));
     }
 }
