@@ -69,6 +69,16 @@ protected:
         EXPECT_TRUE(peer->failures().isEmpty()) << peer->failures().join('\n').toStdString();
     }
 
+    // Runs a command written as its wire line ("MKD /new\r\n").
+    bool runLine(const QString& line) {
+        QString text = line;
+        text.chop(2);
+        const qsizetype blank = text.indexOf(QLatin1Char(' '));
+        return connection->runCommand(
+            blank < 0 ? FtpCommand::bare(text)
+                      : FtpCommand::with(text.left(blank), text.mid(blank + 1)));
+    }
+
     bool waitLoggedIn() {
         return waitUntil([&] { return !host.folders.isEmpty(); });
     }

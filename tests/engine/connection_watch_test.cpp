@@ -10,12 +10,12 @@ TEST_F(ConnectionTest, IdleConnectionGetsNoopThenIsClosedWhenDead) {
 
     clock.advance(59000);
     connection->onFrameTick();
-    EXPECT_TRUE(connection->commandQueue.isEmpty()) << "nothing before 60 s";
+    EXPECT_TRUE(!connection->hasQueuedCommands()) << "nothing before 60 s";
 
     clock.advance(2000); // 61 s idle
     connection->onFrameTick();
     ASSERT_TRUE(waitUntil([&] { return peer->received().contains("NOOP"); }));
-    ASSERT_TRUE(waitUntil([&] { return connection->commandQueue.isEmpty(); }));
+    ASSERT_TRUE(waitUntil([&] { return !connection->hasQueuedCommands(); }));
 
     clock.advance(181000);
     connection->onFrameTick();
@@ -117,7 +117,7 @@ TEST_F(ConnectionTest, ServerSilentAfterUserIsGivenUpAndKeepAliveLeavesTheLoginA
     spinFor(100);
     EXPECT_TRUE(prompts.shown.isEmpty()) << "not yet 180 s";
     EXPECT_TRUE(connection->controlSocket);
-    EXPECT_EQ(connection->commandQueue.value(0), "USER u\r\n") << "the login is still queued";
+    EXPECT_EQ(connection->queuedLine(0), "USER u\r\n") << "the login is still queued";
     clock.advance(3001);
     connection->onFrameTick();
     EXPECT_EQ(prompts.count("与服务器的连接已经中断，请重新连接！"), 1);
@@ -158,7 +158,7 @@ TEST_F(ConnectionTest, ABoxLeftOpenDoesNotCountAsTheServersSilence) {
             spinFor(1);
         }
     };
-    ASSERT_TRUE(connection->runCommand("CWD /missing\r\n"));
+    ASSERT_TRUE(runLine("CWD /missing\r\n"));
     ASSERT_TRUE(waitUntil([&] { return prompts.count("不能进入该目录！") == 1; }));
     prompts.whileShown = nullptr;
     spinFor(30);

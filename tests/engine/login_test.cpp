@@ -12,7 +12,7 @@ TEST_F(ConnectionTest, PlainLoginLearnsTheFolderAndRestartSupport) {
     EXPECT_EQ(host.folders, QStringList{"/pub/data"});
     EXPECT_TRUE(source.restSupported.load());
     EXPECT_TRUE(connection->ready);
-    EXPECT_TRUE(connection->commandQueue.isEmpty());
+    EXPECT_TRUE(!connection->hasQueuedCommands());
     EXPECT_TRUE(host.transcript.contains("C:\r\nPASS *\r\n"));
     EXPECT_FALSE(host.transcript.contains("PASS p"));
     EXPECT_TRUE(host.statusTexts.contains(QString::fromUtf8("正在登录用户，请等待......")));
@@ -125,7 +125,7 @@ TEST_F(ConnectionTest, APwdReplyWithoutAFolderStillEndsTheLogin) {
         ASSERT_TRUE(loginTo(p));
         finishPeer();
         EXPECT_EQ(host.folders, QStringList{"/start"});
-        EXPECT_TRUE(connection->commandQueue.isEmpty());
+        EXPECT_TRUE(!connection->hasQueuedCommands());
         EXPECT_TRUE(prompts.shown.isEmpty());
         EXPECT_TRUE(host.transcript.contains(
             QString::fromUtf8("服务器没有给出当前目录，按 /start 处理。")));

@@ -34,9 +34,8 @@ TEST_F(ConnectionTest, LateTransferRepliesAreRemovedBeforeTheCwdReply) {
     p.expect("CWD /three").send("250 ok\r\n");
     ASSERT_TRUE(loginTo(p));
     for (const char* folder : {"/one", "/two", "/three"}) {
-        ASSERT_TRUE(
-            waitUntil([&] { return connection->runCommand(QString("CWD %1\r\n").arg(folder)); }));
-        ASSERT_TRUE(waitUntil([&] { return connection->commandQueue.isEmpty(); }));
+        ASSERT_TRUE(waitUntil([&] { return runLine(QString("CWD %1\r\n").arg(folder)); }));
+        ASSERT_TRUE(waitUntil([&] { return !connection->hasQueuedCommands(); }));
     }
     finishPeer();
     EXPECT_TRUE(prompts.shown.isEmpty()) << prompts.shown.join('|').toStdString();
@@ -48,11 +47,11 @@ TEST_F(ConnectionTest, TransientReplyIsRetriedTwiceThenStops) {
     p.on("MKD /new", "450 busy").on("MKD /new", "451 still busy").on("MKD /new", "450 busy");
     p.expectSilence(150);
     ASSERT_TRUE(loginTo(p));
-    ASSERT_TRUE(connection->runCommand("MKD /new\r\n"));
+    ASSERT_TRUE(runLine("MKD /new\r\n"));
     ASSERT_TRUE(waitUntil([&] { return prompts.count(kStopped) == 1; }));
     finishPeer();
     EXPECT_EQ(prompts.shown.size(), 1);
-    EXPECT_TRUE(connection->commandQueue.isEmpty());
+    EXPECT_TRUE(!connection->hasQueuedCommands());
 }
 
 TEST_F(ConnectionTest, TransientReplyThenSuccessGoesOn) {
@@ -60,7 +59,7 @@ TEST_F(ConnectionTest, TransientReplyThenSuccessGoesOn) {
     p.greetAndLogin();
     p.on("MKD /new", "450 busy").on("MKD /new", "257 \"/new\" created");
     ASSERT_TRUE(loginTo(p));
-    ASSERT_TRUE(connection->runCommand("MKD /new\r\n"));
+    ASSERT_TRUE(runLine("MKD /new\r\n"));
     ASSERT_TRUE(waitUntil([&] { return !host.events.isEmpty(); }));
     finishPeer();
     EXPECT_EQ(host.events, QStringList{"added:new"});
@@ -117,9 +116,9 @@ TEST_F(ConnectionTest, QueueEndingInTypeAloneIsDiscarded) {
     ScriptedPeer& p = newPeer();
     p.greetAndLogin().expectSilence(200).on("NOOP", "200 ok");
     ASSERT_TRUE(loginTo(p));
-    ASSERT_TRUE(connection->runCommand("TYPE A\r\n"));
+    ASSERT_TRUE(runLine("TYPE A\r\n"));
     spinFor(50);
-    EXPECT_TRUE(connection->commandQueue.isEmpty());
+    EXPECT_TRUE(!connection->hasQueuedCommands());
     spinFor(250); // the peer's quiet spell ends; the next line must be NOOP
     connection->keepAlive();
     finishPeer();
@@ -130,14 +129,14 @@ TEST_F(ConnectionTest, FailingCwdAfterLoginShowsItsMessage) {
     ScriptedPeer& p = newPeer();
     p.greetAndLogin().on("CWD /missing", "550 No such directory.");
     ASSERT_TRUE(loginTo(p));
-    ASSERT_TRUE(connection->runCommand("CWD /missing\r\n"));
+    ASSERT_TRUE(runLine("CWD /missing\r\n"));
     ASSERT_TRUE(waitUntil([&] { return prompts.count("不能进入该目录！") == 1; }));
     finishPeer();
 }
 
 TEST_F(ConnectionTest, CommandsAreDroppedWhileTheConnectionIsBusy) {
     makeConnection();
-    EXPECT_FALSE(connection->runCommand("NOOP\r\n")) << "not greeted yet";
+    EXPECT_FALSE(runLine("NOOP\r\n")) << "not greeted yet";
 }
 
 TEST_F(ConnectionTest, RemovalsAndNewFoldersReachThePanes) {
@@ -150,8 +149,8 @@ TEST_F(ConnectionTest, RemovalsAndNewFoldersReachThePanes) {
     ASSERT_TRUE(loginTo(p));
     for (const char* line : {"DELE /pub/old file.txt\r\n", "RMD /pub/empty\r\n",
                              "MKD /pub/新目录\r\n", "DELE /pub/locked\r\n"}) {
-        ASSERT_TRUE(waitUntil([&] { return connection->runCommand(QString::fromUtf8(line)); }));
-        ASSERT_TRUE(waitUntil([&] { return connection->commandQueue.isEmpty(); }));
+        ASSERT_TRUE(waitUntil([&] { return runLine(QString::fromUtf8(line)); }));
+        ASSERT_TRUE(waitUntil([&] { return !connection->hasQueuedCommands(); }));
     }
     finishPeer();
     EXPECT_EQ(host.events,
@@ -184,10 +183,10 @@ TEST_F(ConnectionTest, DigitsInsideReplyTextAreNotCodes) {
         ASSERT_TRUE(loginTo(p));
         EXPECT_EQ(host.folders, QStringList{QString::fromUtf8(plain)});
         for (const QByteArray& line : {"MKD " + plain + "/sub\r\n", "CWD " + plain + "\r\n"}) {
-            ASSERT_TRUE(waitUntil([&] { return connection->runCommand(QString::fromUtf8(line)); }));
-            ASSERT_TRUE(waitUntil([&] { return connection->commandQueue.isEmpty(); }));
+            ASSERT_TRUE(waitUntil([&] { return runLine(QString::fromUtf8(line)); }));
+            ASSERT_TRUE(waitUntil([&] { return !connection->hasQueuedCommands(); }));
         }
-        ASSERT_TRUE(waitUntil([&] { return connection->runCommand("NOOP\r\n"); }));
+        ASSERT_TRUE(waitUntil([&] { return runLine("NOOP\r\n"); }));
         finishPeer();
         EXPECT_TRUE(prompts.shown.isEmpty()) << prompts.shown.join('|').toStdString();
         EXPECT_EQ(host.events, QStringList{"added:sub"});

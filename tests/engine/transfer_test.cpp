@@ -303,7 +303,7 @@ TEST_F(TransferTest, RecursiveDeleteListsThenDeletesDeepestFirst) {
     ASSERT_TRUE(waitUntil([&] { return host.events.contains("removed folder:/top"); }));
     finishPeer();
     EXPECT_TRUE(prompts.shown.isEmpty()) << prompts.shown.join('|').toStdString();
-    EXPECT_TRUE(connection->commandQueue.isEmpty());
+    EXPECT_TRUE(!connection->hasQueuedCommands());
 }
 
 TEST_F(TransferTest, RenameSendsRnfrThenRnto) {

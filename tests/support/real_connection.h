@@ -48,7 +48,7 @@ struct RealConnection {
     }
 
     bool idle() const {
-        return connection->commandQueue.isEmpty() && !connection->op.hasItems() &&
+        return !connection->hasQueuedCommands() && !connection->op.hasItems() &&
                !connection->op.deleting && !connection->dataOpen;
     }
 

@@ -9,7 +9,7 @@
 #include "core/platform/stored_text.h"
 
 void FtpConnection::reset(bool full) {
-    commandQueue.clear();
+    commandQueue_.clear();
     nextCommand = 0;
     retryCount = 0;
     lineInFlight_ = false;
@@ -42,20 +42,16 @@ void FtpConnection::reset(bool full) {
     uploadFile.reset();
 }
 
-// Why a command line cannot go out as it is, naming its argument; empty when
-// it can. A line break inside would end the command early and let the rest
+// Why a command cannot go out as it is, naming its argument; empty when it
+// can. A line break inside would end the command early and let the rest
 // pass for another command; a character the code page cannot hold would
 // arrive as "?" and name another file.
-QString FtpConnection::unsendableText(const QString& line) const {
-    QString argument = line;
-    if (argument.endsWith(QLatin1String("\r\n")))
-        argument.chop(2);
-    const qsizetype blank = argument.indexOf(QLatin1Char(' '));
-    argument = blank < 0 ? QString() : argument.mid(blank + 1);
+QString FtpConnection::unsendableText(const FtpCommand& command) const {
+    QString argument = command.argument;
     const bool control = StoredText::breaksLine(argument);
     if (!control && wire_.canEncode(argument))
         return {};
-    if (line.startsWith(QLatin1String("PASS")))
+    if (command.is("PASS"))
         argument = QString::fromUtf8("（密码）");
     argument.replace(QLatin1Char('\r'), QLatin1String("\\r"));
     argument.replace(QLatin1Char('\n'), QLatin1String("\\n"));
@@ -86,10 +82,14 @@ void FtpConnection::refuseLine(const QString& text) {
     }
 }
 
-QString FtpConnection::commandPrefix() const {
-    if (commandQueue.isEmpty() || nextCommand < 0 || nextCommand >= commandQueue.size())
-        return QStringLiteral("XXXX");
-    return commandQueue.at(nextCommand).left(3);
+FtpCommand FtpConnection::waitingCommand() const {
+    if (nextCommand < 0 || nextCommand >= commandQueue_.size())
+        return {};
+    return commandQueue_.at(nextCommand);
+}
+
+QString FtpConnection::queuedLine(int index) const {
+    return index < commandQueue_.size() ? commandQueue_.at(index).line() : QString();
 }
 
 void FtpConnection::sendNext(int error) {
@@ -102,108 +102,111 @@ void FtpConnection::sendNext(int error) {
         report(ResultCode::SendFailed);
         return;
     }
-    if (commandQueue.isEmpty())
+    if (commandQueue_.isEmpty())
         return;
-    if (nextCommand >= commandQueue.size()) {
+    if (nextCommand >= commandQueue_.size()) {
         reset(false);
         return;
     }
-    QString line = commandQueue.at(nextCommand);
-    bool sizeQuery = false;
-
-    // A "TYPE" entry heads a group (TYPE, PORT, transfer; or the restart
-    // probe): alone at the end it has nothing to serve.
-    if (line.startsWith(QLatin1String("TYPE")) && !(nextCommand + 1 < commandQueue.size())) {
+    const FtpCommand command = commandQueue_.at(nextCommand);
+    if (command.is("TYPE") && skipTypeCommand(command))
+        return;
+    const QString line =
+        command.purpose == FtpCommand::Purpose::DataChannel ? dataChannelLine() : command.line();
+    if (line.isEmpty()) {
+        closeConnection();
         reset(true);
+        report(ResultCode::DataNetworkError);
         return;
     }
-    // The server keeps the type it was given: it is sent again only when it
-    // changes.
-    if (line.startsWith(QLatin1String("TYPE ")) && !transferType_.isEmpty() &&
-        line.mid(5, transferType_.size()) == transferType_ &&
-        line.size() == 5 + transferType_.size() + 2) {
-        advance();
-        sendNext(0);
-        return;
-    }
-    // The size of a file is read from a one-file listing; so is what the
-    // site has before an edited file replaces it.
-    editCheck_ = line.startsWith(QLatin1String("CHECK "));
-    if (line.startsWith(QLatin1String("SIZE")) || editCheck_) {
-        line = QStringLiteral("LIST") + line.mid(editCheck_ ? 5 : 4);
-        sizeQuery = true;
-    }
-    // The placeholder stays in the queue so that a repeated group announces a
-    // fresh listening socket rather than one already closed.
-    const bool portLine = line == QLatin1String("PORT\r\n");
-    if (portLine) {
-        passiveSent_ = passive_;
-        passiveConnectFailed_ = false;
-        // Over IPv6 only the extended forms carry an address (RFC 2428).
-        const bool extended = extendedPassive_ || (controlSocket && controlSocket->isIpv6());
-        line = !passive_  ? buildPortCommand()
-               : extended ? QStringLiteral("EPSV\r\n")
-                          : QStringLiteral("PASV\r\n");
-        if (line.isEmpty()) {
-            closeConnection();
-            reset(true);
-            report(ResultCode::DataNetworkError);
-            return;
-        }
-    }
-
-    const QString refusal = unsendableText(line);
+    const QString refusal = unsendableText(command);
     if (!refusal.isEmpty()) {
         refuseLine(refusal);
         return;
     }
-
-    const bool transferLine =
-        line.startsWith(QLatin1String("LIST")) || line.startsWith(QLatin1String("RETR")) ||
-        line.startsWith(QLatin1String("STOR")) || line.startsWith(QLatin1String("APPE"));
-    if (transferLine) {
-        dataClosed_ = false;
-        serverConfirmed_ = false;
-    }
-    if (line.startsWith(QLatin1String("LIST"))) {
-        transferKind = sizeQuery ? 2 : 1;
-    } else if (line.startsWith(QLatin1String("RETR"))) {
-        transferKind = 3;
-        if (!prepareDownloadFile())
-            return;
-        startProgress();
-    } else if (line.startsWith(QLatin1String("STOR")) || line.startsWith(QLatin1String("APPE"))) {
-        transferKind = 4;
-        if (!openUploadFile(line))
-            return;
-        startProgress();
-    } else if (!portLine && line != QLatin1String("NOOP\r\n")) {
-        transferKind = 0;
-    }
-
+    if (!prepareTransferOf(command))
+        return;
     if (controlSocket->sendWhole(wire_.encode(line)) != 0) {
         closeConnection();
         report(ResultCode::SendFailed);
         return;
     }
-    // What is left in replyBuffer is the start of a reply still arriving; it
-    // stays. Sending is no sign of life from the server, so the silence
-    // clock runs on.
+    lineSent(command, line);
+}
+
+// A "TYPE" entry heads a group (TYPE, data channel, transfer; or the restart
+// probe): alone at the end it has nothing to serve and ends the sequence.
+// The server keeps the type it was given, so the same type is not sent
+// again. True when the entry was dealt with here.
+bool FtpConnection::skipTypeCommand(const FtpCommand& command) {
+    if (nextCommand + 1 >= commandQueue_.size()) {
+        reset(true);
+        return true;
+    }
+    if (transferType_.isEmpty() || command.argument != transferType_)
+        return false;
+    advance();
+    sendNext(0);
+    return true;
+}
+
+// The line announcing the data connection of the transfer that follows.
+// Empty when no listening socket could be opened for "PORT".
+QString FtpConnection::dataChannelLine() {
+    passiveSent_ = passive_;
+    passiveConnectFailed_ = false;
+    // Over IPv6 only the extended forms carry an address (RFC 2428).
+    const bool extended = extendedPassive_ || (controlSocket && controlSocket->isIpv6());
+    if (!passive_)
+        return buildPortCommand();
+    return extended ? QStringLiteral("EPSV\r\n") : QStringLiteral("PASV\r\n");
+}
+
+// What a command about to go out means for the transfer in progress: a
+// transfer command opens its local file first; false when that failed and
+// the operation has ended.
+bool FtpConnection::prepareTransferOf(const FtpCommand& command) {
+    editCheck_ = command.purpose == FtpCommand::Purpose::EditCheck;
+    if (command.transfersData()) {
+        dataClosed_ = false;
+        serverConfirmed_ = false;
+    }
+    if (command.is("LIST")) {
+        transferKind = command.checksOneFile() ? 2 : 1;
+    } else if (command.is("RETR")) {
+        transferKind = 3;
+        if (!prepareDownloadFile())
+            return false;
+        startProgress();
+    } else if (command.is("STOR") || command.is("APPE")) {
+        transferKind = 4;
+        if (!openUploadFile(command.argument))
+            return false;
+        startProgress();
+    } else if (command.purpose != FtpCommand::Purpose::DataChannel && !command.is("NOOP")) {
+        transferKind = 0;
+    }
+    return true;
+}
+
+// The line is out. What is left in replyBuffer is the start of a reply
+// still arriving; it stays. Sending is no sign of life from the server, so
+// the silence clock runs on.
+void FtpConnection::lineSent(const FtpCommand& command, const QString& line) {
     lineInFlight_ = true;
-    const bool abortLine = line == QLatin1String("ABOR\r\n");
-    if (abortLine) {
+    if (command.is("ABOR")) {
         dataFinished(false);
         reset(true);
     }
     // A data connection the server opened before this command now carries
     // what the command asks for.
-    if (transferLine)
+    if (command.transfersData())
         transferCommandSent();
-    if (transferLine && dataOpen)
+    if (command.transfersData() && dataOpen)
         selectDataSocket();
     QString block = transcript_.addCommand(line);
     host_.transcriptChanged(transcript_.text(), block);
-    if (abortLine)
+    if (command.is("ABOR"))
         report(ResultCode::Interrupted);
 }
 
@@ -246,13 +249,8 @@ void FtpConnection::logReply() {
 // Transfer replies of an earlier data connection may still come in while
 // another command waits for its own reply (after an abort, say). "125" is
 // the opening reply of servers that connected before the command.
-bool FtpConnection::isTransferPrefix(const QByteArray& prefix) {
-    return prefix == "LIS" || prefix == "RET" || prefix == "STO" || prefix == "APP" ||
-           prefix == "SIZ" || prefix == "CHE";
-}
-
-bool FtpConnection::isLateTransferReply(const QByteArray& prefix) const {
-    if (isTransferPrefix(prefix))
+bool FtpConnection::isLateTransferReply(const FtpCommand& waiting) const {
+    if (waiting.transfersData())
         return false;
     const int code = reply_.code;
     return code == 226 || code == 225 || code == 150 || code == 125 || code == 426;
@@ -280,18 +278,11 @@ void FtpConnection::stopWith(unsigned code) {
     report(code);
 }
 
-QString FtpConnection::entryArgument(int index, int commandLength) const {
-    QString entry = commandQueue.value(index).mid(commandLength);
-    if (entry.endsWith(QLatin1String("\r\n")))
-        entry.chop(2);
-    return entry;
-}
-
 // After a reply: give up after three tries, pause before a retry, send the
 // next line, or end the finished sequence.
-void FtpConnection::continueAfterReply(const QByteArray& prefix) {
+void FtpConnection::continueAfterReply(const FtpCommand& waiting) {
     if (retryCount > 2) {
-        if (prefix == "APP") {
+        if (waiting.is("APPE")) {
             // Appending failed three times: the site cannot resume uploads.
             resumeTransfer = false;
             reset(false);
@@ -313,9 +304,9 @@ void FtpConnection::continueAfterReply(const QByteArray& prefix) {
         setTimer(RetryPauseTimer, timing_.retryPauseMs, TimerKind::SingleShot);
         return;
     }
-    if (commandQueue.isEmpty())
+    if (commandQueue_.isEmpty())
         return;
-    if (nextCommand < commandQueue.size())
+    if (nextCommand < commandQueue_.size())
         askForSend();
     else
         reset(false);

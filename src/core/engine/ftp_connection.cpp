@@ -21,7 +21,7 @@ FtpConnection::FtpConnection(ConnectionSource& src, int tag, Deps deps)
 bool FtpConnection::create() {
     try {
         replyBuffer.reserve(ReplyLimit);
-        commandQueue.reserve(16);
+        commandQueue_.reserve(16);
         listingBuffer.reserve(65536);
         ioBuffer.reserve(65536);
     } catch (const std::bad_alloc&) {
@@ -312,7 +312,7 @@ void FtpConnection::closeConnection() {
 
 void FtpConnection::quit() {
     reset(false);
-    commandQueue << QStringLiteral("QUIT\r\n");
+    commandQueue_ << FtpCommand::bare(QStringLiteral("QUIT"));
     askForSend();
 }
 
@@ -327,7 +327,7 @@ void FtpConnection::abort() {
     if (transferKind > 2)
         stopProgress();
     transferKind = 0;
-    commandQueue << QStringLiteral("ABOR\r\n");
+    commandQueue_ << FtpCommand::bare(QStringLiteral("ABOR"));
     askForSend();
 }
 
@@ -348,22 +348,22 @@ void FtpConnection::askOutsideHandler(const QString& question, std::function<voi
 }
 
 void FtpConnection::keepAlive() {
-    const bool controlIdle = controlSocket && !awaitingGreeting && commandQueue.isEmpty() &&
+    const bool controlIdle = controlSocket && !awaitingGreeting && commandQueue_.isEmpty() &&
                              !lineInFlight_ && !retryPausePending_;
     const bool noOperation =
         !dataOpen && !dataClosed_ && !op.hasItems() && !op.deleting && !dirUpdate;
     if (!controlIdle || !(noOperation || segmented))
         return;
     reset(false);
-    commandQueue << QStringLiteral("NOOP\r\n");
+    commandQueue_ << FtpCommand::bare(QStringLiteral("NOOP"));
     askForSend();
 }
 
-bool FtpConnection::runCommand(const QString& line) {
-    if (awaitingGreeting || !commandQueue.isEmpty() || op.hasItems())
+bool FtpConnection::runCommand(const FtpCommand& command) {
+    if (awaitingGreeting || !commandQueue_.isEmpty() || op.hasItems())
         return false;
     reset(true);
-    commandQueue << line;
+    commandQueue_ << command;
     askForSend();
     return true;
 }

@@ -3,6 +3,7 @@
 #include "core/engine/data_address.h"
 #include "core/engine/dir_compare.h"
 #include "core/engine/folder_walk.h"
+#include "core/engine/ftp_command.h"
 #include "core/engine/ftp_reply.h"
 #include "core/engine/operation_record.h"
 #include "core/engine/transcript.h"
@@ -71,9 +72,11 @@ public:
     void quit();
     void abort();
     void keepAlive();
-    // Sends one command line on an idle connection; false (dropped) while the
+    // Sends one command on an idle connection; false (dropped) while the
     // connection is not greeted or still has work queued.
-    bool runCommand(const QString& line);
+    bool runCommand(const FtpCommand& command);
+    // Makes `folder` the server's current folder, as runCommand does.
+    bool changeFolder(const QString& folder);
     // Makes the site folder match the local one; a dry run only reports
     // the plan (FtpHost::directoryUpdatePlanned) and changes nothing.
     void startDirectoryUpdate(const QString& localFolder, const QString& remoteFolder,
@@ -86,7 +89,7 @@ public:
     void listCurrentFolder();
     // Changes to a folder and lists it, as one sequence; dropped (false)
     // unless the connection is ready for a command.
-    bool changeFolderAndList(const QString& cwdLine);
+    bool changeFolderAndList(const QString& folder);
     // How this connection's names are written on the wire.
     const WireText& wire() const { return wire_; }
     // A line of the program's own in the transcript, shown at once.
@@ -100,7 +103,7 @@ public:
     // Greeted, nothing queued, no operation pending and no editing running:
     // the gate of every command the user gives.
     bool connectionReady() const {
-        return !awaitingGreeting && commandQueue.isEmpty() && !op.hasItems() && !op.editMode;
+        return !awaitingGreeting && commandQueue_.isEmpty() && !op.hasItems() && !op.editMode;
     }
 
     // Operations. Callers make sure the connection is free first. Without
@@ -158,7 +161,6 @@ public:
     // State; read by the main window and tests.
     ConnectionSource& source;
     const int connectionTag;
-    QStringList commandQueue;
     int nextCommand = -1;
     int retryCount = 0;
     QByteArray replyBuffer;
@@ -189,9 +191,10 @@ public:
     std::unique_ptr<QFile> uploadFile;
 
     const Transcript& transcript() const { return transcript_; }
-    // The first three characters of the command awaiting its reply, or
-    // "XXXX" when no command is waiting.
-    QString commandPrefix() const;
+    // Commands waiting to go out or for their reply.
+    bool hasQueuedCommands() const { return !commandQueue_.isEmpty(); }
+    // The wire line of the queued command at `index`; empty past the end.
+    QString queuedLine(int index) const;
 
 protected:
     void onMessage(int msg, WParam wParam, LParam lParam) override;
@@ -207,41 +210,47 @@ private:
 
     // Command queue and replies.
     void sendNext(int error);
+    bool skipTypeCommand(const FtpCommand& command);
+    QString dataChannelLine();
+    bool prepareTransferOf(const FtpCommand& command);
+    void lineSent(const FtpCommand& command, const QString& line);
+    // The command awaiting its reply; an empty one when none is.
+    FtpCommand waitingCommand() const;
+    void queueDataCommand(const QString& type, const FtpCommand& transfer,
+                          std::optional<quint32> restartAt = std::nullopt);
     void onControlReadable(int error);
     void handleReply();
-    bool isLateTransferReply(const QByteArray& prefix) const;
-    // The command waiting for its reply moves data: a listing, a size or
-    // edit check (a one-file listing), a download or an upload.
-    static bool isTransferPrefix(const QByteArray& prefix);
-    QString unsendableText(const QString& line) const;
+    bool isLateTransferReply(const FtpCommand& waiting) const;
+    QString unsendableText(const FtpCommand& command) const;
     void refuseLine(const QString& text);
-    void continueAfterReply(const QByteArray& prefix);
+    void continueAfterReply(const FtpCommand& waiting);
     void stopWith(unsigned code);
     void advance();
     void restartQueueAt(int index);
     bool replyIs(int code) const { return reply_.code == code; }
     void logReply();
 
-    // The reply table: one handler per command prefix.
-    using ReplyHandler = void (FtpConnection::*)(const QByteArray& prefix);
+    // The reply table: one handler per verb and purpose.
+    using ReplyHandler = void (FtpConnection::*)(const FtpCommand& waiting);
     struct ReplyRow {
-        const char* prefix;
+        const char* verb;
+        FtpCommand::Purpose purpose;
         ReplyHandler handler;
     };
     static const ReplyRow replyTable[];
-    void onLoginReply(const QByteArray& prefix);
-    void onSimpleCommandReply(const QByteArray& prefix);
-    void onCwdReply(const QByteArray& prefix);
-    void onRntoReply(const QByteArray& prefix);
-    void onRemovalReply(const QByteArray& prefix);
-    void onRnfrReply(const QByteArray& prefix);
-    void onRestReply(const QByteArray& prefix);
-    void onMkdReply(const QByteArray& prefix);
-    void onPwdReply(const QByteArray& prefix);
-    void onAborReply(const QByteArray& prefix);
-    void onTransferReply(const QByteArray& prefix);
-    void rerunDataGroup(const QByteArray& prefix);
-    QString entryArgument(int index, int commandLength) const;
+    static ReplyHandler replyHandlerFor(const FtpCommand& waiting);
+    void onLoginReply(const FtpCommand& waiting);
+    void onSimpleCommandReply(const FtpCommand& waiting);
+    void onCwdReply(const FtpCommand& waiting);
+    void onRntoReply(const FtpCommand& waiting);
+    void onRemovalReply(const FtpCommand& waiting);
+    void onRnfrReply(const FtpCommand& waiting);
+    void onRestReply(const FtpCommand& waiting);
+    void onMkdReply(const FtpCommand& waiting);
+    void onPwdReply(const FtpCommand& waiting);
+    void onAborReply(const FtpCommand& waiting);
+    void onTransferReply(const FtpCommand& waiting);
+    void rerunDataGroup(const FtpCommand& waiting);
 
     // Encryption: "AUTH TLS" after the greeting, the handshake, the
     // certificate, then the login; data connections follow "PROT P".
@@ -252,7 +261,7 @@ private:
     void endWithout(const QString& text);
     QString tlsServerName() const;
     QString tlsServerKey() const;
-    void onProtectionReply(const QByteArray& prefix);
+    void onProtectionReply(const FtpCommand& waiting);
     bool secureDataConnection();
     void transferCommandSent();
     void transferAnswered();
@@ -278,14 +287,14 @@ private:
     void restartWholeDownload();
     void sizeQueryFailed();
     // Passive data connections: the "227" reply, and the connect it asks for.
-    void onPassiveReply();
-    void onFeatReply(const QByteArray& prefix);
-    void onOptsReply(const QByteArray& prefix);
+    void onPassiveReply(const FtpCommand& waiting);
+    void onFeatReply(const FtpCommand& waiting);
+    void onOptsReply(const FtpCommand& waiting);
     bool openPassiveData(const DataAddress::Endpoint& given);
     void onPassiveConnected(int error);
     void passiveFailed();
     void setDialAddress(const QString& address);
-    bool openUploadFile(const QString& line);
+    bool openUploadFile(const QString& remote);
     void startProgress();
     void stopProgress();
     // The data connection has ended. Its transfer is over once the server
@@ -347,7 +356,8 @@ private:
     Timing timing_;
     HostLookup lookup_;
     Transcript transcript_;
-    FtpReply reply_;         // the reply being handled
+    FtpReply reply_; // the reply being handled
+    QList<FtpCommand> commandQueue_;
     QString transferType_;   // "A" or "I" as the server last took it; empty: not known
     bool editCheck_ = false; // the one-file listing running is an edit upload's check
     // Data connections of this connection are passive; an automatic mode
@@ -360,7 +370,7 @@ private:
     QString acceptedFingerprint_;
     bool dataTlsDeferred_ = false;  // its handshake waits for the transfer command
     bool transferAnswered_ = false; // "150" came, or the server had its moment
-    bool passiveSent_ = false;      // the data placeholder went out as "PASV" or "EPSV"
+    bool passiveSent_ = false;      // the data channel went out as "PASV" or "EPSV"
     bool extendedPassive_ = false;  // the server lists EPSV: it goes before PASV
     // The addresses a looked-up name has, and which of them is tried now.
     QStringList dialAddresses_;

@@ -62,20 +62,33 @@ QString FtpConnection::buildPortCommand() {
 void FtpConnection::listCurrentFolder() {
     showPhase(Phase::Listing);
     reset(false);
-    commandQueue << QStringLiteral("TYPE A\r\n") << QStringLiteral("PORT\r\n")
-                 << QStringLiteral("LIST\r\n");
+    queueDataCommand(QStringLiteral("A"), FtpCommand::bare(QStringLiteral("LIST")));
     askForSend();
 }
 
-bool FtpConnection::changeFolderAndList(const QString& cwdLine) {
+bool FtpConnection::changeFolderAndList(const QString& folder) {
     if (!connectionReady())
         return false;
     reset(true);
     showPhase(Phase::Listing);
-    commandQueue << cwdLine << QStringLiteral("TYPE A\r\n") << QStringLiteral("PORT\r\n")
-                 << QStringLiteral("LIST\r\n");
+    commandQueue_ << FtpCommand::with(QStringLiteral("CWD"), folder);
+    queueDataCommand(QStringLiteral("A"), FtpCommand::bare(QStringLiteral("LIST")));
     askForSend();
     return true;
+}
+
+bool FtpConnection::changeFolder(const QString& folder) {
+    return runCommand(FtpCommand::with(QStringLiteral("CWD"), folder));
+}
+
+// A transfer group: the type, the data channel, then the command that moves
+// the data (after "REST" for a continued download).
+void FtpConnection::queueDataCommand(const QString& type, const FtpCommand& transfer,
+                                     std::optional<quint32> restartAt) {
+    commandQueue_ << FtpCommand::with(QStringLiteral("TYPE"), type) << FtpCommand::dataChannel();
+    if (restartAt)
+        commandQueue_ << FtpCommand::with(QStringLiteral("REST"), QString::number(*restartAt));
+    commandQueue_ << transfer;
 }
 
 // Which notifications the data connection needs for what it carries now.
@@ -294,13 +307,10 @@ void FtpConnection::downloadFileFailed() {
     prompts_.report(QString::fromUtf8(EngineText::CannotCreateFile));
 }
 
-bool FtpConnection::openUploadFile(const QString& line) {
+bool FtpConnection::openUploadFile(const QString& remote) {
     QString path;
     if (dirUpdate) {
         // The local twin of the remote path, below the local base folder.
-        QString remote = line.mid(5);
-        if (remote.endsWith(QLatin1String("\r\n")))
-            remote.chop(2);
         path = DirCompare::localPathFor(remote, remoteBase, localBase);
         const QFileInfo info(path);
         uploadSize = info.exists() ? qint32(info.size()) : 0;
@@ -514,7 +524,7 @@ void FtpConnection::downloadSizeChecked(quint64 remoteSize) {
             !op.itemSizes.isEmpty())
             op.itemSizes.first() = quint32(remoteSize);
     }
-    if (nextCommand < commandQueue.size())
+    if (nextCommand < commandQueue_.size())
         askForSend();
     else
         reset(false);
@@ -537,7 +547,7 @@ void FtpConnection::uploadSizeChecked(quint64 remoteSize) {
         resumeTransfer = true;
         source.bytesDone = quint32(remoteSize);
     }
-    if (nextCommand < commandQueue.size())
+    if (nextCommand < commandQueue_.size())
         askForSend();
     else
         reset(false);
@@ -546,9 +556,9 @@ void FtpConnection::uploadSizeChecked(quint64 remoteSize) {
 // The queued "APPE" of a continued upload becomes "STOR": the whole file
 // goes up again from its first byte.
 void FtpConnection::storeWholeFile() {
-    for (qsizetype i = qMax(nextCommand, 0); i < commandQueue.size(); ++i) {
-        if (commandQueue.at(i).startsWith(QLatin1String("APPE ")))
-            commandQueue[i].replace(0, 4, QStringLiteral("STOR"));
+    for (qsizetype i = qMax(nextCommand, 0); i < commandQueue_.size(); ++i) {
+        if (commandQueue_.at(i).is("APPE"))
+            commandQueue_[i].verb = QStringLiteral("STOR");
     }
     resumeTransfer = false;
     source.bytesDone = 0;
@@ -557,9 +567,9 @@ void FtpConnection::storeWholeFile() {
 // The site's file is not the one a continued download began: it comes
 // again from its first byte, and the message pane says why.
 void FtpConnection::restartWholeDownload() {
-    for (qsizetype i = commandQueue.size() - 1; i >= qMax(nextCommand, 0); --i)
-        if (commandQueue.at(i).startsWith(QLatin1String("REST ")))
-            commandQueue.removeAt(i);
+    for (qsizetype i = commandQueue_.size() - 1; i >= qMax(nextCommand, 0); --i)
+        if (commandQueue_.at(i).is("REST"))
+            commandQueue_.removeAt(i);
     resumeTransfer = false;
     source.bytesDone = 0;
     addNote(QString::fromUtf8(EngineText::RemoteFileChanged) + op.itemPaths.value(0));
@@ -583,7 +593,7 @@ void FtpConnection::sizeQueryFailed() {
         restartWholeDownload();
     else
         storeWholeFile();
-    if (nextCommand < commandQueue.size())
+    if (nextCommand < commandQueue_.size())
         askForSend();
     else
         reset(false);

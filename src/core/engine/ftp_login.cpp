@@ -7,33 +7,37 @@
 
 void FtpConnection::login(bool resumeTask) {
     reset(true);
-    const QString crlf = QStringLiteral("\r\n");
+    const QString user = QStringLiteral("USER");
+    const QString pass = QStringLiteral("PASS");
     if (source.useProxy) {
         // First the proxy's own login, then the site's user with its address.
         if (!source.proxyUser.isEmpty())
-            commandQueue << QStringLiteral("USER ") + source.proxyUser + crlf;
+            commandQueue_ << FtpCommand::with(user, source.proxyUser);
         if (!source.proxyPass.isEmpty())
-            commandQueue << QStringLiteral("PASS ") + source.proxyPass + crlf;
-        commandQueue << QStringLiteral("USER ") + source.user() + QLatin1Char('@') +
-                            source.hostName() + QLatin1Char(':') + QString::number(source.port) +
-                            crlf;
+            commandQueue_ << FtpCommand::with(pass, source.proxyPass);
+        commandQueue_ << FtpCommand::with(user, source.user() + QLatin1Char('@') +
+                                                    source.hostName() + QLatin1Char(':') +
+                                                    QString::number(source.port));
     } else {
-        commandQueue << QStringLiteral("USER ") + source.user() + crlf;
+        commandQueue_ << FtpCommand::with(user, source.user());
     }
-    commandQueue << QStringLiteral("PASS ") + source.password() + crlf;
+    commandQueue_ << FtpCommand::with(pass, source.password());
     // Encrypted data connections, the only buffer size TLS allows (RFC 4217).
     if (controlSocket && controlSocket->isSecure())
-        commandQueue << QStringLiteral("PBSZ 0\r\n") << QStringLiteral("PROT P\r\n");
+        commandQueue_ << FtpCommand::with(QStringLiteral("PBSZ"), QStringLiteral("0"))
+                      << FtpCommand::with(QStringLiteral("PROT"), QStringLiteral("P"));
     // What the server offers tells which text its names are in, and how it
     // takes passive data connections.
     if (source.encoding == WireText::Choice::Auto || source.dataMode != DataMode::Active)
-        commandQueue << QStringLiteral("FEAT\r\n");
+        commandQueue_ << FtpCommand::bare(QStringLiteral("FEAT"));
+    const FtpCommand restartProbe = FtpCommand::with(QStringLiteral("REST"), QStringLiteral("0"),
+                                                     FtpCommand::Purpose::RestartProbe);
     if (resumeTask) {
         // Only the restart probe: the task itself says where to go.
-        commandQueue << QStringLiteral("REST 0\r\n");
+        commandQueue_ << restartProbe;
     } else {
-        commandQueue << QStringLiteral("CWD ") + source.startFolder() + crlf
-                     << QStringLiteral("REST 0\r\n") << QStringLiteral("PWD\r\n");
+        commandQueue_ << FtpCommand::with(QStringLiteral("CWD"), source.startFolder())
+                      << restartProbe << FtpCommand::bare(QStringLiteral("PWD"));
     }
     askForSend();
     showPhase(Phase::LoggingIn);
@@ -69,7 +73,7 @@ QString FtpConnection::folderFromPwdReply(const QString& reply) {
 // "OPTS UTF8 ON" follows for servers that switch only when asked, and its
 // answer changes nothing. One that does not list it keeps code page 936.
 // No answer to either is an error.
-void FtpConnection::onFeatReply(const QByteArray& prefix) {
+void FtpConnection::onFeatReply(const FtpCommand& waiting) {
     if (reply_.preliminary())
         return;
     advance();
@@ -86,16 +90,17 @@ void FtpConnection::onFeatReply(const QByteArray& prefix) {
     if (utf8 && source.encoding == WireText::Choice::Auto) {
         wire_.setEncoding(WireText::Encoding::Utf8);
         addNote(QString::fromUtf8(EngineText::NamesInUtf8));
-        commandQueue.insert(nextCommand, QStringLiteral("OPTS UTF8 ON\r\n"));
+        commandQueue_.insert(nextCommand,
+                             FtpCommand::with(QStringLiteral("OPTS"), QStringLiteral("UTF8 ON")));
     }
-    continueAfterReply(prefix);
+    continueAfterReply(waiting);
 }
 
-void FtpConnection::onOptsReply(const QByteArray& prefix) {
+void FtpConnection::onOptsReply(const FtpCommand& waiting) {
     if (reply_.preliminary())
         return;
     advance();
-    continueAfterReply(prefix);
+    continueAfterReply(waiting);
 }
 
 // A reply that names no absolute folder ("257 /pub is current", "257 \"pub\"",

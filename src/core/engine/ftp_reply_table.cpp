@@ -1,6 +1,6 @@
 // What a complete reply does, by the command waiting for it. The general
-// codes come first (handleReply); then the first row of replyTable whose
-// prefix matches the waiting command decides.
+// codes come first (handleReply); then the row of replyTable for the waiting
+// command's verb and purpose decides.
 #include "core/engine/connection_source.h"
 #include "core/engine/ftp_connection.h"
 #include "core/engine/ftp_host.h"
@@ -9,20 +9,37 @@
 #include "core/platform/gbk_text.h"
 #include "core/platform/prompts.h"
 
+using Purpose = FtpCommand::Purpose;
+
+// Rows without a purpose of their own match the verb whatever its purpose.
 const FtpConnection::ReplyRow FtpConnection::replyTable[] = {
-    {"USE", &FtpConnection::onLoginReply},         {"PAS", &FtpConnection::onLoginReply},
-    {"FEA", &FtpConnection::onFeatReply},          {"OPT", &FtpConnection::onOptsReply},
-    {"ACC", &FtpConnection::onLoginReply},         {"QUI", &FtpConnection::onSimpleCommandReply},
-    {"PBS", &FtpConnection::onProtectionReply},    {"PRO", &FtpConnection::onProtectionReply},
-    {"POR", &FtpConnection::onSimpleCommandReply}, {"NOO", &FtpConnection::onSimpleCommandReply},
-    {"TYP", &FtpConnection::onSimpleCommandReply}, {"CWD", &FtpConnection::onCwdReply},
-    {"RNT", &FtpConnection::onRntoReply},          {"DEL", &FtpConnection::onRemovalReply},
-    {"RMD", &FtpConnection::onRemovalReply},       {"RNF", &FtpConnection::onRnfrReply},
-    {"RES", &FtpConnection::onRestReply},          {"MKD", &FtpConnection::onMkdReply},
-    {"PWD", &FtpConnection::onPwdReply},           {"ABO", &FtpConnection::onAborReply},
-    {"SIZ", &FtpConnection::onTransferReply},      {"CHE", &FtpConnection::onTransferReply},
-    {"RET", &FtpConnection::onTransferReply},      {"LIS", &FtpConnection::onTransferReply},
-    {"STO", &FtpConnection::onTransferReply},      {"APP", &FtpConnection::onTransferReply},
+    {"USER", Purpose::Plain, &FtpConnection::onLoginReply},
+    {"PASS", Purpose::Plain, &FtpConnection::onLoginReply},
+    {"ACCT", Purpose::Plain, &FtpConnection::onLoginReply},
+    {"FEAT", Purpose::Plain, &FtpConnection::onFeatReply},
+    {"OPTS", Purpose::Plain, &FtpConnection::onOptsReply},
+    {"PBSZ", Purpose::Plain, &FtpConnection::onProtectionReply},
+    {"PROT", Purpose::Plain, &FtpConnection::onProtectionReply},
+    {"QUIT", Purpose::Plain, &FtpConnection::onSimpleCommandReply},
+    {"NOOP", Purpose::Plain, &FtpConnection::onSimpleCommandReply},
+    {"TYPE", Purpose::Plain, &FtpConnection::onSimpleCommandReply},
+    {"", Purpose::DataChannel, &FtpConnection::onSimpleCommandReply},
+    {"CWD", Purpose::Plain, &FtpConnection::onCwdReply},
+    {"PWD", Purpose::Plain, &FtpConnection::onPwdReply},
+    {"REST", Purpose::Plain, &FtpConnection::onRestReply},
+    {"REST", Purpose::RestartProbe, &FtpConnection::onRestReply},
+    {"MKD", Purpose::Plain, &FtpConnection::onMkdReply},
+    {"DELE", Purpose::Plain, &FtpConnection::onRemovalReply},
+    {"RMD", Purpose::Plain, &FtpConnection::onRemovalReply},
+    {"RNFR", Purpose::Plain, &FtpConnection::onRnfrReply},
+    {"RNTO", Purpose::Plain, &FtpConnection::onRntoReply},
+    {"ABOR", Purpose::Plain, &FtpConnection::onAborReply},
+    {"LIST", Purpose::Plain, &FtpConnection::onTransferReply},
+    {"LIST", Purpose::SizeCheck, &FtpConnection::onTransferReply},
+    {"LIST", Purpose::EditCheck, &FtpConnection::onTransferReply},
+    {"RETR", Purpose::Plain, &FtpConnection::onTransferReply},
+    {"STOR", Purpose::Plain, &FtpConnection::onTransferReply},
+    {"APPE", Purpose::Plain, &FtpConnection::onTransferReply},
 };
 
 void FtpConnection::handleReply() {
@@ -53,14 +70,14 @@ void FtpConnection::handleReply() {
         return;
     }
 
-    const QByteArray prefix = commandPrefix().toLatin1();
-    if (isLateTransferReply(prefix))
+    const FtpCommand waiting = waitingCommand();
+    if (isLateTransferReply(waiting))
         return; // a leftover: wait for the real reply
-    if (prefix == "POR" && passiveSent_) {
-        onPassiveReply();
+    if (waiting.purpose == Purpose::DataChannel && passiveSent_) {
+        onPassiveReply(waiting);
         return;
     }
-    if (prefix == "AUT") {
+    if (waiting.is("AUTH")) {
         onAuthReply(); // no general code applies before the handshake
         return;
     }
@@ -68,13 +85,13 @@ void FtpConnection::handleReply() {
     // A removal, a new folder or a rename is over only when its own handler
     // has seen it through, whatever positive code the server chose.
     const bool ownCompletion =
-        prefix == "DEL" || prefix == "RMD" || prefix == "MKD" || prefix == "RNT";
-    if ((replyIs(450) || replyIs(451)) && prefix != "SIZ" && prefix != "CHE") {
+        waiting.is("DELE") || waiting.is("RMD") || waiting.is("MKD") || waiting.is("RNTO");
+    if ((replyIs(450) || replyIs(451)) && !waiting.checksOneFile()) {
         ++retryCount;
     } else if (replyIs(200) && !ownCompletion) {
-        if (prefix == "TYP")
-            transferType_ = entryArgument(nextCommand, 5);
-        else if (prefix == "PRO")
+        if (waiting.is("TYPE"))
+            transferType_ = waiting.argument;
+        else if (waiting.is("PROT"))
             dataProtected_ = true;
         advance();
     } else if (replyIs(532)) {
@@ -86,24 +103,29 @@ void FtpConnection::handleReply() {
         }
         accountResent_ = true;
         retryCount = 0;
-        commandQueue.prepend(QStringLiteral("ACCT ") + source.account() + QStringLiteral("\r\n"));
+        commandQueue_.prepend(FtpCommand::with(QStringLiteral("ACCT"), source.account()));
         restartQueueAt(0);
     } else {
-        for (const ReplyRow& row : replyTable) {
-            if (prefix == row.prefix) {
-                (this->*row.handler)(prefix);
-                return;
-            }
-        }
-        stopWith(ResultCode::Stopped);
+        if (const ReplyHandler handler = replyHandlerFor(waiting))
+            (this->*handler)(waiting);
+        else
+            stopWith(ResultCode::Stopped);
         return;
     }
-    continueAfterReply(prefix);
+    continueAfterReply(waiting);
 }
 
-void FtpConnection::onLoginReply(const QByteArray& prefix) {
+FtpConnection::ReplyHandler FtpConnection::replyHandlerFor(const FtpCommand& waiting) {
+    for (const ReplyRow& row : replyTable) {
+        if (waiting.verb == QLatin1String(row.verb) && waiting.purpose == row.purpose)
+            return row.handler;
+    }
+    return nullptr;
+}
+
+void FtpConnection::onLoginReply(const FtpCommand& waiting) {
     // "202": an account the site does not need (RFC 959, 4.2).
-    if (replyIs(230) || (prefix == "ACC" && replyIs(202))) {
+    if (replyIs(230) || (waiting.is("ACCT") && replyIs(202))) {
         if (!pendingTaskFile.isEmpty() || resumeTransfer)
             ready = true;
         advance();
@@ -112,25 +134,25 @@ void FtpConnection::onLoginReply(const QByteArray& prefix) {
         advance();
     } else if (replyIs(332)) {
         advance();
-        commandQueue.insert(nextCommand,
-                            QStringLiteral("ACCT ") + source.account() + QStringLiteral("\r\n"));
+        commandQueue_.insert(nextCommand,
+                             FtpCommand::with(QStringLiteral("ACCT"), source.account()));
     } else {
         reset(true);
         closeConnection();
         report(ResultCode::UserRejected);
         return;
     }
-    continueAfterReply(prefix);
+    continueAfterReply(waiting);
 }
 
 // QUIT, PORT, NOOP and TYPE succeed only with "200", handled before the table.
-void FtpConnection::onSimpleCommandReply(const QByteArray& prefix) {
-    if (prefix == "TYP")
+void FtpConnection::onSimpleCommandReply(const FtpCommand& waiting) {
+    if (waiting.is("TYPE"))
         transferType_.clear(); // refused: the server's type is not known
     stopWith(ResultCode::Stopped);
 }
 
-void FtpConnection::onCwdReply(const QByteArray& prefix) {
+void FtpConnection::onCwdReply(const FtpCommand& waiting) {
     if (replyIs(250)) {
         advance();
         ready = true;
@@ -143,29 +165,29 @@ void FtpConnection::onCwdReply(const QByteArray& prefix) {
         prompts_.report(QString::fromUtf8(EngineText::CannotEnterFolder));
         return;
     }
-    continueAfterReply(prefix);
+    continueAfterReply(waiting);
 }
 
-void FtpConnection::onRntoReply(const QByteArray& prefix) {
+void FtpConnection::onRntoReply(const FtpCommand& waiting) {
     if (!reply_.positive()) {
         stopWith(ResultCode::Stopped);
         return;
     }
-    const QString newPath = entryArgument(nextCommand, 5);
+    const QString newPath = waiting.argument;
     advance();
     host_.remoteItemRenamed(SitePath::nameOf(newPath));
-    continueAfterReply(prefix);
+    continueAfterReply(waiting);
 }
 
 // DELE and RMD: the pane forgets the removed item; the last removal of a
 // plain delete ends the operation.
-void FtpConnection::onRemovalReply(const QByteArray& prefix) {
+void FtpConnection::onRemovalReply(const FtpCommand& waiting) {
     if (!reply_.positive()) {
         stopWith(ResultCode::Stopped);
         return;
     }
-    const bool file = prefix == "DEL";
-    const QString path = entryArgument(nextCommand, file ? 5 : 4);
+    const bool file = waiting.is("DELE");
+    const QString path = waiting.argument;
     advance();
     if (dirUpdate) {
         postContinue();
@@ -174,35 +196,36 @@ void FtpConnection::onRemovalReply(const QByteArray& prefix) {
             host_.remoteFileRemoved(path);
         else
             host_.remoteFolderRemoved(path);
-        if (nextCommand >= commandQueue.size()) {
+        if (nextCommand >= commandQueue_.size()) {
             reset(true);
             return;
         }
     }
-    continueAfterReply(prefix);
+    continueAfterReply(waiting);
 }
 
-void FtpConnection::onRnfrReply(const QByteArray& prefix) {
+void FtpConnection::onRnfrReply(const FtpCommand& waiting) {
     if (!replyIs(350)) {
         stopWith(ResultCode::Stopped);
         return;
     }
     advance();
-    continueAfterReply(prefix);
+    continueAfterReply(waiting);
 }
 
 // "REST 0" is the restart probe of the login; any reply goes on.
-void FtpConnection::onRestReply(const QByteArray& prefix) {
-    const bool probe = !commandQueue.value(nextCommand + 1).startsWith(QLatin1String("RETR"));
+void FtpConnection::onRestReply(const FtpCommand& waiting) {
+    const bool probe = waiting.purpose == Purpose::RestartProbe;
     // Many servers take REST only in binary mode (pyftpdlib answers "501
     // Resuming transfers not allowed in ASCII mode"), and the login still
     // has the server's default type: the probe is asked again after
     // "TYPE I". A command the server does not know stays unknown.
     if (probe && !replyIs(350) && !replyIs(500) && !replyIs(502) &&
         transferType_ != QLatin1String("I")) {
-        commandQueue.insert(nextCommand, QStringLiteral("TYPE I\r\n"));
+        commandQueue_.insert(nextCommand,
+                             FtpCommand::with(QStringLiteral("TYPE"), QStringLiteral("I")));
         restartQueueAt(nextCommand);
-        continueAfterReply(prefix);
+        continueAfterReply(waiting);
         return;
     }
     advance();
@@ -222,11 +245,11 @@ void FtpConnection::onRestReply(const QByteArray& prefix) {
         host_.resumeInterruptedTask(taskFile);
         return;
     }
-    continueAfterReply(prefix);
+    continueAfterReply(waiting);
 }
 
-void FtpConnection::onMkdReply(const QByteArray& prefix) {
-    const QString path = entryArgument(nextCommand, 4);
+void FtpConnection::onMkdReply(const FtpCommand& waiting) {
+    const QString path = waiting.argument;
     if (reply_.positive()) {
         advance();
         if (dirUpdate) {
@@ -239,7 +262,7 @@ void FtpConnection::onMkdReply(const QByteArray& prefix) {
             host_.remoteFolderAdded(SitePath::nameOf(path));
             showPhase(Phase::Idle);
         }
-        continueAfterReply(prefix);
+        continueAfterReply(waiting);
         return;
     }
     // A folder that already exists is as good as a new one for an upload.
@@ -252,7 +275,7 @@ void FtpConnection::onMkdReply(const QByteArray& prefix) {
     stopWith(ResultCode::Stopped);
 }
 
-void FtpConnection::onPwdReply(const QByteArray&) {
+void FtpConnection::onPwdReply(const FtpCommand&) {
     if (!replyIs(257)) {
         stopWith(ResultCode::Stopped);
         return;
@@ -262,7 +285,7 @@ void FtpConnection::onPwdReply(const QByteArray&) {
     setCurrentFolderFromReply(wire_.decode(reply_.text));
 }
 
-void FtpConnection::onAborReply(const QByteArray&) {
+void FtpConnection::onAborReply(const FtpCommand&) {
     stopWith(ResultCode::Interrupted);
 }
 
@@ -270,7 +293,7 @@ void FtpConnection::onAborReply(const QByteArray&) {
 // transfer is over when the data connection has closed and the server has
 // confirmed it ("226" or "250"), in either order; an error reply after the
 // data connection opened ends it as failed.
-void FtpConnection::onTransferReply(const QByteArray& prefix) {
+void FtpConnection::onTransferReply(const FtpCommand& waiting) {
     if (reply_.preliminary()) {
         retryCount = 0;
         transferAnswered();
@@ -279,7 +302,7 @@ void FtpConnection::onTransferReply(const QByteArray& prefix) {
     // The server says all went well, but this side could not connect to
     // its passive port: nothing came, which is what "425" says.
     if ((replyIs(226) || replyIs(250)) && passiveConnectFailed_ && !dataOpen && !dataClosed_) {
-        rerunDataGroup(prefix);
+        rerunDataGroup(waiting);
         return;
     }
     if (replyIs(226) || replyIs(250)) {
@@ -289,12 +312,12 @@ void FtpConnection::onTransferReply(const QByteArray& prefix) {
             finishTransfer(dataClosedCancelled_, true);
         return;
     }
-    if (prefix == "SIZ" || prefix == "CHE") {
+    if (waiting.checksOneFile()) {
         sizeQueryFailed();
         return;
     }
     if (replyIs(425)) {
-        rerunDataGroup(prefix);
+        rerunDataGroup(waiting);
         return;
     }
     transferFailed();
@@ -303,7 +326,7 @@ void FtpConnection::onTransferReply(const QByteArray& prefix) {
 // No data connection could be made: the group runs again, three times at
 // most (the replies to the group's TYPE and PORT reset the command's own
 // count), then the operation ends with a message.
-void FtpConnection::rerunDataGroup(const QByteArray& prefix) {
+void FtpConnection::rerunDataGroup(const FtpCommand& waiting) {
     dataSocket.reset();
     listenSocket.reset();
     dataOpen = false;
@@ -317,5 +340,5 @@ void FtpConnection::rerunDataGroup(const QByteArray& prefix) {
     }
     restartQueueAt(0);
     ++retryCount;
-    continueAfterReply(prefix);
+    continueAfterReply(waiting);
 }

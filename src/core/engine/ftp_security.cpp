@@ -18,7 +18,7 @@ bool FtpConnection::beginTls() {
     if (source.tlsMode == TlsMode::Off)
         return false;
     reset(false);
-    commandQueue << QStringLiteral("AUTH TLS\r\n");
+    commandQueue_ << FtpCommand::with(QStringLiteral("AUTH"), QStringLiteral("TLS"));
     askForSend();
     showPhase(Phase::LoggingIn);
     return true;
@@ -116,13 +116,13 @@ QString FtpConnection::tlsServerKey() const {
 }
 
 // "PBSZ" or "PROT" refused: the login goes on, and the data in plain.
-void FtpConnection::onProtectionReply(const QByteArray& prefix) {
+void FtpConnection::onProtectionReply(const FtpCommand& waiting) {
     if (reply_.preliminary())
         return;
     advance();
-    if (prefix == "PRO")
+    if (waiting.is("PROT"))
         addNote(QString::fromUtf8(EngineText::DataNotProtected));
-    continueAfterReply(prefix);
+    continueAfterReply(waiting);
 }
 
 // A data connection of a protected session runs its own handshake, offering
@@ -137,7 +137,7 @@ bool FtpConnection::secureDataConnection() {
     dataTlsDeferred_ = false;
     if (!dataProtected_ || !controlSocket || !controlSocket->tls())
         return true;
-    if (!lineInFlight_ || !isTransferPrefix(commandPrefix().toLatin1()) || !transferAnswered_) {
+    if (!lineInFlight_ || !waitingCommand().transfersData() || !transferAnswered_) {
         dataTlsDeferred_ = true;
         return true;
     }

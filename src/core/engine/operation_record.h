@@ -36,7 +36,7 @@ struct OperationRecord {
     std::unique_ptr<QFile> taskFile;
 
     // Recursive delete.
-    QStringList deleteCommands;
+    QStringList deleteFiles;
     QStringList deleteFolders;
     qint32 nextDeleteFolder = 0;
     bool deleting = false;
@@ -57,7 +57,7 @@ struct OperationRecord {
         itemPaths.clear();
         itemSizes.clear();
         itemKinds.clear();
-        deleteCommands.clear();
+        deleteFiles.clear();
         deleteFolders.clear();
         nextDeleteFolder = 0;
         deleting = false;

@@ -1,11 +1,11 @@
 // Passive data connections: the server listens and names its address in
-// the "227" reply to "PASV"; this side connects there. The "PORT" entry of
-// a command group goes out as "PASV" while the connection is passive.
+// the "227" reply to "PASV"; this side connects there. The data channel
+// entry of a command group goes out as "PASV" while the connection is passive.
 #include "core/engine/connection_source.h"
 #include "core/engine/ftp_connection.h"
 #include "core/engine/result_texts.h"
 
-void FtpConnection::onPassiveReply() {
+void FtpConnection::onPassiveReply(const FtpCommand& waiting) {
     if (reply_.preliminary())
         return;
     passiveSent_ = false;
@@ -21,7 +21,7 @@ void FtpConnection::onPassiveReply() {
     }
     if (given && openPassiveData(*given)) {
         advance();
-        continueAfterReply("POR");
+        continueAfterReply(waiting);
         return;
     }
     passiveFailed();
@@ -67,7 +67,7 @@ void FtpConnection::onPassiveConnected(int error) {
             addNote(QString::fromUtf8(EngineText::PassiveUnreachable));
         }
         if (serverConfirmed_)
-            rerunDataGroup(commandPrefix().toLatin1());
+            rerunDataGroup(waitingCommand());
         return;
     }
     if (!secureDataConnection()) {

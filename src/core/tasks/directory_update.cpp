@@ -30,8 +30,8 @@ void FtpConnection::startDirectoryUpdate(const QString& localFolder, const QStri
 void FtpConnection::updateStep() {
     if (!op.updateFolders.isEmpty()) {
         deleteTaskFile(); // a plan still growing is no task to resume
-        commandQueue << QStringLiteral("TYPE A\r\n") << QStringLiteral("PORT\r\n")
-                     << QStringLiteral("LIST ") + op.updateFolders.first() + QStringLiteral("\r\n");
+        queueDataCommand(QStringLiteral("A"),
+                         FtpCommand::with(QStringLiteral("LIST"), op.updateFolders.first()));
         askForSend();
         return;
     }
@@ -61,17 +61,16 @@ void FtpConnection::updateStep() {
     }
     switch (kind) {
     case DirCompare::Upload:
-        commandQueue << QStringLiteral("TYPE I\r\n") << QStringLiteral("PORT\r\n")
-                     << QStringLiteral("STOR ") + path + QStringLiteral("\r\n");
+        queueDataCommand(QStringLiteral("I"), FtpCommand::with(QStringLiteral("STOR"), path));
         break;
     case DirCompare::MakeFolder:
-        commandQueue << QStringLiteral("MKD ") + path + QStringLiteral("\r\n");
+        commandQueue_ << FtpCommand::with(QStringLiteral("MKD"), path);
         break;
     case DirCompare::DeleteFile:
-        commandQueue << QStringLiteral("DELE ") + path + QStringLiteral("\r\n");
+        commandQueue_ << FtpCommand::with(QStringLiteral("DELE"), path);
         break;
     case DirCompare::RemoveFolder:
-        commandQueue << QStringLiteral("RMD ") + path + QStringLiteral("\r\n");
+        commandQueue_ << FtpCommand::with(QStringLiteral("RMD"), path);
         break;
     default:
         postContinue(); // a step of no known kind is passed over

@@ -42,7 +42,7 @@ void FtpConnection::editCheckFinished(const std::optional<DirEntry>& found) {
 }
 
 void FtpConnection::sendEditedFile() {
-    if (nextCommand < commandQueue.size())
+    if (nextCommand < commandQueue_.size())
         askForSend();
     else
         reset(false);

@@ -16,10 +16,13 @@
 
 namespace {
 
-const QString kCrlf = QStringLiteral("\r\n");
-
 QString skippedText(const char* reason, const QString& path) {
     return QString::fromUtf8(reason) + path;
+}
+
+// A one-file listing that tells what the site has of `path`.
+FtpCommand checkOf(const QString& path, FtpCommand::Purpose purpose) {
+    return FtpCommand::with(QStringLiteral("LIST"), path, purpose);
 }
 
 } // namespace
@@ -69,20 +72,18 @@ bool FtpConnection::queueUpload(const QString& path, int kind) {
         QString sitePath = uploadSitePath(path, kind);
         if (sitePath.endsWith(QLatin1Char('/')))
             sitePath.chop(1);
-        commandQueue << QStringLiteral("MKD ") + sitePath + kCrlf;
+        commandQueue_ << FtpCommand::with(QStringLiteral("MKD"), sitePath);
         return true;
     }
     const QString sitePath = uploadSitePath(path, kind);
     if (op.editMode && op.editExpected)
-        commandQueue << QStringLiteral("TYPE A\r\n") << QStringLiteral("PORT\r\n")
-                     << QStringLiteral("CHECK ") + sitePath + kCrlf;
-    if (resumeTransfer)
-        commandQueue << QStringLiteral("TYPE A\r\n") << QStringLiteral("PORT\r\n")
-                     << QStringLiteral("SIZE ") + sitePath + kCrlf << QStringLiteral("TYPE I\r\n")
-                     << QStringLiteral("PORT\r\n") << QStringLiteral("APPE ") + sitePath + kCrlf;
-    else
-        commandQueue << QStringLiteral("TYPE I\r\n") << QStringLiteral("PORT\r\n")
-                     << QStringLiteral("STOR ") + sitePath + kCrlf;
+        queueDataCommand(QStringLiteral("A"), checkOf(sitePath, FtpCommand::Purpose::EditCheck));
+    if (resumeTransfer) {
+        queueDataCommand(QStringLiteral("A"), checkOf(sitePath, FtpCommand::Purpose::SizeCheck));
+        queueDataCommand(QStringLiteral("I"), FtpCommand::with(QStringLiteral("APPE"), sitePath));
+    } else {
+        queueDataCommand(QStringLiteral("I"), FtpCommand::with(QStringLiteral("STOR"), sitePath));
+    }
     return true;
 }
 
@@ -90,8 +91,7 @@ bool FtpConnection::queueUpload(const QString& path, int kind) {
 bool FtpConnection::queueFolderListing(const QString& path) {
     if (!createLocalFolder(localPathOf()))
         return false;
-    commandQueue << QStringLiteral("TYPE A\r\n") << QStringLiteral("PORT\r\n")
-                 << QStringLiteral("LIST ") + path + kCrlf;
+    queueDataCommand(QStringLiteral("A"), FtpCommand::with(QStringLiteral("LIST"), path));
     return true;
 }
 
@@ -110,8 +110,7 @@ bool FtpConnection::queueFileDownload(const QString& path) {
     sizeCheckedPath_.clear();
     if (splittable && !sizeChecked) {
         segmentSizeCheck_ = true;
-        commandQueue << QStringLiteral("TYPE A\r\n") << QStringLiteral("PORT\r\n")
-                     << QStringLiteral("SIZE ") + path + kCrlf;
+        queueDataCommand(QStringLiteral("A"), checkOf(path, FtpCommand::Purpose::SizeCheck));
         return true;
     }
     if (splittable && tryStartSegmented())
@@ -136,12 +135,9 @@ bool FtpConnection::queueFileDownload(const QString& path) {
     // Bytes on disk are continued only while the site's file is still
     // the one begun: its size is asked first (restartWholeDownload).
     if (have > 0 && !sizeChecked)
-        commandQueue << QStringLiteral("TYPE A\r\n") << QStringLiteral("PORT\r\n")
-                     << QStringLiteral("SIZE ") + path + kCrlf;
-    commandQueue << QStringLiteral("TYPE I\r\n") << QStringLiteral("PORT\r\n");
-    if (have > 0)
-        commandQueue << QString::asprintf("REST %u\r\n", have);
-    commandQueue << QStringLiteral("RETR ") + path + kCrlf;
+        queueDataCommand(QStringLiteral("A"), checkOf(path, FtpCommand::Purpose::SizeCheck));
+    queueDataCommand(QStringLiteral("I"), FtpCommand::with(QStringLiteral("RETR"), path),
+                     have > 0 ? std::optional<quint32>(have) : std::nullopt);
     return true;
 }
 
@@ -332,24 +328,19 @@ bool FtpConnection::expandLocalFolder(const QString& folder) {
 void FtpConnection::deleteStep() {
     if (!op.deleteFolders.isEmpty() && op.nextDeleteFolder < op.deleteFolders.size()) {
         const QString folder = op.deleteFolders.at(op.nextDeleteFolder++);
-        commandQueue << QStringLiteral("TYPE A\r\n") << QStringLiteral("PORT\r\n")
-                     << QStringLiteral("LIST ") + folder + kCrlf;
+        queueDataCommand(QStringLiteral("A"), FtpCommand::with(QStringLiteral("LIST"), folder));
         askForSend();
         return;
     }
-    if (!op.deleteFolders.isEmpty()) {
-        commandQueue << op.deleteCommands;
-        op.deleteCommands.clear();
-        for (qsizetype i = op.deleteFolders.size() - 1; i >= 0; --i)
-            commandQueue << QStringLiteral("RMD ") + op.deleteFolders.at(i) + kCrlf;
-    } else {
-        if (op.deleteCommands.isEmpty()) {
-            reset(true);
-            return;
-        }
-        commandQueue << op.deleteCommands;
-        op.deleteCommands.clear();
+    if (op.deleteFolders.isEmpty() && op.deleteFiles.isEmpty()) {
+        reset(true);
+        return;
     }
+    for (const QString& file : std::as_const(op.deleteFiles))
+        commandQueue_ << FtpCommand::with(QStringLiteral("DELE"), file);
+    op.deleteFiles.clear();
+    for (qsizetype i = op.deleteFolders.size() - 1; i >= 0; --i)
+        commandQueue_ << FtpCommand::with(QStringLiteral("RMD"), op.deleteFolders.at(i));
     op.deleteFolders.clear();
     op.deleting = false;
     askForSend();
@@ -379,7 +370,7 @@ void FtpConnection::collectDeleteListing(const QByteArray& listing) {
             if (e.isFolder)
                 op.deleteFolders << base + e.name;
             else
-                op.deleteCommands << QStringLiteral("DELE ") + base + e.name + kCrlf;
+                op.deleteFiles << base + e.name;
         },
         wire_);
 }

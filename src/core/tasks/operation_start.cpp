@@ -105,7 +105,7 @@ void FtpConnection::startFolderUpload(const QString& siteFolder, const QString& 
 void FtpConnection::makeSiteFolder(const QString& sitePath) {
     reset(true);
     showPhase(Phase::MakingFolder);
-    commandQueue << QStringLiteral("MKD ") + sitePath + QStringLiteral("\r\n");
+    commandQueue_ << FtpCommand::with(QStringLiteral("MKD"), sitePath);
     askForSend();
 }
 
@@ -116,7 +116,7 @@ void FtpConnection::deleteSiteItems(const QStringList& sitePaths, const QStringL
         if (kindTexts.value(i) == QLatin1String("d"))
             op.deleteFolders << sitePaths.at(i);
         else
-            op.deleteCommands << QStringLiteral("DELE ") + sitePaths.at(i) + QStringLiteral("\r\n");
+            op.deleteFiles << sitePaths.at(i);
     }
     postContinue();
     showPhase(Phase::DeletingFolder);
@@ -124,7 +124,7 @@ void FtpConnection::deleteSiteItems(const QStringList& sitePaths, const QStringL
 
 void FtpConnection::renameSiteItem(const QString& oldPath, const QString& newPath) {
     reset(true);
-    commandQueue << QStringLiteral("RNFR ") + oldPath + QStringLiteral("\r\n")
-                 << QStringLiteral("RNTO ") + newPath + QStringLiteral("\r\n");
+    commandQueue_ << FtpCommand::with(QStringLiteral("RNFR"), oldPath)
+                  << FtpCommand::with(QStringLiteral("RNTO"), newPath);
     askForSend();
 }

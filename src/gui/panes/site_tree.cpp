@@ -99,10 +99,6 @@ QString SiteTree::remoteFolder(const QTreeWidgetItem* item) {
     return path == QLatin1String("/") ? path : path + QLatin1Char('/');
 }
 
-QString SiteTree::cwdLine(const QTreeWidgetItem* item) {
-    return QStringLiteral("CWD ") + remotePath(item) + QStringLiteral("\r\n");
-}
-
 QTreeWidgetItem* SiteTree::connectedSiteItem() const {
     for (int i = 0; i < topLevelItemCount(); ++i)
         if (itemData(topLevelItem(i)) != 0)
@@ -230,12 +226,12 @@ bool SiteTree::browse(bool force) {
     if (!force && item == shownItem())
         return false;
 
-    const QString cwd = cwdLine(item);
+    const QString folder = remotePath(item);
     FtpConnection* connection = host_.connection();
     const CachedListing* cached = app_.listingCache.find(item);
     if (!cached) {
         // A busy connection sends nothing: the selection moves, the list stays.
-        if (connection && host_.connectionReady() && connection->changeFolderAndList(cwd)) {
+        if (connection && host_.connectionReady() && connection->changeFolderAndList(folder)) {
             setShown(item);
             listingFor_ = shown_;
             serverFolder_ = shown_;
@@ -247,7 +243,7 @@ bool SiteTree::browse(bool force) {
     if (app_.remoteList)
         app_.remoteList->fillFromCache(*cached);
     // The server's current folder follows the selection, if it is free.
-    if (!force && connection && connection->runCommand(cwd))
+    if (!force && connection && connection->changeFolder(folder))
         serverFolder_ = shown_;
     return false;
 }
@@ -262,7 +258,7 @@ void SiteTree::relist() {
     if (serverFolder_.isValid() && itemFromIndex(serverFolder_) == item)
         connection->listCurrentFolder();
     else
-        connection->changeFolderAndList(cwdLine(item));
+        connection->changeFolderAndList(remotePath(item));
     setShown(item);
     listingFor_ = shown_;
     serverFolder_ = shown_;

@@ -66,7 +66,6 @@ public:
     // The folder names are joined to: "/" for a site item, "/a/b/" below.
     static QString remoteFolder(const QTreeWidgetItem* item);
     // The command that enters the item's folder on the server.
-    static QString cwdLine(const QTreeWidgetItem* item);
     static int itemData(const QTreeWidgetItem* item);
     static bool isSiteItem(const QTreeWidgetItem* item) { return item && !item->parent(); }
     // A folder item, or the connected site item.
