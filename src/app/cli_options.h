@@ -13,6 +13,7 @@
 struct CliOptions {
     QString home; // program folder; empty for the default
     bool verbose = false;
+    bool traceStates = false;
     bool yes = false;
     bool dryRun = false;              // update: print the plan, change nothing
     int segments = 0;                 // get: connections for a large file; 0: corvane.ini's

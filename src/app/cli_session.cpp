@@ -108,6 +108,7 @@ bool CliSession::connect(const QString& startFolder) {
         console_.report(QString::fromUtf8(EngineText::CannotCreateResources));
         return false;
     }
+    connection_->setStateTrace(options_.traceStates);
     setTimer(FrameTimer, timing_.frameTickMs);
     // A task resumes as soon as the login is through.
     connection_->pendingTaskFile = command_.taskFile;

@@ -35,7 +35,8 @@ TEST_F(ConnectionTest, DeadConnectionDuringAFileTransferAsksForAResume) {
         p.greetAndLogin().expectClosed();
         ASSERT_TRUE(loginTo(p));
         host.folders.clear();
-        connection->transferKind = 3; // a download was under way on the wire
+        // A download was under way on the wire.
+        connection->simulateTransferForTest(TransferKind::Download, false);
         clock.advance(181000);
         connection->onFrameTick();
         EXPECT_EQ(host.resumes, interrupted ? 0 : 1);
@@ -48,16 +49,15 @@ TEST_F(ConnectionTest, SilentDataConnectionTimesOut) {
     ScriptedPeer& p = newPeer();
     p.greetAndLogin();
     ASSERT_TRUE(loginTo(p));
-    connection->dataOpen = true;
-    connection->transferKind = 1;
+    connection->simulateTransferForTest(TransferKind::Listing, true);
     clock.advance(60000);
     connection->onFrameTick();
     EXPECT_TRUE(prompts.shown.isEmpty()) << "60 s is not yet too long";
     clock.advance(1001);
     connection->onFrameTick();
     EXPECT_EQ(prompts.count("传送数据超时错误，请重新进行刚才的操作！"), 1);
-    EXPECT_FALSE(connection->dataOpen);
-    EXPECT_EQ(connection->transferKind, 0);
+    EXPECT_FALSE(connection->isTransferring());
+    EXPECT_EQ(connection->transferKind(), TransferKind::None);
     EXPECT_TRUE(connection->controlSocket) << "the control connection stays";
     finishPeer();
 }

@@ -117,7 +117,7 @@ TEST_F(TransferTest, DataConnectionFromAnotherAddressIsRefused) {
     connection->startDownload(localDir(), "/pub", {"/pub/f.bin"}, {8});
     ASSERT_TRUE(waitUntil([&] { return prompts.count("网络错误，不能成功操作！") == 1; }));
     finishPeer();
-    EXPECT_FALSE(connection->dataOpen);
+    EXPECT_FALSE(connection->isTransferring());
     EXPECT_TRUE(readBytes(localDir() + "f.bin").isEmpty());
     EXPECT_EQ(prompts.count(kAllDone), 0);
 }
@@ -279,7 +279,7 @@ TEST_F(TransferTest, AbortIsFollowedByTheRepliesServersSend) {
         connection->keepAlive();
         finishPeer();
         EXPECT_EQ(prompts.shown, QStringList{QString::fromUtf8("操作中断！")});
-        EXPECT_FALSE(connection->dataOpen);
+        EXPECT_FALSE(connection->isTransferring());
         EXPECT_EQ(host.resumes, 0);
     }
 }

@@ -369,7 +369,7 @@ TEST(WindowTransfers, CommandsAreOfferedByPaneAndConnectionState) {
     f.frame->runCommand(Cmd::Copy);
     f.frame->app().activePane = Pane::LocalList;
     f.frame->runCommand(Cmd::Paste);
-    ASSERT_TRUE(waitUntil([&] { return f.frame->connection()->dataOpen; }, 10000));
+    ASSERT_TRUE(waitUntil([&] { return f.frame->connection()->isTransferring(); }, 10000));
     for (int command : {Cmd::Copy, Cmd::Delete, Cmd::SelectAll})
         EXPECT_FALSE(f.enabledIn(Pane::RemoteList, command)) << command;
     for (int command : {Cmd::NewFolder, Cmd::Refresh, Cmd::Delete})

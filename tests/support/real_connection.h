@@ -49,7 +49,7 @@ struct RealConnection {
 
     bool idle() const {
         return !connection->hasQueuedCommands() && !connection->op.hasItems() &&
-               !connection->op.deleting && !connection->dataOpen;
+               !connection->op.deleting && !connection->isTransferring();
     }
 
     bool waitAllDone(int ms = 30000) {

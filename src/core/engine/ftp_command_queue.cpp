@@ -31,13 +31,12 @@ void FtpConnection::reset(bool full) {
     sizeCheckedTime_.clear();
     headOpenedPath_.clear();
     headFreshPath_.clear();
-    dataOpen = false;
-    dataClosed_ = false;
-    serverConfirmed_ = false;
+    setDataStage(DataStage::None);
+    setServerStage(ServerStage::Awaiting);
     segmented = false;
     dirUpdate = false;
     updateDryRun_ = false;
-    transferKind = 0;
+    setTransferKind(TransferKind::None);
     downloadFile.reset();
     uploadFile.reset();
 }
@@ -72,7 +71,7 @@ void FtpConnection::refuseLine(const QString& text) {
         // refused line.
         dropDataConnection();
         reset(false);
-        transferKind = 0;
+        setTransferKind(TransferKind::None);
         skipItem(text);
         op.dropHead();
         postContinue();
@@ -166,25 +165,28 @@ QString FtpConnection::dataChannelLine() {
 // transfer command opens its local file first; false when that failed and
 // the operation has ended.
 bool FtpConnection::prepareTransferOf(const FtpCommand& command) {
-    editCheck_ = command.purpose == FtpCommand::Purpose::EditCheck;
     if (command.transfersData()) {
-        dataClosed_ = false;
-        serverConfirmed_ = false;
+        if (dataStage_ == DataStage::Ended)
+            setDataStage(DataStage::None);
+        setServerStage(ServerStage::Awaiting);
     }
     if (command.is("LIST")) {
-        transferKind = command.checksOneFile() ? 2 : 1;
+        setTransferKind(command.purpose == FtpCommand::Purpose::SizeCheck ? TransferKind::SizeCheck
+                        : command.purpose == FtpCommand::Purpose::EditCheck
+                            ? TransferKind::EditCheck
+                            : TransferKind::Listing);
     } else if (command.is("RETR")) {
-        transferKind = 3;
+        setTransferKind(TransferKind::Download);
         if (!prepareDownloadFile())
             return false;
         startProgress();
     } else if (command.is("STOR") || command.is("APPE")) {
-        transferKind = 4;
+        setTransferKind(TransferKind::Upload);
         if (!openUploadFile(command.argument))
             return false;
         startProgress();
     } else if (command.purpose != FtpCommand::Purpose::DataChannel && !command.is("NOOP")) {
-        transferKind = 0;
+        setTransferKind(TransferKind::None);
     }
     return true;
 }
@@ -202,7 +204,7 @@ void FtpConnection::lineSent(const FtpCommand& command, const QString& line) {
     // what the command asks for.
     if (command.transfersData())
         transferCommandSent();
-    if (command.transfersData() && dataOpen)
+    if (command.transfersData() && dataStage_ == DataStage::Open)
         selectDataSocket();
     QString block = transcript_.addCommand(line);
     host_.transcriptChanged(transcript_.text(), block);
@@ -286,7 +288,7 @@ void FtpConnection::continueAfterReply(const FtpCommand& waiting) {
             // Appending failed three times: the site cannot resume uploads.
             resumeTransfer = false;
             reset(false);
-            transferKind = 0;
+            setTransferKind(TransferKind::None);
             stopProgress();
             dataSocket.reset();
             listenSocket.reset();

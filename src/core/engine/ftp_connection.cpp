@@ -31,7 +31,7 @@ bool FtpConnection::create() {
     retryCount = 0;
     awaitingGreeting = true;
     ready = true;
-    transferKind = 0;
+    setTransferKind(TransferKind::None);
     lastActivity = clock_.tickCount();
     return true;
 }
@@ -72,7 +72,8 @@ void FtpConnection::onMessage(int msg, WParam wParam, LParam lParam) {
                 // A download the server has confirmed may still have bytes
                 // on their way: its data connection ends first, so that a
                 // server hanging up after its "226" costs no file.
-                if (transferKind == 3 && dataSocket && serverConfirmed_)
+                if (transferKind_ == TransferKind::Download && dataSocket &&
+                    serverStage_ == ServerStage::Confirmed)
                     controlLostAfterTransfer_ = true;
                 else
                     closeConnection();
@@ -278,7 +279,7 @@ void FtpConnection::addNote(const QString& text) {
 void FtpConnection::closeConnection() {
     // A file transfer cut off with its control connection ends as it would
     // had its data connection closed first: short, so it is resumed.
-    if (transferKind >= 3)
+    if (movesFile(transferKind_))
         dataFinished(false);
     controlLostAfterTransfer_ = false;
     tlsHandshakePending_ = false;
@@ -322,11 +323,11 @@ void FtpConnection::abort() {
         return;
     }
     reset(false);
-    if (!dataOpen)
+    if (dataStage_ != DataStage::Open)
         return; // nothing to interrupt on the wire
-    if (transferKind > 2)
+    if (movesFile(transferKind_))
         stopProgress();
-    transferKind = 0;
+    setTransferKind(TransferKind::None);
     commandQueue_ << FtpCommand::bare(QStringLiteral("ABOR"));
     askForSend();
 }
@@ -351,7 +352,7 @@ void FtpConnection::keepAlive() {
     const bool controlIdle = controlSocket && !awaitingGreeting && commandQueue_.isEmpty() &&
                              !lineInFlight_ && !retryPausePending_;
     const bool noOperation =
-        !dataOpen && !dataClosed_ && !op.hasItems() && !op.deleting && !dirUpdate;
+        dataStage_ == DataStage::None && !op.hasItems() && !op.deleting && !dirUpdate;
     if (!controlIdle || !(noOperation || segmented))
         return;
     reset(false);
@@ -366,4 +367,29 @@ bool FtpConnection::runCommand(const FtpCommand& command) {
     commandQueue_ << command;
     askForSend();
     return true;
+}
+
+// --- states ----------------------------------------------------------------
+
+template <typename State>
+void FtpConnection::traceState(const char* machine, State from, State to) {
+    if (stateTrace_ && from != to)
+        addNote(QStringLiteral("[%1] %2 -> %3")
+                    .arg(QLatin1String(machine), QLatin1String(stateName(from)),
+                         QLatin1String(stateName(to))));
+}
+
+void FtpConnection::setTransferKind(TransferKind kind) {
+    traceState("transfer", transferKind_, kind);
+    transferKind_ = kind;
+}
+
+void FtpConnection::setDataStage(DataStage stage) {
+    traceState("data", dataStage_, stage);
+    dataStage_ = stage;
+}
+
+void FtpConnection::setServerStage(ServerStage stage) {
+    traceState("server", serverStage_, stage);
+    serverStage_ = stage;
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "core/engine/connection_states.h"
 #include "core/engine/data_address.h"
 #include "core/engine/dir_compare.h"
 #include "core/engine/folder_walk.h"
@@ -170,10 +171,8 @@ public:
     quintptr lookupHandle = 0;
     bool connectPending = false;
     bool lookupPending = false;
-    bool dataOpen = false;
     bool awaitingGreeting = true;
     bool ready = true;
-    int transferKind = 0;
     bool segmented = false;
     bool resumeTransfer = false;
     QString pendingTaskFile;
@@ -191,6 +190,21 @@ public:
     std::unique_ptr<QFile> uploadFile;
 
     const Transcript& transcript() const { return transcript_; }
+
+    TransferKind transferKind() const { return transferKind_; }
+    // A data connection is open for the running command.
+    bool isTransferring() const { return dataStage_ == DataStage::Open; }
+    // A file is moving over an open data connection.
+    bool isTransferringFile() const { return isTransferring() && movesFile(transferKind_); }
+    // State changes go to the transcript as notes of their own.
+    void setStateTrace(bool on) { stateTrace_ = on; }
+
+    // For tests: the connection as though a transfer of `kind` were under
+    // way, its data connection open or not.
+    void simulateTransferForTest(TransferKind kind, bool dataOpen) {
+        setTransferKind(kind);
+        setDataStage(dataOpen ? DataStage::Open : DataStage::None);
+    }
     // Commands waiting to go out or for their reply.
     bool hasQueuedCommands() const { return !commandQueue_.isEmpty(); }
     // The wire line of the queued command at `index`; empty past the end.
@@ -212,6 +226,11 @@ private:
     void sendNext(int error);
     bool skipTypeCommand(const FtpCommand& command);
     QString dataChannelLine();
+    // The one place each state changes.
+    void setTransferKind(TransferKind kind);
+    void setDataStage(DataStage stage);
+    void setServerStage(ServerStage stage);
+    template <typename State> void traceState(const char* machine, State from, State to);
     bool prepareTransferOf(const FtpCommand& command);
     void lineSent(const FtpCommand& command, const QString& line);
     // The command awaiting its reply; an empty one when none is.
@@ -285,7 +304,7 @@ private:
     void downloadFileFailed();
     void storeWholeFile();
     void restartWholeDownload();
-    void sizeQueryFailed();
+    void sizeQueryFailed(bool editCheck);
     // Passive data connections: the "227" reply, and the connect it asks for.
     void onPassiveReply(const FtpCommand& waiting);
     void onFeatReply(const FtpCommand& waiting);
@@ -309,6 +328,7 @@ private:
     void listingFinished(bool cancelled);
     void checkListingText(const QByteArray& listing);
     void sizeQueryFinished(bool cancelled);
+    void editCheckListed(bool cancelled);
     std::optional<DirEntry> firstFileListed(const QByteArray& listing) const;
     void downloadSizeChecked(quint64 remoteSize);
     void uploadSizeChecked(quint64 remoteSize);
@@ -358,8 +378,11 @@ private:
     Transcript transcript_;
     FtpReply reply_; // the reply being handled
     QList<FtpCommand> commandQueue_;
-    QString transferType_;   // "A" or "I" as the server last took it; empty: not known
-    bool editCheck_ = false; // the one-file listing running is an edit upload's check
+    QString transferType_; // "A" or "I" as the server last took it; empty: not known
+    TransferKind transferKind_ = TransferKind::None;
+    DataStage dataStage_ = DataStage::None;
+    ServerStage serverStage_ = ServerStage::Awaiting;
+    bool stateTrace_ = false;
     // Data connections of this connection are passive; an automatic mode
     // turns active for good once the server refuses passive.
     bool passive_ = false;
@@ -368,10 +391,9 @@ private:
     // the certificate the control connection showed.
     bool dataProtected_ = false;
     QString acceptedFingerprint_;
-    bool dataTlsDeferred_ = false;  // its handshake waits for the transfer command
-    bool transferAnswered_ = false; // "150" came, or the server had its moment
-    bool passiveSent_ = false;      // the data channel went out as "PASV" or "EPSV"
-    bool extendedPassive_ = false;  // the server lists EPSV: it goes before PASV
+    bool dataTlsDeferred_ = false; // its handshake waits for the transfer command
+    bool passiveSent_ = false;     // the data channel went out as "PASV" or "EPSV"
+    bool extendedPassive_ = false; // the server lists EPSV: it goes before PASV
     // The addresses a looked-up name has, and which of them is tried now.
     QStringList dialAddresses_;
     int dialNext_ = 0;
@@ -408,11 +430,8 @@ private:
     bool segmentSizeCheck_ = false;
     QString sizeCheckedPath_;
     QString sizeCheckedTime_; // the listed time of that file, for its record
-    // The two halves of a transfer's end: the data connection has closed
-    // (and whether the user had cancelled it), the server has confirmed.
-    bool dataClosed_ = false;
+    // The data connection ended while the user was cancelling it.
     bool dataClosedCancelled_ = false;
-    bool serverConfirmed_ = false;
     // The server hung up after confirming a download whose data was still
     // coming: the connection closes once that data is in.
     bool controlLostAfterTransfer_ = false;

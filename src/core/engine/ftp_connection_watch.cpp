@@ -64,10 +64,10 @@ void FtpConnection::onFrameTick() {
 
     // A transfer is running from its data connection's start until the
     // server has confirmed its end.
-    if ((dataOpen || dataClosed_) && !segmented) {
+    if (dataStage_ != DataStage::None && !segmented) {
         if (idle > quint32(timing_.dataTimeoutMs)) {
-            dataOpen = false;
-            transferKind = 0;
+            setDataStage(DataStage::None);
+            setTransferKind(TransferKind::None);
             dataFinished(false);
             reset(true);
             prompts_.report(QString::fromUtf8(EngineText::DataTimeout));
@@ -77,9 +77,9 @@ void FtpConnection::onFrameTick() {
     watchSetupTimeouts(idle);
 
     if (idle > quint32(timing_.deadConnectionMs)) {
-        const int kind = transferKind;
+        const TransferKind kind = transferKind_;
         closeConnection();
-        if (kind < 3)
+        if (!movesFile(kind))
             prompts_.report(QString::fromUtf8(EngineText::ConnectionBroken));
         else if (!host_.userInterrupted())
             host_.postResume();

@@ -100,7 +100,7 @@ void FtpConnection::selectDataSocket() {
         dataSocket->asyncSelect(this, Fd::Close);
         return;
     }
-    const bool sending = transferKind > 3;
+    const bool sending = transferKind_ == TransferKind::Upload;
     // What comes in is read to its end, which recv() reports itself.
     dataSocket->setReadsUntilEnd(!sending);
     dataSocket->asyncSelect(this, sending ? (Fd::Write | Fd::Close) : (Fd::Read | Fd::Close));
@@ -126,7 +126,7 @@ void FtpConnection::onAccept(int error) {
     // Servers that connect as soon as they accept "PORT" are here before the
     // transfer command; sending it selects again for what it carries.
     selectDataSocket();
-    dataOpen = true;
+    setDataStage(DataStage::Open);
 }
 
 void FtpConnection::onDataReadable(int error) {
@@ -134,7 +134,7 @@ void FtpConnection::onDataReadable(int error) {
         dataFinished();
         return;
     }
-    if (transferKind == 1 || transferKind == 2) {
+    if (readsListing(transferKind_)) {
         // The listing grows as it comes, by whole blocks; appending keeps
         // its memory in proportion to its size.
         ioBuffer.resize(ListingBlock);
@@ -168,7 +168,7 @@ void FtpConnection::onDataReadable(int error) {
             touch();
             return;
         }
-        if (transferKind != 3) {
+        if (transferKind_ != TransferKind::Download) {
             touch(); // nobody asked for this data
             return;
         }
@@ -199,7 +199,7 @@ void FtpConnection::onDataWritable(int error) {
         dataFinished();
         return;
     }
-    if (transferKind != 4 || uploadTailPending_)
+    if (transferKind_ != TransferKind::Upload || uploadTailPending_)
         return;
     // Every send starts from the transferred count, so bytes the socket did
     // not take go out next time.
@@ -339,13 +339,13 @@ void FtpConnection::startProgress() {
 }
 
 void FtpConnection::stopProgress() {
-    transferKind = 0;
+    setTransferKind(TransferKind::None);
     source.bytesDone = 0;
     host_.progressStopped();
 }
 
 // Closes the data connection and its files and forgets how its transfer
-// was ending; transferKind and the operation stay for the caller.
+// was ending; the transfer kind and the operation stay for the caller.
 void FtpConnection::dropDataConnection() {
     downloadFile.reset();
     uploadFile.reset();
@@ -353,24 +353,23 @@ void FtpConnection::dropDataConnection() {
     listenSocket.reset();
     uploadTailPending_ = false;
     killTimer(UploadTailTimer);
-    dataOpen = false;
-    dataClosed_ = false;
-    serverConfirmed_ = false;
+    setDataStage(DataStage::None);
+    setServerStage(ServerStage::Awaiting);
 }
 
 void FtpConnection::dataFinished(bool awaitServer) {
     if (!dataSocket) {
         // Closed earlier and still waiting for the server's word, which will
         // not come now.
-        if (dataClosed_ && !awaitServer)
+        if (dataStage_ == DataStage::Ended && !awaitServer)
             finishTransfer(dataClosedCancelled_, false);
         return;
     }
-    const bool confirmed = serverConfirmed_;
+    const bool confirmed = serverStage_ == ServerStage::Confirmed;
     dropDataConnection();
     const bool cancelled = host_.takeCancelMark();
-    if (awaitServer && !cancelled && transferKind != 0 && !confirmed) {
-        dataClosed_ = true;
+    if (awaitServer && !cancelled && transferKind_ != TransferKind::None && !confirmed) {
+        setDataStage(DataStage::Ended);
         dataClosedCancelled_ = cancelled;
         return;
     }
@@ -380,13 +379,14 @@ void FtpConnection::dataFinished(bool awaitServer) {
 // The server refused the transfer or reported it failed. A file that moved
 // only in part is resumed like one cut short; otherwise the operation stops.
 void FtpConnection::transferFailed() {
-    const int kind = transferKind;
-    const bool started = dataClosed_ || dataOpen;
-    const quint32 expected =
-        kind == 4 ? expectedUploadSize() : (op.itemSizes.isEmpty() ? 0 : op.itemSizes.first());
-    const bool short_ = started && (kind == 3 || kind == 4) && source.bytesDone < expected;
+    const TransferKind kind = transferKind_;
+    const bool started = dataStage_ != DataStage::None;
+    const quint32 expected = kind == TransferKind::Upload
+                                 ? expectedUploadSize()
+                                 : (op.itemSizes.isEmpty() ? 0 : op.itemSizes.first());
+    const bool short_ = started && movesFile(kind) && source.bytesDone < expected;
     dropDataConnection();
-    if (kind >= 3)
+    if (movesFile(kind))
         stopProgress();
     if (short_ && !dirUpdate && !host_.takeCancelMark()) {
         reset(false);
@@ -404,34 +404,37 @@ void FtpConnection::endedShort() {
 }
 
 void FtpConnection::finishTransfer(bool cancelled, bool confirmed) {
-    dataClosed_ = false;
-    serverConfirmed_ = false;
+    setDataStage(DataStage::None);
+    setServerStage(ServerStage::Awaiting);
     if (std::exchange(controlLostAfterTransfer_, false)) {
         downloadFinished(cancelled, confirmed);
         closeConnection();
         return;
     }
-    switch (transferKind) {
-    case 1:
+    switch (transferKind_) {
+    case TransferKind::Listing:
         listingFinished(cancelled);
         break;
-    case 2:
+    case TransferKind::SizeCheck:
         sizeQueryFinished(cancelled);
         break;
-    case 3:
+    case TransferKind::EditCheck:
+        editCheckListed(cancelled);
+        break;
+    case TransferKind::Download:
         downloadFinished(cancelled, confirmed);
         break;
-    case 4:
+    case TransferKind::Upload:
         uploadFinished(cancelled, confirmed);
         break;
-    default:
+    case TransferKind::None:
         break;
     }
 }
 
 void FtpConnection::listingFinished(bool cancelled) {
     reset(false);
-    transferKind = 0;
+    setTransferKind(TransferKind::None);
     if (cancelled)
         return;
     const QByteArray listing = listingBuffer;
@@ -490,15 +493,10 @@ std::optional<DirEntry> FtpConnection::firstFileListed(const QByteArray& listing
 // copy an edit began from, the size and time of a file about to come in
 // ranges, or how much of a file a continued download or upload has.
 void FtpConnection::sizeQueryFinished(bool cancelled) {
-    transferKind = 0;
+    setTransferKind(TransferKind::None);
     if (cancelled)
         return;
     const std::optional<DirEntry> listed = firstFileListed(listingBuffer);
-    if (editCheck_) {
-        listingBuffer.clear();
-        editCheckFinished(listed);
-        return;
-    }
     const quint64 remoteSize = DirListing::sizeFromListing(listingBuffer);
     listingBuffer.clear();
     advance();
@@ -576,11 +574,20 @@ void FtpConnection::restartWholeDownload() {
 }
 
 // The size query was refused or failed: the file is sent whole.
-void FtpConnection::sizeQueryFailed() {
-    dropDataConnection();
-    transferKind = 0;
+void FtpConnection::editCheckListed(bool cancelled) {
+    setTransferKind(TransferKind::None);
+    if (cancelled)
+        return;
+    const std::optional<DirEntry> listed = firstFileListed(listingBuffer);
     listingBuffer.clear();
-    if (editCheck_) {
+    editCheckFinished(listed);
+}
+
+void FtpConnection::sizeQueryFailed(bool editCheck) {
+    dropDataConnection();
+    setTransferKind(TransferKind::None);
+    listingBuffer.clear();
+    if (editCheck) {
         editCheckFinished(std::nullopt); // no such file on the site
         return;
     }
@@ -606,14 +613,14 @@ void FtpConnection::downloadFinished(bool cancelled, bool confirmed) {
     // a single block: the local file is made now.
     if (!cancelled && confirmed && !downloadOpened_ && done >= expected) {
         if (!openDownloadFile()) {
-            transferKind = 0;
+            setTransferKind(TransferKind::None);
             downloadFileFailed();
             return;
         }
         downloadFile.reset();
     }
     reset(false);
-    transferKind = 0;
+    setTransferKind(TransferKind::None);
     stopProgress();
     if (cancelled)
         return;
@@ -630,7 +637,7 @@ void FtpConnection::downloadFinished(bool cancelled, bool confirmed) {
 void FtpConnection::uploadFinished(bool cancelled, bool confirmed) {
     const bool complete = confirmed && source.bytesDone >= expectedUploadSize();
     reset(false);
-    transferKind = 0;
+    setTransferKind(TransferKind::None);
     stopProgress();
     if (cancelled)
         return;

@@ -301,19 +301,19 @@ void FtpConnection::onTransferReply(const FtpCommand& waiting) {
     }
     // The server says all went well, but this side could not connect to
     // its passive port: nothing came, which is what "425" says.
-    if ((replyIs(226) || replyIs(250)) && passiveConnectFailed_ && !dataOpen && !dataClosed_) {
+    if ((replyIs(226) || replyIs(250)) && passiveConnectFailed_ && dataStage_ == DataStage::None) {
         rerunDataGroup(waiting);
         return;
     }
     if (replyIs(226) || replyIs(250)) {
         retryCount = 0;
-        serverConfirmed_ = true;
-        if (dataClosed_)
+        setServerStage(ServerStage::Confirmed);
+        if (dataStage_ == DataStage::Ended)
             finishTransfer(dataClosedCancelled_, true);
         return;
     }
     if (waiting.checksOneFile()) {
-        sizeQueryFailed();
+        sizeQueryFailed(waiting.purpose == FtpCommand::Purpose::EditCheck);
         return;
     }
     if (replyIs(425)) {
@@ -329,11 +329,11 @@ void FtpConnection::onTransferReply(const FtpCommand& waiting) {
 void FtpConnection::rerunDataGroup(const FtpCommand& waiting) {
     dataSocket.reset();
     listenSocket.reset();
-    dataOpen = false;
+    setDataStage(DataStage::None);
     passiveConnectFailed_ = false;
-    serverConfirmed_ = false;
+    setServerStage(ServerStage::Awaiting);
     if (++dataConnectRetries_ > 2) {
-        if (transferKind >= 3)
+        if (movesFile(transferKind_))
             stopProgress();
         stopWith(ResultCode::DataNetworkError);
         return;

@@ -137,7 +137,8 @@ bool FtpConnection::secureDataConnection() {
     dataTlsDeferred_ = false;
     if (!dataProtected_ || !controlSocket || !controlSocket->tls())
         return true;
-    if (!lineInFlight_ || !waitingCommand().transfersData() || !transferAnswered_) {
+    if (!lineInFlight_ || !waitingCommand().transfersData() ||
+        serverStage_ == ServerStage::Awaiting) {
         dataTlsDeferred_ = true;
         return true;
     }
@@ -154,7 +155,7 @@ bool FtpConnection::secureDataConnection() {
 // The transfer command went out: the server's answer, or its moment, is
 // awaited before an encrypted data connection starts its handshake.
 void FtpConnection::transferCommandSent() {
-    transferAnswered_ = false;
+    setServerStage(ServerStage::Awaiting);
     if (dataProtected_)
         setTimer(DataTlsTimer, timing_.dataTlsGraceMs, TimerKind::SingleShot);
 }
@@ -162,9 +163,10 @@ void FtpConnection::transferCommandSent() {
 // The server has answered the transfer command, or had its moment: a data
 // connection waiting for that starts its handshake.
 void FtpConnection::transferAnswered() {
-    transferAnswered_ = true;
+    if (serverStage_ == ServerStage::Awaiting)
+        setServerStage(ServerStage::Answered);
     killTimer(DataTlsTimer);
-    if (!dataTlsDeferred_ || !dataOpen || !dataSocket)
+    if (!dataTlsDeferred_ || dataStage_ != DataStage::Open || !dataSocket)
         return;
     if (secureDataConnection())
         selectDataSocket();

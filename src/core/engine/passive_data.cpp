@@ -54,7 +54,7 @@ bool FtpConnection::openPassiveData(const DataAddress::Endpoint& given) {
 }
 
 void FtpConnection::onPassiveConnected(int error) {
-    if (!dataSocket || dataOpen)
+    if (!dataSocket || dataStage_ == DataStage::Open)
         return;
     if (error != 0) {
         // The server answers the transfer command with "425" and the group
@@ -66,7 +66,7 @@ void FtpConnection::onPassiveConnected(int error) {
             passive_ = false;
             addNote(QString::fromUtf8(EngineText::PassiveUnreachable));
         }
-        if (serverConfirmed_)
+        if (serverStage_ == ServerStage::Confirmed)
             rerunDataGroup(waitingCommand());
         return;
     }
@@ -75,7 +75,7 @@ void FtpConnection::onPassiveConnected(int error) {
         return; // the server's "425" ends the transfer
     }
     selectDataSocket();
-    dataOpen = true;
+    setDataStage(DataStage::Open);
 }
 
 // "PASV" refused, or a reply without an address: an automatic connection

@@ -16,7 +16,6 @@ void FtpConnection::startEditUpload(const QString& siteFolder, const QString& lo
 }
 
 void FtpConnection::editCheckFinished(const std::optional<DirEntry>& found) {
-    editCheck_ = false;
     const RemoteStamp now =
         found ? RemoteStamp{true, found->sizeText, found->dateText} : RemoteStamp{};
     const RemoteStamp expected = op.editExpected.value_or(now);

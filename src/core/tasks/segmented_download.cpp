@@ -117,8 +117,8 @@ bool FtpConnection::tryStartSegmented() {
         segmentRun_->threads.push_back(std::move(thread));
     }
     segmented = true;
-    dataOpen = true;
-    transferKind = 3;
+    setDataStage(DataStage::Open);
+    setTransferKind(TransferKind::Download);
     startProgress();
     setTimer(SegmentWatchTimer, 100);
     return true;
@@ -135,8 +135,8 @@ void FtpConnection::checkSegments() {
         thread->wait();
     SegmentJob& job = *run->job;
     segmented = false;
-    dataOpen = false;
-    transferKind = 0;
+    setDataStage(DataStage::None);
+    setTransferKind(TransferKind::None);
     stopProgress();
     job.state.close();
     job.part.close();

@@ -264,7 +264,7 @@ void MainWindow::updateCommandStates() {
         actions_.value(command)->setEnabled(rule && paneCommandBuilt(command));
     };
     set(Cmd::Connect, unconnectedSite && idle);
-    set(Cmd::CloseConnection, ready && !c->dataOpen);
+    set(Cmd::CloseConnection, ready && !c->isTransferring());
     set(Cmd::NewSite, idle);
     set(Cmd::SiteProperties, sitePane && unconnectedSite && idle);
     set(Cmd::Rename, (pane == Pane::LocalTree && localFolder) ||
@@ -287,7 +287,7 @@ void MainWindow::updateCommandStates() {
     set(Cmd::SelectAll,
         (pane == Pane::LocalList && app_.localList->topLevelItemCount() > 0) ||
             (pane == Pane::RemoteList && app_.remoteList->topLevelItemCount() > 0 && ready));
-    set(Cmd::Interrupt, c && (c->dataOpen || !c->ready));
+    set(Cmd::Interrupt, c && (c->isTransferring() || !c->ready));
     set(Cmd::NewFile, sitePane && remoteFolder && ready);
     set(Cmd::DirectoryUpdate, pane == Pane::SiteTree && remoteFolder && ready);
     set(Cmd::EditFile, pane == Pane::RemoteList && oneRemoteFile && ready);

@@ -27,7 +27,7 @@ constexpr int MaxAutomaticResumes = 3;
 void MainWindow::interruptCommand() {
     if (!connection_)
         return;
-    if (connection_->dataOpen) {
+    if (connection_->isTransferring()) {
         userInterrupted_ = true;
         connection_->abort();
     } else if (!connection_->ready) {

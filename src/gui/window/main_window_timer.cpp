@@ -34,8 +34,7 @@ void MainWindow::onTimer(int id) {
         return;
     // The connection's own watch: keep-alive and every time-out.
     connection_->onFrameTick();
-    if (connection_ && connection_->dataOpen && connection_->transferKind > 2 &&
-        !connection_->dirUpdate)
+    if (connection_ && connection_->isTransferringFile() && !connection_->dirUpdate)
         updateProgress();
 }
 
@@ -63,8 +62,9 @@ void MainWindow::updateProgress() {
     const quint32 expected = connection_->op.itemSizes.value(0, 0);
     const int percent = ProgressTexts::percentOf(bytes, expected);
     statusBar_->showProgress(
-        ProgressTexts::bytesText(connection_->transferKind == 3, bytes, percent), percent,
-        ProgressTexts::speedText(delta),
+        ProgressTexts::bytesText(connection_->transferKind() == TransferKind::Download, bytes,
+                                 percent),
+        percent, ProgressTexts::speedText(delta),
         ProgressTexts::elapsedText(clock_.calendarSeconds() - source_->startTime));
 }
 
