@@ -111,8 +111,7 @@ bool CliSession::connect(const QString& startFolder) {
     connection_->setStateTrace(options_.traceStates);
     setTimer(FrameTimer, timing_.frameTickMs);
     // A task resumes as soon as the login is through.
-    connection_->pendingTaskFile = command_.taskFile;
-    connection_->beginConnection();
+    connection_->beginConnection(command_.taskFile);
     return true;
 }
 
@@ -414,7 +413,7 @@ void CliSession::finish() {
     if (finishing_)
         return;
     finishing_ = true;
-    if (connection_ && connection_->controlSocket && !connection_->awaitingGreeting) {
+    if (connection_ && connection_->isGreeted()) {
         connection_->quit();
         setTimer(QuitFallbackTimer, 10000, TimerKind::SingleShot);
     } else {

@@ -20,9 +20,8 @@ TEST_F(ConnectionTest, FourFailedConnectsGiveOneMessage) {
     spinFor(200);
     EXPECT_EQ(prompts.shown, QStringList{QString::fromUtf8(kCannotConnect)});
     EXPECT_EQ(host.statusTexts.count(QString::fromUtf8("正在连接站点，请等待......")), 4);
-    EXPECT_FALSE(connection->controlSocket);
-    EXPECT_TRUE(connection->awaitingGreeting);
-    EXPECT_FALSE(connection->connectPending);
+    EXPECT_FALSE(connection->hasControlConnection());
+    EXPECT_EQ(connection->phase(), ConnectionPhase::Closed);
 }
 
 TEST_F(ConnectionTest, LookupFailingFourTimesGivesOneMessage) {
@@ -37,15 +36,14 @@ TEST_F(ConnectionTest, LookupFailingFourTimesGivesOneMessage) {
     spinFor(100);
     EXPECT_EQ(calls.load(), 4);
     EXPECT_EQ(prompts.shown.size(), 1);
-    EXPECT_FALSE(connection->lookupPending);
-    EXPECT_TRUE(connection->ready);
+    EXPECT_EQ(connection->phase(), ConnectionPhase::Closed);
     EXPECT_EQ(host.siteDisplayResets, 1);
     EXPECT_TRUE(host.statusTexts.last().isEmpty()) << "phase 0 after the failure";
 
     // A late answer to an old lookup changes nothing.
     connection->post(Msg::LookupFinished, connection->lookupHandle, 9);
     spinFor(50);
-    EXPECT_FALSE(connection->controlSocket);
+    EXPECT_FALSE(connection->hasControlConnection());
 }
 
 TEST_F(ConnectionTest, LookupReplacesTheAddressButKeepsTheNameAsTyped) {
@@ -76,11 +74,11 @@ TEST_F(ConnectionTest, AnswerToAnotherLookupIsIgnored) {
         return std::nullopt;
     });
     connection->beginConnection();
-    ASSERT_TRUE(connection->lookupPending);
+    ASSERT_EQ(connection->phase(), ConnectionPhase::LookingUp);
     connection->post(Msg::LookupFinished, connection->lookupHandle + 100, 0);
     spinFor(50);
-    EXPECT_TRUE(connection->lookupPending);
-    EXPECT_FALSE(connection->controlSocket);
+    EXPECT_EQ(connection->phase(), ConnectionPhase::LookingUp);
+    EXPECT_FALSE(connection->hasControlConnection());
     *release = true;
     ASSERT_TRUE(waitUntil([&] { return prompts.count(kLookupFailed) == 1; }));
 }
@@ -90,8 +88,8 @@ TEST_F(ConnectionTest, ClosingWithoutAControlSocketOnlyResetsState) {
     connection->closeConnection();
     EXPECT_EQ(host.closedConnections, 0);
     EXPECT_EQ(host.siteDisplayResets, 1);
-    EXPECT_TRUE(connection->awaitingGreeting);
-    EXPECT_EQ(connection->nextCommand, -1);
+    EXPECT_EQ(connection->phase(), ConnectionPhase::Closed);
+    EXPECT_FALSE(connection->hasQueuedCommands());
     EXPECT_TRUE(source.abortRequested.load());
 }
 

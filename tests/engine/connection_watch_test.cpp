@@ -20,7 +20,7 @@ TEST_F(ConnectionTest, IdleConnectionGetsNoopThenIsClosedWhenDead) {
     clock.advance(181000);
     connection->onFrameTick();
     EXPECT_EQ(prompts.count("与服务器的连接已经中断，请重新连接！"), 1);
-    EXPECT_FALSE(connection->controlSocket);
+    EXPECT_FALSE(connection->hasControlConnection());
     EXPECT_EQ(host.resumes, 0);
     finishPeer();
 }
@@ -58,7 +58,7 @@ TEST_F(ConnectionTest, SilentDataConnectionTimesOut) {
     EXPECT_EQ(prompts.count("传送数据超时错误，请重新进行刚才的操作！"), 1);
     EXPECT_FALSE(connection->isTransferring());
     EXPECT_EQ(connection->transferKind(), TransferKind::None);
-    EXPECT_TRUE(connection->controlSocket) << "the control connection stays";
+    EXPECT_TRUE(connection->hasControlConnection()) << "the control connection stays";
     finishPeer();
 }
 
@@ -85,10 +85,10 @@ TEST_F(ConnectionTest, SlowLookupTimesOutFourTimesThenGivesUp) {
         spinFor(20);
     }
     EXPECT_EQ(prompts.count(kLookupFailed), 1);
-    EXPECT_FALSE(connection->lookupPending);
+    EXPECT_NE(connection->phase(), ConnectionPhase::LookingUp);
     *release = true;
     spinFor(100);
-    EXPECT_FALSE(connection->controlSocket) << "a cancelled lookup's answer is not used";
+    EXPECT_FALSE(connection->hasControlConnection()) << "a cancelled lookup's answer is not used";
 }
 
 TEST_F(ConnectionTest, ServerThatNeverGreetsIsGivenUp) {
@@ -96,10 +96,10 @@ TEST_F(ConnectionTest, ServerThatNeverGreetsIsGivenUp) {
     p.expectClosed(5000);
     connectTo(p);
     ASSERT_TRUE(
-        waitUntil([&] { return connection->controlSocket && !connection->connectPending; }));
+        waitUntil([&] { return connection->phase() == ConnectionPhase::AwaitingGreeting; }));
     clock.advance(180001);
     connection->onFrameTick();
-    EXPECT_FALSE(connection->controlSocket);
+    EXPECT_FALSE(connection->hasControlConnection());
     EXPECT_EQ(prompts.count("与服务器的连接已经中断，请重新连接！"), 1);
     finishPeer();
 }
@@ -116,12 +116,12 @@ TEST_F(ConnectionTest, ServerSilentAfterUserIsGivenUpAndKeepAliveLeavesTheLoginA
     }
     spinFor(100);
     EXPECT_TRUE(prompts.shown.isEmpty()) << "not yet 180 s";
-    EXPECT_TRUE(connection->controlSocket);
+    EXPECT_TRUE(connection->hasControlConnection());
     EXPECT_EQ(connection->queuedLine(0), "USER u\r\n") << "the login is still queued";
     clock.advance(3001);
     connection->onFrameTick();
     EXPECT_EQ(prompts.count("与服务器的连接已经中断，请重新连接！"), 1);
-    EXPECT_FALSE(connection->controlSocket);
+    EXPECT_FALSE(connection->hasControlConnection());
     finishPeer();
     EXPECT_EQ(peer->received(), QStringList{"USER u"});
 }
@@ -138,7 +138,7 @@ TEST_F(ConnectionTest, KeepAliveDoesNotCountAsTheServerBeingAlive) {
     }
     EXPECT_EQ(prompts.count("与服务器的连接已经中断，请重新连接！"), 1)
         << "183 s without a byte from the server";
-    EXPECT_FALSE(connection->controlSocket);
+    EXPECT_FALSE(connection->hasControlConnection());
     finishPeer();
     EXPECT_EQ(peer->received().count("NOOP"), 1) << "one keep-alive, not one per tick";
 }
@@ -162,7 +162,7 @@ TEST_F(ConnectionTest, ABoxLeftOpenDoesNotCountAsTheServersSilence) {
     ASSERT_TRUE(waitUntil([&] { return prompts.count("不能进入该目录！") == 1; }));
     prompts.whileShown = nullptr;
     spinFor(30);
-    EXPECT_TRUE(connection->controlSocket);
+    EXPECT_TRUE(connection->hasControlConnection());
     EXPECT_EQ(prompts.count("与服务器的连接已经中断，请重新连接！"), 0);
     EXPECT_FALSE(peer->received().contains("NOOP")) << "nothing is sent while the box is open";
 
@@ -173,5 +173,5 @@ TEST_F(ConnectionTest, ABoxLeftOpenDoesNotCountAsTheServersSilence) {
     clock.advance(2000);
     connection->onFrameTick();
     finishPeer();
-    EXPECT_TRUE(connection->controlSocket);
+    EXPECT_TRUE(connection->hasControlConnection());
 }

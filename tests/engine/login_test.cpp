@@ -11,8 +11,7 @@ TEST_F(ConnectionTest, PlainLoginLearnsTheFolderAndRestartSupport) {
               (QStringList{"USER u", "PASS p", "CWD /pub/data", "REST 0", "PWD"}));
     EXPECT_EQ(host.folders, QStringList{"/pub/data"});
     EXPECT_TRUE(source.restSupported.load());
-    EXPECT_TRUE(connection->ready);
-    EXPECT_TRUE(!connection->hasQueuedCommands());
+    EXPECT_EQ(connection->phase(), ConnectionPhase::Idle);
     EXPECT_TRUE(host.transcript.contains("C:\r\nPASS *\r\n"));
     EXPECT_FALSE(host.transcript.contains("PASS p"));
     EXPECT_TRUE(host.statusTexts.contains(QString::fromUtf8("正在登录用户，请等待......")));
@@ -87,7 +86,7 @@ TEST_F(ConnectionTest, RejectedPasswordClosesWithUserRejected) {
     connectTo(p);
     ASSERT_TRUE(waitUntil([&] { return prompts.count("用户信息无效！") == 1; }));
     finishPeer();
-    EXPECT_FALSE(connection->controlSocket);
+    EXPECT_FALSE(connection->hasControlConnection());
     EXPECT_EQ(host.closedConnections, 1);
 }
 
@@ -98,13 +97,12 @@ TEST_F(ConnectionTest, ResumingATaskSendsNeitherCwdNorPwd) {
     source.port = p.port();
     p.start();
     makeConnection();
-    connection->pendingTaskFile = "中断任务-2026-1-2-3-4-5.npm";
-    connection->beginConnection();
+    connection->beginConnection("中断任务-2026-1-2-3-4-5.npm");
     ASSERT_TRUE(waitUntil([&] { return !host.resumedTasks.isEmpty(); }));
     finishPeer();
     EXPECT_EQ(host.resumedTasks, QStringList{"中断任务-2026-1-2-3-4-5.npm"});
-    EXPECT_TRUE(connection->pendingTaskFile.isEmpty());
-    EXPECT_TRUE(connection->ready);
+    EXPECT_FALSE(connection->hasPendingTask());
+    EXPECT_EQ(connection->phase(), ConnectionPhase::Idle);
     EXPECT_TRUE(source.restSupported.load());
     EXPECT_TRUE(host.folders.isEmpty());
 }
@@ -142,7 +140,7 @@ TEST_F(ConnectionTest, ALoginFieldWithALineBreakNeverReachesTheServer) {
     EXPECT_EQ(prompts.shown, QStringList{QString::fromUtf8(
                                  "名称中含有回车、换行或空字符，不能发送：u\\r\\nDELE /x")});
     EXPECT_TRUE(peer->received().isEmpty());
-    EXPECT_FALSE(connection->controlSocket);
+    EXPECT_FALSE(connection->hasControlConnection());
 }
 
 TEST_F(ConnectionTest, AProxyNamedByItsHostNameIsLookedUp) {

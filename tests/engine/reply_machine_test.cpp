@@ -85,7 +85,7 @@ TEST_F(ConnectionTest, ServiceClosingReplyClosesTheConnection) {
     ASSERT_TRUE(waitUntil([&] { return prompts.count("服务器已关闭！") == 1; }));
     finishPeer();
     EXPECT_EQ(host.closedConnections, 1);
-    EXPECT_FALSE(connection->controlSocket);
+    EXPECT_FALSE(connection->hasControlConnection());
 }
 
 TEST_F(ConnectionTest, QuitEndsWithLoggedOut) {
@@ -95,7 +95,7 @@ TEST_F(ConnectionTest, QuitEndsWithLoggedOut) {
     connection->quit();
     ASSERT_TRUE(waitUntil([&] { return prompts.count("成功退出！") == 1; }));
     finishPeer();
-    EXPECT_TRUE(connection->awaitingGreeting);
+    EXPECT_FALSE(connection->isGreeted());
 }
 
 TEST_F(ConnectionTest, FullReplyBufferWithoutLineEndCloses) {
@@ -108,7 +108,7 @@ TEST_F(ConnectionTest, FullReplyBufferWithoutLineEndCloses) {
         ASSERT_TRUE(waitUntil([&] { return prompts.count(kReceiveFailed) == 1; }));
         finishPeer();
         EXPECT_EQ(prompts.shown.size(), 1);
-        EXPECT_FALSE(connection->controlSocket);
+        EXPECT_FALSE(connection->hasControlConnection());
     }
 }
 
@@ -190,7 +190,7 @@ TEST_F(ConnectionTest, DigitsInsideReplyTextAreNotCodes) {
         finishPeer();
         EXPECT_TRUE(prompts.shown.isEmpty()) << prompts.shown.join('|').toStdString();
         EXPECT_EQ(host.events, QStringList{"added:sub"});
-        EXPECT_TRUE(connection->controlSocket) << "the connection stays open";
+        EXPECT_TRUE(connection->hasControlConnection()) << "the connection stays open";
     }
 }
 

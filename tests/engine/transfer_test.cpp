@@ -201,7 +201,7 @@ TEST_F(TransferTest, ListingAboveTheLimitClosesTheConnection) {
     connection->listCurrentFolder();
     ASSERT_TRUE(waitUntil([&] { return prompts.count(kReceiveFailed) == 1; }));
     finishPeer();
-    EXPECT_FALSE(connection->controlSocket);
+    EXPECT_FALSE(connection->hasControlConnection());
     EXPECT_TRUE(host.listings.isEmpty());
 }
 
@@ -368,7 +368,7 @@ TEST_F(TransferTest, ByteCountsInTransferRepliesAreText) {
     ASSERT_TRUE(waitDone()) << prompts.shown.join('|').toStdString();
     finishPeer();
     EXPECT_EQ(readBytes(localDir() + "f051.bin"), payload);
-    EXPECT_TRUE(connection->controlSocket);
+    EXPECT_TRUE(connection->hasControlConnection());
 }
 
 TEST_F(TransferTest, OpeningAndClosingRepliesInOneRead) {

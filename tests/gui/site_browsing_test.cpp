@@ -144,12 +144,12 @@ TEST(SiteBrowsing, ClosingWhileConnectedNeedsTwoMessagesAndASecondClose) {
         f.prompts.shown.at(1),
         QString::fromUtf8("请先中断当前操作并关闭当前连接，再退出！\r\n是否强制关闭当前连接？"));
     EXPECT_TRUE(f.frame->isVisible());
-    EXPECT_TRUE(f.frame->connection()->controlSocket) << "No keeps the connection";
+    EXPECT_TRUE(f.frame->connection()->hasControlConnection()) << "No keeps the connection";
 
     f.prompts.answers = {true};
     EXPECT_FALSE(f.frame->close());
     EXPECT_TRUE(f.frame->isVisible()) << "forcing the connection closed does not exit";
-    EXPECT_FALSE(f.frame->connection()->controlSocket);
+    EXPECT_FALSE(f.frame->connection()->hasControlConnection());
     EXPECT_EQ(f.tree->topLevelItemCount(), 2) << "all sites again";
     EXPECT_EQ(f.list->topLevelItemCount(), 0);
     EXPECT_EQ(f.frame->app().listingCache.size(), 0);

@@ -25,7 +25,7 @@ TEST(RealServer, LoginReachesTheStartFolderWithRestartSupport) {
 
     login.connection->quit();
     ASSERT_TRUE(waitUntil([&] { return login.prompts.count("成功退出！") == 1; }));
-    EXPECT_FALSE(login.connection->controlSocket);
+    EXPECT_FALSE(login.connection->hasControlConnection());
 }
 
 // "REST" refused in ASCII mode only: the probe is asked again in binary.
@@ -46,6 +46,6 @@ TEST(RealServer, WrongPasswordIsRejected) {
     RealConnection login;
     login.connect("127.0.0.1", server.port(), "not-the-password", "/");
     ASSERT_TRUE(waitUntil([&] { return login.prompts.count("用户信息无效！") == 1; }, 15000));
-    EXPECT_FALSE(login.connection->controlSocket);
+    EXPECT_FALSE(login.connection->hasControlConnection());
     EXPECT_TRUE(login.host.folders.isEmpty());
 }

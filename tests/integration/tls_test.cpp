@@ -214,7 +214,7 @@ TEST(Tls, TrustOnceAsksAgainTrustAlwaysIsRemembered) {
         c.prompts.certificateAnswers = answers;
         c.connect("127.0.0.1", tls.server->port(), PyFtpdServer::Password);
         waitUntil(
-            [&] { return !c.host.folders.isEmpty() || c.connection->controlSocket == nullptr; },
+            [&] { return !c.host.folders.isEmpty() || !c.connection->hasControlConnection(); },
             10000);
         return !c.host.folders.isEmpty();
     };
@@ -287,7 +287,7 @@ TEST(Tls, AHandshakeCutOffEndsWithAMessage) {
     ASSERT_TRUE(waitUntil([&] { return !c.prompts.shown.isEmpty(); }, 10000));
     EXPECT_TRUE(c.prompts.shown.first().startsWith(QString::fromUtf8("不能建立加密连接：")))
         << c.prompts.shown.first().toStdString();
-    EXPECT_EQ(c.connection->controlSocket, nullptr);
+    EXPECT_FALSE(c.connection->hasControlConnection());
     EXPECT_TRUE(c.host.folders.isEmpty());
 }
 
@@ -307,7 +307,7 @@ TEST(Tls, AHandshakeThatStallsEndsInTheConnectTime) {
     ASSERT_FALSE(c.prompts.shown.isEmpty());
     EXPECT_EQ(c.prompts.shown.first(),
               QString::fromUtf8("不能建立加密连接：服务器在握手中途没有回应"));
-    EXPECT_EQ(c.connection->controlSocket, nullptr);
+    EXPECT_FALSE(c.connection->hasControlConnection());
 }
 
 // A download over TLS cut off by the server going away is resumed over TLS

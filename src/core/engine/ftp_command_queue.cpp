@@ -18,6 +18,8 @@ void FtpConnection::reset(bool full) {
     passiveConnectFailed_ = false;
     killTimer(RetryPauseTimer); // a pending retry belongs to the sequence just dropped
     retryPausePending_ = false;
+    if (phase_ == ConnectionPhase::Closing)
+        setPhase(ConnectionPhase::Idle); // the "QUIT" was dropped with the rest
     if (!full)
         return;
     ++operationSerial_; // continue messages of the ended operation are void
@@ -63,7 +65,7 @@ QString FtpConnection::unsendableText(const FtpCommand& command) const {
 // A line that cannot go out: a login cannot go on without it; an item of a
 // transfer is left out and the rest goes on; anything else stops.
 void FtpConnection::refuseLine(const QString& text) {
-    if (!ready) {
+    if (isSettingUp()) {
         closeConnection();
         prompts_.report(text);
     } else if (op.hasItems() && !op.deleting && !dirUpdate) {

@@ -29,8 +29,7 @@ bool FtpConnection::create() {
     }
     nextCommand = -1;
     retryCount = 0;
-    awaitingGreeting = true;
-    ready = true;
+    setPhase(ConnectionPhase::Closed);
     setTransferKind(TransferKind::None);
     lastActivity = clock_.tickCount();
     return true;
@@ -145,7 +144,8 @@ const QString& FtpConnection::dialAddress() const {
     return source.useProxy ? source.proxyHost : source.hostAddress();
 }
 
-void FtpConnection::beginConnection() {
+void FtpConnection::beginConnection(const QString& pendingTaskFile) {
+    pendingTaskFile_ = pendingTaskFile;
     passive_ = source.dataMode != DataMode::Active;
     extendedPassive_ = false;
     listingTextChecked_ = false;
@@ -165,28 +165,26 @@ void FtpConnection::beginConnection() {
 
 void FtpConnection::startLookup() {
     lookupHandle = lookup_.start(dialAddress());
-    lookupPending = true;
+    setPhase(ConnectionPhase::LookingUp);
     touch();
     showPhase(Phase::LookingUp);
 }
 
 void FtpConnection::onLookupFinished(quintptr handle, int error) {
-    if (!lookupPending || handle != lookupHandle)
+    if (phase_ != ConnectionPhase::LookingUp || handle != lookupHandle)
         return;
     touch();
     if (error == 0) {
         dialAddresses_ = lookup_.result(handle).split(QLatin1Char(' '), Qt::SkipEmptyParts);
         dialNext_ = 0;
         setDialAddress(dialAddresses_.value(0));
-        lookupPending = false;
         retryCount = 0;
         startConnect();
         return;
     }
     if (retryCount > 2) {
-        lookupPending = false;
+        setPhase(ConnectionPhase::Closed);
         retryCount = 0;
-        ready = true;
         host_.resetConnectedSiteDisplay();
         showPhase(Phase::Idle);
         report(ResultCode::LookupFailed);
@@ -200,12 +198,12 @@ void FtpConnection::onLookupFinished(quintptr handle, int error) {
 
 void FtpConnection::startConnect() {
     if (controlSocket) {
-        if (connectPending)
+        if (phase_ == ConnectionPhase::Connecting)
             controlSocket.reset(); // another attempt of the same connect
         else
             closeConnection();
     }
-    ready = false;
+    setPhase(ConnectionPhase::Connecting);
     replyBuffer.clear();
     transferType_.clear(); // a new connection starts in the server's default type
     controlSocket = std::make_unique<AsyncSocket>();
@@ -224,7 +222,6 @@ void FtpConnection::startConnect() {
         closeConnection();
         return;
     }
-    connectPending = true;
     touch();
     transcript_.clear();
     host_.transcriptChanged(QString(), QString());
@@ -232,7 +229,7 @@ void FtpConnection::startConnect() {
 }
 
 void FtpConnection::onConnectFinished(int error) {
-    if (!connectPending)
+    if (phase_ != ConnectionPhase::Connecting)
         return;
     touch();
     if (error != 0) {
@@ -252,7 +249,7 @@ void FtpConnection::onConnectFinished(int error) {
         }
         return;
     }
-    connectPending = false;
+    setPhase(ConnectionPhase::AwaitingGreeting);
     retryCount = 0;
     controlSocket->asyncSelect(this, Fd::Read | Fd::Close); // wait for the greeting
 }
@@ -282,19 +279,15 @@ void FtpConnection::closeConnection() {
     if (movesFile(transferKind_))
         dataFinished(false);
     controlLostAfterTransfer_ = false;
-    tlsHandshakePending_ = false;
     const int keptRetries = retryCount;
     reset(true);
     // The attempts of a lookup or connect in progress keep counting.
-    if (!ready || connectPending)
+    if (isSettingUp())
         retryCount = keptRetries;
-    awaitingGreeting = true;
-    ready = true;
-    lookupPending = false;
-    connectPending = false;
+    setPhase(ConnectionPhase::Closed);
     nextCommand = -1;
     resumeTransfer = false;
-    pendingTaskFile.clear();
+    pendingTaskFile_.clear();
     source.restSupported = false;
     source.abortRequested = true;
     host_.resetConnectedSiteDisplay();
@@ -314,6 +307,8 @@ void FtpConnection::closeConnection() {
 void FtpConnection::quit() {
     reset(false);
     commandQueue_ << FtpCommand::bare(QStringLiteral("QUIT"));
+    if (phase_ == ConnectionPhase::Idle)
+        setPhase(ConnectionPhase::Closing);
     askForSend();
 }
 
@@ -349,7 +344,7 @@ void FtpConnection::askOutsideHandler(const QString& question, std::function<voi
 }
 
 void FtpConnection::keepAlive() {
-    const bool controlIdle = controlSocket && !awaitingGreeting && commandQueue_.isEmpty() &&
+    const bool controlIdle = controlSocket && isGreeted() && commandQueue_.isEmpty() &&
                              !lineInFlight_ && !retryPausePending_;
     const bool noOperation =
         dataStage_ == DataStage::None && !op.hasItems() && !op.deleting && !dirUpdate;
@@ -361,7 +356,7 @@ void FtpConnection::keepAlive() {
 }
 
 bool FtpConnection::runCommand(const FtpCommand& command) {
-    if (awaitingGreeting || !commandQueue_.isEmpty() || op.hasItems())
+    if (!isGreeted() || !commandQueue_.isEmpty() || op.hasItems())
         return false;
     reset(true);
     commandQueue_ << command;
@@ -377,6 +372,18 @@ void FtpConnection::traceState(const char* machine, State from, State to) {
         addNote(QStringLiteral("[%1] %2 -> %3")
                     .arg(QLatin1String(machine), QLatin1String(stateName(from)),
                          QLatin1String(stateName(to))));
+}
+
+// The login is through: with the start folder entered, or at once for a
+// task that says where to go itself.
+void FtpConnection::loginFinished() {
+    if (phase_ == ConnectionPhase::LoggingIn)
+        setPhase(ConnectionPhase::Idle);
+}
+
+void FtpConnection::setPhase(ConnectionPhase phase) {
+    traceState("phase", phase_, phase);
+    phase_ = phase;
 }
 
 void FtpConnection::setTransferKind(TransferKind kind) {

@@ -64,8 +64,9 @@ public:
     bool create();
 
     // The first step of a new connection: connect at once to a proxy or a
-    // dotted address, otherwise look the host name up first.
-    void beginConnection();
+    // dotted address, otherwise look the host name up first. With
+    // `pendingTaskFile` that task resumes as soon as the login is through.
+    void beginConnection(const QString& pendingTaskFile = QString());
     void startLookup();
     const QString& dialAddress() const;
     void startConnect();
@@ -104,8 +105,22 @@ public:
     // Greeted, nothing queued, no operation pending and no editing running:
     // the gate of every command the user gives.
     bool connectionReady() const {
-        return !awaitingGreeting && commandQueue_.isEmpty() && !op.hasItems() && !op.editMode;
+        return isGreeted() && commandQueue_.isEmpty() && !op.hasItems() && !op.editMode;
     }
+    // Where the control connection stands; Busy while a logged-in
+    // connection has work queued or running.
+    ConnectionPhase phase() const {
+        return phase_ == ConnectionPhase::Idle && !connectionReady() ? ConnectionPhase::Busy
+                                                                     : phase_;
+    }
+    // The server has greeted this connection, which is still open.
+    bool isGreeted() const { return phase_ >= ConnectionPhase::Securing; }
+    // On its way from the lookup to the end of the login.
+    bool isSettingUp() const {
+        return phase_ >= ConnectionPhase::LookingUp && phase_ <= ConnectionPhase::LoggingIn;
+    }
+    bool hasControlConnection() const { return controlSocket != nullptr; }
+    bool hasPendingTask() const { return !pendingTaskFile_.isEmpty(); }
 
     // Operations. Callers make sure the connection is free first. Without
     // `kinds` (OperationRecord::Kind per item) a size of 0 marks a folder.
@@ -169,13 +184,8 @@ public:
     QByteArray ioBuffer;
     quint32 lastActivity = 0;
     quintptr lookupHandle = 0;
-    bool connectPending = false;
-    bool lookupPending = false;
-    bool awaitingGreeting = true;
-    bool ready = true;
     bool segmented = false;
     bool resumeTransfer = false;
-    QString pendingTaskFile;
     bool dirUpdate = false;
     qint32 uploadSize = 0;
     QString localBase;
@@ -227,6 +237,8 @@ private:
     bool skipTypeCommand(const FtpCommand& command);
     QString dataChannelLine();
     // The one place each state changes.
+    void setPhase(ConnectionPhase phase);
+    void loginFinished();
     void setTransferKind(TransferKind kind);
     void setDataStage(DataStage stage);
     void setServerStage(ServerStage stage);
@@ -379,6 +391,8 @@ private:
     FtpReply reply_; // the reply being handled
     QList<FtpCommand> commandQueue_;
     QString transferType_; // "A" or "I" as the server last took it; empty: not known
+    ConnectionPhase phase_ = ConnectionPhase::Closed;
+    QString pendingTaskFile_; // resumed once the login is through
     TransferKind transferKind_ = TransferKind::None;
     DataStage dataStage_ = DataStage::None;
     ServerStage serverStage_ = ServerStage::Awaiting;
@@ -440,7 +454,6 @@ private:
     int dataConnectRetries_ = 0;
     bool passiveConnectFailed_ = false; // this group's passive connect was refused
     bool accountResent_ = false;
-    int itemsSkipped_ = 0;             // by the operation now running
-    bool tlsHandshakePending_ = false; // "234" came, the handshake has not ended
-    bool listingTextChecked_ = false;  // a listing beyond ASCII has shown the names' text
+    int itemsSkipped_ = 0;            // by the operation now running
+    bool listingTextChecked_ = false; // a listing beyond ASCII has shown the names' text
 };

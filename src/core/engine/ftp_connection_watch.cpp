@@ -10,14 +10,14 @@
 // A lookup or connect that has taken too long fails like any other
 // attempt (and may be tried again). True when one was pending.
 bool FtpConnection::watchSetupTimeouts(quint32 idle) {
-    if (lookupPending) {
+    if (phase_ == ConnectionPhase::LookingUp) {
         if (idle > quint32(timing_.lookupTimeoutMs)) {
             lookup_.cancel(lookupHandle);
             post(Msg::LookupFinished, lookupHandle, 0x10000);
         }
         return true;
     }
-    if (connectPending) {
+    if (phase_ == ConnectionPhase::Connecting) {
         if (idle > quint32(timing_.connectTimeoutMs))
             onConnectFinished(AsyncSocket::TimedOut);
         return true;
@@ -25,9 +25,8 @@ bool FtpConnection::watchSetupTimeouts(quint32 idle) {
     // A server that stops half-way through the handshake (a record cut
     // short, then silence) fails it in the connect time, not the minutes
     // a dead connection is given.
-    if (tlsHandshakePending_) {
+    if (phase_ == ConnectionPhase::Securing) {
         if (idle > quint32(timing_.connectTimeoutMs)) {
-            tlsHandshakePending_ = false;
             endWithout(QString::fromUtf8(EngineText::TlsFailed) +
                        QString::fromUtf8(EngineText::HandshakeTimedOut));
         }
@@ -47,7 +46,7 @@ void FtpConnection::onFrameTick() {
     }
     const quint32 idle = ticksSince(clock_.tickCount(), lastActivity);
 
-    if (awaitingGreeting) {
+    if (!isGreeted()) {
         if (!watchSetupTimeouts(idle) && controlSocket &&
             idle > quint32(timing_.deadConnectionMs)) {
             // Connected but never greeted: give up like any dead connection.

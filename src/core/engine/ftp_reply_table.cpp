@@ -45,11 +45,11 @@ const FtpConnection::ReplyRow FtpConnection::replyTable[] = {
 void FtpConnection::handleReply() {
     logReply();
 
-    if (awaitingGreeting) {
+    if (!isGreeted()) {
         if (replyIs(220)) {
-            awaitingGreeting = false;
+            setPhase(ConnectionPhase::LoggingIn);
             if (!beginTls())
-                login(!pendingTaskFile.isEmpty());
+                login(!pendingTaskFile_.isEmpty());
         } else {
             report(ResultCode::ConnectFailed); // stays open for another greeting
         }
@@ -126,8 +126,8 @@ FtpConnection::ReplyHandler FtpConnection::replyHandlerFor(const FtpCommand& wai
 void FtpConnection::onLoginReply(const FtpCommand& waiting) {
     // "202": an account the site does not need (RFC 959, 4.2).
     if (replyIs(230) || (waiting.is("ACCT") && replyIs(202))) {
-        if (!pendingTaskFile.isEmpty() || resumeTransfer)
-            ready = true;
+        if (!pendingTaskFile_.isEmpty() || resumeTransfer)
+            loginFinished();
         advance();
         showPhase(Phase::Idle);
     } else if (replyIs(331)) {
@@ -155,10 +155,10 @@ void FtpConnection::onSimpleCommandReply(const FtpCommand& waiting) {
 void FtpConnection::onCwdReply(const FtpCommand& waiting) {
     if (replyIs(250)) {
         advance();
-        ready = true;
-    } else if (!ready) {
+        loginFinished();
+    } else if (phase_ == ConnectionPhase::LoggingIn) {
         // The start folder of the login: a missing one is not worth a message.
-        ready = true;
+        loginFinished();
         advance();
     } else {
         reset(true);
@@ -238,9 +238,9 @@ void FtpConnection::onRestReply(const FtpCommand& waiting) {
         resumeTransfer = false;
         source.bytesDone = 0;
     }
-    if (!pendingTaskFile.isEmpty()) {
-        const QString taskFile = pendingTaskFile;
-        pendingTaskFile.clear();
+    if (!pendingTaskFile_.isEmpty()) {
+        const QString taskFile = pendingTaskFile_;
+        pendingTaskFile_.clear();
         reset(true);
         host_.resumeInterruptedTask(taskFile);
         return;

@@ -37,7 +37,7 @@ void FtpConnection::onAuthReply() {
             return;
         }
         controlSocket->asyncSelect(this, Fd::Read | Fd::Close | Fd::Secured);
-        tlsHandshakePending_ = true;
+        setPhase(ConnectionPhase::Securing);
         touch(); // the handshake has the connect time-out to finish in
         return;
     }
@@ -46,11 +46,11 @@ void FtpConnection::onAuthReply() {
         return;
     }
     addNote(QString::fromUtf8(EngineText::TlsUnavailable));
-    login(!pendingTaskFile.isEmpty());
+    login(!pendingTaskFile_.isEmpty());
 }
 
 void FtpConnection::onControlSecured(int error) {
-    tlsHandshakePending_ = false;
+    setPhase(ConnectionPhase::LoggingIn);
     if (error != 0) {
         endWithout(QString::fromUtf8(EngineText::TlsFailed) + controlSocket->errorText());
         return;
@@ -68,7 +68,7 @@ void FtpConnection::onControlSecured(int error) {
     acceptedFingerprint_ = peer.fingerprint;
     addNote(QString::fromUtf8(EngineText::TlsEstablished).arg(tls->protocol(), tls->cipher()));
     host_.securityChanged(tls->protocol());
-    login(!pendingTaskFile.isEmpty());
+    login(!pendingTaskFile_.isEmpty());
 }
 
 // The connection ends before any login, and `text` says why; said first,

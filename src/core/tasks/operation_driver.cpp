@@ -29,7 +29,7 @@ FtpCommand checkOf(const QString& path, FtpCommand::Purpose purpose) {
 
 void FtpConnection::runDriverStep() {
     // A message left over from a connection that has since closed.
-    if (!controlSocket || awaitingGreeting)
+    if (!isGreeted())
         return;
     reset(false);
     segmented = false;

@@ -144,7 +144,7 @@ bool MainWindow::connectionReady() const {
 }
 
 bool MainWindow::notConnected() const {
-    return !connection_ || (connection_->awaitingGreeting && connection_->ready);
+    return !connection_ || connection_->phase() == ConnectionPhase::Closed;
 }
 
 // A connection started from the site tree empties the editing work folder;
@@ -195,9 +195,7 @@ bool MainWindow::connectTo(const SiteRecord& site, const QString& pendingTask) {
         return false;
     }
     messages_.setTimer(FrameTimer, timing_.frameTickMs);
-    connection_->ready = false;
-    connection_->pendingTaskFile = pendingTask;
-    connection_->beginConnection();
+    connection_->beginConnection(pendingTask);
     return true;
 }
 
@@ -215,7 +213,7 @@ bool MainWindow::editSite(SiteRecord& site) {
 // Closing never ends the program while a connection is open: the user is
 // told to close it first, and may force it closed.
 void MainWindow::closeEvent(QCloseEvent* event) {
-    if (!connection_ || connection_->awaitingGreeting) {
+    if (!connection_ || !connection_->isGreeted()) {
         event->accept();
         return;
     }

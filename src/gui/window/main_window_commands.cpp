@@ -287,7 +287,7 @@ void MainWindow::updateCommandStates() {
     set(Cmd::SelectAll,
         (pane == Pane::LocalList && app_.localList->topLevelItemCount() > 0) ||
             (pane == Pane::RemoteList && app_.remoteList->topLevelItemCount() > 0 && ready));
-    set(Cmd::Interrupt, c && (c->isTransferring() || !c->ready));
+    set(Cmd::Interrupt, c && (c->isTransferring() || c->isSettingUp()));
     set(Cmd::NewFile, sitePane && remoteFolder && ready);
     set(Cmd::DirectoryUpdate, pane == Pane::SiteTree && remoteFolder && ready);
     set(Cmd::EditFile, pane == Pane::RemoteList && oneRemoteFile && ready);

@@ -30,7 +30,7 @@ void MainWindow::interruptCommand() {
     if (connection_->isTransferring()) {
         userInterrupted_ = true;
         connection_->abort();
-    } else if (!connection_->ready) {
+    } else if (connection_->isSettingUp()) {
         connection_->closeConnection();
     }
 }
@@ -44,7 +44,7 @@ void MainWindow::resumeTaskCommand() {
 // On the connection there is, or over a new one to the task's own site with
 // the user and password the task holds.
 void MainWindow::resumeByName(const QString& name) {
-    if (!connection_ || connection_->awaitingGreeting) {
+    if (!connection_ || !connection_->isGreeted()) {
         QFile file(programDir_ + name);
         std::optional<TaskContents> header;
         if (file.open(QIODevice::ReadOnly))
@@ -98,7 +98,7 @@ void MainWindow::onResumeMessage() {
 // While connected: only when the server restarts transfers and the
 // connection is free. Otherwise: when a task file is there.
 bool MainWindow::resumeEnabled() const {
-    if (connection_ && !connection_->awaitingGreeting)
+    if (connection_ && connection_->isGreeted())
         return source_->restSupported && connectionReady();
     return !QDir(programDir_).entryList({QStringLiteral("*.npm")}, QDir::Files).isEmpty();
 }

@@ -186,7 +186,7 @@ void OnlineEditor::launch() {
 
 void OnlineEditor::onTick() {
     FtpConnection* connection = host_.connection();
-    if (!connection || connection->awaitingGreeting) {
+    if (!connection || !connection->isGreeted()) {
         if (state_ == State::Watching)
             host_.setStatusLine(QString());
         stop();
