@@ -329,7 +329,7 @@ void CliSession::postResume() {
 }
 
 void CliSession::progressStarted(qint32 baseline) {
-    progress_.start(SitePath::nameOf(connection_->op.itemPaths.value(0)), quint32(baseline));
+    progress_.start(SitePath::nameOf(connection_->currentItemPath()), quint32(baseline));
     setTimer(ProgressTimer, 250);
 }
 
@@ -432,7 +432,7 @@ void CliSession::onTimer(int id) {
     if (id == FrameTimer && connection_)
         connection_->onFrameTick();
     else if (id == ProgressTimer && connection_)
-        progress_.update(source_->bytesDone, connection_->op.itemSizes.value(0));
+        progress_.update(source_->bytesDone, connection_->currentItemSize());
     else if (id == QuitFallbackTimer)
         endLoop();
 }

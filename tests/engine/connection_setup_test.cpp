@@ -41,7 +41,7 @@ TEST_F(ConnectionTest, LookupFailingFourTimesGivesOneMessage) {
     EXPECT_TRUE(host.statusTexts.last().isEmpty()) << "phase 0 after the failure";
 
     // A late answer to an old lookup changes nothing.
-    connection->post(Msg::LookupFinished, connection->lookupHandle, 9);
+    connection->post(Msg::LookupFinished, connection->pendingLookup(), 9);
     spinFor(50);
     EXPECT_FALSE(connection->hasControlConnection());
 }
@@ -75,7 +75,7 @@ TEST_F(ConnectionTest, AnswerToAnotherLookupIsIgnored) {
     });
     connection->beginConnection();
     ASSERT_EQ(connection->phase(), ConnectionPhase::LookingUp);
-    connection->post(Msg::LookupFinished, connection->lookupHandle + 100, 0);
+    connection->post(Msg::LookupFinished, connection->pendingLookup() + 100, 0);
     spinFor(50);
     EXPECT_EQ(connection->phase(), ConnectionPhase::LookingUp);
     EXPECT_FALSE(connection->hasControlConnection());

@@ -178,7 +178,8 @@ TEST_F(ConnectionTest, EveryAddressOfANameIsTriedInOrder) {
     ASSERT_TRUE(waitLoggedIn()) << prompts.shown.join('|').toStdString();
     finishPeer();
     EXPECT_EQ(source.hostAddress(), "127.0.0.1");
-    EXPECT_EQ(connection->retryCount, 0) << "a refused address of several is no failed attempt";
+    EXPECT_EQ(connection->failedAttempts(), 0)
+        << "a refused address of several is no failed attempt";
 }
 
 // The restart probe is asked again in binary mode when ASCII mode is what

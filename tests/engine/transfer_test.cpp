@@ -66,7 +66,7 @@ TEST_F(TransferTest, ResumedDownloadSendsRestWithTheLocalSize) {
     p.openData(payload.mid(1200)).send("226 done\r\n");
     ASSERT_TRUE(loginTo(p));
     connection->startDownload(localDir(), "/pub", {"/pub/f.bin"}, {quint32(payload.size())});
-    connection->resumeTransfer = true; // as a resumed task sets it
+    connection->resumeNextTransferForTest(); // as a resumed task sets it
     ASSERT_TRUE(waitDone()) << prompts.shown.join('|').toStdString();
     finishPeer();
     EXPECT_EQ(readBytes(localDir() + "f.bin"), payload);
@@ -86,7 +86,7 @@ TEST_F(TransferTest, ContinuedUploadQueriesTheSizeThenAppendsOnlyTheRest) {
     p.on("APPE /pub/up.bin", "150 go ahead").receiveData().send("226 stored\r\n");
     ASSERT_TRUE(loginTo(p));
     connection->startUpload("/pub", localDir(), {localDir() + "up.bin"}, {quint32(content.size())});
-    connection->resumeTransfer = true;
+    connection->resumeNextTransferForTest();
     ASSERT_TRUE(waitDone()) << prompts.shown.join('|').toStdString();
     finishPeer();
     EXPECT_EQ(peer->uploaded(), content.mid(1000));
@@ -449,7 +449,7 @@ TEST_F(TransferTest, RefusedRestRewritesTheFileFromItsStart) {
     p.on("RETR /pub/f.bin", "150 opening").openData(payload).send("226 done\r\n");
     ASSERT_TRUE(loginTo(p));
     connection->startDownload(localDir(), "/pub", {"/pub/f.bin"}, {quint32(payload.size())});
-    connection->resumeTransfer = true;
+    connection->resumeNextTransferForTest();
     ASSERT_TRUE(waitDone()) << prompts.shown.join('|').toStdString();
     finishPeer();
     EXPECT_EQ(readBytes(localDir() + "f.bin"), payload) << "never appended to the stale part";
@@ -470,7 +470,7 @@ TEST_F(TransferTest, AResumedDownloadOfAChangedFileStartsAgainFromByteZero) {
     ASSERT_TRUE(loginTo(p));
     connection->startDownload(localDir(), "/pub", {"/pub/f.bin"},
                               {5000}); // recorded before the change
-    connection->resumeTransfer = true;
+    connection->resumeNextTransferForTest();
     ASSERT_TRUE(waitDone()) << prompts.shown.join('|').toStdString();
     finishPeer();
     EXPECT_EQ(readBytes(localDir() + "f.bin"), payload);
@@ -498,7 +498,7 @@ TEST_F(TransferTest, SizeQueryThatFailsOrCannotBeReadSendsTheWholeFile) {
         ASSERT_TRUE(loginTo(p));
         connection->startUpload("/pub", localDir(), {localDir() + "up.bin"},
                                 {quint32(content.size())});
-        connection->resumeTransfer = true;
+        connection->resumeNextTransferForTest();
         ASSERT_TRUE(waitDone()) << prompts.shown.join('|').toStdString();
         finishPeer();
         EXPECT_EQ(peer->uploaded(), content);
@@ -528,8 +528,7 @@ TEST_F(TransferTest, TasksOfTheSameSecondKeepTheirOwnFiles) {
     makeConnection();
     connection->createTaskFile();
     const QString first = source.taskFileName;
-    connection->op.taskFile.reset(); // the first operation ends without finishing
-    connection->createTaskFile();
+    connection->createTaskFile(); // the first operation ended without finishing
     EXPECT_NE(source.taskFileName, first);
     EXPECT_TRUE(source.taskFileName.endsWith("-2.npm")) << source.taskFileName.toStdString();
     EXPECT_EQ(QDir(localDir()).entryList({"*.npm"}).size(), 2);
@@ -719,7 +718,7 @@ TEST_F(TransferTest, AResumeNeverContinuesALocalFileLargerThanTheSites) {
     p.on("RETR /pub/f.bin", "150 opening").openData(payload).send("226 done\r\n");
     ASSERT_TRUE(loginTo(p));
     connection->startDownload(localDir(), "/pub", {"/pub/f.bin"}, {quint32(payload.size())});
-    connection->resumeTransfer = true; // as a resumed task sets it
+    connection->resumeNextTransferForTest(); // as a resumed task sets it
     ASSERT_TRUE(waitDone()) << prompts.shown.join('|').toStdString();
     finishPeer();
     EXPECT_EQ(readBytes(localDir() + "f.bin"), payload);

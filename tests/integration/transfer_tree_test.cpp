@@ -58,7 +58,7 @@ TEST(RealTransfers, ResumedDownloadSendsRestAndEndsByteExact) {
     RealConnection c;
     ASSERT_TRUE(c.login(server));
     c.connection->startDownload(local.path() + "/", "/", {"/f.bin"}, {quint32(content.size())});
-    c.connection->resumeTransfer = true;
+    c.connection->resumeNextTransferForTest();
     ASSERT_TRUE(c.waitAllDone()) << c.prompts.shown.join('|').toStdString();
     EXPECT_TRUE(c.transcript().contains("C:\r\nREST 123456\r\n"));
     EXPECT_EQ(readBytes(local.path() + "/f.bin"), content);
@@ -78,7 +78,7 @@ TEST(RealTransfers, ContinuedUploadSendsOnlyTheMissingBytes) {
     ASSERT_TRUE(c.login(server));
     c.connection->startUpload("/", local.path() + "/", {local.path() + "/up.bin"},
                               {quint32(content.size())});
-    c.connection->resumeTransfer = true;
+    c.connection->resumeNextTransferForTest();
     ASSERT_TRUE(c.waitAllDone()) << c.prompts.shown.join('|').toStdString();
     EXPECT_TRUE(c.transcript().contains("C:\r\nLIST /up.bin\r\n"));
     EXPECT_TRUE(c.transcript().contains("C:\r\nAPPE /up.bin\r\n"));
@@ -97,7 +97,7 @@ TEST(RealTransfers, SiteFileAlreadyCompleteIsSkipped) {
     ASSERT_TRUE(c.login(server));
     c.connection->startUpload("/", local.path() + "/", {local.path() + "/same.bin"},
                               {quint32(content.size())});
-    c.connection->resumeTransfer = true;
+    c.connection->resumeNextTransferForTest();
     ASSERT_TRUE(c.waitAllDone()) << c.prompts.shown.join('|').toStdString();
     EXPECT_FALSE(c.transcript().contains("APPE"));
     EXPECT_FALSE(c.transcript().contains("STOR"));
@@ -298,7 +298,7 @@ TEST(SegmentedDownload, FiveRangesArriveByteExact) {
     ASSERT_TRUE(waitUntil([&] { return c.source.restSupported.load(); }));
     QTemporaryDir local;
     c.connection->startDownload(local.path() + "/", "/", {"/big.bin"}, {quint32(content.size())});
-    ASSERT_TRUE(waitUntil([&] { return c.connection->segmented; }, 5000));
+    ASSERT_TRUE(waitUntil([&] { return c.connection->isSegmented(); }, 5000));
     // Workers may already be ending: the plan tells how many ranges there are.
     const std::optional<SegmentPlan> plan =
         SegmentPlan::decode(readBytes(local.path() + "/big.bin.cnpm"), content.size());
@@ -310,7 +310,7 @@ TEST(SegmentedDownload, FiveRangesArriveByteExact) {
     ASSERT_TRUE(c.waitAllDone(90000))
         << c.prompts.shown.join('|').toStdString() << " resumes: " << c.host.resumes
         << " running: " << c.source.runningThreads.load()
-        << " segmented: " << c.connection->segmented;
+        << " segmented: " << c.connection->isSegmented();
     EXPECT_EQ(readBytes(local.path() + "/big.bin"), content);
     EXPECT_FALSE(QFile::exists(local.path() + "/big.bin.cftp"));
     EXPECT_FALSE(QFile::exists(local.path() + "/big.bin.cnpm"));
@@ -361,7 +361,7 @@ TEST(SegmentedDownload, ACutDownloadGoesOnFromItsStateFile) {
     ASSERT_TRUE(waitUntil([&] { return again.source.restSupported.load(); }));
     again.source.taskFolder = local.path() + "/";
     ASSERT_TRUE(again.connection->resumeTask(task)) << again.prompts.shown.join('|').toStdString();
-    ASSERT_TRUE(waitUntil([&] { return again.connection->segmented; }, 5000));
+    ASSERT_TRUE(waitUntil([&] { return again.connection->isSegmented(); }, 5000));
     EXPECT_GE(again.source.bytesDone.load(), quint32(plan->bytesWritten)) << "continued";
     ASSERT_TRUE(again.waitAllDone(90000)) << again.prompts.shown.join('|').toStdString();
     EXPECT_EQ(readBytes(local.path() + "/big.bin"), content);
@@ -412,7 +412,7 @@ TEST(SegmentedDownload, AStockServerRestartsInBinaryMode) {
 
     QTemporaryDir local;
     c.connection->startDownload(local.path() + "/", "/", {"/big.bin"}, {quint32(content.size())});
-    ASSERT_TRUE(waitUntil([&] { return c.connection->segmented; }, 5000));
+    ASSERT_TRUE(waitUntil([&] { return c.connection->isSegmented(); }, 5000));
     ASSERT_TRUE(c.waitAllDone(90000))
         << c.prompts.shown.join('|').toStdString() << " resumes: " << c.host.resumes
         << " running: " << c.source.runningThreads.load()

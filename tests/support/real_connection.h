@@ -48,8 +48,8 @@ struct RealConnection {
     }
 
     bool idle() const {
-        return !connection->hasQueuedCommands() && !connection->op.hasItems() &&
-               !connection->op.deleting && !connection->isTransferring();
+        return !connection->hasQueuedCommands() && !connection->hasOperation() &&
+               !connection->isTransferring();
     }
 
     bool waitAllDone(int ms = 30000) {

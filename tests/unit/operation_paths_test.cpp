@@ -1,38 +1,31 @@
 // Where downloaded items land locally and uploaded items on the site.
-#include "core/engine/connection_source.h"
-#include "core/engine/ftp_connection.h"
-#include "manual_clock.h"
-#include "recording_host.h"
-#include "scripted_prompts.h"
+#include "core/engine/operation_record.h"
 
 #include <gtest/gtest.h>
 
 namespace {
 
 struct Paths : ::testing::Test {
-    RecordingHost host;
-    ScriptedPrompts prompts;
-    ManualClock clock;
-    ConnectionSource source;
-    FtpConnection connection{source, 0, FtpConnection::Deps{host, prompts, clock, Timing{}}};
+    OperationRecord op;
+    QString hostName;
 
     void record(const QString& target, const QString& sourceFolder, bool hasFolders) {
-        connection.op.targetFolder = target;
-        connection.op.sourceFolder = sourceFolder;
-        connection.op.hasFolders = hasFolders;
+        op.targetFolder = target;
+        op.sourceFolder = sourceFolder;
+        op.hasFolders = hasFolders;
     }
     QString localOf(const QString& path, int kind) {
-        connection.op.itemPaths = QStringList{path};
-        connection.op.itemSizes = {kind == 2 ? 0u : 1u};
-        connection.op.itemKinds = {kind};
-        return connection.localPathOf();
+        op.itemPaths = QStringList{path};
+        op.itemSizes = {kind == 2 ? 0u : 1u};
+        op.itemKinds = {kind};
+        return op.localPathOf(hostName);
     }
 };
 
 } // namespace
 
 TEST_F(Paths, DownloadedItemsLandBelowTheLocalFolder) {
-    source.setHostName("ftp.example.test");
+    hostName = "ftp.example.test";
     record("/in/", "/pub/data", false); // the whole folder /pub/data
     EXPECT_EQ(localOf("/pub/data", 2), "/in/data");
     EXPECT_EQ(localOf("/pub/data/a/b.bin", 1), "/in/data/a/b.bin");
@@ -55,11 +48,11 @@ TEST_F(Paths, DownloadedItemsLandBelowTheLocalFolder) {
 
 TEST_F(Paths, UploadedItemsLoseTheirBlanksOnTheSite) {
     record("/pub", "/home/u/a/", true);
-    EXPECT_EQ(connection.uploadSitePath("/home/u/a/x.txt", 0), "/pub/x.txt");
-    EXPECT_EQ(connection.uploadSitePath("/home/u/a/my file.txt", 0), "/pub/my file.txt");
-    EXPECT_EQ(connection.uploadSitePath("/home/u/a/data/sub/", 2), "/pub/data/sub/");
+    EXPECT_EQ(op.uploadSitePath("/home/u/a/x.txt", 0), "/pub/x.txt");
+    EXPECT_EQ(op.uploadSitePath("/home/u/a/my file.txt", 0), "/pub/my file.txt");
+    EXPECT_EQ(op.uploadSitePath("/home/u/a/data/sub/", 2), "/pub/data/sub/");
 
     record("/", "/home/u/a/data/", false); // the whole folder to the root
-    EXPECT_EQ(connection.uploadSitePath("/home/u/a/data/", 2), "/data/");
-    EXPECT_EQ(connection.uploadSitePath("/home/u/a/data/sub/y z.txt", 1), "/data/sub/y z.txt");
+    EXPECT_EQ(op.uploadSitePath("/home/u/a/data/", 2), "/data/");
+    EXPECT_EQ(op.uploadSitePath("/home/u/a/data/sub/y z.txt", 1), "/data/sub/y z.txt");
 }

@@ -10,8 +10,8 @@
 
 void FtpConnection::reset(bool full) {
     commandQueue_.clear();
-    nextCommand = 0;
-    retryCount = 0;
+    nextCommand_ = 0;
+    retryCount_ = 0;
     lineInFlight_ = false;
     dataConnectRetries_ = 0;
     accountResent_ = false;
@@ -26,7 +26,7 @@ void FtpConnection::reset(bool full) {
     itemsSkipped_ = 0;
     showPhase(Phase::Idle);
     writeTaskFile(); // an operation ending unfinished leaves its task as it stands
-    op.clearWork();
+    op_.clearWork();
     folderWalk_.clear();
     segmentSizeCheck_ = false;
     sizeCheckedPath_.clear();
@@ -35,12 +35,12 @@ void FtpConnection::reset(bool full) {
     headFreshPath_.clear();
     setDataStage(DataStage::None);
     setServerStage(ServerStage::Awaiting);
-    segmented = false;
-    dirUpdate = false;
+    segmented_ = false;
+    dirUpdate_ = false;
     updateDryRun_ = false;
     setTransferKind(TransferKind::None);
-    downloadFile.reset();
-    uploadFile.reset();
+    downloadFile_.reset();
+    uploadFile_.reset();
 }
 
 // Why a command cannot go out as it is, naming its argument; empty when it
@@ -68,14 +68,14 @@ void FtpConnection::refuseLine(const QString& text) {
     if (isSettingUp()) {
         closeConnection();
         prompts_.report(text);
-    } else if (op.hasItems() && !op.deleting && !dirUpdate) {
+    } else if (op_.hasItems() && !op_.deleting && !dirUpdate_) {
         // A data connection the server opened on "PORT" belongs to the
         // refused line.
         dropDataConnection();
         reset(false);
         setTransferKind(TransferKind::None);
         skipItem(text);
-        op.dropHead();
+        op_.dropHead();
         postContinue();
     } else {
         reset(true);
@@ -84,9 +84,9 @@ void FtpConnection::refuseLine(const QString& text) {
 }
 
 FtpCommand FtpConnection::waitingCommand() const {
-    if (nextCommand < 0 || nextCommand >= commandQueue_.size())
+    if (nextCommand_ < 0 || nextCommand_ >= commandQueue_.size())
         return {};
-    return commandQueue_.at(nextCommand);
+    return commandQueue_.at(nextCommand_);
 }
 
 QString FtpConnection::queuedLine(int index) const {
@@ -105,11 +105,11 @@ void FtpConnection::sendNext(int error) {
     }
     if (commandQueue_.isEmpty())
         return;
-    if (nextCommand >= commandQueue_.size()) {
+    if (nextCommand_ >= commandQueue_.size()) {
         reset(false);
         return;
     }
-    const FtpCommand command = commandQueue_.at(nextCommand);
+    const FtpCommand command = commandQueue_.at(nextCommand_);
     if (command.is("TYPE") && skipTypeCommand(command))
         return;
     const QString line =
@@ -127,7 +127,7 @@ void FtpConnection::sendNext(int error) {
     }
     if (!prepareTransferOf(command))
         return;
-    if (controlSocket->sendWhole(wire_.encode(line)) != 0) {
+    if (controlSocket_->sendWhole(wire_.encode(line)) != 0) {
         closeConnection();
         report(ResultCode::SendFailed);
         return;
@@ -140,7 +140,7 @@ void FtpConnection::sendNext(int error) {
 // The server keeps the type it was given, so the same type is not sent
 // again. True when the entry was dealt with here.
 bool FtpConnection::skipTypeCommand(const FtpCommand& command) {
-    if (nextCommand + 1 >= commandQueue_.size()) {
+    if (nextCommand_ + 1 >= commandQueue_.size()) {
         reset(true);
         return true;
     }
@@ -157,7 +157,7 @@ QString FtpConnection::dataChannelLine() {
     passiveSent_ = passive_;
     passiveConnectFailed_ = false;
     // Over IPv6 only the extended forms carry an address (RFC 2428).
-    const bool extended = extendedPassive_ || (controlSocket && controlSocket->isIpv6());
+    const bool extended = extendedPassive_ || (controlSocket_ && controlSocket_->isIpv6());
     if (!passive_)
         return buildPortCommand();
     return extended ? QStringLiteral("EPSV\r\n") : QStringLiteral("PASV\r\n");
@@ -215,30 +215,30 @@ void FtpConnection::lineSent(const FtpCommand& command, const QString& line) {
 }
 
 void FtpConnection::onControlReadable(int error) {
-    if (error != 0 || replyBuffer.size() >= ReplyLimit - 1) {
+    if (error != 0 || replyBuffer_.size() >= ReplyLimit - 1) {
         closeConnection();
         report(ResultCode::ReceiveFailed);
         return;
     }
     char chunk[ReplyLimit];
-    const qint64 n = controlSocket->recv(chunk, ReplyLimit - 1 - replyBuffer.size());
+    const qint64 n = controlSocket_->recv(chunk, ReplyLimit - 1 - replyBuffer_.size());
     if (n <= 0) {
         closeConnection();
         report(ResultCode::ReceiveFailed);
         return;
     }
-    replyBuffer.append(chunk, n);
+    replyBuffer_.append(chunk, n);
     touch();
     // Several replies may come in one read ("150" and "226" of a short
     // transfer); each is handled on its own, in order.
-    while (controlSocket) {
-        std::optional<FtpReply> reply = FtpReply::take(replyBuffer);
+    while (controlSocket_) {
+        std::optional<FtpReply> reply = FtpReply::take(replyBuffer_);
         if (!reply)
             break;
         reply_ = std::move(*reply);
         handleReply();
     }
-    if (controlSocket && replyBuffer.size() >= ReplyLimit - 1) {
+    if (controlSocket_ && replyBuffer_.size() >= ReplyLimit - 1) {
         // A full buffer without a complete reply can never complete.
         closeConnection();
         report(ResultCode::ReceiveFailed);
@@ -261,15 +261,15 @@ bool FtpConnection::isLateTransferReply(const FtpCommand& waiting) const {
 }
 
 void FtpConnection::advance() {
-    ++nextCommand;
-    retryCount = 0;
+    ++nextCommand_;
+    retryCount_ = 0;
     lineInFlight_ = false;
 }
 
 // Sends the queue again from `index` (the account inserted at the head, or a
 // transfer group the server could not open its data connection for).
 void FtpConnection::restartQueueAt(int index) {
-    nextCommand = index;
+    nextCommand_ = index;
     lineInFlight_ = false;
 }
 
@@ -285,15 +285,15 @@ void FtpConnection::stopWith(unsigned code) {
 // After a reply: give up after three tries, pause before a retry, send the
 // next line, or end the finished sequence.
 void FtpConnection::continueAfterReply(const FtpCommand& waiting) {
-    if (retryCount > 2) {
+    if (retryCount_ > 2) {
         if (waiting.is("APPE")) {
             // Appending failed three times: the site cannot resume uploads.
-            resumeTransfer = false;
+            resumeTransfer_ = false;
             reset(false);
             setTransferKind(TransferKind::None);
             stopProgress();
-            dataSocket.reset();
-            listenSocket.reset();
+            dataSocket_.reset();
+            listenSocket_.reset();
             if (prompts_.askYesNo(QString::fromUtf8(EngineText::RestartUploadQuestion)))
                 postContinue();
             else
@@ -303,14 +303,14 @@ void FtpConnection::continueAfterReply(const FtpCommand& waiting) {
         }
         return;
     }
-    if (retryCount > 0) {
+    if (retryCount_ > 0) {
         retryPausePending_ = true;
         setTimer(RetryPauseTimer, timing_.retryPauseMs, TimerKind::SingleShot);
         return;
     }
     if (commandQueue_.isEmpty())
         return;
-    if (nextCommand < commandQueue_.size())
+    if (nextCommand_ < commandQueue_.size())
         askForSend();
     else
         reset(false);

@@ -13,30 +13,30 @@
 #include <new>
 
 FtpConnection::FtpConnection(ConnectionSource& src, int tag, Deps deps)
-    : source(src), connectionTag(tag), host_(deps.host), prompts_(deps.prompts), clock_(deps.clock),
-      timing_(deps.timing), lookup_(this, std::move(deps.resolver)) {
+    : source_(src), connectionTag_(tag), host_(deps.host), prompts_(deps.prompts),
+      clock_(deps.clock), timing_(deps.timing), lookup_(this, std::move(deps.resolver)) {
     holdTicksDuringHandlers();
 }
 
 bool FtpConnection::create() {
     try {
-        replyBuffer.reserve(ReplyLimit);
+        replyBuffer_.reserve(ReplyLimit);
         commandQueue_.reserve(16);
-        listingBuffer.reserve(65536);
-        ioBuffer.reserve(65536);
+        listingBuffer_.reserve(65536);
+        ioBuffer_.reserve(65536);
     } catch (const std::bad_alloc&) {
         return false;
     }
-    nextCommand = -1;
-    retryCount = 0;
+    nextCommand_ = -1;
+    retryCount_ = 0;
     setPhase(ConnectionPhase::Closed);
     setTransferKind(TransferKind::None);
-    lastActivity = clock_.tickCount();
+    lastActivity_ = clock_.tickCount();
     return true;
 }
 
 void FtpConnection::touch() {
-    lastActivity = clock_.tickCount();
+    lastActivity_ = clock_.tickCount();
 }
 
 void FtpConnection::report(unsigned code) {
@@ -56,7 +56,7 @@ void FtpConnection::onMessage(int msg, WParam wParam, LParam lParam) {
     case Msg::SocketEvent: {
         int event = eventOf(lParam);
         int error = errorOf(lParam);
-        if (controlSocket && wParam == controlSocket->id()) {
+        if (controlSocket_ && wParam == controlSocket_->id()) {
             switch (event) {
             case Fd::Read:
                 onControlReadable(error);
@@ -71,7 +71,7 @@ void FtpConnection::onMessage(int msg, WParam wParam, LParam lParam) {
                 // A download the server has confirmed may still have bytes
                 // on their way: its data connection ends first, so that a
                 // server hanging up after its "226" costs no file.
-                if (transferKind_ == TransferKind::Download && dataSocket &&
+                if (transferKind_ == TransferKind::Download && dataSocket_ &&
                     serverStage_ == ServerStage::Confirmed)
                     controlLostAfterTransfer_ = true;
                 else
@@ -82,7 +82,7 @@ void FtpConnection::onMessage(int msg, WParam wParam, LParam lParam) {
                 break;
             }
         }
-        if (dataSocket && wParam == dataSocket->id()) {
+        if (dataSocket_ && wParam == dataSocket_->id()) {
             switch (event) {
             case Fd::Read:
                 onDataReadable(error);
@@ -92,14 +92,15 @@ void FtpConnection::onMessage(int msg, WParam wParam, LParam lParam) {
                 break;
             case Fd::Close:
                 if (error == AsyncSocket::TlsFailed)
-                    addNote(QString::fromUtf8(EngineText::DataTlsFailed) + dataSocket->errorText());
+                    addNote(QString::fromUtf8(EngineText::DataTlsFailed) +
+                            dataSocket_->errorText());
                 dataFinished();
                 break;
             case Fd::Connect:
                 onPassiveConnected(error);
                 break;
             }
-        } else if (listenSocket && wParam == listenSocket->id() && event == Fd::Accept) {
+        } else if (listenSocket_ && wParam == listenSocket_->id() && event == Fd::Accept) {
             onAccept(error);
         }
         break;
@@ -132,8 +133,8 @@ void FtpConnection::onTimer(int id) {
 }
 
 void FtpConnection::askForSend() {
-    if (controlSocket)
-        controlSocket->asyncSelect(this, Fd::Read | Fd::Write | Fd::Close);
+    if (controlSocket_)
+        controlSocket_->asyncSelect(this, Fd::Read | Fd::Write | Fd::Close);
 }
 
 // --- host lookup -----------------------------------------------------------
@@ -141,16 +142,16 @@ void FtpConnection::askForSend() {
 // The first hop: the proxy when there is one (named or dotted like any
 // host), else the site.
 const QString& FtpConnection::dialAddress() const {
-    return source.useProxy ? source.proxyHost : source.hostAddress();
+    return source_.useProxy ? source_.proxyHost : source_.hostAddress();
 }
 
 void FtpConnection::beginConnection(const QString& pendingTaskFile) {
     pendingTaskFile_ = pendingTaskFile;
-    passive_ = source.dataMode != DataMode::Active;
+    passive_ = source_.dataMode != DataMode::Active;
     extendedPassive_ = false;
     listingTextChecked_ = false;
-    wire_.setEncoding(source.encoding == WireText::Choice::Utf8 ? WireText::Encoding::Utf8
-                                                                : WireText::Encoding::Gbk);
+    wire_.setEncoding(source_.encoding == WireText::Choice::Utf8 ? WireText::Encoding::Utf8
+                                                                 : WireText::Encoding::Gbk);
     // Digits and dots are taken as an address even when no valid one (the
     // connect then fails, as the user typed it); so is an IPv6 address.
     const QString& host = dialAddress();
@@ -164,59 +165,59 @@ void FtpConnection::beginConnection(const QString& pendingTaskFile) {
 }
 
 void FtpConnection::startLookup() {
-    lookupHandle = lookup_.start(dialAddress());
+    lookupHandle_ = lookup_.start(dialAddress());
     setPhase(ConnectionPhase::LookingUp);
     touch();
     showPhase(Phase::LookingUp);
 }
 
 void FtpConnection::onLookupFinished(quintptr handle, int error) {
-    if (phase_ != ConnectionPhase::LookingUp || handle != lookupHandle)
+    if (phase_ != ConnectionPhase::LookingUp || handle != lookupHandle_)
         return;
     touch();
     if (error == 0) {
         dialAddresses_ = lookup_.result(handle).split(QLatin1Char(' '), Qt::SkipEmptyParts);
         dialNext_ = 0;
         setDialAddress(dialAddresses_.value(0));
-        retryCount = 0;
+        retryCount_ = 0;
         startConnect();
         return;
     }
-    if (retryCount > 2) {
+    if (retryCount_ > 2) {
         setPhase(ConnectionPhase::Closed);
-        retryCount = 0;
+        retryCount_ = 0;
         host_.resetConnectedSiteDisplay();
         showPhase(Phase::Idle);
         report(ResultCode::LookupFailed);
         return;
     }
-    ++retryCount;
+    ++retryCount_;
     startLookup();
 }
 
 // --- connect ---------------------------------------------------------------
 
 void FtpConnection::startConnect() {
-    if (controlSocket) {
+    if (controlSocket_) {
         if (phase_ == ConnectionPhase::Connecting)
-            controlSocket.reset(); // another attempt of the same connect
+            controlSocket_.reset(); // another attempt of the same connect
         else
             closeConnection();
     }
     setPhase(ConnectionPhase::Connecting);
-    replyBuffer.clear();
+    replyBuffer_.clear();
     transferType_.clear(); // a new connection starts in the server's default type
-    controlSocket = std::make_unique<AsyncSocket>();
+    controlSocket_ = std::make_unique<AsyncSocket>();
     // Said before the connection is dropped, so that the reason comes first.
-    if (!controlSocket->open(AsyncSocket::isIpv6Address(dialAddress()))) {
+    if (!controlSocket_->open(AsyncSocket::isIpv6Address(dialAddress()))) {
         report(ResultCode::ConnectFailed);
         closeConnection();
         return;
     }
-    controlSocket->asyncSelect(this, Fd::Connect);
-    const bool proxy = source.useProxy != 0;
+    controlSocket_->asyncSelect(this, Fd::Connect);
+    const bool proxy = source_.useProxy != 0;
     int result =
-        controlSocket->connect(dialAddress(), quint16(proxy ? source.proxyPort : source.port));
+        controlSocket_->connect(dialAddress(), quint16(proxy ? source_.proxyPort : source_.port));
     if (result != 0 && result != AsyncSocket::WouldBlock) {
         report(ResultCode::ConnectFailed);
         closeConnection();
@@ -238,11 +239,11 @@ void FtpConnection::onConnectFinished(int error) {
         if (dialNext_ + 1 < dialAddresses_.size()) {
             setDialAddress(dialAddresses_.at(++dialNext_));
             startConnect();
-        } else if (retryCount > 2) {
+        } else if (retryCount_ > 2) {
             closeConnection();
             report(ResultCode::ConnectFailed);
         } else {
-            ++retryCount;
+            ++retryCount_;
             if (dialNext_ > 0)
                 setDialAddress(dialAddresses_.at(dialNext_ = 0));
             startConnect();
@@ -250,15 +251,15 @@ void FtpConnection::onConnectFinished(int error) {
         return;
     }
     setPhase(ConnectionPhase::AwaitingGreeting);
-    retryCount = 0;
-    controlSocket->asyncSelect(this, Fd::Read | Fd::Close); // wait for the greeting
+    retryCount_ = 0;
+    controlSocket_->asyncSelect(this, Fd::Read | Fd::Close); // wait for the greeting
 }
 
 void FtpConnection::setDialAddress(const QString& address) {
-    if (source.useProxy)
-        source.proxyHost = address;
+    if (source_.useProxy)
+        source_.proxyHost = address;
     else
-        source.setHostAddress(address);
+        source_.setHostAddress(address);
 }
 
 void FtpConnection::skipItem(const QString& text) {
@@ -279,26 +280,26 @@ void FtpConnection::closeConnection() {
     if (movesFile(transferKind_))
         dataFinished(false);
     controlLostAfterTransfer_ = false;
-    const int keptRetries = retryCount;
+    const int keptRetries = retryCount_;
     reset(true);
     // The attempts of a lookup or connect in progress keep counting.
     if (isSettingUp())
-        retryCount = keptRetries;
+        retryCount_ = keptRetries;
     setPhase(ConnectionPhase::Closed);
-    nextCommand = -1;
-    resumeTransfer = false;
+    nextCommand_ = -1;
+    resumeTransfer_ = false;
     pendingTaskFile_.clear();
-    source.restSupported = false;
-    source.abortRequested = true;
+    source_.restSupported = false;
+    source_.abortRequested = true;
     host_.resetConnectedSiteDisplay();
-    if (!controlSocket)
+    if (!controlSocket_)
         return;
     dataFinished(false);
-    dataSocket.reset();
-    listenSocket.reset();
-    const bool wasSecure = controlSocket->tls() != nullptr;
-    controlSocket.reset();
-    replyBuffer.clear();
+    dataSocket_.reset();
+    listenSocket_.reset();
+    const bool wasSecure = controlSocket_->tls() != nullptr;
+    controlSocket_.reset();
+    replyBuffer_.clear();
     if (wasSecure)
         host_.securityChanged({});
     host_.controlConnectionClosed();
@@ -313,8 +314,8 @@ void FtpConnection::quit() {
 }
 
 void FtpConnection::abort() {
-    if (segmented) {
-        source.abortRequested = true; // the workers stop on their next tick
+    if (segmented_) {
+        source_.abortRequested = true; // the workers stop on their next tick
         return;
     }
     reset(false);
@@ -338,17 +339,17 @@ void FtpConnection::askOutsideHandler(const QString& question, std::function<voi
         if (!alive)
             return; // closed with the program while the question was open
         questionOpen_ = false;
-        if (serial == operationSerial_ && controlSocket)
+        if (serial == operationSerial_ && controlSocket_)
             answered(yes);
     });
 }
 
 void FtpConnection::keepAlive() {
-    const bool controlIdle = controlSocket && isGreeted() && commandQueue_.isEmpty() &&
+    const bool controlIdle = controlSocket_ && isGreeted() && commandQueue_.isEmpty() &&
                              !lineInFlight_ && !retryPausePending_;
     const bool noOperation =
-        dataStage_ == DataStage::None && !op.hasItems() && !op.deleting && !dirUpdate;
-    if (!controlIdle || !(noOperation || segmented))
+        dataStage_ == DataStage::None && !op_.hasItems() && !op_.deleting && !dirUpdate_;
+    if (!controlIdle || !(noOperation || segmented_))
         return;
     reset(false);
     commandQueue_ << FtpCommand::bare(QStringLiteral("NOOP"));
@@ -356,7 +357,7 @@ void FtpConnection::keepAlive() {
 }
 
 bool FtpConnection::runCommand(const FtpCommand& command) {
-    if (!isGreeted() || !commandQueue_.isEmpty() || op.hasItems())
+    if (!isGreeted() || !commandQueue_.isEmpty() || op_.hasItems())
         return false;
     reset(true);
     commandQueue_ << command;

@@ -100,12 +100,12 @@ public:
     // operation that left something out never ends as a plain success.
     void skipItem(const QString& text);
     // Online editing holds the connection while its application runs.
-    void setEditMode(bool on) { op.editMode = on; }
+    void setEditMode(bool on) { op_.editMode = on; }
 
     // Greeted, nothing queued, no operation pending and no editing running:
     // the gate of every command the user gives.
     bool connectionReady() const {
-        return isGreeted() && commandQueue_.isEmpty() && !op.hasItems() && !op.editMode;
+        return isGreeted() && commandQueue_.isEmpty() && !op_.hasItems() && !op_.editMode;
     }
     // Where the control connection stands; Busy while a logged-in
     // connection has work queued or running.
@@ -119,7 +119,7 @@ public:
     bool isSettingUp() const {
         return phase_ >= ConnectionPhase::LookingUp && phase_ <= ConnectionPhase::LoggingIn;
     }
-    bool hasControlConnection() const { return controlSocket != nullptr; }
+    bool hasControlConnection() const { return controlSocket_ != nullptr; }
     bool hasPendingTask() const { return !pendingTaskFile_.isEmpty(); }
 
     // Operations. Callers make sure the connection is free first. Without
@@ -174,30 +174,21 @@ public:
     // The folder named by a "257" reply; empty when it names none.
     static QString folderFromPwdReply(const QString& reply);
 
-    // State; read by the main window and tests.
-    ConnectionSource& source;
-    const int connectionTag;
-    int nextCommand = -1;
-    int retryCount = 0;
-    QByteArray replyBuffer;
-    QByteArray listingBuffer;
-    QByteArray ioBuffer;
-    quint32 lastActivity = 0;
-    quintptr lookupHandle = 0;
-    bool segmented = false;
-    bool resumeTransfer = false;
-    bool dirUpdate = false;
-    qint32 uploadSize = 0;
-    QString localBase;
-    QString remoteBase;
-    OperationRecord op;
-
-    std::unique_ptr<AsyncSocket> controlSocket;
-    std::unique_ptr<AsyncSocket> dataSocket;
-    std::unique_ptr<AsyncSocket> listenSocket;
-
-    std::unique_ptr<QFile> downloadFile;
-    std::unique_ptr<QFile> uploadFile;
+    const ConnectionSource& source() const { return source_; }
+    // The item the running operation is at: its path and size.
+    QString currentItemPath() const { return op_.itemPaths.value(0); }
+    quint32 currentItemSize() const { return op_.itemSizes.value(0); }
+    // An operation is running: items to go, a delete or an update.
+    bool hasOperation() const { return op_.hasItems() || op_.deleting || dirUpdate_; }
+    bool isUpdating() const { return dirUpdate_; }
+    bool isSegmented() const { return segmented_; }
+    // Failed attempts of the lookup or connect now running.
+    int failedAttempts() const { return retryCount_; }
+    // The lookup now awaited; an answer to any other is ignored.
+    quintptr pendingLookup() const { return lookupHandle_; }
+    // For tests: the next transfer continues what is on disk or on the
+    // site, as one of a resumed task does.
+    void resumeNextTransferForTest() { resumeTransfer_ = true; }
 
     const Transcript& transcript() const { return transcript_; }
 
@@ -381,6 +372,30 @@ private:
     void resetTransferRecord(bool download, const QString& target, const QString& sourceFolder);
     void beginTransferOperation(const QString& description, unsigned phase);
     bool refuseOversized(const QString& name, quint64 size);
+
+    ConnectionSource& source_;
+    const int connectionTag_;
+    int nextCommand_ = -1;
+    int retryCount_ = 0;
+    QByteArray replyBuffer_;
+    QByteArray listingBuffer_;
+    QByteArray ioBuffer_;
+    quint32 lastActivity_ = 0;
+    quintptr lookupHandle_ = 0;
+    bool segmented_ = false;
+    bool resumeTransfer_ = false;
+    bool dirUpdate_ = false;
+    qint32 uploadSize_ = 0;
+    QString localBase_;
+    QString remoteBase_;
+    OperationRecord op_;
+
+    std::unique_ptr<AsyncSocket> controlSocket_;
+    std::unique_ptr<AsyncSocket> dataSocket_;
+    std::unique_ptr<AsyncSocket> listenSocket_;
+
+    std::unique_ptr<QFile> downloadFile_;
+    std::unique_ptr<QFile> uploadFile_;
 
     FtpHost& host_;
     Prompts& prompts_;

@@ -12,8 +12,8 @@
 bool FtpConnection::watchSetupTimeouts(quint32 idle) {
     if (phase_ == ConnectionPhase::LookingUp) {
         if (idle > quint32(timing_.lookupTimeoutMs)) {
-            lookup_.cancel(lookupHandle);
-            post(Msg::LookupFinished, lookupHandle, 0x10000);
+            lookup_.cancel(lookupHandle_);
+            post(Msg::LookupFinished, lookupHandle_, 0x10000);
         }
         return true;
     }
@@ -41,13 +41,13 @@ void FtpConnection::onFrameTick() {
     // work; the time either stays open is not the server's silence, and
     // nothing may be sent meanwhile.
     if (handlerRunning() || questionOpen_) {
-        lastActivity = clock_.tickCount();
+        lastActivity_ = clock_.tickCount();
         return;
     }
-    const quint32 idle = ticksSince(clock_.tickCount(), lastActivity);
+    const quint32 idle = ticksSince(clock_.tickCount(), lastActivity_);
 
     if (!isGreeted()) {
-        if (!watchSetupTimeouts(idle) && controlSocket &&
+        if (!watchSetupTimeouts(idle) && controlSocket_ &&
             idle > quint32(timing_.deadConnectionMs)) {
             // Connected but never greeted: give up like any dead connection.
             closeConnection();
@@ -56,14 +56,14 @@ void FtpConnection::onFrameTick() {
         return;
     }
 
-    if (segmented)
+    if (segmented_)
         checkSegments();
-    if (segmented && source.useProxy && idle > quint32(timing_.proxySegmentKeepAliveMs))
+    if (segmented_ && source_.useProxy && idle > quint32(timing_.proxySegmentKeepAliveMs))
         keepAlive();
 
     // A transfer is running from its data connection's start until the
     // server has confirmed its end.
-    if (dataStage_ != DataStage::None && !segmented) {
+    if (dataStage_ != DataStage::None && !segmented_) {
         if (idle > quint32(timing_.dataTimeoutMs)) {
             setDataStage(DataStage::None);
             setTransferKind(TransferKind::None);

@@ -35,11 +35,11 @@ constexpr int UploadBlocksPerTurn = 16;
 // Opens a listening socket and returns the "PORT" line announcing it at the
 // control connection's own local address; empty when that fails.
 QString FtpConnection::buildPortCommand() {
-    listenSocket.reset();
+    listenSocket_.reset();
     auto listener = std::make_unique<AsyncSocket>();
     quint16 port = 0;
     quint32 address = 0;
-    const bool ipv6 = controlSocket && controlSocket->isIpv6();
+    const bool ipv6 = controlSocket_ && controlSocket_->isIpv6();
     if (!listener->open(ipv6))
         return {};
     listener->asyncSelect(this, Fd::Accept);
@@ -47,14 +47,14 @@ QString FtpConnection::buildPortCommand() {
         return {};
     if (ipv6) {
         // "PORT" carries IPv4 only (RFC 2428).
-        listenSocket = std::move(listener);
+        listenSocket_ = std::move(listener);
         return QStringLiteral("EPRT ") +
-               DataAddress::extendedPortArgument(controlSocket->localAddressText(), port) +
+               DataAddress::extendedPortArgument(controlSocket_->localAddressText(), port) +
                QStringLiteral("\r\n");
     }
-    if (!controlSocket || !controlSocket->localAddress(&address, nullptr))
+    if (!controlSocket_ || !controlSocket_->localAddress(&address, nullptr))
         return {};
-    listenSocket = std::move(listener);
+    listenSocket_ = std::move(listener);
     return QStringLiteral("PORT ") + DataAddress::portArgument(address, port) +
            QStringLiteral("\r\n");
 }
@@ -93,36 +93,36 @@ void FtpConnection::queueDataCommand(const QString& type, const FtpCommand& tran
 
 // Which notifications the data connection needs for what it carries now.
 void FtpConnection::selectDataSocket() {
-    if (!dataSocket)
+    if (!dataSocket_)
         return;
     if (dataTlsDeferred_) {
         // Not a byte moves before its handshake: only a hang-up counts.
-        dataSocket->asyncSelect(this, Fd::Close);
+        dataSocket_->asyncSelect(this, Fd::Close);
         return;
     }
     const bool sending = transferKind_ == TransferKind::Upload;
     // What comes in is read to its end, which recv() reports itself.
-    dataSocket->setReadsUntilEnd(!sending);
-    dataSocket->asyncSelect(this, sending ? (Fd::Write | Fd::Close) : (Fd::Read | Fd::Close));
+    dataSocket_->setReadsUntilEnd(!sending);
+    dataSocket_->asyncSelect(this, sending ? (Fd::Write | Fd::Close) : (Fd::Read | Fd::Close));
 }
 
 void FtpConnection::onAccept(int error) {
     if (error == 0)
-        dataSocket = listenSocket->accept();
+        dataSocket_ = listenSocket_->accept();
     // Only the server itself may connect, unless a proxy stands between us.
     const bool valid =
-        dataSocket &&
-        (source.useProxy || dataSocket->peerAddressText() == controlSocket->peerAddressText()) &&
+        dataSocket_ &&
+        (source_.useProxy || dataSocket_->peerAddressText() == controlSocket_->peerAddressText()) &&
         secureDataConnection();
     if (!valid) {
-        dataSocket.reset();
-        listenSocket.reset();
+        dataSocket_.reset();
+        listenSocket_.reset();
         reset(true);
         report(ResultCode::DataNetworkError);
         return;
     }
-    listingBuffer.clear();
-    listenSocket->asyncSelect(this, 0); // stays open until the transfer ends
+    listingBuffer_.clear();
+    listenSocket_->asyncSelect(this, 0); // stays open until the transfer ends
     // Servers that connect as soon as they accept "PORT" are here before the
     // transfer command; sending it selects again for what it carries.
     selectDataSocket();
@@ -137,31 +137,31 @@ void FtpConnection::onDataReadable(int error) {
     if (readsListing(transferKind_)) {
         // The listing grows as it comes, by whole blocks; appending keeps
         // its memory in proportion to its size.
-        ioBuffer.resize(ListingBlock);
-        const qint64 n = dataSocket->recv(ioBuffer.data(), ListingBlock);
-        if (n < 0 && dataSocket->lastError() == AsyncSocket::WouldBlock)
+        ioBuffer_.resize(ListingBlock);
+        const qint64 n = dataSocket_->recv(ioBuffer_.data(), ListingBlock);
+        if (n < 0 && dataSocket_->lastError() == AsyncSocket::WouldBlock)
             return; // nothing after all; the next notification brings it
         if (n <= 0) {
             dataFinished(); // the end, or a reset the server's reply judges
             touch();
             return;
         }
-        if (listingBuffer.size() + n > ListingLimit) {
+        if (listingBuffer_.size() + n > ListingLimit) {
             closeConnection();
             report(ResultCode::ReceiveFailed);
             return;
         }
-        listingBuffer.append(ioBuffer.constData(), n);
+        listingBuffer_.append(ioBuffer_.constData(), n);
         touch();
         return;
     }
     // Blocks of at most 256 KiB; what is already waiting is taken in the same
     // turn (up to a bound, so the window stays responsive), which saves a
     // notification round trip per block on fast links.
-    ioBuffer.resize(DownloadBlock);
+    ioBuffer_.resize(DownloadBlock);
     for (int block = 0; block < DownloadBlocksPerTurn; ++block) {
-        const qint64 n = dataSocket->recv(ioBuffer.data(), DownloadBlock);
-        if (n < 0 && dataSocket->lastError() == AsyncSocket::WouldBlock)
+        const qint64 n = dataSocket_->recv(ioBuffer_.data(), DownloadBlock);
+        if (n < 0 && dataSocket_->lastError() == AsyncSocket::WouldBlock)
             break; // drained; the next notification brings more
         if (n < 1) {
             dataFinished();
@@ -172,16 +172,16 @@ void FtpConnection::onDataReadable(int error) {
             touch(); // nobody asked for this data
             return;
         }
-        if (!downloadFile && !openDownloadFile()) {
+        if (!downloadFile_ && !openDownloadFile()) {
             downloadFileFailed();
             return;
         }
-        if (downloadFile->write(ioBuffer.constData(), n) != n) {
+        if (downloadFile_->write(ioBuffer_.constData(), n) != n) {
             closeConnection();
             report(ResultCode::WriteFailed);
             return;
         }
-        source.bytesDone += quint32(n);
+        source_.bytesDone += quint32(n);
         touch();
         if (n < DownloadBlock)
             break;
@@ -189,9 +189,9 @@ void FtpConnection::onDataReadable(int error) {
 }
 
 quint32 FtpConnection::expectedUploadSize() const {
-    if (dirUpdate)
-        return quint32(uploadSize);
-    return op.itemSizes.isEmpty() ? 0 : op.itemSizes.first();
+    if (dirUpdate_)
+        return quint32(uploadSize_);
+    return op_.itemSizes.isEmpty() ? 0 : op_.itemSizes.first();
 }
 
 void FtpConnection::onDataWritable(int error) {
@@ -205,22 +205,22 @@ void FtpConnection::onDataWritable(int error) {
     // not take go out next time.
     for (int turn = 0; turn < UploadBlocksPerTurn; ++turn) {
         const char* block = nullptr;
-        const qint64 n = uploadBlockAt(source.bytesDone, &block);
+        const qint64 n = uploadBlockAt(source_.bytesDone, &block);
         if (n <= 0) {
             finishUploadAfterPause(); // the file ended: short or complete
             return;
         }
-        const qint64 sent = dataSocket->send(block, n);
+        const qint64 sent = dataSocket_->send(block, n);
         if (sent < 0) {
-            if (dataSocket->lastError() != AsyncSocket::WouldBlock) {
+            if (dataSocket_->lastError() != AsyncSocket::WouldBlock) {
                 reset(true);
                 dataFinished(false);
             }
             return; // full: the socket says when it takes more
         }
-        source.bytesDone += quint32(sent);
+        source_.bytesDone += quint32(sent);
         touch();
-        if (source.bytesDone >= expectedUploadSize()) {
+        if (source_.bytesDone >= expectedUploadSize()) {
             finishUploadAfterPause();
             return;
         }
@@ -232,33 +232,33 @@ void FtpConnection::onDataWritable(int error) {
 // window so that not every block costs a seek and a read.
 qint64 FtpConnection::uploadBlockAt(quint32 offset, const char** block) {
     const qint64 inWindow = qint64(offset) - uploadWindowStart_;
-    if (inWindow < 0 || inWindow + UploadBlock > ioBuffer.size()) {
-        ioBuffer.resize(UploadWindow);
+    if (inWindow < 0 || inWindow + UploadBlock > ioBuffer_.size()) {
+        ioBuffer_.resize(UploadWindow);
         qint64 got = -1;
-        if (uploadFile->seek(offset))
-            got = uploadFile->read(ioBuffer.data(), UploadWindow);
-        ioBuffer.resize(qMax<qint64>(got, 0));
+        if (uploadFile_->seek(offset))
+            got = uploadFile_->read(ioBuffer_.data(), UploadWindow);
+        ioBuffer_.resize(qMax<qint64>(got, 0));
         uploadWindowStart_ = offset;
         if (got <= 0)
             return got;
     }
     const qint64 at = qint64(offset) - uploadWindowStart_;
-    *block = ioBuffer.constData() + at;
-    return qMin<qint64>(UploadBlock, ioBuffer.size() - at);
+    *block = ioBuffer_.constData() + at;
+    return qMin<qint64>(UploadBlock, ioBuffer_.size() - at);
 }
 
 // The server gets a moment to take the last bytes before the connection is
 // ended; a pause whose connection has ended meanwhile does nothing.
 void FtpConnection::finishUploadAfterPause() {
-    dataSocket->shutdownSend();
+    dataSocket_->shutdownSend();
     uploadTailPending_ = true;
-    uploadTailSocket_ = dataSocket->id();
+    uploadTailSocket_ = dataSocket_->id();
     setTimer(UploadTailTimer, timing_.uploadTailPauseMs, TimerKind::SingleShot);
 }
 
 void FtpConnection::onUploadTailPause() {
-    const bool ours = dataSocket && dataSocket->id() == uploadTailSocket_;
-    if (ours && dataSocket->hasUnsentData()) {
+    const bool ours = dataSocket_ && dataSocket_->id() == uploadTailSocket_;
+    if (ours && dataSocket_->hasUnsentData()) {
         // Encrypted bytes still queued here: wait until the network has them.
         setTimer(UploadTailTimer, timing_.uploadTailPauseMs, TimerKind::SingleShot);
         return;
@@ -271,9 +271,9 @@ void FtpConnection::onUploadTailPause() {
 // Checked when "RETR" is sent, without touching the file: a download the
 // server refuses leaves an existing file as it was and creates none.
 bool FtpConnection::prepareDownloadFile() {
-    downloadFile.reset();
+    downloadFile_.reset();
     downloadOpened_ = false;
-    downloadAppend_ = resumeTransfer && source.restSupported;
+    downloadAppend_ = resumeTransfer_ && source_.restSupported;
     const QFileInfo file(localPathOf());
     const QFileInfo folder(file.absolutePath());
     const bool writable =
@@ -294,9 +294,9 @@ bool FtpConnection::openDownloadFile() {
                                                      : QIODevice::WriteOnly | QIODevice::Truncate;
     if (!file->open(mode))
         return false;
-    downloadFile = std::move(file);
+    downloadFile_ = std::move(file);
     downloadOpened_ = true;
-    headOpenedPath_ = op.itemPaths.value(0);
+    headOpenedPath_ = op_.itemPaths.value(0);
     return true;
 }
 
@@ -309,16 +309,16 @@ void FtpConnection::downloadFileFailed() {
 
 bool FtpConnection::openUploadFile(const QString& remote) {
     QString path;
-    if (dirUpdate) {
+    if (dirUpdate_) {
         // The local twin of the remote path, below the local base folder.
-        path = DirCompare::localPathFor(remote, remoteBase, localBase);
+        path = DirCompare::localPathFor(remote, remoteBase_, localBase_);
         const QFileInfo info(path);
-        uploadSize = info.exists() ? qint32(info.size()) : 0;
+        uploadSize_ = info.exists() ? qint32(info.size()) : 0;
     } else {
-        path = op.itemPaths.value(0);
+        path = op_.itemPaths.value(0);
     }
-    uploadFile.reset();
-    ioBuffer.clear();
+    uploadFile_.reset();
+    ioBuffer_.clear();
     uploadWindowStart_ = 0;
     auto file = std::make_unique<QFile>(path);
     if (!file->open(QIODevice::ReadOnly)) {
@@ -326,31 +326,31 @@ bool FtpConnection::openUploadFile(const QString& remote) {
         prompts_.report(QString::fromUtf8(EngineText::CannotOpenFile));
         return false;
     }
-    uploadFile = std::move(file);
+    uploadFile_ = std::move(file);
     return true;
 }
 
 void FtpConnection::startProgress() {
-    if (!resumeTransfer)
-        source.bytesDone = 0; // a resumed transfer keeps its starting offset
-    source.startTime = clock_.calendarSeconds();
-    host_.progressStarted(source.bytesDone);
-    resumeTransfer = false;
+    if (!resumeTransfer_)
+        source_.bytesDone = 0; // a resumed transfer keeps its starting offset
+    source_.startTime = clock_.calendarSeconds();
+    host_.progressStarted(source_.bytesDone);
+    resumeTransfer_ = false;
 }
 
 void FtpConnection::stopProgress() {
     setTransferKind(TransferKind::None);
-    source.bytesDone = 0;
+    source_.bytesDone = 0;
     host_.progressStopped();
 }
 
 // Closes the data connection and its files and forgets how its transfer
 // was ending; the transfer kind and the operation stay for the caller.
 void FtpConnection::dropDataConnection() {
-    downloadFile.reset();
-    uploadFile.reset();
-    dataSocket.reset();
-    listenSocket.reset();
+    downloadFile_.reset();
+    uploadFile_.reset();
+    dataSocket_.reset();
+    listenSocket_.reset();
     uploadTailPending_ = false;
     killTimer(UploadTailTimer);
     setDataStage(DataStage::None);
@@ -358,7 +358,7 @@ void FtpConnection::dropDataConnection() {
 }
 
 void FtpConnection::dataFinished(bool awaitServer) {
-    if (!dataSocket) {
+    if (!dataSocket_) {
         // Closed earlier and still waiting for the server's word, which will
         // not come now.
         if (dataStage_ == DataStage::Ended && !awaitServer)
@@ -383,12 +383,12 @@ void FtpConnection::transferFailed() {
     const bool started = dataStage_ != DataStage::None;
     const quint32 expected = kind == TransferKind::Upload
                                  ? expectedUploadSize()
-                                 : (op.itemSizes.isEmpty() ? 0 : op.itemSizes.first());
-    const bool short_ = started && movesFile(kind) && source.bytesDone < expected;
+                                 : (op_.itemSizes.isEmpty() ? 0 : op_.itemSizes.first());
+    const bool short_ = started && movesFile(kind) && source_.bytesDone < expected;
     dropDataConnection();
     if (movesFile(kind))
         stopProgress();
-    if (short_ && !dirUpdate && !host_.takeCancelMark()) {
+    if (short_ && !dirUpdate_ && !host_.takeCancelMark()) {
         reset(false);
         endedShort();
         return;
@@ -437,21 +437,21 @@ void FtpConnection::listingFinished(bool cancelled) {
     setTransferKind(TransferKind::None);
     if (cancelled)
         return;
-    const QByteArray listing = listingBuffer;
-    listingBuffer.clear();
+    const QByteArray listing = listingBuffer_;
+    listingBuffer_.clear();
     checkListingText(listing);
-    if (dirUpdate) {
+    if (dirUpdate_) {
         compareUpdateListing(listing);
-    } else if (op.deleting) {
+    } else if (op_.deleting) {
         collectDeleteListing(listing);
         postContinue();
-    } else if (!op.hasItems()) {
+    } else if (!op_.hasItems()) {
         host_.showListing(listing);
         showPhase(Phase::Idle);
     } else {
         expandRemoteFolder(listing);
-        if (op.hasItems()) {
-            op.dropHead();
+        if (op_.hasItems()) {
+            op_.dropHead();
             postContinue();
         }
     }
@@ -463,7 +463,7 @@ void FtpConnection::listingFinished(bool cancelled) {
 // 936, so that new names are not stored garbled; a site's fixed choice
 // stands.
 void FtpConnection::checkListingText(const QByteArray& listing) {
-    if (listingTextChecked_ || source.encoding != WireText::Choice::Auto ||
+    if (listingTextChecked_ || source_.encoding != WireText::Choice::Auto ||
         wire_.encoding() != WireText::Encoding::Utf8)
         return;
     if (std::all_of(listing.cbegin(), listing.cend(), [](char c) { return uchar(c) < 0x80; }))
@@ -496,17 +496,17 @@ void FtpConnection::sizeQueryFinished(bool cancelled) {
     setTransferKind(TransferKind::None);
     if (cancelled)
         return;
-    const std::optional<DirEntry> listed = firstFileListed(listingBuffer);
-    const quint64 remoteSize = DirListing::sizeFromListing(listingBuffer);
-    listingBuffer.clear();
+    const std::optional<DirEntry> listed = firstFileListed(listingBuffer_);
+    const quint64 remoteSize = DirListing::sizeFromListing(listingBuffer_);
+    listingBuffer_.clear();
     advance();
-    if (op.isDownload && segmentSizeCheck_) {
+    if (op_.isDownload && segmentSizeCheck_) {
         // Nothing readable in the listing tells nothing of the size.
         segmentSizeChecked(remoteSize > 0 ? std::optional<quint64>(remoteSize) : std::nullopt,
                            listed ? listed->dateText.simplified() : QString());
         return;
     }
-    if (op.isDownload)
+    if (op_.isDownload)
         downloadSizeChecked(remoteSize);
     else
         uploadSizeChecked(remoteSize);
@@ -515,14 +515,14 @@ void FtpConnection::sizeQueryFinished(bool cancelled) {
 // A continued download: the site's file must still be the size the
 // operation recorded, or the old bytes would be glued to new ones.
 void FtpConnection::downloadSizeChecked(quint64 remoteSize) {
-    if (remoteSize != op.itemSizes.value(0)) {
+    if (remoteSize != op_.itemSizes.value(0)) {
         restartWholeDownload();
         // What the site has now is what is expected.
         if (remoteSize > 0 && remoteSize <= std::numeric_limits<quint32>::max() &&
-            !op.itemSizes.isEmpty())
-            op.itemSizes.first() = quint32(remoteSize);
+            !op_.itemSizes.isEmpty())
+            op_.itemSizes.first() = quint32(remoteSize);
     }
-    if (nextCommand < commandQueue_.size())
+    if (nextCommand_ < commandQueue_.size())
         askForSend();
     else
         reset(false);
@@ -531,21 +531,21 @@ void FtpConnection::downloadSizeChecked(quint64 remoteSize) {
 // A continued upload sends only what the site lacks; nothing there, or
 // nothing readable, sends the whole file, never appends blindly.
 void FtpConnection::uploadSizeChecked(quint64 remoteSize) {
-    resumeTransfer = false;
-    source.bytesDone = 0;
+    resumeTransfer_ = false;
+    source_.bytesDone = 0;
     if (remoteSize == 0)
         storeWholeFile();
-    if (remoteSize > 0 && !op.itemSizes.isEmpty()) {
-        if (remoteSize >= op.itemSizes.first()) {
+    if (remoteSize > 0 && !op_.itemSizes.isEmpty()) {
+        if (remoteSize >= op_.itemSizes.first()) {
             reset(false); // the site already has the whole file
-            op.dropHead();
+            op_.dropHead();
             postContinue();
             return;
         }
-        resumeTransfer = true;
-        source.bytesDone = quint32(remoteSize);
+        resumeTransfer_ = true;
+        source_.bytesDone = quint32(remoteSize);
     }
-    if (nextCommand < commandQueue_.size())
+    if (nextCommand_ < commandQueue_.size())
         askForSend();
     else
         reset(false);
@@ -554,23 +554,23 @@ void FtpConnection::uploadSizeChecked(quint64 remoteSize) {
 // The queued "APPE" of a continued upload becomes "STOR": the whole file
 // goes up again from its first byte.
 void FtpConnection::storeWholeFile() {
-    for (qsizetype i = qMax(nextCommand, 0); i < commandQueue_.size(); ++i) {
+    for (qsizetype i = qMax(nextCommand_, 0); i < commandQueue_.size(); ++i) {
         if (commandQueue_.at(i).is("APPE"))
             commandQueue_[i].verb = QStringLiteral("STOR");
     }
-    resumeTransfer = false;
-    source.bytesDone = 0;
+    resumeTransfer_ = false;
+    source_.bytesDone = 0;
 }
 
 // The site's file is not the one a continued download began: it comes
 // again from its first byte, and the message pane says why.
 void FtpConnection::restartWholeDownload() {
-    for (qsizetype i = commandQueue_.size() - 1; i >= qMax(nextCommand, 0); --i)
+    for (qsizetype i = commandQueue_.size() - 1; i >= qMax(nextCommand_, 0); --i)
         if (commandQueue_.at(i).is("REST"))
             commandQueue_.removeAt(i);
-    resumeTransfer = false;
-    source.bytesDone = 0;
-    addNote(QString::fromUtf8(EngineText::RemoteFileChanged) + op.itemPaths.value(0));
+    resumeTransfer_ = false;
+    source_.bytesDone = 0;
+    addNote(QString::fromUtf8(EngineText::RemoteFileChanged) + op_.itemPaths.value(0));
 }
 
 // The size query was refused or failed: the file is sent whole.
@@ -578,37 +578,37 @@ void FtpConnection::editCheckListed(bool cancelled) {
     setTransferKind(TransferKind::None);
     if (cancelled)
         return;
-    const std::optional<DirEntry> listed = firstFileListed(listingBuffer);
-    listingBuffer.clear();
+    const std::optional<DirEntry> listed = firstFileListed(listingBuffer_);
+    listingBuffer_.clear();
     editCheckFinished(listed);
 }
 
 void FtpConnection::sizeQueryFailed(bool editCheck) {
     dropDataConnection();
     setTransferKind(TransferKind::None);
-    listingBuffer.clear();
+    listingBuffer_.clear();
     if (editCheck) {
         editCheckFinished(std::nullopt); // no such file on the site
         return;
     }
     advance();
-    if (op.isDownload && segmentSizeCheck_) {
+    if (op_.isDownload && segmentSizeCheck_) {
         segmentSizeChecked(std::nullopt, {});
         return;
     }
-    if (op.isDownload)
+    if (op_.isDownload)
         restartWholeDownload();
     else
         storeWholeFile();
-    if (nextCommand < commandQueue_.size())
+    if (nextCommand_ < commandQueue_.size())
         askForSend();
     else
         reset(false);
 }
 
 void FtpConnection::downloadFinished(bool cancelled, bool confirmed) {
-    const quint32 done = source.bytesDone;
-    const quint32 expected = op.itemSizes.isEmpty() ? 0 : op.itemSizes.first();
+    const quint32 done = source_.bytesDone;
+    const quint32 expected = op_.itemSizes.isEmpty() ? 0 : op_.itemSizes.first();
     // An empty file, or one the server had nothing more of, arrives without
     // a single block: the local file is made now.
     if (!cancelled && confirmed && !downloadOpened_ && done >= expected) {
@@ -617,7 +617,7 @@ void FtpConnection::downloadFinished(bool cancelled, bool confirmed) {
             downloadFileFailed();
             return;
         }
-        downloadFile.reset();
+        downloadFile_.reset();
     }
     reset(false);
     setTransferKind(TransferKind::None);
@@ -626,8 +626,8 @@ void FtpConnection::downloadFinished(bool cancelled, bool confirmed) {
         return;
     if (done < expected) {
         endedShort();
-    } else if (op.hasItems()) {
-        op.dropHead();
+    } else if (op_.hasItems()) {
+        op_.dropHead();
         postContinue();
     }
 }
@@ -635,13 +635,13 @@ void FtpConnection::downloadFinished(bool cancelled, bool confirmed) {
 // An upload is complete when every byte went out and the server has said
 // it stored them.
 void FtpConnection::uploadFinished(bool cancelled, bool confirmed) {
-    const bool complete = confirmed && source.bytesDone >= expectedUploadSize();
+    const bool complete = confirmed && source_.bytesDone >= expectedUploadSize();
     reset(false);
     setTransferKind(TransferKind::None);
     stopProgress();
     if (cancelled)
         return;
-    if (dirUpdate) {
+    if (dirUpdate_) {
         if (complete) {
             updateUploadDone();
         } else {
@@ -650,8 +650,8 @@ void FtpConnection::uploadFinished(bool cancelled, bool confirmed) {
         }
     } else if (!complete) {
         endedShort();
-    } else if (op.hasItems()) {
-        op.dropHead();
+    } else if (op_.hasItems()) {
+        op_.dropHead();
         postContinue();
     }
 }

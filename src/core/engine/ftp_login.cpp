@@ -9,26 +9,26 @@ void FtpConnection::login(bool resumeTask) {
     reset(true);
     const QString user = QStringLiteral("USER");
     const QString pass = QStringLiteral("PASS");
-    if (source.useProxy) {
+    if (source_.useProxy) {
         // First the proxy's own login, then the site's user with its address.
-        if (!source.proxyUser.isEmpty())
-            commandQueue_ << FtpCommand::with(user, source.proxyUser);
-        if (!source.proxyPass.isEmpty())
-            commandQueue_ << FtpCommand::with(pass, source.proxyPass);
-        commandQueue_ << FtpCommand::with(user, source.user() + QLatin1Char('@') +
-                                                    source.hostName() + QLatin1Char(':') +
-                                                    QString::number(source.port));
+        if (!source_.proxyUser.isEmpty())
+            commandQueue_ << FtpCommand::with(user, source_.proxyUser);
+        if (!source_.proxyPass.isEmpty())
+            commandQueue_ << FtpCommand::with(pass, source_.proxyPass);
+        commandQueue_ << FtpCommand::with(user, source_.user() + QLatin1Char('@') +
+                                                    source_.hostName() + QLatin1Char(':') +
+                                                    QString::number(source_.port));
     } else {
-        commandQueue_ << FtpCommand::with(user, source.user());
+        commandQueue_ << FtpCommand::with(user, source_.user());
     }
-    commandQueue_ << FtpCommand::with(pass, source.password());
+    commandQueue_ << FtpCommand::with(pass, source_.password());
     // Encrypted data connections, the only buffer size TLS allows (RFC 4217).
-    if (controlSocket && controlSocket->isSecure())
+    if (controlSocket_ && controlSocket_->isSecure())
         commandQueue_ << FtpCommand::with(QStringLiteral("PBSZ"), QStringLiteral("0"))
                       << FtpCommand::with(QStringLiteral("PROT"), QStringLiteral("P"));
     // What the server offers tells which text its names are in, and how it
     // takes passive data connections.
-    if (source.encoding == WireText::Choice::Auto || source.dataMode != DataMode::Active)
+    if (source_.encoding == WireText::Choice::Auto || source_.dataMode != DataMode::Active)
         commandQueue_ << FtpCommand::bare(QStringLiteral("FEAT"));
     const FtpCommand restartProbe = FtpCommand::with(QStringLiteral("REST"), QStringLiteral("0"),
                                                      FtpCommand::Purpose::RestartProbe);
@@ -36,7 +36,7 @@ void FtpConnection::login(bool resumeTask) {
         // Only the restart probe: the task itself says where to go.
         commandQueue_ << restartProbe;
     } else {
-        commandQueue_ << FtpCommand::with(QStringLiteral("CWD"), source.startFolder())
+        commandQueue_ << FtpCommand::with(QStringLiteral("CWD"), source_.startFolder())
                       << restartProbe << FtpCommand::bare(QStringLiteral("PWD"));
     }
     askForSend();
@@ -83,14 +83,14 @@ void FtpConnection::onFeatReply(const FtpCommand& waiting) {
             const QByteArray feature = line.trimmed().toUpper();
             utf8 = utf8 || feature == "UTF8";
             // Not through a proxy: its data connections are its own.
-            if (feature == "EPSV" && !source.useProxy)
+            if (feature == "EPSV" && !source_.useProxy)
                 extendedPassive_ = true;
         }
     }
-    if (utf8 && source.encoding == WireText::Choice::Auto) {
+    if (utf8 && source_.encoding == WireText::Choice::Auto) {
         wire_.setEncoding(WireText::Encoding::Utf8);
         addNote(QString::fromUtf8(EngineText::NamesInUtf8));
-        commandQueue_.insert(nextCommand,
+        commandQueue_.insert(nextCommand_,
                              FtpCommand::with(QStringLiteral("OPTS"), QStringLiteral("UTF8 ON")));
     }
     continueAfterReply(waiting);
@@ -109,7 +109,7 @@ void FtpConnection::onOptsReply(const FtpCommand& waiting) {
 void FtpConnection::setCurrentFolderFromReply(const QString& text) {
     QString folder = folderFromPwdReply(text);
     if (folder.isEmpty() || !folder.startsWith(QLatin1Char('/'))) {
-        const QString asked = source.startFolder();
+        const QString asked = source_.startFolder();
         folder = asked.startsWith(QLatin1Char('/')) ? asked : QStringLiteral("/");
         addNote(QString::fromUtf8(EngineText::FolderNotNamed).arg(folder));
     }

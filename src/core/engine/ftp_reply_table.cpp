@@ -87,7 +87,7 @@ void FtpConnection::handleReply() {
     const bool ownCompletion =
         waiting.is("DELE") || waiting.is("RMD") || waiting.is("MKD") || waiting.is("RNTO");
     if ((replyIs(450) || replyIs(451)) && !waiting.checksOneFile()) {
-        ++retryCount;
+        ++retryCount_;
     } else if (replyIs(200) && !ownCompletion) {
         if (waiting.is("TYPE"))
             transferType_ = waiting.argument;
@@ -102,8 +102,8 @@ void FtpConnection::handleReply() {
             return;
         }
         accountResent_ = true;
-        retryCount = 0;
-        commandQueue_.prepend(FtpCommand::with(QStringLiteral("ACCT"), source.account()));
+        retryCount_ = 0;
+        commandQueue_.prepend(FtpCommand::with(QStringLiteral("ACCT"), source_.account()));
         restartQueueAt(0);
     } else {
         if (const ReplyHandler handler = replyHandlerFor(waiting))
@@ -126,7 +126,7 @@ FtpConnection::ReplyHandler FtpConnection::replyHandlerFor(const FtpCommand& wai
 void FtpConnection::onLoginReply(const FtpCommand& waiting) {
     // "202": an account the site does not need (RFC 959, 4.2).
     if (replyIs(230) || (waiting.is("ACCT") && replyIs(202))) {
-        if (!pendingTaskFile_.isEmpty() || resumeTransfer)
+        if (!pendingTaskFile_.isEmpty() || resumeTransfer_)
             loginFinished();
         advance();
         showPhase(Phase::Idle);
@@ -134,8 +134,8 @@ void FtpConnection::onLoginReply(const FtpCommand& waiting) {
         advance();
     } else if (replyIs(332)) {
         advance();
-        commandQueue_.insert(nextCommand,
-                             FtpCommand::with(QStringLiteral("ACCT"), source.account()));
+        commandQueue_.insert(nextCommand_,
+                             FtpCommand::with(QStringLiteral("ACCT"), source_.account()));
     } else {
         reset(true);
         closeConnection();
@@ -189,14 +189,14 @@ void FtpConnection::onRemovalReply(const FtpCommand& waiting) {
     const bool file = waiting.is("DELE");
     const QString path = waiting.argument;
     advance();
-    if (dirUpdate) {
+    if (dirUpdate_) {
         postContinue();
     } else {
         if (file)
             host_.remoteFileRemoved(path);
         else
             host_.remoteFolderRemoved(path);
-        if (nextCommand >= commandQueue_.size()) {
+        if (nextCommand_ >= commandQueue_.size()) {
             reset(true);
             return;
         }
@@ -222,21 +222,21 @@ void FtpConnection::onRestReply(const FtpCommand& waiting) {
     // "TYPE I". A command the server does not know stays unknown.
     if (probe && !replyIs(350) && !replyIs(500) && !replyIs(502) &&
         transferType_ != QLatin1String("I")) {
-        commandQueue_.insert(nextCommand,
+        commandQueue_.insert(nextCommand_,
                              FtpCommand::with(QStringLiteral("TYPE"), QStringLiteral("I")));
-        restartQueueAt(nextCommand);
+        restartQueueAt(nextCommand_);
         continueAfterReply(waiting);
         return;
     }
     advance();
     if (replyIs(350)) {
-        source.restSupported = true;
+        source_.restSupported = true;
     } else if (probe) {
         addNote(QString::fromUtf8(EngineText::RestartUnsupported));
     } else {
         // Refused: the server sends the whole file, so it is written afresh.
-        resumeTransfer = false;
-        source.bytesDone = 0;
+        resumeTransfer_ = false;
+        source_.bytesDone = 0;
     }
     if (!pendingTaskFile_.isEmpty()) {
         const QString taskFile = pendingTaskFile_;
@@ -252,10 +252,10 @@ void FtpConnection::onMkdReply(const FtpCommand& waiting) {
     const QString path = waiting.argument;
     if (reply_.positive()) {
         advance();
-        if (dirUpdate) {
+        if (dirUpdate_) {
             postContinue();
-        } else if (op.hasItems()) {
-            op.dropHead();
+        } else if (op_.hasItems()) {
+            op_.dropHead();
             postContinue();
             return;
         } else {
@@ -266,9 +266,9 @@ void FtpConnection::onMkdReply(const FtpCommand& waiting) {
         return;
     }
     // A folder that already exists is as good as a new one for an upload.
-    if (!dirUpdate && op.hasItems() && wire_.decode(reply_.text).toLower().contains("exist")) {
+    if (!dirUpdate_ && op_.hasItems() && wire_.decode(reply_.text).toLower().contains("exist")) {
         advance();
-        op.dropHead();
+        op_.dropHead();
         postContinue();
         return;
     }
@@ -295,7 +295,7 @@ void FtpConnection::onAborReply(const FtpCommand&) {
 // data connection opened ends it as failed.
 void FtpConnection::onTransferReply(const FtpCommand& waiting) {
     if (reply_.preliminary()) {
-        retryCount = 0;
+        retryCount_ = 0;
         transferAnswered();
         return;
     }
@@ -306,7 +306,7 @@ void FtpConnection::onTransferReply(const FtpCommand& waiting) {
         return;
     }
     if (replyIs(226) || replyIs(250)) {
-        retryCount = 0;
+        retryCount_ = 0;
         setServerStage(ServerStage::Confirmed);
         if (dataStage_ == DataStage::Ended)
             finishTransfer(dataClosedCancelled_, true);
@@ -327,8 +327,8 @@ void FtpConnection::onTransferReply(const FtpCommand& waiting) {
 // most (the replies to the group's TYPE and PORT reset the command's own
 // count), then the operation ends with a message.
 void FtpConnection::rerunDataGroup(const FtpCommand& waiting) {
-    dataSocket.reset();
-    listenSocket.reset();
+    dataSocket_.reset();
+    listenSocket_.reset();
     setDataStage(DataStage::None);
     passiveConnectFailed_ = false;
     setServerStage(ServerStage::Awaiting);
@@ -339,6 +339,6 @@ void FtpConnection::rerunDataGroup(const FtpCommand& waiting) {
         return;
     }
     restartQueueAt(0);
-    ++retryCount;
+    ++retryCount_;
     continueAfterReply(waiting);
 }

@@ -15,7 +15,7 @@ bool FtpConnection::beginTls() {
     dataProtected_ = false;
     acceptedFingerprint_.clear();
     host_.securityChanged({});
-    if (source.tlsMode == TlsMode::Off)
+    if (source_.tlsMode == TlsMode::Off)
         return false;
     reset(false);
     commandQueue_ << FtpCommand::with(QStringLiteral("AUTH"), QStringLiteral("TLS"));
@@ -32,16 +32,16 @@ void FtpConnection::onAuthReply() {
     if (replyIs(234)) {
         TlsSession::Options options;
         options.serverName = tlsServerName();
-        if (!controlSocket->startTls(options)) {
-            endWithout(QString::fromUtf8(EngineText::TlsFailed) + controlSocket->errorText());
+        if (!controlSocket_->startTls(options)) {
+            endWithout(QString::fromUtf8(EngineText::TlsFailed) + controlSocket_->errorText());
             return;
         }
-        controlSocket->asyncSelect(this, Fd::Read | Fd::Close | Fd::Secured);
+        controlSocket_->asyncSelect(this, Fd::Read | Fd::Close | Fd::Secured);
         setPhase(ConnectionPhase::Securing);
         touch(); // the handshake has the connect time-out to finish in
         return;
     }
-    if (source.tlsMode == TlsMode::Required) {
+    if (source_.tlsMode == TlsMode::Required) {
         endWithout(QString::fromUtf8(EngineText::TlsRequiredRefused));
         return;
     }
@@ -52,19 +52,19 @@ void FtpConnection::onAuthReply() {
 void FtpConnection::onControlSecured(int error) {
     setPhase(ConnectionPhase::LoggingIn);
     if (error != 0) {
-        endWithout(QString::fromUtf8(EngineText::TlsFailed) + controlSocket->errorText());
+        endWithout(QString::fromUtf8(EngineText::TlsFailed) + controlSocket_->errorText());
         return;
     }
     touch();
-    const TlsCertificate peer = controlSocket->tls()->peerCertificate();
+    const TlsCertificate peer = controlSocket_->tls()->peerCertificate();
     const bool accepted = certificateAccepted(peer);
-    if (!controlSocket)
+    if (!controlSocket_)
         return; // closed while the question was open
     if (!accepted) {
         endWithout(QString::fromUtf8(EngineText::CertificateRefused));
         return;
     }
-    const TlsSession* tls = controlSocket->tls();
+    const TlsSession* tls = controlSocket_->tls();
     acceptedFingerprint_ = peer.fingerprint;
     addNote(QString::fromUtf8(EngineText::TlsEstablished).arg(tls->protocol(), tls->cipher()));
     host_.securityChanged(tls->protocol());
@@ -85,13 +85,13 @@ bool FtpConnection::certificateAccepted(const TlsCertificate& peer) {
     if (peer.verified)
         return true;
     const QString server = tlsServerKey();
-    if (source.trustedFingerprints.contains(peer.fingerprint, Qt::CaseInsensitive) ||
-        CertificateStore::isTrusted(source.trustFile, server, peer.fingerprint))
+    if (source_.trustedFingerprints.contains(peer.fingerprint, Qt::CaseInsensitive) ||
+        CertificateStore::isTrusted(source_.trustFile, server, peer.fingerprint))
         return true;
     switch (prompts_.askCertificate(server, peer)) {
     case Prompts::CertificateAnswer::TrustAlways:
-        if (!CertificateStore::trust(source.trustFile, server, peer.fingerprint))
-            addNote(QString::fromUtf8(EngineText::CertificateNotSaved) + source.trustFile);
+        if (!CertificateStore::trust(source_.trustFile, server, peer.fingerprint))
+            addNote(QString::fromUtf8(EngineText::CertificateNotSaved) + source_.trustFile);
         return true;
     case Prompts::CertificateAnswer::TrustOnce:
         return true;
@@ -104,11 +104,11 @@ bool FtpConnection::certificateAccepted(const TlsCertificate& peer) {
 // The name the certificate must carry: the site as the user entered it,
 // or the proxy, which is what answers "AUTH TLS" when there is one.
 QString FtpConnection::tlsServerName() const {
-    return source.useProxy ? source.proxyHost : source.hostName();
+    return source_.useProxy ? source_.proxyHost : source_.hostName();
 }
 
 QString FtpConnection::tlsServerKey() const {
-    const int port = source.useProxy ? source.proxyPort : source.port;
+    const int port = source_.useProxy ? source_.proxyPort : source_.port;
     const QString name = tlsServerName();
     const bool bracket = name.contains(QLatin1Char(':'));
     return (bracket ? QLatin1Char('[') + name + QLatin1Char(']') : name) + QLatin1Char(':') +
@@ -135,7 +135,7 @@ void FtpConnection::onProtectionReply(const FtpCommand& waiting) {
 // (pyftpdlib does).
 bool FtpConnection::secureDataConnection() {
     dataTlsDeferred_ = false;
-    if (!dataProtected_ || !controlSocket || !controlSocket->tls())
+    if (!dataProtected_ || !controlSocket_ || !controlSocket_->tls())
         return true;
     if (!lineInFlight_ || !waitingCommand().transfersData() ||
         serverStage_ == ServerStage::Awaiting) {
@@ -144,11 +144,11 @@ bool FtpConnection::secureDataConnection() {
     }
     TlsSession::Options options;
     options.serverName = tlsServerName();
-    options.resumptions = controlSocket->tls()->resumptions();
+    options.resumptions = controlSocket_->tls()->resumptions();
     options.requiredFingerprint = acceptedFingerprint_;
-    if (dataSocket->startTls(options))
+    if (dataSocket_->startTls(options))
         return true;
-    addNote(QString::fromUtf8(EngineText::DataTlsFailed) + dataSocket->errorText());
+    addNote(QString::fromUtf8(EngineText::DataTlsFailed) + dataSocket_->errorText());
     return false;
 }
 
@@ -166,7 +166,7 @@ void FtpConnection::transferAnswered() {
     if (serverStage_ == ServerStage::Awaiting)
         setServerStage(ServerStage::Answered);
     killTimer(DataTlsTimer);
-    if (!dataTlsDeferred_ || dataStage_ != DataStage::Open || !dataSocket)
+    if (!dataTlsDeferred_ || dataStage_ != DataStage::Open || !dataSocket_)
         return;
     if (secureDataConnection())
         selectDataSocket();

@@ -47,6 +47,11 @@ struct OperationRecord {
     QStringList updateFolders;
 
     bool hasItems() const { return !itemPaths.isEmpty(); }
+    // The local path of the head item of a download; `hostName` names a
+    // whole site root.
+    QString localPathOf(const QString& hostName) const;
+    // The site path of an upload item.
+    QString uploadSitePath(const QString& localPath, int kind) const;
     void dropHead() {
         itemPaths.removeFirst();
         itemSizes.removeFirst();

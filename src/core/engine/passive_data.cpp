@@ -17,7 +17,7 @@ void FtpConnection::onPassiveReply(const FtpCommand& waiting) {
         // The extended reply names the port only: the address is the
         // server's own.
         if (const std::optional<quint16> port = DataAddress::parseExtendedPassiveReply(text))
-            given = DataAddress::Endpoint{controlSocket->peerAddressText(), *port};
+            given = DataAddress::Endpoint{controlSocket_->peerAddressText(), *port};
     }
     if (given && openPassiveData(*given)) {
         advance();
@@ -31,38 +31,38 @@ void FtpConnection::onPassiveReply(const FtpCommand& waiting) {
 // server behind a NAT that names its inner address, or an attempt to
 // make this side connect somewhere else.
 bool FtpConnection::openPassiveData(const DataAddress::Endpoint& given) {
-    const QString peer = controlSocket ? controlSocket->peerAddressText() : QString();
+    const QString peer = controlSocket_ ? controlSocket_->peerAddressText() : QString();
     QString target = given.address;
     if (!peer.isEmpty() && given.address != peer) {
         addNote(QString::fromUtf8(EngineText::PassiveAddressReplaced).arg(given.address, peer));
         target = peer;
     }
-    dataSocket.reset();
-    listenSocket.reset();
+    dataSocket_.reset();
+    listenSocket_.reset();
     auto socket = std::make_unique<AsyncSocket>();
-    if (!socket->open(controlSocket && controlSocket->isIpv6()))
+    if (!socket->open(controlSocket_ && controlSocket_->isIpv6()))
         return false;
     socket->asyncSelect(this, Fd::Connect);
     const int result = socket->connect(target, given.port);
     if (result != 0 && result != AsyncSocket::WouldBlock)
         return false;
-    dataSocket = std::move(socket);
-    listingBuffer.clear();
+    dataSocket_ = std::move(socket);
+    listingBuffer_.clear();
     if (result == 0)
         onPassiveConnected(0);
     return true;
 }
 
 void FtpConnection::onPassiveConnected(int error) {
-    if (!dataSocket || dataStage_ == DataStage::Open)
+    if (!dataSocket_ || dataStage_ == DataStage::Open)
         return;
     if (error != 0) {
         // The server answers the transfer command with "425" and the group
         // runs again, actively when the mode allows it. A server that
         // confirms a transfer nobody could receive is answered the same way.
-        dataSocket.reset();
+        dataSocket_.reset();
         passiveConnectFailed_ = true;
-        if (source.dataMode == DataMode::Auto && passive_) {
+        if (source_.dataMode == DataMode::Auto && passive_) {
             passive_ = false;
             addNote(QString::fromUtf8(EngineText::PassiveUnreachable));
         }
@@ -71,7 +71,7 @@ void FtpConnection::onPassiveConnected(int error) {
         return;
     }
     if (!secureDataConnection()) {
-        dataSocket.reset();
+        dataSocket_.reset();
         return; // the server's "425" ends the transfer
     }
     selectDataSocket();
@@ -81,18 +81,18 @@ void FtpConnection::onPassiveConnected(int error) {
 // "PASV" refused, or a reply without an address: an automatic connection
 // turns active and sends the entry again as "PORT".
 void FtpConnection::passiveFailed() {
-    if (extendedPassive_ && !controlSocket->isIpv6()) {
+    if (extendedPassive_ && !controlSocket_->isIpv6()) {
         // "EPSV" refused: "PASV" next, before anything else.
         extendedPassive_ = false;
-        retryCount = 0;
+        retryCount_ = 0;
         lineInFlight_ = false;
         askForSend();
         return;
     }
-    if (source.dataMode == DataMode::Auto && passive_) {
+    if (source_.dataMode == DataMode::Auto && passive_) {
         passive_ = false;
         addNote(QString::fromUtf8(EngineText::PassiveRefused));
-        retryCount = 0;
+        retryCount_ = 0;
         lineInFlight_ = false;
         askForSend();
         return;

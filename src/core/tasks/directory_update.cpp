@@ -15,23 +15,23 @@
 void FtpConnection::startDirectoryUpdate(const QString& localFolder, const QString& remoteFolder,
                                          bool dryRun) {
     reset(true);
-    localBase =
+    localBase_ =
         localFolder.endsWith(QLatin1Char('/')) ? localFolder : localFolder + QLatin1Char('/');
-    remoteBase = remoteFolder;
-    op.updateFolders = QStringList{remoteFolder};
+    remoteBase_ = remoteFolder;
+    op_.updateFolders = QStringList{remoteFolder};
     updateGoneFolders_.clear();
-    updateLocalWalk_ = DirCompare::LocalWalk(localBase);
-    dirUpdate = true;
+    updateLocalWalk_ = DirCompare::LocalWalk(localBase_);
+    dirUpdate_ = true;
     updateDryRun_ = dryRun;
     showPhase(Phase::UpdatingFolder);
     postContinue();
 }
 
 void FtpConnection::updateStep() {
-    if (!op.updateFolders.isEmpty()) {
+    if (!op_.updateFolders.isEmpty()) {
         deleteTaskFile(); // a plan still growing is no task to resume
         queueDataCommand(QStringLiteral("A"),
-                         FtpCommand::with(QStringLiteral("LIST"), op.updateFolders.first()));
+                         FtpCommand::with(QStringLiteral("LIST"), op_.updateFolders.first()));
         askForSend();
         return;
     }
@@ -39,25 +39,25 @@ void FtpConnection::updateStep() {
         showUpdatePlan();
         return;
     }
-    if (op.updatePaths.isEmpty()) {
+    if (op_.updatePaths.isEmpty()) {
         endUpdate();
         return;
     }
-    if (!op.taskFile) {
-        op.taskDescription =
-            QString::fromUtf8("站点目录") + remoteBase + QString::fromUtf8("和本地目录") +
-            localBase + QString::fromUtf8("的比较目录更新文件操作。站点：") + source.hostName();
+    if (!op_.taskFile) {
+        op_.taskDescription =
+            QString::fromUtf8("站点目录") + remoteBase_ + QString::fromUtf8("和本地目录") +
+            localBase_ + QString::fromUtf8("的比较目录更新文件操作。站点：") + source_.hostName();
         createTaskFile();
     }
     keepTaskFile();
-    const QString path = op.updatePaths.last();
-    const qint32 kind = op.updateKinds.last();
+    const QString path = op_.updatePaths.last();
+    const qint32 kind = op_.updateKinds.last();
     // A step leaves the list when it goes out, so that a task written later
     // does not repeat it; an upload only when it is complete, so that an
     // upload cut short is done again on resume rather than left half-sent.
     if (kind != DirCompare::Upload) {
-        op.updatePaths.removeLast();
-        op.updateKinds.removeLast();
+        op_.updatePaths.removeLast();
+        op_.updateKinds.removeLast();
     }
     switch (kind) {
     case DirCompare::Upload:
@@ -82,10 +82,10 @@ void FtpConnection::updateStep() {
 // A preview: the steps in the order they would run (the last planned
 // first), and no task left behind.
 void FtpConnection::showUpdatePlan() {
-    QStringList paths(op.updatePaths.crbegin(), op.updatePaths.crend());
-    QList<qint32> kinds(op.updateKinds.crbegin(), op.updateKinds.crend());
-    op.updatePaths.clear();
-    op.updateKinds.clear();
+    QStringList paths(op_.updatePaths.crbegin(), op_.updatePaths.crend());
+    QList<qint32> kinds(op_.updateKinds.crbegin(), op_.updateKinds.crend());
+    op_.updatePaths.clear();
+    op_.updateKinds.clear();
     reset(true);
     host_.directoryUpdatePlanned(paths, kinds);
 }
@@ -106,10 +106,10 @@ void FtpConnection::endUpdate() {
 // twin, whose steps join the plan. A local folder that cannot be read ends
 // the update before anything is deleted on its account.
 void FtpConnection::compareUpdateListing(const QByteArray& listing) {
-    const QString current = op.updateFolders.first();
+    const QString current = op_.updateFolders.first();
     if (!folderWalk_.enter(current, listing)) {
         skipItem(QString::fromUtf8(EngineText::SkippedRepeatedFolder) + current);
-        op.updateFolders.removeFirst();
+        op_.updateFolders.removeFirst();
         postContinue();
         return;
     }
@@ -128,11 +128,11 @@ void FtpConnection::compareUpdateListing(const QByteArray& listing) {
         wire_);
     const QDate today = QDateTime::fromSecsSinceEpoch(clock_.calendarSeconds()).toUTC().date();
     const DirCompare::Plan plan = DirCompare::compare(
-        entries, DirCompare::localFolderFor(current, remoteBase, localBase), current, today,
+        entries, DirCompare::localFolderFor(current, remoteBase_, localBase_), current, today,
         updateGoneFolders_.contains(current), &updateLocalWalk_);
     if (plan.localUnreadable) {
-        op.updatePaths.clear();
-        op.updateKinds.clear();
+        op_.updatePaths.clear();
+        op_.updateKinds.clear();
         reset(true);
         report(ResultCode::UpdateFailed);
         return;
@@ -142,10 +142,10 @@ void FtpConnection::compareUpdateListing(const QByteArray& listing) {
     for (const QString& repeated : plan.repeatedFolders)
         skipItem(QString::fromUtf8(EngineText::SkippedRepeatedFolder) + repeated);
     noteLinksLeadingOutside(plan.paths + plan.foldersToCompare);
-    op.updatePaths << plan.paths;
-    op.updateKinds << plan.kinds;
-    op.updateFolders.removeFirst();
-    op.updateFolders << plan.foldersToCompare;
+    op_.updatePaths << plan.paths;
+    op_.updateKinds << plan.kinds;
+    op_.updateFolders.removeFirst();
+    op_.updateFolders << plan.foldersToCompare;
     for (const QString& gone : plan.foldersGoneLocally)
         updateGoneFolders_.insert(gone);
     postContinue();
@@ -156,7 +156,7 @@ void FtpConnection::compareUpdateListing(const QByteArray& listing) {
 // elsewhere goes up unsaid.
 void FtpConnection::noteLinksLeadingOutside(const QStringList& sitePaths) {
     for (const QString& sitePath : sitePaths) {
-        const QFileInfo local(DirCompare::localPathFor(sitePath, remoteBase, localBase));
+        const QFileInfo local(DirCompare::localPathFor(sitePath, remoteBase_, localBase_));
         if (!local.isSymLink())
             continue;
         const QString real = local.canonicalFilePath();
@@ -167,9 +167,9 @@ void FtpConnection::noteLinksLeadingOutside(const QStringList& sitePaths) {
 
 // The upload step at the end of the plan went through.
 void FtpConnection::updateUploadDone() {
-    if (!op.updatePaths.isEmpty()) {
-        op.updatePaths.removeLast();
-        op.updateKinds.removeLast();
+    if (!op_.updatePaths.isEmpty()) {
+        op_.updatePaths.removeLast();
+        op_.updateKinds.removeLast();
     }
     postContinue();
 }

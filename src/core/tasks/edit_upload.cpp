@@ -9,23 +9,23 @@
 void FtpConnection::startEditUpload(const QString& siteFolder, const QString& localPath,
                                     quint32 size, const std::optional<RemoteStamp>& expected) {
     const qsizetype cut = localPath.lastIndexOf(QLatin1Char('/'));
-    op.editMode = true;
+    op_.editMode = true;
     startUpload(siteFolder, localPath.left(cut + 1), {localPath}, {size},
                 {OperationRecord::ChosenFile});
-    op.editExpected = expected;
+    op_.editExpected = expected;
 }
 
 void FtpConnection::editCheckFinished(const std::optional<DirEntry>& found) {
     const RemoteStamp now =
         found ? RemoteStamp{true, found->sizeText, found->dateText} : RemoteStamp{};
-    const RemoteStamp expected = op.editExpected.value_or(now);
-    op.editExpected.reset();
+    const RemoteStamp expected = op_.editExpected.value_or(now);
+    op_.editExpected.reset();
     advance();
     if (now == expected) {
         sendEditedFile();
         return;
     }
-    const QString sitePath = uploadSitePath(op.itemPaths.value(0), OperationRecord::ChosenFile);
+    const QString sitePath = uploadSitePath(op_.itemPaths.value(0), OperationRecord::ChosenFile);
     const QString question = QString::fromUtf8(EngineText::EditedFileChangedOnSite) + sitePath +
                              QString::fromUtf8(EngineText::OverwriteItQuestion);
     askOutsideHandler(question, [this, sitePath](bool replace) {
@@ -41,7 +41,7 @@ void FtpConnection::editCheckFinished(const std::optional<DirEntry>& found) {
 }
 
 void FtpConnection::sendEditedFile() {
-    if (nextCommand < commandQueue_.size())
+    if (nextCommand_ < commandQueue_.size())
         askForSend();
     else
         reset(false);

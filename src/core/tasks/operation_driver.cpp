@@ -32,25 +32,25 @@ void FtpConnection::runDriverStep() {
     if (!isGreeted())
         return;
     reset(false);
-    segmented = false;
-    if (dirUpdate) {
+    segmented_ = false;
+    if (dirUpdate_) {
         updateStep();
         return;
     }
-    if (op.deleting) {
+    if (op_.deleting) {
         deleteStep();
         return;
     }
-    if (!op.hasItems()) {
+    if (!op_.hasItems()) {
         completeOperation();
         return;
     }
-    if (!(op.editMode && op.isDownload))
+    if (!(op_.editMode && op_.isDownload))
         keepTaskFile();
-    const QString path = op.itemPaths.first();
-    const int kind = op.itemKinds.first();
+    const QString path = op_.itemPaths.first();
+    const int kind = op_.itemKinds.first();
     bool queued;
-    if (!op.isDownload)
+    if (!op_.isDownload)
         queued = queueUpload(path, kind);
     else if (kind == OperationRecord::Folder)
         queued = queueFolderListing(path);
@@ -65,7 +65,7 @@ void FtpConnection::runDriverStep() {
 bool FtpConnection::queueUpload(const QString& path, int kind) {
     if (kind == OperationRecord::Folder) {
         if (!expandLocalFolder(path)) {
-            op.dropHead();
+            op_.dropHead();
             postContinue();
             return false;
         }
@@ -76,9 +76,9 @@ bool FtpConnection::queueUpload(const QString& path, int kind) {
         return true;
     }
     const QString sitePath = uploadSitePath(path, kind);
-    if (op.editMode && op.editExpected)
+    if (op_.editMode && op_.editExpected)
         queueDataCommand(QStringLiteral("A"), checkOf(sitePath, FtpCommand::Purpose::EditCheck));
-    if (resumeTransfer) {
+    if (resumeTransfer_) {
         queueDataCommand(QStringLiteral("A"), checkOf(sitePath, FtpCommand::Purpose::SizeCheck));
         queueDataCommand(QStringLiteral("I"), FtpCommand::with(QStringLiteral("APPE"), sitePath));
     } else {
@@ -103,9 +103,9 @@ bool FtpConnection::queueFileDownload(const QString& path) {
     // ranges are planned on what the site has now: a file grown since
     // it was listed would be cut at its listed size, and a changed one
     // continued from old ranges would be spliced from old and new bytes.
-    const int limit = source.segmentsAllowed ? source.segmentLimit : 1;
-    const bool splittable = !op.editMode && source.restSupported && !source.useProxy &&
-                            SegmentPlan::worthSplitting(op.itemSizes.first(), limit);
+    const int limit = source_.segmentsAllowed ? source_.segmentLimit : 1;
+    const bool splittable = !op_.editMode && source_.restSupported && !source_.useProxy &&
+                            SegmentPlan::worthSplitting(op_.itemSizes.first(), limit);
     const bool sizeChecked = sizeCheckedPath_ == path;
     sizeCheckedPath_.clear();
     if (splittable && !sizeChecked) {
@@ -120,18 +120,18 @@ bool FtpConnection::queueFileDownload(const QString& path) {
     // by a download cut before its first block, is replaced whole.
     const QString target = localPathOf();
     quint32 have = 0;
-    if (resumeTransfer && source.restSupported && headFreshPath_ != path) {
+    if (resumeTransfer_ && source_.restSupported && headFreshPath_ != path) {
         const QFileInfo local(target);
         const qint64 size = local.exists() ? local.size() : 0;
-        have = size <= qint64(op.itemSizes.first()) ? quint32(size) : 0;
+        have = size <= qint64(op_.itemSizes.first()) ? quint32(size) : 0;
     }
-    if (resumeTransfer) {
+    if (resumeTransfer_) {
         // A segmented download now fetched whole leaves no record behind.
-        SegmentPlan::discardRecord(target, op.itemSizes.first());
+        SegmentPlan::discardRecord(target, op_.itemSizes.first());
     }
     if (have == 0)
-        resumeTransfer = false;
-    source.bytesDone = have;
+        resumeTransfer_ = false;
+    source_.bytesDone = have;
     // Bytes on disk are continued only while the site's file is still
     // the one begun: its size is asked first (restartWholeDownload).
     if (have > 0 && !sizeChecked)
@@ -148,26 +148,26 @@ bool FtpConnection::queueFileDownload(const QString& path) {
 void FtpConnection::segmentSizeChecked(std::optional<quint64> remoteSize,
                                        const QString& remoteTime) {
     segmentSizeCheck_ = false;
-    const QString path = op.itemPaths.value(0);
-    const quint32 listed = op.itemSizes.value(0);
+    const QString path = op_.itemPaths.value(0);
+    const quint32 listed = op_.itemSizes.value(0);
     bool changed = !remoteSize || *remoteSize != listed;
-    if (!changed && resumeTransfer) {
+    if (!changed && resumeTransfer_) {
         const std::optional<SegmentPlan> record = SegmentPlan::readRecord(localPathOf(), listed);
         changed = record && !record->siteTime.isEmpty() && record->siteTime != remoteTime;
     }
-    if (changed && resumeTransfer) {
+    if (changed && resumeTransfer_) {
         SegmentPlan::discardRecord(localPathOf(), listed);
         addNote(QString::fromUtf8(EngineText::RemoteFileChanged) + path);
-        resumeTransfer = false;
+        resumeTransfer_ = false;
     }
     if (remoteSize && *remoteSize != listed) {
         if (refuseOversized(path, *remoteSize)) {
             reset(false);
-            op.dropHead();
+            op_.dropHead();
             postContinue();
             return;
         }
-        op.itemSizes.first() = quint32(*remoteSize);
+        op_.itemSizes.first() = quint32(*remoteSize);
     }
     sizeCheckedPath_ = path;
     sizeCheckedTime_ = remoteTime;
@@ -176,8 +176,8 @@ void FtpConnection::segmentSizeChecked(std::optional<quint64> remoteSize,
 }
 
 void FtpConnection::completeOperation() {
-    const bool editDownload = op.editMode && op.isDownload;
-    const bool editUpload = op.editMode && !op.isDownload;
+    const bool editDownload = op_.editMode && op_.isDownload;
+    const bool editUpload = op_.editMode && !op_.isDownload;
     const int skipped = itemsSkipped_;
     if (!editDownload)
         deleteTaskFile();
@@ -191,51 +191,15 @@ void FtpConnection::completeOperation() {
         host_.editUploadCompleted();
     prompts_.report(skipped == 0 ? QString::fromUtf8("所有操作已成功完成！")
                                  : QString::fromUtf8(EngineText::CompletedWithSkips).arg(skipped));
-    host_.operationCompleted(op.isDownload);
+    host_.operationCompleted(op_.isDownload);
 }
 
-// Site path of an upload item: the part of the local path below the chosen
-// folder (or its parent, for a whole-folder upload), names as they are,
-// under the target site folder.
 QString FtpConnection::uploadSitePath(const QString& localPath, int kind) const {
-    QString relative;
-    if (kind == OperationRecord::ChosenFile) {
-        relative = localPath.mid(op.sourceFolder.size() - 1);
-    } else {
-        QString base = op.sourceFolder;
-        if (base.endsWith(QLatin1Char('/')))
-            base.chop(1);
-        if (!op.hasFolders)
-            base = base.left(qMax<qsizetype>(base.lastIndexOf(QLatin1Char('/')), 0));
-        const qsizetype at = localPath.indexOf(base);
-        relative = at < 0 ? localPath : localPath.mid(at + base.size());
-    }
-    if (op.targetFolder != QLatin1String("/"))
-        relative.prepend(op.targetFolder);
-    return relative;
+    return op_.uploadSitePath(localPath, kind);
 }
 
-// Local path of the head item of a download.
-// A site name holding bytes that are not text gets them written "%XX" on
-// the local disk, so that its local name says what could not be read.
 QString FtpConnection::localPathOf() const {
-    const QString path = WireText::withRawBytesShown(op.itemPaths.value(0));
-    const int kind = op.itemKinds.value(0);
-    const QString& target = op.targetFolder;
-    if (kind == OperationRecord::ChosenFile) {
-        if (!target.endsWith(QLatin1Char('/')))
-            return target; // a complete local file path
-        return target + path.mid(path.lastIndexOf(QLatin1Char('/')) + 1);
-    }
-    if (op.sourceFolder != QLatin1String("/")) {
-        const QString prefix = op.hasFolders
-                                   ? op.sourceFolder + QLatin1Char('/')
-                                   : op.sourceFolder.left(op.sourceFolder.lastIndexOf('/') + 1);
-        return target + path.mid(prefix.size());
-    }
-    // From the site root: a whole root folder is named after the site.
-    const QString base = op.hasFolders ? target.chopped(1) : target + source.hostName();
-    return path == QLatin1String("/") ? base : base + path;
+    return op_.localPathOf(source_.hostName());
 }
 
 bool FtpConnection::createLocalFolder(const QString& path) {
@@ -258,7 +222,7 @@ bool FtpConnection::refuseOversized(const QString& name, quint64 size) {
 // the end of the work list. Names that could step out of the local folder
 // are never used.
 void FtpConnection::expandRemoteFolder(const QByteArray& listing) {
-    const QString head = op.itemPaths.value(0);
+    const QString head = op_.itemPaths.value(0);
     const QString base = head == QLatin1String("/") ? head : head + QLatin1Char('/');
     if (!folderWalk_.enter(head, listing)) {
         skipItem(skippedText(EngineText::SkippedRepeatedFolder, head));
@@ -274,17 +238,17 @@ void FtpConnection::expandRemoteFolder(const QByteArray& listing) {
                 return;
             }
             if (e.isFolder) {
-                op.itemPaths << base + e.name;
-                op.itemSizes << 0;
-                op.itemKinds << OperationRecord::Folder;
+                op_.itemPaths << base + e.name;
+                op_.itemSizes << 0;
+                op_.itemKinds << OperationRecord::Folder;
                 return;
             }
             const std::optional<quint64> size = DirListing::sizeOf(e);
             if (!size || refuseOversized(base + e.name, *size))
                 return;
-            op.itemPaths << base + e.name;
-            op.itemSizes << quint32(*size);
-            op.itemKinds << OperationRecord::FileInFolder;
+            op_.itemPaths << base + e.name;
+            op_.itemSizes << quint32(*size);
+            op_.itemKinds << OperationRecord::FileInFolder;
         },
         wire_);
 }
@@ -311,13 +275,13 @@ bool FtpConnection::expandLocalFolder(const QString& folder) {
         if (entry.isSymLink() && !entry.exists()) {
             skipItem(skippedText(EngineText::SkippedBrokenLink, entry.filePath()));
         } else if (entry.isDir()) {
-            op.itemPaths << folder + entry.fileName() + QLatin1Char('/');
-            op.itemSizes << 0;
-            op.itemKinds << OperationRecord::Folder;
+            op_.itemPaths << folder + entry.fileName() + QLatin1Char('/');
+            op_.itemSizes << 0;
+            op_.itemKinds << OperationRecord::Folder;
         } else if (!refuseOversized(entry.filePath(), quint64(entry.size()))) {
-            op.itemPaths << folder + entry.fileName();
-            op.itemSizes << quint32(entry.size());
-            op.itemKinds << OperationRecord::FileInFolder;
+            op_.itemPaths << folder + entry.fileName();
+            op_.itemSizes << quint32(entry.size());
+            op_.itemKinds << OperationRecord::FileInFolder;
         }
     }
     return true;
@@ -326,34 +290,34 @@ bool FtpConnection::expandLocalFolder(const QString& folder) {
 // Recursive delete: list every folder found (discovery order), then delete
 // the files, then remove the folders deepest first.
 void FtpConnection::deleteStep() {
-    if (!op.deleteFolders.isEmpty() && op.nextDeleteFolder < op.deleteFolders.size()) {
-        const QString folder = op.deleteFolders.at(op.nextDeleteFolder++);
+    if (!op_.deleteFolders.isEmpty() && op_.nextDeleteFolder < op_.deleteFolders.size()) {
+        const QString folder = op_.deleteFolders.at(op_.nextDeleteFolder++);
         queueDataCommand(QStringLiteral("A"), FtpCommand::with(QStringLiteral("LIST"), folder));
         askForSend();
         return;
     }
-    if (op.deleteFolders.isEmpty() && op.deleteFiles.isEmpty()) {
+    if (op_.deleteFolders.isEmpty() && op_.deleteFiles.isEmpty()) {
         reset(true);
         return;
     }
-    for (const QString& file : std::as_const(op.deleteFiles))
+    for (const QString& file : std::as_const(op_.deleteFiles))
         commandQueue_ << FtpCommand::with(QStringLiteral("DELE"), file);
-    op.deleteFiles.clear();
-    for (qsizetype i = op.deleteFolders.size() - 1; i >= 0; --i)
-        commandQueue_ << FtpCommand::with(QStringLiteral("RMD"), op.deleteFolders.at(i));
-    op.deleteFolders.clear();
-    op.deleting = false;
+    op_.deleteFiles.clear();
+    for (qsizetype i = op_.deleteFolders.size() - 1; i >= 0; --i)
+        commandQueue_ << FtpCommand::with(QStringLiteral("RMD"), op_.deleteFolders.at(i));
+    op_.deleteFolders.clear();
+    op_.deleting = false;
     askForSend();
 }
 
 void FtpConnection::collectDeleteListing(const QByteArray& listing) {
-    const QString folder = op.deleteFolders.value(op.nextDeleteFolder - 1);
+    const QString folder = op_.deleteFolders.value(op_.nextDeleteFolder - 1);
     const QString base = folder == QLatin1String("/") ? folder : folder + QLatin1Char('/');
     // A link back up the tree: what it shows is deleted (or kept) where it
     // really is, never through the link, and the link stays.
     if (!folderWalk_.enter(folder, listing)) {
         skipItem(skippedText(EngineText::SkippedRepeatedFolder, folder));
-        op.deleteFolders.removeAt(--op.nextDeleteFolder);
+        op_.deleteFolders.removeAt(--op_.nextDeleteFolder);
         return;
     }
     DirListing::parseLines(
@@ -368,9 +332,9 @@ void FtpConnection::collectDeleteListing(const QByteArray& listing) {
                 return;
             }
             if (e.isFolder)
-                op.deleteFolders << base + e.name;
+                op_.deleteFolders << base + e.name;
             else
-                op.deleteFiles << base + e.name;
+                op_.deleteFiles << base + e.name;
         },
         wire_);
 }

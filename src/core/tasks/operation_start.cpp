@@ -9,16 +9,16 @@ namespace {
 
 // Items in the order given. Without kinds a size of 0 marks a folder; with
 // them an empty file can be chosen too.
-void appendChosenItems(OperationRecord& op, const QStringList& paths, const QList<quint32>& sizes,
+void appendChosenItems(OperationRecord& op_, const QStringList& paths, const QList<quint32>& sizes,
                        const QList<qint32>& kinds) {
     for (qsizetype i = 0; i < paths.size(); ++i) {
         const quint32 size = sizes.value(i);
         const bool folder = i < kinds.size() ? kinds.at(i) == OperationRecord::Folder : size == 0;
-        op.itemPaths << paths.at(i);
-        op.itemSizes << (folder ? 0 : size);
-        op.itemKinds << (folder ? OperationRecord::Folder : OperationRecord::ChosenFile);
+        op_.itemPaths << paths.at(i);
+        op_.itemSizes << (folder ? 0 : size);
+        op_.itemKinds << (folder ? OperationRecord::Folder : OperationRecord::ChosenFile);
         if (folder)
-            op.hasFolders = true;
+            op_.hasFolders = true;
     }
 }
 
@@ -28,18 +28,18 @@ void appendChosenItems(OperationRecord& op, const QStringList& paths, const QLis
 // survives the reset.
 void FtpConnection::resetTransferRecord(bool download, const QString& target,
                                         const QString& sourceFolder) {
-    const bool editMode = op.editMode;
+    const bool editMode = op_.editMode;
     reset(true);
-    op.editMode = editMode;
-    op.hasFolders = false;
-    op.isDownload = download;
-    op.targetFolder = target;
-    op.sourceFolder = sourceFolder;
+    op_.editMode = editMode;
+    op_.hasFolders = false;
+    op_.isDownload = download;
+    op_.targetFolder = target;
+    op_.sourceFolder = sourceFolder;
     expandedLocalFolders_.clear();
 }
 
 void FtpConnection::beginTransferOperation(const QString& description, unsigned phase) {
-    op.taskDescription = description;
+    op_.taskDescription = description;
     createTaskFile();
     showPhase(phase);
     postContinue();
@@ -49,15 +49,15 @@ void FtpConnection::startDownload(const QString& localFolder, const QString& sit
                                   const QStringList& sitePaths, const QList<quint32>& sizes,
                                   const QList<qint32>& kinds) {
     resetTransferRecord(true, localFolder, siteFolder);
-    appendChosenItems(op, sitePaths, sizes, kinds);
-    if (op.editMode) {
+    appendChosenItems(op_, sitePaths, sizes, kinds);
+    if (op_.editMode) {
         // A file fetched for editing is not a task to resume.
-        op.taskDescription.clear();
+        op_.taskDescription.clear();
         showPhase(Phase::DownloadingFile);
         postContinue();
         return;
     }
-    beginTransferOperation(QString::fromUtf8("从站点：") + source.hostName() +
+    beginTransferOperation(QString::fromUtf8("从站点：") + source_.hostName() +
                                QString::fromUtf8(" 下载 ") + sitePaths.value(0) +
                                QString::fromUtf8(" 等文件或目录"),
                            Phase::DownloadingFile);
@@ -65,10 +65,10 @@ void FtpConnection::startDownload(const QString& localFolder, const QString& sit
 
 void FtpConnection::startFolderDownload(const QString& localFolder, const QString& siteFolder) {
     resetTransferRecord(true, localFolder, siteFolder);
-    op.itemPaths << siteFolder;
-    op.itemSizes << 0;
-    op.itemKinds << OperationRecord::Folder;
-    beginTransferOperation(QString::fromUtf8("从站点：") + source.hostName() +
+    op_.itemPaths << siteFolder;
+    op_.itemSizes << 0;
+    op_.itemKinds << OperationRecord::Folder;
+    beginTransferOperation(QString::fromUtf8("从站点：") + source_.hostName() +
                                QString::fromUtf8(" 下载目录 ") + siteFolder,
                            Phase::DownloadingFolder);
 }
@@ -77,28 +77,28 @@ void FtpConnection::startUpload(const QString& siteFolder, const QString& localF
                                 const QStringList& localPaths, const QList<quint32>& sizes,
                                 const QList<qint32>& kinds) {
     resetTransferRecord(false, siteFolder, localFolder);
-    appendChosenItems(op, localPaths, sizes, kinds);
+    appendChosenItems(op_, localPaths, sizes, kinds);
     QString description;
-    if (op.editMode) {
+    if (op_.editMode) {
         const QString first = localPaths.value(0);
         const qsizetype sep = first.lastIndexOf(QLatin1Char('/'));
         const QString name = sep > 0 ? first.mid(sep + 1) : first;
         description = QString::fromUtf8("上传编辑过的 ") + name +
-                      QString::fromUtf8(" 文件到站点：") + source.hostName();
+                      QString::fromUtf8(" 文件到站点：") + source_.hostName();
     } else {
         description = QString::fromUtf8("上传 ") + localPaths.value(0) +
-                      QString::fromUtf8(" 等文件或目录到站点：") + source.hostName();
+                      QString::fromUtf8(" 等文件或目录到站点：") + source_.hostName();
     }
     beginTransferOperation(description, Phase::UploadingFile);
 }
 
 void FtpConnection::startFolderUpload(const QString& siteFolder, const QString& localFolder) {
     resetTransferRecord(false, siteFolder, localFolder);
-    op.itemPaths << localFolder;
-    op.itemSizes << 0;
-    op.itemKinds << OperationRecord::Folder;
+    op_.itemPaths << localFolder;
+    op_.itemSizes << 0;
+    op_.itemKinds << OperationRecord::Folder;
     beginTransferOperation(QString::fromUtf8("上传目录 ") + localFolder +
-                               QString::fromUtf8(" 到站点：") + source.hostName(),
+                               QString::fromUtf8(" 到站点：") + source_.hostName(),
                            Phase::UploadingFolder);
 }
 
@@ -111,12 +111,12 @@ void FtpConnection::makeSiteFolder(const QString& sitePath) {
 
 void FtpConnection::deleteSiteItems(const QStringList& sitePaths, const QStringList& kindTexts) {
     reset(true);
-    op.deleting = true;
+    op_.deleting = true;
     for (qsizetype i = 0; i < sitePaths.size(); ++i) {
         if (kindTexts.value(i) == QLatin1String("d"))
-            op.deleteFolders << sitePaths.at(i);
+            op_.deleteFolders << sitePaths.at(i);
         else
-            op.deleteFiles << sitePaths.at(i);
+            op_.deleteFiles << sitePaths.at(i);
     }
     postContinue();
     showPhase(Phase::DeletingFolder);

@@ -27,11 +27,11 @@ FtpConnection::~FtpConnection() {
 // The part and state files of the head item, opened with the plan they
 // hold or a new one; null when the file must come over this connection.
 std::unique_ptr<SegmentJob> FtpConnection::openSegmentJob() {
-    const quint32 size = op.itemSizes.first();
+    const quint32 size = op_.itemSizes.first();
     const QString target = localPathOf();
-    auto job = std::make_unique<SegmentJob>(source);
+    auto job = std::make_unique<SegmentJob>(source_);
     job->size = size;
-    job->sitePath = op.itemPaths.first();
+    job->sitePath = op_.itemPaths.first();
     job->part.setFileName(partFileFor(target));
     job->state.setFileName(stateFileFor(target));
 
@@ -42,7 +42,7 @@ std::unique_ptr<SegmentJob> FtpConnection::openSegmentJob() {
     bool continued = false;
     if (job->part.exists() || job->state.exists()) {
         const std::optional<SegmentPlan> plan =
-            resumeTransfer ? SegmentPlan::readRecord(target, size) : std::nullopt;
+            resumeTransfer_ ? SegmentPlan::readRecord(target, size) : std::nullopt;
         if (!plan) {
             addNote(QString::fromUtf8(EngineText::SegmentNamesTaken) + job->part.fileName());
             return nullptr;
@@ -51,7 +51,7 @@ std::unique_ptr<SegmentJob> FtpConnection::openSegmentJob() {
         continued = true;
     }
     if (!continued) {
-        job->plan = SegmentPlan::split(size, source.segmentLimit);
+        job->plan = SegmentPlan::split(size, source_.segmentLimit);
         job->plan.siteTime = sizeCheckedTime_;
     }
     QIODevice::OpenMode partMode = QIODevice::ReadWrite | QIODevice::Unbuffered;
@@ -73,17 +73,17 @@ std::unique_ptr<SegmentJob> FtpConnection::openSegmentJob() {
 // What the workers need to log in as this connection did: they dial the
 // address it reached.
 void FtpConnection::describeConnectionTo(SegmentJob& job) const {
-    job.host = controlSocket->peerAddressText();
-    job.port = quint16(source.port);
-    job.hostName = source.hostName();
-    job.user = source.user();
-    job.password = source.password();
-    job.account = source.account();
-    job.proxy = source.useProxy != 0;
+    job.host = controlSocket_->peerAddressText();
+    job.port = quint16(source_.port);
+    job.hostName = source_.hostName();
+    job.user = source_.user();
+    job.password = source_.password();
+    job.account = source_.account();
+    job.proxy = source_.useProxy != 0;
     job.passive = passive_;
     job.extendedPassive = extendedPassive_;
     job.encoding = wire_.encoding();
-    job.tls = controlSocket->isSecure();
+    job.tls = controlSocket_->isSecure();
     job.dataProtected = dataProtected_;
     job.tlsServerName = tlsServerName();
     job.acceptedFingerprint = acceptedFingerprint_;
@@ -91,9 +91,9 @@ void FtpConnection::describeConnectionTo(SegmentJob& job) const {
     job.idleLimitMs = timing_.segmentIdleMs;
     job.replyWaitMs = timing_.segmentReplyWaitMs;
     job.proxyHost = job.host;
-    job.proxyPort = quint16(source.proxyPort);
+    job.proxyPort = quint16(source_.proxyPort);
     if (job.proxy)
-        job.host = source.hostAddress();
+        job.host = source_.hostAddress();
 }
 
 bool FtpConnection::tryStartSegmented() {
@@ -103,20 +103,20 @@ bool FtpConnection::tryStartSegmented() {
         return false;
     describeConnectionTo(*job);
 
-    source.abortRequested = false;
-    source.bytesDone = quint32(job->plan.bytesWritten);
+    source_.abortRequested = false;
+    source_.bytesDone = quint32(job->plan.bytesWritten);
     int workers = 0;
     for (int i = 0; i < job->plan.count(); ++i)
         workers += job->plan.done.at(i) < job->plan.length.at(i);
     segmentRun_.reset(new SegmentRun);
-    source.runningThreads = workers;
+    source_.runningThreads = workers;
     segmentRun_->job = std::move(job);
     for (int i = 0; i < workers; ++i) {
         auto thread = std::make_unique<SegmentThread>(*segmentRun_->job);
         thread->start();
         segmentRun_->threads.push_back(std::move(thread));
     }
-    segmented = true;
+    segmented_ = true;
     setDataStage(DataStage::Open);
     setTransferKind(TransferKind::Download);
     startProgress();
@@ -127,14 +127,14 @@ bool FtpConnection::tryStartSegmented() {
 // All workers have ended: the file is whole, or it waits for a resume with
 // its part and state files.
 void FtpConnection::checkSegments() {
-    if (!segmented || !segmentRun_ || source.runningThreads.load() > 0)
+    if (!segmented_ || !segmentRun_ || source_.runningThreads.load() > 0)
         return;
     killTimer(SegmentWatchTimer);
     const std::unique_ptr<SegmentRun> run(segmentRun_.release());
     for (auto& thread : run->threads)
         thread->wait();
     SegmentJob& job = *run->job;
-    segmented = false;
+    segmented_ = false;
     setDataStage(DataStage::None);
     setTransferKind(TransferKind::None);
     stopProgress();
@@ -149,7 +149,7 @@ void FtpConnection::checkSegments() {
             return;
         }
         job.state.remove();
-        op.dropHead();
+        op_.dropHead();
         postContinue();
         return;
     }
@@ -164,10 +164,10 @@ void FtpConnection::checkSegments() {
 void FtpConnection::stopSegments() {
     if (!segmentRun_)
         return;
-    source.abortRequested = true;
+    source_.abortRequested = true;
     for (auto& thread : segmentRun_->threads)
         thread->wait();
     segmentRun_.reset();
-    segmented = false;
+    segmented_ = false;
     killTimer(SegmentWatchTimer);
 }

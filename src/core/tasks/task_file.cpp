@@ -11,9 +11,9 @@ constexpr int MaxTaskSerial = 1000;
 } // namespace
 
 void FtpConnection::createTaskFile() {
-    if (op.taskFile)
-        op.taskFile->close();
-    op.taskFile.reset();
+    if (op_.taskFile)
+        op_.taskFile->close();
+    op_.taskFile.reset();
     // Only the user may read it: it holds the password. A task of the same
     // second (another operation, another program run) keeps its file: this
     // one takes the next free number.
@@ -21,17 +21,17 @@ void FtpConnection::createTaskFile() {
     const QDateTime now = QDateTime::fromSecsSinceEpoch(clock_.calendarSeconds());
     for (int serial = 1; serial <= MaxTaskSerial; ++serial) {
         const QString name = TaskArchive::fileNameFor(now, serial);
-        auto file = std::make_unique<QFile>(source.taskFolder + name);
+        auto file = std::make_unique<QFile>(source_.taskFolder + name);
         if (file->open(QIODevice::WriteOnly | QIODevice::NewOnly, ownerOnly)) {
-            source.taskFileName = name;
-            op.taskFile = std::move(file);
+            source_.taskFileName = name;
+            op_.taskFile = std::move(file);
             taskFileWrittenAt_.reset(); // the first item writes it at once
             return;
         }
         if (!file->exists())
             break; // not a name taken but a folder that cannot be written
     }
-    source.taskFileName.clear(); // the operation runs without a task file
+    source_.taskFileName.clear(); // the operation runs without a task file
 }
 
 // Rewriting the whole list before every item costs the square of a tree's
@@ -42,7 +42,7 @@ void FtpConnection::createTaskFile() {
 // store the file again whole or after a size check. Nothing is lost or
 // written twice into one file.
 void FtpConnection::keepTaskFile() {
-    if (!op.taskFile)
+    if (!op_.taskFile)
         return;
     const quint32 now = clock_.tickCount();
     if (taskFileWrittenAt_ &&
@@ -53,44 +53,44 @@ void FtpConnection::keepTaskFile() {
 }
 
 void FtpConnection::writeTaskFile() {
-    if (!op.taskFile)
+    if (!op_.taskFile)
         return;
     TaskContents t;
-    t.description = op.taskDescription;
-    t.site = source.hostName();
-    t.port = source.port;
-    t.user = source.user();
-    t.password = source.password();
-    t.update = dirUpdate;
-    if (dirUpdate) {
-        t.localBase = localBase;
-        t.remoteBase = remoteBase;
-        t.updatePaths = op.updatePaths;
-        t.updateKinds = op.updateKinds;
+    t.description = op_.taskDescription;
+    t.site = source_.hostName();
+    t.port = source_.port;
+    t.user = source_.user();
+    t.password = source_.password();
+    t.update = dirUpdate_;
+    if (dirUpdate_) {
+        t.localBase = localBase_;
+        t.remoteBase = remoteBase_;
+        t.updatePaths = op_.updatePaths;
+        t.updateKinds = op_.updateKinds;
     } else {
-        t.editMode = op.editMode;
-        t.isDownload = op.isDownload;
-        t.targetFolder = op.targetFolder;
-        t.sourceFolder = op.sourceFolder;
-        t.itemPaths = op.itemPaths;
-        t.itemSizes = op.itemSizes;
-        t.itemKinds = op.itemKinds;
-        t.hasFolders = op.hasFolders;
-        t.headFresh = op.isDownload && op.hasItems() &&
-                      op.itemKinds.first() != OperationRecord::Folder &&
-                      headOpenedPath_ != op.itemPaths.first();
+        t.editMode = op_.editMode;
+        t.isDownload = op_.isDownload;
+        t.targetFolder = op_.targetFolder;
+        t.sourceFolder = op_.sourceFolder;
+        t.itemPaths = op_.itemPaths;
+        t.itemSizes = op_.itemSizes;
+        t.itemKinds = op_.itemKinds;
+        t.hasFolders = op_.hasFolders;
+        t.headFresh = op_.isDownload && op_.hasItems() &&
+                      op_.itemKinds.first() != OperationRecord::Folder &&
+                      headOpenedPath_ != op_.itemPaths.first();
     }
     const QByteArray bytes = TaskArchive::encode(t);
-    if (!op.taskFile->seek(0) || op.taskFile->write(bytes) != bytes.size())
+    if (!op_.taskFile->seek(0) || op_.taskFile->write(bytes) != bytes.size())
         return;
-    op.taskFile->flush();
-    op.taskFile->resize(bytes.size());
+    op_.taskFile->flush();
+    op_.taskFile->resize(bytes.size());
 }
 
 void FtpConnection::deleteTaskFile() {
-    if (!op.taskFile)
+    if (!op_.taskFile)
         return;
-    op.taskFile->close();
-    op.taskFile->remove();
-    op.taskFile.reset();
+    op_.taskFile->close();
+    op_.taskFile->remove();
+    op_.taskFile.reset();
 }

@@ -86,7 +86,7 @@ bool TaskResume::isSound(const TaskContents& t) {
 
 bool FtpConnection::resumeTask(const QString& name) {
     reset(true);
-    const QString path = source.taskFolder + name;
+    const QString path = source_.taskFolder + name;
     std::optional<TaskContents> task;
     QFile file(path);
     if (file.open(QIODevice::ReadOnly) && file.size() <= TaskFileLimit)
@@ -96,46 +96,46 @@ bool FtpConnection::resumeTask(const QString& name) {
         prompts_.report(QString::fromUtf8(EngineText::TaskFileDamaged) + path);
         return false;
     }
-    if (task->site != source.hostName()) {
+    if (task->site != source_.hostName()) {
         prompts_.report(QString::fromUtf8(EngineText::TaskOfAnotherSite));
         return false;
     }
-    op.taskDescription = task->description;
-    dirUpdate = task->update;
-    if (dirUpdate) {
-        localBase = task->localBase;
-        remoteBase = task->remoteBase;
-        op.updatePaths = task->updatePaths;
-        op.updateKinds = task->updateKinds;
+    op_.taskDescription = task->description;
+    dirUpdate_ = task->update;
+    if (dirUpdate_) {
+        localBase_ = task->localBase;
+        remoteBase_ = task->remoteBase;
+        op_.updatePaths = task->updatePaths;
+        op_.updateKinds = task->updateKinds;
         showPhase(Phase::UpdatingFolder);
     } else {
-        op.editMode = task->editMode;
-        op.isDownload = task->isDownload;
-        op.targetFolder = task->targetFolder;
-        op.sourceFolder = task->sourceFolder;
-        op.itemPaths = task->itemPaths;
-        op.itemSizes = task->itemSizes;
-        op.itemKinds = task->itemKinds;
-        op.hasFolders = task->hasFolders;
-        showPhase(op.isDownload ? Phase::DownloadingFile : Phase::UploadingFile);
+        op_.editMode = task->editMode;
+        op_.isDownload = task->isDownload;
+        op_.targetFolder = task->targetFolder;
+        op_.sourceFolder = task->sourceFolder;
+        op_.itemPaths = task->itemPaths;
+        op_.itemSizes = task->itemSizes;
+        op_.itemKinds = task->itemKinds;
+        op_.hasFolders = task->hasFolders;
+        showPhase(op_.isDownload ? Phase::DownloadingFile : Phase::UploadingFile);
     }
     // The same file goes on serving the operation.
     auto taskFile = std::make_unique<QFile>(path);
     if (taskFile->open(QIODevice::ReadWrite)) {
-        op.taskFile = std::move(taskFile);
-        source.taskFileName = name;
+        op_.taskFile = std::move(taskFile);
+        source_.taskFileName = name;
         taskFileWrittenAt_.reset();
     }
     // The head file: an upload continues after a size check; a download
     // after the bytes this task wrote to disk (or its ranges), once the
     // site's file is found unchanged. It is never taken as done unseen: a
     // local file as large as the site's may be an older one.
-    if (!dirUpdate && op.hasItems() && op.itemKinds.first() != OperationRecord::Folder) {
-        resumeTransfer = true;
-        if (op.isDownload && task->headFresh)
-            headFreshPath_ = op.itemPaths.first();
-        else if (op.isDownload)
-            headOpenedPath_ = op.itemPaths.first();
+    if (!dirUpdate_ && op_.hasItems() && op_.itemKinds.first() != OperationRecord::Folder) {
+        resumeTransfer_ = true;
+        if (op_.isDownload && task->headFresh)
+            headFreshPath_ = op_.itemPaths.first();
+        else if (op_.isDownload)
+            headOpenedPath_ = op_.itemPaths.first();
     }
     postContinue();
     return true;

@@ -34,7 +34,7 @@ void MainWindow::onTimer(int id) {
         return;
     // The connection's own watch: keep-alive and every time-out.
     connection_->onFrameTick();
-    if (connection_ && connection_->isTransferringFile() && !connection_->dirUpdate)
+    if (connection_ && connection_->isTransferringFile() && !connection_->isUpdating())
         updateProgress();
 }
 
@@ -59,7 +59,7 @@ void MainWindow::updateProgress() {
     const quint32 bytes = source_->bytesDone;
     const quint32 delta = bytes - lastBytes_;
     lastBytes_ = bytes;
-    const quint32 expected = connection_->op.itemSizes.value(0, 0);
+    const quint32 expected = connection_->currentItemSize();
     const int percent = ProgressTexts::percentOf(bytes, expected);
     statusBar_->showProgress(
         ProgressTexts::bytesText(connection_->transferKind() == TransferKind::Download, bytes,

@@ -66,8 +66,8 @@ QString OnlineEditor::fileName() const {
 // application shows).
 QString OnlineEditor::copyFolder() const {
     FtpConnection* connection = host_.connection();
-    const QString server = connection ? connection->source.hostName() + QLatin1Char(':') +
-                                            QString::number(connection->source.port)
+    const QString server = connection ? connection->source().hostName() + QLatin1Char(':') +
+                                            QString::number(connection->source().port)
                                       : QString();
     const QByteArray key = QCryptographicHash::hash(
         (server + QLatin1Char('\n') + siteFolder()).toUtf8(), QCryptographicHash::Sha1);
