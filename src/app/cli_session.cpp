@@ -44,17 +44,6 @@ void printErrLine(const QString& text) {
     printErr(text + QLatin1Char('\n'));
 }
 
-// Messages that do not end a command: successes and per-file warnings.
-bool isFailureText(const QString& text) {
-    if (text.startsWith(QString::fromUtf8(EngineText::CompletedWithSkips).section('%', 0, 0)))
-        return false; // done, with items left out: the summary and status 3 follow
-    static const QStringList notFailures = {
-        QString::fromUtf8("所有操作已成功完成！"), resultText(ResultCode::LoggedIn),
-        resultText(ResultCode::LoggedOut), resultText(ResultCode::Completed),
-        resultText(ResultCode::UpdateCompleted)};
-    return !notFailures.contains(text);
-}
-
 const char* const kNotOnSite = "站点上没有该文件或目录：";
 
 // A local folder path in the engine's form: absolute, ending in one "/".
@@ -282,9 +271,7 @@ void CliSession::startOperation(const DirEntry* entry) {
     }
 }
 
-void CliSession::operationCompleted(bool) {
-    succeed();
-}
+void CliSession::operationCompleted(bool) {}
 
 // The login of `resume` is through: the task goes on, or says why not.
 void CliSession::resumeInterruptedTask(const QString& taskFile) {
@@ -369,8 +356,30 @@ void CliSession::controlConnectionClosed() {
 void CliSession::report(const QString& text) {
     progress_.finish();
     console_.report(text);
-    if (isFailureText(text))
+}
+
+// The exit status follows the outcome: a completed operation succeeds (with
+// items left out, status 3 follows from their list), a goodbye changes
+// nothing, anything else fails.
+void CliSession::operationEnded(const OperationEnd& end) {
+    report(end.text());
+    switch (end.outcome()) {
+    case Outcome::Completed:
+    case Outcome::CompletedWithSkips:
+        succeed();
+        break;
+    case Outcome::LoggedOut:
+        break;
+    case Outcome::Refused:
+    case Outcome::ConnectFailed:
+    case Outcome::ConnectionLost:
+    case Outcome::Cancelled:
+    case Outcome::LocalFileError:
+    case Outcome::NameNotSendable:
+    case Outcome::TaskUnusable:
         fail();
+        break;
+    }
 }
 
 // Nobody to ask: the certificate is shown and refused; --trust with its

@@ -60,6 +60,7 @@ public:
     int run(const CliCommand& command);
 
     // FtpHost
+    void operationEnded(const OperationEnd& end) override;
     void showStatusText(const QString& text) override;
     void transcriptChanged(const QString& text, const QString& appended) override;
     void resetConnectedSiteDisplay() override;

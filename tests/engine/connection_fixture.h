@@ -17,6 +17,7 @@
 class ConnectionTest : public ::testing::Test {
 protected:
     ConnectionTest() {
+        host.prompts = &prompts;
         timing.retryPauseMs = 30;
         timing.uploadTailPauseMs = 20;
         source.setUser("u");

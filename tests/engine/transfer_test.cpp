@@ -12,8 +12,6 @@
 
 namespace {
 
-const char* const kAllDone = "所有操作已成功完成！";
-
 QByteArray pattern(int size, int seed = 0) {
     QByteArray b(size, Qt::Uninitialized);
     for (int i = 0; i < size; ++i)
@@ -29,7 +27,7 @@ protected:
     }
     QString localDir() const { return local.path() + "/"; }
     bool waitDone() {
-        return waitUntil([&] { return prompts.count(kAllDone) == 1; });
+        return waitUntil([&] { return host.outcomes.count(Outcome::Completed) == 1; });
     }
 
     QTemporaryDir local;
@@ -119,7 +117,7 @@ TEST_F(TransferTest, DataConnectionFromAnotherAddressIsRefused) {
     finishPeer();
     EXPECT_FALSE(connection->isTransferring());
     EXPECT_TRUE(readBytes(localDir() + "f.bin").isEmpty());
-    EXPECT_EQ(prompts.count(kAllDone), 0);
+    EXPECT_EQ(host.outcomes.count(Outcome::Completed), 0);
 }
 
 TEST_F(TransferTest, CannotOpenDataConnectionRepeatsTheWholeGroup) {
@@ -244,7 +242,7 @@ TEST_F(TransferTest, FolderDownloadFromADosListingSkipsUnsafeNames) {
     // Done, but not "all done": two items were left out.
     ASSERT_TRUE(waitUntil([&] { return prompts.count("操作已完成，但有2项没有传送。") == 1; }))
         << prompts.shown.join('|').toStdString();
-    EXPECT_EQ(prompts.count(kAllDone), 0);
+    EXPECT_EQ(host.outcomes.count(Outcome::Completed), 0);
     finishPeer();
     EXPECT_EQ(readBytes(localDir() + "d/f.txt"), "hello");
     EXPECT_TRUE(QFileInfo(localDir() + "d/sub").isDir());
@@ -398,7 +396,7 @@ TEST_F(TransferTest, UploadIsCompleteOnlyWhenTheServerConfirmsIt) {
         << prompts.shown.join('|').toStdString();
     finishPeer();
     EXPECT_EQ(peer->uploaded(), content);
-    EXPECT_EQ(prompts.count(kAllDone), 0);
+    EXPECT_EQ(host.outcomes.count(Outcome::Completed), 0);
     EXPECT_TRUE(host.completed.isEmpty());
     EXPECT_EQ(host.resumes, 0);
     EXPECT_FALSE(QDir(localDir()).entryList({"*.npm"}).isEmpty()) << "the task is kept";
@@ -574,7 +572,7 @@ TEST_F(TransferTest, TypeIsSentOnlyWhenItChangesAndAgainAfterARefusal) {
     ASSERT_TRUE(waitUntil([&] { return prompts.count(kStopped) == 1; }));
     ASSERT_TRUE(waitUntil([&] { return connection->connectionReady(); }));
     connection->startDownload(localDir(), "/pub", {"/pub/c"}, {2});
-    ASSERT_TRUE(waitUntil([&] { return prompts.count(kAllDone) == 2; }));
+    ASSERT_TRUE(waitUntil([&] { return host.outcomes.count(Outcome::Completed) == 2; }));
     finishPeer();
     EXPECT_EQ(readBytes(localDir() + "c"), "cc");
 }

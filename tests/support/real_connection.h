@@ -36,6 +36,7 @@ struct RealConnection {
         source.setPassword(password);
         source.setStartFolder(startFolder);
         source.taskFolder = home.path() + "/";
+        host.prompts = &prompts;
         connection = std::make_unique<FtpConnection>(
             source, 1, FtpConnection::Deps{host, prompts, clock, timing});
         if (connection->create())
@@ -53,7 +54,11 @@ struct RealConnection {
     }
 
     bool waitAllDone(int ms = 30000) {
-        return waitUntil([&] { return prompts.count("所有操作已成功完成！") == 1; }, ms);
+        // One completion, taken: the next wait is for the next operation.
+        const bool done =
+            waitUntil([&] { return host.outcomes.count(Outcome::Completed) == 1; }, ms);
+        host.outcomes.clear();
+        return done;
     }
 
     QString transcript() const { return host.transcript; }

@@ -1,15 +1,22 @@
 #pragma once
 
 #include "core/engine/ftp_host.h"
+#include "core/platform/prompts.h"
 
 #include <QList>
 #include <QStringList>
 
 #include <utility>
 
-// An FtpHost that remembers what the connection told it.
+// An FtpHost that remembers what the connection told it. Like the window,
+// it shows each end's text through `prompts` when it has them.
 class RecordingHost : public FtpHost {
 public:
+    void operationEnded(const OperationEnd& end) override {
+        outcomes << end.outcome();
+        if (prompts)
+            prompts->report(end.text());
+    }
     void showStatusText(const QString& text) override { statusTexts << text; }
     void securityChanged(const QString& protocol) override { security = protocol; }
     void transcriptChanged(const QString& text, const QString&) override { transcript = text; }
@@ -30,6 +37,8 @@ public:
     void resumeInterruptedTask(const QString& file) override { resumedTasks << file; }
     void itemSkipped(const QString& text) override { skipped << text; }
 
+    Prompts* prompts = nullptr;
+    QList<Outcome> outcomes;
     QStringList statusTexts;
     QString security; // the protocol while encrypted
     QString transcript;

@@ -1,7 +1,10 @@
 // The fixed texts of the source record and the engine's fixed texts.
 #include "core/engine/connection_source.h"
+#include "core/engine/outcome.h"
 #include "core/engine/result_texts.h"
 #include "core/platform/gbk_text.h"
+
+#include <QSet>
 
 #include <gtest/gtest.h>
 
@@ -23,11 +26,30 @@ TEST(SourceRecord, FixedTextsKeepAtMost49Bytes) {
     EXPECT_EQ(source.homepageUrl().size(), 99);
 }
 
-TEST(ResultTexts, SilentCodesAndPhases) {
-    EXPECT_EQ(resultText(ResultCode::ConnectFailed), QString::fromUtf8("不能连接服务器！"));
-    EXPECT_EQ(resultText(ResultCode::OutOfMemory), QString::fromUtf8("内存不够！"));
-    for (unsigned silent : {11u, 12u, 18u, 1000u})
-        EXPECT_TRUE(resultText(silent).isEmpty()) << silent;
+// Every end has a text of its own, only the completions count as success,
+// and a detail follows the text it completes.
+TEST(ResultTexts, EndsAndPhases) {
+    QSet<QString> texts;
+    for (int m = 0; m <= int(EndMessage::TaskOfAnotherSite); ++m) {
+        const OperationEnd end{EndMessage(m)};
+        EXPECT_FALSE(end.text().isEmpty()) << m;
+        EXPECT_FALSE(texts.contains(end.text())) << m << " shares its text with another end";
+        texts.insert(end.text());
+        const Outcome outcome = end.outcome();
+        const bool success = outcome == Outcome::Completed ||
+                             outcome == Outcome::CompletedWithSkips ||
+                             outcome == Outcome::LoggedOut;
+        const bool completion =
+            end.message == EndMessage::AllCompleted || end.message == EndMessage::UpdateCompleted ||
+            end.message == EndMessage::CompletedWithSkips || end.message == EndMessage::LoggedOut;
+        EXPECT_EQ(success, completion) << m;
+    }
+    EXPECT_EQ(OperationEnd{EndMessage::ConnectFailed}.text(),
+              QString::fromUtf8("不能连接服务器！"));
+    EXPECT_EQ((OperationEnd{EndMessage::CompletedWithSkips, QString(), 2}.text()),
+              QString::fromUtf8("操作已完成，但有2项没有传送。"));
+    EXPECT_EQ((OperationEnd{EndMessage::TaskFileDamaged, "/t/x.npm"}.text()),
+              QString::fromUtf8("任务文件已损坏，不能续传（文件保留未动）：/t/x.npm"));
     EXPECT_EQ(phaseText(Phase::UpdatingFolder), QString::fromUtf8("正在更新目录，请等待......"));
     EXPECT_TRUE(phaseText(Phase::Idle).isEmpty());
     EXPECT_TRUE(phaseText(13).isEmpty());

@@ -43,43 +43,42 @@ void FtpConnection::reset(bool full) {
     uploadFile_.reset();
 }
 
-// Why a command cannot go out as it is, naming its argument; empty when it
+// Why a command cannot go out as it is, naming its argument; none when it
 // can. A line break inside would end the command early and let the rest
 // pass for another command; a character the code page cannot hold would
 // arrive as "?" and name another file.
-QString FtpConnection::unsendableText(const FtpCommand& command) const {
+std::optional<OperationEnd> FtpConnection::unsendable(const FtpCommand& command) const {
     QString argument = command.argument;
     const bool control = StoredText::breaksLine(argument);
     if (!control && wire_.canEncode(argument))
-        return {};
+        return std::nullopt;
     if (command.is("PASS"))
         argument = QString::fromUtf8("（密码）");
     argument.replace(QLatin1Char('\r'), QLatin1String("\\r"));
     argument.replace(QLatin1Char('\n'), QLatin1String("\\n"));
     argument.replace(QChar(0), QLatin1String("\\0"));
-    return QString::fromUtf8(control ? EngineText::UnsendableControl
-                                     : EngineText::UnsendableCharacters) +
-           argument;
+    return OperationEnd{control ? EndMessage::UnsendableControl : EndMessage::UnsendableCharacters,
+                        argument};
 }
 
 // A line that cannot go out: a login cannot go on without it; an item of a
 // transfer is left out and the rest goes on; anything else stops.
-void FtpConnection::refuseLine(const QString& text) {
+void FtpConnection::refuseLine(const OperationEnd& refusal) {
     if (isSettingUp()) {
         closeConnection();
-        prompts_.report(text);
+        host_.operationEnded(refusal);
     } else if (op_.hasItems() && !op_.deleting && !dirUpdate_) {
         // A data connection the server opened on "PORT" belongs to the
         // refused line.
         dropDataConnection();
         reset(false);
         setTransferKind(TransferKind::None);
-        skipItem(text);
+        skipItem(refusal.text());
         op_.dropHead();
         postContinue();
     } else {
         reset(true);
-        prompts_.report(text);
+        host_.operationEnded(refusal);
     }
 }
 
@@ -100,7 +99,7 @@ void FtpConnection::sendNext(int error) {
         return; // a second Write while the line sent waits for its reply
     if (error != 0) {
         closeConnection();
-        report(ResultCode::SendFailed);
+        report(EndMessage::SendFailed);
         return;
     }
     if (commandQueue_.isEmpty())
@@ -117,19 +116,18 @@ void FtpConnection::sendNext(int error) {
     if (line.isEmpty()) {
         closeConnection();
         reset(true);
-        report(ResultCode::DataNetworkError);
+        report(EndMessage::DataNetworkError);
         return;
     }
-    const QString refusal = unsendableText(command);
-    if (!refusal.isEmpty()) {
-        refuseLine(refusal);
+    if (const std::optional<OperationEnd> refusal = unsendable(command)) {
+        refuseLine(*refusal);
         return;
     }
     if (!prepareTransferOf(command))
         return;
     if (controlSocket_->sendWhole(wire_.encode(line)) != 0) {
         closeConnection();
-        report(ResultCode::SendFailed);
+        report(EndMessage::SendFailed);
         return;
     }
     lineSent(command, line);
@@ -211,20 +209,20 @@ void FtpConnection::lineSent(const FtpCommand& command, const QString& line) {
     QString block = transcript_.addCommand(line);
     host_.transcriptChanged(transcript_.text(), block);
     if (command.is("ABOR"))
-        report(ResultCode::Interrupted);
+        report(EndMessage::Interrupted);
 }
 
 void FtpConnection::onControlReadable(int error) {
     if (error != 0 || replyBuffer_.size() >= ReplyLimit - 1) {
         closeConnection();
-        report(ResultCode::ReceiveFailed);
+        report(EndMessage::ReceiveFailed);
         return;
     }
     char chunk[ReplyLimit];
     const qint64 n = controlSocket_->recv(chunk, ReplyLimit - 1 - replyBuffer_.size());
     if (n <= 0) {
         closeConnection();
-        report(ResultCode::ReceiveFailed);
+        report(EndMessage::ReceiveFailed);
         return;
     }
     replyBuffer_.append(chunk, n);
@@ -241,7 +239,7 @@ void FtpConnection::onControlReadable(int error) {
     if (controlSocket_ && replyBuffer_.size() >= ReplyLimit - 1) {
         // A full buffer without a complete reply can never complete.
         closeConnection();
-        report(ResultCode::ReceiveFailed);
+        report(EndMessage::ReceiveFailed);
     }
 }
 
@@ -277,7 +275,7 @@ void FtpConnection::postContinue() {
     post(Msg::ContinueOperation, operationSerial_);
 }
 
-void FtpConnection::stopWith(unsigned code) {
+void FtpConnection::stopWith(EndMessage code) {
     reset(true);
     report(code);
 }
@@ -297,9 +295,9 @@ void FtpConnection::continueAfterReply(const FtpCommand& waiting) {
             if (prompts_.askYesNo(QString::fromUtf8(EngineText::RestartUploadQuestion)))
                 postContinue();
             else
-                stopWith(ResultCode::Stopped);
+                stopWith(EndMessage::Stopped);
         } else {
-            stopWith(ResultCode::Stopped);
+            stopWith(EndMessage::Stopped);
         }
         return;
     }

@@ -39,10 +39,8 @@ void FtpConnection::touch() {
     lastActivity_ = clock_.tickCount();
 }
 
-void FtpConnection::report(unsigned code) {
-    QString text = resultText(code);
-    if (!text.isEmpty())
-        prompts_.report(text);
+void FtpConnection::report(EndMessage message, const QString& detail) {
+    host_.operationEnded(OperationEnd{message, detail});
 }
 
 void FtpConnection::showPhase(unsigned phase) {
@@ -188,7 +186,7 @@ void FtpConnection::onLookupFinished(quintptr handle, int error) {
         retryCount_ = 0;
         host_.resetConnectedSiteDisplay();
         showPhase(Phase::Idle);
-        report(ResultCode::LookupFailed);
+        report(EndMessage::LookupFailed);
         return;
     }
     ++retryCount_;
@@ -210,7 +208,7 @@ void FtpConnection::startConnect() {
     controlSocket_ = std::make_unique<AsyncSocket>();
     // Said before the connection is dropped, so that the reason comes first.
     if (!controlSocket_->open(AsyncSocket::isIpv6Address(dialAddress()))) {
-        report(ResultCode::ConnectFailed);
+        report(EndMessage::ConnectFailed);
         closeConnection();
         return;
     }
@@ -219,7 +217,7 @@ void FtpConnection::startConnect() {
     int result =
         controlSocket_->connect(dialAddress(), quint16(proxy ? source_.proxyPort : source_.port));
     if (result != 0 && result != AsyncSocket::WouldBlock) {
-        report(ResultCode::ConnectFailed);
+        report(EndMessage::ConnectFailed);
         closeConnection();
         return;
     }
@@ -241,7 +239,7 @@ void FtpConnection::onConnectFinished(int error) {
             startConnect();
         } else if (retryCount_ > 2) {
             closeConnection();
-            report(ResultCode::ConnectFailed);
+            report(EndMessage::ConnectFailed);
         } else {
             ++retryCount_;
             if (dialNext_ > 0)

@@ -7,6 +7,7 @@
 #include "core/engine/ftp_command.h"
 #include "core/engine/ftp_reply.h"
 #include "core/engine/operation_record.h"
+#include "core/engine/outcome.h"
 #include "core/engine/transcript.h"
 #include "core/engine/wire_text.h"
 #include "core/platform/async_socket.h"
@@ -157,7 +158,8 @@ public:
     void writeTaskFile();
     void deleteTaskFile();
 
-    void report(unsigned code);
+    // The end of an operation or of the connection, told to the host.
+    void report(EndMessage message, const QString& detail = QString());
     void showPhase(unsigned phase);
 
     // The main window's 3000 ms tick: keep-alive and time-outs.
@@ -243,10 +245,10 @@ private:
     void onControlReadable(int error);
     void handleReply();
     bool isLateTransferReply(const FtpCommand& waiting) const;
-    QString unsendableText(const FtpCommand& command) const;
-    void refuseLine(const QString& text);
+    std::optional<OperationEnd> unsendable(const FtpCommand& command) const;
+    void refuseLine(const OperationEnd& refusal);
     void continueAfterReply(const FtpCommand& waiting);
-    void stopWith(unsigned code);
+    void stopWith(EndMessage code);
     void advance();
     void restartQueueAt(int index);
     bool replyIs(int code) const { return reply_.code == code; }
@@ -280,7 +282,7 @@ private:
     void onAuthReply();
     void onControlSecured(int error);
     bool certificateAccepted(const TlsCertificate& peer);
-    void endWithout(const QString& text);
+    void endWithout(EndMessage message, const QString& detail = QString());
     QString tlsServerName() const;
     QString tlsServerKey() const;
     void onProtectionReply(const FtpCommand& waiting);

@@ -27,8 +27,7 @@ bool FtpConnection::watchSetupTimeouts(quint32 idle) {
     // a dead connection is given.
     if (phase_ == ConnectionPhase::Securing) {
         if (idle > quint32(timing_.connectTimeoutMs)) {
-            endWithout(QString::fromUtf8(EngineText::TlsFailed) +
-                       QString::fromUtf8(EngineText::HandshakeTimedOut));
+            endWithout(EndMessage::TlsFailed, QString::fromUtf8(EngineText::HandshakeTimedOut));
         }
         return true;
     }
@@ -51,7 +50,7 @@ void FtpConnection::onFrameTick() {
             idle > quint32(timing_.deadConnectionMs)) {
             // Connected but never greeted: give up like any dead connection.
             closeConnection();
-            prompts_.report(QString::fromUtf8(EngineText::ConnectionBroken));
+            report(EndMessage::ConnectionBroken);
         }
         return;
     }
@@ -69,7 +68,7 @@ void FtpConnection::onFrameTick() {
             setTransferKind(TransferKind::None);
             dataFinished(false);
             reset(true);
-            prompts_.report(QString::fromUtf8(EngineText::DataTimeout));
+            report(EndMessage::DataTimeout);
         }
         return;
     }
@@ -79,7 +78,7 @@ void FtpConnection::onFrameTick() {
         const TransferKind kind = transferKind_;
         closeConnection();
         if (!movesFile(kind))
-            prompts_.report(QString::fromUtf8(EngineText::ConnectionBroken));
+            report(EndMessage::ConnectionBroken);
         else if (!host_.userInterrupted())
             host_.postResume();
     } else if (idle > quint32(timing_.keepAliveIdleMs)) {

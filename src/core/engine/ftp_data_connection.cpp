@@ -118,7 +118,7 @@ void FtpConnection::onAccept(int error) {
         dataSocket_.reset();
         listenSocket_.reset();
         reset(true);
-        report(ResultCode::DataNetworkError);
+        report(EndMessage::DataNetworkError);
         return;
     }
     listingBuffer_.clear();
@@ -148,7 +148,7 @@ void FtpConnection::onDataReadable(int error) {
         }
         if (listingBuffer_.size() + n > ListingLimit) {
             closeConnection();
-            report(ResultCode::ReceiveFailed);
+            report(EndMessage::ReceiveFailed);
             return;
         }
         listingBuffer_.append(ioBuffer_.constData(), n);
@@ -178,7 +178,7 @@ void FtpConnection::onDataReadable(int error) {
         }
         if (downloadFile_->write(ioBuffer_.constData(), n) != n) {
             closeConnection();
-            report(ResultCode::WriteFailed);
+            report(EndMessage::WriteFailed);
             return;
         }
         source_.bytesDone += quint32(n);
@@ -280,7 +280,7 @@ bool FtpConnection::prepareDownloadFile() {
         file.exists() ? file.isFile() && file.isWritable() : folder.isDir() && folder.isWritable();
     if (!writable) {
         reset(true);
-        prompts_.report(QString::fromUtf8(EngineText::CannotCreateFile));
+        report(EndMessage::CannotCreateFile);
         return false;
     }
     return true;
@@ -304,7 +304,7 @@ void FtpConnection::downloadFileFailed() {
     dropDataConnection();
     stopProgress();
     reset(true);
-    prompts_.report(QString::fromUtf8(EngineText::CannotCreateFile));
+    report(EndMessage::CannotCreateFile);
 }
 
 bool FtpConnection::openUploadFile(const QString& remote) {
@@ -323,7 +323,7 @@ bool FtpConnection::openUploadFile(const QString& remote) {
     auto file = std::make_unique<QFile>(path);
     if (!file->open(QIODevice::ReadOnly)) {
         reset(true);
-        prompts_.report(QString::fromUtf8(EngineText::CannotOpenFile));
+        report(EndMessage::CannotOpenFile);
         return false;
     }
     uploadFile_ = std::move(file);
@@ -393,7 +393,7 @@ void FtpConnection::transferFailed() {
         endedShort();
         return;
     }
-    stopWith(ResultCode::Stopped);
+    stopWith(EndMessage::Stopped);
 }
 
 // A transfer ended short: the task file is brought up to date before the
@@ -646,7 +646,7 @@ void FtpConnection::uploadFinished(bool cancelled, bool confirmed) {
             updateUploadDone();
         } else {
             reset(true);
-            report(ResultCode::Stopped);
+            report(EndMessage::Stopped);
         }
     } else if (!complete) {
         endedShort();

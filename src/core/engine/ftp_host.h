@@ -1,5 +1,7 @@
 #pragma once
 
+#include "core/engine/outcome.h"
+
 #include <QList>
 #include <QString>
 #include <QStringList>
@@ -10,6 +12,9 @@ class FtpHost {
 public:
     virtual ~FtpHost() = default;
 
+    // An operation, or the connection, has ended: the one call that says
+    // how (end.outcome()) and with which of the program's messages.
+    virtual void operationEnded(const OperationEnd& end) = 0;
     // The status line: a phase text, empty when idle.
     virtual void showStatusText(const QString& text) = 0;
     // The transcript changed; `appended` is the block just added (empty when

@@ -51,7 +51,7 @@ void FtpConnection::handleReply() {
             if (!beginTls())
                 login(!pendingTaskFile_.isEmpty());
         } else {
-            report(ResultCode::ConnectFailed); // stays open for another greeting
+            report(EndMessage::ConnectFailed); // stays open for another greeting
         }
         return;
     }
@@ -60,13 +60,13 @@ void FtpConnection::handleReply() {
     if (replyIs(421)) {
         reset(true);
         closeConnection();
-        report(ResultCode::ServerClosed);
+        report(EndMessage::ServerClosed);
         return;
     }
     if (replyIs(221)) {
         reset(true);
         closeConnection();
-        report(ResultCode::LoggedOut);
+        report(EndMessage::LoggedOut);
         return;
     }
 
@@ -98,7 +98,7 @@ void FtpConnection::handleReply() {
         // The account is needed: it goes first and the whole queue runs again,
         // once; asked for again, the account given is not enough.
         if (accountResent_) {
-            stopWith(ResultCode::Stopped);
+            stopWith(EndMessage::Stopped);
             return;
         }
         accountResent_ = true;
@@ -109,7 +109,7 @@ void FtpConnection::handleReply() {
         if (const ReplyHandler handler = replyHandlerFor(waiting))
             (this->*handler)(waiting);
         else
-            stopWith(ResultCode::Stopped);
+            stopWith(EndMessage::Stopped);
         return;
     }
     continueAfterReply(waiting);
@@ -139,7 +139,7 @@ void FtpConnection::onLoginReply(const FtpCommand& waiting) {
     } else {
         reset(true);
         closeConnection();
-        report(ResultCode::UserRejected);
+        report(EndMessage::UserRejected);
         return;
     }
     continueAfterReply(waiting);
@@ -149,7 +149,7 @@ void FtpConnection::onLoginReply(const FtpCommand& waiting) {
 void FtpConnection::onSimpleCommandReply(const FtpCommand& waiting) {
     if (waiting.is("TYPE"))
         transferType_.clear(); // refused: the server's type is not known
-    stopWith(ResultCode::Stopped);
+    stopWith(EndMessage::Stopped);
 }
 
 void FtpConnection::onCwdReply(const FtpCommand& waiting) {
@@ -162,7 +162,7 @@ void FtpConnection::onCwdReply(const FtpCommand& waiting) {
         advance();
     } else {
         reset(true);
-        prompts_.report(QString::fromUtf8(EngineText::CannotEnterFolder));
+        report(EndMessage::CannotEnterFolder);
         return;
     }
     continueAfterReply(waiting);
@@ -170,7 +170,7 @@ void FtpConnection::onCwdReply(const FtpCommand& waiting) {
 
 void FtpConnection::onRntoReply(const FtpCommand& waiting) {
     if (!reply_.positive()) {
-        stopWith(ResultCode::Stopped);
+        stopWith(EndMessage::Stopped);
         return;
     }
     const QString newPath = waiting.argument;
@@ -183,7 +183,7 @@ void FtpConnection::onRntoReply(const FtpCommand& waiting) {
 // plain delete ends the operation.
 void FtpConnection::onRemovalReply(const FtpCommand& waiting) {
     if (!reply_.positive()) {
-        stopWith(ResultCode::Stopped);
+        stopWith(EndMessage::Stopped);
         return;
     }
     const bool file = waiting.is("DELE");
@@ -206,7 +206,7 @@ void FtpConnection::onRemovalReply(const FtpCommand& waiting) {
 
 void FtpConnection::onRnfrReply(const FtpCommand& waiting) {
     if (!replyIs(350)) {
-        stopWith(ResultCode::Stopped);
+        stopWith(EndMessage::Stopped);
         return;
     }
     advance();
@@ -272,12 +272,12 @@ void FtpConnection::onMkdReply(const FtpCommand& waiting) {
         postContinue();
         return;
     }
-    stopWith(ResultCode::Stopped);
+    stopWith(EndMessage::Stopped);
 }
 
 void FtpConnection::onPwdReply(const FtpCommand&) {
     if (!replyIs(257)) {
-        stopWith(ResultCode::Stopped);
+        stopWith(EndMessage::Stopped);
         return;
     }
     advance();
@@ -286,7 +286,7 @@ void FtpConnection::onPwdReply(const FtpCommand&) {
 }
 
 void FtpConnection::onAborReply(const FtpCommand&) {
-    stopWith(ResultCode::Interrupted);
+    stopWith(EndMessage::Interrupted);
 }
 
 // Transfer commands. A preliminary reply only resets the count. The
@@ -335,7 +335,7 @@ void FtpConnection::rerunDataGroup(const FtpCommand& waiting) {
     if (++dataConnectRetries_ > 2) {
         if (movesFile(transferKind_))
             stopProgress();
-        stopWith(ResultCode::DataNetworkError);
+        stopWith(EndMessage::DataNetworkError);
         return;
     }
     restartQueueAt(0);

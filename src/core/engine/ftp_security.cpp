@@ -33,7 +33,7 @@ void FtpConnection::onAuthReply() {
         TlsSession::Options options;
         options.serverName = tlsServerName();
         if (!controlSocket_->startTls(options)) {
-            endWithout(QString::fromUtf8(EngineText::TlsFailed) + controlSocket_->errorText());
+            endWithout(EndMessage::TlsFailed, controlSocket_->errorText());
             return;
         }
         controlSocket_->asyncSelect(this, Fd::Read | Fd::Close | Fd::Secured);
@@ -42,7 +42,7 @@ void FtpConnection::onAuthReply() {
         return;
     }
     if (source_.tlsMode == TlsMode::Required) {
-        endWithout(QString::fromUtf8(EngineText::TlsRequiredRefused));
+        endWithout(EndMessage::TlsRequiredRefused);
         return;
     }
     addNote(QString::fromUtf8(EngineText::TlsUnavailable));
@@ -52,7 +52,7 @@ void FtpConnection::onAuthReply() {
 void FtpConnection::onControlSecured(int error) {
     setPhase(ConnectionPhase::LoggingIn);
     if (error != 0) {
-        endWithout(QString::fromUtf8(EngineText::TlsFailed) + controlSocket_->errorText());
+        endWithout(EndMessage::TlsFailed, controlSocket_->errorText());
         return;
     }
     touch();
@@ -61,7 +61,7 @@ void FtpConnection::onControlSecured(int error) {
     if (!controlSocket_)
         return; // closed while the question was open
     if (!accepted) {
-        endWithout(QString::fromUtf8(EngineText::CertificateRefused));
+        endWithout(EndMessage::CertificateRefused);
         return;
     }
     const TlsSession* tls = controlSocket_->tls();
@@ -73,8 +73,8 @@ void FtpConnection::onControlSecured(int error) {
 
 // The connection ends before any login, and `text` says why; said first,
 // so that a front end does not take the close for a broken connection.
-void FtpConnection::endWithout(const QString& text) {
-    prompts_.report(text);
+void FtpConnection::endWithout(EndMessage message, const QString& detail) {
+    report(message, detail);
     closeConnection();
 }
 

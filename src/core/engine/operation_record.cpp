@@ -36,13 +36,11 @@ QString OperationRecord::localPathOf(const QString& hostName) const {
         return target + path.mid(path.lastIndexOf(QLatin1Char('/')) + 1);
     }
     if (sourceFolder != QLatin1String("/")) {
-        const QString prefix = hasFolders
-                                   ? sourceFolder + QLatin1Char('/')
-                                   : sourceFolder.left(sourceFolder.lastIndexOf('/') + 1);
+        const QString prefix = hasFolders ? sourceFolder + QLatin1Char('/')
+                                          : sourceFolder.left(sourceFolder.lastIndexOf('/') + 1);
         return target + path.mid(prefix.size());
     }
     // From the site root: a whole root folder is named after the site.
     const QString base = hasFolders ? target.chopped(1) : target + hostName;
     return path == QLatin1String("/") ? base : base + path;
 }
-

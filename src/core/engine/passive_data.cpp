@@ -98,5 +98,5 @@ void FtpConnection::passiveFailed() {
         return;
     }
     addNote(QString::fromUtf8(EngineText::PassiveRefusedHere));
-    stopWith(ResultCode::Stopped);
+    stopWith(EndMessage::Stopped);
 }

@@ -2,27 +2,8 @@
 
 #include <QString>
 
-// The engine's fixed texts: result codes shown in a message box, progress
-// phases shown in the status line, and the messages shown directly.
-namespace ResultCode {
-constexpr unsigned LookupFailed = 0;
-constexpr unsigned ConnectFailed = 1;
-constexpr unsigned SendFailed = 2;
-constexpr unsigned ReceiveFailed = 3;
-constexpr unsigned ServerClosed = 4;
-constexpr unsigned LoggedIn = 5;
-constexpr unsigned LoggedOut = 6;
-constexpr unsigned Completed = 7;
-constexpr unsigned Stopped = 8;
-constexpr unsigned DataNetworkError = 9;
-constexpr unsigned UserRejected = 10;
-constexpr unsigned WriteFailed = 13;
-constexpr unsigned Interrupted = 14;
-constexpr unsigned UpdateFailed = 15;
-constexpr unsigned UpdateCompleted = 16;
-constexpr unsigned OutOfMemory = 17;
-} // namespace ResultCode
-
+// The engine's fixed texts: progress phases shown in the status line, and
+// the messages (see outcome.h for those that end an operation).
 namespace Phase {
 constexpr unsigned Idle = 0;
 constexpr unsigned LookingUp = 1;
@@ -39,8 +20,6 @@ constexpr unsigned UploadingFolder = 11;
 constexpr unsigned UpdatingFolder = 12;
 } // namespace Phase
 
-// Empty for codes that show nothing (11, 12 and anything above 17).
-QString resultText(unsigned code);
 // Empty for phase 0 and unknown phases.
 QString phaseText(unsigned phase);
 

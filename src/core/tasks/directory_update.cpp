@@ -95,10 +95,9 @@ void FtpConnection::endUpdate() {
     const int skipped = itemsSkipped_;
     deleteTaskFile();
     reset(true);
-    if (skipped == 0)
-        report(ResultCode::UpdateCompleted);
-    else
-        prompts_.report(QString::fromUtf8(EngineText::CompletedWithSkips).arg(skipped));
+    host_.operationEnded(skipped == 0
+                             ? OperationEnd{EndMessage::UpdateCompleted}
+                             : OperationEnd{EndMessage::CompletedWithSkips, QString(), skipped});
     host_.operationCompleted(false); // the site folder shown has changed
 }
 
@@ -134,7 +133,7 @@ void FtpConnection::compareUpdateListing(const QByteArray& listing) {
         op_.updatePaths.clear();
         op_.updateKinds.clear();
         reset(true);
-        report(ResultCode::UpdateFailed);
+        report(EndMessage::UpdateFailed);
         return;
     }
     for (const auto& [sitePath, localName] : plan.caseDifferences)

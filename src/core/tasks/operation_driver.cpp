@@ -189,8 +189,9 @@ void FtpConnection::completeOperation() {
     showPhase(Phase::Idle);
     if (editUpload)
         host_.editUploadCompleted();
-    prompts_.report(skipped == 0 ? QString::fromUtf8("所有操作已成功完成！")
-                                 : QString::fromUtf8(EngineText::CompletedWithSkips).arg(skipped));
+    host_.operationEnded(skipped == 0
+                             ? OperationEnd{EndMessage::AllCompleted}
+                             : OperationEnd{EndMessage::CompletedWithSkips, QString(), skipped});
     host_.operationCompleted(op_.isDownload);
 }
 
@@ -207,7 +208,7 @@ bool FtpConnection::createLocalFolder(const QString& path) {
     if ((info.isDir() && !info.isSymLink()) || QDir().mkdir(path))
         return true;
     reset(true);
-    prompts_.report(QString::fromUtf8(EngineText::CannotCreateFile));
+    report(EndMessage::CannotCreateFile);
     return false;
 }
 

@@ -145,7 +145,7 @@ void FtpConnection::checkSegments() {
         QFile::remove(target);
         if (!QFile::rename(job.part.fileName(), target)) {
             reset(true);
-            report(ResultCode::WriteFailed);
+            report(EndMessage::WriteFailed);
             return;
         }
         job.state.remove();
@@ -155,7 +155,7 @@ void FtpConnection::checkSegments() {
     }
     reset(true); // the task stays, as do the part and state files
     if (host_.userInterrupted())
-        report(ResultCode::Interrupted);
+        report(EndMessage::Interrupted);
     host_.postResume();
 }
 

@@ -93,11 +93,11 @@ bool FtpConnection::resumeTask(const QString& name) {
         task = TaskArchive::decode(file.readAll());
     file.close();
     if (!task || !TaskResume::isSound(*task)) {
-        prompts_.report(QString::fromUtf8(EngineText::TaskFileDamaged) + path);
+        report(EndMessage::TaskFileDamaged, path);
         return false;
     }
     if (task->site != source_.hostName()) {
-        prompts_.report(QString::fromUtf8(EngineText::TaskOfAnotherSite));
+        report(EndMessage::TaskOfAnotherSite);
         return false;
     }
     op_.taskDescription = task->description;

@@ -116,6 +116,7 @@ public:
     bool frameCommandEnabled(int command) override;
 
     // FtpHost
+    void operationEnded(const OperationEnd& end) override;
     void showStatusText(const QString& text) override;
     void securityChanged(const QString& protocol) override;
     void transcriptChanged(const QString& text, const QString& appended) override;

@@ -14,6 +14,10 @@
 
 #include <utility>
 
+void MainWindow::operationEnded(const OperationEnd& end) {
+    prompts_.report(end.text());
+}
+
 void MainWindow::securityChanged(const QString& protocol) {
     statusBar_->setSecurity(protocol);
 }
