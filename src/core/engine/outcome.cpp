@@ -39,8 +39,7 @@ const EndRow kEnds[] = {
     {EndMessage::CannotCreateFile, Outcome::LocalFileError, EngineText::CannotCreateFile},
     {EndMessage::CannotOpenFile, Outcome::LocalFileError, EngineText::CannotOpenFile},
     {EndMessage::UnsendableControl, Outcome::NameNotSendable, EngineText::UnsendableControl},
-    {EndMessage::UnsendableCharacters, Outcome::NameNotSendable,
-     EngineText::UnsendableCharacters},
+    {EndMessage::UnsendableCharacters, Outcome::NameNotSendable, EngineText::UnsendableCharacters},
     {EndMessage::TaskFileDamaged, Outcome::TaskUnusable, EngineText::TaskFileDamaged},
     {EndMessage::TaskOfAnotherSite, Outcome::TaskUnusable, EngineText::TaskOfAnotherSite},
 };

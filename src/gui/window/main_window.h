@@ -185,7 +185,15 @@ private:
 
     void buildPanes();
     void buildCommands();
-    QAction* addCommand(int command, const char* text, const char* tip = nullptr);
+    void addFileCommands();
+    void addViewEditAndHelpCommands();
+    void buildMenus();
+    void buildToolbar();
+    void bindShortcuts();
+    QAction* addCommand(int command, const char* text, const char* tip,
+                        std::function<void()> handler);
+    void copyCommand();
+    void pasteCommand();
     void forwardToMessagePane(int command);
     void onMessage(int msg, WParam wParam, LParam lParam);
     void onTimer(int id);
@@ -224,5 +232,6 @@ private:
     StatusDialogBar* statusBar_ = nullptr;
     QToolBar* toolBar_ = nullptr;
     QHash<int, QAction*> actions_;
+    QHash<int, std::function<void()>> handlers_; // what each command does
     std::unique_ptr<OnlineEditor> editor_;
 };

@@ -78,7 +78,8 @@ const Accelerator kAccelerators[] = {
 
 } // namespace
 
-QAction* MainWindow::addCommand(int command, const char* text, const char* tip) {
+QAction* MainWindow::addCommand(int command, const char* text, const char* tip,
+                                std::function<void()> handler) {
     auto* action = new QAction(QString::fromUtf8(text), this);
     action->setData(command);
     action->setObjectName(QStringLiteral("cmd%1").arg(command));
@@ -86,40 +87,74 @@ QAction* MainWindow::addCommand(int command, const char* text, const char* tip) 
         action->setToolTip(QString::fromUtf8(tip));
     connect(action, &QAction::triggered, this, [this, command] { runCommand(command); });
     actions_.insert(command, action);
+    handlers_.insert(command, std::move(handler));
     return action;
 }
 
 void MainWindow::buildCommands() {
-    addCommand(Cmd::NetworkSettings, "网络属性定义");
-    addCommand(Cmd::NewSite, "新增站点", "增加站点");
-    addCommand(Cmd::SiteProperties, "站点属性(Ctrl+N)", "修改编辑FTP站点的属性");
-    addCommand(Cmd::Connect, "连接站点(Ctrl+I)", "连接FTP站点");
-    addCommand(Cmd::CloseConnection, "关闭连接(Ctrl+O)", "关闭现在的站点连接");
-    addCommand(Cmd::NewFolder, "新建目录(Ctrl+M)", "在当前目录下建立新目录");
-    addCommand(Cmd::NewFile, "新建文件(Ctrl+F)", "创建一个新的FTP文件");
-    addCommand(Cmd::Rename, "重命名", "重新命名当前选择的目录或文件");
-    addCommand(Cmd::Delete, "删除(Ctrl+D)", "删除当前选择的目录或文件");
-    addCommand(Cmd::EditFile, "编辑文件(Ctrl+E)", "打开或编辑FTP文件");
-    addCommand(Cmd::WebPreview, "网页预览(Ctrl+W)", "浏览FTP文件对应的网页");
-    addCommand(Cmd::DirectoryUpdate, "目录更新", "和本地目录比较，更新站点FTP目录");
-    addCommand(Cmd::Interrupt, "中断当前操作(Ctrl+P)", "停止当前的处理过程并保存现场");
-    addCommand(Cmd::ResumeTask, "中断续传(Ctrl+T)", "选择还未完成的任务从中断处接着进行");
-    addCommand(Cmd::Exit, "退出(Alt+X)", "退出");
-    addCommand(Cmd::SmallIcons, "小图标");
-    addCommand(Cmd::ListView, "列表");
-    addCommand(Cmd::DetailsView, "详细资料");
-    addCommand(Cmd::Refresh, "刷新(Ctrl+R)", "刷新选择目录下的文件列表显示");
-    addCommand(Cmd::ToggleToolbar, "工具栏(&T)", "显隐工具栏")->setCheckable(true);
-    addCommand(Cmd::UpOneLevel, "向上一级", "向上一级");
-    addCommand(Cmd::FileListOptions, "文件列表选项", "文件列表选项");
-    addCommand(Cmd::Copy, "复制(Ctrl+C)", "复制选择的目录或文件");
-    addCommand(Cmd::Paste, "粘贴(Ctrl+V)", "把刚复制的目录或文件拷贝到选择的目录");
-    addCommand(Cmd::SelectAll, "全选(Ctrl+A)", "选择全部文件和目录");
-    addCommand(Cmd::Help, "帮助(&F1)", "显示帮助信息");
-    addCommand(Cmd::About, "关于corvane...", "关于");
-    addCommand(Cmd::HomePage, "到软件主页...", "浏览软件的主页");
+    addFileCommands();
+    addViewEditAndHelpCommands();
+    buildMenus();
+    buildToolbar();
+    bindShortcuts();
+}
 
-    // Menu: 0 stands for a separator.
+void MainWindow::addFileCommands() {
+    addCommand(Cmd::NetworkSettings, "网络属性定义", nullptr, [this] { editNetworkSettings(); });
+    addCommand(Cmd::NewSite, "新增站点", "增加站点", [this] { app_.siteTree->addSite(); });
+    addCommand(Cmd::SiteProperties, "站点属性(Ctrl+N)", "修改编辑FTP站点的属性",
+               [this] { app_.siteTree->editSiteProperties(app_.siteTree->selectedNode()); });
+    addCommand(Cmd::Connect, "连接站点(Ctrl+I)", "连接FTP站点",
+               [this] { app_.siteTree->connectSite(app_.siteTree->selectedNode()); });
+    addCommand(Cmd::CloseConnection, "关闭连接(Ctrl+O)", "关闭现在的站点连接",
+               [this] { closeConnectionCommand(); });
+    addCommand(Cmd::NewFolder, "新建目录(Ctrl+M)", "在当前目录下建立新目录",
+               [this] { newFolderCommand(); });
+    addCommand(Cmd::NewFile, "新建文件(Ctrl+F)", "创建一个新的FTP文件",
+               [this] { newFileCommand(); });
+    addCommand(Cmd::Rename, "重命名", "重新命名当前选择的目录或文件", [this] { renameCommand(); });
+    addCommand(Cmd::Delete, "删除(Ctrl+D)", "删除当前选择的目录或文件",
+               [this] { deleteCommand(); });
+    addCommand(Cmd::EditFile, "编辑文件(Ctrl+E)", "打开或编辑FTP文件",
+               [this] { editFileCommand(); });
+    addCommand(Cmd::WebPreview, "网页预览(Ctrl+W)", "浏览FTP文件对应的网页",
+               [this] { webPreviewCommand(); });
+    addCommand(Cmd::DirectoryUpdate, "目录更新", "和本地目录比较，更新站点FTP目录",
+               [this] { directoryUpdateCommand(); });
+    addCommand(Cmd::Interrupt, "中断当前操作(Ctrl+P)", "停止当前的处理过程并保存现场",
+               [this] { interruptCommand(); });
+    addCommand(Cmd::ResumeTask, "中断续传(Ctrl+T)", "选择还未完成的任务从中断处接着进行",
+               [this] { resumeTaskCommand(); });
+    addCommand(Cmd::Exit, "退出(Alt+X)", "退出", [this] { close(); });
+}
+
+void MainWindow::addViewEditAndHelpCommands() {
+    addCommand(Cmd::SmallIcons, "小图标", nullptr, [this] { setListStyle(Cmd::SmallIcons); });
+    addCommand(Cmd::ListView, "列表", nullptr, [this] { setListStyle(Cmd::ListView); });
+    addCommand(Cmd::DetailsView, "详细资料", nullptr, [this] { setListStyle(Cmd::DetailsView); });
+    addCommand(Cmd::Refresh, "刷新(Ctrl+R)", "刷新选择目录下的文件列表显示",
+               [this] { refreshCommand(); });
+    addCommand(Cmd::ToggleToolbar, "工具栏(&T)", "显隐工具栏", [this] {
+        toolBar_->setVisible(!toolBar_->isVisible());
+    })->setCheckable(true);
+    addCommand(Cmd::UpOneLevel, "向上一级", "向上一级", [this] { upOneLevelCommand(); });
+    addCommand(Cmd::FileListOptions, "文件列表选项", "文件列表选项",
+               [this] { fileListOptionsCommand(); });
+    addCommand(Cmd::Copy, "复制(Ctrl+C)", "复制选择的目录或文件", [this] { copyCommand(); });
+    addCommand(Cmd::Paste, "粘贴(Ctrl+V)", "把刚复制的目录或文件拷贝到选择的目录",
+               [this] { pasteCommand(); });
+    addCommand(Cmd::SelectAll, "全选(Ctrl+A)", "选择全部文件和目录", [this] {
+        if (QTreeWidget* list = activeFileList())
+            list->selectAll();
+    });
+    addCommand(Cmd::Help, "帮助(&F1)", "显示帮助信息", [this] { showHelpTopic(QString()); });
+    addCommand(Cmd::About, "关于corvane...", "关于", [this] { services_.showAbout(this); });
+    addCommand(Cmd::HomePage, "到软件主页...", "浏览软件的主页",
+               [this] { openInBrowser(QString::fromLatin1(AboutDialog::HomePageUrl)); });
+}
+
+void MainWindow::buildMenus() {
+    // 0 stands for a separator.
     const struct {
         const char* title;
         std::initializer_list<int> commands;
@@ -162,7 +197,9 @@ void MainWindow::buildCommands() {
                 menu->addAction(actions_.value(command));
         }
     }
+}
 
+void MainWindow::buildToolbar() {
     toolBar_ = addToolBar(QStringLiteral("toolbar"));
     toolBar_->setObjectName(QStringLiteral("toolbar"));
     toolBar_->setIconSize(QSize(24, 22));
@@ -177,9 +214,11 @@ void MainWindow::buildCommands() {
     actions_.value(Cmd::ToggleToolbar)->setChecked(true);
     connect(toolBar_, &QToolBar::visibilityChanged, actions_.value(Cmd::ToggleToolbar),
             &QAction::setChecked);
+}
 
-    // The menu texts carry their keys already, so the keys are separate
-    // shortcuts that run the command only while it is enabled.
+// The menu texts carry their keys already, so the keys are separate
+// shortcuts that run the command only while it is enabled.
+void MainWindow::bindShortcuts() {
     for (const Accelerator& acc : kAccelerators) {
         auto* shortcut = new QShortcut(QKeySequence(acc.keys), this);
         const int command = acc.command;
@@ -312,102 +351,29 @@ void MainWindow::refreshCommand() {
 }
 
 void MainWindow::runCommand(int command) {
+    if (const std::function<void()> handler = handlers_.value(command))
+        handler();
+}
+
+// The selection of the pane in use; a site folder only when one is chosen.
+void MainWindow::copyCommand() {
     QTreeWidgetItem* node = app_.siteTree->selectedNode();
-    switch (command) {
-    case Cmd::NetworkSettings:
-        editNetworkSettings();
-        break;
-    case Cmd::NewSite:
-        app_.siteTree->addSite();
-        break;
-    case Cmd::SiteProperties:
-        app_.siteTree->editSiteProperties(node);
-        break;
-    case Cmd::Connect:
-        app_.siteTree->connectSite(node);
-        break;
-    case Cmd::CloseConnection:
-        closeConnectionCommand();
-        break;
-    case Cmd::Exit:
-        close();
-        break;
-    case Cmd::NewFolder:
-        newFolderCommand();
-        break;
-    case Cmd::Delete:
-        deleteCommand();
-        break;
-    case Cmd::Rename:
-        renameCommand();
-        break;
-    case Cmd::Copy:
-        if (app_.activePane == Pane::LocalTree)
-            copySelection(app_.localTree->selectedNode());
-        else if (app_.activePane == Pane::SiteTree)
-            copySelection(SiteTree::isRemoteFolder(node) ? node : nullptr);
-        else
-            copySelection(nullptr);
-        break;
-    case Cmd::Paste:
-        if (!connectionReady())
-            break;
-        if (app_.activePane == Pane::LocalTree)
-            pasteInto(app_.localTree->selectedNode());
-        else if (app_.activePane == Pane::SiteTree)
-            pasteInto(SiteTree::isRemoteFolder(node) ? node : nullptr);
-        else
-            pasteInto(nullptr);
-        break;
-    case Cmd::SelectAll:
-        if (QTreeWidget* list = activeFileList())
-            list->selectAll();
-        break;
-    case Cmd::SmallIcons:
-    case Cmd::ListView:
-    case Cmd::DetailsView:
-        setListStyle(command);
-        break;
-    case Cmd::Refresh:
-        refreshCommand();
-        break;
-    case Cmd::UpOneLevel:
-        upOneLevelCommand();
-        break;
-    case Cmd::DirectoryUpdate:
-        directoryUpdateCommand();
-        break;
-    case Cmd::FileListOptions:
-        fileListOptionsCommand();
-        break;
-    case Cmd::EditFile:
-        editFileCommand();
-        break;
-    case Cmd::NewFile:
-        newFileCommand();
-        break;
-    case Cmd::WebPreview:
-        webPreviewCommand();
-        break;
-    case Cmd::Interrupt:
-        interruptCommand();
-        break;
-    case Cmd::ResumeTask:
-        resumeTaskCommand();
-        break;
-    case Cmd::ToggleToolbar:
-        toolBar_->setVisible(!toolBar_->isVisible());
-        break;
-    case Cmd::Help:
-        showHelpTopic(QString());
-        break;
-    case Cmd::About:
-        services_.showAbout(this);
-        break;
-    case Cmd::HomePage:
-        openInBrowser(QString::fromLatin1(AboutDialog::HomePageUrl));
-        break;
-    default:
-        break;
-    }
+    if (app_.activePane == Pane::LocalTree)
+        copySelection(app_.localTree->selectedNode());
+    else if (app_.activePane == Pane::SiteTree)
+        copySelection(SiteTree::isRemoteFolder(node) ? node : nullptr);
+    else
+        copySelection(nullptr);
+}
+
+void MainWindow::pasteCommand() {
+    if (!connectionReady())
+        return;
+    QTreeWidgetItem* node = app_.siteTree->selectedNode();
+    if (app_.activePane == Pane::LocalTree)
+        pasteInto(app_.localTree->selectedNode());
+    else if (app_.activePane == Pane::SiteTree)
+        pasteInto(SiteTree::isRemoteFolder(node) ? node : nullptr);
+    else
+        pasteInto(nullptr);
 }
