@@ -39,55 +39,79 @@ QString cliUsage() {
         "                         fingerprint though nothing vouches for it\n");
 }
 
+namespace {
+
+// An option that stands alone; false when `a` is none of them.
+bool takeFlag(const QString& a, CliOptions& options) {
+    if (a == QLatin1String("-v") || a == QLatin1String("-vv")) {
+        options.verbose = true;
+        options.traceStates = a == QLatin1String("-vv");
+    } else if (a == QLatin1String("--yes")) {
+        options.yes = true;
+    } else if (a == QLatin1String("--dry-run")) {
+        options.dryRun = true;
+    } else if (a == QLatin1String("--active")) {
+        options.dataMode = DataMode::Active;
+    } else if (a == QLatin1String("--passive")) {
+        options.dataMode = DataMode::Passive;
+    } else {
+        return false;
+    }
+    return true;
+}
+
+// The value of option `a`, taken into `options`; the problem with it, or
+// empty when it was taken.
+QString takeValue(const QString& a, const std::optional<QString>& value, CliOptions& options) {
+    const QString v = value.value_or(QString());
+    if (a == QLatin1String("--home")) {
+        if (!value)
+            return QStringLiteral("--home needs a folder");
+        options.home = v;
+    } else if (a == QLatin1String("--encoding")) {
+        const QString name = v.toLower();
+        if (name == QLatin1String("auto"))
+            options.encoding = WireText::Choice::Auto;
+        else if (name == QLatin1String("utf8") || name == QLatin1String("utf-8"))
+            options.encoding = WireText::Choice::Utf8;
+        else if (name == QLatin1String("gbk"))
+            options.encoding = WireText::Choice::Gbk;
+        else
+            return QStringLiteral("--encoding takes auto, utf8 or gbk");
+    } else if (a == QLatin1String("--trust")) {
+        const QString fingerprint = normalizedFingerprint(v);
+        if (fingerprint.isEmpty())
+            return QStringLiteral("--trust takes a SHA-256 fingerprint (AB:CD:...)");
+        options.trust << fingerprint;
+    } else if (a == QLatin1String("--segments")) {
+        bool number = false;
+        options.segments = v.toInt(&number);
+        if (!number || options.segments < 1 || options.segments > 5)
+            return QStringLiteral("--segments takes 1 to 5");
+    }
+    return {};
+}
+
+bool takesValue(const QString& a) {
+    return a == QLatin1String("--home") || a == QLatin1String("--encoding") ||
+           a == QLatin1String("--trust") || a == QLatin1String("--segments");
+}
+
+} // namespace
+
 std::optional<CliOptions> parseCliOptions(const QStringList& args, QString* error) {
     CliOptions options;
     int i = 0;
     for (; i < args.size(); ++i) {
         const QString& a = args.at(i);
-        if (a == QLatin1String("--home")) {
-            if (++i >= args.size()) {
-                *error = QStringLiteral("--home needs a folder");
+        if (takeFlag(a, options))
+            continue;
+        if (takesValue(a)) {
+            ++i;
+            *error =
+                takeValue(a, i < args.size() ? std::optional(args.at(i)) : std::nullopt, options);
+            if (!error->isEmpty())
                 return std::nullopt;
-            }
-            options.home = args.at(i);
-        } else if (a == QLatin1String("-v") || a == QLatin1String("-vv")) {
-            options.verbose = true;
-            options.traceStates = a == QLatin1String("-vv");
-        } else if (a == QLatin1String("--yes")) {
-            options.yes = true;
-        } else if (a == QLatin1String("--dry-run")) {
-            options.dryRun = true;
-        } else if (a == QLatin1String("--active")) {
-            options.dataMode = DataMode::Active;
-        } else if (a == QLatin1String("--passive")) {
-            options.dataMode = DataMode::Passive;
-        } else if (a == QLatin1String("--encoding")) {
-            const QString value = ++i < args.size() ? args.at(i).toLower() : QString();
-            if (value == QLatin1String("auto"))
-                options.encoding = WireText::Choice::Auto;
-            else if (value == QLatin1String("utf8") || value == QLatin1String("utf-8"))
-                options.encoding = WireText::Choice::Utf8;
-            else if (value == QLatin1String("gbk"))
-                options.encoding = WireText::Choice::Gbk;
-            else {
-                *error = QStringLiteral("--encoding takes auto, utf8 or gbk");
-                return std::nullopt;
-            }
-        } else if (a == QLatin1String("--trust")) {
-            const QString fingerprint =
-                normalizedFingerprint(++i < args.size() ? args.at(i) : QString());
-            if (fingerprint.isEmpty()) {
-                *error = QStringLiteral("--trust takes a SHA-256 fingerprint (AB:CD:...)");
-                return std::nullopt;
-            }
-            options.trust << fingerprint;
-        } else if (a == QLatin1String("--segments")) {
-            bool number = false;
-            options.segments = ++i < args.size() ? args.at(i).toInt(&number) : 0;
-            if (!number || options.segments < 1 || options.segments > 5) {
-                *error = QStringLiteral("--segments takes 1 to 5");
-                return std::nullopt;
-            }
         } else if (a.startsWith(QLatin1Char('-'))) {
             *error = QStringLiteral("unknown option ") + a;
             return std::nullopt;

@@ -51,58 +51,14 @@ void FtpConnection::showPhase(unsigned phase) {
 // that is none of ours (anymore) is ignored.
 void FtpConnection::onMessage(int msg, WParam wParam, LParam lParam) {
     switch (msg) {
-    case Msg::SocketEvent: {
-        int event = eventOf(lParam);
-        int error = errorOf(lParam);
-        if (controlSocket_ && wParam == controlSocket_->id()) {
-            switch (event) {
-            case Fd::Read:
-                onControlReadable(error);
-                break;
-            case Fd::Write:
-                sendNext(error);
-                break;
-            case Fd::Connect:
-                onConnectFinished(error);
-                break;
-            case Fd::Close:
-                // A download the server has confirmed may still have bytes
-                // on their way: its data connection ends first, so that a
-                // server hanging up after its "226" costs no file.
-                if (transferKind_ == TransferKind::Download && dataSocket_ &&
-                    serverStage_ == ServerStage::Confirmed)
-                    controlLostAfterTransfer_ = true;
-                else
-                    closeConnection();
-                break;
-            case Fd::Secured:
-                onControlSecured(error);
-                break;
-            }
-        }
-        if (dataSocket_ && wParam == dataSocket_->id()) {
-            switch (event) {
-            case Fd::Read:
-                onDataReadable(error);
-                break;
-            case Fd::Write:
-                onDataWritable(error);
-                break;
-            case Fd::Close:
-                if (error == AsyncSocket::TlsFailed)
-                    addNote(QString::fromUtf8(EngineText::DataTlsFailed) +
-                            dataSocket_->errorText());
-                dataFinished();
-                break;
-            case Fd::Connect:
-                onPassiveConnected(error);
-                break;
-            }
-        } else if (listenSocket_ && wParam == listenSocket_->id() && event == Fd::Accept) {
-            onAccept(error);
-        }
+    case Msg::SocketEvent:
+        if (controlSocket_ && wParam == controlSocket_->id())
+            onControlEvent(eventOf(lParam), errorOf(lParam));
+        if (dataSocket_ && wParam == dataSocket_->id())
+            onDataEvent(eventOf(lParam), errorOf(lParam));
+        else if (listenSocket_ && wParam == listenSocket_->id() && eventOf(lParam) == Fd::Accept)
+            onAccept(errorOf(lParam));
         break;
-    }
     case Msg::LookupFinished:
         onLookupFinished(wParam, errorOf(lParam));
         break;
@@ -110,8 +66,53 @@ void FtpConnection::onMessage(int msg, WParam wParam, LParam lParam) {
         if (wParam == operationSerial_)
             runDriverStep();
         break;
-
     default:
+        break;
+    }
+}
+
+void FtpConnection::onControlEvent(int event, int error) {
+    switch (event) {
+    case Fd::Read:
+        onControlReadable(error);
+        break;
+    case Fd::Write:
+        sendNext(error);
+        break;
+    case Fd::Connect:
+        onConnectFinished(error);
+        break;
+    case Fd::Close:
+        // A download the server has confirmed may still have bytes on their
+        // way: its data connection ends first, so that a server hanging up
+        // after its "226" costs no file.
+        if (transferKind_ == TransferKind::Download && dataSocket_ &&
+            serverStage_ == ServerStage::Confirmed)
+            controlLostAfterTransfer_ = true;
+        else
+            closeConnection();
+        break;
+    case Fd::Secured:
+        onControlSecured(error);
+        break;
+    }
+}
+
+void FtpConnection::onDataEvent(int event, int error) {
+    switch (event) {
+    case Fd::Read:
+        onDataReadable(error);
+        break;
+    case Fd::Write:
+        onDataWritable(error);
+        break;
+    case Fd::Close:
+        if (error == AsyncSocket::TlsFailed)
+            addNote(QString::fromUtf8(EngineText::DataTlsFailed) + dataSocket_->errorText());
+        dataFinished();
+        break;
+    case Fd::Connect:
+        onPassiveConnected(error);
         break;
     }
 }

@@ -218,6 +218,8 @@ protected:
     void onTimer(int id) override;
 
 private:
+    void onControlEvent(int event, int error);
+    void onDataEvent(int event, int error);
     // Connection set-up.
     void onLookupFinished(quintptr handle, int error);
     void onConnectFinished(int error);
@@ -263,6 +265,8 @@ private:
     };
     static const ReplyRow replyTable[];
     static ReplyHandler replyHandlerFor(const FtpCommand& waiting);
+    void onGreeting();
+    bool takeGeneralCode(const FtpCommand& waiting);
     void onLoginReply(const FtpCommand& waiting);
     void onSimpleCommandReply(const FtpCommand& waiting);
     void onCwdReply(const FtpCommand& waiting);

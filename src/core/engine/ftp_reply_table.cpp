@@ -44,32 +44,18 @@ const FtpConnection::ReplyRow FtpConnection::replyTable[] = {
 
 void FtpConnection::handleReply() {
     logReply();
-
     if (!isGreeted()) {
-        if (replyIs(220)) {
-            setPhase(ConnectionPhase::LoggingIn);
-            if (!beginTls())
-                login(!pendingTaskFile_.isEmpty());
-        } else {
-            report(EndMessage::ConnectFailed); // stays open for another greeting
-        }
+        onGreeting();
         return;
     }
     if (reply_.code == 0)
         return; // a line outside any reply: shown, nothing more
-    if (replyIs(421)) {
+    if (replyIs(421) || replyIs(221)) {
         reset(true);
         closeConnection();
-        report(EndMessage::ServerClosed);
+        report(replyIs(421) ? EndMessage::ServerClosed : EndMessage::LoggedOut);
         return;
     }
-    if (replyIs(221)) {
-        reset(true);
-        closeConnection();
-        report(EndMessage::LoggedOut);
-        return;
-    }
-
     const FtpCommand waiting = waitingCommand();
     if (isLateTransferReply(waiting))
         return; // a leftover: wait for the real reply
@@ -81,7 +67,28 @@ void FtpConnection::handleReply() {
         onAuthReply(); // no general code applies before the handshake
         return;
     }
+    if (!takeGeneralCode(waiting)) {
+        if (const ReplyHandler handler = replyHandlerFor(waiting))
+            (this->*handler)(waiting);
+        else
+            stopWith(EndMessage::Stopped);
+    }
+}
 
+void FtpConnection::onGreeting() {
+    if (replyIs(220)) {
+        setPhase(ConnectionPhase::LoggingIn);
+        if (!beginTls())
+            login(!pendingTaskFile_.isEmpty());
+    } else {
+        report(EndMessage::ConnectFailed); // stays open for another greeting
+    }
+}
+
+// The codes that mean the same whatever the command: a pause before a
+// retry, plain success, an account asked for. False when the reply is the
+// command's own to judge.
+bool FtpConnection::takeGeneralCode(const FtpCommand& waiting) {
     // A removal, a new folder or a rename is over only when its own handler
     // has seen it through, whatever positive code the server chose.
     const bool ownCompletion =
@@ -99,20 +106,17 @@ void FtpConnection::handleReply() {
         // once; asked for again, the account given is not enough.
         if (accountResent_) {
             stopWith(EndMessage::Stopped);
-            return;
+            return true;
         }
         accountResent_ = true;
         retryCount_ = 0;
         commandQueue_.prepend(FtpCommand::with(QStringLiteral("ACCT"), source_.account()));
         restartQueueAt(0);
     } else {
-        if (const ReplyHandler handler = replyHandlerFor(waiting))
-            (this->*handler)(waiting);
-        else
-            stopWith(EndMessage::Stopped);
-        return;
+        return false;
     }
     continueAfterReply(waiting);
+    return true;
 }
 
 FtpConnection::ReplyHandler FtpConnection::replyHandlerFor(const FtpCommand& waiting) {
