@@ -190,6 +190,23 @@ ScriptedPeer& ScriptedPeer::hangUp() {
     return *this;
 }
 
+ScriptedPeer& ScriptedPeer::acceptNext(int timeoutMs) {
+    steps_.push_back([this, timeoutMs] {
+        for (int* fd : {&controlFd_, &dataFd_, &passiveFd_}) {
+            if (*fd >= 0)
+                ::close(*fd);
+            *fd = -1;
+        }
+        pending_.clear();
+        scriptType_.clear();
+        pollfd p{listenFd_, POLLIN, 0};
+        if (::poll(&p, 1, timeoutMs) <= 0)
+            return fail(QStringLiteral("the client never connected again"));
+        controlFd_ = ::accept4(listenFd_, nullptr, nullptr, SOCK_CLOEXEC);
+    });
+    return *this;
+}
+
 ScriptedPeer& ScriptedPeer::close() {
     steps_.push_back([this] {
         ::close(controlFd_);

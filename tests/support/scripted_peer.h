@@ -33,6 +33,9 @@ public:
     ScriptedPeer& expectClosed(int ms = 3000); // the client closes
     ScriptedPeer& pause(int ms);
     ScriptedPeer& close();
+    // Drops the control and data connections and takes the client's next
+    // control connection; the steps that follow talk to it.
+    ScriptedPeer& acceptNext(int timeoutMs = 5000);
     // Closes the control connection and goes on with the data steps that
     // follow, as a server that hangs up with data still on its way.
     ScriptedPeer& hangUp();

@@ -4,6 +4,7 @@
 #include "core/engine/data_address.h"
 #include "core/engine/ftp_reply.h"
 #include "core/platform/async_socket.h"
+#include "core/platform/clock.h"
 
 #include <QThread>
 
@@ -31,6 +32,15 @@ void SegmentThread::run() {
 
 SegmentWorker::SegmentWorker(SegmentJob& job) : job_(job) {}
 
+quint32 SegmentWorker::now() const {
+    return job_.clock.tickCount();
+}
+
+// More than `ms` have passed since `since`; never while nothing is timed.
+bool SegmentWorker::longerThan(const std::optional<quint32>& since, int ms) const {
+    return since && ticksSince(now(), *since) > quint32(ms);
+}
+
 SegmentWorker::~SegmentWorker() = default;
 
 void SegmentWorker::start() {
@@ -57,18 +67,17 @@ bool SegmentWorker::takeSegment() {
 
 void SegmentWorker::connectControl() {
     closeSockets();
-    awaitingReply_.start(); // the greeting
+    awaitingReply_ = now(); // the greeting
     replies_.clear();
     step_ = Step::Connecting;
-    activity_.start();
+    activity_ = now();
     control_ = std::make_unique<AsyncSocket>();
-    if (!control_->open(AsyncSocket::isIpv6Address(job_.proxy ? job_.proxyHost : job_.host))) {
+    if (!control_->open(AsyncSocket::isIpv6Address(job_.host))) {
         segmentFailed();
         return;
     }
     control_->asyncSelect(this, Fd::Connect | Fd::Read | Fd::Close);
-    const int result = job_.proxy ? control_->connect(job_.proxyHost, job_.proxyPort)
-                                  : control_->connect(job_.host, job_.port);
+    const int result = control_->connect(job_.host, job_.port);
     if (result != 0 && result != AsyncSocket::WouldBlock)
         segmentFailed();
 }
@@ -96,7 +105,7 @@ void SegmentWorker::onControlEvent(int event, int error) {
         }
         if (step_ == Step::Connecting) // the greeting may have been read already
             step_ = Step::Greeting;
-        activity_.start();
+        activity_ = now();
         return;
     }
     if (event == Fd::Close) {
@@ -118,7 +127,7 @@ void SegmentWorker::onControlEvent(int event, int error) {
             controlClosed();
             return;
         }
-        activity_.start();
+        activity_ = now();
         replies_.append(chunk, n);
         if (replies_.size() > ReplyLimit) {
             segmentFailed();
@@ -152,8 +161,31 @@ void SegmentWorker::controlClosed() {
 // One step per reply, the login first; a preliminary reply waits for the
 // next.
 void SegmentWorker::onReply(const FtpReply& reply) {
-    const int code = reply.code;
-    awaitingReply_.invalidate();
+    awaitingReply_.reset();
+    switch (step_) {
+    case Step::Connecting:
+    case Step::Greeting:
+    case Step::Auth:
+    case Step::Handshake:
+    case Step::User:
+    case Step::Pass:
+    case Step::Acct:
+    case Step::Pbsz:
+    case Step::Prot:
+        onLoginReply(reply.code);
+        return;
+    case Step::Type:
+    case Step::Pasv:
+    case Step::Port:
+    case Step::Rest:
+    case Step::Retr:
+    case Step::Quit:
+        onTransferReply(reply);
+        return;
+    }
+}
+
+void SegmentWorker::onLoginReply(int code) {
     switch (step_) {
     case Step::Connecting:
     case Step::Greeting:
@@ -197,6 +229,14 @@ void SegmentWorker::onReply(const FtpReply& reply) {
         else if (code >= 300)
             segmentFailed();
         return;
+    default:
+        return;
+    }
+}
+
+void SegmentWorker::onTransferReply(const FtpReply& reply) {
+    const int code = reply.code;
+    switch (step_) {
     case Step::Type:
         if (code != 200)
             segmentFailed();
@@ -221,7 +261,7 @@ void SegmentWorker::onReply(const FtpReply& reply) {
     case Step::Rest:
         if (code == 350) {
             send(QStringLiteral("RETR ") + job_.sitePath, Step::Retr);
-            retrSent_.start();
+            retrSent_ = now();
         } else
             segmentFailed();
         return;
@@ -230,20 +270,19 @@ void SegmentWorker::onReply(const FtpReply& reply) {
         if (code >= 400) {
             segmentFailed();
         } else if (code < 200) {
-            retrSent_.invalidate(); // answered: the server is ready
+            retrSent_.reset(); // answered: the server is ready
             secureDataWhenDue();
         }
         return;
     case Step::Quit:
         return; // late replies of the transfer cut off, then "221"
+    default:
+        return;
     }
 }
 
 void SegmentWorker::sendUser() {
-    const QString user =
-        job_.proxy ? QStringLiteral("USER %1@%2:%3").arg(job_.user, job_.hostName).arg(job_.port)
-                   : QStringLiteral("USER ") + job_.user;
-    send(user, Step::User);
+    send(QStringLiteral("USER ") + job_.user, Step::User);
 }
 
 void SegmentWorker::afterLogin() {
@@ -276,7 +315,7 @@ void SegmentWorker::onControlSecured(int error) {
         segmentFailed();
         return;
     }
-    activity_.start();
+    activity_ = now();
     control_->asyncSelect(this, Fd::Read | Fd::Close);
     sendUser();
 }
@@ -289,7 +328,7 @@ void SegmentWorker::secureDataWhenDue() {
     if (!job_.dataProtected || !controlTls || !data_ || !dataConnected_ || data_->tls() ||
         step_ != Step::Retr)
         return;
-    if (retrSent_.isValid() && retrSent_.elapsed() < job_.dataTlsGraceMs)
+    if (retrSent_ && ticksSince(now(), *retrSent_) < quint32(job_.dataTlsGraceMs))
         return;
     TlsSession::Options options;
     options.serverName = job_.tlsServerName;
@@ -304,7 +343,7 @@ void SegmentWorker::secureDataWhenDue() {
 
 void SegmentWorker::send(const QString& line, Step next) {
     step_ = next;
-    awaitingReply_.start();
+    awaitingReply_ = now();
     if (control_->sendWhole(WireText(job_.encoding).encode(line + QStringLiteral("\r\n"))) != 0)
         segmentFailed();
 }
@@ -381,10 +420,10 @@ void SegmentWorker::dataOpened() {
     secureDataWhenDue();
 }
 
-// Only the server itself may connect, unless a proxy stands between.
+// Only the server itself may connect.
 void SegmentWorker::onAccept() {
     data_ = listen_->accept();
-    if (!data_ || (!job_.proxy && data_->peerAddressText() != control_->peerAddressText())) {
+    if (!data_ || data_->peerAddressText() != control_->peerAddressText()) {
         segmentFailed();
         return;
     }
@@ -408,7 +447,7 @@ void SegmentWorker::onData(int event, int error) {
             dataEnded();
             return;
         }
-        activity_.start();
+        activity_ = now();
         if (!store(n) || !data_)
             return;
     }
@@ -521,8 +560,8 @@ void SegmentWorker::onTimer(int id) {
     secureDataWhenDue(); // a server that says nothing before the handshake
     if (job_.source.abortRequested) {
         finish();
-    } else if ((activity_.isValid() && activity_.elapsed() > job_.idleLimitMs) ||
-               (awaitingReply_.isValid() && awaitingReply_.elapsed() > job_.replyWaitMs)) {
+    } else if (longerThan(activity_, job_.idleLimitMs) ||
+               longerThan(awaitingReply_, job_.replyWaitMs)) {
         segmentFailed();
     }
 }
@@ -531,8 +570,8 @@ void SegmentWorker::onTimer(int id) {
 // is no silence of the server's (counted as one, it used up every attempt
 // of the range within seconds).
 void SegmentWorker::closeSockets() {
-    awaitingReply_.invalidate();
-    activity_.invalidate();
+    awaitingReply_.reset();
+    activity_.reset();
     data_.reset();
     listen_.reset();
     control_.reset();

@@ -5,15 +5,16 @@
 #include "core/tasks/segment_plan.h"
 
 #include <QByteArray>
-#include <QElapsedTimer>
 #include <QFile>
 #include <QString>
 #include <QThread>
 
 #include <memory>
+#include <optional>
 
 class AsyncSocket;
 struct FtpReply;
+class Clock;
 class ConnectionSource;
 
 // What the workers of one segmented download share. The plan, the files
@@ -21,22 +22,20 @@ class ConnectionSource;
 // values are set before the workers start and only read after.
 struct SegmentJob {
     ConnectionSource& source;
+    Clock& clock; // read from every worker's thread
     SegmentPlan plan;
     int nextSegment = 0;
     quint32 size = 0;
     QString sitePath;
     QFile part;
     QFile state;
-    // Login, copied from the source on the UI thread.
+    // Login, copied from the source on the UI thread. Never through a
+    // proxy: a file is fetched in ranges only over a direct connection.
     QString host;
     quint16 port = 21;
     QString user;
     QString password;
     QString account;
-    bool proxy = false;
-    QString proxyHost;
-    quint16 proxyPort = 0;
-    QString hostName;             // the site as entered, for the proxy's USER line
     bool passive = false;         // data connections as the main connection makes them
     bool extendedPassive = false; // EPSV rather than PASV
     WireText::Encoding encoding = WireText::Encoding::Gbk; // as the main connection found
@@ -54,7 +53,7 @@ struct SegmentJob {
     int idleLimitMs = 20000;
     int replyWaitMs = 10000;
 
-    explicit SegmentJob(ConnectionSource& s) : source(s) {}
+    SegmentJob(ConnectionSource& s, Clock& c) : source(s), clock(c) {}
     // Under the lock: the state file rewritten from the plan.
     void saveState();
 };
@@ -116,6 +115,8 @@ private:
     void connectControl();
     void onControlEvent(int event, int error);
     void onReply(const FtpReply& reply);
+    void onLoginReply(int code);
+    void onTransferReply(const FtpReply& reply);
     void send(const QString& line, Step next);
     void sendUser();
     void afterLogin();
@@ -144,11 +145,16 @@ private:
     QByteArray replies_;
     QByteArray buffer_;
     Step step_ = Step::Connecting;
-    int current_ = -1;            // the range being fetched
-    int attempts_ = 0;            // of the current range
-    QElapsedTimer activity_;      // since the last sign of the server
-    QElapsedTimer awaitingReply_; // since the command now unanswered went out
+    int current_ = -1; // the range being fetched
+    int attempts_ = 0; // of the current range
+    // Tick counts of the job's clock: the last sign of the server, the
+    // command now unanswered going out, and "RETR" going out (the data
+    // handshake waits for its "150", or a moment).
+    std::optional<quint32> activity_;
+    std::optional<quint32> awaitingReply_;
+    std::optional<quint32> retrSent_;
     bool finished_ = false;
     bool dataConnected_ = false;
-    QElapsedTimer retrSent_; // the data handshake waits for RETR's "150", or a moment
+    quint32 now() const;
+    bool longerThan(const std::optional<quint32>& since, int ms) const;
 };

@@ -29,7 +29,7 @@ FtpConnection::~FtpConnection() {
 std::unique_ptr<SegmentJob> FtpConnection::openSegmentJob() {
     const quint32 size = op_.itemSizes.first();
     const QString target = localPathOf();
-    auto job = std::make_unique<SegmentJob>(source_);
+    auto job = std::make_unique<SegmentJob>(source_, clock_);
     job->size = size;
     job->sitePath = op_.itemPaths.first();
     job->part.setFileName(partFileFor(target));
@@ -75,11 +75,9 @@ std::unique_ptr<SegmentJob> FtpConnection::openSegmentJob() {
 void FtpConnection::describeConnectionTo(SegmentJob& job) const {
     job.host = controlSocket_->peerAddressText();
     job.port = quint16(source_.port);
-    job.hostName = source_.hostName();
     job.user = source_.user();
     job.password = source_.password();
     job.account = source_.account();
-    job.proxy = source_.useProxy != 0;
     job.passive = passive_;
     job.extendedPassive = extendedPassive_;
     job.encoding = wire_.encoding();
@@ -90,10 +88,6 @@ void FtpConnection::describeConnectionTo(SegmentJob& job) const {
     job.dataTlsGraceMs = timing_.dataTlsGraceMs;
     job.idleLimitMs = timing_.segmentIdleMs;
     job.replyWaitMs = timing_.segmentReplyWaitMs;
-    job.proxyHost = job.host;
-    job.proxyPort = quint16(source_.proxyPort);
-    if (job.proxy)
-        job.host = source_.hostAddress();
 }
 
 bool FtpConnection::tryStartSegmented() {
