@@ -21,10 +21,10 @@ protected:
         job.plan = SegmentPlan::split(quint32(content.size()), 2);
         job.size = quint32(content.size());
         job.sitePath = "/f.bin";
-        job.host = "127.0.0.1";
-        job.user = "u";
-        job.password = "p";
-        job.passive = true;
+        job.login.host = "127.0.0.1";
+        job.login.user = "u";
+        job.login.password = "p";
+        job.login.passive = true;
         job.part.setFileName(home.path() + "/f.bin.cftp");
         job.state.setFileName(home.path() + "/f.bin.cnpm");
     }
@@ -39,7 +39,7 @@ protected:
 
     // Runs one worker on its own thread, as a download does, until it ends.
     bool runWorker(ScriptedPeer& p) {
-        job.port = p.port();
+        job.login.port = p.port();
         EXPECT_TRUE(job.part.open(QIODevice::ReadWrite) && job.part.resize(content.size()));
         EXPECT_TRUE(job.state.open(QIODevice::WriteOnly));
         p.start();

@@ -35,6 +35,23 @@ bool FtpConnection::create() {
     return true;
 }
 
+SessionLogin FtpConnection::sessionLogin() const {
+    SessionLogin login;
+    login.host = controlSocket_ ? controlSocket_->peerAddressText() : QString();
+    login.port = quint16(source_.port);
+    login.user = source_.user();
+    login.password = source_.password();
+    login.account = source_.account();
+    login.passive = passive_;
+    login.extendedPassive = extendedPassive_;
+    login.encoding = wire_.encoding();
+    login.tls = controlSocket_ && controlSocket_->isSecure();
+    login.dataProtected = dataProtected_;
+    login.tlsServerName = tlsServerName();
+    login.acceptedFingerprint = acceptedFingerprint_;
+    return login;
+}
+
 void FtpConnection::touch() {
     lastActivity_ = clock_.tickCount();
 }

@@ -8,6 +8,7 @@
 #include "core/engine/ftp_reply.h"
 #include "core/engine/operation_record.h"
 #include "core/engine/outcome.h"
+#include "core/engine/session_login.h"
 #include "core/engine/transcript.h"
 #include "core/engine/wire_text.h"
 #include "core/platform/async_socket.h"
@@ -177,6 +178,8 @@ public:
     static QString folderFromPwdReply(const QString& reply);
 
     const ConnectionSource& source() const { return source_; }
+    // How this connection logged in, for another to do the same.
+    SessionLogin sessionLogin() const;
     // The item the running operation is at: its path and size.
     QString currentItemPath() const { return op_.itemPaths.value(0); }
     quint32 currentItemSize() const { return op_.itemSizes.value(0); }

@@ -57,8 +57,6 @@ void FtpConnection::onFrameTick() {
 
     if (segmented_)
         checkSegments();
-    if (segmented_ && source_.useProxy && idle > quint32(timing_.proxySegmentKeepAliveMs))
-        keepAlive();
 
     // A transfer is running from its data connection's start until the
     // server has confirmed its end.

@@ -72,12 +72,12 @@ void SegmentWorker::connectControl() {
     step_ = Step::Connecting;
     activity_ = now();
     control_ = std::make_unique<AsyncSocket>();
-    if (!control_->open(AsyncSocket::isIpv6Address(job_.host))) {
+    if (!control_->open(AsyncSocket::isIpv6Address(job_.login.host))) {
         segmentFailed();
         return;
     }
     control_->asyncSelect(this, Fd::Connect | Fd::Read | Fd::Close);
-    const int result = control_->connect(job_.host, job_.port);
+    const int result = control_->connect(job_.login.host, job_.login.port);
     if (result != 0 && result != AsyncSocket::WouldBlock)
         segmentFailed();
 }
@@ -189,7 +189,7 @@ void SegmentWorker::onLoginReply(int code) {
     switch (step_) {
     case Step::Connecting:
     case Step::Greeting:
-        if (code == 220 && job_.tls)
+        if (code == 220 && job_.login.tls)
             send(QStringLiteral("AUTH TLS"), Step::Auth);
         else if (code == 220)
             sendUser();
@@ -223,9 +223,9 @@ void SegmentWorker::onLoginReply(int code) {
         if (code == 230)
             afterLogin();
         else if (code == 331)
-            send(QStringLiteral("PASS ") + job_.password, Step::Pass);
+            send(QStringLiteral("PASS ") + job_.login.password, Step::Pass);
         else if (code == 332)
-            send(QStringLiteral("ACCT ") + job_.account, Step::Acct);
+            send(QStringLiteral("ACCT ") + job_.login.account, Step::Acct);
         else if (code >= 300)
             segmentFailed();
         return;
@@ -240,8 +240,9 @@ void SegmentWorker::onTransferReply(const FtpReply& reply) {
     case Step::Type:
         if (code != 200)
             segmentFailed();
-        else if (job_.passive)
-            send(QString::fromLatin1(job_.extendedPassive || control_->isIpv6() ? "EPSV" : "PASV"),
+        else if (job_.login.passive)
+            send(QString::fromLatin1(job_.login.extendedPassive || control_->isIpv6() ? "EPSV"
+                                                                                      : "PASV"),
                  Step::Pasv);
         else if (!sendPort())
             segmentFailed();
@@ -282,11 +283,11 @@ void SegmentWorker::onTransferReply(const FtpReply& reply) {
 }
 
 void SegmentWorker::sendUser() {
-    send(QStringLiteral("USER ") + job_.user, Step::User);
+    send(QStringLiteral("USER ") + job_.login.user, Step::User);
 }
 
 void SegmentWorker::afterLogin() {
-    if (job_.dataProtected)
+    if (job_.login.dataProtected)
         send(QStringLiteral("PBSZ 0"), Step::Pbsz);
     else
         send(QStringLiteral("TYPE I"), Step::Type);
@@ -294,7 +295,7 @@ void SegmentWorker::afterLogin() {
 
 void SegmentWorker::startControlTls() {
     TlsSession::Options options;
-    options.serverName = job_.tlsServerName;
+    options.serverName = job_.login.tlsServerName;
     if (!control_->startTls(options)) {
         segmentFailed();
         return;
@@ -311,7 +312,7 @@ void SegmentWorker::onControlSecured(int error) {
         return;
     }
     const TlsCertificate peer = control_->tls()->peerCertificate();
-    if (!peer.verified && peer.fingerprint != job_.acceptedFingerprint) {
+    if (!peer.verified && peer.fingerprint != job_.login.acceptedFingerprint) {
         segmentFailed();
         return;
     }
@@ -325,13 +326,13 @@ void SegmentWorker::onControlSecured(int error) {
 // last (see the main connection).
 void SegmentWorker::secureDataWhenDue() {
     const TlsSession* controlTls = control_ ? control_->tls() : nullptr;
-    if (!job_.dataProtected || !controlTls || !data_ || !dataConnected_ || data_->tls() ||
+    if (!job_.login.dataProtected || !controlTls || !data_ || !dataConnected_ || data_->tls() ||
         step_ != Step::Retr)
         return;
     if (retrSent_ && ticksSince(now(), *retrSent_) < quint32(job_.dataTlsGraceMs))
         return;
     TlsSession::Options options;
-    options.serverName = job_.tlsServerName;
+    options.serverName = job_.login.tlsServerName;
     options.resumptions = controlTls->resumptions();
     options.requiredFingerprint = controlTls->peerCertificate().fingerprint;
     if (!data_->startTls(options)) {
@@ -344,7 +345,8 @@ void SegmentWorker::secureDataWhenDue() {
 void SegmentWorker::send(const QString& line, Step next) {
     step_ = next;
     awaitingReply_ = now();
-    if (control_->sendWhole(WireText(job_.encoding).encode(line + QStringLiteral("\r\n"))) != 0)
+    if (control_->sendWhole(WireText(job_.login.encoding).encode(line + QStringLiteral("\r\n"))) !=
+        0)
         segmentFailed();
 }
 
@@ -416,7 +418,7 @@ void SegmentWorker::onDataConnected(int error) {
 void SegmentWorker::dataOpened() {
     dataConnected_ = true;
     data_->setReadsUntilEnd(true);
-    data_->asyncSelect(this, job_.dataProtected ? Fd::Close : Fd::Read | Fd::Close);
+    data_->asyncSelect(this, job_.login.dataProtected ? Fd::Close : Fd::Read | Fd::Close);
     secureDataWhenDue();
 }
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "core/engine/wire_text.h"
+#include "core/engine/session_login.h"
 #include "core/platform/message_target.h"
 #include "core/tasks/segment_plan.h"
 
@@ -29,23 +29,9 @@ struct SegmentJob {
     QString sitePath;
     QFile part;
     QFile state;
-    // Login, copied from the source on the UI thread. Never through a
-    // proxy: a file is fetched in ranges only over a direct connection.
-    QString host;
-    quint16 port = 21;
-    QString user;
-    QString password;
-    QString account;
-    bool passive = false;         // data connections as the main connection makes them
-    bool extendedPassive = false; // EPSV rather than PASV
-    WireText::Encoding encoding = WireText::Encoding::Gbk; // as the main connection found
-    // Encryption as the main connection has it: TLS on the control
-    // connection (with the certificate the main connection accepted, or
-    // one the system vouches for), and on data connections after "PROT P".
-    bool tls = false;
-    bool dataProtected = false;
-    QString tlsServerName;
-    QString acceptedFingerprint;
+    // The main connection's login, taken on the UI thread. Never through
+    // a proxy: a file is fetched in ranges only over a direct connection.
+    SessionLogin login;
     int dataTlsGraceMs = 0; // how long a data handshake waits for RETR's answer
     // A connection silent this long has failed; so has a command whose
     // reply does not come in replyWaitMs (a reply lost between a busy

@@ -70,21 +70,10 @@ std::unique_ptr<SegmentJob> FtpConnection::openSegmentJob() {
     return job;
 }
 
-// What the workers need to log in as this connection did: they dial the
-// address it reached.
+// What the workers need to log in as this connection did, and how long
+// they wait.
 void FtpConnection::describeConnectionTo(SegmentJob& job) const {
-    job.host = controlSocket_->peerAddressText();
-    job.port = quint16(source_.port);
-    job.user = source_.user();
-    job.password = source_.password();
-    job.account = source_.account();
-    job.passive = passive_;
-    job.extendedPassive = extendedPassive_;
-    job.encoding = wire_.encoding();
-    job.tls = controlSocket_->isSecure();
-    job.dataProtected = dataProtected_;
-    job.tlsServerName = tlsServerName();
-    job.acceptedFingerprint = acceptedFingerprint_;
+    job.login = sessionLogin();
     job.dataTlsGraceMs = timing_.dataTlsGraceMs;
     job.idleLimitMs = timing_.segmentIdleMs;
     job.replyWaitMs = timing_.segmentReplyWaitMs;
