@@ -332,10 +332,16 @@ void CliSession::transcriptChanged(const QString&, const QString& appended) {
         printErr(appended);
 }
 
-// The connection is gone (closed, or never reached): the command is over.
+// The connection is gone (closed, or never reached): the command is over,
+// once the engine's call has returned, so that a reason it gives right
+// after closing (a refused login, "421") is the message, not the hang-up.
+void CliSession::resetConnectedSiteDisplay() {
+    post(ConnectionGone);
+}
+
 // Gone under a running command without a word from the engine (the server
 // closed the control connection), it says so, and where a task is kept.
-void CliSession::resetConnectedSiteDisplay() {
+void CliSession::connectionGone() {
     if (!succeeded_ && !failed_ && !finishing_) {
         QString text = QString::fromUtf8(EngineText::ConnectionBroken);
         const QString task = programDir_ + source_->taskFileName;
@@ -435,7 +441,10 @@ void CliSession::endLoop() {
     loop_.exit();
 }
 
-void CliSession::onMessage(int, WParam, LParam) {}
+void CliSession::onMessage(int msg, WParam, LParam) {
+    if (msg == ConnectionGone)
+        connectionGone();
+}
 
 void CliSession::onTimer(int id) {
     if (id == FrameTimer && connection_)

@@ -89,6 +89,8 @@ private:
     static constexpr int FrameTimer = 1;
     static constexpr int ProgressTimer = 2;
     static constexpr int QuitFallbackTimer = 3; // a server that never answers QUIT
+    static constexpr int ConnectionGone = Msg::User + 100;
+    void connectionGone();
 
     // Prompts, as the connection sees them: shown on the console, and every
     // failure ends the command.
