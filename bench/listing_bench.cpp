@@ -2,7 +2,7 @@
 // site tree and the remote list, and sorting the list by name, size and time.
 // The peer is Qt's own QTreeWidget::sortItems on the same rows (plain text
 // order), measured in the same run.
-#include "core/engine/ftp_connection.h"
+#include "core/engine/ftp_session.h"
 #include "gui/panes/pane_state.h"
 #include "gui/panes/remote_file_list.h"
 #include "gui/panes/site_tree.h"

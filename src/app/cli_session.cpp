@@ -1,6 +1,6 @@
 #include "app/cli_session.h"
 
-#include "core/engine/ftp_connection.h"
+#include "core/engine/ftp_session.h"
 #include "core/engine/result_texts.h"
 #include "core/engine/site_path.h"
 #include "core/platform/certificate_store.h"

@@ -6,7 +6,7 @@
 #include "pyftpd_server.h"
 #include "window_fixture.h"
 
-#include "core/engine/ftp_connection.h"
+#include "core/engine/ftp_session.h"
 #include "gui/panes/command_ids.h"
 #include "gui/panes/message_pane.h"
 #include "gui/panes/remote_file_list.h"

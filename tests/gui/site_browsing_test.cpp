@@ -4,7 +4,7 @@
 #include "connected_frame.h"
 
 #include "core/engine/connection_source.h"
-#include "core/engine/ftp_connection.h"
+#include "core/engine/ftp_session.h"
 #include "gui/panes/command_ids.h"
 #include "gui/panes/message_pane.h"
 #include "gui/panes/pane_menu.h"

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "core/engine/ftp_connection.h"
+#include "core/engine/ftp_session.h"
 #include "core/platform/clock.h"
 #include "core/settings/list_filters.h"
 #include "core/settings/network_settings.h"

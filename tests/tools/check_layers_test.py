@@ -23,11 +23,11 @@ class LayerCheckTest(unittest.TestCase):
             os.makedirs(os.path.join(self.qt, folder))
             open(os.path.join(self.qt, folder, header), "w").close()
         self.write("core/platform/clock.h", "#include <QString>\n")
-        self.write("core/engine/ftp_connection.h", '#include "core/platform/clock.h"\n')
+        self.write("core/engine/ftp_session.h", '#include "core/platform/clock.h"\n')
         self.write("gui/window/main_window.h",
                    '#include "gui/panes/site_tree.h"\n#include <QWidget>\n')
         self.write("gui/panes/site_tree.h",
-                   '#include "core/engine/ftp_connection.h"\n#include <QWidget>\n')
+                   '#include "core/engine/ftp_session.h"\n#include <QWidget>\n')
         self.write("app/main.cpp", '#include "gui/window/main_window.h"\n')
 
     def tearDown(self):
@@ -60,7 +60,7 @@ class LayerCheckTest(unittest.TestCase):
         self.assertEqual(len(self.check()), 2)
 
     def test_arrows_inside_the_core_run_one_way(self):
-        self.write("core/platform/p.cpp", '#include "core/engine/ftp_connection.h"\n')
+        self.write("core/platform/p.cpp", '#include "core/engine/ftp_session.h"\n')
         self.write("core/engine/e.cpp", '#include "core/tasks/task_archive.h"\n')
         self.write("core/settings/s.cpp", '#include "core/engine/connection_source.h"\n')
         self.write("core/sites/t.cpp", '#include "core/settings/network_settings.h"\n')

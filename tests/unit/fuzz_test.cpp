@@ -6,7 +6,7 @@
 #include "core/engine/connection_source.h"
 #include "core/engine/data_address.h"
 #include "core/engine/dir_listing.h"
-#include "core/engine/ftp_connection.h"
+#include "core/engine/ftp_session.h"
 #include "core/engine/ftp_reply.h"
 #include "core/settings/network_settings.h"
 #include "core/sites/site_store.h"

@@ -1,5 +1,5 @@
 // Reply assembly, the current folder in a "257" reply, and the transcript.
-#include "core/engine/ftp_connection.h"
+#include "core/engine/ftp_session.h"
 #include "core/engine/transcript.h"
 
 #include <gtest/gtest.h>

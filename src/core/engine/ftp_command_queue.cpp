@@ -1,7 +1,7 @@
 // The command queue of a connection: one line out at a time, replies
 // gathered until complete, then handed to the reply table.
 #include "core/engine/connection_source.h"
-#include "core/engine/ftp_connection.h"
+#include "core/engine/ftp_session.h"
 #include "core/engine/ftp_host.h"
 #include "core/engine/result_texts.h"
 #include "core/platform/gbk_text.h"

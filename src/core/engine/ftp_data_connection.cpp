@@ -4,7 +4,7 @@
 #include "core/engine/connection_source.h"
 #include "core/engine/dir_compare.h"
 #include "core/engine/dir_listing.h"
-#include "core/engine/ftp_connection.h"
+#include "core/engine/ftp_session.h"
 #include "core/engine/ftp_host.h"
 #include "core/engine/result_texts.h"
 #include "core/platform/clock.h"

@@ -2,7 +2,7 @@
 // codes come first (handleReply); then the row of replyTable for the waiting
 // command's verb and purpose decides.
 #include "core/engine/connection_source.h"
-#include "core/engine/ftp_connection.h"
+#include "core/engine/ftp_session.h"
 #include "core/engine/ftp_host.h"
 #include "core/engine/result_texts.h"
 #include "core/engine/site_path.h"

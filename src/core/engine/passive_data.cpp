@@ -2,7 +2,7 @@
 // the "227" reply to "PASV"; this side connects there. The data channel
 // entry of a command group goes out as "PASV" while the connection is passive.
 #include "core/engine/connection_source.h"
-#include "core/engine/ftp_connection.h"
+#include "core/engine/ftp_session.h"
 #include "core/engine/result_texts.h"
 
 void FtpConnection::onPassiveReply(const FtpCommand& waiting) {

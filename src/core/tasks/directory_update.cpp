@@ -3,7 +3,7 @@
 // one per driver step, from the last planned to the first.
 #include "core/engine/connection_source.h"
 #include "core/engine/dir_compare.h"
-#include "core/engine/ftp_connection.h"
+#include "core/engine/ftp_session.h"
 #include "core/engine/ftp_host.h"
 #include "core/engine/result_texts.h"
 #include "core/platform/clock.h"

@@ -2,7 +2,7 @@
 // listed first when what it was is known: a file someone else changed
 // meanwhile is not replaced without asking.
 #include "core/engine/dir_listing.h"
-#include "core/engine/ftp_connection.h"
+#include "core/engine/ftp_session.h"
 #include "core/engine/result_texts.h"
 #include "core/platform/prompts.h"
 

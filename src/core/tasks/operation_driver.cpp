@@ -3,7 +3,7 @@
 // send. The step's replies and its data connection post the next message.
 #include "core/engine/connection_source.h"
 #include "core/engine/dir_listing.h"
-#include "core/engine/ftp_connection.h"
+#include "core/engine/ftp_session.h"
 #include "core/engine/ftp_host.h"
 #include "core/engine/result_texts.h"
 #include "core/platform/local_folder.h"

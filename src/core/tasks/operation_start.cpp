@@ -1,7 +1,7 @@
 // Starting an operation: fill the operation record, describe the task,
 // create its task file, show the phase and let the driver take over.
 #include "core/engine/connection_source.h"
-#include "core/engine/ftp_connection.h"
+#include "core/engine/ftp_session.h"
 #include "core/engine/ftp_host.h"
 #include "core/engine/result_texts.h"
 

@@ -2,7 +2,7 @@
 // into a part file allocated at full size, their progress into a state
 // file, and the file takes its name only when every range is done.
 #include "core/engine/connection_source.h"
-#include "core/engine/ftp_connection.h"
+#include "core/engine/ftp_session.h"
 #include "core/engine/ftp_host.h"
 #include "core/engine/result_texts.h"
 #include "core/tasks/segment_worker.h"

@@ -1,6 +1,6 @@
 // The task file of a running download or upload, in the program folder.
 #include "core/engine/connection_source.h"
-#include "core/engine/ftp_connection.h"
+#include "core/engine/ftp_session.h"
 #include "core/platform/clock.h"
 #include "core/tasks/task_archive.h"
 

@@ -2,7 +2,7 @@
 #include "core/tasks/task_resume.h"
 
 #include "core/engine/connection_source.h"
-#include "core/engine/ftp_connection.h"
+#include "core/engine/ftp_session.h"
 #include "core/engine/ftp_host.h"
 #include "core/engine/operation_record.h"
 #include "core/engine/result_texts.h"

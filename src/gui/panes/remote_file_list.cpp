@@ -1,6 +1,6 @@
 #include "gui/panes/remote_file_list.h"
 
-#include "core/engine/ftp_connection.h"
+#include "core/engine/ftp_session.h"
 #include "core/platform/prompts.h"
 #include "gui/panes/file_types.h"
 #include "gui/panes/focus_report.h"

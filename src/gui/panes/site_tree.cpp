@@ -1,7 +1,7 @@
 #include "gui/panes/site_tree.h"
 
 #include "core/engine/dir_listing.h"
-#include "core/engine/ftp_connection.h"
+#include "core/engine/ftp_session.h"
 #include "core/platform/gbk_text.h"
 #include "core/sites/site_store.h"
 #include "gui/panes/file_types.h"

@@ -1,6 +1,6 @@
 // The site tree's context menu and the site commands behind it: connect or
 // disconnect, properties, add, delete, and renaming in place.
-#include "core/engine/ftp_connection.h"
+#include "core/engine/ftp_session.h"
 #include "core/platform/prompts.h"
 #include "gui/panes/command_ids.h"
 #include "gui/panes/pane_host.h"

@@ -1,7 +1,7 @@
 #include "gui/window/main_window.h"
 
 #include "core/engine/connection_source.h"
-#include "core/engine/ftp_connection.h"
+#include "core/engine/ftp_session.h"
 #include "core/engine/result_texts.h"
 #include "core/platform/certificate_store.h"
 #include "core/platform/clock.h"

@@ -1,6 +1,6 @@
 // The main window's commands: menu, toolbar and keys, their enabling rules, and
 // what each one does.
-#include "core/engine/ftp_connection.h"
+#include "core/engine/ftp_session.h"
 #include "gui/dialogs/about_dialog.h"
 #include "gui/panes/command_ids.h"
 #include "gui/panes/local_file_list.h"

@@ -1,7 +1,7 @@
 // Online editing, new site files and the web address of a site file.
 #include "core/engine/connection_source.h"
 #include "core/engine/dir_listing.h"
-#include "core/engine/ftp_connection.h"
+#include "core/engine/ftp_session.h"
 #include "core/platform/prompts.h"
 #include "core/sites/web_address.h"
 #include "gui/panes/pane_texts.h"

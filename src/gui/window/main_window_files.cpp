@@ -2,7 +2,7 @@
 // all, the view modes and up one level, each on the pane that last had the
 // focus.
 #include "core/engine/dir_listing.h"
-#include "core/engine/ftp_connection.h"
+#include "core/engine/ftp_session.h"
 #include "core/platform/prompts.h"
 #include "gui/panes/listing_cache.h"
 #include "gui/panes/local_file_list.h"

@@ -1,6 +1,6 @@
 // What the connection reports to the main window, passed on to the panes and the
 // status bar.
-#include "core/engine/ftp_connection.h"
+#include "core/engine/ftp_session.h"
 #include "core/engine/result_texts.h"
 #include "core/platform/prompts.h"
 #include "gui/panes/local_folder_tree.h"

@@ -2,7 +2,7 @@
 // resume after a transfer ended short, and a task resumed over a new
 // connection to its own site.
 #include "core/engine/connection_source.h"
-#include "core/engine/ftp_connection.h"
+#include "core/engine/ftp_session.h"
 #include "core/engine/result_texts.h"
 #include "core/platform/prompts.h"
 #include "core/sites/site_record.h"

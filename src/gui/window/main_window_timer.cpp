@@ -2,7 +2,7 @@
 // connection exists its watch and the progress display; and the message
 // that a transfer ended short.
 #include "core/engine/connection_source.h"
-#include "core/engine/ftp_connection.h"
+#include "core/engine/ftp_session.h"
 #include "core/engine/progress_texts.h"
 #include "core/engine/result_texts.h"
 #include "core/platform/clock.h"

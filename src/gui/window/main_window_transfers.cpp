@@ -1,6 +1,6 @@
 // Transfers started from the panes: the selected rows or a folder, dragged
 // or copied and pasted, become a download or an upload of the connection.
-#include "core/engine/ftp_connection.h"
+#include "core/engine/ftp_session.h"
 #include "core/engine/operation_record.h"
 #include "core/engine/result_texts.h"
 #include "core/platform/prompts.h"

@@ -1,7 +1,7 @@
 #include "gui/window/online_editor.h"
 
 #include "core/engine/connection_source.h"
-#include "core/engine/ftp_connection.h"
+#include "core/engine/ftp_session.h"
 #include "core/platform/prompts.h"
 #include "gui/panes/listing_cache.h"
 

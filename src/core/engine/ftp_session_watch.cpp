@@ -1,7 +1,7 @@
 // The main window's periodic tick as the connection sees it: keep-alive and the
 // time-outs of lookup, connect, data and the whole connection.
 #include "core/engine/connection_source.h"
-#include "core/engine/ftp_connection.h"
+#include "core/engine/ftp_session.h"
 #include "core/engine/ftp_host.h"
 #include "core/engine/result_texts.h"
 #include "core/platform/clock.h"

@@ -1,4 +1,4 @@
-#include "core/engine/ftp_connection.h"
+#include "core/engine/ftp_session.h"
 
 #include "core/engine/connection_source.h"
 #include "core/engine/ftp_host.h"
