@@ -91,8 +91,8 @@ bool CliSession::connect(const QString& startFolder) {
         source_->segmentLimit = options_.segments;
         source_->segmentsAllowed = options_.segments > 1;
     }
-    connection_ = std::make_unique<FtpConnection>(
-        *source_, 0, FtpConnection::Deps{*this, *this, clock_, timing_});
+    connection_ = std::make_unique<FtpSession>(
+        *source_, 0, FtpSession::Deps{*this, *this, clock_, timing_});
     if (!connection_->create()) {
         console_.report(QString::fromUtf8(EngineText::CannotCreateResources));
         return false;

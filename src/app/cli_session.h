@@ -13,7 +13,7 @@
 
 #include <memory>
 
-class FtpConnection;
+class FtpSession;
 class Clock;
 
 // One command of corvane-cli, run over one connection.
@@ -115,7 +115,7 @@ private:
     Timing timing_;
     CliCommand command_;
     std::unique_ptr<ConnectionSource> source_;
-    std::unique_ptr<FtpConnection> connection_;
+    std::unique_ptr<FtpSession> connection_;
     QEventLoop loop_;
     bool loopEnded_ = false; // an exit asked for before the loop ran counts too
     ProgressLine progress_;

@@ -34,8 +34,8 @@ protected:
     }
 
     void makeConnection(HostLookup::Resolver resolver = HostLookup::systemResolver()) {
-        connection = std::make_unique<FtpConnection>(
-            source, 7, FtpConnection::Deps{host, prompts, clock, timing, std::move(resolver)});
+        connection = std::make_unique<FtpSession>(
+            source, 7, FtpSession::Deps{host, prompts, clock, timing, std::move(resolver)});
         ASSERT_TRUE(connection->create());
     }
 
@@ -95,7 +95,7 @@ protected:
     ManualClock clock;
     Timing timing;
     ConnectionSource source;
-    std::unique_ptr<FtpConnection> connection;
+    std::unique_ptr<FtpSession> connection;
     std::unique_ptr<ScriptedPeer> peer;
 };
 

@@ -99,7 +99,7 @@ TEST_F(ConnectionTest, QuitEndsWithLoggedOut) {
 }
 
 TEST_F(ConnectionTest, FullReplyBufferWithoutLineEndCloses) {
-    for (int size : {FtpConnection::ReplyLimit - 1, 6000}) {
+    for (int size : {FtpSession::ReplyLimit - 1, 6000}) {
         SCOPED_TRACE(size);
         prompts.shown.clear();
         ScriptedPeer& p = newPeer();

@@ -188,8 +188,8 @@ TEST_F(TransferTest, ListingAboveTheLimitClosesTheConnection) {
     QByteArray listing;
     const QByteArray line =
         "-rw-r--r--   1 owner group   131072 Mar 10 12:01 some-file-name.bin\r\n";
-    listing.reserve(FtpConnection::ListingLimit + line.size());
-    while (listing.size() <= FtpConnection::ListingLimit)
+    listing.reserve(FtpSession::ListingLimit + line.size());
+    while (listing.size() <= FtpSession::ListingLimit)
         listing += line;
     ScriptedPeer& p = newPeer();
     p.greetAndLogin();

@@ -7,7 +7,7 @@
 class IdlePaneHost : public PaneHost {
 public:
     explicit IdlePaneHost(bool commandsBuilt = true) : commandsBuilt_(commandsBuilt) {}
-    FtpConnection* connection() const override { return nullptr; }
+    FtpSession* connection() const override { return nullptr; }
     bool connectionReady() const override { return false; }
     bool notConnected() const override { return true; }
     bool startConnection(const SiteRecord&) override { return false; }

@@ -21,7 +21,7 @@ struct RealConnection {
     ManualClock clock;
     ConnectionSource source;
     QTemporaryDir home;
-    std::unique_ptr<FtpConnection> connection;
+    std::unique_ptr<FtpSession> connection;
     Timing timing = [] {
         Timing t;
         t.uploadTailPauseMs = 20;
@@ -38,8 +38,8 @@ struct RealConnection {
         source.setStartFolder(startFolder);
         source.taskFolder = home.path() + "/";
         host.prompts = &prompts;
-        connection = std::make_unique<FtpConnection>(
-            source, 1, FtpConnection::Deps{host, prompts, clock, timing});
+        connection = std::make_unique<FtpSession>(
+            source, 1, FtpSession::Deps{host, prompts, clock, timing});
         if (connection->create())
             connection->beginConnection();
     }

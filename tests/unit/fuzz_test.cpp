@@ -157,7 +157,7 @@ TEST(Fuzz, ReplyFramerAndTheAddressesRepliesName) {
             ASSERT_FALSE(reply->text.isEmpty()) << "a reply takes bytes off the buffer";
             taken += reply->text.size();
             const QString text = QString::fromLatin1(reply->text);
-            const QString folder = FtpConnection::folderFromPwdReply(text);
+            const QString folder = FtpSession::folderFromPwdReply(text);
             EXPECT_LE(folder.size(), text.size());
             if (const auto passive = DataAddress::parsePassiveReply(text)) {
                 EXPECT_GT(passive->port, 0);
@@ -224,7 +224,7 @@ TEST(Fuzz, ADamagedTaskFileIsNeverRewritten) {
     ConnectionSource source;
     source.taskFolder = home.path() + "/";
     source.setHostName("127.0.0.1");
-    FtpConnection connection(source, 1, FtpConnection::Deps{host, prompts, clock, Timing{}});
+    FtpSession connection(source, 1, FtpSession::Deps{host, prompts, clock, Timing{}});
     ASSERT_TRUE(connection.create());
     const QString name = QString::fromUtf8("中断任务-2026-1-1-0-0-0.npm");
     std::mt19937 random(6);

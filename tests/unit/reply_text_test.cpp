@@ -21,7 +21,7 @@ TEST(ReplyCompleteness, SingleAndMultiLineReplies) {
         {"\r\n", true}, // short text with a line end
     };
     for (const Case& c : cases)
-        EXPECT_EQ(FtpConnection::isCompleteReply(QByteArray(c.buffer)), c.complete) << c.buffer;
+        EXPECT_EQ(FtpSession::isCompleteReply(QByteArray(c.buffer)), c.complete) << c.buffer;
 }
 
 TEST(PwdReply, FolderBetweenQuotes) {
@@ -40,7 +40,7 @@ TEST(PwdReply, FolderBetweenQuotes) {
         {"257 \"/中文目录\"\r\n", "/中文目录"},
     };
     for (const Case& c : cases)
-        EXPECT_EQ(FtpConnection::folderFromPwdReply(QString::fromUtf8(c.reply)),
+        EXPECT_EQ(FtpSession::folderFromPwdReply(QString::fromUtf8(c.reply)),
                   QString::fromUtf8(c.folder))
             << c.reply;
 }

@@ -1,7 +1,7 @@
 #pragma once
 
 // The states of a connection, each changed in one function of its own
-// (FtpConnection::setPhase, setTransferKind, setDataStage, setServerStage).
+// (FtpSession::setPhase, setTransferKind, setDataStage, setServerStage).
 
 // Where the control connection stands. Idle and Busy are one stored phase,
 // told apart by whether any work is queued or running.

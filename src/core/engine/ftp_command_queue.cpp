@@ -8,7 +8,7 @@
 #include "core/platform/prompts.h"
 #include "core/platform/stored_text.h"
 
-void FtpConnection::reset(bool full) {
+void FtpSession::reset(bool full) {
     commandQueue_.clear();
     nextCommand_ = 0;
     retryCount_ = 0;
@@ -47,7 +47,7 @@ void FtpConnection::reset(bool full) {
 // can. A line break inside would end the command early and let the rest
 // pass for another command; a character the code page cannot hold would
 // arrive as "?" and name another file.
-std::optional<OperationEnd> FtpConnection::unsendable(const FtpCommand& command) const {
+std::optional<OperationEnd> FtpSession::unsendable(const FtpCommand& command) const {
     QString argument = command.argument;
     const bool control = StoredText::breaksLine(argument);
     if (!control && wire_.canEncode(argument))
@@ -63,7 +63,7 @@ std::optional<OperationEnd> FtpConnection::unsendable(const FtpCommand& command)
 
 // A line that cannot go out: a login cannot go on without it; an item of a
 // transfer is left out and the rest goes on; anything else stops.
-void FtpConnection::refuseLine(const OperationEnd& refusal) {
+void FtpSession::refuseLine(const OperationEnd& refusal) {
     if (isSettingUp()) {
         closeConnection();
         host_.operationEnded(refusal);
@@ -82,17 +82,17 @@ void FtpConnection::refuseLine(const OperationEnd& refusal) {
     }
 }
 
-FtpCommand FtpConnection::waitingCommand() const {
+FtpCommand FtpSession::waitingCommand() const {
     if (nextCommand_ < 0 || nextCommand_ >= commandQueue_.size())
         return {};
     return commandQueue_.at(nextCommand_);
 }
 
-QString FtpConnection::queuedLine(int index) const {
+QString FtpSession::queuedLine(int index) const {
     return index < commandQueue_.size() ? commandQueue_.at(index).line() : QString();
 }
 
-void FtpConnection::sendNext(int error) {
+void FtpSession::sendNext(int error) {
     if (retryPausePending_)
         return; // the connection is pausing before a retry
     if (lineInFlight_ && error == 0)
@@ -137,7 +137,7 @@ void FtpConnection::sendNext(int error) {
 // probe): alone at the end it has nothing to serve and ends the sequence.
 // The server keeps the type it was given, so the same type is not sent
 // again. True when the entry was dealt with here.
-bool FtpConnection::skipTypeCommand(const FtpCommand& command) {
+bool FtpSession::skipTypeCommand(const FtpCommand& command) {
     if (nextCommand_ + 1 >= commandQueue_.size()) {
         reset(true);
         return true;
@@ -151,7 +151,7 @@ bool FtpConnection::skipTypeCommand(const FtpCommand& command) {
 
 // The line announcing the data connection of the transfer that follows.
 // Empty when no listening socket could be opened for "PORT".
-QString FtpConnection::dataChannelLine() {
+QString FtpSession::dataChannelLine() {
     passiveSent_ = passive_;
     passiveConnectFailed_ = false;
     // Over IPv6 only the extended forms carry an address (RFC 2428).
@@ -164,7 +164,7 @@ QString FtpConnection::dataChannelLine() {
 // What a command about to go out means for the transfer in progress: a
 // transfer command opens its local file first; false when that failed and
 // the operation has ended.
-bool FtpConnection::prepareTransferOf(const FtpCommand& command) {
+bool FtpSession::prepareTransferOf(const FtpCommand& command) {
     if (command.transfersData()) {
         if (dataStage_ == DataStage::Ended)
             setDataStage(DataStage::None);
@@ -194,7 +194,7 @@ bool FtpConnection::prepareTransferOf(const FtpCommand& command) {
 // The line is out. What is left in replyBuffer is the start of a reply
 // still arriving; it stays. Sending is no sign of life from the server, so
 // the silence clock runs on.
-void FtpConnection::lineSent(const FtpCommand& command, const QString& line) {
+void FtpSession::lineSent(const FtpCommand& command, const QString& line) {
     lineInFlight_ = true;
     if (command.is("ABOR")) {
         dataFinished(false);
@@ -212,7 +212,7 @@ void FtpConnection::lineSent(const FtpCommand& command, const QString& line) {
         report(EndMessage::Interrupted);
 }
 
-void FtpConnection::onControlReadable(int error) {
+void FtpSession::onControlReadable(int error) {
     if (error != 0 || replyBuffer_.size() >= ReplyLimit - 1) {
         closeConnection();
         report(EndMessage::ReceiveFailed);
@@ -243,7 +243,7 @@ void FtpConnection::onControlReadable(int error) {
     }
 }
 
-void FtpConnection::logReply() {
+void FtpSession::logReply() {
     QString block = transcript_.addReply(wire_.decode(reply_.text));
     host_.transcriptChanged(transcript_.text(), block);
 }
@@ -251,14 +251,14 @@ void FtpConnection::logReply() {
 // Transfer replies of an earlier data connection may still come in while
 // another command waits for its own reply (after an abort, say). "125" is
 // the opening reply of servers that connected before the command.
-bool FtpConnection::isLateTransferReply(const FtpCommand& waiting) const {
+bool FtpSession::isLateTransferReply(const FtpCommand& waiting) const {
     if (waiting.transfersData())
         return false;
     const int code = reply_.code;
     return code == 226 || code == 225 || code == 150 || code == 125 || code == 426;
 }
 
-void FtpConnection::advance() {
+void FtpSession::advance() {
     ++nextCommand_;
     retryCount_ = 0;
     lineInFlight_ = false;
@@ -266,23 +266,23 @@ void FtpConnection::advance() {
 
 // Sends the queue again from `index` (the account inserted at the head, or a
 // transfer group the server could not open its data connection for).
-void FtpConnection::restartQueueAt(int index) {
+void FtpSession::restartQueueAt(int index) {
     nextCommand_ = index;
     lineInFlight_ = false;
 }
 
-void FtpConnection::postContinue() {
+void FtpSession::postContinue() {
     post(Msg::ContinueOperation, operationSerial_);
 }
 
-void FtpConnection::stopWith(EndMessage code) {
+void FtpSession::stopWith(EndMessage code) {
     reset(true);
     report(code);
 }
 
 // After a reply: give up after three tries, pause before a retry, send the
 // next line, or end the finished sequence.
-void FtpConnection::continueAfterReply(const FtpCommand& waiting) {
+void FtpSession::continueAfterReply(const FtpCommand& waiting) {
     if (retryCount_ > 2) {
         if (waiting.is("APPE")) {
             // Appending failed three times: the site cannot resume uploads.

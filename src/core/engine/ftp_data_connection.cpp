@@ -34,7 +34,7 @@ constexpr int UploadBlocksPerTurn = 16;
 
 // Opens a listening socket and returns the "PORT" line announcing it at the
 // control connection's own local address; empty when that fails.
-QString FtpConnection::buildPortCommand() {
+QString FtpSession::buildPortCommand() {
     listenSocket_.reset();
     auto listener = std::make_unique<AsyncSocket>();
     quint16 port = 0;
@@ -59,14 +59,14 @@ QString FtpConnection::buildPortCommand() {
            QStringLiteral("\r\n");
 }
 
-void FtpConnection::listCurrentFolder() {
+void FtpSession::listCurrentFolder() {
     showPhase(Phase::Listing);
     reset(false);
     queueDataCommand(QStringLiteral("A"), FtpCommand::bare(QStringLiteral("LIST")));
     askForSend();
 }
 
-bool FtpConnection::changeFolderAndList(const QString& folder) {
+bool FtpSession::changeFolderAndList(const QString& folder) {
     if (!connectionReady())
         return false;
     reset(true);
@@ -77,13 +77,13 @@ bool FtpConnection::changeFolderAndList(const QString& folder) {
     return true;
 }
 
-bool FtpConnection::changeFolder(const QString& folder) {
+bool FtpSession::changeFolder(const QString& folder) {
     return runCommand(FtpCommand::with(QStringLiteral("CWD"), folder));
 }
 
 // A transfer group: the type, the data channel, then the command that moves
 // the data (after "REST" for a continued download).
-void FtpConnection::queueDataCommand(const QString& type, const FtpCommand& transfer,
+void FtpSession::queueDataCommand(const QString& type, const FtpCommand& transfer,
                                      std::optional<quint32> restartAt) {
     commandQueue_ << FtpCommand::with(QStringLiteral("TYPE"), type) << FtpCommand::dataChannel();
     if (restartAt)
@@ -92,7 +92,7 @@ void FtpConnection::queueDataCommand(const QString& type, const FtpCommand& tran
 }
 
 // Which notifications the data connection needs for what it carries now.
-void FtpConnection::selectDataSocket() {
+void FtpSession::selectDataSocket() {
     if (!dataSocket_)
         return;
     if (dataTlsDeferred_) {
@@ -106,7 +106,7 @@ void FtpConnection::selectDataSocket() {
     dataSocket_->asyncSelect(this, sending ? (Fd::Write | Fd::Close) : (Fd::Read | Fd::Close));
 }
 
-void FtpConnection::onAccept(int error) {
+void FtpSession::onAccept(int error) {
     if (error == 0)
         dataSocket_ = listenSocket_->accept();
     // Only the server itself may connect, unless a proxy stands between us.
@@ -129,7 +129,7 @@ void FtpConnection::onAccept(int error) {
     setDataStage(DataStage::Open);
 }
 
-void FtpConnection::onDataReadable(int error) {
+void FtpSession::onDataReadable(int error) {
     if (error != 0) {
         dataFinished();
         return;
@@ -188,13 +188,13 @@ void FtpConnection::onDataReadable(int error) {
     }
 }
 
-quint32 FtpConnection::expectedUploadSize() const {
+quint32 FtpSession::expectedUploadSize() const {
     if (dirUpdate_)
         return quint32(uploadSize_);
     return op_.itemSizes.isEmpty() ? 0 : op_.itemSizes.first();
 }
 
-void FtpConnection::onDataWritable(int error) {
+void FtpSession::onDataWritable(int error) {
     if (error != 0) {
         dataFinished();
         return;
@@ -230,7 +230,7 @@ void FtpConnection::onDataWritable(int error) {
 
 // Up to one upload block of the local file at `offset`, from a read-ahead
 // window so that not every block costs a seek and a read.
-qint64 FtpConnection::uploadBlockAt(quint32 offset, const char** block) {
+qint64 FtpSession::uploadBlockAt(quint32 offset, const char** block) {
     const qint64 inWindow = qint64(offset) - uploadWindowStart_;
     if (inWindow < 0 || inWindow + UploadBlock > ioBuffer_.size()) {
         ioBuffer_.resize(UploadWindow);
@@ -249,14 +249,14 @@ qint64 FtpConnection::uploadBlockAt(quint32 offset, const char** block) {
 
 // The server gets a moment to take the last bytes before the connection is
 // ended; a pause whose connection has ended meanwhile does nothing.
-void FtpConnection::finishUploadAfterPause() {
+void FtpSession::finishUploadAfterPause() {
     dataSocket_->shutdownSend();
     uploadTailPending_ = true;
     uploadTailSocket_ = dataSocket_->id();
     setTimer(UploadTailTimer, timing_.uploadTailPauseMs, TimerKind::SingleShot);
 }
 
-void FtpConnection::onUploadTailPause() {
+void FtpSession::onUploadTailPause() {
     const bool ours = dataSocket_ && dataSocket_->id() == uploadTailSocket_;
     if (ours && dataSocket_->hasUnsentData()) {
         // Encrypted bytes still queued here: wait until the network has them.
@@ -270,7 +270,7 @@ void FtpConnection::onUploadTailPause() {
 
 // Checked when "RETR" is sent, without touching the file: a download the
 // server refuses leaves an existing file as it was and creates none.
-bool FtpConnection::prepareDownloadFile() {
+bool FtpSession::prepareDownloadFile() {
     downloadFile_.reset();
     downloadOpened_ = false;
     downloadAppend_ = resumeTransfer_ && source_.restSupported;
@@ -288,7 +288,7 @@ bool FtpConnection::prepareDownloadFile() {
 
 // Opens the local file once the server delivers: continued at its end when
 // the server restarts the transfer there, otherwise written from byte 0.
-bool FtpConnection::openDownloadFile() {
+bool FtpSession::openDownloadFile() {
     auto file = std::make_unique<QFile>(localPathOf());
     const QIODevice::OpenMode mode = downloadAppend_ ? QIODevice::WriteOnly | QIODevice::Append
                                                      : QIODevice::WriteOnly | QIODevice::Truncate;
@@ -300,14 +300,14 @@ bool FtpConnection::openDownloadFile() {
     return true;
 }
 
-void FtpConnection::downloadFileFailed() {
+void FtpSession::downloadFileFailed() {
     dropDataConnection();
     stopProgress();
     reset(true);
     report(EndMessage::CannotCreateFile);
 }
 
-bool FtpConnection::openUploadFile(const QString& remote) {
+bool FtpSession::openUploadFile(const QString& remote) {
     QString path;
     if (dirUpdate_) {
         // The local twin of the remote path, below the local base folder.
@@ -330,7 +330,7 @@ bool FtpConnection::openUploadFile(const QString& remote) {
     return true;
 }
 
-void FtpConnection::startProgress() {
+void FtpSession::startProgress() {
     if (!resumeTransfer_)
         source_.bytesDone = 0; // a resumed transfer keeps its starting offset
     source_.startTime = clock_.calendarSeconds();
@@ -338,7 +338,7 @@ void FtpConnection::startProgress() {
     resumeTransfer_ = false;
 }
 
-void FtpConnection::stopProgress() {
+void FtpSession::stopProgress() {
     setTransferKind(TransferKind::None);
     source_.bytesDone = 0;
     host_.progressStopped();
@@ -346,7 +346,7 @@ void FtpConnection::stopProgress() {
 
 // Closes the data connection and its files and forgets how its transfer
 // was ending; the transfer kind and the operation stay for the caller.
-void FtpConnection::dropDataConnection() {
+void FtpSession::dropDataConnection() {
     downloadFile_.reset();
     uploadFile_.reset();
     dataSocket_.reset();
@@ -357,7 +357,7 @@ void FtpConnection::dropDataConnection() {
     setServerStage(ServerStage::Awaiting);
 }
 
-void FtpConnection::dataFinished(bool awaitServer) {
+void FtpSession::dataFinished(bool awaitServer) {
     if (!dataSocket_) {
         // Closed earlier and still waiting for the server's word, which will
         // not come now.
@@ -378,7 +378,7 @@ void FtpConnection::dataFinished(bool awaitServer) {
 
 // The server refused the transfer or reported it failed. A file that moved
 // only in part is resumed like one cut short; otherwise the operation stops.
-void FtpConnection::transferFailed() {
+void FtpSession::transferFailed() {
     const TransferKind kind = transferKind_;
     const bool started = dataStage_ != DataStage::None;
     const quint32 expected = kind == TransferKind::Upload
@@ -398,12 +398,12 @@ void FtpConnection::transferFailed() {
 
 // A transfer ended short: the task file is brought up to date before the
 // main window takes the task over.
-void FtpConnection::endedShort() {
+void FtpSession::endedShort() {
     writeTaskFile();
     host_.postResume();
 }
 
-void FtpConnection::finishTransfer(bool cancelled, bool confirmed) {
+void FtpSession::finishTransfer(bool cancelled, bool confirmed) {
     setDataStage(DataStage::None);
     setServerStage(ServerStage::Awaiting);
     if (std::exchange(controlLostAfterTransfer_, false)) {
@@ -432,7 +432,7 @@ void FtpConnection::finishTransfer(bool cancelled, bool confirmed) {
     }
 }
 
-void FtpConnection::listingFinished(bool cancelled) {
+void FtpSession::listingFinished(bool cancelled) {
     reset(false);
     setTransferKind(TransferKind::None);
     if (cancelled)
@@ -462,7 +462,7 @@ void FtpConnection::listingFinished(bool cancelled) {
 // no UTF-8 but read as code page 936 make this connection use code page
 // 936, so that new names are not stored garbled; a site's fixed choice
 // stands.
-void FtpConnection::checkListingText(const QByteArray& listing) {
+void FtpSession::checkListingText(const QByteArray& listing) {
     if (listingTextChecked_ || source_.encoding != WireText::Choice::Auto ||
         wire_.encoding() != WireText::Encoding::Utf8)
         return;
@@ -477,7 +477,7 @@ void FtpConnection::checkListingText(const QByteArray& listing) {
 }
 
 // The first file a listing names, if any.
-std::optional<DirEntry> FtpConnection::firstFileListed(const QByteArray& listing) const {
+std::optional<DirEntry> FtpSession::firstFileListed(const QByteArray& listing) const {
     std::optional<DirEntry> found;
     DirListing::parseLines(
         listing,
@@ -492,7 +492,7 @@ std::optional<DirEntry> FtpConnection::firstFileListed(const QByteArray& listing
 // The one-file listing asked before a transfer tells what the site has: the
 // copy an edit began from, the size and time of a file about to come in
 // ranges, or how much of a file a continued download or upload has.
-void FtpConnection::sizeQueryFinished(bool cancelled) {
+void FtpSession::sizeQueryFinished(bool cancelled) {
     setTransferKind(TransferKind::None);
     if (cancelled)
         return;
@@ -514,7 +514,7 @@ void FtpConnection::sizeQueryFinished(bool cancelled) {
 
 // A continued download: the site's file must still be the size the
 // operation recorded, or the old bytes would be glued to new ones.
-void FtpConnection::downloadSizeChecked(quint64 remoteSize) {
+void FtpSession::downloadSizeChecked(quint64 remoteSize) {
     if (remoteSize != op_.itemSizes.value(0)) {
         restartWholeDownload();
         // What the site has now is what is expected.
@@ -530,7 +530,7 @@ void FtpConnection::downloadSizeChecked(quint64 remoteSize) {
 
 // A continued upload sends only what the site lacks; nothing there, or
 // nothing readable, sends the whole file, never appends blindly.
-void FtpConnection::uploadSizeChecked(quint64 remoteSize) {
+void FtpSession::uploadSizeChecked(quint64 remoteSize) {
     resumeTransfer_ = false;
     source_.bytesDone = 0;
     if (remoteSize == 0)
@@ -553,7 +553,7 @@ void FtpConnection::uploadSizeChecked(quint64 remoteSize) {
 
 // The queued "APPE" of a continued upload becomes "STOR": the whole file
 // goes up again from its first byte.
-void FtpConnection::storeWholeFile() {
+void FtpSession::storeWholeFile() {
     for (qsizetype i = qMax(nextCommand_, 0); i < commandQueue_.size(); ++i) {
         if (commandQueue_.at(i).is("APPE"))
             commandQueue_[i].verb = QStringLiteral("STOR");
@@ -564,7 +564,7 @@ void FtpConnection::storeWholeFile() {
 
 // The site's file is not the one a continued download began: it comes
 // again from its first byte, and the message pane says why.
-void FtpConnection::restartWholeDownload() {
+void FtpSession::restartWholeDownload() {
     for (qsizetype i = commandQueue_.size() - 1; i >= qMax(nextCommand_, 0); --i)
         if (commandQueue_.at(i).is("REST"))
             commandQueue_.removeAt(i);
@@ -574,7 +574,7 @@ void FtpConnection::restartWholeDownload() {
 }
 
 // The size query was refused or failed: the file is sent whole.
-void FtpConnection::editCheckListed(bool cancelled) {
+void FtpSession::editCheckListed(bool cancelled) {
     setTransferKind(TransferKind::None);
     if (cancelled)
         return;
@@ -583,7 +583,7 @@ void FtpConnection::editCheckListed(bool cancelled) {
     editCheckFinished(listed);
 }
 
-void FtpConnection::sizeQueryFailed(bool editCheck) {
+void FtpSession::sizeQueryFailed(bool editCheck) {
     dropDataConnection();
     setTransferKind(TransferKind::None);
     listingBuffer_.clear();
@@ -606,7 +606,7 @@ void FtpConnection::sizeQueryFailed(bool editCheck) {
         reset(false);
 }
 
-void FtpConnection::downloadFinished(bool cancelled, bool confirmed) {
+void FtpSession::downloadFinished(bool cancelled, bool confirmed) {
     const quint32 done = source_.bytesDone;
     const quint32 expected = op_.itemSizes.isEmpty() ? 0 : op_.itemSizes.first();
     // An empty file, or one the server had nothing more of, arrives without
@@ -634,7 +634,7 @@ void FtpConnection::downloadFinished(bool cancelled, bool confirmed) {
 
 // An upload is complete when every byte went out and the server has said
 // it stored them.
-void FtpConnection::uploadFinished(bool cancelled, bool confirmed) {
+void FtpSession::uploadFinished(bool cancelled, bool confirmed) {
     const bool complete = confirmed && source_.bytesDone >= expectedUploadSize();
     reset(false);
     setTransferKind(TransferKind::None);

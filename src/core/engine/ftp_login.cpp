@@ -5,7 +5,7 @@
 #include "core/engine/ftp_host.h"
 #include "core/engine/result_texts.h"
 
-void FtpConnection::login(bool resumeTask) {
+void FtpSession::login(bool resumeTask) {
     reset(true);
     const QString user = QStringLiteral("USER");
     const QString pass = QStringLiteral("PASS");
@@ -46,7 +46,7 @@ void FtpConnection::login(bool resumeTask) {
 // The folder stands between the first pair of double quotes (a doubled quote
 // inside stands for one quote), or, without double quotes, single quotes.
 // An opening quote without its closing one names no folder.
-QString FtpConnection::folderFromPwdReply(const QString& reply) {
+QString FtpSession::folderFromPwdReply(const QString& reply) {
     QChar quote = QLatin1Char('"');
     qsizetype open = reply.indexOf(quote);
     if (open < 0) {
@@ -73,7 +73,7 @@ QString FtpConnection::folderFromPwdReply(const QString& reply) {
 // "OPTS UTF8 ON" follows for servers that switch only when asked, and its
 // answer changes nothing. One that does not list it keeps code page 936.
 // No answer to either is an error.
-void FtpConnection::onFeatReply(const FtpCommand& waiting) {
+void FtpSession::onFeatReply(const FtpCommand& waiting) {
     if (reply_.preliminary())
         return;
     advance();
@@ -96,7 +96,7 @@ void FtpConnection::onFeatReply(const FtpCommand& waiting) {
     continueAfterReply(waiting);
 }
 
-void FtpConnection::onOptsReply(const FtpCommand& waiting) {
+void FtpSession::onOptsReply(const FtpCommand& waiting) {
     if (reply_.preliminary())
         return;
     advance();
@@ -106,7 +106,7 @@ void FtpConnection::onOptsReply(const FtpCommand& waiting) {
 // A reply that names no absolute folder ("257 /pub is current", "257 \"pub\"",
 // an unclosed quote) still ends the login: the folder asked for, or the
 // root, stands in for it, and the transcript says so.
-void FtpConnection::setCurrentFolderFromReply(const QString& text) {
+void FtpSession::setCurrentFolderFromReply(const QString& text) {
     QString folder = folderFromPwdReply(text);
     if (folder.isEmpty() || !folder.startsWith(QLatin1Char('/'))) {
         const QString asked = source_.startFolder();

@@ -12,37 +12,37 @@
 using Purpose = FtpCommand::Purpose;
 
 // Rows without a purpose of their own match the verb whatever its purpose.
-const FtpConnection::ReplyRow FtpConnection::replyTable[] = {
-    {"USER", Purpose::Plain, &FtpConnection::onLoginReply},
-    {"PASS", Purpose::Plain, &FtpConnection::onLoginReply},
-    {"ACCT", Purpose::Plain, &FtpConnection::onLoginReply},
-    {"FEAT", Purpose::Plain, &FtpConnection::onFeatReply},
-    {"OPTS", Purpose::Plain, &FtpConnection::onOptsReply},
-    {"PBSZ", Purpose::Plain, &FtpConnection::onProtectionReply},
-    {"PROT", Purpose::Plain, &FtpConnection::onProtectionReply},
-    {"QUIT", Purpose::Plain, &FtpConnection::onSimpleCommandReply},
-    {"NOOP", Purpose::Plain, &FtpConnection::onSimpleCommandReply},
-    {"TYPE", Purpose::Plain, &FtpConnection::onSimpleCommandReply},
-    {"", Purpose::DataChannel, &FtpConnection::onSimpleCommandReply},
-    {"CWD", Purpose::Plain, &FtpConnection::onCwdReply},
-    {"PWD", Purpose::Plain, &FtpConnection::onPwdReply},
-    {"REST", Purpose::Plain, &FtpConnection::onRestReply},
-    {"REST", Purpose::RestartProbe, &FtpConnection::onRestReply},
-    {"MKD", Purpose::Plain, &FtpConnection::onMkdReply},
-    {"DELE", Purpose::Plain, &FtpConnection::onRemovalReply},
-    {"RMD", Purpose::Plain, &FtpConnection::onRemovalReply},
-    {"RNFR", Purpose::Plain, &FtpConnection::onRnfrReply},
-    {"RNTO", Purpose::Plain, &FtpConnection::onRntoReply},
-    {"ABOR", Purpose::Plain, &FtpConnection::onAborReply},
-    {"LIST", Purpose::Plain, &FtpConnection::onTransferReply},
-    {"LIST", Purpose::SizeCheck, &FtpConnection::onTransferReply},
-    {"LIST", Purpose::EditCheck, &FtpConnection::onTransferReply},
-    {"RETR", Purpose::Plain, &FtpConnection::onTransferReply},
-    {"STOR", Purpose::Plain, &FtpConnection::onTransferReply},
-    {"APPE", Purpose::Plain, &FtpConnection::onTransferReply},
+const FtpSession::ReplyRow FtpSession::replyTable[] = {
+    {"USER", Purpose::Plain, &FtpSession::onLoginReply},
+    {"PASS", Purpose::Plain, &FtpSession::onLoginReply},
+    {"ACCT", Purpose::Plain, &FtpSession::onLoginReply},
+    {"FEAT", Purpose::Plain, &FtpSession::onFeatReply},
+    {"OPTS", Purpose::Plain, &FtpSession::onOptsReply},
+    {"PBSZ", Purpose::Plain, &FtpSession::onProtectionReply},
+    {"PROT", Purpose::Plain, &FtpSession::onProtectionReply},
+    {"QUIT", Purpose::Plain, &FtpSession::onSimpleCommandReply},
+    {"NOOP", Purpose::Plain, &FtpSession::onSimpleCommandReply},
+    {"TYPE", Purpose::Plain, &FtpSession::onSimpleCommandReply},
+    {"", Purpose::DataChannel, &FtpSession::onSimpleCommandReply},
+    {"CWD", Purpose::Plain, &FtpSession::onCwdReply},
+    {"PWD", Purpose::Plain, &FtpSession::onPwdReply},
+    {"REST", Purpose::Plain, &FtpSession::onRestReply},
+    {"REST", Purpose::RestartProbe, &FtpSession::onRestReply},
+    {"MKD", Purpose::Plain, &FtpSession::onMkdReply},
+    {"DELE", Purpose::Plain, &FtpSession::onRemovalReply},
+    {"RMD", Purpose::Plain, &FtpSession::onRemovalReply},
+    {"RNFR", Purpose::Plain, &FtpSession::onRnfrReply},
+    {"RNTO", Purpose::Plain, &FtpSession::onRntoReply},
+    {"ABOR", Purpose::Plain, &FtpSession::onAborReply},
+    {"LIST", Purpose::Plain, &FtpSession::onTransferReply},
+    {"LIST", Purpose::SizeCheck, &FtpSession::onTransferReply},
+    {"LIST", Purpose::EditCheck, &FtpSession::onTransferReply},
+    {"RETR", Purpose::Plain, &FtpSession::onTransferReply},
+    {"STOR", Purpose::Plain, &FtpSession::onTransferReply},
+    {"APPE", Purpose::Plain, &FtpSession::onTransferReply},
 };
 
-void FtpConnection::handleReply() {
+void FtpSession::handleReply() {
     logReply();
     if (!isGreeted()) {
         onGreeting();
@@ -75,7 +75,7 @@ void FtpConnection::handleReply() {
     }
 }
 
-void FtpConnection::onGreeting() {
+void FtpSession::onGreeting() {
     if (replyIs(220)) {
         setPhase(ConnectionPhase::LoggingIn);
         if (!beginTls())
@@ -88,7 +88,7 @@ void FtpConnection::onGreeting() {
 // The codes that mean the same whatever the command: a pause before a
 // retry, plain success, an account asked for. False when the reply is the
 // command's own to judge.
-bool FtpConnection::takeGeneralCode(const FtpCommand& waiting) {
+bool FtpSession::takeGeneralCode(const FtpCommand& waiting) {
     // A removal, a new folder or a rename is over only when its own handler
     // has seen it through, whatever positive code the server chose.
     const bool ownCompletion =
@@ -119,7 +119,7 @@ bool FtpConnection::takeGeneralCode(const FtpCommand& waiting) {
     return true;
 }
 
-FtpConnection::ReplyHandler FtpConnection::replyHandlerFor(const FtpCommand& waiting) {
+FtpSession::ReplyHandler FtpSession::replyHandlerFor(const FtpCommand& waiting) {
     for (const ReplyRow& row : replyTable) {
         if (waiting.verb == QLatin1String(row.verb) && waiting.purpose == row.purpose)
             return row.handler;
@@ -127,7 +127,7 @@ FtpConnection::ReplyHandler FtpConnection::replyHandlerFor(const FtpCommand& wai
     return nullptr;
 }
 
-void FtpConnection::onLoginReply(const FtpCommand& waiting) {
+void FtpSession::onLoginReply(const FtpCommand& waiting) {
     // "202": an account the site does not need (RFC 959, 4.2).
     if (replyIs(230) || (waiting.is("ACCT") && replyIs(202))) {
         if (!pendingTaskFile_.isEmpty() || resumeTransfer_)
@@ -150,13 +150,13 @@ void FtpConnection::onLoginReply(const FtpCommand& waiting) {
 }
 
 // QUIT, PORT, NOOP and TYPE succeed only with "200", handled before the table.
-void FtpConnection::onSimpleCommandReply(const FtpCommand& waiting) {
+void FtpSession::onSimpleCommandReply(const FtpCommand& waiting) {
     if (waiting.is("TYPE"))
         transferType_.clear(); // refused: the server's type is not known
     stopWith(EndMessage::Stopped);
 }
 
-void FtpConnection::onCwdReply(const FtpCommand& waiting) {
+void FtpSession::onCwdReply(const FtpCommand& waiting) {
     if (replyIs(250)) {
         advance();
         loginFinished();
@@ -172,7 +172,7 @@ void FtpConnection::onCwdReply(const FtpCommand& waiting) {
     continueAfterReply(waiting);
 }
 
-void FtpConnection::onRntoReply(const FtpCommand& waiting) {
+void FtpSession::onRntoReply(const FtpCommand& waiting) {
     if (!reply_.positive()) {
         stopWith(EndMessage::Stopped);
         return;
@@ -185,7 +185,7 @@ void FtpConnection::onRntoReply(const FtpCommand& waiting) {
 
 // DELE and RMD: the pane forgets the removed item; the last removal of a
 // plain delete ends the operation.
-void FtpConnection::onRemovalReply(const FtpCommand& waiting) {
+void FtpSession::onRemovalReply(const FtpCommand& waiting) {
     if (!reply_.positive()) {
         stopWith(EndMessage::Stopped);
         return;
@@ -208,7 +208,7 @@ void FtpConnection::onRemovalReply(const FtpCommand& waiting) {
     continueAfterReply(waiting);
 }
 
-void FtpConnection::onRnfrReply(const FtpCommand& waiting) {
+void FtpSession::onRnfrReply(const FtpCommand& waiting) {
     if (!replyIs(350)) {
         stopWith(EndMessage::Stopped);
         return;
@@ -218,7 +218,7 @@ void FtpConnection::onRnfrReply(const FtpCommand& waiting) {
 }
 
 // "REST 0" is the restart probe of the login; any reply goes on.
-void FtpConnection::onRestReply(const FtpCommand& waiting) {
+void FtpSession::onRestReply(const FtpCommand& waiting) {
     const bool probe = waiting.purpose == Purpose::RestartProbe;
     // Many servers take REST only in binary mode (pyftpdlib answers "501
     // Resuming transfers not allowed in ASCII mode"), and the login still
@@ -252,7 +252,7 @@ void FtpConnection::onRestReply(const FtpCommand& waiting) {
     continueAfterReply(waiting);
 }
 
-void FtpConnection::onMkdReply(const FtpCommand& waiting) {
+void FtpSession::onMkdReply(const FtpCommand& waiting) {
     const QString path = waiting.argument;
     if (reply_.positive()) {
         advance();
@@ -279,7 +279,7 @@ void FtpConnection::onMkdReply(const FtpCommand& waiting) {
     stopWith(EndMessage::Stopped);
 }
 
-void FtpConnection::onPwdReply(const FtpCommand&) {
+void FtpSession::onPwdReply(const FtpCommand&) {
     if (!replyIs(257)) {
         stopWith(EndMessage::Stopped);
         return;
@@ -289,7 +289,7 @@ void FtpConnection::onPwdReply(const FtpCommand&) {
     setCurrentFolderFromReply(wire_.decode(reply_.text));
 }
 
-void FtpConnection::onAborReply(const FtpCommand&) {
+void FtpSession::onAborReply(const FtpCommand&) {
     stopWith(EndMessage::Interrupted);
 }
 
@@ -297,7 +297,7 @@ void FtpConnection::onAborReply(const FtpCommand&) {
 // transfer is over when the data connection has closed and the server has
 // confirmed it ("226" or "250"), in either order; an error reply after the
 // data connection opened ends it as failed.
-void FtpConnection::onTransferReply(const FtpCommand& waiting) {
+void FtpSession::onTransferReply(const FtpCommand& waiting) {
     if (reply_.preliminary()) {
         retryCount_ = 0;
         transferAnswered();
@@ -330,7 +330,7 @@ void FtpConnection::onTransferReply(const FtpCommand& waiting) {
 // No data connection could be made: the group runs again, three times at
 // most (the replies to the group's TYPE and PORT reset the command's own
 // count), then the operation ends with a message.
-void FtpConnection::rerunDataGroup(const FtpCommand& waiting) {
+void FtpSession::rerunDataGroup(const FtpCommand& waiting) {
     dataSocket_.reset();
     listenSocket_.reset();
     setDataStage(DataStage::None);

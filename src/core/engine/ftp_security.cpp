@@ -11,7 +11,7 @@
 #include "core/platform/prompts.h"
 
 // False when the site does not ask for TLS: the login starts at once.
-bool FtpConnection::beginTls() {
+bool FtpSession::beginTls() {
     dataProtected_ = false;
     acceptedFingerprint_.clear();
     host_.securityChanged({});
@@ -26,7 +26,7 @@ bool FtpConnection::beginTls() {
 
 // "234" starts the handshake; the entry stays at the head of the queue
 // meanwhile, so nothing else goes out before the connection is secured.
-void FtpConnection::onAuthReply() {
+void FtpSession::onAuthReply() {
     if (reply_.preliminary())
         return;
     if (replyIs(234)) {
@@ -49,7 +49,7 @@ void FtpConnection::onAuthReply() {
     login(!pendingTaskFile_.isEmpty());
 }
 
-void FtpConnection::onControlSecured(int error) {
+void FtpSession::onControlSecured(int error) {
     setPhase(ConnectionPhase::LoggingIn);
     if (error != 0) {
         endWithout(EndMessage::TlsFailed, controlSocket_->errorText());
@@ -73,7 +73,7 @@ void FtpConnection::onControlSecured(int error) {
 
 // The connection ends before any login, and `text` says why; said first,
 // so that a front end does not take the close for a broken connection.
-void FtpConnection::endWithout(EndMessage message, const QString& detail) {
+void FtpSession::endWithout(EndMessage message, const QString& detail) {
     report(message, detail);
     closeConnection();
 }
@@ -81,7 +81,7 @@ void FtpConnection::endWithout(EndMessage message, const QString& detail) {
 // A certificate the system vouches for (chain and name) passes; so does
 // one the user trusted before for this server or for this run. Any other
 // is shown to the user.
-bool FtpConnection::certificateAccepted(const TlsCertificate& peer) {
+bool FtpSession::certificateAccepted(const TlsCertificate& peer) {
     if (peer.verified)
         return true;
     const QString server = tlsServerKey();
@@ -103,11 +103,11 @@ bool FtpConnection::certificateAccepted(const TlsCertificate& peer) {
 
 // The name the certificate must carry: the site as the user entered it,
 // or the proxy, which is what answers "AUTH TLS" when there is one.
-QString FtpConnection::tlsServerName() const {
+QString FtpSession::tlsServerName() const {
     return source_.useProxy ? source_.proxyHost : source_.hostName();
 }
 
-QString FtpConnection::tlsServerKey() const {
+QString FtpSession::tlsServerKey() const {
     const int port = source_.useProxy ? source_.proxyPort : source_.port;
     const QString name = tlsServerName();
     const bool bracket = name.contains(QLatin1Char(':'));
@@ -116,7 +116,7 @@ QString FtpConnection::tlsServerKey() const {
 }
 
 // "PBSZ" or "PROT" refused: the login goes on, and the data in plain.
-void FtpConnection::onProtectionReply(const FtpCommand& waiting) {
+void FtpSession::onProtectionReply(const FtpCommand& waiting) {
     if (reply_.preliminary())
         return;
     advance();
@@ -133,7 +133,7 @@ void FtpConnection::onProtectionReply(const FtpCommand& waiting) {
 // server that connected at "PORT", or that we connected to at "PASV", may
 // take bytes that come before it is ready for them for a hang-up
 // (pyftpdlib does).
-bool FtpConnection::secureDataConnection() {
+bool FtpSession::secureDataConnection() {
     dataTlsDeferred_ = false;
     if (!dataProtected_ || !controlSocket_ || !controlSocket_->tls())
         return true;
@@ -154,7 +154,7 @@ bool FtpConnection::secureDataConnection() {
 
 // The transfer command went out: the server's answer, or its moment, is
 // awaited before an encrypted data connection starts its handshake.
-void FtpConnection::transferCommandSent() {
+void FtpSession::transferCommandSent() {
     setServerStage(ServerStage::Awaiting);
     if (dataProtected_)
         setTimer(DataTlsTimer, timing_.dataTlsGraceMs, TimerKind::SingleShot);
@@ -162,7 +162,7 @@ void FtpConnection::transferCommandSent() {
 
 // The server has answered the transfer command, or had its moment: a data
 // connection waiting for that starts its handshake.
-void FtpConnection::transferAnswered() {
+void FtpSession::transferAnswered() {
     if (serverStage_ == ServerStage::Awaiting)
         setServerStage(ServerStage::Answered);
     killTimer(DataTlsTimer);

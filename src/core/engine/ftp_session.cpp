@@ -12,13 +12,13 @@
 #include <algorithm>
 #include <new>
 
-FtpConnection::FtpConnection(ConnectionSource& src, int tag, Deps deps)
+FtpSession::FtpSession(ConnectionSource& src, int tag, Deps deps)
     : source_(src), connectionTag_(tag), host_(deps.host), prompts_(deps.prompts),
       clock_(deps.clock), timing_(deps.timing), lookup_(this, std::move(deps.resolver)) {
     holdTicksDuringHandlers();
 }
 
-bool FtpConnection::create() {
+bool FtpSession::create() {
     try {
         replyBuffer_.reserve(ReplyLimit);
         commandQueue_.reserve(16);
@@ -35,7 +35,7 @@ bool FtpConnection::create() {
     return true;
 }
 
-SessionLogin FtpConnection::sessionLogin() const {
+SessionLogin FtpSession::sessionLogin() const {
     SessionLogin login;
     login.host = controlSocket_ ? controlSocket_->peerAddressText() : QString();
     login.port = quint16(source_.port);
@@ -52,21 +52,21 @@ SessionLogin FtpConnection::sessionLogin() const {
     return login;
 }
 
-void FtpConnection::touch() {
+void FtpSession::touch() {
     lastActivity_ = clock_.tickCount();
 }
 
-void FtpConnection::report(EndMessage message, const QString& detail) {
+void FtpSession::report(EndMessage message, const QString& detail) {
     host_.operationEnded(OperationEnd{message, detail});
 }
 
-void FtpConnection::showPhase(unsigned phase) {
+void FtpSession::showPhase(unsigned phase) {
     host_.showStatusText(phaseText(phase));
 }
 
 // Socket notifications go to the handler of the socket they name; a socket
 // that is none of ours (anymore) is ignored.
-void FtpConnection::onMessage(int msg, WParam wParam, LParam lParam) {
+void FtpSession::onMessage(int msg, WParam wParam, LParam lParam) {
     switch (msg) {
     case Msg::SocketEvent:
         if (controlSocket_ && wParam == controlSocket_->id())
@@ -88,7 +88,7 @@ void FtpConnection::onMessage(int msg, WParam wParam, LParam lParam) {
     }
 }
 
-void FtpConnection::onControlEvent(int event, int error) {
+void FtpSession::onControlEvent(int event, int error) {
     switch (event) {
     case Fd::Read:
         onControlReadable(error);
@@ -115,7 +115,7 @@ void FtpConnection::onControlEvent(int event, int error) {
     }
 }
 
-void FtpConnection::onDataEvent(int event, int error) {
+void FtpSession::onDataEvent(int event, int error) {
     switch (event) {
     case Fd::Read:
         onDataReadable(error);
@@ -134,7 +134,7 @@ void FtpConnection::onDataEvent(int event, int error) {
     }
 }
 
-void FtpConnection::onTimer(int id) {
+void FtpSession::onTimer(int id) {
     if (id == RetryPauseTimer) {
         retryPausePending_ = false;
         lineInFlight_ = false; // the same line goes out again
@@ -148,7 +148,7 @@ void FtpConnection::onTimer(int id) {
     }
 }
 
-void FtpConnection::askForSend() {
+void FtpSession::askForSend() {
     if (controlSocket_)
         controlSocket_->asyncSelect(this, Fd::Read | Fd::Write | Fd::Close);
 }
@@ -157,11 +157,11 @@ void FtpConnection::askForSend() {
 
 // The first hop: the proxy when there is one (named or dotted like any
 // host), else the site.
-const QString& FtpConnection::dialAddress() const {
+const QString& FtpSession::dialAddress() const {
     return source_.useProxy ? source_.proxyHost : source_.hostAddress();
 }
 
-void FtpConnection::beginConnection(const QString& pendingTaskFile) {
+void FtpSession::beginConnection(const QString& pendingTaskFile) {
     pendingTaskFile_ = pendingTaskFile;
     passive_ = source_.dataMode != DataMode::Active;
     extendedPassive_ = false;
@@ -180,14 +180,14 @@ void FtpConnection::beginConnection(const QString& pendingTaskFile) {
         startLookup();
 }
 
-void FtpConnection::startLookup() {
+void FtpSession::startLookup() {
     lookupHandle_ = lookup_.start(dialAddress());
     setPhase(ConnectionPhase::LookingUp);
     touch();
     showPhase(Phase::LookingUp);
 }
 
-void FtpConnection::onLookupFinished(quintptr handle, int error) {
+void FtpSession::onLookupFinished(quintptr handle, int error) {
     if (phase_ != ConnectionPhase::LookingUp || handle != lookupHandle_)
         return;
     touch();
@@ -213,7 +213,7 @@ void FtpConnection::onLookupFinished(quintptr handle, int error) {
 
 // --- connect ---------------------------------------------------------------
 
-void FtpConnection::startConnect() {
+void FtpSession::startConnect() {
     if (controlSocket_) {
         if (phase_ == ConnectionPhase::Connecting)
             controlSocket_.reset(); // another attempt of the same connect
@@ -245,7 +245,7 @@ void FtpConnection::startConnect() {
     showPhase(Phase::Connecting);
 }
 
-void FtpConnection::onConnectFinished(int error) {
+void FtpSession::onConnectFinished(int error) {
     if (phase_ != ConnectionPhase::Connecting)
         return;
     touch();
@@ -271,26 +271,26 @@ void FtpConnection::onConnectFinished(int error) {
     controlSocket_->asyncSelect(this, Fd::Read | Fd::Close); // wait for the greeting
 }
 
-void FtpConnection::setDialAddress(const QString& address) {
+void FtpSession::setDialAddress(const QString& address) {
     if (source_.useProxy)
         source_.proxyHost = address;
     else
         source_.setHostAddress(address);
 }
 
-void FtpConnection::skipItem(const QString& text) {
+void FtpSession::skipItem(const QString& text) {
     ++itemsSkipped_;
     host_.itemSkipped(text);
 }
 
-void FtpConnection::addNote(const QString& text) {
+void FtpSession::addNote(const QString& text) {
     const QString block = transcript_.addNote(text);
     host_.transcriptChanged(transcript_.text(), block);
 }
 
 // --- close and the short commands -----------------------------------------
 
-void FtpConnection::closeConnection() {
+void FtpSession::closeConnection() {
     // A file transfer cut off with its control connection ends as it would
     // had its data connection closed first: short, so it is resumed.
     if (movesFile(transferKind_))
@@ -321,7 +321,7 @@ void FtpConnection::closeConnection() {
     host_.controlConnectionClosed();
 }
 
-void FtpConnection::quit() {
+void FtpSession::quit() {
     reset(false);
     commandQueue_ << FtpCommand::bare(QStringLiteral("QUIT"));
     if (phase_ == ConnectionPhase::Idle)
@@ -329,7 +329,7 @@ void FtpConnection::quit() {
     askForSend();
 }
 
-void FtpConnection::abort() {
+void FtpSession::abort() {
     if (segmented_) {
         source_.abortRequested = true; // the workers stop on their next tick
         return;
@@ -346,11 +346,11 @@ void FtpConnection::abort() {
 
 // Only an idle connection is kept alive: a NOOP inside a running sequence
 // would take the place of its commands or answer in their stead.
-void FtpConnection::askOutsideHandler(const QString& question, std::function<void(bool)> answered) {
+void FtpSession::askOutsideHandler(const QString& question, std::function<void(bool)> answered) {
     questionOpen_ = true;
     const auto serial = operationSerial_;
     QTimer::singleShot(0, this, [this, question, answered = std::move(answered), serial] {
-        const QPointer<FtpConnection> alive(this);
+        const QPointer<FtpSession> alive(this);
         const bool yes = prompts_.askYesNo(question);
         if (!alive)
             return; // closed with the program while the question was open
@@ -360,7 +360,7 @@ void FtpConnection::askOutsideHandler(const QString& question, std::function<voi
     });
 }
 
-void FtpConnection::keepAlive() {
+void FtpSession::keepAlive() {
     const bool controlIdle = controlSocket_ && isGreeted() && commandQueue_.isEmpty() &&
                              !lineInFlight_ && !retryPausePending_;
     const bool noOperation =
@@ -372,7 +372,7 @@ void FtpConnection::keepAlive() {
     askForSend();
 }
 
-bool FtpConnection::runCommand(const FtpCommand& command) {
+bool FtpSession::runCommand(const FtpCommand& command) {
     if (!isGreeted() || !commandQueue_.isEmpty() || op_.hasItems())
         return false;
     reset(true);
@@ -384,7 +384,7 @@ bool FtpConnection::runCommand(const FtpCommand& command) {
 // --- states ----------------------------------------------------------------
 
 template <typename State>
-void FtpConnection::traceState(const char* machine, State from, State to) {
+void FtpSession::traceState(const char* machine, State from, State to) {
     if (stateTrace_ && from != to)
         addNote(QStringLiteral("[%1] %2 -> %3")
                     .arg(QLatin1String(machine), QLatin1String(stateName(from)),
@@ -393,27 +393,27 @@ void FtpConnection::traceState(const char* machine, State from, State to) {
 
 // The login is through: with the start folder entered, or at once for a
 // task that says where to go itself.
-void FtpConnection::loginFinished() {
+void FtpSession::loginFinished() {
     if (phase_ == ConnectionPhase::LoggingIn)
         setPhase(ConnectionPhase::Idle);
 }
 
-void FtpConnection::setPhase(ConnectionPhase phase) {
+void FtpSession::setPhase(ConnectionPhase phase) {
     traceState("phase", phase_, phase);
     phase_ = phase;
 }
 
-void FtpConnection::setTransferKind(TransferKind kind) {
+void FtpSession::setTransferKind(TransferKind kind) {
     traceState("transfer", transferKind_, kind);
     transferKind_ = kind;
 }
 
-void FtpConnection::setDataStage(DataStage stage) {
+void FtpSession::setDataStage(DataStage stage) {
     traceState("data", dataStage_, stage);
     dataStage_ = stage;
 }
 
-void FtpConnection::setServerStage(ServerStage stage) {
+void FtpSession::setServerStage(ServerStage stage) {
     traceState("server", serverStage_, stage);
     serverStage_ = stage;
 }

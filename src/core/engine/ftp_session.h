@@ -35,7 +35,7 @@ class Prompts;
 // One FTP connection. Every socket is non-blocking and reports through posted
 // messages, so the whole protocol advances one message at a time on the
 // thread this object lives in.
-class FtpConnection : public MessageTarget {
+class FtpSession : public MessageTarget {
     Q_OBJECT
 public:
     // Reply buffer size: a reply may hold at most ReplyLimit - 1 bytes.
@@ -59,8 +59,8 @@ public:
         HostLookup::Resolver resolver = HostLookup::systemResolver();
     };
 
-    FtpConnection(ConnectionSource& source, int connectionTag, Deps deps);
-    ~FtpConnection() override;
+    FtpSession(ConnectionSource& source, int connectionTag, Deps deps);
+    ~FtpSession() override;
 
     // Allocates the buffers and lists; false when that is not possible.
     bool create();
@@ -260,7 +260,7 @@ private:
     void logReply();
 
     // The reply table: one handler per verb and purpose.
-    using ReplyHandler = void (FtpConnection::*)(const FtpCommand& waiting);
+    using ReplyHandler = void (FtpSession::*)(const FtpCommand& waiting);
     struct ReplyRow {
         const char* verb;
         FtpCommand::Purpose purpose;

@@ -9,7 +9,7 @@
 
 // A lookup or connect that has taken too long fails like any other
 // attempt (and may be tried again). True when one was pending.
-bool FtpConnection::watchSetupTimeouts(quint32 idle) {
+bool FtpSession::watchSetupTimeouts(quint32 idle) {
     if (phase_ == ConnectionPhase::LookingUp) {
         if (idle > quint32(timing_.lookupTimeoutMs)) {
             lookup_.cancel(lookupHandle_);
@@ -34,7 +34,7 @@ bool FtpConnection::watchSetupTimeouts(quint32 idle) {
     return false;
 }
 
-void FtpConnection::onFrameTick() {
+void FtpSession::onFrameTick() {
     // A question or message box opened while this connection handles a
     // message holds its reading back, and a question of its own holds its
     // work; the time either stays open is not the server's silence, and

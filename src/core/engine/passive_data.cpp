@@ -5,7 +5,7 @@
 #include "core/engine/ftp_session.h"
 #include "core/engine/result_texts.h"
 
-void FtpConnection::onPassiveReply(const FtpCommand& waiting) {
+void FtpSession::onPassiveReply(const FtpCommand& waiting) {
     if (reply_.preliminary())
         return;
     passiveSent_ = false;
@@ -30,7 +30,7 @@ void FtpConnection::onPassiveReply(const FtpCommand& waiting) {
 // Only the server's own address is followed: another one is either a
 // server behind a NAT that names its inner address, or an attempt to
 // make this side connect somewhere else.
-bool FtpConnection::openPassiveData(const DataAddress::Endpoint& given) {
+bool FtpSession::openPassiveData(const DataAddress::Endpoint& given) {
     const QString peer = controlSocket_ ? controlSocket_->peerAddressText() : QString();
     QString target = given.address;
     if (!peer.isEmpty() && given.address != peer) {
@@ -53,7 +53,7 @@ bool FtpConnection::openPassiveData(const DataAddress::Endpoint& given) {
     return true;
 }
 
-void FtpConnection::onPassiveConnected(int error) {
+void FtpSession::onPassiveConnected(int error) {
     if (!dataSocket_ || dataStage_ == DataStage::Open)
         return;
     if (error != 0) {
@@ -80,7 +80,7 @@ void FtpConnection::onPassiveConnected(int error) {
 
 // "PASV" refused, or a reply without an address: an automatic connection
 // turns active and sends the entry again as "PORT".
-void FtpConnection::passiveFailed() {
+void FtpSession::passiveFailed() {
     if (extendedPassive_ && !controlSocket_->isIpv6()) {
         // "EPSV" refused: "PASV" next, before anything else.
         extendedPassive_ = false;

@@ -12,7 +12,7 @@
 #include <QDateTime>
 #include <QFileInfo>
 
-void FtpConnection::startDirectoryUpdate(const QString& localFolder, const QString& remoteFolder,
+void FtpSession::startDirectoryUpdate(const QString& localFolder, const QString& remoteFolder,
                                          bool dryRun) {
     reset(true);
     localBase_ =
@@ -27,7 +27,7 @@ void FtpConnection::startDirectoryUpdate(const QString& localFolder, const QStri
     postContinue();
 }
 
-void FtpConnection::updateStep() {
+void FtpSession::updateStep() {
     if (!op_.updateFolders.isEmpty()) {
         deleteTaskFile(); // a plan still growing is no task to resume
         queueDataCommand(QStringLiteral("A"),
@@ -81,7 +81,7 @@ void FtpConnection::updateStep() {
 
 // A preview: the steps in the order they would run (the last planned
 // first), and no task left behind.
-void FtpConnection::showUpdatePlan() {
+void FtpSession::showUpdatePlan() {
     QStringList paths(op_.updatePaths.crbegin(), op_.updatePaths.crend());
     QList<qint32> kinds(op_.updateKinds.crbegin(), op_.updateKinds.crend());
     op_.updatePaths.clear();
@@ -91,7 +91,7 @@ void FtpConnection::showUpdatePlan() {
 }
 
 // Every step has run.
-void FtpConnection::endUpdate() {
+void FtpSession::endUpdate() {
     const int skipped = itemsSkipped_;
     deleteTaskFile();
     reset(true);
@@ -104,7 +104,7 @@ void FtpConnection::endUpdate() {
 // The listing of the folder at the head of the list: compared with its local
 // twin, whose steps join the plan. A local folder that cannot be read ends
 // the update before anything is deleted on its account.
-void FtpConnection::compareUpdateListing(const QByteArray& listing) {
+void FtpSession::compareUpdateListing(const QByteArray& listing) {
     const QString current = op_.updateFolders.first();
     if (!folderWalk_.enter(current, listing)) {
         skipItem(QString::fromUtf8(EngineText::SkippedRepeatedFolder) + current);
@@ -153,7 +153,7 @@ void FtpConnection::compareUpdateListing(const QByteArray& listing) {
 // A local link is taken for what it points to, as an upload takes it; one
 // that leads out of the chosen local folder is named, so that nothing from
 // elsewhere goes up unsaid.
-void FtpConnection::noteLinksLeadingOutside(const QStringList& sitePaths) {
+void FtpSession::noteLinksLeadingOutside(const QStringList& sitePaths) {
     for (const QString& sitePath : sitePaths) {
         const QFileInfo local(DirCompare::localPathFor(sitePath, remoteBase_, localBase_));
         if (!local.isSymLink())
@@ -165,7 +165,7 @@ void FtpConnection::noteLinksLeadingOutside(const QStringList& sitePaths) {
 }
 
 // The upload step at the end of the plan went through.
-void FtpConnection::updateUploadDone() {
+void FtpSession::updateUploadDone() {
     if (!op_.updatePaths.isEmpty()) {
         op_.updatePaths.removeLast();
         op_.updateKinds.removeLast();

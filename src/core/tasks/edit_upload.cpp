@@ -6,7 +6,7 @@
 #include "core/engine/result_texts.h"
 #include "core/platform/prompts.h"
 
-void FtpConnection::startEditUpload(const QString& siteFolder, const QString& localPath,
+void FtpSession::startEditUpload(const QString& siteFolder, const QString& localPath,
                                     quint32 size, const std::optional<RemoteStamp>& expected) {
     const qsizetype cut = localPath.lastIndexOf(QLatin1Char('/'));
     op_.editMode = true;
@@ -15,7 +15,7 @@ void FtpConnection::startEditUpload(const QString& siteFolder, const QString& lo
     op_.editExpected = expected;
 }
 
-void FtpConnection::editCheckFinished(const std::optional<DirEntry>& found) {
+void FtpSession::editCheckFinished(const std::optional<DirEntry>& found) {
     const RemoteStamp now =
         found ? RemoteStamp{true, found->sizeText, found->dateText} : RemoteStamp{};
     const RemoteStamp expected = op_.editExpected.value_or(now);
@@ -40,7 +40,7 @@ void FtpConnection::editCheckFinished(const std::optional<DirEntry>& found) {
     });
 }
 
-void FtpConnection::sendEditedFile() {
+void FtpSession::sendEditedFile() {
     if (nextCommand_ < commandQueue_.size())
         askForSend();
     else

@@ -27,7 +27,7 @@ FtpCommand checkOf(const QString& path, FtpCommand::Purpose purpose) {
 
 } // namespace
 
-void FtpConnection::runDriverStep() {
+void FtpSession::runDriverStep() {
     // A message left over from a connection that has since closed.
     if (!isGreeted())
         return;
@@ -62,7 +62,7 @@ void FtpConnection::runDriverStep() {
 
 // The commands that send the item at the head of the list; false when the
 // item was dealt with otherwise (a folder left out).
-bool FtpConnection::queueUpload(const QString& path, int kind) {
+bool FtpSession::queueUpload(const QString& path, int kind) {
     if (kind == OperationRecord::Folder) {
         if (!expandLocalFolder(path)) {
             op_.dropHead();
@@ -88,7 +88,7 @@ bool FtpConnection::queueUpload(const QString& path, int kind) {
 }
 
 // A site folder to download: its local twin first, then its listing.
-bool FtpConnection::queueFolderListing(const QString& path) {
+bool FtpSession::queueFolderListing(const QString& path) {
     if (!createLocalFolder(localPathOf()))
         return false;
     queueDataCommand(QStringLiteral("A"), FtpCommand::with(QStringLiteral("LIST"), path));
@@ -97,7 +97,7 @@ bool FtpConnection::queueFolderListing(const QString& path) {
 
 // A file to download, over several connections or this one; false when
 // the ranges have started.
-bool FtpConnection::queueFileDownload(const QString& path) {
+bool FtpSession::queueFileDownload(const QString& path) {
     // A large file comes over several connections when the server
     // restarts transfers and the settings allow more than one. Its
     // ranges are planned on what the site has now: a file grown since
@@ -145,7 +145,7 @@ bool FtpConnection::queueFileDownload(const QString& path) {
 // download whose file changed (another size, or another time than its
 // record kept) starts again whole, without the ranges it had; a new one is
 // planned on the size the site has now.
-void FtpConnection::segmentSizeChecked(std::optional<quint64> remoteSize,
+void FtpSession::segmentSizeChecked(std::optional<quint64> remoteSize,
                                        const QString& remoteTime) {
     segmentSizeCheck_ = false;
     const QString path = op_.itemPaths.value(0);
@@ -175,7 +175,7 @@ void FtpConnection::segmentSizeChecked(std::optional<quint64> remoteSize,
     postContinue();
 }
 
-void FtpConnection::completeOperation() {
+void FtpSession::completeOperation() {
     const bool editDownload = op_.editMode && op_.isDownload;
     const bool editUpload = op_.editMode && !op_.isDownload;
     const int skipped = itemsSkipped_;
@@ -195,15 +195,15 @@ void FtpConnection::completeOperation() {
     host_.operationCompleted(op_.isDownload);
 }
 
-QString FtpConnection::uploadSitePath(const QString& localPath, int kind) const {
+QString FtpSession::uploadSitePath(const QString& localPath, int kind) const {
     return op_.uploadSitePath(localPath, kind);
 }
 
-QString FtpConnection::localPathOf() const {
+QString FtpSession::localPathOf() const {
     return op_.localPathOf(source_.hostName());
 }
 
-bool FtpConnection::createLocalFolder(const QString& path) {
+bool FtpSession::createLocalFolder(const QString& path) {
     const QFileInfo info(path);
     if ((info.isDir() && !info.isSymLink()) || QDir().mkdir(path))
         return true;
@@ -212,7 +212,7 @@ bool FtpConnection::createLocalFolder(const QString& path) {
     return false;
 }
 
-bool FtpConnection::refuseOversized(const QString& name, quint64 size) {
+bool FtpSession::refuseOversized(const QString& name, quint64 size) {
     if (size <= std::numeric_limits<quint32>::max())
         return false;
     skipItem(skippedText(EngineText::SkippedOversized, name));
@@ -222,7 +222,7 @@ bool FtpConnection::refuseOversized(const QString& name, quint64 size) {
 // The listing of the head folder of a download: its folders and files join
 // the end of the work list. Names that could step out of the local folder
 // are never used.
-void FtpConnection::expandRemoteFolder(const QByteArray& listing) {
+void FtpSession::expandRemoteFolder(const QByteArray& listing) {
     const QString head = op_.itemPaths.value(0);
     const QString base = head == QLatin1String("/") ? head : head + QLatin1Char('/');
     if (!folderWalk_.enter(head, listing)) {
@@ -258,7 +258,7 @@ void FtpConnection::expandRemoteFolder(const QByteArray& listing) {
 // taken for what it points to; a folder reached again through a link (a
 // circle, or a second way to the same folder) is left out, and so is a
 // folder that cannot be read. False when the folder itself is left out.
-bool FtpConnection::expandLocalFolder(const QString& folder) {
+bool FtpSession::expandLocalFolder(const QString& folder) {
     const QString real = QFileInfo(folder).canonicalFilePath();
     if (real.isEmpty() || expandedLocalFolders_.contains(real)) {
         skipItem(skippedText(real.isEmpty() ? EngineText::SkippedBrokenLink
@@ -290,7 +290,7 @@ bool FtpConnection::expandLocalFolder(const QString& folder) {
 
 // Recursive delete: list every folder found (discovery order), then delete
 // the files, then remove the folders deepest first.
-void FtpConnection::deleteStep() {
+void FtpSession::deleteStep() {
     if (!op_.deleteFolders.isEmpty() && op_.nextDeleteFolder < op_.deleteFolders.size()) {
         const QString folder = op_.deleteFolders.at(op_.nextDeleteFolder++);
         queueDataCommand(QStringLiteral("A"), FtpCommand::with(QStringLiteral("LIST"), folder));
@@ -311,7 +311,7 @@ void FtpConnection::deleteStep() {
     askForSend();
 }
 
-void FtpConnection::collectDeleteListing(const QByteArray& listing) {
+void FtpSession::collectDeleteListing(const QByteArray& listing) {
     const QString folder = op_.deleteFolders.value(op_.nextDeleteFolder - 1);
     const QString base = folder == QLatin1String("/") ? folder : folder + QLatin1Char('/');
     // A link back up the tree: what it shows is deleted (or kept) where it

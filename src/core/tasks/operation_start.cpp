@@ -26,7 +26,7 @@ void appendChosenItems(OperationRecord& op_, const QStringList& paths, const QLi
 
 // A new transfer record; only the edit mode, set by the caller beforehand,
 // survives the reset.
-void FtpConnection::resetTransferRecord(bool download, const QString& target,
+void FtpSession::resetTransferRecord(bool download, const QString& target,
                                         const QString& sourceFolder) {
     const bool editMode = op_.editMode;
     reset(true);
@@ -38,14 +38,14 @@ void FtpConnection::resetTransferRecord(bool download, const QString& target,
     expandedLocalFolders_.clear();
 }
 
-void FtpConnection::beginTransferOperation(const QString& description, unsigned phase) {
+void FtpSession::beginTransferOperation(const QString& description, unsigned phase) {
     op_.taskDescription = description;
     createTaskFile();
     showPhase(phase);
     postContinue();
 }
 
-void FtpConnection::startDownload(const QString& localFolder, const QString& siteFolder,
+void FtpSession::startDownload(const QString& localFolder, const QString& siteFolder,
                                   const QStringList& sitePaths, const QList<quint32>& sizes,
                                   const QList<qint32>& kinds) {
     resetTransferRecord(true, localFolder, siteFolder);
@@ -63,7 +63,7 @@ void FtpConnection::startDownload(const QString& localFolder, const QString& sit
                            Phase::DownloadingFile);
 }
 
-void FtpConnection::startFolderDownload(const QString& localFolder, const QString& siteFolder) {
+void FtpSession::startFolderDownload(const QString& localFolder, const QString& siteFolder) {
     resetTransferRecord(true, localFolder, siteFolder);
     op_.itemPaths << siteFolder;
     op_.itemSizes << 0;
@@ -73,7 +73,7 @@ void FtpConnection::startFolderDownload(const QString& localFolder, const QStrin
                            Phase::DownloadingFolder);
 }
 
-void FtpConnection::startUpload(const QString& siteFolder, const QString& localFolder,
+void FtpSession::startUpload(const QString& siteFolder, const QString& localFolder,
                                 const QStringList& localPaths, const QList<quint32>& sizes,
                                 const QList<qint32>& kinds) {
     resetTransferRecord(false, siteFolder, localFolder);
@@ -92,7 +92,7 @@ void FtpConnection::startUpload(const QString& siteFolder, const QString& localF
     beginTransferOperation(description, Phase::UploadingFile);
 }
 
-void FtpConnection::startFolderUpload(const QString& siteFolder, const QString& localFolder) {
+void FtpSession::startFolderUpload(const QString& siteFolder, const QString& localFolder) {
     resetTransferRecord(false, siteFolder, localFolder);
     op_.itemPaths << localFolder;
     op_.itemSizes << 0;
@@ -102,14 +102,14 @@ void FtpConnection::startFolderUpload(const QString& siteFolder, const QString& 
                            Phase::UploadingFolder);
 }
 
-void FtpConnection::makeSiteFolder(const QString& sitePath) {
+void FtpSession::makeSiteFolder(const QString& sitePath) {
     reset(true);
     showPhase(Phase::MakingFolder);
     commandQueue_ << FtpCommand::with(QStringLiteral("MKD"), sitePath);
     askForSend();
 }
 
-void FtpConnection::deleteSiteItems(const QStringList& sitePaths, const QStringList& kindTexts) {
+void FtpSession::deleteSiteItems(const QStringList& sitePaths, const QStringList& kindTexts) {
     reset(true);
     op_.deleting = true;
     for (qsizetype i = 0; i < sitePaths.size(); ++i) {
@@ -122,7 +122,7 @@ void FtpConnection::deleteSiteItems(const QStringList& sitePaths, const QStringL
     showPhase(Phase::DeletingFolder);
 }
 
-void FtpConnection::renameSiteItem(const QString& oldPath, const QString& newPath) {
+void FtpSession::renameSiteItem(const QString& oldPath, const QString& newPath) {
     reset(true);
     commandQueue_ << FtpCommand::with(QStringLiteral("RNFR"), oldPath)
                   << FtpCommand::with(QStringLiteral("RNTO"), newPath);

@@ -16,17 +16,17 @@ struct SegmentRun {
     std::vector<std::unique_ptr<SegmentThread>> threads;
 };
 
-void FtpConnection::SegmentRunDeleter::operator()(SegmentRun* run) const {
+void FtpSession::SegmentRunDeleter::operator()(SegmentRun* run) const {
     delete run;
 }
 
-FtpConnection::~FtpConnection() {
+FtpSession::~FtpSession() {
     stopSegments();
 }
 
 // The part and state files of the head item, opened with the plan they
 // hold or a new one; null when the file must come over this connection.
-std::unique_ptr<SegmentJob> FtpConnection::openSegmentJob() {
+std::unique_ptr<SegmentJob> FtpSession::openSegmentJob() {
     const quint32 size = op_.itemSizes.first();
     const QString target = localPathOf();
     auto job = std::make_unique<SegmentJob>(source_, clock_);
@@ -72,14 +72,14 @@ std::unique_ptr<SegmentJob> FtpConnection::openSegmentJob() {
 
 // What the workers need to log in as this connection did, and how long
 // they wait.
-void FtpConnection::describeConnectionTo(SegmentJob& job) const {
+void FtpSession::describeConnectionTo(SegmentJob& job) const {
     job.login = sessionLogin();
     job.dataTlsGraceMs = timing_.dataTlsGraceMs;
     job.idleLimitMs = timing_.segmentIdleMs;
     job.replyWaitMs = timing_.segmentReplyWaitMs;
 }
 
-bool FtpConnection::tryStartSegmented() {
+bool FtpSession::tryStartSegmented() {
     stopSegments();
     std::unique_ptr<SegmentJob> job = openSegmentJob();
     if (!job)
@@ -109,7 +109,7 @@ bool FtpConnection::tryStartSegmented() {
 
 // All workers have ended: the file is whole, or it waits for a resume with
 // its part and state files.
-void FtpConnection::checkSegments() {
+void FtpSession::checkSegments() {
     if (!segmented_ || !segmentRun_ || source_.runningThreads.load() > 0)
         return;
     killTimer(SegmentWatchTimer);
@@ -144,7 +144,7 @@ void FtpConnection::checkSegments() {
 
 // Ends the workers of a download that is being given up (the connection
 // closes or goes away); their files stay for a resume.
-void FtpConnection::stopSegments() {
+void FtpSession::stopSegments() {
     if (!segmentRun_)
         return;
     source_.abortRequested = true;

@@ -10,7 +10,7 @@ namespace {
 constexpr int MaxTaskSerial = 1000;
 } // namespace
 
-void FtpConnection::createTaskFile() {
+void FtpSession::createTaskFile() {
     if (op_.taskFile)
         op_.taskFile->close();
     op_.taskFile.reset();
@@ -41,7 +41,7 @@ void FtpConnection::createTaskFile() {
 // resume does them again: downloads continue from the local size, uploads
 // store the file again whole or after a size check. Nothing is lost or
 // written twice into one file.
-void FtpConnection::keepTaskFile() {
+void FtpSession::keepTaskFile() {
     if (!op_.taskFile)
         return;
     const quint32 now = clock_.tickCount();
@@ -52,7 +52,7 @@ void FtpConnection::keepTaskFile() {
     taskFileWrittenAt_ = now;
 }
 
-void FtpConnection::writeTaskFile() {
+void FtpSession::writeTaskFile() {
     if (!op_.taskFile)
         return;
     TaskContents t;
@@ -87,7 +87,7 @@ void FtpConnection::writeTaskFile() {
     op_.taskFile->resize(bytes.size());
 }
 
-void FtpConnection::deleteTaskFile() {
+void FtpSession::deleteTaskFile() {
     if (!op_.taskFile)
         return;
     op_.taskFile->close();

@@ -84,7 +84,7 @@ bool TaskResume::isSound(const TaskContents& t) {
     return true;
 }
 
-bool FtpConnection::resumeTask(const QString& name) {
+bool FtpSession::resumeTask(const QString& name) {
     reset(true);
     const QString path = source_.taskFolder + name;
     std::optional<TaskContents> task;

@@ -2,7 +2,7 @@
 
 #include <QDate>
 
-class FtpConnection;
+class FtpSession;
 class Prompts;
 class QTreeWidgetItem;
 struct SiteRecord;
@@ -14,7 +14,7 @@ public:
     virtual ~PaneHost() = default;
 
     // The current connection, or null.
-    virtual FtpConnection* connection() const = 0;
+    virtual FtpSession* connection() const = 0;
     // A connection exists and is free for a command the user gives.
     virtual bool connectionReady() const = 0;
     // No connection, or one that is closed and not in the middle of

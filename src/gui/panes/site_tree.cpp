@@ -227,7 +227,7 @@ bool SiteTree::browse(bool force) {
         return false;
 
     const QString folder = remotePath(item);
-    FtpConnection* connection = host_.connection();
+    FtpSession* connection = host_.connection();
     const CachedListing* cached = app_.listingCache.find(item);
     if (!cached) {
         // A busy connection sends nothing: the selection moves, the list stays.
@@ -251,7 +251,7 @@ bool SiteTree::browse(bool force) {
 // Without a "CWD" when the server is in that folder already; a folder chosen
 // while the connection was busy was never entered, so it is entered first.
 void SiteTree::relist() {
-    FtpConnection* connection = host_.connection();
+    FtpSession* connection = host_.connection();
     QTreeWidgetItem* item = currentItem();
     if (!isRemoteFolder(item) || !connection || !host_.connectionReady())
         return;
@@ -333,7 +333,7 @@ void SiteTree::setCurrentFolder(const QString& folder) {
         setShown(site);
         listingFor_ = shown_;
         serverFolder_ = shown_;
-        if (FtpConnection* connection = host_.connection())
+        if (FtpSession* connection = host_.connection())
             connection->listCurrentFolder();
         return;
     }

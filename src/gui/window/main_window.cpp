@@ -186,8 +186,8 @@ bool MainWindow::connectTo(const SiteRecord& site, const QString& pendingTask) {
     source_->tlsMode = site.tls;
     source_->trustFile = CertificateStore::pathIn(programDir_);
     applyNetworkSettings(settings_, *source_);
-    connection_ = std::make_unique<FtpConnection>(
-        *source_, 0, FtpConnection::Deps{*this, prompts_, clock_, timing_, resolver_});
+    connection_ = std::make_unique<FtpSession>(
+        *source_, 0, FtpSession::Deps{*this, prompts_, clock_, timing_, resolver_});
     if (!connection_->create()) {
         connection_.reset();
         source_.reset();

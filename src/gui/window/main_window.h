@@ -17,7 +17,7 @@
 #include <memory>
 
 class ConnectionSource;
-class FtpConnection;
+class FtpSession;
 class LocalFolderTree;
 class LocalFileList;
 class Clock;
@@ -97,7 +97,7 @@ public:
     void openInBrowser(const QString& url);
 
     // PaneHost
-    FtpConnection* connection() const override { return connection_.get(); }
+    FtpSession* connection() const override { return connection_.get(); }
     bool connectionReady() const override;
     bool notConnected() const override;
     bool startConnection(const SiteRecord& site) override;
@@ -215,7 +215,7 @@ private:
     HostLookup::Resolver resolver_;
     NetworkSettings settings_;
     std::unique_ptr<ConnectionSource> source_;
-    std::unique_ptr<FtpConnection> connection_;
+    std::unique_ptr<FtpSession> connection_;
     FrameMessages messages_;
     bool startupDone_ = false;
     quint32 lastBytes_ = 0;

@@ -297,7 +297,7 @@ void MainWindow::updateCommandStates() {
     const QList<QTreeWidgetItem*> remoteRows = app_.remoteList->selectedItems();
     const bool oneRemoteFile =
         remoteRows.size() == 1 && !app_.remoteList->isFolderRow(remoteRows.first());
-    const FtpConnection* c = connection_.get();
+    const FtpSession* c = connection_.get();
 
     const auto set = [this](int command, bool rule) {
         actions_.value(command)->setEnabled(rule && paneCommandBuilt(command));

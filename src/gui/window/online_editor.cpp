@@ -65,7 +65,7 @@ QString OnlineEditor::fileName() const {
 // never share a copy (the copy keeps the file's name, which the editing
 // application shows).
 QString OnlineEditor::copyFolder() const {
-    FtpConnection* connection = host_.connection();
+    FtpSession* connection = host_.connection();
     const QString server = connection ? connection->source().hostName() + QLatin1Char(':') +
                                             QString::number(connection->source().port)
                                       : QString();
@@ -106,7 +106,7 @@ QString OnlineEditor::siteFolder() const {
 
 void OnlineEditor::edit(const QString& remoteFolder, const QString& name, quint32 size,
                         const RemoteStamp& shown) {
-    FtpConnection* connection = host_.connection();
+    FtpSession* connection = host_.connection();
     const QString file = name.trimmed();
     if (!connection || !plainName(file))
         return;
@@ -160,7 +160,7 @@ void OnlineEditor::copyFetched() {
 void OnlineEditor::launch() {
     state_ = State::Idle;
     const QFileInfo copy(copyPath());
-    FtpConnection* connection = host_.connection();
+    FtpSession* connection = host_.connection();
     if (!copy.exists() || !connection)
         return;
     remember(copy);
@@ -185,7 +185,7 @@ void OnlineEditor::launch() {
 }
 
 void OnlineEditor::onTick() {
-    FtpConnection* connection = host_.connection();
+    FtpSession* connection = host_.connection();
     if (!connection || !connection->isGreeted()) {
         if (state_ == State::Watching)
             host_.setStatusLine(QString());
@@ -198,7 +198,7 @@ void OnlineEditor::onTick() {
         watchCopy();
 }
 
-void OnlineEditor::watchApplication(FtpConnection* connection) {
+void OnlineEditor::watchApplication(FtpSession* connection) {
     if (processAlive(applicationPid_))
         return;
     applicationPid_ = 0;

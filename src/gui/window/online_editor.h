@@ -9,7 +9,7 @@
 
 #include <optional>
 
-class FtpConnection;
+class FtpSession;
 class Prompts;
 class QFileInfo;
 struct CachedListing;
@@ -26,7 +26,7 @@ public:
     class Host {
     public:
         virtual ~Host() = default;
-        virtual FtpConnection* connection() const = 0;
+        virtual FtpSession* connection() const = 0;
         virtual bool connectionReady() const = 0;
         virtual Prompts& prompts() = 0;
         virtual void setStatusLine(const QString& text) = 0;
@@ -67,7 +67,7 @@ public:
 private:
     void launch();
     void onTick();
-    void watchApplication(FtpConnection* connection);
+    void watchApplication(FtpSession* connection);
     void watchCopy();
     void upload(const QFileInfo& copy);
     bool copyChanged(const QFileInfo& copy) const;
