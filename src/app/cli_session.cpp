@@ -6,6 +6,7 @@
 #include "core/platform/certificate_store.h"
 #include "core/settings/network_settings.h"
 #include "core/tasks/connection_setup.h"
+#include "core/tasks/operation_driver.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -61,9 +62,12 @@ CliSession::CliSession(const CliOptions& options, const QString& programDir, Pro
     : options_(options), programDir_(programDir), console_(console), clock_(clock), timing_(timing),
       progress_(options.verbose ? false : ::isatty(STDERR_FILENO)) {}
 
-CliSession::~CliSession() = default;
+CliSession::~CliSession() {
+    operations_.reset(); // it drives the connection: it goes first
+}
 
 bool CliSession::connect(const QString& startFolder) {
+    operations_.reset();
     connection_.reset();
     source_ = std::make_unique<ConnectionSource>();
     const SiteAddress& site = command_.site;
@@ -91,12 +95,14 @@ bool CliSession::connect(const QString& startFolder) {
         source_->segmentLimit = options_.segments;
         source_->segmentsAllowed = options_.segments > 1;
     }
-    connection_ = std::make_unique<FtpSession>(
-        *source_, 0, FtpSession::Deps{*this, *this, clock_, timing_});
+    connection_ =
+        std::make_unique<FtpSession>(*source_, 0, FtpSession::Deps{*this, *this, clock_, timing_});
     if (!connection_->create()) {
         console_.report(QString::fromUtf8(EngineText::CannotCreateResources));
         return false;
     }
+    operations_ = std::make_unique<OperationDriver>(
+        *connection_, *source_, OperationDriver::Deps{*this, *this, clock_, timing_});
     connection_->setStateTrace(options_.traceStates);
     setTimer(FrameTimer, timing_.frameTickMs);
     // A task resumes as soon as the login is through.
@@ -218,16 +224,16 @@ void CliSession::startOperation(const DirEntry* entry) {
     case CliCommand::Get: {
         const QString local = localFolderPath(command_.localPath);
         if (!entry) {
-            connection_->startFolderDownload(local, QStringLiteral("/"));
+            operations_->startFolderDownload(local, QStringLiteral("/"));
         } else if (entry->isFolder) {
-            connection_->startDownload(local, SitePath::parentOf(path), {path}, {0});
+            operations_->startDownload(local, SitePath::parentOf(path), {path}, {0});
         } else {
             const quint64 size = DirListing::sizeOf(*entry).value_or(0);
             if (size > std::numeric_limits<quint32>::max()) {
                 fail(QString::fromUtf8(EngineText::SkippedOversized) + path);
                 return;
             }
-            connection_->startDownload(local, SitePath::parentOf(path), {path}, {quint32(size)},
+            operations_->startDownload(local, SitePath::parentOf(path), {path}, {quint32(size)},
                                        {OperationRecord::ChosenFile});
         }
         break;
@@ -238,27 +244,27 @@ void CliSession::startOperation(const DirEntry* entry) {
         const QString absolute = info.absoluteFilePath();
         const QString localFolder = localFolderPath(info.absolutePath());
         if (info.isDir()) {
-            connection_->startUpload(path, localFolder, {absolute + QLatin1Char('/')}, {0});
+            operations_->startUpload(path, localFolder, {absolute + QLatin1Char('/')}, {0});
         } else if (quint64(info.size()) > std::numeric_limits<quint32>::max()) {
             fail(QString::fromUtf8(EngineText::SkippedOversized) + absolute);
         } else {
-            connection_->startUpload(path, localFolder, {absolute}, {quint32(info.size())},
+            operations_->startUpload(path, localFolder, {absolute}, {quint32(info.size())},
                                      {OperationRecord::ChosenFile});
         }
         break;
     }
     case CliCommand::MakeFolder:
-        connection_->makeSiteFolder(path);
+        operations_->makeSiteFolder(path);
         break;
     case CliCommand::Remove:
-        connection_->deleteSiteItems(
+        operations_->deleteSiteItems(
             {path}, {entry && entry->isFolder ? QStringLiteral("d") : QStringLiteral("-")});
         break;
     case CliCommand::Rename:
-        connection_->renameSiteItem(path, command_.newPath);
+        operations_->renameSiteItem(path, command_.newPath);
         break;
     case CliCommand::Update:
-        connection_->startDirectoryUpdate(localFolderPath(command_.localPath), path,
+        operations_->startDirectoryUpdate(localFolderPath(command_.localPath), path,
                                           options_.dryRun);
         break;
     case CliCommand::Sites:
@@ -276,7 +282,7 @@ void CliSession::operationCompleted(bool) {}
 // The login of `resume` is through: the task goes on, or says why not.
 void CliSession::resumeInterruptedTask(const QString& taskFile) {
     operationStarted_ = true;
-    if (!connection_->resumeTask(taskFile))
+    if (!operations_->resumeTask(taskFile))
         fail(QString::fromUtf8(EngineText::ResumeFailed));
 }
 
@@ -316,7 +322,7 @@ void CliSession::postResume() {
 }
 
 void CliSession::progressStarted(qint32 baseline) {
-    progress_.start(SitePath::nameOf(connection_->currentItemPath()), quint32(baseline));
+    progress_.start(SitePath::nameOf(operations_->currentItemPath()), quint32(baseline));
     setTimer(ProgressTimer, 250);
 }
 
@@ -450,7 +456,7 @@ void CliSession::onTimer(int id) {
     if (id == FrameTimer && connection_)
         connection_->onFrameTick();
     else if (id == ProgressTimer && connection_)
-        progress_.update(source_->bytesDone, connection_->currentItemSize());
+        progress_.update(source_->bytesDone, operations_->currentItemSize());
     else if (id == QuitFallbackTimer)
         endLoop();
 }

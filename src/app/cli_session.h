@@ -14,6 +14,7 @@
 #include <memory>
 
 class FtpSession;
+class OperationDriver;
 class Clock;
 
 // One command of corvane-cli, run over one connection.
@@ -116,6 +117,7 @@ private:
     CliCommand command_;
     std::unique_ptr<ConnectionSource> source_;
     std::unique_ptr<FtpSession> connection_;
+    std::unique_ptr<OperationDriver> operations_; // drives connection_
     QEventLoop loop_;
     bool loopEnded_ = false; // an exit asked for before the loop ran counts too
     ProgressLine progress_;

@@ -2,6 +2,7 @@
 
 #include "core/engine/connection_source.h"
 #include "core/engine/ftp_session.h"
+#include "core/tasks/operation_driver.h"
 #include "manual_clock.h"
 #include "recording_host.h"
 #include "scripted_peer.h"
@@ -28,14 +29,18 @@ protected:
     }
 
     ~ConnectionTest() override {
+        driver.reset();
         connection.reset();
         if (peer)
             peer->waitDone(6000);
     }
 
     void makeConnection(HostLookup::Resolver resolver = HostLookup::systemResolver()) {
+        driver.reset();
         connection = std::make_unique<FtpSession>(
             source, 7, FtpSession::Deps{host, prompts, clock, timing, std::move(resolver)});
+        driver = std::make_unique<OperationDriver>(
+            *connection, source, OperationDriver::Deps{host, prompts, clock, timing});
         ASSERT_TRUE(connection->create());
     }
 
@@ -96,6 +101,7 @@ protected:
     Timing timing;
     ConnectionSource source;
     std::unique_ptr<FtpSession> connection;
+    std::unique_ptr<OperationDriver> driver; // drives `connection`
     std::unique_ptr<ScriptedPeer> peer;
 };
 

@@ -42,7 +42,7 @@ TEST_F(TransferTest, DownloadSendsTypePortRetrAndWritesTheFile) {
     p.typeAndPort("I");
     p.on("RETR /pub/f.bin", "150 opening").openData(payload).send("226 done\r\n");
     ASSERT_TRUE(loginTo(p));
-    connection->startDownload(localDir(), "/pub", {"/pub/f.bin"}, {quint32(payload.size())});
+    driver->startDownload(localDir(), "/pub", {"/pub/f.bin"}, {quint32(payload.size())});
     ASSERT_TRUE(waitDone()) << prompts.shown.join('|').toStdString();
     finishPeer();
     EXPECT_EQ(readBytes(localDir() + "f.bin"), payload);
@@ -63,8 +63,8 @@ TEST_F(TransferTest, ResumedDownloadSendsRestWithTheLocalSize) {
     p.on("REST 1200", "350 restarting").on("RETR /pub/f.bin", "150 opening");
     p.openData(payload.mid(1200)).send("226 done\r\n");
     ASSERT_TRUE(loginTo(p));
-    connection->startDownload(localDir(), "/pub", {"/pub/f.bin"}, {quint32(payload.size())});
-    connection->resumeNextTransferForTest(); // as a resumed task sets it
+    driver->startDownload(localDir(), "/pub", {"/pub/f.bin"}, {quint32(payload.size())});
+    driver->resumeNextTransferForTest(); // as a resumed task sets it
     ASSERT_TRUE(waitDone()) << prompts.shown.join('|').toStdString();
     finishPeer();
     EXPECT_EQ(readBytes(localDir() + "f.bin"), payload);
@@ -83,8 +83,8 @@ TEST_F(TransferTest, ContinuedUploadQueriesTheSizeThenAppendsOnlyTheRest) {
     p.expectPrefix("PORT ").send("200 ok\r\n").connectData();
     p.on("APPE /pub/up.bin", "150 go ahead").receiveData().send("226 stored\r\n");
     ASSERT_TRUE(loginTo(p));
-    connection->startUpload("/pub", localDir(), {localDir() + "up.bin"}, {quint32(content.size())});
-    connection->resumeNextTransferForTest();
+    driver->startUpload("/pub", localDir(), {localDir() + "up.bin"}, {quint32(content.size())});
+    driver->resumeNextTransferForTest();
     ASSERT_TRUE(waitDone()) << prompts.shown.join('|').toStdString();
     finishPeer();
     EXPECT_EQ(peer->uploaded(), content.mid(1000));
@@ -98,8 +98,8 @@ TEST_F(TransferTest, UploadToAServerThatConnectsOnPort) {
     p.typeAndPort("I").connectData();
     p.on("STOR /pub/new file.bin", "125 already open").receiveData().send("226 stored\r\n");
     ASSERT_TRUE(loginTo(p));
-    connection->startUpload("/pub", localDir(), {localDir() + "new file.bin"},
-                            {quint32(content.size())});
+    driver->startUpload("/pub", localDir(), {localDir() + "new file.bin"},
+                        {quint32(content.size())});
     ASSERT_TRUE(waitDone()) << prompts.shown.join('|').toStdString();
     finishPeer();
     EXPECT_EQ(peer->uploaded(), content);
@@ -112,7 +112,7 @@ TEST_F(TransferTest, DataConnectionFromAnotherAddressIsRefused) {
     p.typeAndPort("I");
     p.on("RETR /pub/f.bin", "150 opening").openData("intruder", "127.0.0.2");
     ASSERT_TRUE(loginTo(p));
-    connection->startDownload(localDir(), "/pub", {"/pub/f.bin"}, {8});
+    driver->startDownload(localDir(), "/pub", {"/pub/f.bin"}, {8});
     ASSERT_TRUE(waitUntil([&] { return prompts.count("网络错误，不能成功操作！") == 1; }));
     finishPeer();
     EXPECT_FALSE(connection->isTransferring());
@@ -129,7 +129,7 @@ TEST_F(TransferTest, CannotOpenDataConnectionRepeatsTheWholeGroup) {
     p.typeAndPort("I");
     p.on("RETR /pub/f.bin", "150 opening").openData(payload).send("226 done\r\n");
     ASSERT_TRUE(loginTo(p));
-    connection->startDownload(localDir(), "/pub", {"/pub/f.bin"}, {quint32(payload.size())});
+    driver->startDownload(localDir(), "/pub", {"/pub/f.bin"}, {quint32(payload.size())});
     ASSERT_TRUE(waitDone()) << prompts.shown.join('|').toStdString();
     finishPeer();
     EXPECT_EQ(readBytes(localDir() + "f.bin"), payload);
@@ -148,7 +148,7 @@ TEST_F(TransferTest, ADataConnectionRefusedAgainAndAgainEndsTheOperation) {
         p.expectPrefix("PORT ").send("200 ok\r\n").on("RETR /pub/f.bin", "425 no");
     p.expectSilence(300);
     ASSERT_TRUE(loginTo(p));
-    connection->startDownload(localDir(), "/pub", {"/pub/f.bin"}, {100});
+    driver->startDownload(localDir(), "/pub", {"/pub/f.bin"}, {100});
     ASSERT_TRUE(waitUntil([&] { return prompts.count("网络错误，不能成功操作！") == 1; }))
         << prompts.shown.join('|').toStdString();
     finishPeer();
@@ -166,19 +166,19 @@ TEST_F(TransferTest, EveryCommandEndsWhateverItsAnswer) {
     p.on("ACCT acc", "202 ok").expectPrefix("PORT ").send("200 ok\r\n");
     p.on("STOR /pub/up.bin", "532 still no");
     ASSERT_TRUE(loginTo(p));
-    connection->deleteSiteItems({"/pub/x"}, {"-"});
+    driver->deleteSiteItems({"/pub/x"}, {"-"});
     ASSERT_TRUE(waitUntil([&] { return connection->connectionReady() && !host.events.isEmpty(); }));
-    connection->makeSiteFolder("/pub/new");
+    driver->makeSiteFolder("/pub/new");
     ASSERT_TRUE(
         waitUntil([&] { return host.events.size() == 2 && connection->connectionReady(); }));
-    connection->renameSiteItem("/pub/a", "/pub/b");
+    driver->renameSiteItem("/pub/a", "/pub/b");
     ASSERT_TRUE(
         waitUntil([&] { return host.events.size() == 3 && connection->connectionReady(); }));
     EXPECT_EQ(host.events, (QStringList{"removed file:/pub/x", "added:new", "renamed:b"}));
 
     source.setAccount("acc");
     writeBytes(localDir() + "up.bin", "data");
-    connection->startUpload("/pub", localDir(), {localDir() + "up.bin"}, {4});
+    driver->startUpload("/pub", localDir(), {localDir() + "up.bin"}, {4});
     ASSERT_TRUE(waitUntil([&] { return prompts.count(kStopped) == 1; }))
         << prompts.shown.join('|').toStdString();
     finishPeer();
@@ -238,7 +238,7 @@ TEST_F(TransferTest, FolderDownloadFromADosListingSkipsUnsafeNames) {
     p.typeAndPort("I");
     p.on("RETR /d/empty.txt", "150 opening").openData("").send("226 done\r\n");
     ASSERT_TRUE(loginTo(p));
-    connection->startDownload(localDir(), "/", {"/d"}, {0});
+    driver->startDownload(localDir(), "/", {"/d"}, {0});
     // Done, but not "all done": two items were left out.
     ASSERT_TRUE(waitUntil([&] { return prompts.count("操作已完成，但有2项没有传送。") == 1; }))
         << prompts.shown.join('|').toStdString();
@@ -269,7 +269,7 @@ TEST_F(TransferTest, AbortIsFollowedByTheRepliesServersSend) {
         p.on("RETR /pub/big", "150 opening").connectData().sendDataKeepOpen(pattern(4096));
         p.expect("ABOR").send(ending).on("NOOP", "200 ok");
         ASSERT_TRUE(loginTo(p));
-        connection->startDownload(localDir(), "/pub", {"/pub/big"}, {1000000});
+        driver->startDownload(localDir(), "/pub", {"/pub/big"}, {1000000});
         ASSERT_TRUE(waitUntil([&] { return source.bytesDone > 0; }));
         connection->abort();
         ASSERT_TRUE(waitUntil([&] { return prompts.count("操作中断！") == 1; }));
@@ -297,7 +297,7 @@ TEST_F(TransferTest, RecursiveDeleteListsThenDeletesDeepestFirst) {
     p.on("DELE /top/inner/deep.txt", "250 ok");
     p.on("RMD /top/inner", "250 ok").on("RMD /top", "250 ok");
     ASSERT_TRUE(loginTo(p));
-    connection->deleteSiteItems({"/top", "/loose.txt"}, {"d", "-"});
+    driver->deleteSiteItems({"/top", "/loose.txt"}, {"d", "-"});
     ASSERT_TRUE(waitUntil([&] { return host.events.contains("removed folder:/top"); }));
     finishPeer();
     EXPECT_TRUE(prompts.shown.isEmpty()) << prompts.shown.join('|').toStdString();
@@ -309,7 +309,7 @@ TEST_F(TransferTest, RenameSendsRnfrThenRnto) {
     p.greetAndLogin();
     p.on("RNFR /pub/old.txt", "350 ready").on("RNTO /pub/新.txt", "250 renamed");
     ASSERT_TRUE(loginTo(p));
-    connection->renameSiteItem("/pub/old.txt", QString::fromUtf8("/pub/新.txt"));
+    driver->renameSiteItem("/pub/old.txt", QString::fromUtf8("/pub/新.txt"));
     ASSERT_TRUE(waitUntil([&] { return !host.events.isEmpty(); }));
     finishPeer();
     EXPECT_EQ(host.events, QStringList{QString::fromUtf8("renamed:新.txt")});
@@ -327,7 +327,7 @@ TEST_F(TransferTest, FilesOf4GiBOrMoreAreRefusedAndTheRestGoesOn) {
     p.typeAndPort("I");
     p.on("RETR /d/fits.bin", "550 not today");
     ASSERT_TRUE(loginTo(p));
-    connection->startDownload(localDir(), "/", {"/d"}, {0});
+    driver->startDownload(localDir(), "/", {"/d"}, {0});
     ASSERT_TRUE(waitUntil([&] { return prompts.count(kStopped) == 1; }));
     finishPeer();
     EXPECT_EQ(host.skipped,
@@ -346,7 +346,7 @@ TEST_F(TransferTest, SplitTransferReplyIsWaitedForBeforeTheNextCommand) {
     p.typeAndPort("I");
     p.on("RETR /pub/a.txt", "150 opening").openData("hello").send("226 done\r\n");
     ASSERT_TRUE(loginTo(p));
-    connection->startFolderDownload(localDir(), "/pub");
+    driver->startFolderDownload(localDir(), "/pub");
     ASSERT_TRUE(waitDone()) << prompts.shown.join('|').toStdString();
     finishPeer();
     EXPECT_EQ(readBytes(localDir() + "pub/a.txt"), "hello");
@@ -362,7 +362,7 @@ TEST_F(TransferTest, ByteCountsInTransferRepliesAreText) {
          "150 Opening BINARY mode data connection for f051.bin (5221 bytes).");
     p.openData(payload).send("226 Transfer complete, 4210 bytes/s.\r\n");
     ASSERT_TRUE(loginTo(p));
-    connection->startDownload(localDir(), "/pub", {"/pub/f051.bin"}, {quint32(payload.size())});
+    driver->startDownload(localDir(), "/pub", {"/pub/f051.bin"}, {quint32(payload.size())});
     ASSERT_TRUE(waitDone()) << prompts.shown.join('|').toStdString();
     finishPeer();
     EXPECT_EQ(readBytes(localDir() + "f051.bin"), payload);
@@ -375,7 +375,7 @@ TEST_F(TransferTest, OpeningAndClosingRepliesInOneRead) {
     p.typeAndPort("I");
     p.expect("RETR /pub/f.bin").openData("abc").send("150 opening\r\n226 done\r\n");
     ASSERT_TRUE(loginTo(p));
-    connection->startDownload(localDir(), "/pub", {"/pub/f.bin"}, {3});
+    driver->startDownload(localDir(), "/pub", {"/pub/f.bin"}, {3});
     ASSERT_TRUE(waitDone()) << prompts.shown.join('|').toStdString();
     finishPeer();
     EXPECT_EQ(readBytes(localDir() + "f.bin"), "abc");
@@ -391,7 +391,7 @@ TEST_F(TransferTest, UploadIsCompleteOnlyWhenTheServerConfirmsIt) {
     // Every byte arrived, but the server could not keep them.
     p.pause(300).send("452 Disk full\r\n");
     ASSERT_TRUE(loginTo(p));
-    connection->startUpload("/pub", localDir(), {localDir() + "up.bin"}, {quint32(content.size())});
+    driver->startUpload("/pub", localDir(), {localDir() + "up.bin"}, {quint32(content.size())});
     ASSERT_TRUE(waitUntil([&] { return prompts.count(kStopped) == 1; }))
         << prompts.shown.join('|').toStdString();
     finishPeer();
@@ -410,7 +410,7 @@ TEST_F(TransferTest, DownloadRefusedAfterPartOfTheFileIsResumed) {
     p.on("RETR /pub/f.bin", "150 opening").openData(payload.left(1000));
     p.send("426 Connection closed; transfer aborted.\r\n");
     ASSERT_TRUE(loginTo(p));
-    connection->startDownload(localDir(), "/pub", {"/pub/f.bin"}, {quint32(payload.size())});
+    driver->startDownload(localDir(), "/pub", {"/pub/f.bin"}, {quint32(payload.size())});
     ASSERT_TRUE(waitUntil([&] { return host.resumes == 1; }));
     finishPeer();
     EXPECT_TRUE(prompts.shown.isEmpty()) << prompts.shown.join('|').toStdString();
@@ -424,10 +424,10 @@ TEST_F(TransferTest, RefusedDownloadLeavesTheLocalFileAsItWas) {
     p.typeAndPort("I").on("RETR /pub/kept.bin", "550 Permission denied.");
     p.typeAndPort("I").on("RETR /pub/new.bin", "550 No such file.");
     ASSERT_TRUE(loginTo(p));
-    connection->startDownload(localDir(), "/pub", {"/pub/kept.bin"}, {100});
+    driver->startDownload(localDir(), "/pub", {"/pub/kept.bin"}, {100});
     ASSERT_TRUE(waitUntil([&] { return prompts.count(kStopped) == 1; }));
     ASSERT_TRUE(waitUntil([&] { return connection->connectionReady(); }));
-    connection->startDownload(localDir(), "/pub", {"/pub/new.bin"}, {100});
+    driver->startDownload(localDir(), "/pub", {"/pub/new.bin"}, {100});
     ASSERT_TRUE(waitUntil([&] { return prompts.count(kStopped) == 2; }));
     finishPeer();
     EXPECT_EQ(readBytes(localDir() + "kept.bin"), "precious");
@@ -446,8 +446,8 @@ TEST_F(TransferTest, RefusedRestRewritesTheFileFromItsStart) {
     p.on("REST 18", "502 REST not implemented.");
     p.on("RETR /pub/f.bin", "150 opening").openData(payload).send("226 done\r\n");
     ASSERT_TRUE(loginTo(p));
-    connection->startDownload(localDir(), "/pub", {"/pub/f.bin"}, {quint32(payload.size())});
-    connection->resumeNextTransferForTest();
+    driver->startDownload(localDir(), "/pub", {"/pub/f.bin"}, {quint32(payload.size())});
+    driver->resumeNextTransferForTest();
     ASSERT_TRUE(waitDone()) << prompts.shown.join('|').toStdString();
     finishPeer();
     EXPECT_EQ(readBytes(localDir() + "f.bin"), payload) << "never appended to the stale part";
@@ -466,9 +466,8 @@ TEST_F(TransferTest, AResumedDownloadOfAChangedFileStartsAgainFromByteZero) {
     p.typeAndPort("I");
     p.on("RETR /pub/f.bin", "150 opening").openData(payload).send("226 done\r\n");
     ASSERT_TRUE(loginTo(p));
-    connection->startDownload(localDir(), "/pub", {"/pub/f.bin"},
-                              {5000}); // recorded before the change
-    connection->resumeNextTransferForTest();
+    driver->startDownload(localDir(), "/pub", {"/pub/f.bin"}, {5000}); // recorded before the change
+    driver->resumeNextTransferForTest();
     ASSERT_TRUE(waitDone()) << prompts.shown.join('|').toStdString();
     finishPeer();
     EXPECT_EQ(readBytes(localDir() + "f.bin"), payload);
@@ -494,9 +493,8 @@ TEST_F(TransferTest, SizeQueryThatFailsOrCannotBeReadSendsTheWholeFile) {
         p.typeAndPort("I").connectData();
         p.on("STOR /pub/up.bin", "150 go ahead").receiveData().send("226 stored\r\n");
         ASSERT_TRUE(loginTo(p));
-        connection->startUpload("/pub", localDir(), {localDir() + "up.bin"},
-                                {quint32(content.size())});
-        connection->resumeNextTransferForTest();
+        driver->startUpload("/pub", localDir(), {localDir() + "up.bin"}, {quint32(content.size())});
+        driver->resumeNextTransferForTest();
         ASSERT_TRUE(waitDone()) << prompts.shown.join('|').toStdString();
         finishPeer();
         EXPECT_EQ(peer->uploaded(), content);
@@ -516,7 +514,7 @@ TEST_F(TransferTest, RecursiveDeleteNeverUsesNamesThatLeaveTheFolder) {
         .send("226 done\r\n");
     p.on("DELE /top/gone.txt", "250 ok").on("RMD /top", "250 ok");
     ASSERT_TRUE(loginTo(p));
-    connection->deleteSiteItems({"/top"}, {"d"});
+    driver->deleteSiteItems({"/top"}, {"d"});
     ASSERT_TRUE(waitUntil([&] { return host.events.contains("removed folder:/top"); }));
     finishPeer();
     EXPECT_EQ(host.skipped, QStringList{"文件名不安全，跳过：/top/a/../../keep.txt"});
@@ -524,9 +522,9 @@ TEST_F(TransferTest, RecursiveDeleteNeverUsesNamesThatLeaveTheFolder) {
 
 TEST_F(TransferTest, TasksOfTheSameSecondKeepTheirOwnFiles) {
     makeConnection();
-    connection->createTaskFile();
+    driver->createTaskFile();
     const QString first = source.taskFileName;
-    connection->createTaskFile(); // the first operation ended without finishing
+    driver->createTaskFile(); // the first operation ended without finishing
     EXPECT_NE(source.taskFileName, first);
     EXPECT_TRUE(source.taskFileName.endsWith("-2.npm")) << source.taskFileName.toStdString();
     EXPECT_EQ(QDir(localDir()).entryList({"*.npm"}).size(), 2);
@@ -563,15 +561,15 @@ TEST_F(TransferTest, TypeIsSentOnlyWhenItChangesAndAgainAfterARefusal) {
     p.on("TYPE I", "200 binary").expectPrefix("PORT ").send("200 ok\r\n");
     p.on("RETR /pub/c", "150 opening").openData("cc").send("226 done\r\n");
     ASSERT_TRUE(loginTo(p));
-    connection->startDownload(localDir(), "/pub", {"/pub/a", "/pub/b"}, {2, 2});
+    driver->startDownload(localDir(), "/pub", {"/pub/a", "/pub/b"}, {2, 2});
     ASSERT_TRUE(waitDone()) << prompts.shown.join('|').toStdString();
     connection->listCurrentFolder();
     ASSERT_TRUE(waitUntil([&] { return !host.listings.isEmpty(); }));
     ASSERT_TRUE(waitUntil([&] { return connection->connectionReady(); }));
-    connection->startDownload(localDir(), "/pub", {"/pub/c"}, {2});
+    driver->startDownload(localDir(), "/pub", {"/pub/c"}, {2});
     ASSERT_TRUE(waitUntil([&] { return prompts.count(kStopped) == 1; }));
     ASSERT_TRUE(waitUntil([&] { return connection->connectionReady(); }));
-    connection->startDownload(localDir(), "/pub", {"/pub/c"}, {2});
+    driver->startDownload(localDir(), "/pub", {"/pub/c"}, {2});
     ASSERT_TRUE(waitUntil([&] { return host.outcomes.count(Outcome::Completed) == 2; }));
     finishPeer();
     EXPECT_EQ(readBytes(localDir() + "c"), "cc");
@@ -594,7 +592,7 @@ TEST_F(TransferTest, ACrashBetweenTwoTaskFileWritesOnlyCostsWorkDoneAgain) {
     ScriptedPeer& p = newPeer();
     serveTree(p.greetAndLogin(), 400);
     ASSERT_TRUE(loginTo(p));
-    connection->startDownload(localDir(), "/", {"/d"}, {0});
+    driver->startDownload(localDir(), "/", {"/d"}, {0});
     ASSERT_TRUE(waitUntil([&] { return peer->received().contains("RETR /d/c"); }));
     // The program dies here: this is what stays on disk.
     const QByteArray onDisk = readBytes(localDir() + source.taskFileName);
@@ -610,8 +608,8 @@ TEST_F(TransferTest, ACrashBetweenTwoTaskFileWritesOnlyCostsWorkDoneAgain) {
     ScriptedPeer& again = newPeer();
     serveTree(again.greetAndLogin(), 0);
     ASSERT_TRUE(loginTo(again));
-    connection->startDownload(task->targetFolder, task->sourceFolder, task->itemPaths,
-                              task->itemSizes, task->itemKinds);
+    driver->startDownload(task->targetFolder, task->sourceFolder, task->itemPaths, task->itemSizes,
+                          task->itemKinds);
     ASSERT_TRUE(waitDone()) << prompts.shown.join('|').toStdString();
     finishPeer();
     for (const char* name : {"a", "b", "c"})
@@ -678,7 +676,7 @@ TEST_F(TransferTest, ADownloadCutBeforeItsFirstBlockIsResumedWhole) {
         p.typeAndPort("I");
         p.on("RETR /pub/f.bin", "150 opening").pause(100).close();
         ASSERT_TRUE(loginTo(p));
-        connection->startDownload(localDir(), "/pub", {"/pub/f.bin"}, {quint32(payload.size())});
+        driver->startDownload(localDir(), "/pub", {"/pub/f.bin"}, {quint32(payload.size())});
         ASSERT_TRUE(waitUntil([&] { return host.closedConnections == 1; }));
         finishPeer();
     }
@@ -697,7 +695,7 @@ TEST_F(TransferTest, ADownloadCutBeforeItsFirstBlockIsResumedWhole) {
     p.typeAndPort("I");
     p.on("RETR /pub/f.bin", "150 opening").openData(payload).send("226 done\r\n");
     ASSERT_TRUE(loginTo(p));
-    ASSERT_TRUE(connection->resumeTask(tasks.first()));
+    ASSERT_TRUE(driver->resumeTask(tasks.first()));
     ASSERT_TRUE(waitDone()) << prompts.shown.join('|').toStdString();
     finishPeer();
     EXPECT_EQ(readBytes(localDir() + "f.bin"), payload);
@@ -715,8 +713,8 @@ TEST_F(TransferTest, AResumeNeverContinuesALocalFileLargerThanTheSites) {
     p.typeAndPort("I");
     p.on("RETR /pub/f.bin", "150 opening").openData(payload).send("226 done\r\n");
     ASSERT_TRUE(loginTo(p));
-    connection->startDownload(localDir(), "/pub", {"/pub/f.bin"}, {quint32(payload.size())});
-    connection->resumeNextTransferForTest(); // as a resumed task sets it
+    driver->startDownload(localDir(), "/pub", {"/pub/f.bin"}, {quint32(payload.size())});
+    driver->resumeNextTransferForTest(); // as a resumed task sets it
     ASSERT_TRUE(waitDone()) << prompts.shown.join('|').toStdString();
     finishPeer();
     EXPECT_EQ(readBytes(localDir() + "f.bin"), payload);
@@ -737,7 +735,7 @@ TEST_F(TransferTest, AnUpdateActsOnlyOnPlainNamesInsideItsFolder) {
     p.typeAndPort("A").on("LIST /pub/base/loop", "150 listing").openData(listing);
     p.send("226 done\r\n").expectSilence(300);
     ASSERT_TRUE(loginTo(p));
-    connection->startDirectoryUpdate(localDir(), "/pub/base");
+    driver->startDirectoryUpdate(localDir(), "/pub/base");
     ASSERT_TRUE(waitUntil([&] { return prompts.count("操作已完成，但有3项没有传送。") == 1; }))
         << prompts.shown.join('|').toStdString();
     finishPeer();
@@ -765,7 +763,7 @@ TEST_F(TransferTest, ARecursiveDeleteDoesNotFollowALinkBackUp) {
     p.on("DELE /pub/dir/a.txt", "250 deleted");
     p.on("RMD /pub/dir", "550 Directory not empty");
     ASSERT_TRUE(loginTo(p));
-    connection->deleteSiteItems({"/pub/dir"}, {"d"});
+    driver->deleteSiteItems({"/pub/dir"}, {"d"});
     ASSERT_TRUE(waitUntil([&] { return prompts.shown.size() == 1; }));
     finishPeer();
     EXPECT_EQ(prompts.shown.value(0), QString::fromUtf8(kStopped));
@@ -784,7 +782,7 @@ TEST_F(TransferTest, AServerHangingUpAfterItsConfirmationCostsNoFile) {
     p.on("RETR /pub/a.bin", "150 opening").send("226 done\r\n").hangUp().pause(200);
     p.sendDataAndClose(first);
     ASSERT_TRUE(loginTo(p));
-    connection->startDownload(localDir(), "/pub", {"/pub/a.bin", "/pub/b.bin"}, {3000, 10});
+    driver->startDownload(localDir(), "/pub", {"/pub/a.bin", "/pub/b.bin"}, {3000, 10});
     ASSERT_TRUE(waitUntil([&] { return host.closedConnections == 1; }));
     finishPeer();
     EXPECT_EQ(readBytes(localDir() + "a.bin"), first);
@@ -812,7 +810,7 @@ TEST_F(TransferTest, APassivePortThatRefusesIsAnErrorAtOnce) {
     }
     p.expectSilence(300);
     ASSERT_TRUE(loginTo(p));
-    connection->startDownload(localDir(), "/pub", {"/pub/f.bin"}, {100});
+    driver->startDownload(localDir(), "/pub", {"/pub/f.bin"}, {100});
     ASSERT_TRUE(waitUntil([&] { return prompts.count("网络错误，不能成功操作！") == 1; }, 3000))
         << prompts.shown.join('|').toStdString();
     finishPeer();
@@ -838,7 +836,7 @@ TEST_F(TransferTest, AListingThatIsNoUtf8OverridesTheFeatureList) {
         waitUntil([&] { return host.listings.size() == 1 && connection->connectionReady(); }));
     EXPECT_EQ(connection->wire().encoding(), WireText::Encoding::Gbk);
     EXPECT_TRUE(host.transcript.contains(QString::fromUtf8("本次连接改用GBK编码")));
-    connection->makeSiteFolder(QString::fromUtf8("/新 名字"));
+    driver->makeSiteFolder(QString::fromUtf8("/新 名字"));
     ASSERT_TRUE(waitUntil([&] { return host.events.size() == 1; }));
     finishPeer();
 }

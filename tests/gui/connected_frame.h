@@ -7,6 +7,7 @@
 #include "window_fixture.h"
 
 #include "core/engine/ftp_session.h"
+#include "core/tasks/operation_driver.h"
 #include "gui/panes/command_ids.h"
 #include "gui/panes/message_pane.h"
 #include "gui/panes/remote_file_list.h"
@@ -69,7 +70,7 @@ struct ConnectedFrame : WindowFixture {
     // Downloads /big.bin of `size` bytes into `local`.
     void startDownload(const QTemporaryDir& local, quint32 size) {
         writeBytes(server.root() + "/big.bin", QByteArray(size, 'x'));
-        frame->connection()->startDownload(local.path() + "/", "/", {"/big.bin"}, {size});
+        frame->operations()->startDownload(local.path() + "/", "/", {"/big.bin"}, {size});
     }
     bool enabled(int command) {
         frame->app().activePane = Pane::SiteTree;

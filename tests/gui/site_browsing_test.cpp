@@ -5,6 +5,7 @@
 
 #include "core/engine/connection_source.h"
 #include "core/engine/ftp_session.h"
+#include "core/tasks/operation_driver.h"
 #include "gui/panes/command_ids.h"
 #include "gui/panes/message_pane.h"
 #include "gui/panes/pane_menu.h"
@@ -318,7 +319,7 @@ TEST(SiteBrowsing, ItemsLeftOutOfADownloadAreShownTogetherOnce) {
     writeSparse(f.server.root() + "/pub/skip/huge.iso", qint64(4) << 30);
     QTemporaryDir local;
     f.prompts.shown.clear();
-    f.frame->connection()->startFolderDownload(local.path() + "/", "/pub/skip");
+    f.frame->operations()->startFolderDownload(local.path() + "/", "/pub/skip");
     ASSERT_TRUE(
         waitUntil([&] { return f.prompts.count("操作已完成，但有2项没有传送。") == 1; }, 15000))
         << f.prompts.shown.join('|').toStdString();
@@ -347,7 +348,7 @@ TEST(SiteBrowsing, AUtf8ServersNamesAreShownAndFetchedAsTheyAre) {
     EXPECT_TRUE(f.transcript().contains(QString::fromUtf8("服务器的文件名使用UTF-8编码。")));
     QTemporaryDir local;
     const QString name = QString::fromUtf8("图片😀 café.png");
-    f.frame->connection()->startDownload(local.path() + "/", "/pub/deep", {"/pub/deep/" + name},
+    f.frame->operations()->startDownload(local.path() + "/", "/pub/deep", {"/pub/deep/" + name},
                                          {3});
     ASSERT_TRUE(waitUntil([&] { return f.prompts.count("所有操作已成功完成！") == 1; }, 15000))
         << f.prompts.shown.join('|').toStdString();

@@ -3,6 +3,7 @@
 // new folders on both sides, and which commands are offered when.
 #include "connected_frame.h"
 
+#include "core/tasks/operation_driver.h"
 #include "core/tasks/task_archive.h"
 #include "gui/panes/local_file_list.h"
 #include "gui/panes/local_folder_tree.h"
@@ -546,7 +547,7 @@ TEST(WindowTransfers, InterruptedDownloadsResumeFromTheTaskList) {
     QFile::remove(target);
     f.prompts.shown.clear();
     ASSERT_TRUE(waitUntil([&] { return w.connectionReady(); }));
-    w.connection()->startDownload(f.local + "/", "/pub/deep", {"/pub/deep/slow.bin"},
+    w.operations()->startDownload(f.local + "/", "/pub/deep", {"/pub/deep/slow.bin"},
                                   {quint32(slow.size())});
     ASSERT_TRUE(waitUntil([&] { return QFileInfo(target).size() >= 50000; }, 15000));
     w.updateCommandStates();

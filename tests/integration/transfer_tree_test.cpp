@@ -27,7 +27,7 @@ TEST(RealTransfers, NestedTreeDownloadedAndUploadedByteExact) {
     RealConnection c;
     ASSERT_TRUE(c.login(server));
     QTemporaryDir local;
-    c.connection->startDownload(local.path() + "/", "/", {"/tree"}, {0});
+    c.driver->startDownload(local.path() + "/", "/", {"/tree"}, {0});
     ASSERT_TRUE(c.waitAllDone()) << c.prompts.shown.join('|').toStdString();
 
     const QMap<QString, QByteArray> expected = digests(site + "/tree");
@@ -38,7 +38,7 @@ TEST(RealTransfers, NestedTreeDownloadedAndUploadedByteExact) {
     // Up again, with an empty local file, into another site folder.
     writeBytes(local.path() + "/tree/local empty", "");
     c.prompts.shown.clear();
-    c.connection->startFolderUpload("/incoming", local.path() + "/tree/");
+    c.driver->startFolderUpload("/incoming", local.path() + "/tree/");
     ASSERT_TRUE(c.waitAllDone()) << c.prompts.shown.join('|').toStdString();
 
     QMap<QString, QByteArray> uploaded = expected;
@@ -57,8 +57,8 @@ TEST(RealTransfers, ResumedDownloadSendsRestAndEndsByteExact) {
 
     RealConnection c;
     ASSERT_TRUE(c.login(server));
-    c.connection->startDownload(local.path() + "/", "/", {"/f.bin"}, {quint32(content.size())});
-    c.connection->resumeNextTransferForTest();
+    c.driver->startDownload(local.path() + "/", "/", {"/f.bin"}, {quint32(content.size())});
+    c.driver->resumeNextTransferForTest();
     ASSERT_TRUE(c.waitAllDone()) << c.prompts.shown.join('|').toStdString();
     EXPECT_TRUE(c.transcript().contains("C:\r\nREST 123456\r\n"));
     EXPECT_EQ(readBytes(local.path() + "/f.bin"), content);
@@ -76,9 +76,9 @@ TEST(RealTransfers, ContinuedUploadSendsOnlyTheMissingBytes) {
 
     RealConnection c;
     ASSERT_TRUE(c.login(server));
-    c.connection->startUpload("/", local.path() + "/", {local.path() + "/up.bin"},
-                              {quint32(content.size())});
-    c.connection->resumeNextTransferForTest();
+    c.driver->startUpload("/", local.path() + "/", {local.path() + "/up.bin"},
+                          {quint32(content.size())});
+    c.driver->resumeNextTransferForTest();
     ASSERT_TRUE(c.waitAllDone()) << c.prompts.shown.join('|').toStdString();
     EXPECT_TRUE(c.transcript().contains("C:\r\nLIST /up.bin\r\n"));
     EXPECT_TRUE(c.transcript().contains("C:\r\nAPPE /up.bin\r\n"));
@@ -95,9 +95,9 @@ TEST(RealTransfers, SiteFileAlreadyCompleteIsSkipped) {
 
     RealConnection c;
     ASSERT_TRUE(c.login(server));
-    c.connection->startUpload("/", local.path() + "/", {local.path() + "/same.bin"},
-                              {quint32(content.size())});
-    c.connection->resumeNextTransferForTest();
+    c.driver->startUpload("/", local.path() + "/", {local.path() + "/same.bin"},
+                          {quint32(content.size())});
+    c.driver->resumeNextTransferForTest();
     ASSERT_TRUE(c.waitAllDone()) << c.prompts.shown.join('|').toStdString();
     EXPECT_FALSE(c.transcript().contains("APPE"));
     EXPECT_FALSE(c.transcript().contains("STOR"));
@@ -114,15 +114,15 @@ TEST(RealTransfers, MakeRenameAndDeleteRecursively) {
 
     RealConnection c;
     ASSERT_TRUE(c.login(server));
-    c.connection->makeSiteFolder(QString::fromUtf8("/新目录"));
+    c.driver->makeSiteFolder(QString::fromUtf8("/新目录"));
     ASSERT_TRUE(waitUntil([&] { return c.idle() && !c.host.events.isEmpty(); }));
     EXPECT_TRUE(QFileInfo(site + QString::fromUtf8("/新目录")).isDir());
 
-    c.connection->renameSiteItem(QString::fromUtf8("/新目录"), "/renamed");
+    c.driver->renameSiteItem(QString::fromUtf8("/新目录"), "/renamed");
     ASSERT_TRUE(waitUntil([&] { return c.idle() && c.host.events.size() == 2; }));
     EXPECT_TRUE(QFileInfo(site + "/renamed").isDir());
 
-    c.connection->deleteSiteItems({"/gone"}, {"d"});
+    c.driver->deleteSiteItems({"/gone"}, {"d"});
     ASSERT_TRUE(waitUntil([&] { return c.host.events.contains("removed folder:/gone"); }));
     EXPECT_FALSE(QFileInfo::exists(site + "/gone"));
     EXPECT_TRUE(c.prompts.shown.isEmpty()) << c.prompts.shown.join('|').toStdString();
@@ -137,7 +137,7 @@ TEST(RealTransfers, ServerKilledMidDownloadAsksForResumeAndKeepsTheTask) {
     RealConnection c;
     ASSERT_TRUE(c.login(server));
     QTemporaryDir local;
-    c.connection->startDownload(local.path() + "/", "/", {"/big.bin"}, {quint32(content.size())});
+    c.driver->startDownload(local.path() + "/", "/", {"/big.bin"}, {quint32(content.size())});
     ASSERT_TRUE(waitUntil([&] { return c.source.bytesDone > 100000; }, 15000));
     server.kill();
     ASSERT_TRUE(waitUntil([&] { return c.host.resumes == 1; }, 10000));
@@ -178,7 +178,7 @@ TEST(RealTransfers, LinksAreUploadedAsWhatTheyPointToAndCirclesAreLeftOut) {
 
     RealConnection c;
     ASSERT_TRUE(c.login(server));
-    c.connection->startFolderUpload("/in", tree + "/");
+    c.driver->startFolderUpload("/in", tree + "/");
     ASSERT_TRUE(
         waitUntil([&] { return c.prompts.count("操作已完成，但有2项没有传送。") == 1; }, 30000))
         << c.prompts.shown.join('|').toStdString();
@@ -212,7 +212,7 @@ TEST(RealTransfers, AFolderThatCannotBeReadIsLeftOutAndNamed) {
     {
         OwnerRightsOnly asTheOwner;
         ASSERT_TRUE(QDir(tree + "/locked").entryList(QDir::Files).isEmpty());
-        c.connection->startFolderUpload("/in", tree + "/");
+        c.driver->startFolderUpload("/in", tree + "/");
         EXPECT_TRUE(
             waitUntil([&] { return c.prompts.count("操作已完成，但有1项没有传送。") == 1; }, 30000))
             << c.prompts.shown.join('|').toStdString();
@@ -238,7 +238,7 @@ TEST(RealTransfers, NamesTheServerCannotTakeAreLeftOutAndNamed) {
 
     RealConnection c;
     ASSERT_TRUE(c.login(server));
-    c.connection->startFolderUpload("/in", tree + "/");
+    c.driver->startFolderUpload("/in", tree + "/");
     ASSERT_TRUE(
         waitUntil([&] { return c.prompts.count("操作已完成，但有3项没有传送。") == 1; }, 30000))
         << c.prompts.shown.join('|').toStdString();
@@ -266,7 +266,7 @@ TEST(RealTransfers, AnUpdateFromAFolderThatCannotBeReadDeletesNothing) {
     RealConnection c;
     ASSERT_TRUE(c.login(server));
     QTemporaryDir local;
-    c.connection->startDirectoryUpdate(local.path() + "/removed meanwhile/", "/web");
+    c.driver->startDirectoryUpdate(local.path() + "/removed meanwhile/", "/web");
     ASSERT_TRUE(waitUntil([&] { return c.prompts.count("目录更新操作失败！") == 1; }, 10000))
         << c.prompts.shown.join('|').toStdString();
     spinFor(200);
@@ -297,8 +297,8 @@ TEST(SegmentedDownload, FiveRangesArriveByteExact) {
     ASSERT_TRUE(c.login(server));
     ASSERT_TRUE(waitUntil([&] { return c.source.restSupported.load(); }));
     QTemporaryDir local;
-    c.connection->startDownload(local.path() + "/", "/", {"/big.bin"}, {quint32(content.size())});
-    ASSERT_TRUE(waitUntil([&] { return c.connection->isSegmented(); }, 5000));
+    c.driver->startDownload(local.path() + "/", "/", {"/big.bin"}, {quint32(content.size())});
+    ASSERT_TRUE(waitUntil([&] { return c.driver->isSegmented(); }, 5000));
     // Workers may already be ending: the plan tells how many ranges there are.
     const std::optional<SegmentPlan> plan =
         SegmentPlan::decode(readBytes(local.path() + "/big.bin.cnpm"), content.size());
@@ -310,7 +310,7 @@ TEST(SegmentedDownload, FiveRangesArriveByteExact) {
     ASSERT_TRUE(c.waitAllDone(90000))
         << c.prompts.shown.join('|').toStdString() << " resumes: " << c.host.resumes
         << " running: " << c.source.runningThreads.load()
-        << " segmented: " << c.connection->isSegmented();
+        << " segmented: " << c.driver->isSegmented();
     EXPECT_EQ(readBytes(local.path() + "/big.bin"), content);
     EXPECT_FALSE(QFile::exists(local.path() + "/big.bin.cftp"));
     EXPECT_FALSE(QFile::exists(local.path() + "/big.bin.cnpm"));
@@ -332,8 +332,7 @@ TEST(SegmentedDownload, ACutDownloadGoesOnFromItsStateFile) {
         c.source.segmentsAllowed = true;
         ASSERT_TRUE(c.login(server));
         ASSERT_TRUE(waitUntil([&] { return c.source.restSupported.load(); }));
-        c.connection->startDownload(local.path() + "/", "/", {"/big.bin"},
-                                    {quint32(content.size())});
+        c.driver->startDownload(local.path() + "/", "/", {"/big.bin"}, {quint32(content.size())});
         ASSERT_TRUE(waitUntil([&] { return c.source.bytesDone.load() > 100000; }, 15000));
         server.kill();
         ASSERT_TRUE(waitUntil([&] { return c.source.runningThreads.load() == 0; }, 15000));
@@ -360,8 +359,8 @@ TEST(SegmentedDownload, ACutDownloadGoesOnFromItsStateFile) {
     ASSERT_TRUE(again.login(server));
     ASSERT_TRUE(waitUntil([&] { return again.source.restSupported.load(); }));
     again.source.taskFolder = local.path() + "/";
-    ASSERT_TRUE(again.connection->resumeTask(task)) << again.prompts.shown.join('|').toStdString();
-    ASSERT_TRUE(waitUntil([&] { return again.connection->isSegmented(); }, 5000));
+    ASSERT_TRUE(again.driver->resumeTask(task)) << again.prompts.shown.join('|').toStdString();
+    ASSERT_TRUE(waitUntil([&] { return again.driver->isSegmented(); }, 5000));
     EXPECT_GE(again.source.bytesDone.load(), quint32(plan->bytesWritten)) << "continued";
     ASSERT_TRUE(again.waitAllDone(90000)) << again.prompts.shown.join('|').toStdString();
     EXPECT_EQ(readBytes(local.path() + "/big.bin"), content);
@@ -383,7 +382,7 @@ TEST(SegmentedDownload, ASilentRangeIsTriedAgainOnANewConnection) {
     ASSERT_TRUE(c.login(server));
     ASSERT_TRUE(waitUntil([&] { return c.source.restSupported.load(); }));
     QTemporaryDir local;
-    c.connection->startDownload(local.path() + "/", "/", {"/big.bin"}, {quint32(content.size())});
+    c.driver->startDownload(local.path() + "/", "/", {"/big.bin"}, {quint32(content.size())});
     ASSERT_TRUE(c.waitAllDone(60000))
         << c.prompts.shown.join('|').toStdString() << " resumes: " << c.host.resumes;
     EXPECT_EQ(readBytes(local.path() + "/big.bin"), content);
@@ -411,8 +410,8 @@ TEST(SegmentedDownload, AStockServerRestartsInBinaryMode) {
     EXPECT_FALSE(t.contains(QString::fromUtf8("服务器不支持断点续传")));
 
     QTemporaryDir local;
-    c.connection->startDownload(local.path() + "/", "/", {"/big.bin"}, {quint32(content.size())});
-    ASSERT_TRUE(waitUntil([&] { return c.connection->isSegmented(); }, 5000));
+    c.driver->startDownload(local.path() + "/", "/", {"/big.bin"}, {quint32(content.size())});
+    ASSERT_TRUE(waitUntil([&] { return c.driver->isSegmented(); }, 5000));
     ASSERT_TRUE(c.waitAllDone(90000))
         << c.prompts.shown.join('|').toStdString() << " resumes: " << c.host.resumes
         << " running: " << c.source.runningThreads.load()
@@ -483,7 +482,7 @@ static void changedFileIsFetchedAgain(bool sameSize) {
     const QString task =
         writeDownloadTask(c.home.path(), local.path(), "/big.bin", before.size(), server.port());
 
-    ASSERT_TRUE(c.connection->resumeTask(task)) << c.prompts.shown.join('|').toStdString();
+    ASSERT_TRUE(c.driver->resumeTask(task)) << c.prompts.shown.join('|').toStdString();
     ASSERT_TRUE(c.waitAllDone(90000))
         << c.prompts.shown.join('|').toStdString() << " resumes: " << c.host.resumes
         << " running: " << c.source.runningThreads.load()
@@ -505,7 +504,7 @@ TEST(SegmentedDownload, AFileGrownSinceItWasListedComesWhole) {
     RealConnection c;
     ASSERT_TRUE(segmentedLogin(c, server));
     QTemporaryDir local;
-    c.connection->startDownload(local.path() + "/", "/", {"/grown.bin"}, {1000000}); // as listed
+    c.driver->startDownload(local.path() + "/", "/", {"/grown.bin"}, {1000000}); // as listed
     ASSERT_TRUE(c.waitAllDone(90000))
         << c.prompts.shown.join('|').toStdString() << " resumes: " << c.host.resumes
         << " running: " << c.source.runningThreads.load()
@@ -525,7 +524,7 @@ TEST(SegmentedDownload, FilesNamedLikeItsRecordAreNeverTouched) {
     QTemporaryDir local;
     writeBytes(local.path() + "/a.bin.cftp", "mine");
     writeBytes(local.path() + "/a.bin.cnpm", "mine too");
-    c.connection->startDownload(local.path() + "/", "/", {"/a.bin"}, {quint32(content.size())});
+    c.driver->startDownload(local.path() + "/", "/", {"/a.bin"}, {quint32(content.size())});
     ASSERT_TRUE(c.waitAllDone(90000))
         << c.prompts.shown.join('|').toStdString() << " resumes: " << c.host.resumes
         << " running: " << c.source.runningThreads.load()
@@ -551,7 +550,7 @@ TEST(SegmentedDownload, NamesSharingAStemKeepTheirOwnRecords) {
     RealConnection c;
     ASSERT_TRUE(segmentedLogin(c, server));
     QTemporaryDir local;
-    c.connection->startDownload(local.path() + "/", "/", {"/d"}, {0});
+    c.driver->startDownload(local.path() + "/", "/", {"/d"}, {0});
     ASSERT_TRUE(c.waitAllDone(90000))
         << c.prompts.shown.join('|').toStdString() << " resumes: " << c.host.resumes
         << " running: " << c.source.runningThreads.load()

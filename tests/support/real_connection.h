@@ -2,6 +2,7 @@
 
 #include "core/engine/connection_source.h"
 #include "core/engine/ftp_session.h"
+#include "core/tasks/operation_driver.h"
 #include "manual_clock.h"
 #include "pyftpd_server.h"
 #include "recording_host.h"
@@ -22,6 +23,8 @@ struct RealConnection {
     ConnectionSource source;
     QTemporaryDir home;
     std::unique_ptr<FtpSession> connection;
+    std::unique_ptr<OperationDriver> driver; // drives `connection`, gone before it
+    ~RealConnection() { driver.reset(); }
     Timing timing = [] {
         Timing t;
         t.uploadTailPauseMs = 20;
@@ -38,8 +41,11 @@ struct RealConnection {
         source.setStartFolder(startFolder);
         source.taskFolder = home.path() + "/";
         host.prompts = &prompts;
-        connection = std::make_unique<FtpSession>(
-            source, 1, FtpSession::Deps{host, prompts, clock, timing});
+        driver.reset();
+        connection =
+            std::make_unique<FtpSession>(source, 1, FtpSession::Deps{host, prompts, clock, timing});
+        driver = std::make_unique<OperationDriver>(
+            *connection, source, OperationDriver::Deps{host, prompts, clock, timing});
         if (connection->create())
             connection->beginConnection();
     }
@@ -50,7 +56,7 @@ struct RealConnection {
     }
 
     bool idle() const {
-        return !connection->hasQueuedCommands() && !connection->hasOperation() &&
+        return !connection->hasQueuedCommands() && !driver->hasOperation() &&
                !connection->isTransferring();
     }
 

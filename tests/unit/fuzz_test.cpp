@@ -6,10 +6,11 @@
 #include "core/engine/connection_source.h"
 #include "core/engine/data_address.h"
 #include "core/engine/dir_listing.h"
-#include "core/engine/ftp_session.h"
 #include "core/engine/ftp_reply.h"
+#include "core/engine/ftp_session.h"
 #include "core/settings/network_settings.h"
 #include "core/sites/site_store.h"
+#include "core/tasks/operation_driver.h"
 #include "core/tasks/segment_plan.h"
 #include "core/tasks/task_archive.h"
 #include "core/tasks/task_resume.h"
@@ -225,6 +226,8 @@ TEST(Fuzz, ADamagedTaskFileIsNeverRewritten) {
     source.taskFolder = home.path() + "/";
     source.setHostName("127.0.0.1");
     FtpSession connection(source, 1, FtpSession::Deps{host, prompts, clock, Timing{}});
+    OperationDriver driver(connection, source,
+                           OperationDriver::Deps{host, prompts, clock, Timing{}});
     ASSERT_TRUE(connection.create());
     const QString name = QString::fromUtf8("中断任务-2026-1-1-0-0-0.npm");
     std::mt19937 random(6);
@@ -234,7 +237,7 @@ TEST(Fuzz, ADamagedTaskFileIsNeverRewritten) {
         const QByteArray bytes = mutated(seeds, random);
         writeBytes(home.path() + "/" + name, bytes);
         prompts.shown.clear();
-        const bool resumed = connection.resumeTask(name);
+        const bool resumed = driver.resumeTask(name);
         if (!resumed) {
             EXPECT_EQ(readBytes(home.path() + "/" + name), bytes) << i;
         }

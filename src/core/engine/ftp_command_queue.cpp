@@ -1,8 +1,8 @@
 // The command queue of a connection: one line out at a time, replies
 // gathered until complete, then handed to the reply table.
 #include "core/engine/connection_source.h"
-#include "core/engine/ftp_session.h"
 #include "core/engine/ftp_host.h"
+#include "core/engine/ftp_session.h"
 #include "core/engine/result_texts.h"
 #include "core/platform/gbk_text.h"
 #include "core/platform/prompts.h"
@@ -23,21 +23,11 @@ void FtpSession::reset(bool full) {
     if (!full)
         return;
     ++operationSerial_; // continue messages of the ended operation are void
-    itemsSkipped_ = 0;
     showPhase(Phase::Idle);
-    writeTaskFile(); // an operation ending unfinished leaves its task as it stands
-    op_.clearWork();
-    folderWalk_.clear();
-    segmentSizeCheck_ = false;
-    sizeCheckedPath_.clear();
-    sizeCheckedTime_.clear();
-    headOpenedPath_.clear();
-    headFreshPath_.clear();
+    if (operations_)
+        operations_->operationReset();
     setDataStage(DataStage::None);
     setServerStage(ServerStage::Awaiting);
-    segmented_ = false;
-    dirUpdate_ = false;
-    updateDryRun_ = false;
     setTransferKind(TransferKind::None);
     downloadFile_.reset();
     uploadFile_.reset();
@@ -67,15 +57,12 @@ void FtpSession::refuseLine(const OperationEnd& refusal) {
     if (isSettingUp()) {
         closeConnection();
         host_.operationEnded(refusal);
-    } else if (op_.hasItems() && !op_.deleting && !dirUpdate_) {
+    } else if (operations_ && operations_->lineRefused(refusal)) {
         // A data connection the server opened on "PORT" belongs to the
         // refused line.
         dropDataConnection();
         reset(false);
         setTransferKind(TransferKind::None);
-        skipItem(refusal.text());
-        op_.dropHead();
-        postContinue();
     } else {
         reset(true);
         host_.operationEnded(refusal);
@@ -286,16 +273,12 @@ void FtpSession::continueAfterReply(const FtpCommand& waiting) {
     if (retryCount_ > 2) {
         if (waiting.is("APPE")) {
             // Appending failed three times: the site cannot resume uploads.
-            resumeTransfer_ = false;
             reset(false);
             setTransferKind(TransferKind::None);
             stopProgress();
             dataSocket_.reset();
             listenSocket_.reset();
-            if (prompts_.askYesNo(QString::fromUtf8(EngineText::RestartUploadQuestion)))
-                postContinue();
-            else
-                stopWith(EndMessage::Stopped);
+            operations_->appendRefused();
         } else {
             stopWith(EndMessage::Stopped);
         }

@@ -4,8 +4,8 @@
 #include "core/engine/connection_source.h"
 #include "core/engine/dir_compare.h"
 #include "core/engine/dir_listing.h"
-#include "core/engine/ftp_session.h"
 #include "core/engine/ftp_host.h"
+#include "core/engine/ftp_session.h"
 #include "core/engine/result_texts.h"
 #include "core/platform/clock.h"
 #include "core/platform/prompts.h"
@@ -84,7 +84,7 @@ bool FtpSession::changeFolder(const QString& folder) {
 // A transfer group: the type, the data channel, then the command that moves
 // the data (after "REST" for a continued download).
 void FtpSession::queueDataCommand(const QString& type, const FtpCommand& transfer,
-                                     std::optional<quint32> restartAt) {
+                                  std::optional<quint32> restartAt) {
     commandQueue_ << FtpCommand::with(QStringLiteral("TYPE"), type) << FtpCommand::dataChannel();
     if (restartAt)
         commandQueue_ << FtpCommand::with(QStringLiteral("REST"), QString::number(*restartAt));
@@ -188,10 +188,8 @@ void FtpSession::onDataReadable(int error) {
     }
 }
 
-quint32 FtpSession::expectedUploadSize() const {
-    if (dirUpdate_)
-        return quint32(uploadSize_);
-    return op_.itemSizes.isEmpty() ? 0 : op_.itemSizes.first();
+quint32 FtpSession::expectedSize() const {
+    return operations_ ? operations_->expectedSize() : 0;
 }
 
 void FtpSession::onDataWritable(int error) {
@@ -220,7 +218,7 @@ void FtpSession::onDataWritable(int error) {
         }
         source_.bytesDone += quint32(sent);
         touch();
-        if (source_.bytesDone >= expectedUploadSize()) {
+        if (source_.bytesDone >= expectedSize()) {
             finishUploadAfterPause();
             return;
         }
@@ -273,8 +271,8 @@ void FtpSession::onUploadTailPause() {
 bool FtpSession::prepareDownloadFile() {
     downloadFile_.reset();
     downloadOpened_ = false;
-    downloadAppend_ = resumeTransfer_ && source_.restSupported;
-    const QFileInfo file(localPathOf());
+    downloadAppend_ = operations_->continuesTransfer() && source_.restSupported;
+    const QFileInfo file(operations_->downloadPath());
     const QFileInfo folder(file.absolutePath());
     const bool writable =
         file.exists() ? file.isFile() && file.isWritable() : folder.isDir() && folder.isWritable();
@@ -289,14 +287,14 @@ bool FtpSession::prepareDownloadFile() {
 // Opens the local file once the server delivers: continued at its end when
 // the server restarts the transfer there, otherwise written from byte 0.
 bool FtpSession::openDownloadFile() {
-    auto file = std::make_unique<QFile>(localPathOf());
+    auto file = std::make_unique<QFile>(operations_->downloadPath());
     const QIODevice::OpenMode mode = downloadAppend_ ? QIODevice::WriteOnly | QIODevice::Append
                                                      : QIODevice::WriteOnly | QIODevice::Truncate;
     if (!file->open(mode))
         return false;
     downloadFile_ = std::move(file);
     downloadOpened_ = true;
-    headOpenedPath_ = op_.itemPaths.value(0);
+    operations_->downloadOpened();
     return true;
 }
 
@@ -308,15 +306,7 @@ void FtpSession::downloadFileFailed() {
 }
 
 bool FtpSession::openUploadFile(const QString& remote) {
-    QString path;
-    if (dirUpdate_) {
-        // The local twin of the remote path, below the local base folder.
-        path = DirCompare::localPathFor(remote, remoteBase_, localBase_);
-        const QFileInfo info(path);
-        uploadSize_ = info.exists() ? qint32(info.size()) : 0;
-    } else {
-        path = op_.itemPaths.value(0);
-    }
+    const QString path = operations_->uploadSource(remote);
     uploadFile_.reset();
     ioBuffer_.clear();
     uploadWindowStart_ = 0;
@@ -331,11 +321,11 @@ bool FtpSession::openUploadFile(const QString& remote) {
 }
 
 void FtpSession::startProgress() {
-    if (!resumeTransfer_)
+    const bool continued = operations_ && operations_->takeContinuation();
+    if (!continued)
         source_.bytesDone = 0; // a resumed transfer keeps its starting offset
     source_.startTime = clock_.calendarSeconds();
     host_.progressStarted(source_.bytesDone);
-    resumeTransfer_ = false;
 }
 
 void FtpSession::stopProgress() {
@@ -381,26 +371,14 @@ void FtpSession::dataFinished(bool awaitServer) {
 void FtpSession::transferFailed() {
     const TransferKind kind = transferKind_;
     const bool started = dataStage_ != DataStage::None;
-    const quint32 expected = kind == TransferKind::Upload
-                                 ? expectedUploadSize()
-                                 : (op_.itemSizes.isEmpty() ? 0 : op_.itemSizes.first());
+    const quint32 expected = expectedSize();
     const bool short_ = started && movesFile(kind) && source_.bytesDone < expected;
     dropDataConnection();
     if (movesFile(kind))
         stopProgress();
-    if (short_ && !dirUpdate_ && !host_.takeCancelMark()) {
-        reset(false);
-        endedShort();
+    if (short_ && operations_ && operations_->transferEndedShort())
         return;
-    }
     stopWith(EndMessage::Stopped);
-}
-
-// A transfer ended short: the task file is brought up to date before the
-// main window takes the task over.
-void FtpSession::endedShort() {
-    writeTaskFile();
-    host_.postResume();
 }
 
 void FtpSession::finishTransfer(bool cancelled, bool confirmed) {
@@ -416,10 +394,8 @@ void FtpSession::finishTransfer(bool cancelled, bool confirmed) {
         listingFinished(cancelled);
         break;
     case TransferKind::SizeCheck:
-        sizeQueryFinished(cancelled);
-        break;
     case TransferKind::EditCheck:
-        editCheckListed(cancelled);
+        oneFileListed(cancelled, transferKind_ == TransferKind::EditCheck);
         break;
     case TransferKind::Download:
         downloadFinished(cancelled, confirmed);
@@ -440,21 +416,10 @@ void FtpSession::listingFinished(bool cancelled) {
     const QByteArray listing = listingBuffer_;
     listingBuffer_.clear();
     checkListingText(listing);
-    if (dirUpdate_) {
-        compareUpdateListing(listing);
-    } else if (op_.deleting) {
-        collectDeleteListing(listing);
-        postContinue();
-    } else if (!op_.hasItems()) {
-        host_.showListing(listing);
-        showPhase(Phase::Idle);
-    } else {
-        expandRemoteFolder(listing);
-        if (op_.hasItems()) {
-            op_.dropHead();
-            postContinue();
-        }
-    }
+    if (operations_ && operations_->listingArrived(listing))
+        return;
+    host_.showListing(listing);
+    showPhase(Phase::Idle);
 }
 
 // A server may list "UTF8" among its features while its names are code
@@ -476,139 +441,50 @@ void FtpSession::checkListingText(const QByteArray& listing) {
     addNote(QString::fromUtf8(EngineText::ListingNotUtf8));
 }
 
-// The first file a listing names, if any.
-std::optional<DirEntry> FtpSession::firstFileListed(const QByteArray& listing) const {
-    std::optional<DirEntry> found;
-    DirListing::parseLines(
-        listing,
-        [&](const DirEntry& e) {
-            if (!found && !e.isFolder)
-                found = e;
-        },
-        wire_);
-    return found;
-}
-
-// The one-file listing asked before a transfer tells what the site has: the
-// copy an edit began from, the size and time of a file about to come in
-// ranges, or how much of a file a continued download or upload has.
-void FtpSession::sizeQueryFinished(bool cancelled) {
+// The one-file listing asked before a transfer: the operation judges what
+// the site has.
+void FtpSession::oneFileListed(bool cancelled, bool edit) {
     setTransferKind(TransferKind::None);
     if (cancelled)
         return;
-    const std::optional<DirEntry> listed = firstFileListed(listingBuffer_);
-    const quint64 remoteSize = DirListing::sizeFromListing(listingBuffer_);
+    const QByteArray listing = std::exchange(listingBuffer_, {});
+    advance();
+    operations_->fileChecked(listing, true, edit);
+}
+
+// The one-file listing was refused: the operation learns that nothing
+// could be read.
+void FtpSession::oneFileRefused(bool edit) {
+    dropDataConnection();
+    setTransferKind(TransferKind::None);
     listingBuffer_.clear();
     advance();
-    if (op_.isDownload && segmentSizeCheck_) {
-        // Nothing readable in the listing tells nothing of the size.
-        segmentSizeChecked(remoteSize > 0 ? std::optional<quint64>(remoteSize) : std::nullopt,
-                           listed ? listed->dateText.simplified() : QString());
-        return;
-    }
-    if (op_.isDownload)
-        downloadSizeChecked(remoteSize);
-    else
-        uploadSizeChecked(remoteSize);
+    operations_->fileChecked({}, false, edit);
 }
 
-// A continued download: the site's file must still be the size the
-// operation recorded, or the old bytes would be glued to new ones.
-void FtpSession::downloadSizeChecked(quint64 remoteSize) {
-    if (remoteSize != op_.itemSizes.value(0)) {
-        restartWholeDownload();
-        // What the site has now is what is expected.
-        if (remoteSize > 0 && remoteSize <= std::numeric_limits<quint32>::max() &&
-            !op_.itemSizes.isEmpty())
-            op_.itemSizes.first() = quint32(remoteSize);
-    }
+void FtpSession::continueQueue() {
     if (nextCommand_ < commandQueue_.size())
         askForSend();
     else
         reset(false);
 }
 
-// A continued upload sends only what the site lacks; nothing there, or
-// nothing readable, sends the whole file, never appends blindly.
-void FtpSession::uploadSizeChecked(quint64 remoteSize) {
-    resumeTransfer_ = false;
-    source_.bytesDone = 0;
-    if (remoteSize == 0)
-        storeWholeFile();
-    if (remoteSize > 0 && !op_.itemSizes.isEmpty()) {
-        if (remoteSize >= op_.itemSizes.first()) {
-            reset(false); // the site already has the whole file
-            op_.dropHead();
-            postContinue();
-            return;
-        }
-        resumeTransfer_ = true;
-        source_.bytesDone = quint32(remoteSize);
-    }
-    if (nextCommand_ < commandQueue_.size())
-        askForSend();
-    else
-        reset(false);
+void FtpSession::dropRestart() {
+    for (qsizetype i = commandQueue_.size() - 1; i >= qMax(nextCommand_, 0); --i)
+        if (commandQueue_.at(i).is("REST"))
+            commandQueue_.removeAt(i);
 }
 
-// The queued "APPE" of a continued upload becomes "STOR": the whole file
-// goes up again from its first byte.
-void FtpSession::storeWholeFile() {
+void FtpSession::storeInsteadOfAppend() {
     for (qsizetype i = qMax(nextCommand_, 0); i < commandQueue_.size(); ++i) {
         if (commandQueue_.at(i).is("APPE"))
             commandQueue_[i].verb = QStringLiteral("STOR");
     }
-    resumeTransfer_ = false;
-    source_.bytesDone = 0;
-}
-
-// The site's file is not the one a continued download began: it comes
-// again from its first byte, and the message pane says why.
-void FtpSession::restartWholeDownload() {
-    for (qsizetype i = commandQueue_.size() - 1; i >= qMax(nextCommand_, 0); --i)
-        if (commandQueue_.at(i).is("REST"))
-            commandQueue_.removeAt(i);
-    resumeTransfer_ = false;
-    source_.bytesDone = 0;
-    addNote(QString::fromUtf8(EngineText::RemoteFileChanged) + op_.itemPaths.value(0));
-}
-
-// The size query was refused or failed: the file is sent whole.
-void FtpSession::editCheckListed(bool cancelled) {
-    setTransferKind(TransferKind::None);
-    if (cancelled)
-        return;
-    const std::optional<DirEntry> listed = firstFileListed(listingBuffer_);
-    listingBuffer_.clear();
-    editCheckFinished(listed);
-}
-
-void FtpSession::sizeQueryFailed(bool editCheck) {
-    dropDataConnection();
-    setTransferKind(TransferKind::None);
-    listingBuffer_.clear();
-    if (editCheck) {
-        editCheckFinished(std::nullopt); // no such file on the site
-        return;
-    }
-    advance();
-    if (op_.isDownload && segmentSizeCheck_) {
-        segmentSizeChecked(std::nullopt, {});
-        return;
-    }
-    if (op_.isDownload)
-        restartWholeDownload();
-    else
-        storeWholeFile();
-    if (nextCommand_ < commandQueue_.size())
-        askForSend();
-    else
-        reset(false);
 }
 
 void FtpSession::downloadFinished(bool cancelled, bool confirmed) {
     const quint32 done = source_.bytesDone;
-    const quint32 expected = op_.itemSizes.isEmpty() ? 0 : op_.itemSizes.first();
+    const quint32 expected = expectedSize();
     // An empty file, or one the server had nothing more of, arrives without
     // a single block: the local file is made now.
     if (!cancelled && confirmed && !downloadOpened_ && done >= expected) {
@@ -622,36 +498,17 @@ void FtpSession::downloadFinished(bool cancelled, bool confirmed) {
     reset(false);
     setTransferKind(TransferKind::None);
     stopProgress();
-    if (cancelled)
-        return;
-    if (done < expected) {
-        endedShort();
-    } else if (op_.hasItems()) {
-        op_.dropHead();
-        postContinue();
-    }
+    if (!cancelled)
+        operations_->fileTransferEnded(done >= expected);
 }
 
 // An upload is complete when every byte went out and the server has said
 // it stored them.
 void FtpSession::uploadFinished(bool cancelled, bool confirmed) {
-    const bool complete = confirmed && source_.bytesDone >= expectedUploadSize();
+    const bool complete = confirmed && source_.bytesDone >= expectedSize();
     reset(false);
     setTransferKind(TransferKind::None);
     stopProgress();
-    if (cancelled)
-        return;
-    if (dirUpdate_) {
-        if (complete) {
-            updateUploadDone();
-        } else {
-            reset(true);
-            report(EndMessage::Stopped);
-        }
-    } else if (!complete) {
-        endedShort();
-    } else if (op_.hasItems()) {
-        op_.dropHead();
-        postContinue();
-    }
+    if (!cancelled)
+        operations_->fileTransferEnded(complete);
 }

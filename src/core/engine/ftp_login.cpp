@@ -1,8 +1,8 @@
 // Login, directly or through an FTP proxy, and the current folder the server
 // names after it.
 #include "core/engine/connection_source.h"
-#include "core/engine/ftp_session.h"
 #include "core/engine/ftp_host.h"
+#include "core/engine/ftp_session.h"
 #include "core/engine/result_texts.h"
 
 void FtpSession::login(bool resumeTask) {

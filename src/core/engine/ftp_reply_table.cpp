@@ -2,8 +2,8 @@
 // codes come first (handleReply); then the row of replyTable for the waiting
 // command's verb and purpose decides.
 #include "core/engine/connection_source.h"
-#include "core/engine/ftp_session.h"
 #include "core/engine/ftp_host.h"
+#include "core/engine/ftp_session.h"
 #include "core/engine/result_texts.h"
 #include "core/engine/site_path.h"
 #include "core/platform/gbk_text.h"
@@ -130,7 +130,7 @@ FtpSession::ReplyHandler FtpSession::replyHandlerFor(const FtpCommand& waiting) 
 void FtpSession::onLoginReply(const FtpCommand& waiting) {
     // "202": an account the site does not need (RFC 959, 4.2).
     if (replyIs(230) || (waiting.is("ACCT") && replyIs(202))) {
-        if (!pendingTaskFile_.isEmpty() || resumeTransfer_)
+        if (!pendingTaskFile_.isEmpty() || (operations_ && operations_->continuesTransfer()))
             loginFinished();
         advance();
         showPhase(Phase::Idle);
@@ -193,7 +193,7 @@ void FtpSession::onRemovalReply(const FtpCommand& waiting) {
     const bool file = waiting.is("DELE");
     const QString path = waiting.argument;
     advance();
-    if (dirUpdate_) {
+    if (updating()) {
         postContinue();
     } else {
         if (file)
@@ -239,8 +239,8 @@ void FtpSession::onRestReply(const FtpCommand& waiting) {
         addNote(QString::fromUtf8(EngineText::RestartUnsupported));
     } else {
         // Refused: the server sends the whole file, so it is written afresh.
-        resumeTransfer_ = false;
-        source_.bytesDone = 0;
+        if (operations_)
+            operations_->restartRefused();
     }
     if (!pendingTaskFile_.isEmpty()) {
         const QString taskFile = pendingTaskFile_;
@@ -256,10 +256,10 @@ void FtpSession::onMkdReply(const FtpCommand& waiting) {
     const QString path = waiting.argument;
     if (reply_.positive()) {
         advance();
-        if (dirUpdate_) {
+        if (updating()) {
             postContinue();
-        } else if (op_.hasItems()) {
-            op_.dropHead();
+        } else if (itemsPending()) {
+            operations_->itemDone();
             postContinue();
             return;
         } else {
@@ -270,9 +270,9 @@ void FtpSession::onMkdReply(const FtpCommand& waiting) {
         return;
     }
     // A folder that already exists is as good as a new one for an upload.
-    if (!dirUpdate_ && op_.hasItems() && wire_.decode(reply_.text).toLower().contains("exist")) {
+    if (!updating() && itemsPending() && wire_.decode(reply_.text).toLower().contains("exist")) {
         advance();
-        op_.dropHead();
+        operations_->itemDone();
         postContinue();
         return;
     }
@@ -317,7 +317,7 @@ void FtpSession::onTransferReply(const FtpCommand& waiting) {
         return;
     }
     if (waiting.checksOneFile()) {
-        sizeQueryFailed(waiting.purpose == FtpCommand::Purpose::EditCheck);
+        oneFileRefused(waiting.purpose == FtpCommand::Purpose::EditCheck);
         return;
     }
     if (replyIs(425)) {

@@ -4,8 +4,8 @@
 // encrypted too. A site that merely prefers TLS goes on in plain FTP when
 // the server does not offer it, and says so.
 #include "core/engine/connection_source.h"
-#include "core/engine/ftp_session.h"
 #include "core/engine/ftp_host.h"
+#include "core/engine/ftp_session.h"
 #include "core/engine/result_texts.h"
 #include "core/platform/certificate_store.h"
 #include "core/platform/prompts.h"

@@ -52,6 +52,27 @@ SessionLogin FtpSession::sessionLogin() const {
     return login;
 }
 
+FtpSession::~FtpSession() = default;
+
+void FtpSession::beginRangedDownload() {
+    setDataStage(DataStage::Open);
+    setTransferKind(TransferKind::Download);
+    startProgress();
+}
+
+void FtpSession::endRangedDownload() {
+    setDataStage(DataStage::None);
+    setTransferKind(TransferKind::None);
+    stopProgress();
+}
+
+void FtpSession::watchSegments(bool on) {
+    if (on)
+        setTimer(SegmentWatchTimer, 100);
+    else
+        killTimer(SegmentWatchTimer);
+}
+
 void FtpSession::touch() {
     lastActivity_ = clock_.tickCount();
 }
@@ -80,8 +101,8 @@ void FtpSession::onMessage(int msg, WParam wParam, LParam lParam) {
         onLookupFinished(wParam, errorOf(lParam));
         break;
     case Msg::ContinueOperation:
-        if (wParam == operationSerial_)
-            runDriverStep();
+        if (wParam == operationSerial_ && operations_)
+            operations_->continueOperation();
         break;
     default:
         break;
@@ -142,7 +163,8 @@ void FtpSession::onTimer(int id) {
     } else if (id == UploadTailTimer) {
         onUploadTailPause();
     } else if (id == SegmentWatchTimer) {
-        checkSegments();
+        if (operations_)
+            operations_->checkSegments();
     } else if (id == DataTlsTimer) {
         transferAnswered();
     }
@@ -278,11 +300,6 @@ void FtpSession::setDialAddress(const QString& address) {
         source_.setHostAddress(address);
 }
 
-void FtpSession::skipItem(const QString& text) {
-    ++itemsSkipped_;
-    host_.itemSkipped(text);
-}
-
 void FtpSession::addNote(const QString& text) {
     const QString block = transcript_.addNote(text);
     host_.transcriptChanged(transcript_.text(), block);
@@ -303,7 +320,8 @@ void FtpSession::closeConnection() {
         retryCount_ = keptRetries;
     setPhase(ConnectionPhase::Closed);
     nextCommand_ = -1;
-    resumeTransfer_ = false;
+    if (operations_)
+        operations_->connectionClosed();
     pendingTaskFile_.clear();
     source_.restSupported = false;
     source_.abortRequested = true;
@@ -330,7 +348,7 @@ void FtpSession::quit() {
 }
 
 void FtpSession::abort() {
-    if (segmented_) {
+    if (operations_ && operations_->isSegmented()) {
         source_.abortRequested = true; // the workers stop on their next tick
         return;
     }
@@ -363,9 +381,10 @@ void FtpSession::askOutsideHandler(const QString& question, std::function<void(b
 void FtpSession::keepAlive() {
     const bool controlIdle = controlSocket_ && isGreeted() && commandQueue_.isEmpty() &&
                              !lineInFlight_ && !retryPausePending_;
-    const bool noOperation =
-        dataStage_ == DataStage::None && !op_.hasItems() && !op_.deleting && !dirUpdate_;
-    if (!controlIdle || !(noOperation || segmented_))
+    const bool running = operations_ && operations_->isRunning();
+    const bool segmented = operations_ && operations_->isSegmented();
+    const bool noOperation = dataStage_ == DataStage::None && !running;
+    if (!controlIdle || !(noOperation || segmented))
         return;
     reset(false);
     commandQueue_ << FtpCommand::bare(QStringLiteral("NOOP"));
@@ -373,7 +392,7 @@ void FtpSession::keepAlive() {
 }
 
 bool FtpSession::runCommand(const FtpCommand& command) {
-    if (!isGreeted() || !commandQueue_.isEmpty() || op_.hasItems())
+    if (!isGreeted() || !commandQueue_.isEmpty() || (operations_ && operations_->itemsPending()))
         return false;
     reset(true);
     commandQueue_ << command;
@@ -383,8 +402,7 @@ bool FtpSession::runCommand(const FtpCommand& command) {
 
 // --- states ----------------------------------------------------------------
 
-template <typename State>
-void FtpSession::traceState(const char* machine, State from, State to) {
+template <typename State> void FtpSession::traceState(const char* machine, State from, State to) {
     if (stateTrace_ && from != to)
         addNote(QStringLiteral("[%1] %2 -> %3")
                     .arg(QLatin1String(machine), QLatin1String(stateName(from)),

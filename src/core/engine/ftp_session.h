@@ -2,13 +2,11 @@
 
 #include "core/engine/connection_states.h"
 #include "core/engine/data_address.h"
-#include "core/engine/dir_compare.h"
-#include "core/engine/folder_walk.h"
 #include "core/engine/ftp_command.h"
 #include "core/engine/ftp_reply.h"
-#include "core/engine/operation_record.h"
 #include "core/engine/outcome.h"
 #include "core/engine/session_login.h"
+#include "core/engine/session_operations.h"
 #include "core/engine/transcript.h"
 #include "core/engine/wire_text.h"
 #include "core/platform/async_socket.h"
@@ -17,7 +15,7 @@
 #include "core/platform/timing.h"
 
 #include <QByteArray>
-#include <QSet>
+#include <QFile>
 #include <QStringList>
 
 #include <functional>
@@ -27,14 +25,13 @@
 struct DirEntry;
 class ConnectionSource;
 class Clock;
-struct SegmentJob;
-struct SegmentRun;
 class FtpHost;
 class Prompts;
 
-// One FTP connection. Every socket is non-blocking and reports through posted
-// messages, so the whole protocol advances one message at a time on the
-// thread this object lives in.
+// One FTP session: the control connection, its command queue and replies,
+// login, TLS, keep-alive, time-outs and data connections. Every socket is non-blocking and reports
+// through posted messages, so the whole protocol advances one message at a time on the thread this
+// object lives in.
 class FtpSession : public MessageTarget {
     Q_OBJECT
 public:
@@ -81,10 +78,8 @@ public:
     bool runCommand(const FtpCommand& command);
     // Makes `folder` the server's current folder, as runCommand does.
     bool changeFolder(const QString& folder);
-    // Makes the site folder match the local one; a dry run only reports
-    // the plan (FtpHost::directoryUpdatePlanned) and changes nothing.
-    void startDirectoryUpdate(const QString& localFolder, const QString& remoteFolder,
-                              bool dryRun = false);
+    // Drops everything queued; `full` also ends the operation (its task
+    // file is written as it stands) and forgets the transfer.
     void reset(bool full);
     // Posts ContinueOperation for the operation now running; a message
     // posted for an operation that has ended since is ignored.
@@ -98,16 +93,12 @@ public:
     const WireText& wire() const { return wire_; }
     // A line of the program's own in the transcript, shown at once.
     void addNote(const QString& text);
-    // An item the operation leaves out, named to the host and counted: an
-    // operation that left something out never ends as a plain success.
-    void skipItem(const QString& text);
-    // Online editing holds the connection while its application runs.
-    void setEditMode(bool on) { op_.editMode = on; }
 
     // Greeted, nothing queued, no operation pending and no editing running:
     // the gate of every command the user gives.
     bool connectionReady() const {
-        return isGreeted() && commandQueue_.isEmpty() && !op_.hasItems() && !op_.editMode;
+        return isGreeted() && commandQueue_.isEmpty() &&
+               !(operations_ && operations_->holdsConnection());
     }
     // Where the control connection stands; Busy while a logged-in
     // connection has work queued or running.
@@ -124,50 +115,12 @@ public:
     bool hasControlConnection() const { return controlSocket_ != nullptr; }
     bool hasPendingTask() const { return !pendingTaskFile_.isEmpty(); }
 
-    // Operations. Callers make sure the connection is free first. Without
-    // `kinds` (OperationRecord::Kind per item) a size of 0 marks a folder.
-    void startDownload(const QString& localFolder, const QString& siteFolder,
-                       const QStringList& sitePaths, const QList<quint32>& sizes,
-                       const QList<qint32>& kinds = {});
-    void startFolderDownload(const QString& localFolder, const QString& siteFolder);
-    void startUpload(const QString& siteFolder, const QString& localFolder,
-                     const QStringList& localPaths, const QList<quint32>& sizes,
-                     const QList<qint32>& kinds = {});
-    void startFolderUpload(const QString& siteFolder, const QString& localFolder);
-    // The upload of a file edited in a local application, in edit mode.
-    // With `expected`, the site's file is listed first and, when it is no
-    // longer what `expected` says, the user is asked before it is replaced.
-    void startEditUpload(const QString& siteFolder, const QString& localPath, quint32 size,
-                         const std::optional<RemoteStamp>& expected);
-    void makeSiteFolder(const QString& sitePath);
-    void deleteSiteItems(const QStringList& sitePaths, const QStringList& kindTexts);
-    void renameSiteItem(const QString& oldPath, const QString& newPath);
-
-    // The local path of the head item of a download.
-    QString localPathOf() const;
-    // The site path of an upload item.
-    QString uploadSitePath(const QString& localPath, int kind) const;
-
-    // Task files: created at the start of a transfer operation, rewritten
-    // before each item, deleted when the operation completes.
-    void createTaskFile();
-    // Restores the operation a task file in the task folder describes and
-    // goes on with it; false, with the reason shown, when the file cannot
-    // be used or belongs to another site.
-    bool resumeTask(const QString& name);
-    void keepTaskFile();
-    void writeTaskFile();
-    void deleteTaskFile();
-
     // The end of an operation or of the connection, told to the host.
     void report(EndMessage message, const QString& detail = QString());
     void showPhase(unsigned phase);
 
     // The main window's 3000 ms tick: keep-alive and time-outs.
     void onFrameTick();
-    // A segmented download whose workers have all ended is finished or
-    // left for a resume; run on the tick and when the last worker ends.
-    void checkSegments();
 
     // True when a reply at the front of `buffer` is complete (multi-line
     // replies included) and can be handled.
@@ -180,20 +133,11 @@ public:
     const ConnectionSource& source() const { return source_; }
     // How this connection logged in, for another to do the same.
     SessionLogin sessionLogin() const;
-    // The item the running operation is at: its path and size.
-    QString currentItemPath() const { return op_.itemPaths.value(0); }
-    quint32 currentItemSize() const { return op_.itemSizes.value(0); }
-    // An operation is running: items to go, a delete or an update.
-    bool hasOperation() const { return op_.hasItems() || op_.deleting || dirUpdate_; }
-    bool isUpdating() const { return dirUpdate_; }
-    bool isSegmented() const { return segmented_; }
+    ConnectionSource& source() { return source_; }
     // Failed attempts of the lookup or connect now running.
     int failedAttempts() const { return retryCount_; }
     // The lookup now awaited; an answer to any other is ignored.
     quintptr pendingLookup() const { return lookupHandle_; }
-    // For tests: the next transfer continues what is on disk or on the
-    // site, as one of a resumed task does.
-    void resumeNextTransferForTest() { resumeTransfer_ = true; }
 
     const Transcript& transcript() const { return transcript_; }
 
@@ -213,6 +157,35 @@ public:
     }
     // Commands waiting to go out or for their reply.
     bool hasQueuedCommands() const { return !commandQueue_.isEmpty(); }
+
+    // What an operation uses to drive the session.
+    void setOperations(SessionOperations* operations) { operations_ = operations; }
+    void queue(const FtpCommand& command) { commandQueue_ << command; }
+    // A transfer group: the type, the data channel, then the command that
+    // moves the data (after "REST" for a continued download).
+    void queueDataCommand(const QString& type, const FtpCommand& transfer,
+                          std::optional<quint32> restartAt = std::nullopt);
+    // Sends what is queued.
+    void send() { askForSend(); }
+    // The waiting command is answered: the queue goes on with the next, or
+    // ends when there is none.
+    void commandAnswered() { advance(); }
+    void continueQueue();
+    // A continued transfer now queued goes whole: no "REST" before the
+    // download, "STOR" instead of "APPE" for the upload.
+    void dropRestart();
+    void storeInsteadOfAppend();
+    // A download whose data comes over other connections (segments): the
+    // session shows it as a download in progress.
+    void beginRangedDownload();
+    void endRangedDownload();
+    // While the segments run, SessionOperations::checkSegments is called
+    // every 100 ms and on the window's tick.
+    void watchSegments(bool on);
+    // Asks `question` once this session's handler has returned, so that it
+    // goes on reading while the question is open (its time-outs wait);
+    // `answered` runs only if the operation is still the one that asked.
+    void askOutsideHandler(const QString& question, std::function<void(bool)> answered);
     // The wire line of the queued command at `index`; empty past the end.
     QString queuedLine(int index) const;
 
@@ -245,8 +218,6 @@ private:
     void lineSent(const FtpCommand& command, const QString& line);
     // The command awaiting its reply; an empty one when none is.
     FtpCommand waitingCommand() const;
-    void queueDataCommand(const QString& type, const FtpCommand& transfer,
-                          std::optional<quint32> restartAt = std::nullopt);
     void onControlReadable(int error);
     void handleReply();
     bool isLateTransferReply(const FtpCommand& waiting) const;
@@ -309,14 +280,12 @@ private:
     void onDataWritable(int error);
     void finishUploadAfterPause();
     void onUploadTailPause();
-    quint32 expectedUploadSize() const;
     qint64 uploadBlockAt(quint32 offset, const char** block);
+    // How many bytes the running file transfer moves, as its operation says.
+    quint32 expectedSize() const;
     bool prepareDownloadFile();
     bool openDownloadFile();
     void downloadFileFailed();
-    void storeWholeFile();
-    void restartWholeDownload();
-    void sizeQueryFailed(bool editCheck);
     // Passive data connections: the "227" reply, and the connect it asks for.
     void onPassiveReply(const FtpCommand& waiting);
     void onFeatReply(const FtpCommand& waiting);
@@ -335,52 +304,15 @@ private:
     void dropDataConnection();
     // `confirmed`: the server said the transfer went well.
     void finishTransfer(bool cancelled, bool confirmed);
-    void endedShort();
     void transferFailed();
     void listingFinished(bool cancelled);
     void checkListingText(const QByteArray& listing);
-    void sizeQueryFinished(bool cancelled);
-    void editCheckListed(bool cancelled);
-    std::optional<DirEntry> firstFileListed(const QByteArray& listing) const;
-    void downloadSizeChecked(quint64 remoteSize);
-    void uploadSizeChecked(quint64 remoteSize);
-    // The one-file listing before an edited file replaces the site's.
-    void editCheckFinished(const std::optional<DirEntry>& found);
-    void sendEditedFile();
-    // Asks `question` once this connection's handler has returned, so that
-    // it goes on reading while the question is open (its time-outs wait);
-    // `answered` runs only if the operation is still the one that asked.
-    void askOutsideHandler(const QString& question, std::function<void(bool)> answered);
+    void oneFileListed(bool cancelled, bool edit);
+    void oneFileRefused(bool edit);
+    bool updating() const { return operations_ && operations_->isUpdating(); }
+    bool itemsPending() const { return operations_ && operations_->itemsPending(); }
     void downloadFinished(bool cancelled, bool confirmed);
     void uploadFinished(bool cancelled, bool confirmed);
-
-    // Operation driver.
-    void runDriverStep();
-    bool queueUpload(const QString& path, int kind);
-    bool queueFolderListing(const QString& path);
-    bool queueFileDownload(const QString& path);
-    void completeOperation();
-    bool createLocalFolder(const QString& path);
-    void expandRemoteFolder(const QByteArray& listing);
-    bool expandLocalFolder(const QString& folder);
-    void collectDeleteListing(const QByteArray& listing);
-    void deleteStep();
-    // Segmented download.
-    bool tryStartSegmented();
-    std::unique_ptr<SegmentJob> openSegmentJob();
-    void describeConnectionTo(SegmentJob& job) const;
-    void segmentSizeChecked(std::optional<quint64> remoteSize, const QString& remoteTime);
-    void stopSegments();
-    // Directory update.
-    void updateStep();
-    void showUpdatePlan();
-    void endUpdate();
-    void compareUpdateListing(const QByteArray& listing);
-    void updateUploadDone();
-    void noteLinksLeadingOutside(const QStringList& sitePaths);
-    void resetTransferRecord(bool download, const QString& target, const QString& sourceFolder);
-    void beginTransferOperation(const QString& description, unsigned phase);
-    bool refuseOversized(const QString& name, quint64 size);
 
     ConnectionSource& source_;
     const int connectionTag_;
@@ -391,13 +323,6 @@ private:
     QByteArray ioBuffer_;
     quint32 lastActivity_ = 0;
     quintptr lookupHandle_ = 0;
-    bool segmented_ = false;
-    bool resumeTransfer_ = false;
-    bool dirUpdate_ = false;
-    qint32 uploadSize_ = 0;
-    QString localBase_;
-    QString remoteBase_;
-    OperationRecord op_;
 
     std::unique_ptr<AsyncSocket> controlSocket_;
     std::unique_ptr<AsyncSocket> dataSocket_;
@@ -436,38 +361,14 @@ private:
     QStringList dialAddresses_;
     int dialNext_ = 0;
     bool retryPausePending_ = false;
-    bool updateDryRun_ = false;
-    // The workers of a segmented download (defined with them, in tasks).
-    struct SegmentRunDeleter {
-        void operator()(SegmentRun* run) const;
-    };
-    std::unique_ptr<SegmentRun, SegmentRunDeleter> segmentRun_;
-    // Site folders an operation over a tree has listed.
-    FolderWalk folderWalk_;
-    // Site folders of the update that the local folder lacks.
-    QSet<QString> updateGoneFolders_;
-    bool questionOpen_ = false; // asked by askOutsideHandler, not answered yet
-    // The local folders the running update has taken.
-    DirCompare::LocalWalk updateLocalWalk_{QString()};
+    bool questionOpen_ = false;    // asked by askOutsideHandler, not answered yet
     bool lineInFlight_ = false;    // sent, its reply not yet taken
     quintptr operationSerial_ = 1; // changes whenever an operation ends
     bool uploadTailPending_ = false;
     quintptr uploadTailSocket_ = 0;
-    qint64 uploadWindowStart_ = 0;             // file offset of ioBuffer during an upload
-    QSet<QString> expandedLocalFolders_;       // real paths, for links to folders
-    std::optional<quint32> taskFileWrittenAt_; // tick of the last task file write
-    bool downloadAppend_ = false;              // the server restarts the download at the local size
-    bool downloadOpened_ = false;              // the local file of this download was opened
-    // The site file whose local file holds bytes of this task (the task
-    // file records whether the head's does), and the one a resumed task
-    // said holds none: an older file of its name is replaced, not continued.
-    QString headOpenedPath_;
-    QString headFreshPath_;
-    // The size query before a segmented download is running, and the file
-    // it was made for once it has answered.
-    bool segmentSizeCheck_ = false;
-    QString sizeCheckedPath_;
-    QString sizeCheckedTime_; // the listed time of that file, for its record
+    qint64 uploadWindowStart_ = 0; // file offset of ioBuffer during an upload
+    bool downloadAppend_ = false;  // the server restarts the download at the local size
+    bool downloadOpened_ = false;  // the local file of this download was opened
     // The data connection ended while the user was cancelling it.
     bool dataClosedCancelled_ = false;
     // The server hung up after confirming a download whose data was still
@@ -478,6 +379,6 @@ private:
     int dataConnectRetries_ = 0;
     bool passiveConnectFailed_ = false; // this group's passive connect was refused
     bool accountResent_ = false;
-    int itemsSkipped_ = 0;            // by the operation now running
-    bool listingTextChecked_ = false; // a listing beyond ASCII has shown the names' text
+    bool listingTextChecked_ = false;         // a listing beyond ASCII has shown the names' text
+    SessionOperations* operations_ = nullptr; // the operation driving this session
 };

@@ -1,8 +1,8 @@
 // The main window's periodic tick as the connection sees it: keep-alive and the
 // time-outs of lookup, connect, data and the whole connection.
 #include "core/engine/connection_source.h"
-#include "core/engine/ftp_session.h"
 #include "core/engine/ftp_host.h"
+#include "core/engine/ftp_session.h"
 #include "core/engine/result_texts.h"
 #include "core/platform/clock.h"
 #include "core/platform/prompts.h"
@@ -55,12 +55,13 @@ void FtpSession::onFrameTick() {
         return;
     }
 
-    if (segmented_)
-        checkSegments();
+    const bool segmented = operations_ && operations_->isSegmented();
+    if (segmented)
+        operations_->checkSegments();
 
     // A transfer is running from its data connection's start until the
     // server has confirmed its end.
-    if (dataStage_ != DataStage::None && !segmented_) {
+    if (dataStage_ != DataStage::None && !segmented) {
         if (idle > quint32(timing_.dataTimeoutMs)) {
             setDataStage(DataStage::None);
             setTransferKind(TransferKind::None);

@@ -3,18 +3,19 @@
 // one per driver step, from the last planned to the first.
 #include "core/engine/connection_source.h"
 #include "core/engine/dir_compare.h"
-#include "core/engine/ftp_session.h"
 #include "core/engine/ftp_host.h"
+#include "core/engine/ftp_session.h"
 #include "core/engine/result_texts.h"
 #include "core/platform/clock.h"
 #include "core/platform/prompts.h"
+#include "core/tasks/operation_driver.h"
 
 #include <QDateTime>
 #include <QFileInfo>
 
-void FtpSession::startDirectoryUpdate(const QString& localFolder, const QString& remoteFolder,
-                                         bool dryRun) {
-    reset(true);
+void OperationDriver::startDirectoryUpdate(const QString& localFolder, const QString& remoteFolder,
+                                           bool dryRun) {
+    session_.reset(true);
     localBase_ =
         localFolder.endsWith(QLatin1Char('/')) ? localFolder : localFolder + QLatin1Char('/');
     remoteBase_ = remoteFolder;
@@ -23,16 +24,16 @@ void FtpSession::startDirectoryUpdate(const QString& localFolder, const QString&
     updateLocalWalk_ = DirCompare::LocalWalk(localBase_);
     dirUpdate_ = true;
     updateDryRun_ = dryRun;
-    showPhase(Phase::UpdatingFolder);
-    postContinue();
+    session_.showPhase(Phase::UpdatingFolder);
+    session_.postContinue();
 }
 
-void FtpSession::updateStep() {
+void OperationDriver::updateStep() {
     if (!op_.updateFolders.isEmpty()) {
         deleteTaskFile(); // a plan still growing is no task to resume
-        queueDataCommand(QStringLiteral("A"),
-                         FtpCommand::with(QStringLiteral("LIST"), op_.updateFolders.first()));
-        askForSend();
+        session_.queueDataCommand(QStringLiteral("A"), FtpCommand::with(QStringLiteral("LIST"),
+                                                                        op_.updateFolders.first()));
+        session_.send();
         return;
     }
     if (updateDryRun_) {
@@ -61,40 +62,41 @@ void FtpSession::updateStep() {
     }
     switch (kind) {
     case DirCompare::Upload:
-        queueDataCommand(QStringLiteral("I"), FtpCommand::with(QStringLiteral("STOR"), path));
+        session_.queueDataCommand(QStringLiteral("I"),
+                                  FtpCommand::with(QStringLiteral("STOR"), path));
         break;
     case DirCompare::MakeFolder:
-        commandQueue_ << FtpCommand::with(QStringLiteral("MKD"), path);
+        session_.queue(FtpCommand::with(QStringLiteral("MKD"), path));
         break;
     case DirCompare::DeleteFile:
-        commandQueue_ << FtpCommand::with(QStringLiteral("DELE"), path);
+        session_.queue(FtpCommand::with(QStringLiteral("DELE"), path));
         break;
     case DirCompare::RemoveFolder:
-        commandQueue_ << FtpCommand::with(QStringLiteral("RMD"), path);
+        session_.queue(FtpCommand::with(QStringLiteral("RMD"), path));
         break;
     default:
-        postContinue(); // a step of no known kind is passed over
+        session_.postContinue(); // a step of no known kind is passed over
         return;
     }
-    askForSend();
+    session_.send();
 }
 
 // A preview: the steps in the order they would run (the last planned
 // first), and no task left behind.
-void FtpSession::showUpdatePlan() {
+void OperationDriver::showUpdatePlan() {
     QStringList paths(op_.updatePaths.crbegin(), op_.updatePaths.crend());
     QList<qint32> kinds(op_.updateKinds.crbegin(), op_.updateKinds.crend());
     op_.updatePaths.clear();
     op_.updateKinds.clear();
-    reset(true);
+    session_.reset(true);
     host_.directoryUpdatePlanned(paths, kinds);
 }
 
 // Every step has run.
-void FtpSession::endUpdate() {
+void OperationDriver::endUpdate() {
     const int skipped = itemsSkipped_;
     deleteTaskFile();
-    reset(true);
+    session_.reset(true);
     host_.operationEnded(skipped == 0
                              ? OperationEnd{EndMessage::UpdateCompleted}
                              : OperationEnd{EndMessage::CompletedWithSkips, QString(), skipped});
@@ -104,12 +106,12 @@ void FtpSession::endUpdate() {
 // The listing of the folder at the head of the list: compared with its local
 // twin, whose steps join the plan. A local folder that cannot be read ends
 // the update before anything is deleted on its account.
-void FtpSession::compareUpdateListing(const QByteArray& listing) {
+void OperationDriver::compareUpdateListing(const QByteArray& listing) {
     const QString current = op_.updateFolders.first();
     if (!folderWalk_.enter(current, listing)) {
         skipItem(QString::fromUtf8(EngineText::SkippedRepeatedFolder) + current);
         op_.updateFolders.removeFirst();
-        postContinue();
+        session_.postContinue();
         return;
     }
     // Only plain names are acted on: a listed "../x" or "/etc/passwd" would
@@ -124,7 +126,7 @@ void FtpSession::compareUpdateListing(const QByteArray& listing) {
             else if (!DirListing::isDotName(e.name))
                 skipItem(QString::fromUtf8(EngineText::SkippedUnsafeName) + base + e.name);
         },
-        wire_);
+        session_.wire());
     const QDate today = QDateTime::fromSecsSinceEpoch(clock_.calendarSeconds()).toUTC().date();
     const DirCompare::Plan plan = DirCompare::compare(
         entries, DirCompare::localFolderFor(current, remoteBase_, localBase_), current, today,
@@ -132,12 +134,12 @@ void FtpSession::compareUpdateListing(const QByteArray& listing) {
     if (plan.localUnreadable) {
         op_.updatePaths.clear();
         op_.updateKinds.clear();
-        reset(true);
-        report(EndMessage::UpdateFailed);
+        session_.reset(true);
+        session_.report(EndMessage::UpdateFailed);
         return;
     }
     for (const auto& [sitePath, localName] : plan.caseDifferences)
-        addNote(QString::fromUtf8(EngineText::NamesDifferInCase).arg(sitePath, localName));
+        session_.addNote(QString::fromUtf8(EngineText::NamesDifferInCase).arg(sitePath, localName));
     for (const QString& repeated : plan.repeatedFolders)
         skipItem(QString::fromUtf8(EngineText::SkippedRepeatedFolder) + repeated);
     noteLinksLeadingOutside(plan.paths + plan.foldersToCompare);
@@ -147,28 +149,29 @@ void FtpSession::compareUpdateListing(const QByteArray& listing) {
     op_.updateFolders << plan.foldersToCompare;
     for (const QString& gone : plan.foldersGoneLocally)
         updateGoneFolders_.insert(gone);
-    postContinue();
+    session_.postContinue();
 }
 
 // A local link is taken for what it points to, as an upload takes it; one
 // that leads out of the chosen local folder is named, so that nothing from
 // elsewhere goes up unsaid.
-void FtpSession::noteLinksLeadingOutside(const QStringList& sitePaths) {
+void OperationDriver::noteLinksLeadingOutside(const QStringList& sitePaths) {
     for (const QString& sitePath : sitePaths) {
         const QFileInfo local(DirCompare::localPathFor(sitePath, remoteBase_, localBase_));
         if (!local.isSymLink())
             continue;
         const QString real = local.canonicalFilePath();
         if (!real.isEmpty() && !updateLocalWalk_.holds(real))
-            addNote(QString::fromUtf8(EngineText::LinkLeadsOutside).arg(local.filePath(), real));
+            session_.addNote(
+                QString::fromUtf8(EngineText::LinkLeadsOutside).arg(local.filePath(), real));
     }
 }
 
 // The upload step at the end of the plan went through.
-void FtpSession::updateUploadDone() {
+void OperationDriver::updateUploadDone() {
     if (!op_.updatePaths.isEmpty()) {
         op_.updatePaths.removeLast();
         op_.updateKinds.removeLast();
     }
-    postContinue();
+    session_.postContinue();
 }

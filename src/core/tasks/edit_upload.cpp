@@ -5,9 +5,10 @@
 #include "core/engine/ftp_session.h"
 #include "core/engine/result_texts.h"
 #include "core/platform/prompts.h"
+#include "core/tasks/operation_driver.h"
 
-void FtpSession::startEditUpload(const QString& siteFolder, const QString& localPath,
-                                    quint32 size, const std::optional<RemoteStamp>& expected) {
+void OperationDriver::startEditUpload(const QString& siteFolder, const QString& localPath,
+                                      quint32 size, const std::optional<RemoteStamp>& expected) {
     const qsizetype cut = localPath.lastIndexOf(QLatin1Char('/'));
     op_.editMode = true;
     startUpload(siteFolder, localPath.left(cut + 1), {localPath}, {size},
@@ -15,12 +16,11 @@ void FtpSession::startEditUpload(const QString& siteFolder, const QString& local
     op_.editExpected = expected;
 }
 
-void FtpSession::editCheckFinished(const std::optional<DirEntry>& found) {
+void OperationDriver::editCheckFinished(const std::optional<DirEntry>& found) {
     const RemoteStamp now =
         found ? RemoteStamp{true, found->sizeText, found->dateText} : RemoteStamp{};
     const RemoteStamp expected = op_.editExpected.value_or(now);
     op_.editExpected.reset();
-    advance();
     if (now == expected) {
         sendEditedFile();
         return;
@@ -28,21 +28,18 @@ void FtpSession::editCheckFinished(const std::optional<DirEntry>& found) {
     const QString sitePath = uploadSitePath(op_.itemPaths.value(0), OperationRecord::ChosenFile);
     const QString question = QString::fromUtf8(EngineText::EditedFileChangedOnSite) + sitePath +
                              QString::fromUtf8(EngineText::OverwriteItQuestion);
-    askOutsideHandler(question, [this, sitePath](bool replace) {
+    session_.askOutsideHandler(question, [this, sitePath](bool replace) {
         if (replace) {
             sendEditedFile();
             return;
         }
         // Nothing to resume: the user chose to keep the site's file.
         deleteTaskFile();
-        reset(true);
-        addNote(QString::fromUtf8(EngineText::EditedUploadDropped) + sitePath);
+        session_.reset(true);
+        session_.addNote(QString::fromUtf8(EngineText::EditedUploadDropped) + sitePath);
     });
 }
 
-void FtpSession::sendEditedFile() {
-    if (nextCommand_ < commandQueue_.size())
-        askForSend();
-    else
-        reset(false);
+void OperationDriver::sendEditedFile() {
+    session_.continueQueue();
 }

@@ -1,10 +1,11 @@
 // The operation driver: each ContinueOperation message takes the head item
 // of the running operation, queues the commands of its step and asks for a
 // send. The step's replies and its data connection post the next message.
+#include "core/tasks/operation_driver.h"
 #include "core/engine/connection_source.h"
 #include "core/engine/dir_listing.h"
-#include "core/engine/ftp_session.h"
 #include "core/engine/ftp_host.h"
+#include "core/engine/ftp_session.h"
 #include "core/engine/result_texts.h"
 #include "core/platform/local_folder.h"
 #include "core/platform/prompts.h"
@@ -27,11 +28,11 @@ FtpCommand checkOf(const QString& path, FtpCommand::Purpose purpose) {
 
 } // namespace
 
-void FtpSession::runDriverStep() {
+void OperationDriver::continueOperation() {
     // A message left over from a connection that has since closed.
-    if (!isGreeted())
+    if (!session_.isGreeted())
         return;
-    reset(false);
+    session_.reset(false);
     segmented_ = false;
     if (dirUpdate_) {
         updateStep();
@@ -57,47 +58,51 @@ void FtpSession::runDriverStep() {
     else
         queued = queueFileDownload(path);
     if (queued)
-        askForSend();
+        session_.send();
 }
 
 // The commands that send the item at the head of the list; false when the
 // item was dealt with otherwise (a folder left out).
-bool FtpSession::queueUpload(const QString& path, int kind) {
+bool OperationDriver::queueUpload(const QString& path, int kind) {
     if (kind == OperationRecord::Folder) {
         if (!expandLocalFolder(path)) {
             op_.dropHead();
-            postContinue();
+            session_.postContinue();
             return false;
         }
         QString sitePath = uploadSitePath(path, kind);
         if (sitePath.endsWith(QLatin1Char('/')))
             sitePath.chop(1);
-        commandQueue_ << FtpCommand::with(QStringLiteral("MKD"), sitePath);
+        session_.queue(FtpCommand::with(QStringLiteral("MKD"), sitePath));
         return true;
     }
     const QString sitePath = uploadSitePath(path, kind);
     if (op_.editMode && op_.editExpected)
-        queueDataCommand(QStringLiteral("A"), checkOf(sitePath, FtpCommand::Purpose::EditCheck));
+        session_.queueDataCommand(QStringLiteral("A"),
+                                  checkOf(sitePath, FtpCommand::Purpose::EditCheck));
     if (resumeTransfer_) {
-        queueDataCommand(QStringLiteral("A"), checkOf(sitePath, FtpCommand::Purpose::SizeCheck));
-        queueDataCommand(QStringLiteral("I"), FtpCommand::with(QStringLiteral("APPE"), sitePath));
+        session_.queueDataCommand(QStringLiteral("A"),
+                                  checkOf(sitePath, FtpCommand::Purpose::SizeCheck));
+        session_.queueDataCommand(QStringLiteral("I"),
+                                  FtpCommand::with(QStringLiteral("APPE"), sitePath));
     } else {
-        queueDataCommand(QStringLiteral("I"), FtpCommand::with(QStringLiteral("STOR"), sitePath));
+        session_.queueDataCommand(QStringLiteral("I"),
+                                  FtpCommand::with(QStringLiteral("STOR"), sitePath));
     }
     return true;
 }
 
 // A site folder to download: its local twin first, then its listing.
-bool FtpSession::queueFolderListing(const QString& path) {
+bool OperationDriver::queueFolderListing(const QString& path) {
     if (!createLocalFolder(localPathOf()))
         return false;
-    queueDataCommand(QStringLiteral("A"), FtpCommand::with(QStringLiteral("LIST"), path));
+    session_.queueDataCommand(QStringLiteral("A"), FtpCommand::with(QStringLiteral("LIST"), path));
     return true;
 }
 
 // A file to download, over several connections or this one; false when
 // the ranges have started.
-bool FtpSession::queueFileDownload(const QString& path) {
+bool OperationDriver::queueFileDownload(const QString& path) {
     // A large file comes over several connections when the server
     // restarts transfers and the settings allow more than one. Its
     // ranges are planned on what the site has now: a file grown since
@@ -110,7 +115,8 @@ bool FtpSession::queueFileDownload(const QString& path) {
     sizeCheckedPath_.clear();
     if (splittable && !sizeChecked) {
         segmentSizeCheck_ = true;
-        queueDataCommand(QStringLiteral("A"), checkOf(path, FtpCommand::Purpose::SizeCheck));
+        session_.queueDataCommand(QStringLiteral("A"),
+                                  checkOf(path, FtpCommand::Purpose::SizeCheck));
         return true;
     }
     if (splittable && tryStartSegmented())
@@ -135,9 +141,10 @@ bool FtpSession::queueFileDownload(const QString& path) {
     // Bytes on disk are continued only while the site's file is still
     // the one begun: its size is asked first (restartWholeDownload).
     if (have > 0 && !sizeChecked)
-        queueDataCommand(QStringLiteral("A"), checkOf(path, FtpCommand::Purpose::SizeCheck));
-    queueDataCommand(QStringLiteral("I"), FtpCommand::with(QStringLiteral("RETR"), path),
-                     have > 0 ? std::optional<quint32>(have) : std::nullopt);
+        session_.queueDataCommand(QStringLiteral("A"),
+                                  checkOf(path, FtpCommand::Purpose::SizeCheck));
+    session_.queueDataCommand(QStringLiteral("I"), FtpCommand::with(QStringLiteral("RETR"), path),
+                              have > 0 ? std::optional<quint32>(have) : std::nullopt);
     return true;
 }
 
@@ -145,8 +152,8 @@ bool FtpSession::queueFileDownload(const QString& path) {
 // download whose file changed (another size, or another time than its
 // record kept) starts again whole, without the ranges it had; a new one is
 // planned on the size the site has now.
-void FtpSession::segmentSizeChecked(std::optional<quint64> remoteSize,
-                                       const QString& remoteTime) {
+void OperationDriver::segmentSizeChecked(std::optional<quint64> remoteSize,
+                                         const QString& remoteTime) {
     segmentSizeCheck_ = false;
     const QString path = op_.itemPaths.value(0);
     const quint32 listed = op_.itemSizes.value(0);
@@ -157,36 +164,36 @@ void FtpSession::segmentSizeChecked(std::optional<quint64> remoteSize,
     }
     if (changed && resumeTransfer_) {
         SegmentPlan::discardRecord(localPathOf(), listed);
-        addNote(QString::fromUtf8(EngineText::RemoteFileChanged) + path);
+        session_.addNote(QString::fromUtf8(EngineText::RemoteFileChanged) + path);
         resumeTransfer_ = false;
     }
     if (remoteSize && *remoteSize != listed) {
         if (refuseOversized(path, *remoteSize)) {
-            reset(false);
+            session_.reset(false);
             op_.dropHead();
-            postContinue();
+            session_.postContinue();
             return;
         }
         op_.itemSizes.first() = quint32(*remoteSize);
     }
     sizeCheckedPath_ = path;
     sizeCheckedTime_ = remoteTime;
-    reset(false);
-    postContinue();
+    session_.reset(false);
+    session_.postContinue();
 }
 
-void FtpSession::completeOperation() {
+void OperationDriver::completeOperation() {
     const bool editDownload = op_.editMode && op_.isDownload;
     const bool editUpload = op_.editMode && !op_.isDownload;
     const int skipped = itemsSkipped_;
     if (!editDownload)
         deleteTaskFile();
-    reset(true);
+    session_.reset(true);
     if (editDownload) {
         host_.editCopyFetched();
         return;
     }
-    showPhase(Phase::Idle);
+    session_.showPhase(Phase::Idle);
     if (editUpload)
         host_.editUploadCompleted();
     host_.operationEnded(skipped == 0
@@ -195,24 +202,24 @@ void FtpSession::completeOperation() {
     host_.operationCompleted(op_.isDownload);
 }
 
-QString FtpSession::uploadSitePath(const QString& localPath, int kind) const {
+QString OperationDriver::uploadSitePath(const QString& localPath, int kind) const {
     return op_.uploadSitePath(localPath, kind);
 }
 
-QString FtpSession::localPathOf() const {
+QString OperationDriver::localPathOf() const {
     return op_.localPathOf(source_.hostName());
 }
 
-bool FtpSession::createLocalFolder(const QString& path) {
+bool OperationDriver::createLocalFolder(const QString& path) {
     const QFileInfo info(path);
     if ((info.isDir() && !info.isSymLink()) || QDir().mkdir(path))
         return true;
-    reset(true);
-    report(EndMessage::CannotCreateFile);
+    session_.reset(true);
+    session_.report(EndMessage::CannotCreateFile);
     return false;
 }
 
-bool FtpSession::refuseOversized(const QString& name, quint64 size) {
+bool OperationDriver::refuseOversized(const QString& name, quint64 size) {
     if (size <= std::numeric_limits<quint32>::max())
         return false;
     skipItem(skippedText(EngineText::SkippedOversized, name));
@@ -222,7 +229,7 @@ bool FtpSession::refuseOversized(const QString& name, quint64 size) {
 // The listing of the head folder of a download: its folders and files join
 // the end of the work list. Names that could step out of the local folder
 // are never used.
-void FtpSession::expandRemoteFolder(const QByteArray& listing) {
+void OperationDriver::expandRemoteFolder(const QByteArray& listing) {
     const QString head = op_.itemPaths.value(0);
     const QString base = head == QLatin1String("/") ? head : head + QLatin1Char('/');
     if (!folderWalk_.enter(head, listing)) {
@@ -251,14 +258,14 @@ void FtpSession::expandRemoteFolder(const QByteArray& listing) {
             op_.itemSizes << quint32(*size);
             op_.itemKinds << OperationRecord::FileInFolder;
         },
-        wire_);
+        session_.wire());
 }
 
 // The entries of a local folder join the end of the work list. A link is
 // taken for what it points to; a folder reached again through a link (a
 // circle, or a second way to the same folder) is left out, and so is a
 // folder that cannot be read. False when the folder itself is left out.
-bool FtpSession::expandLocalFolder(const QString& folder) {
+bool OperationDriver::expandLocalFolder(const QString& folder) {
     const QString real = QFileInfo(folder).canonicalFilePath();
     if (real.isEmpty() || expandedLocalFolders_.contains(real)) {
         skipItem(skippedText(real.isEmpty() ? EngineText::SkippedBrokenLink
@@ -290,28 +297,29 @@ bool FtpSession::expandLocalFolder(const QString& folder) {
 
 // Recursive delete: list every folder found (discovery order), then delete
 // the files, then remove the folders deepest first.
-void FtpSession::deleteStep() {
+void OperationDriver::deleteStep() {
     if (!op_.deleteFolders.isEmpty() && op_.nextDeleteFolder < op_.deleteFolders.size()) {
         const QString folder = op_.deleteFolders.at(op_.nextDeleteFolder++);
-        queueDataCommand(QStringLiteral("A"), FtpCommand::with(QStringLiteral("LIST"), folder));
-        askForSend();
+        session_.queueDataCommand(QStringLiteral("A"),
+                                  FtpCommand::with(QStringLiteral("LIST"), folder));
+        session_.send();
         return;
     }
     if (op_.deleteFolders.isEmpty() && op_.deleteFiles.isEmpty()) {
-        reset(true);
+        session_.reset(true);
         return;
     }
     for (const QString& file : std::as_const(op_.deleteFiles))
-        commandQueue_ << FtpCommand::with(QStringLiteral("DELE"), file);
+        session_.queue(FtpCommand::with(QStringLiteral("DELE"), file));
     op_.deleteFiles.clear();
     for (qsizetype i = op_.deleteFolders.size() - 1; i >= 0; --i)
-        commandQueue_ << FtpCommand::with(QStringLiteral("RMD"), op_.deleteFolders.at(i));
+        session_.queue(FtpCommand::with(QStringLiteral("RMD"), op_.deleteFolders.at(i)));
     op_.deleteFolders.clear();
     op_.deleting = false;
-    askForSend();
+    session_.send();
 }
 
-void FtpSession::collectDeleteListing(const QByteArray& listing) {
+void OperationDriver::collectDeleteListing(const QByteArray& listing) {
     const QString folder = op_.deleteFolders.value(op_.nextDeleteFolder - 1);
     const QString base = folder == QLatin1String("/") ? folder : folder + QLatin1Char('/');
     // A link back up the tree: what it shows is deleted (or kept) where it
@@ -337,5 +345,5 @@ void FtpSession::collectDeleteListing(const QByteArray& listing) {
             else
                 op_.deleteFiles << base + e.name;
         },
-        wire_);
+        session_.wire());
 }

@@ -1,9 +1,10 @@
 // Starting an operation: fill the operation record, describe the task,
 // create its task file, show the phase and let the driver take over.
 #include "core/engine/connection_source.h"
-#include "core/engine/ftp_session.h"
 #include "core/engine/ftp_host.h"
+#include "core/engine/ftp_session.h"
 #include "core/engine/result_texts.h"
+#include "core/tasks/operation_driver.h"
 
 namespace {
 
@@ -26,10 +27,10 @@ void appendChosenItems(OperationRecord& op_, const QStringList& paths, const QLi
 
 // A new transfer record; only the edit mode, set by the caller beforehand,
 // survives the reset.
-void FtpSession::resetTransferRecord(bool download, const QString& target,
-                                        const QString& sourceFolder) {
+void OperationDriver::resetTransferRecord(bool download, const QString& target,
+                                          const QString& sourceFolder) {
     const bool editMode = op_.editMode;
-    reset(true);
+    session_.reset(true);
     op_.editMode = editMode;
     op_.hasFolders = false;
     op_.isDownload = download;
@@ -38,23 +39,23 @@ void FtpSession::resetTransferRecord(bool download, const QString& target,
     expandedLocalFolders_.clear();
 }
 
-void FtpSession::beginTransferOperation(const QString& description, unsigned phase) {
+void OperationDriver::beginTransferOperation(const QString& description, unsigned phase) {
     op_.taskDescription = description;
     createTaskFile();
-    showPhase(phase);
-    postContinue();
+    session_.showPhase(phase);
+    session_.postContinue();
 }
 
-void FtpSession::startDownload(const QString& localFolder, const QString& siteFolder,
-                                  const QStringList& sitePaths, const QList<quint32>& sizes,
-                                  const QList<qint32>& kinds) {
+void OperationDriver::startDownload(const QString& localFolder, const QString& siteFolder,
+                                    const QStringList& sitePaths, const QList<quint32>& sizes,
+                                    const QList<qint32>& kinds) {
     resetTransferRecord(true, localFolder, siteFolder);
     appendChosenItems(op_, sitePaths, sizes, kinds);
     if (op_.editMode) {
         // A file fetched for editing is not a task to resume.
         op_.taskDescription.clear();
-        showPhase(Phase::DownloadingFile);
-        postContinue();
+        session_.showPhase(Phase::DownloadingFile);
+        session_.postContinue();
         return;
     }
     beginTransferOperation(QString::fromUtf8("从站点：") + source_.hostName() +
@@ -63,7 +64,7 @@ void FtpSession::startDownload(const QString& localFolder, const QString& siteFo
                            Phase::DownloadingFile);
 }
 
-void FtpSession::startFolderDownload(const QString& localFolder, const QString& siteFolder) {
+void OperationDriver::startFolderDownload(const QString& localFolder, const QString& siteFolder) {
     resetTransferRecord(true, localFolder, siteFolder);
     op_.itemPaths << siteFolder;
     op_.itemSizes << 0;
@@ -73,9 +74,9 @@ void FtpSession::startFolderDownload(const QString& localFolder, const QString& 
                            Phase::DownloadingFolder);
 }
 
-void FtpSession::startUpload(const QString& siteFolder, const QString& localFolder,
-                                const QStringList& localPaths, const QList<quint32>& sizes,
-                                const QList<qint32>& kinds) {
+void OperationDriver::startUpload(const QString& siteFolder, const QString& localFolder,
+                                  const QStringList& localPaths, const QList<quint32>& sizes,
+                                  const QList<qint32>& kinds) {
     resetTransferRecord(false, siteFolder, localFolder);
     appendChosenItems(op_, localPaths, sizes, kinds);
     QString description;
@@ -92,7 +93,7 @@ void FtpSession::startUpload(const QString& siteFolder, const QString& localFold
     beginTransferOperation(description, Phase::UploadingFile);
 }
 
-void FtpSession::startFolderUpload(const QString& siteFolder, const QString& localFolder) {
+void OperationDriver::startFolderUpload(const QString& siteFolder, const QString& localFolder) {
     resetTransferRecord(false, siteFolder, localFolder);
     op_.itemPaths << localFolder;
     op_.itemSizes << 0;
@@ -102,15 +103,15 @@ void FtpSession::startFolderUpload(const QString& siteFolder, const QString& loc
                            Phase::UploadingFolder);
 }
 
-void FtpSession::makeSiteFolder(const QString& sitePath) {
-    reset(true);
-    showPhase(Phase::MakingFolder);
-    commandQueue_ << FtpCommand::with(QStringLiteral("MKD"), sitePath);
-    askForSend();
+void OperationDriver::makeSiteFolder(const QString& sitePath) {
+    session_.reset(true);
+    session_.showPhase(Phase::MakingFolder);
+    session_.queue(FtpCommand::with(QStringLiteral("MKD"), sitePath));
+    session_.send();
 }
 
-void FtpSession::deleteSiteItems(const QStringList& sitePaths, const QStringList& kindTexts) {
-    reset(true);
+void OperationDriver::deleteSiteItems(const QStringList& sitePaths, const QStringList& kindTexts) {
+    session_.reset(true);
     op_.deleting = true;
     for (qsizetype i = 0; i < sitePaths.size(); ++i) {
         if (kindTexts.value(i) == QLatin1String("d"))
@@ -118,13 +119,13 @@ void FtpSession::deleteSiteItems(const QStringList& sitePaths, const QStringList
         else
             op_.deleteFiles << sitePaths.at(i);
     }
-    postContinue();
-    showPhase(Phase::DeletingFolder);
+    session_.postContinue();
+    session_.showPhase(Phase::DeletingFolder);
 }
 
-void FtpSession::renameSiteItem(const QString& oldPath, const QString& newPath) {
-    reset(true);
-    commandQueue_ << FtpCommand::with(QStringLiteral("RNFR"), oldPath)
-                  << FtpCommand::with(QStringLiteral("RNTO"), newPath);
-    askForSend();
+void OperationDriver::renameSiteItem(const QString& oldPath, const QString& newPath) {
+    session_.reset(true);
+    session_.queue(FtpCommand::with(QStringLiteral("RNFR"), oldPath));
+    session_.queue(FtpCommand::with(QStringLiteral("RNTO"), newPath));
+    session_.send();
 }

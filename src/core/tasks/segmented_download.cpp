@@ -2,9 +2,10 @@
 // into a part file allocated at full size, their progress into a state
 // file, and the file takes its name only when every range is done.
 #include "core/engine/connection_source.h"
-#include "core/engine/ftp_session.h"
 #include "core/engine/ftp_host.h"
+#include "core/engine/ftp_session.h"
 #include "core/engine/result_texts.h"
+#include "core/tasks/operation_driver.h"
 #include "core/tasks/segment_worker.h"
 
 #include <QThread>
@@ -16,17 +17,13 @@ struct SegmentRun {
     std::vector<std::unique_ptr<SegmentThread>> threads;
 };
 
-void FtpSession::SegmentRunDeleter::operator()(SegmentRun* run) const {
+void OperationDriver::SegmentRunDeleter::operator()(SegmentRun* run) const {
     delete run;
-}
-
-FtpSession::~FtpSession() {
-    stopSegments();
 }
 
 // The part and state files of the head item, opened with the plan they
 // hold or a new one; null when the file must come over this connection.
-std::unique_ptr<SegmentJob> FtpSession::openSegmentJob() {
+std::unique_ptr<SegmentJob> OperationDriver::openSegmentJob() {
     const quint32 size = op_.itemSizes.first();
     const QString target = localPathOf();
     auto job = std::make_unique<SegmentJob>(source_, clock_);
@@ -44,7 +41,8 @@ std::unique_ptr<SegmentJob> FtpSession::openSegmentJob() {
         const std::optional<SegmentPlan> plan =
             resumeTransfer_ ? SegmentPlan::readRecord(target, size) : std::nullopt;
         if (!plan) {
-            addNote(QString::fromUtf8(EngineText::SegmentNamesTaken) + job->part.fileName());
+            session_.addNote(QString::fromUtf8(EngineText::SegmentNamesTaken) +
+                             job->part.fileName());
             return nullptr;
         }
         job->plan = *plan;
@@ -72,14 +70,14 @@ std::unique_ptr<SegmentJob> FtpSession::openSegmentJob() {
 
 // What the workers need to log in as this connection did, and how long
 // they wait.
-void FtpSession::describeConnectionTo(SegmentJob& job) const {
-    job.login = sessionLogin();
+void OperationDriver::describeConnectionTo(SegmentJob& job) const {
+    job.login = session_.sessionLogin();
     job.dataTlsGraceMs = timing_.dataTlsGraceMs;
     job.idleLimitMs = timing_.segmentIdleMs;
     job.replyWaitMs = timing_.segmentReplyWaitMs;
 }
 
-bool FtpSession::tryStartSegmented() {
+bool OperationDriver::tryStartSegmented() {
     stopSegments();
     std::unique_ptr<SegmentJob> job = openSegmentJob();
     if (!job)
@@ -100,51 +98,47 @@ bool FtpSession::tryStartSegmented() {
         segmentRun_->threads.push_back(std::move(thread));
     }
     segmented_ = true;
-    setDataStage(DataStage::Open);
-    setTransferKind(TransferKind::Download);
-    startProgress();
-    setTimer(SegmentWatchTimer, 100);
+    session_.beginRangedDownload();
+    session_.watchSegments(true);
     return true;
 }
 
 // All workers have ended: the file is whole, or it waits for a resume with
 // its part and state files.
-void FtpSession::checkSegments() {
+void OperationDriver::checkSegments() {
     if (!segmented_ || !segmentRun_ || source_.runningThreads.load() > 0)
         return;
-    killTimer(SegmentWatchTimer);
+    session_.watchSegments(false);
     const std::unique_ptr<SegmentRun> run(segmentRun_.release());
     for (auto& thread : run->threads)
         thread->wait();
     SegmentJob& job = *run->job;
     segmented_ = false;
-    setDataStage(DataStage::None);
-    setTransferKind(TransferKind::None);
-    stopProgress();
+    session_.endRangedDownload();
     job.state.close();
     job.part.close();
     if (job.plan.complete(job.size)) {
         const QString target = localPathOf();
         QFile::remove(target);
         if (!QFile::rename(job.part.fileName(), target)) {
-            reset(true);
-            report(EndMessage::WriteFailed);
+            session_.reset(true);
+            session_.report(EndMessage::WriteFailed);
             return;
         }
         job.state.remove();
         op_.dropHead();
-        postContinue();
+        session_.postContinue();
         return;
     }
-    reset(true); // the task stays, as do the part and state files
+    session_.reset(true); // the task stays, as do the part and state files
     if (host_.userInterrupted())
-        report(EndMessage::Interrupted);
+        session_.report(EndMessage::Interrupted);
     host_.postResume();
 }
 
 // Ends the workers of a download that is being given up (the connection
 // closes or goes away); their files stay for a resume.
-void FtpSession::stopSegments() {
+void OperationDriver::stopSegments() {
     if (!segmentRun_)
         return;
     source_.abortRequested = true;
@@ -152,5 +146,5 @@ void FtpSession::stopSegments() {
         thread->wait();
     segmentRun_.reset();
     segmented_ = false;
-    killTimer(SegmentWatchTimer);
+    session_.watchSegments(false);
 }

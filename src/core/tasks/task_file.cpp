@@ -2,6 +2,7 @@
 #include "core/engine/connection_source.h"
 #include "core/engine/ftp_session.h"
 #include "core/platform/clock.h"
+#include "core/tasks/operation_driver.h"
 #include "core/tasks/task_archive.h"
 
 #include <QDateTime>
@@ -10,7 +11,7 @@ namespace {
 constexpr int MaxTaskSerial = 1000;
 } // namespace
 
-void FtpSession::createTaskFile() {
+void OperationDriver::createTaskFile() {
     if (op_.taskFile)
         op_.taskFile->close();
     op_.taskFile.reset();
@@ -41,7 +42,7 @@ void FtpSession::createTaskFile() {
 // resume does them again: downloads continue from the local size, uploads
 // store the file again whole or after a size check. Nothing is lost or
 // written twice into one file.
-void FtpSession::keepTaskFile() {
+void OperationDriver::keepTaskFile() {
     if (!op_.taskFile)
         return;
     const quint32 now = clock_.tickCount();
@@ -52,7 +53,7 @@ void FtpSession::keepTaskFile() {
     taskFileWrittenAt_ = now;
 }
 
-void FtpSession::writeTaskFile() {
+void OperationDriver::writeTaskFile() {
     if (!op_.taskFile)
         return;
     TaskContents t;
@@ -87,7 +88,7 @@ void FtpSession::writeTaskFile() {
     op_.taskFile->resize(bytes.size());
 }
 
-void FtpSession::deleteTaskFile() {
+void OperationDriver::deleteTaskFile() {
     if (!op_.taskFile)
         return;
     op_.taskFile->close();

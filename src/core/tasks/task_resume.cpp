@@ -2,11 +2,12 @@
 #include "core/tasks/task_resume.h"
 
 #include "core/engine/connection_source.h"
-#include "core/engine/ftp_session.h"
 #include "core/engine/ftp_host.h"
+#include "core/engine/ftp_session.h"
 #include "core/engine/operation_record.h"
 #include "core/engine/result_texts.h"
 #include "core/platform/prompts.h"
+#include "core/tasks/operation_driver.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -84,8 +85,8 @@ bool TaskResume::isSound(const TaskContents& t) {
     return true;
 }
 
-bool FtpSession::resumeTask(const QString& name) {
-    reset(true);
+bool OperationDriver::resumeTask(const QString& name) {
+    session_.reset(true);
     const QString path = source_.taskFolder + name;
     std::optional<TaskContents> task;
     QFile file(path);
@@ -93,11 +94,11 @@ bool FtpSession::resumeTask(const QString& name) {
         task = TaskArchive::decode(file.readAll());
     file.close();
     if (!task || !TaskResume::isSound(*task)) {
-        report(EndMessage::TaskFileDamaged, path);
+        session_.report(EndMessage::TaskFileDamaged, path);
         return false;
     }
     if (task->site != source_.hostName()) {
-        report(EndMessage::TaskOfAnotherSite);
+        session_.report(EndMessage::TaskOfAnotherSite);
         return false;
     }
     op_.taskDescription = task->description;
@@ -107,7 +108,7 @@ bool FtpSession::resumeTask(const QString& name) {
         remoteBase_ = task->remoteBase;
         op_.updatePaths = task->updatePaths;
         op_.updateKinds = task->updateKinds;
-        showPhase(Phase::UpdatingFolder);
+        session_.showPhase(Phase::UpdatingFolder);
     } else {
         op_.editMode = task->editMode;
         op_.isDownload = task->isDownload;
@@ -117,7 +118,7 @@ bool FtpSession::resumeTask(const QString& name) {
         op_.itemSizes = task->itemSizes;
         op_.itemKinds = task->itemKinds;
         op_.hasFolders = task->hasFolders;
-        showPhase(op_.isDownload ? Phase::DownloadingFile : Phase::UploadingFile);
+        session_.showPhase(op_.isDownload ? Phase::DownloadingFile : Phase::UploadingFile);
     }
     // The same file goes on serving the operation.
     auto taskFile = std::make_unique<QFile>(path);
@@ -137,6 +138,6 @@ bool FtpSession::resumeTask(const QString& name) {
         else if (op_.isDownload)
             headOpenedPath_ = op_.itemPaths.first();
     }
-    postContinue();
+    session_.postContinue();
     return true;
 }

@@ -7,6 +7,7 @@
 #include "core/platform/clock.h"
 #include "core/platform/prompts.h"
 #include "core/tasks/connection_setup.h"
+#include "core/tasks/operation_driver.h"
 #include "gui/panes/command_ids.h"
 #include "gui/panes/local_file_list.h"
 #include "gui/panes/local_folder_tree.h"
@@ -60,6 +61,7 @@ MainWindow::MainWindow(Deps deps, QWidget* parent)
 
 MainWindow::~MainWindow() {
     // The window refers to its source record: it goes first.
+    operations_.reset();
     connection_.reset();
     source_.reset();
 }
@@ -166,6 +168,7 @@ bool MainWindow::connectTo(const SiteRecord& site, const QString& pendingTask) {
     editor_->stop();
     if (app_.copiedFromSite)
         clearCopyBuffer(); // site paths of the connection being replaced
+    operations_.reset();
     connection_.reset();
     source_.reset();
     app_.listingCache.clear();
@@ -194,6 +197,8 @@ bool MainWindow::connectTo(const SiteRecord& site, const QString& pendingTask) {
         prompts_.report(QString::fromUtf8(EngineText::CannotCreateResources));
         return false;
     }
+    operations_ = std::make_unique<OperationDriver>(
+        *connection_, *source_, OperationDriver::Deps{*this, prompts_, clock_, timing_});
     messages_.setTimer(FrameTimer, timing_.frameTickMs);
     connection_->beginConnection(pendingTask);
     return true;

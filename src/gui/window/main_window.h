@@ -18,6 +18,7 @@
 
 class ConnectionSource;
 class FtpSession;
+class OperationDriver;
 class LocalFolderTree;
 class LocalFileList;
 class Clock;
@@ -98,6 +99,7 @@ public:
 
     // PaneHost
     FtpSession* connection() const override { return connection_.get(); }
+    OperationDriver* operations() const override { return operations_.get(); }
     bool connectionReady() const override;
     bool notConnected() const override;
     bool startConnection(const SiteRecord& site) override;
@@ -216,6 +218,8 @@ private:
     NetworkSettings settings_;
     std::unique_ptr<ConnectionSource> source_;
     std::unique_ptr<FtpSession> connection_;
+    // Drives connection_; made after it and gone before it.
+    std::unique_ptr<OperationDriver> operations_;
     FrameMessages messages_;
     bool startupDone_ = false;
     quint32 lastBytes_ = 0;

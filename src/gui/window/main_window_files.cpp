@@ -4,6 +4,7 @@
 #include "core/engine/dir_listing.h"
 #include "core/engine/ftp_session.h"
 #include "core/platform/prompts.h"
+#include "core/tasks/operation_driver.h"
 #include "gui/panes/listing_cache.h"
 #include "gui/panes/local_file_list.h"
 #include "gui/panes/local_folder_tree.h"
@@ -37,7 +38,7 @@ void MainWindow::newFolderCommand() {
             return;
         }
     }
-    connection_->makeSiteFolder(SiteTree::remoteFolder(node) + name);
+    operations_->makeSiteFolder(SiteTree::remoteFolder(node) + name);
 }
 
 void MainWindow::deleteCommand() {
@@ -59,7 +60,7 @@ void MainWindow::deleteCommand() {
         }
         if (prompts_.askYesNo(QString::fromUtf8("是否确定删除站点目录 ") + path +
                               QString::fromUtf8(" ？")))
-            connection_->deleteSiteItems({path}, {QStringLiteral("d")});
+            operations_->deleteSiteItems({path}, {QStringLiteral("d")});
         break;
     }
     case Pane::RemoteList: {
@@ -78,7 +79,7 @@ void MainWindow::deleteCommand() {
         }
         if (!paths.isEmpty() &&
             prompts_.askYesNo(QString::fromUtf8("是否确定删除选择的站点文件？")))
-            connection_->deleteSiteItems(paths, kinds);
+            operations_->deleteSiteItems(paths, kinds);
         break;
     }
     default:
@@ -131,7 +132,7 @@ void MainWindow::renameRemoteFile() {
         return;
     }
     const QString folder = SiteTree::remoteFolder(node);
-    connection_->renameSiteItem(folder + oldName, folder + newName);
+    operations_->renameSiteItem(folder + oldName, folder + newName);
 }
 
 QTreeWidget* MainWindow::activeFileList() const {
@@ -188,7 +189,7 @@ void MainWindow::directoryUpdateCommand() {
     const QString site = SiteTree::remotePath(node);
     if (!prompts_.askYesNo(QString::fromUtf8(PaneText::AskDirectoryUpdate).arg(local, site)))
         return;
-    connection_->startDirectoryUpdate(local, site);
+    operations_->startDirectoryUpdate(local, site);
 }
 
 // Both lists are refreshed with the new patterns; a pattern that is not

@@ -6,6 +6,7 @@
 #include "core/engine/result_texts.h"
 #include "core/platform/prompts.h"
 #include "core/sites/site_record.h"
+#include "core/tasks/operation_driver.h"
 #include "core/tasks/task_archive.h"
 #include "gui/panes/site_tree.h"
 #include "gui/window/main_window.h"
@@ -66,14 +67,14 @@ void MainWindow::resumeByName(const QString& name) {
             app_.siteTree->markConnectedServer(header->site, header->port);
         return;
     }
-    if (!connection_->resumeTask(name))
+    if (!operations_->resumeTask(name))
         prompts_.report(QString::fromUtf8(EngineText::ResumeFailed));
 }
 
 // The login of a connection made for a task is through.
 void MainWindow::resumeInterruptedTask(const QString& taskFile) {
     resumingTask_.clear();
-    if (!connection_->resumeTask(taskFile))
+    if (!operations_->resumeTask(taskFile))
         prompts_.report(QString::fromUtf8(EngineText::ResumeFailed));
 }
 

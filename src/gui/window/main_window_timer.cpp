@@ -7,6 +7,7 @@
 #include "core/engine/result_texts.h"
 #include "core/platform/clock.h"
 #include "core/platform/prompts.h"
+#include "core/tasks/operation_driver.h"
 #include "gui/window/main_window.h"
 #include "gui/window/shell_services.h"
 #include "gui/window/status_dialog_bar.h"
@@ -34,7 +35,7 @@ void MainWindow::onTimer(int id) {
         return;
     // The connection's own watch: keep-alive and every time-out.
     connection_->onFrameTick();
-    if (connection_ && connection_->isTransferringFile() && !connection_->isUpdating())
+    if (connection_ && connection_->isTransferringFile() && !operations_->isUpdating())
         updateProgress();
 }
 
@@ -59,7 +60,7 @@ void MainWindow::updateProgress() {
     const quint32 bytes = source_->bytesDone;
     const quint32 delta = bytes - lastBytes_;
     lastBytes_ = bytes;
-    const quint32 expected = connection_->currentItemSize();
+    const quint32 expected = operations_->currentItemSize();
     const int percent = ProgressTexts::percentOf(bytes, expected);
     statusBar_->showProgress(
         ProgressTexts::bytesText(connection_->transferKind() == TransferKind::Download, bytes,

@@ -4,6 +4,7 @@
 #include "core/engine/operation_record.h"
 #include "core/engine/result_texts.h"
 #include "core/platform/prompts.h"
+#include "core/tasks/operation_driver.h"
 #include "gui/panes/file_types.h"
 #include "gui/panes/local_file_list.h"
 #include "gui/panes/local_folder_tree.h"
@@ -66,7 +67,7 @@ void MainWindow::downloadRows(QTreeWidgetItem* localNode) {
     const QString site = SiteTree::remotePath(siteNode);
     const ChosenRows rows = chosenRows(app_.remoteList, SiteTree::remoteFolder(siteNode), false);
     if (!rows.paths.isEmpty())
-        connection_->startDownload(local, site, rows.paths, rows.sizes, rows.kinds);
+        operations_->startDownload(local, site, rows.paths, rows.sizes, rows.kinds);
 }
 
 void MainWindow::downloadFolder(QTreeWidgetItem* localNode, QTreeWidgetItem* siteNode) {
@@ -74,7 +75,7 @@ void MainWindow::downloadFolder(QTreeWidgetItem* localNode, QTreeWidgetItem* sit
         return;
     const QString local = LocalFolderTree::folderPath(localNode);
     if (checkLocalFolder(local))
-        connection_->startFolderDownload(local, SiteTree::remotePath(siteNode));
+        operations_->startFolderDownload(local, SiteTree::remotePath(siteNode));
 }
 
 void MainWindow::uploadRows(QTreeWidgetItem* siteNode) {
@@ -85,7 +86,7 @@ void MainWindow::uploadRows(QTreeWidgetItem* siteNode) {
         return;
     const ChosenRows rows = chosenRows(app_.localList, local, true);
     if (!rows.paths.isEmpty())
-        connection_->startUpload(SiteTree::remotePath(siteNode), local, rows.paths, rows.sizes,
+        operations_->startUpload(SiteTree::remotePath(siteNode), local, rows.paths, rows.sizes,
                                  rows.kinds);
 }
 
@@ -94,7 +95,7 @@ void MainWindow::uploadFolder(QTreeWidgetItem* siteNode, QTreeWidgetItem* localN
         return;
     const QString local = LocalFolderTree::folderPath(localNode);
     if (checkLocalFolder(local))
-        connection_->startFolderUpload(SiteTree::remotePath(siteNode), local);
+        operations_->startFolderUpload(SiteTree::remotePath(siteNode), local);
 }
 
 // --- copy and paste -------------------------------------------------------------
@@ -167,7 +168,7 @@ void MainWindow::pasteDownload(QTreeWidgetItem* localNode) {
         if (prompts_.askYesNo(QString::fromUtf8("是否确定把站点目录 ") + app_.copiedFolder +
                               QString::fromUtf8(" 及其文件下载到本地目录：") + local +
                               QString::fromUtf8(" ？请先删除本地保存目录下的同名子目录！")))
-            connection_->startFolderDownload(local, app_.copiedFolder);
+            operations_->startFolderDownload(local, app_.copiedFolder);
         return;
     }
     const QString first = app_.copiedItems.first();
@@ -176,7 +177,7 @@ void MainWindow::pasteDownload(QTreeWidgetItem* localNode) {
         site = QStringLiteral("/");
     if (prompts_.askYesNo(QString::fromUtf8("是否确定把选择的站点文件下载到本地目录：") + local +
                           QString::fromUtf8(" ？\r\n注意：已有同名文件将被覆盖！")))
-        connection_->startDownload(local, site, app_.copiedItems, app_.copiedSizes,
+        operations_->startDownload(local, site, app_.copiedItems, app_.copiedSizes,
                                    app_.copiedKinds);
 }
 
@@ -188,12 +189,12 @@ void MainWindow::pasteUpload(QTreeWidgetItem* siteNode) {
         if (prompts_.askYesNo(QString::fromUtf8("是否确定把本地目录 ") + app_.copiedFolder +
                               QString::fromUtf8(" 及其文件上传到站点目录：") + site +
                               QString::fromUtf8(" ？注意：请先删除上传站点目录下的同名子目录！")))
-            connection_->startFolderUpload(site, app_.copiedFolder);
+            operations_->startFolderUpload(site, app_.copiedFolder);
         return;
     }
     const QString first = app_.copiedItems.first();
     const QString local = first.left(first.lastIndexOf(QLatin1Char('/'), first.size() - 2) + 1);
     if (prompts_.askYesNo(QString::fromUtf8("是否确定把选择的本地文件上传到站点目录：") + site +
                           QString::fromUtf8(" ？注意：已有同名文件将被覆盖！")))
-        connection_->startUpload(site, local, app_.copiedItems, app_.copiedSizes, app_.copiedKinds);
+        operations_->startUpload(site, local, app_.copiedItems, app_.copiedSizes, app_.copiedKinds);
 }

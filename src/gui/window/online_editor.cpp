@@ -3,6 +3,7 @@
 #include "core/engine/connection_source.h"
 #include "core/engine/ftp_session.h"
 #include "core/platform/prompts.h"
+#include "core/tasks/operation_driver.h"
 #include "gui/panes/listing_cache.h"
 
 #include <QCryptographicHash>
@@ -127,10 +128,10 @@ void OnlineEditor::edit(const QString& remoteFolder, const QString& name, quint3
     }
     saveStamp();
     state_ = State::Fetching;
-    connection->setEditMode(true);
+    host_.operations()->setEditMode(true);
     // The kind is given: a file of 0 bytes is still a file.
-    connection->startDownload(copyFolder(), remoteFolder, {remotePath_}, {size},
-                              {OperationRecord::ChosenFile});
+    host_.operations()->startDownload(copyFolder(), remoteFolder, {remotePath_}, {size},
+                                      {OperationRecord::ChosenFile});
 }
 
 bool OnlineEditor::editNew(const QString& remoteFolder, const QString& name) {
@@ -173,7 +174,7 @@ void OnlineEditor::launch() {
         return;
     }
     applicationPid_ = pid;
-    connection->setEditMode(true);
+    host_.operations()->setEditMode(true);
     host_.setStatusLine(QString::fromUtf8(kWatching));
     state_ = State::Watching;
     // The application is given a moment to open the file before it is
@@ -205,7 +206,7 @@ void OnlineEditor::watchApplication(FtpSession* connection) {
     host_.setStatusLine(QString());
     const QFileInfo copy(copyPath());
     if (!copy.exists()) {
-        connection->setEditMode(false);
+        host_.operations()->setEditMode(false);
         stop();
         return;
     }
@@ -213,7 +214,7 @@ void OnlineEditor::watchApplication(FtpSession* connection) {
     if (copyChanged(copy))
         upload(copy);
     else
-        connection->setEditMode(false); // nothing to send: the connection is free again
+        host_.operations()->setEditMode(false); // nothing to send: the connection is free again
 }
 
 // After the application has ended: a later save of the copy is sent too,
@@ -228,7 +229,7 @@ void OnlineEditor::watchCopy() {
 
 void OnlineEditor::upload(const QFileInfo& copy) {
     remember(copy); // a failed or refused upload is not tried again until the next save
-    host_.connection()->startEditUpload(siteFolder(), copy.absoluteFilePath(), quint32(copy.size()),
+    host_.operations()->startEditUpload(siteFolder(), copy.absoluteFilePath(), quint32(copy.size()),
                                         siteStamp_);
 }
 

@@ -10,6 +10,7 @@
 #include <optional>
 
 class FtpSession;
+class OperationDriver;
 class Prompts;
 class QFileInfo;
 struct CachedListing;
@@ -27,6 +28,7 @@ public:
     public:
         virtual ~Host() = default;
         virtual FtpSession* connection() const = 0;
+        virtual OperationDriver* operations() const = 0;
         virtual bool connectionReady() const = 0;
         virtual Prompts& prompts() = 0;
         virtual void setStatusLine(const QString& text) = 0;
