@@ -10,7 +10,12 @@ dialogs never reach up into the window. The core must also build without Qt Widg
 of a header found in a QtWidgets or QtGui folder among the given Qt include
 folders, or of a <QtWidgets/...> or <QtGui/...> path, is refused there.
 
-Prints one line per wrong include and exits 1 when there is any.
+A class's member functions are defined in the folder of the header that
+declares the class: a class spread over two folders would be one class
+reaching across an arrow.
+
+Prints one line per wrong include or misplaced definition and exits 1 when
+there is any.
 """
 
 import os
@@ -67,6 +72,58 @@ def gui_headers(qt_include_dirs):
     return names
 
 
+CLASS_DECLARATION = re.compile(r"^\s*(?:class|struct)\s+(\w+)\b[^;]*$")
+# A definition at the start of a line: "Type Class::member(" or "Class::Class(".
+MEMBER_DEFINITION = re.compile(r"^(?!\s)(?!//)[^;(]*?\b(\w+)::~?\w+\s*\(")
+
+
+def source_files(src_dir):
+    """(relative path, layer folder, absolute path) of every C++ file."""
+    for root, dirs, files in os.walk(src_dir):
+        dirs.sort()
+        for name in sorted(files):
+            if not name.endswith(SOURCE_SUFFIXES):
+                continue
+            path = os.path.join(root, name)
+            relative = os.path.relpath(path, src_dir).replace(os.sep, "/")
+            folder = folder_of(relative)
+            if folder is not None:
+                yield relative, folder, path
+
+
+def class_folders(src_dir):
+    """The folder of the header that declares each class or struct."""
+    folders = {}
+    for relative, folder, path in source_files(src_dir):
+        if not relative.endswith((".h", ".hpp")):
+            continue
+        with open(path, encoding="utf-8", errors="replace") as f:
+            for line in f:
+                declared = CLASS_DECLARATION.match(line)
+                if declared:
+                    folders.setdefault(declared.group(1), folder)
+    return folders
+
+
+def misplaced_definitions(src_dir):
+    """Member functions defined outside the folder of their class."""
+    folders = class_folders(src_dir)
+    found = []
+    for relative, folder, path in source_files(src_dir):
+        if not relative.endswith((".cpp", ".cc")):
+            continue
+        with open(path, encoding="utf-8", errors="replace") as f:
+            for number, line in enumerate(f, 1):
+                defined = MEMBER_DEFINITION.match(line)
+                if not defined:
+                    continue
+                owner = folders.get(defined.group(1))
+                if owner and owner != folder:
+                    found.append(f"{relative}:{number}: a member of {defined.group(1)} "
+                                 f"({owner}) is defined in {folder}")
+    return found
+
+
 def violations(src_dir, qt_include_dirs):
     widget_headers = gui_headers(qt_include_dirs)
     found = []
@@ -97,7 +154,7 @@ def violations(src_dir, qt_include_dirs):
                         if top in ("QtWidgets", "QtGui") or header in widget_headers:
                             found.append(f"{where}: the core may not include <{header}> "
                                          f"(Qt Widgets or Qt Gui)")
-    return found
+    return found + misplaced_definitions(src_dir)
 
 
 def main(argv):

@@ -80,5 +80,21 @@ class LayerCheckTest(unittest.TestCase):
         self.assertIn("core/engine/a.cpp:1:", out.getvalue())
 
 
+    def test_members_are_defined_in_the_folder_of_their_class(self):
+        self.write("core/engine/ftp_session.h",
+                   '#include "core/platform/clock.h"\nclass FtpSession : public Base {\n};\n')
+        self.write("core/engine/ftp_session.cpp",
+                   "FtpSession::FtpSession() {}\nvoid FtpSession::send() {}\n")
+        self.assertEqual(self.check(), [])
+        self.write("core/tasks/driver.cpp",
+                   '#include "core/engine/ftp_session.h"\n'
+                   "// FtpSession::send(), in a comment, is no definition\n"
+                   "bool FtpSession::sendLater(int a) {\n"
+                   "    session.FtpSession::send();\n}\n")
+        found = self.check()
+        self.assertEqual(len(found), 1, found)
+        self.assertTrue(found[0].startswith("core/tasks/driver.cpp:3:"), found)
+
+
 if __name__ == "__main__":
     unittest.main()
