@@ -194,12 +194,12 @@ void OnlineEditor::onTick() {
         return;
     }
     if (state_ == State::Watching)
-        watchApplication(connection);
+        watchApplication();
     else if (state_ == State::WatchingCopy)
         watchCopy();
 }
 
-void OnlineEditor::watchApplication(FtpSession* connection) {
+void OnlineEditor::watchApplication() {
     if (processAlive(applicationPid_))
         return;
     applicationPid_ = 0;

@@ -69,7 +69,7 @@ public:
 private:
     void launch();
     void onTick();
-    void watchApplication(FtpSession* connection);
+    void watchApplication();
     void watchCopy();
     void upload(const QFileInfo& copy);
     bool copyChanged(const QFileInfo& copy) const;
