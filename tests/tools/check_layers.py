@@ -127,33 +127,24 @@ def misplaced_definitions(src_dir):
 def violations(src_dir, qt_include_dirs):
     widget_headers = gui_headers(qt_include_dirs)
     found = []
-    for root, dirs, files in os.walk(src_dir):
-        dirs.sort()
-        for name in sorted(files):
-            if not name.endswith(SOURCE_SUFFIXES):
-                continue
-            path = os.path.join(root, name)
-            relative = os.path.relpath(path, src_dir).replace(os.sep, "/")
-            source_folder = folder_of(relative)
-            if source_folder is None:
-                continue
-            with open(path, encoding="utf-8", errors="replace") as f:
-                for number, line in enumerate(f, 1):
-                    where = f"{relative}:{number}"
-                    local = LOCAL_INCLUDE.match(line)
-                    if local:
-                        target_folder = folder_of(local.group(1))
-                        if target_folder and not may_include(source_folder, target_folder):
-                            found.append(f"{where}: {source_folder} may not include "
-                                         f"{local.group(1)}")
-                        continue
-                    system = SYSTEM_INCLUDE.match(line)
-                    if system and source_folder.startswith("core/"):
-                        header = system.group(1)
-                        top = header.split("/")[0]
-                        if top in ("QtWidgets", "QtGui") or header in widget_headers:
-                            found.append(f"{where}: the core may not include <{header}> "
-                                         f"(Qt Widgets or Qt Gui)")
+    for relative, source_folder, path in source_files(src_dir):
+        with open(path, encoding="utf-8", errors="replace") as f:
+            for number, line in enumerate(f, 1):
+                where = f"{relative}:{number}"
+                local = LOCAL_INCLUDE.match(line)
+                if local:
+                    target_folder = folder_of(local.group(1))
+                    if target_folder and not may_include(source_folder, target_folder):
+                        found.append(f"{where}: {source_folder} may not include "
+                                     f"{local.group(1)}")
+                    continue
+                system = SYSTEM_INCLUDE.match(line)
+                if system and source_folder.startswith("core/"):
+                    header = system.group(1)
+                    top = header.split("/")[0]
+                    if top in ("QtWidgets", "QtGui") or header in widget_headers:
+                        found.append(f"{where}: the core may not include <{header}> "
+                                     f"(Qt Widgets or Qt Gui)")
     return found + misplaced_definitions(src_dir)
 
 
