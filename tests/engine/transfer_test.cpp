@@ -688,6 +688,7 @@ TEST_F(TransferTest, ADownloadCutBeforeItsFirstBlockIsResumedWhole) {
     ASSERT_TRUE(task);
     EXPECT_TRUE(task->headFresh);
 
+    driver.reset();
     connection.reset();
     host.folders.clear();
     ScriptedPeer& p = newPeer();
