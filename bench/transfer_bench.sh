@@ -277,7 +277,7 @@ reset_out() { # scenario
     mirror) mkdir -p "$site/up/tree" ;;
     mirror_again) cp -rp "$work/src/tree" "$site/up/tree" ;; # the site has the old tree
   esac
-  [ "$(id -u)" -eq 0 ] && chown -R "$VSFTPD_USER" "$site/up"
+  [ "$(id -u)" -eq 0 ] && id "$VSFTPD_USER" >/dev/null 2>&1 && chown -R "$VSFTPD_USER" "$site/up"
   return 0
 }
 
