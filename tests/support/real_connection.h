@@ -56,7 +56,7 @@ struct RealConnection {
     }
 
     bool idle() const {
-        return !connection->hasQueuedCommands() && !driver->hasOperation() &&
+        return !connection->hasQueuedCommands() && !driver->isRunning() &&
                !connection->isTransferring();
     }
 

@@ -74,8 +74,6 @@ public:
     // The item the running operation is at: its path and size.
     QString currentItemPath() const { return op_.itemPaths.value(0); }
     quint32 currentItemSize() const { return op_.itemSizes.value(0); }
-    // An operation is running: items to go, a delete or an update.
-    bool hasOperation() const { return isRunning(); }
     // For tests: the next transfer continues what is on disk or on the
     // site, as one of a resumed task does.
     void resumeNextTransferForTest() { resumeTransfer_ = true; }
