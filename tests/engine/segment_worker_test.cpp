@@ -1,5 +1,6 @@
 // One segment worker alone against the scripted peer: its login, ranges that
-// go on where they stopped, a refused REST, a server that hangs up mid-range.
+// go on where they stopped, a second range on the same connection, a
+// refused REST, a server that hangs up mid-range.
 #include "core/engine/connection_source.h"
 #include "core/tasks/segment_worker.h"
 #include "file_bytes.h"
@@ -63,21 +64,22 @@ protected:
 
 } // namespace
 
-TEST_F(SegmentWorkerTest, RangesGoOnWhereTheyStoppedAfterAHangUpAndARefusedRest) {
+TEST_F(SegmentWorkerTest, RangesGoOnWhereTheyStoppedAndTheNextTakesTheSameConnection) {
     ScriptedPeer p;
     // The first range: six bytes, then the server hangs up.
     rangeStart(p, 0);
     p.sendDataKeepOpen(content.left(6)).pause(100).acceptNext();
     // Tried again from what it has; the server sends on past the range's
-    // end, which belongs to the next range and is dropped.
+    // end, which belongs to the next range and is dropped. The worker cuts
+    // the transfer there, and the server says so.
     rangeStart(p, 6);
-    p.sendDataKeepOpen(content.mid(6, RangeSize + 100)).on("QUIT", "221 bye").acceptNext();
-    // The second range on a new connection: REST refused once, then taken.
-    p.send("220 ready\r\n").on("USER u", "331 pw").on("PASS p", "230 in");
-    p.on("TYPE I", "200 binary").passive("PASV").acceptData();
-    p.on("REST " + QByteArray::number(RangeSize), "501 not now").acceptNext();
-    rangeStart(p, RangeSize);
-    p.sendDataAndClose(content.mid(RangeSize)).on("QUIT", "221 bye").close();
+    p.sendDataKeepOpen(content.mid(6, RangeSize + 100)).expectDataClosed();
+    p.send("426 Transfer aborted\r\n");
+    // The second range on the same connection, in the type it already has.
+    p.passive("PASV").acceptData();
+    p.on("REST " + QByteArray::number(RangeSize), "350 restart there");
+    p.on("RETR /f.bin", "150 sending").sendDataAndClose(content.mid(RangeSize));
+    p.send("226 done\r\n").on("QUIT", "221 bye").close();
 
     ASSERT_TRUE(runWorker(p)) << p.received().join('|').toStdString();
     EXPECT_TRUE(p.failures().isEmpty()) << p.failures().join('\n').toStdString();
@@ -85,6 +87,27 @@ TEST_F(SegmentWorkerTest, RangesGoOnWhereTheyStoppedAfterAHangUpAndARefusedRest)
     EXPECT_EQ(job.plan.done, job.plan.length);
     EXPECT_EQ(job.plan.bytesWritten, content.size());
     EXPECT_EQ(source.bytesDone.load(), quint32(content.size()));
+}
+
+// A server that will not restart where the range starts would send the file
+// from its first byte into the range's place: the range goes to a new
+// connection, which asks again.
+TEST_F(SegmentWorkerTest, ARefusedRestIsAskedAgainOnANewConnection) {
+    job.plan = SegmentPlan::split(quint32(content.size()), 2);
+    job.nextSegment = 1; // the second range only
+    ScriptedPeer p;
+    p.send("220 ready\r\n").on("USER u", "331 pw").on("PASS p", "230 in");
+    p.on("TYPE I", "200 binary").passive("PASV").acceptData();
+    p.on("REST " + QByteArray::number(RangeSize), "501 not now").expectSilence(300);
+    p.acceptNext();
+    rangeStart(p, RangeSize);
+    p.sendDataAndClose(content.mid(RangeSize)).send("226 done\r\n");
+    p.on("QUIT", "221 bye").close();
+
+    ASSERT_TRUE(runWorker(p)) << p.received().join('|').toStdString();
+    EXPECT_TRUE(p.failures().isEmpty()) << p.failures().join('\n').toStdString();
+    EXPECT_EQ(readBytes(home.path() + "/f.bin.cftp").mid(RangeSize), content.mid(RangeSize));
+    EXPECT_EQ(job.plan.done, (QList<qint64>{0, RangeSize}));
 }
 
 // A login the server refuses costs the range its attempts, then leaves it

@@ -290,6 +290,20 @@ ScriptedPeer& ScriptedPeer::sendDataKeepOpen(const QByteArray& payload) {
     return *this;
 }
 
+ScriptedPeer& ScriptedPeer::expectDataClosed(int timeoutMs) {
+    steps_.push_back([this, timeoutMs] {
+        if (dataFd_ < 0)
+            return fail(QStringLiteral("no data connection to watch"));
+        pollfd p{dataFd_, POLLIN, 0};
+        char c;
+        if (::poll(&p, 1, timeoutMs) <= 0 || ::recv(dataFd_, &c, 1, 0) > 0)
+            fail(QStringLiteral("expected the client to close the data connection"));
+        ::close(dataFd_);
+        dataFd_ = -1;
+    });
+    return *this;
+}
+
 ScriptedPeer& ScriptedPeer::receiveData(int timeoutMs) {
     steps_.push_back([this, timeoutMs] {
         if (dataFd_ < 0)

@@ -49,6 +49,8 @@ public:
     ScriptedPeer& sendDataAndClose(const QByteArray& payload);
     ScriptedPeer& sendDataKeepOpen(const QByteArray& payload);
     ScriptedPeer& receiveData(int timeoutMs = 5000);
+    // The client closes the data connection (a transfer it cut short).
+    ScriptedPeer& expectDataClosed(int timeoutMs = 5000);
     // Passive mode: expect `command` ("PASV" or "EPSV"), listen on a free
     // port of 127.0.0.1 and answer with it ("227 ... (h1,...,p2)" or
     // "229 ... (|||port|)"); acceptData() then takes the client's data

@@ -153,6 +153,7 @@ QString FtpSession::dataChannelLine() {
 // the operation has ended.
 bool FtpSession::prepareTransferOf(const FtpCommand& command) {
     if (command.transfersData()) {
+        downloadHadEnough_ = false;
         if (dataStage_ == DataStage::Ended)
             setDataStage(DataStage::None);
         setServerStage(ServerStage::Awaiting);

@@ -172,20 +172,47 @@ void FtpSession::onDataReadable(int error) {
             touch(); // nobody asked for this data
             return;
         }
-        if (!downloadFile_ && !openDownloadFile()) {
-            downloadFileFailed();
+        if (!(operationStoresDownloads() ? handDownloadedBlock(n) : writeDownloadedBlock(n)))
             return;
-        }
-        if (downloadFile_->write(ioBuffer_.constData(), n) != n) {
-            closeConnection();
-            report(EndMessage::WriteFailed);
-            return;
-        }
-        source_.bytesDone += quint32(n);
-        touch();
         if (n < DownloadBlock)
             break;
     }
+}
+
+// A block for the local file; false when the download has ended.
+bool FtpSession::writeDownloadedBlock(qint64 length) {
+    if (!downloadFile_ && !openDownloadFile()) {
+        downloadFileFailed();
+        return false;
+    }
+    if (downloadFile_->write(ioBuffer_.constData(), length) != length) {
+        closeConnection();
+        report(EndMessage::WriteFailed);
+        return false;
+    }
+    source_.bytesDone += quint32(length);
+    touch();
+    return true;
+}
+
+// A block for the operation to store; false when the download has ended
+// with it.
+bool FtpSession::handDownloadedBlock(qint64 length) {
+    source_.bytesDone += quint32(length);
+    touch();
+    switch (operations_->storeDownloaded(ioBuffer_.constData(), length)) {
+    case SessionOperations::Stored::More:
+        return true;
+    case SessionOperations::Stored::Enough:
+        downloadHadEnough_ = true;
+        dataFinished();
+        return false;
+    case SessionOperations::Stored::Failed:
+        break;
+    }
+    closeConnection();
+    report(EndMessage::WriteFailed);
+    return false;
 }
 
 quint32 FtpSession::expectedSize() const {
@@ -271,6 +298,8 @@ void FtpSession::onUploadTailPause() {
 bool FtpSession::prepareDownloadFile() {
     downloadFile_.reset();
     downloadOpened_ = false;
+    if (operationStoresDownloads())
+        return true;
     downloadAppend_ = operations_->continuesTransfer() && source_.restSupported;
     const QFileInfo file(operations_->downloadPath());
     const QFileInfo folder(file.absolutePath());
@@ -382,6 +411,7 @@ void FtpSession::transferFailed() {
 }
 
 void FtpSession::finishTransfer(bool cancelled, bool confirmed) {
+    downloadHadEnough_ = false;
     setDataStage(DataStage::None);
     setServerStage(ServerStage::Awaiting);
     if (std::exchange(controlLostAfterTransfer_, false)) {
@@ -487,7 +517,8 @@ void FtpSession::downloadFinished(bool cancelled, bool confirmed) {
     const quint32 expected = expectedSize();
     // An empty file, or one the server had nothing more of, arrives without
     // a single block: the local file is made now.
-    if (!cancelled && confirmed && !downloadOpened_ && done >= expected) {
+    if (!cancelled && confirmed && !downloadOpened_ && done >= expected &&
+        !operationStoresDownloads()) {
         if (!openDownloadFile()) {
             setTransferKind(TransferKind::None);
             downloadFileFailed();

@@ -26,6 +26,16 @@ void FtpSession::login(bool resumeTask) {
     if (controlSocket_ && controlSocket_->isSecure())
         commandQueue_ << FtpCommand::with(QStringLiteral("PBSZ"), QStringLiteral("0"))
                       << FtpCommand::with(QStringLiteral("PROT"), QStringLiteral("P"));
+    // A connection that only moves files knows all the rest already.
+    if (!transferOnly_)
+        queueLoginFindings(resumeTask);
+    askForSend();
+    showPhase(Phase::LoggingIn);
+}
+
+// After the login proper: what the server offers, where to start, and
+// whether it can restart transfers.
+void FtpSession::queueLoginFindings(bool resumeTask) {
     // What the server offers tells which text its names are in, and how it
     // takes passive data connections.
     if (source_.encoding == WireText::Choice::Auto || source_.dataMode != DataMode::Active)
@@ -39,8 +49,31 @@ void FtpSession::login(bool resumeTask) {
         commandQueue_ << FtpCommand::with(QStringLiteral("CWD"), source_.startFolder())
                       << restartProbe << FtpCommand::bare(QStringLiteral("PWD"));
     }
-    askForSend();
-    showPhase(Phase::LoggingIn);
+}
+
+// Everything the other connection found out is taken as it stands: the
+// address it reached (no lookup), the names' text and EPSV (no FEAT), and
+// only the certificate it accepted, or one the system vouches for (nobody
+// is asked).
+void FtpSession::beginTransferConnection(const SessionLogin& login) {
+    source_.setHostAddress(login.host);
+    source_.setHostName(login.tlsServerName);
+    source_.port = login.port;
+    source_.setUser(login.user);
+    source_.setPassword(login.password);
+    source_.setAccount(login.account);
+    source_.useProxy = 0;
+    source_.dataMode = login.passive ? DataMode::Passive : DataMode::Active;
+    source_.encoding = login.encoding == WireText::Encoding::Utf8 ? WireText::Choice::Utf8
+                                                                  : WireText::Choice::Gbk;
+    source_.tlsMode = login.tls ? TlsMode::Required : TlsMode::Off;
+    source_.trustFile.clear();
+    source_.trustedFingerprints.clear();
+    if (!login.acceptedFingerprint.isEmpty())
+        source_.trustedFingerprints << login.acceptedFingerprint;
+    transferOnly_ = true;
+    beginConnection();
+    extendedPassive_ = login.extendedPassive;
 }
 
 // The folder stands between the first pair of double quotes (a doubled quote

@@ -130,7 +130,8 @@ FtpSession::ReplyHandler FtpSession::replyHandlerFor(const FtpCommand& waiting) 
 void FtpSession::onLoginReply(const FtpCommand& waiting) {
     // "202": an account the site does not need (RFC 959, 4.2).
     if (replyIs(230) || (waiting.is("ACCT") && replyIs(202))) {
-        if (!pendingTaskFile_.isEmpty() || (operations_ && operations_->continuesTransfer()))
+        if (transferOnly_ || !pendingTaskFile_.isEmpty() ||
+            (operations_ && operations_->continuesTransfer()))
             loginFinished();
         advance();
         showPhase(Phase::Idle);
@@ -301,6 +302,13 @@ void FtpSession::onTransferReply(const FtpCommand& waiting) {
     if (reply_.preliminary()) {
         retryCount_ = 0;
         transferAnswered();
+        return;
+    }
+    // Cut on purpose: the server's word on the rest ("426", mostly) does
+    // not matter.
+    if (downloadHadEnough_) {
+        setServerStage(ServerStage::Confirmed);
+        finishTransfer(false, true);
         return;
     }
     // The server says all went well, but this side could not connect to

@@ -410,10 +410,14 @@ template <typename State> void FtpSession::traceState(const char* machine, State
 }
 
 // The login is through: with the start folder entered, or at once for a
-// task that says where to go itself.
+// task that says where to go itself, or for a connection that only moves
+// files, whose operation takes its turn now.
 void FtpSession::loginFinished() {
-    if (phase_ == ConnectionPhase::LoggingIn)
-        setPhase(ConnectionPhase::Idle);
+    if (phase_ != ConnectionPhase::LoggingIn)
+        return;
+    setPhase(ConnectionPhase::Idle);
+    if (transferOnly_)
+        postContinue();
 }
 
 void FtpSession::setPhase(ConnectionPhase phase) {

@@ -66,6 +66,11 @@ public:
     // dotted address, otherwise look the host name up first. With
     // `pendingTaskFile` that task resumes as soon as the login is through.
     void beginConnection(const QString& pendingTaskFile = QString());
+    // A connection that only moves files for another (a range of a segmented
+    // download): it logs in as `login` says the other did, with the same
+    // data mode, names' text and encryption, and asks the server nothing
+    // else. Once logged in, the operation gets its turn (continueOperation).
+    void beginTransferConnection(const SessionLogin& login);
     void startLookup();
     const QString& dialAddress() const;
     void startConnect();
@@ -270,6 +275,7 @@ private:
 
     // Login.
     void login(bool resumeTask);
+    void queueLoginFindings(bool resumeTask);
     void setCurrentFolderFromReply(const QString& text);
 
     // Data connection.
@@ -313,6 +319,9 @@ private:
     bool itemsPending() const { return operations_ && operations_->itemsPending(); }
     void downloadFinished(bool cancelled, bool confirmed);
     void uploadFinished(bool cancelled, bool confirmed);
+    bool operationStoresDownloads() const { return operations_ && operations_->storesDownloads(); }
+    bool writeDownloadedBlock(qint64 length);
+    bool handDownloadedBlock(qint64 length);
 
     ConnectionSource& source_;
     const int connectionTag_;
@@ -380,5 +389,9 @@ private:
     bool passiveConnectFailed_ = false; // this group's passive connect was refused
     bool accountResent_ = false;
     bool listingTextChecked_ = false;         // a listing beyond ASCII has shown the names' text
+    bool transferOnly_ = false; // logs in only to move files (beginTransferConnection)
+    // The operation had all it wanted of the download and cut its data
+    // connection: the server's next word on it ends the transfer.
+    bool downloadHadEnough_ = false;
     SessionOperations* operations_ = nullptr; // the operation driving this session
 };

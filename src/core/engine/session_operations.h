@@ -33,6 +33,9 @@ public:
     virtual bool itemsPending() const = 0;
     // The running operation is a directory update.
     virtual bool isUpdating() const = 0;
+    // The operation stores downloaded bytes itself (a range of a file that
+    // comes over several connections): no local file is opened or made.
+    virtual bool storesDownloads() const { return false; }
 
     // --- What the session tells.
     // The operation's turn (a ContinueOperation posted for it).
@@ -47,6 +50,16 @@ public:
     virtual bool takeContinuation() = 0;
     // The local file of the download was opened with its first bytes.
     virtual void downloadOpened() = 0;
+    // Received bytes of a download the operation stores itself: More when
+    // it wants the rest, Enough when it has all it wants of this transfer
+    // (the data connection is then cut), Failed when they could not be
+    // stored.
+    enum class Stored { More, Enough, Failed };
+    virtual Stored storeDownloaded(const char* data, qint64 length) {
+        Q_UNUSED(data);
+        Q_UNUSED(length);
+        return Stored::Failed;
+    }
     // A command of the operation cannot go out; true when the operation
     // left its item out and goes on.
     virtual bool lineRefused(const OperationEnd& refusal) = 0;

@@ -34,3 +34,13 @@ public:
         return {};
     }
 };
+
+// Where nobody can be asked (a connection working for another in the
+// background): every message goes unseen, every question is answered no,
+// and no certificate is trusted that was not trusted before.
+class UnattendedPrompts : public Prompts {
+public:
+    void report(const QString&) override {}
+    bool askYesNo(const QString&) override { return false; }
+    bool askOkCancel(const QString&) override { return false; }
+};

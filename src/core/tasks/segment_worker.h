@@ -1,25 +1,26 @@
 #pragma once
 
+#include "core/engine/connection_source.h"
 #include "core/engine/session_login.h"
+#include "core/engine/session_operations.h"
+#include "core/engine/unwatched_host.h"
 #include "core/platform/message_target.h"
+#include "core/platform/prompts.h"
+#include "core/platform/timing.h"
 #include "core/tasks/segment_plan.h"
 
-#include <QByteArray>
 #include <QFile>
 #include <QString>
 #include <QThread>
 
 #include <memory>
-#include <optional>
 
-class AsyncSocket;
-struct FtpReply;
 class Clock;
-class ConnectionSource;
+class FtpSession;
 
 // What the workers of one segmented download share. The plan, the files
 // and `nextSegment` are touched only under the source's lock; the login
-// values are set before the workers start and only read after.
+// and the timing are set before the workers start and only read after.
 struct SegmentJob {
     ConnectionSource& source;
     Clock& clock; // read from every worker's thread
@@ -32,12 +33,10 @@ struct SegmentJob {
     // The main connection's login, taken on the UI thread. Never through
     // a proxy: a file is fetched in ranges only over a direct connection.
     SessionLogin login;
-    int dataTlsGraceMs = 0; // how long a data handshake waits for RETR's answer
-    // A connection silent this long has failed; so has a command whose
-    // reply does not come in replyWaitMs (a reply lost between a busy
-    // server and this connection would otherwise hold the range for good).
-    int idleLimitMs = 20000;
-    int replyWaitMs = 10000;
+    // The main connection's, for the data handshake's grace and how long a
+    // range's connection may be silent (segmentIdleMs) or leave a command
+    // unanswered (segmentReplyWaitMs) before the range is tried again.
+    Timing timing;
 
     SegmentJob(ConnectionSource& s, Clock& c) : source(s), clock(c) {}
     // Under the lock: the state file rewritten from the plan.
@@ -58,11 +57,14 @@ private:
     SegmentJob& job_;
 };
 
-// One connection of a segmented download, on a thread of its own: it logs
-// in, takes an unfinished range, fetches it with "REST" and "RETR" into the
-// part file, and takes the next until none is left. A range that fails is
-// tried again from its recorded progress, up to three times.
-class SegmentWorker : public MessageTarget {
+// One connection of a segmented download, on a thread of its own. It is an
+// FTP session like the main connection's, logged in the same way, whose
+// operation is this: take an unfinished range, fetch it with "REST" and
+// "RETR" into its place in the part file, cut the transfer at the range's
+// end, and take the next range on the same connection until none is left.
+// A range that fails is tried again from its recorded progress on a new
+// connection after a pause, up to three times.
+class SegmentWorker : public MessageTarget, private SessionOperations {
     Q_OBJECT
 public:
     explicit SegmentWorker(SegmentJob& job);
@@ -76,71 +78,59 @@ protected:
     void onTimer(int id) override;
 
 private:
-    enum class Step {
-        Connecting,
-        Greeting,
-        Auth,
-        Handshake,
-        User,
-        Pass,
-        Acct,
-        Pbsz,
-        Prot,
-        Type,
-        Port,
-        Pasv,
-        Rest,
-        Retr,
-        Quit
-    };
+    // What follows once the session is gone.
+    enum class Next { Retry, NextRange, Finish };
     static constexpr int WatchTimer = 1;
     static constexpr int RetryTimer = 2;
+    static constexpr int TeardownTimer = 3;
     static constexpr int MaxAttempts = 3;
 
     bool takeSegment();
-    void connectControl();
-    void onControlEvent(int event, int error);
-    void onReply(const FtpReply& reply);
-    void onLoginReply(int code);
-    void onTransferReply(const FtpReply& reply);
-    void send(const QString& line, Step next);
-    void sendUser();
-    void afterLogin();
-    void onControlSecured(int error);
-    void startControlTls();
-    void secureDataWhenDue();
-    void dataOpened();
-    bool sendPort();
-    void sendRest();
-    bool connectPassive(const FtpReply& reply);
-    void onDataConnected(int error);
-    void onAccept();
-    void onData(int event, int error);
-    bool store(qint64 n);
-    void dataEnded();
-    void rangeDone();
-    void controlClosed();
-    void segmentFailed();
-    void closeSockets();
+    bool rangeComplete() const;
+    void connect();
+    void fetchRange();
+    void sessionEnded();
+    void endSession(Next next);
     void finish();
 
+    // The session's operation.
+    bool holdsConnection() const override { return true; }
+    bool isRunning() const override { return true; }
+    bool isSegmented() const override { return false; }
+    bool continuesTransfer() const override { return true; }
+    QString downloadPath() const override { return job_.part.fileName(); }
+    QString uploadSource(const QString&) override { return {}; }
+    quint32 expectedSize() const override;
+    bool itemsPending() const override { return false; }
+    bool isUpdating() const override { return false; }
+    bool storesDownloads() const override { return true; }
+    void continueOperation() override;
+    void checkSegments() override {}
+    void operationReset() override {}
+    void connectionClosed() override { sessionEnded(); }
+    bool takeContinuation() override { return false; }
+    void downloadOpened() override {}
+    Stored storeDownloaded(const char* data, qint64 length) override;
+    bool lineRefused(const OperationEnd&) override { return false; }
+    void appendRefused() override {}
+    void restartRefused() override;
+    bool listingArrived(const QByteArray&) override { return false; }
+    void fileChecked(const QByteArray&, bool, bool) override {}
+    void fileTransferEnded(bool complete) override;
+    bool transferEndedShort() override { return false; }
+    void itemDone() override {}
+
     SegmentJob& job_;
-    std::unique_ptr<AsyncSocket> control_;
-    std::unique_ptr<AsyncSocket> listen_;
-    std::unique_ptr<AsyncSocket> data_;
-    QByteArray replies_;
-    QByteArray buffer_;
-    Step step_ = Step::Connecting;
+    ConnectionSource ownSource_; // the session's: its login and counters
+    UnwatchedHost host_;
+    UnattendedPrompts prompts_;
+    std::unique_ptr<FtpSession> session_;
     int current_ = -1; // the range being fetched
     int attempts_ = 0; // of the current range
-    // Tick counts of the job's clock: the last sign of the server, the
-    // command now unanswered going out, and "RETR" going out (the data
-    // handshake waits for its "150", or a moment).
-    std::optional<quint32> activity_;
-    std::optional<quint32> awaitingReply_;
-    std::optional<quint32> retrSent_;
+    bool quitting_ = false;
+    // The session is done with (failed, or said goodbye): whatever it says
+    // until it is gone changes nothing.
+    bool ending_ = false;
+    Next next_ = Next::Finish;
     bool finished_ = false;
-    bool dataConnected_ = false;
-    quint32 now() const;
-    bool longerThan(const std::optional<quint32>& since, int ms) const;
 };

@@ -72,9 +72,7 @@ std::unique_ptr<SegmentJob> OperationDriver::openSegmentJob() {
 // they wait.
 void OperationDriver::describeConnectionTo(SegmentJob& job) const {
     job.login = session_.sessionLogin();
-    job.dataTlsGraceMs = timing_.dataTlsGraceMs;
-    job.idleLimitMs = timing_.segmentIdleMs;
-    job.replyWaitMs = timing_.segmentReplyWaitMs;
+    job.timing = timing_;
 }
 
 bool OperationDriver::tryStartSegmented() {
