@@ -64,8 +64,8 @@ void FtpSession::beginTransferConnection(const SessionLogin& login) {
     source_.setAccount(login.account);
     source_.useProxy = 0;
     source_.dataMode = login.passive ? DataMode::Passive : DataMode::Active;
-    source_.encoding = login.encoding == WireText::Encoding::Utf8 ? WireText::Choice::Utf8
-                                                                  : WireText::Choice::Gbk;
+    source_.encoding =
+        login.encoding == WireText::Encoding::Utf8 ? WireText::Choice::Utf8 : WireText::Choice::Gbk;
     source_.tlsMode = login.tls ? TlsMode::Required : TlsMode::Off;
     source_.trustFile.clear();
     source_.trustedFingerprints.clear();

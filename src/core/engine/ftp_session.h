@@ -388,8 +388,8 @@ private:
     int dataConnectRetries_ = 0;
     bool passiveConnectFailed_ = false; // this group's passive connect was refused
     bool accountResent_ = false;
-    bool listingTextChecked_ = false;         // a listing beyond ASCII has shown the names' text
-    bool transferOnly_ = false; // logs in only to move files (beginTransferConnection)
+    bool listingTextChecked_ = false; // a listing beyond ASCII has shown the names' text
+    bool transferOnly_ = false;       // logs in only to move files (beginTransferConnection)
     // The operation had all it wanted of the download and cut its data
     // connection: the server's next word on it ends the transfer.
     bool downloadHadEnough_ = false;
