@@ -1,7 +1,10 @@
-// The order of the file lists: folders first in every column, sizes by
-// their numbers, the same order on a second click.
+// The rows of the file lists (sizes with units, one form of time, the data
+// they carry) and their order: folders first in every column and either
+// direction, sizes by their bytes, times by their time, a second click the
+// other way round.
 #include "gui/panes/command_ids.h"
 #include "gui/panes/file_list_sort.h"
+#include "gui/panes/file_row.h"
 #include "gui/panes/file_types.h"
 #include "gui/panes/listing_cache.h"
 #include "gui/panes/pane_menu.h"
@@ -30,7 +33,9 @@ struct RemoteList {
     PaneState app;
     IdlePaneHost host;
     RemoteFileList list{app, host};
-    RemoteList() {
+    // On 1 June, "Dec 9" without a year is last December.
+    explicit RemoteList(QDate today = QDate(2026, 6, 1)) {
+        host.todayDate = today;
         const QString folder = FileTypes::folderTypeName();
         CachedListing cached;
         cached.append("b.txt", "900", "t", "Jan 2 10:00");
@@ -47,22 +52,42 @@ struct RemoteList {
 
 } // namespace
 
-TEST(FileListSort, KeysMarkFoldersAndSizesCompareByLeadingDigits) {
-    using namespace FileListSort;
-    const QString folder = QString::fromUtf8("文件夹");
-    EXPECT_EQ(sortKey(0, "pub", folder, folder), "/dirdirdir/pub");
-    EXPECT_EQ(sortKey(1, "", folder, folder), "0");
-    EXPECT_EQ(sortKey(3, "Jan 1", QString::fromUtf8("纯文本文档"), folder), "Jan 1");
+TEST(FileListRows, SizesWithUnitsTimesInOneFormAndTheDataBehind) {
+    PaneState app;
+    IdlePaneHost host;
+    host.todayDate = QDate(2026, 12, 9);
+    RemoteFileList list{app, host};
+    CachedListing cached;
+    cached.append("pub", "", FileTypes::folderTypeName(), "December 08, 2026");
+    cached.append("a.txt", "1536", "t", "Dec 9 10:44");
+    cached.append("old.iso", "4831838208", "b", "Mar 4  2019");
+    cached.append("dos.zip", "900", "b", "03-10-23  12:01PM");
+    cached.append("odd", "x7", "b", "yesterday");
+    list.fillFromCache(cached);
+    ASSERT_EQ(list.topLevelItemCount(), 5);
+    const auto row = [&](const char* name) { return list.rowNamed(name); };
 
-    EXPECT_LT(compareKeys(0, "/dirdirdir/z", "a"), 0);
-    EXPECT_GT(compareKeys(0, "a", "/dirdirdir/z"), 0);
-    EXPECT_EQ(compareKeys(0, "ABC", "abc"), 0) << "case does not count";
-    EXPECT_LT(compareKeys(1, "9", "10"), 0) << "numbers, not text";
-    EXPECT_EQ(compareKeys(1, "x7", "0"), 0) << "no leading digit reads as 0";
-    EXPECT_LT(compareKeys(1, "12abc", "13"), 0);
+    EXPECT_TRUE(FileRow::isFolder(row("pub")));
+    EXPECT_FALSE(FileRow::isFolder(row("a.txt")));
+    EXPECT_EQ(row("pub")->text(FileRow::TimeColumn), "2026-12-08") << "a day only";
+    EXPECT_EQ(row("a.txt")->text(FileRow::SizeColumn), "1.5 KB");
+    EXPECT_EQ(row("a.txt")->toolTip(FileRow::SizeColumn), "1,536 B");
+    EXPECT_EQ(row("a.txt")->text(FileRow::TimeColumn), "2026-12-09 10:44") << "this year too";
+    EXPECT_EQ(FileRow::bytesOf(row("old.iso")), 4831838208ull) << "past 32 bits";
+    EXPECT_EQ(row("old.iso")->text(FileRow::SizeColumn), "4.5 GB");
+    EXPECT_EQ(row("old.iso")->text(FileRow::TimeColumn), "2019-03-04");
+    EXPECT_EQ(row("dos.zip")->text(FileRow::TimeColumn), "2023-03-10 12:01");
+    EXPECT_EQ(row("dos.zip")->text(FileRow::SizeColumn), "900 B");
+    // What no form fits is shown as it came, and carries no number.
+    EXPECT_EQ(row("odd")->text(FileRow::SizeColumn), "x7");
+    EXPECT_FALSE(FileRow::bytesOf(row("odd")));
+    EXPECT_EQ(row("odd")->text(FileRow::TimeColumn), "yesterday");
+    // The listing's own texts stay for comparing with a later listing.
+    EXPECT_EQ(FileRow::listedSize(row("a.txt")), "1536");
+    EXPECT_EQ(FileRow::listedTime(row("a.txt")), "Dec 9 10:44");
 }
 
-TEST(FileListSort, FoldersStayFirstInEveryColumnAndASecondClickKeepsTheOrder) {
+TEST(FileListSort, FoldersStayFirstAndASecondClickReversesTheOrder) {
     RemoteList r;
     EXPECT_EQ(column(r.list, 0),
               (QStringList{"alpha", "Zeta", "A.txt", "b.txt", "c.bin", "d.bin"}));
@@ -72,18 +97,29 @@ TEST(FileListSort, FoldersStayFirstInEveryColumnAndASecondClickKeepsTheOrder) {
         QTest::mouseClick(header->viewport(), Qt::LeftButton, {},
                           QPoint(header->sectionViewportPosition(c) + 5, header->height() / 2));
     };
-    const QStringList bySize{"alpha", "Zeta", "c.bin", "d.bin", "b.txt", "A.txt"};
+    // Sizes by their bytes ("x7" is no number and counts as none).
     clickColumn(1);
-    EXPECT_EQ(column(r.list, 0), bySize);
+    EXPECT_EQ(column(r.list, 0),
+              (QStringList{"alpha", "Zeta", "c.bin", "d.bin", "b.txt", "A.txt"}));
+    EXPECT_EQ(header->sortIndicatorSection(), 1);
+    EXPECT_EQ(header->sortIndicatorOrder(), Qt::AscendingOrder);
     clickColumn(1);
-    EXPECT_EQ(column(r.list, 0), bySize);
+    EXPECT_EQ(column(r.list, 0), (QStringList{"alpha", "Zeta", "A.txt", "b.txt", "d.bin", "c.bin"}))
+        << "the folders stay ahead, in the order they had";
+    EXPECT_EQ(header->sortIndicatorOrder(), Qt::DescendingOrder);
 
-    // By time, not by the text: on 1 June, "Dec 9" without a year is last
-    // December.
-    r.host.todayDate = QDate(2026, 6, 1);
+    // By time, not by the text: "Dec 9" without a year is last December.
     clickColumn(3);
     EXPECT_EQ(column(r.list, 0),
               (QStringList{"alpha", "Zeta", "d.bin", "b.txt", "c.bin", "A.txt"}));
+    clickColumn(3);
+    EXPECT_EQ(column(r.list, 0),
+              (QStringList{"Zeta", "alpha", "A.txt", "c.bin", "b.txt", "d.bin"}));
+
+    // A new listing keeps the order chosen.
+    r.list.fillFromCache(CachedListing{
+        {"new.txt", "old.txt"}, {"1", "2"}, {"t", "t"}, {"Jan 1 2020", "Jan 2 2020"}});
+    EXPECT_EQ(column(r.list, 0), (QStringList{"old.txt", "new.txt"}));
 }
 
 TEST(RemoteFileList, MenuIsGreyOffANameAndDragsAreRecorded) {

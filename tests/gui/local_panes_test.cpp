@@ -5,6 +5,7 @@
 #include "window_fixture.h"
 
 #include "gui/panes/command_ids.h"
+#include "gui/panes/file_row.h"
 #include "gui/panes/local_file_list.h"
 #include "gui/panes/local_folder_tree.h"
 #include "gui/panes/pane_menu.h"
@@ -80,15 +81,16 @@ TEST(LocalPanes, TheTreeOpensAtItsFolderReadOneLevelAheadAndTheListShowsIt) {
     EXPECT_EQ(LocalFolderTree::folderPath(f.shown()), f.base + "/");
     EXPECT_EQ(f.tree->topLevelItem(0)->text(0), "/");
 
-    // Folders first in name order, then files; sizes in bytes, times as
-    // year-month-day.
+    // Folders first in name order, then files; sizes with units (the bytes
+    // carried), times as year-month-day and minute.
     EXPECT_EQ(rowNames(f.list), (QStringList{"alpha", "beta", QString::fromUtf8("中文 目录"),
                                              "data, 2024.bin", "empty.txt"}));
     QTreeWidgetItem* data = f.list->topLevelItem(3);
-    EXPECT_EQ(data->text(LocalFileList::SizeColumn), "1500");
+    EXPECT_EQ(data->text(LocalFileList::SizeColumn), "1.5 KB");
+    EXPECT_EQ(FileRow::bytesOf(data), 1500u);
     EXPECT_EQ(data->text(LocalFileList::TimeColumn),
-              QFileInfo(f.base + "/data, 2024.bin").lastModified().toString("yyyy-MM-dd HH:mm:ss"));
-    EXPECT_EQ(f.list->topLevelItem(4)->text(LocalFileList::SizeColumn), "0");
+              QFileInfo(f.base + "/data, 2024.bin").lastModified().toString("yyyy-MM-dd HH:mm"));
+    EXPECT_EQ(f.list->topLevelItem(4)->text(LocalFileList::SizeColumn), "0 B");
     EXPECT_TRUE(f.list->isFolderRow(f.list->topLevelItem(0)));
     EXPECT_TRUE(f.list->topLevelItem(0)->text(LocalFileList::SizeColumn).isEmpty());
 

@@ -45,31 +45,33 @@ QTime timeOf(const QString& text) {
     return QTime(hour, minute);
 }
 
-qint64 minutes(const QDate& date, const QTime& time) {
+using ListingTime::Stamp;
+
+Stamp stampOf(const QDate& date, const QTime& time, bool dayOnly = false) {
     if (!date.isValid() || !time.isValid())
-        return -1;
-    return QDateTime(date, time, QTimeZone::utc()).toSecsSinceEpoch() / 60;
+        return {};
+    return {QDateTime(date, time, QTimeZone::utc()).toSecsSinceEpoch() / 60, dayOnly};
 }
 
-qint64 unixForm(const QStringList& w, const QDate& today) {
+Stamp unixForm(const QStringList& w, const QDate& today) {
     const int month = monthOf(w.at(0));
     const int day = number(w.at(1), 1, 31);
     if (month == 0 || day < 0)
-        return -1;
+        return {};
     const int year = number(w.at(2), 1900, 9999);
     if (year > 0)
-        return minutes(QDate(year, month, day), QTime(0, 0));
+        return stampOf(QDate(year, month, day), QTime(0, 0), true);
     const QTime time = timeOf(w.at(2));
     QDate date(today.year(), month, day);
     if (date.isValid() && date > today.addDays(1))
         date = QDate(today.year() - 1, month, day);
-    return minutes(date, time);
+    return stampOf(date, time);
 }
 
-qint64 dosForm(const QStringList& w) {
+Stamp dosForm(const QStringList& w) {
     const QStringList parts = w.at(0).split(QLatin1Char('-'));
     if (parts.size() != 3)
-        return -1;
+        return {};
     // "2026-12-08 10:00:00", the local file list's own form, puts the year
     // first.
     const bool yearFirst = parts.at(0).size() == 4;
@@ -77,22 +79,36 @@ qint64 dosForm(const QStringList& w) {
     const int day = number(parts.at(yearFirst ? 2 : 1), 1, 31);
     int year = number(parts.at(yearFirst ? 0 : 2), 0, 9999);
     if (month < 0 || day < 0 || year < 0)
-        return -1;
+        return {};
     if (!yearFirst && parts.at(2).size() <= 2)
         year += year < 70 ? 2000 : 1900;
-    return minutes(QDate(year, month, day), w.size() > 1 ? timeOf(w.at(1)) : QTime(0, 0));
+    if (w.size() < 2)
+        return stampOf(QDate(year, month, day), QTime(0, 0), true);
+    return stampOf(QDate(year, month, day), timeOf(w.at(1)));
 }
 
 } // namespace
 
-qint64 ListingTime::sortKey(const QString& text, const QDate& today) {
+ListingTime::Stamp ListingTime::read(const QString& text, const QDate& today) {
     const QStringList w =
         text.simplified().remove(QLatin1Char(',')).split(QLatin1Char(' '), Qt::SkipEmptyParts);
     if (w.isEmpty())
-        return -1;
+        return {};
     if (monthOf(w.at(0)) != 0 && w.size() >= 3)
         return unixForm(w, today); // also "December 08 2026", the comma gone
     if (w.at(0).count(QLatin1Char('-')) == 2)
         return dosForm(w);
-    return -1;
+    return {};
+}
+
+qint64 ListingTime::sortKey(const QString& text, const QDate& today) {
+    return read(text, today).minutes;
+}
+
+QString ListingTime::displayText(const Stamp& stamp) {
+    if (!stamp.valid())
+        return {};
+    const QDateTime time = QDateTime::fromSecsSinceEpoch(stamp.minutes * 60, QTimeZone::utc());
+    return time.toString(stamp.dayOnly ? QStringLiteral("yyyy-MM-dd")
+                                       : QStringLiteral("yyyy-MM-dd HH:mm"));
 }

@@ -15,8 +15,20 @@
 //   "December 08, 2026"   the program's own rows for folders it made
 namespace ListingTime {
 
-// Minutes since 1970 (UTC fields, no time zone), for ordering; -1 when the
-// text fits none of the forms. `today` places the Unix form in its year.
+// A listed time: minutes since 1970 (UTC fields, no time zone), and
+// whether the listing gave only the day ("Mar 04  2019").
+struct Stamp {
+    qint64 minutes = -1; // -1: the text fits none of the forms
+    bool dayOnly = false;
+    bool valid() const { return minutes >= 0; }
+};
+
+// `today` places the Unix form in its year.
+Stamp read(const QString& text, const QDate& today);
+// Minutes since 1970 for ordering; -1 when the text fits none of the forms.
 qint64 sortKey(const QString& text, const QDate& today);
+// The one form both file lists show: "2026-12-09 10:44", or "2019-03-04"
+// for a day only; empty for a stamp that is not valid.
+QString displayText(const Stamp& stamp);
 
 } // namespace ListingTime

@@ -2,6 +2,7 @@
 
 #include "gui/panes/command_ids.h"
 #include "gui/panes/file_list_sort.h"
+#include "gui/panes/file_row.h"
 #include "gui/panes/file_types.h"
 #include "gui/panes/pane_host.h"
 #include "gui/panes/pane_state.h"
@@ -25,16 +26,26 @@ FileListView::FileListView(PaneState& app, PaneHost& host, const int (&columnWid
     setMouseTracking(true);
     viewport()->setMouseTracking(true); // moves with the button up end a drag
     header()->setSectionsClickable(true);
-    header()->setSortIndicatorShown(false);
-    connect(header(), &QHeaderView::sectionClicked, this, &FileListView::sortByColumn);
+    header()->setSortIndicatorShown(true);
+    header()->setSortIndicator(sortColumn_, sortOrder_);
+    connect(header(), &QHeaderView::sectionClicked, this, &FileListView::sortBy);
 }
 
-void FileListView::sortByColumn(int column) {
-    FileListSort::sortRows(this, column, FileTypes::folderTypeName(), host_.today());
+void FileListView::sortBy(int column) {
+    const bool again = column == sortColumn_;
+    sortOrder_ =
+        again && sortOrder_ == Qt::AscendingOrder ? Qt::DescendingOrder : Qt::AscendingOrder;
+    sortColumn_ = column;
+    resort();
+}
+
+void FileListView::resort() {
+    header()->setSortIndicator(sortColumn_, sortOrder_);
+    FileListSort::sortRows(this, sortColumn_, sortOrder_);
 }
 
 bool FileListView::isFolderRow(const QTreeWidgetItem* row) const {
-    return row && row->text(TypeColumn) == FileTypes::folderTypeName();
+    return FileRow::isFolder(row);
 }
 
 void FileListView::runPaneCommand(int command) {

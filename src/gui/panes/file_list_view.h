@@ -9,15 +9,22 @@ class PaneHost;
 class QMenu;
 
 // What the local and the remote file list share: four columns with folders
-// first, sorting by a click on a header, a context menu on a right click,
-// and rows dragged to another pane.
+// first, sorting by a click on a header (a second click on the same header
+// reverses the order), a context menu on a right click, and rows dragged
+// to another pane.
 class FileListView : public QTreeWidget, public DragPane {
     Q_OBJECT
 public:
     enum Column { NameColumn = 0, SizeColumn = 1, TypeColumn = 2, TimeColumn = 3 };
 
     void clearRows() { clear(); }
-    void sortByColumn(int column);
+    // A header's click: that column ascending, or the other way round when
+    // it is the column sorted already.
+    void sortBy(int column);
+    // The rows again in the order chosen last (after a new listing).
+    void resort();
+    int sortColumn() const { return sortColumn_; }
+    Qt::SortOrder sortOrder() const { return sortOrder_; }
     bool isFolderRow(const QTreeWidgetItem* row) const;
 
     // The context menu, its items enabled for a click at `point` (viewport
@@ -48,4 +55,6 @@ protected:
 
 private:
     PaneDrag::Press press_;
+    int sortColumn_ = NameColumn;
+    Qt::SortOrder sortOrder_ = Qt::AscendingOrder;
 };

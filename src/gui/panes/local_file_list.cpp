@@ -2,6 +2,7 @@
 
 #include "core/platform/prompts.h"
 #include "gui/panes/command_ids.h"
+#include "gui/panes/file_row.h"
 #include "gui/panes/file_types.h"
 #include "gui/panes/focus_report.h"
 #include "gui/panes/local_folder_tree.h"
@@ -53,17 +54,19 @@ bool LocalFileList::passesFilter(const QString& name) const {
     return app_.filters.localPasses(name);
 }
 
-QString LocalFileList::timeText(const QFileInfo& info) {
-    return info.lastModified().toString(QStringLiteral("yyyy-MM-dd HH:mm:ss"));
+// The modification time in the one form of both lists, to the minute.
+void LocalFileList::setRowTime(QTreeWidgetItem* row, const QFileInfo& info) {
+    const QDateTime time = info.lastModified();
+    row->setData(NameColumn, FileRow::MinutesRole, time.toSecsSinceEpoch() / 60);
+    row->setText(TimeColumn, time.toString(QStringLiteral("yyyy-MM-dd HH:mm")));
 }
 
 void LocalFileList::insertFolderRow(int position, const QFileInfo& info) {
     const QSignalBlocker quiet(this);
-    auto* row = new QTreeWidgetItem(
-        QStringList{info.fileName(), QString(), FileTypes::folderTypeName(), timeText(info)});
-    row->setIcon(NameColumn, FileTypes::folderIcon());
+    QTreeWidgetItem* row =
+        FileRow::make(info.fileName(), FileTypes::folderTypeName(), FileTypes::folderIcon(), true);
+    setRowTime(row, info);
     row->setData(NameColumn, NameRole, info.fileName());
-    row->setData(NameColumn, SizeRole, qint64(0));
     row->setFlags(row->flags() | Qt::ItemIsEditable);
     insertTopLevelItem(position, row);
 }
@@ -71,11 +74,11 @@ void LocalFileList::insertFolderRow(int position, const QFileInfo& info) {
 void LocalFileList::addFileRow(const QFileInfo& info) {
     const QSignalBlocker quiet(this);
     const QString name = info.fileName();
-    auto* row = new QTreeWidgetItem(QStringList{name, QString::number(info.size()),
-                                                FileTypes::typeNameFor(name), timeText(info)});
-    row->setIcon(NameColumn, FileTypes::iconFor(name));
+    QTreeWidgetItem* row =
+        FileRow::make(name, FileTypes::typeNameFor(name), FileTypes::iconFor(name), false);
+    FileRow::setBytes(row, quint64(info.size()));
+    setRowTime(row, info);
     row->setData(NameColumn, NameRole, name);
-    row->setData(NameColumn, SizeRole, info.size());
     row->setFlags(row->flags() | Qt::ItemIsEditable);
     addTopLevelItem(row);
 }

@@ -9,9 +9,6 @@ class QFileInfo;
 class LocalFileList : public FileListView {
     Q_OBJECT
 public:
-    // The file's size in bytes (qint64): the size column is text.
-    static constexpr int SizeRole = Qt::UserRole;
-
     LocalFileList(PaneState& app, PaneHost& host, QWidget* parent = nullptr);
 
     // Whether a name passes the local file filter.
@@ -20,8 +17,6 @@ public:
     void addFileRow(const QFileInfo& info);
     // The folder shown, with a trailing "/"; empty when none is.
     QString folderPath() const;
-    // "2026-12-08 09:30:00": the modification time as the list shows it.
-    static QString timeText(const QFileInfo& info);
 
     // The file commands on this pane.
     void renameSelected();
@@ -38,6 +33,7 @@ protected:
     void runListCommand(int command) override;
 
 private:
+    static void setRowTime(QTreeWidgetItem* row, const QFileInfo& info);
     void onDoubleClick(QTreeWidgetItem* row, int column);
     void onNameEdited(QTreeWidgetItem* row, int column);
 };

@@ -292,7 +292,7 @@ void LocalFolderTree::showRead(QTreeWidgetItem* item, bool refresh, const Folder
         item->setChildIndicatorPolicy(QTreeWidgetItem::DontShowIndicatorWhenChildless);
     }
     readChildrenAhead(item);
-    list->sortByColumn(LocalFileList::NameColumn);
+    list->resort();
 }
 
 bool LocalFolderTree::openChildFolder(const QString& name) {

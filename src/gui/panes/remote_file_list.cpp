@@ -2,6 +2,7 @@
 
 #include "core/engine/ftp_session.h"
 #include "core/platform/prompts.h"
+#include "gui/panes/file_row.h"
 #include "gui/panes/file_types.h"
 #include "gui/panes/focus_report.h"
 #include "gui/panes/listing_cache.h"
@@ -41,16 +42,17 @@ RemoteFileList::RemoteFileList(PaneState& app, PaneHost& host, QWidget* parent)
 }
 
 QTreeWidgetItem* RemoteFileList::makeRow(const QString& name, const QString& size,
-                                         const QString& type, const QString& date,
-                                         const QIcon& icon) {
-    auto* row = new QTreeWidgetItem(QStringList{name, size, type, date});
-    row->setIcon(NameColumn, icon);
+                                         const QString& type, const QString& date, bool folder) {
+    QTreeWidgetItem* row = FileRow::make(
+        name, type, folder ? FileTypes::folderIcon() : FileTypes::iconFor(name), folder);
+    if (!folder)
+        FileRow::setListedSize(row, size);
+    FileRow::setListedTime(row, date, host_.today());
     return row;
 }
 
 void RemoteFileList::insertFolderRow(int position, const QString& name, const QString& date) {
-    insertTopLevelItem(position, makeRow(name, QString(), FileTypes::folderTypeName(), date,
-                                         FileTypes::folderIcon()));
+    insertTopLevelItem(position, makeRow(name, QString(), FileTypes::folderTypeName(), date, true));
 }
 
 void RemoteFileList::fillFromCache(const CachedListing& listing) {
@@ -58,15 +60,17 @@ void RemoteFileList::fillFromCache(const CachedListing& listing) {
     const QString folderType = FileTypes::folderTypeName();
     // The site pattern hides file rows only; the cache keeps every row, so
     // that a file hidden now shows again without a new listing.
+    QList<QTreeWidgetItem*> rows;
+    rows.reserve(listing.size());
     for (qsizetype i = 0; i < listing.size(); ++i) {
         const bool folder = listing.types.at(i) == folderType;
         if (!folder && !app_.filters.sitePasses(listing.names.at(i)))
             continue;
-        addTopLevelItem(makeRow(
-            listing.names.at(i), listing.sizes.at(i), listing.types.at(i), listing.dates.at(i),
-            folder ? FileTypes::folderIcon() : FileTypes::iconFor(listing.names.at(i))));
+        rows << makeRow(listing.names.at(i), listing.sizes.at(i), listing.types.at(i),
+                        listing.dates.at(i), folder);
     }
-    sortByColumn(NameColumn);
+    addTopLevelItems(rows);
+    resort();
 }
 
 QTreeWidgetItem* RemoteFileList::rowNamed(const QString& name) const {

@@ -31,5 +31,5 @@ protected:
 private:
     void onDoubleClick(QTreeWidgetItem* row, int column);
     QTreeWidgetItem* makeRow(const QString& name, const QString& size, const QString& type,
-                             const QString& date, const QIcon& icon);
+                             const QString& date, bool folder);
 };

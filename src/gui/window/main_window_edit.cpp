@@ -4,12 +4,15 @@
 #include "core/engine/ftp_session.h"
 #include "core/platform/prompts.h"
 #include "core/sites/web_address.h"
+#include "gui/panes/file_row.h"
 #include "gui/panes/pane_texts.h"
 #include "gui/panes/remote_file_list.h"
 #include "gui/panes/site_tree.h"
 #include "gui/window/main_window.h"
 #include "gui/window/shell_services.h"
 #include "gui/window/status_dialog_bar.h"
+
+#include <limits>
 
 namespace {
 
@@ -34,10 +37,10 @@ void MainWindow::editFileCommand() {
     const QString name = row->text(RemoteFileList::NameColumn).trimmed();
     if (name.isEmpty())
         return;
-    const RemoteStamp shown{true, row->text(RemoteFileList::SizeColumn),
-                            row->text(RemoteFileList::TimeColumn)};
+    const RemoteStamp shown{true, FileRow::listedSize(row), FileRow::listedTime(row)};
+    const quint64 bytes = FileRow::bytesOf(row).value_or(0);
     editor_->edit(SiteTree::remoteFolder(node), name,
-                  row->text(RemoteFileList::SizeColumn).toUInt(), shown);
+                  bytes > std::numeric_limits<quint32>::max() ? 0 : quint32(bytes), shown);
 }
 
 // The name is checked against every file of the folder's listing, rows a

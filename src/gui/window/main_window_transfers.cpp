@@ -5,6 +5,7 @@
 #include "core/engine/result_texts.h"
 #include "core/platform/prompts.h"
 #include "core/tasks/operation_driver.h"
+#include "gui/panes/file_row.h"
 #include "gui/panes/file_types.h"
 #include "gui/panes/local_file_list.h"
 #include "gui/panes/local_folder_tree.h"
@@ -25,18 +26,17 @@ MainWindow::ChosenRows MainWindow::chosenRows(QTreeWidget* list, const QString& 
         QTreeWidgetItem* row = list->topLevelItem(i);
         if (!row->isSelected())
             continue;
-        const QString name = row->text(0);
-        if (row->text(2) == FileTypes::folderTypeName()) {
+        const QString name = row->text(FileRow::NameColumn);
+        if (FileRow::isFolder(row)) {
             rows.paths << folder + name + (local ? QStringLiteral("/") : QString());
             rows.sizes << 0;
             rows.kinds << OperationRecord::Folder;
             continue;
         }
-        bool number = true;
-        const quint64 size = local ? quint64(row->data(0, LocalFileList::SizeRole).toLongLong())
-                                   : row->text(1).toULongLong(&number);
-        if (!number)
+        const std::optional<quint64> bytes = FileRow::bytesOf(row);
+        if (!bytes)
             continue; // a size the listing did not give cannot be checked
+        const quint64 size = *bytes;
         if (size > std::numeric_limits<quint32>::max()) {
             itemSkipped(QString::fromUtf8(EngineText::SkippedOversized) + folder + name);
             continue;
