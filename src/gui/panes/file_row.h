@@ -17,8 +17,8 @@ namespace FileRow {
 enum Column { NameColumn = 0, SizeColumn = 1, TypeColumn = 2, TimeColumn = 3 };
 
 // On the name column.
-constexpr int FolderRole = Qt::UserRole + 10; // bool
-constexpr int BytesRole = Qt::UserRole + 11;  // qint64; none when unknown
+constexpr int FolderRole = Qt::UserRole + 10;  // bool
+constexpr int BytesRole = Qt::UserRole + 11;   // qint64; none when unknown
 constexpr int MinutesRole = Qt::UserRole + 12; // qint64 minutes since 1970; none when unknown
 // The size and time as a listing gave them, for comparing with a later
 // listing of the same file.
