@@ -151,6 +151,11 @@ void LocalFolderTree::fill(const QString& startFolder) {
     descendTo(root, QDir::cleanPath(startFolder).split(QLatin1Char('/'), Qt::SkipEmptyParts));
 }
 
+void LocalFolderTree::goTo(const QString& path) {
+    if (QTreeWidgetItem* root = topLevelItem(0))
+        descendTo(root, QDir::cleanPath(path).split(QLatin1Char('/'), Qt::SkipEmptyParts));
+}
+
 // Down to the start folder, each level read one ahead as if opened; the
 // folder opens with its subfolders in view, once the pane has its size.
 void LocalFolderTree::descendTo(QTreeWidgetItem* item, QStringList parts) {

@@ -48,6 +48,8 @@ public:
     QTreeWidgetItem* itemOf(const QPersistentModelIndex& index) const;
     // Expands the selected folder and selects its child `name`.
     bool openChildFolder(const QString& name);
+    // Shows the folder at `path` (absolute), reading the levels on the way.
+    void goTo(const QString& path);
     // The selected folder's child `name` takes the label `newName`.
     void relabelChild(const QString& name, const QString& newName);
 

@@ -25,4 +25,14 @@ inline constexpr char DropIntoItself[] = "不能把目录拖放到它自己或�
 inline constexpr char AskDirectoryUpdate[] =
     "是否确定用本地目录 %1 更新站点目录 %2 ？\r\n注意：站点目录中本地没有的文件和目录将被删除！";
 
+// The path bars: which side a file list shows, and a folder typed there
+// that cannot be shown.
+inline constexpr char LocalSide[] = "本地";
+inline constexpr char SiteSide[] = "站点";
+inline constexpr char NoSuchLocalFolder[] = "本地目录不存在：";
+inline constexpr char NotConnectedForPath[] = "请先连接站点，再输入站点目录！";
+// The status bar while connected.
+inline constexpr char ActiveMode[] = "主动模式";
+inline constexpr char PassiveMode[] = "被动模式";
+
 } // namespace PaneText

@@ -310,6 +310,46 @@ void SiteTree::showListing(const QByteArray& listing) {
     list->setUpdatesEnabled(true);
 }
 
+void SiteTree::goTo(const QString& path) {
+    QTreeWidgetItem* item = connectedSiteItem();
+    if (!item)
+        return;
+    beforeTypedPath_ = shown_;
+    typedPathStart_ = QPersistentModelIndex();
+    for (const QString& part : path.split(QLatin1Char('/'), Qt::SkipEmptyParts)) {
+        QTreeWidgetItem* child = nullptr;
+        for (int i = 0; i < item->childCount() && !child; ++i)
+            if (item->child(i)->text(0) == part)
+                child = item->child(i);
+        if (!child) {
+            child = insertFolderItem(item, part);
+            if (!typedPathStart_.isValid())
+                typedPathStart_ = indexFromItem(child);
+        }
+        item->setExpanded(true);
+        item = child;
+    }
+    if (item == currentItem())
+        browse(true);
+    else
+        setCurrentItem(item); // browsing it changes to it and lists it
+}
+
+void SiteTree::forgetTypedPath() {
+    QTreeWidgetItem* added = typedPathStart_.isValid() ? itemFromIndex(typedPathStart_) : nullptr;
+    typedPathStart_ = QPersistentModelIndex();
+    if (!added)
+        return;
+    QTreeWidgetItem* back =
+        beforeTypedPath_.isValid() ? itemFromIndex(beforeTypedPath_) : added->parent();
+    {
+        const QSignalBlocker quiet(this);
+        setCurrentItem(back);
+    }
+    deleteItem(added);
+    browse(false);
+}
+
 void SiteTree::setCurrentFolder(const QString& folder) {
     QTreeWidgetItem* site = connectedSiteItem();
     if (!site)

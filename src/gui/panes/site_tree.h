@@ -54,6 +54,12 @@ public:
     void setCurrentFolder(const QString& folder);
     // Double-click on a folder row of the remote list.
     void openChildFolder(const QString& name);
+    // A folder typed in the path bar: the folders on the way that the tree
+    // does not hold yet are added, and the last one is selected (and so
+    // listed). When the server cannot enter it, forgetTypedPath takes the
+    // added folders away again and goes back to where the list was.
+    void goTo(const QString& path);
+    void forgetTypedPath();
 
     // Upkeep after single commands succeeded on the server.
     void addFolder(const QString& name);
@@ -129,6 +135,9 @@ private:
     QPersistentModelIndex listingFor_;
     // The folder the server was last asked to enter.
     QPersistentModelIndex serverFolder_;
+    // The first folder goTo added, and the folder shown before it.
+    QPersistentModelIndex typedPathStart_;
+    QPersistentModelIndex beforeTypedPath_;
     QMenu* menu_;
     QPoint lastMousePoint_;
     PaneDrag::Press press_;

@@ -12,11 +12,14 @@
 #include "gui/panes/local_file_list.h"
 #include "gui/panes/local_folder_tree.h"
 #include "gui/panes/message_pane.h"
+#include "gui/panes/pane_texts.h"
+#include "gui/panes/path_bar.h"
 #include "gui/panes/remote_file_list.h"
 #include "gui/panes/site_tree.h"
 #include "gui/window/shell_services.h"
 #include "gui/window/status_dialog_bar.h"
 
+#include <QApplication>
 #include <QCloseEvent>
 #include <QDateTime>
 #include <QDir>
@@ -52,11 +55,18 @@ MainWindow::MainWindow(Deps deps, QWidget* parent)
     messages_.setTimer(StartupTimer, timing_.startupTickMs, MessageTarget::TimerKind::SingleShot);
     buildCommands();
 
-    // The menu and toolbar follow the connection's state as it changes.
+    // The menu, the toolbar and the path bars follow the connection's state
+    // as it changes.
     auto* stateTimer = new QTimer(this);
     connect(stateTimer, &QTimer::timeout, this, &MainWindow::updateCommandStates);
+    connect(stateTimer, &QTimer::timeout, this, &MainWindow::updateOrientation);
+    connect(qApp, &QApplication::focusChanged, this,
+            [this](QWidget*, QWidget* now) { markFocusedPane(now); });
+    connect(localBar_, &PathBar::pathEntered, this, &MainWindow::goToLocalPath);
+    connect(remoteBar_, &PathBar::pathEntered, this, &MainWindow::goToRemotePath);
     stateTimer->start(250);
     updateCommandStates();
+    updateOrientation();
 }
 
 MainWindow::~MainWindow() {
@@ -80,10 +90,12 @@ void MainWindow::buildPanes() {
     auto* remoteSplitter = new QSplitter(Qt::Horizontal);
     auto* localTree = new LocalFolderTree(app_, *this);
     localSplitter->addWidget(localTree);
-    localSplitter->addWidget(new LocalFileList(app_, *this));
+    localBar_ = new PathBar(QString::fromUtf8(PaneText::LocalSide));
+    remoteBar_ = new PathBar(QString::fromUtf8(PaneText::SiteSide));
+    localSplitter->addWidget(withPathBar(localBar_, new LocalFileList(app_, *this)));
     remoteSplitter->addWidget(
         new SiteTree(app_, *this, programDir_ + QStringLiteral("ftpsite.dat")));
-    remoteSplitter->addWidget(new RemoteFileList(app_, *this));
+    remoteSplitter->addWidget(withPathBar(remoteBar_, new RemoteFileList(app_, *this)));
     for (QSplitter* row : {localSplitter, remoteSplitter}) {
         row->setSizes({250, 400});
         row->setStretchFactor(1, 1);

@@ -30,6 +30,7 @@ class QTreeWidget;
 class QTreeWidgetItem;
 class ShellServices;
 class StatusDialogBar;
+class PathBar;
 
 // The main window's own message target: its timer and the resume message
 // the connection posts to it.
@@ -82,6 +83,8 @@ public:
     const NetworkSettings& networkSettings() const { return settings_; }
     ConnectionSource* source() const { return source_.get(); }
     QSplitter* mainSplitter() const { return mainSplitter_; }
+    PathBar* localPathBar() const { return localBar_; }
+    PathBar* remotePathBar() const { return remoteBar_; }
     QSplitter* leftSplitter() const { return leftSplitter_; }
 
     // Greys every command whose rule does not hold (also run on a short
@@ -186,6 +189,14 @@ private:
     bool resumeEnabled() const;
 
     void buildPanes();
+    // Where am I: the path bars, the sides' labels, the mark on the pane
+    // with the focus, the connection in the status bar.
+    QWidget* withPathBar(PathBar* bar, QWidget* list);
+    void updateOrientation();
+    QString connectionSummary() const;
+    void goToLocalPath(const QString& typed);
+    void goToRemotePath(const QString& typed);
+    void markFocusedPane(QWidget* focused);
     void buildCommands();
     void addFileCommands();
     void addViewEditAndHelpCommands();
@@ -234,6 +245,8 @@ private:
     QSplitter* mainSplitter_ = nullptr;
     QSplitter* leftSplitter_ = nullptr;
     StatusDialogBar* statusBar_ = nullptr;
+    PathBar* localBar_ = nullptr;
+    PathBar* remoteBar_ = nullptr;
     QToolBar* toolBar_ = nullptr;
     QHash<int, QAction*> actions_;
     QHash<int, std::function<void()>> handlers_; // what each command does

@@ -15,6 +15,10 @@
 #include <utility>
 
 void MainWindow::operationEnded(const OperationEnd& end) {
+    // A folder typed in the site bar that the server cannot enter leaves
+    // no folder behind in the tree (once the connection's handler is done).
+    if (end.message == EndMessage::CannotEnterFolder)
+        QTimer::singleShot(0, this, [this] { app_.siteTree->forgetTypedPath(); });
     prompts_.report(end.text());
 }
 

@@ -9,7 +9,7 @@
 StatusDialogBar::StatusDialogBar(QWidget* parent)
     : QWidget(parent), bytes_(new QLabel(this)), bar_(new QProgressBar(this)),
       speed_(new QLabel(this)), elapsed_(new QLabel(this)), statusLine_(new QLabel(this)),
-      security_(new QLabel(this)) {
+      connection_(new QLabel(this)), security_(new QLabel(this)) {
     setObjectName(QStringLiteral("statusBar"));
     bar_->setRange(0, 100);
     bar_->setTextVisible(false);
@@ -21,8 +21,11 @@ StatusDialogBar::StatusDialogBar(QWidget* parent)
     layout->addWidget(speed_, 2);
     layout->addWidget(elapsed_, 2);
     layout->addWidget(statusLine_, 10);
+    connection_->setObjectName(QStringLiteral("connection"));
+    layout->addWidget(connection_, 0);
     security_->setObjectName(QStringLiteral("security"));
     layout->addWidget(security_, 0);
+    setConnection(QString());
     setSecurity(QString());
     setStatusLine(QString());
 }
@@ -60,6 +63,15 @@ void StatusDialogBar::setSecurity(const QString& protocol) {
     security_->setText(protocol.isEmpty() ? QString()
                                           : QString::fromUtf8("已加密（%1）").arg(protocol));
     security_->setVisible(!protocol.isEmpty());
+}
+
+void StatusDialogBar::setConnection(const QString& text) {
+    connection_->setText(text);
+    connection_->setVisible(!text.isEmpty());
+}
+
+QString StatusDialogBar::connectionText() const {
+    return connection_->text();
 }
 
 QString StatusDialogBar::securityText() const {

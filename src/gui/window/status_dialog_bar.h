@@ -20,6 +20,10 @@ public:
     // "TLSv1.3" while the connection is encrypted, empty when it is not.
     void setSecurity(const QString& protocol);
     QString securityText() const;
+    // While connected: the site, its address, the data mode and the names'
+    // text ("本机 | 127.0.0.1:21 | 被动模式 | UTF-8"); empty when not.
+    void setConnection(const QString& text);
+    QString connectionText() const;
     void showProgress(const QString& bytesText, int percent, const QString& speedText,
                       const QString& elapsedText);
 
@@ -35,5 +39,6 @@ private:
     QLabel* speed_;      // 1025
     QLabel* elapsed_;    // 1026
     QLabel* statusLine_; // 1029
+    QLabel* connection_; // shown in both modes while connected
     QLabel* security_;   // shown in both modes while encrypted
 };

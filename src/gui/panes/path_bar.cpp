@@ -1,0 +1,56 @@
+#include "gui/panes/path_bar.h"
+
+#include <QHBoxLayout>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+
+PathBar::PathBar(const QString& side, QWidget* parent)
+    : QWidget(parent), side_(new QLabel(side)), edit_(new QLineEdit) {
+    auto* layout = new QHBoxLayout(this);
+    layout->setContentsMargins(2, 2, 2, 2);
+    layout->setSpacing(4);
+    QFont bold = side_->font();
+    bold.setBold(true);
+    side_->setFont(bold);
+    layout->addWidget(side_);
+    layout->addWidget(edit_, 1);
+    edit_->installEventFilter(this);
+    connect(edit_, &QLineEdit::returnPressed, this, [this] {
+        const QString typed = edit_->text().trimmed();
+        if (!typed.isEmpty())
+            emit pathEntered(typed);
+    });
+}
+
+void PathBar::setSide(const QString& side) {
+    side_->setText(side);
+}
+
+QString PathBar::side() const {
+    return side_->text();
+}
+
+void PathBar::setPath(const QString& path) {
+    shown_ = path;
+    if (!edit_->hasFocus())
+        edit_->setText(path);
+}
+
+QString PathBar::path() const {
+    return shown_;
+}
+
+// Escape gives up what was typed; leaving the bar does the same, so that it
+// never shows a folder the list does not.
+bool PathBar::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == edit_) {
+        const bool escape = event->type() == QEvent::KeyPress &&
+                            static_cast<QKeyEvent*>(event)->key() == Qt::Key_Escape;
+        if (escape || event->type() == QEvent::FocusOut)
+            edit_->setText(shown_);
+        if (escape)
+            return true;
+    }
+    return QWidget::eventFilter(watched, event);
+}

@@ -1,0 +1,125 @@
+// Where the user is: the path bars above both file lists (shown, typed,
+// refused), the side labels, the mark on the focused pane, and the
+// connection's particulars in the status bar.
+#include "connected_frame.h"
+#include "file_bytes.h"
+
+#include "gui/panes/local_file_list.h"
+#include "gui/panes/local_folder_tree.h"
+#include "gui/panes/path_bar.h"
+#include "gui/window/status_dialog_bar.h"
+
+#include <QLineEdit>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+// Types `text` into the bar and presses Enter, as the user does (the text
+// goes in as an input method would put it: the test keyboard has no
+// Chinese).
+void typeInto(PathBar* bar, const QString& text) {
+    bar->edit()->setFocus();
+    bar->edit()->selectAll();
+    bar->edit()->insert(text);
+    QTest::keyClick(bar->edit(), Qt::Key_Return);
+}
+
+} // namespace
+
+TEST(PathBars, TheLocalBarShowsTheFolderGoesWhereTypedAndRefusesWhatIsNotThere) {
+    WindowFixture f;
+    const QString base = f.localDir.path();
+    QDir(base).mkpath(QString::fromUtf8("甲 1/乙"));
+    writeBytes(base + QString::fromUtf8("/甲 1/乙/x.txt"), "x");
+    f.writeSettings();
+    f.open();
+    PathBar* bar = f.frame->localPathBar();
+    EXPECT_EQ(bar->side(), QString::fromUtf8("本地"));
+    ASSERT_TRUE(waitUntil([&] { return bar->edit()->text() == base + "/"; }))
+        << bar->edit()->text().toStdString();
+
+    typeInto(bar, base + QString::fromUtf8("/甲 1/乙"));
+    ASSERT_TRUE(waitUntil([&] { return f.frame->app().localList->topLevelItemCount() == 1; }));
+    EXPECT_EQ(f.frame->app().localList->topLevelItem(0)->text(0), "x.txt");
+    EXPECT_TRUE(
+        waitUntil([&] { return bar->edit()->text() == base + QString::fromUtf8("/甲 1/乙/"); }));
+
+    // Relative to the folder shown, then one that is not there: said, and
+    // the bar shows the folder the list shows again.
+    typeInto(bar, "..");
+    EXPECT_TRUE(waitUntil([&] {
+        return f.frame->app().localList->folderPath() == base + QString::fromUtf8("/甲 1/");
+    }));
+    typeInto(bar, base + "/nowhere");
+    EXPECT_EQ(f.prompts.count(QString::fromUtf8("本地目录不存在：") + base + "/nowhere"), 1)
+        << f.prompts.shown.join('|').toStdString();
+    EXPECT_EQ(f.frame->app().localList->folderPath(), base + QString::fromUtf8("/甲 1/"));
+    f.frame->app().localList->setFocus();
+    EXPECT_TRUE(waitUntil([&] {
+        return bar->edit()->text() == base + QString::fromUtf8("/甲 1/");
+    })) << bar->edit()->text().toStdString();
+}
+
+TEST(PathBars, TheSiteBarNamesTheSiteShowsItsFolderAndGoesOnlyWhereTheServerCan) {
+    ConnectedFrame f;
+    PathBar* bar = nullptr;
+    {
+        f.writeSettings();
+        f.open();
+        bar = f.frame->remotePathBar();
+        EXPECT_EQ(bar->side(), QString::fromUtf8("站点"));
+        typeInto(bar, "/pub");
+        EXPECT_EQ(f.prompts.count(QString::fromUtf8("请先连接站点，再输入站点目录！")), 1);
+        f.frame.reset();
+    }
+    ASSERT_TRUE(f.connect()) << f.prompts.shown.join('|').toStdString();
+    bar = f.frame->remotePathBar();
+    ASSERT_TRUE(waitUntil([&] { return bar->edit()->text() == "/pub/deep"; }))
+        << bar->edit()->text().toStdString();
+    EXPECT_EQ(bar->side(), QString::fromUtf8("演示站点"));
+
+    // The status bar: site, address, data mode, names' text.
+    const QString summary = f.frame->statusDialogBar()->connectionText();
+    EXPECT_TRUE(summary.startsWith(QString::fromUtf8("演示站点 | 127.0.0.1:") +
+                                   QString::number(f.server.port())))
+        << summary.toStdString();
+    EXPECT_TRUE(summary.contains(QString::fromUtf8("模式"))) << summary.toStdString();
+
+    // Up by a typed path, into a folder the tree has not seen yet.
+    typeInto(bar, "/pub");
+    ASSERT_TRUE(waitUntil([&] { return names(f.list).contains("other.txt"); }));
+    typeInto(bar, "deep/inner");
+    ASSERT_TRUE(waitUntil([&] {
+        return f.frame->connectionReady() &&
+               SiteTree::remotePath(f.tree->shownItem()) == "/pub/deep/inner";
+    }));
+
+    // A folder that is not there: the server's refusal is said, the tree
+    // keeps no folder for it, and the list goes back.
+    typeInto(bar, "/pub/missing/deeper");
+    ASSERT_TRUE(waitUntil([&] { return f.prompts.count("不能进入该目录！") == 1; }, 10000))
+        << f.prompts.shown.join('|').toStdString();
+    ASSERT_TRUE(waitUntil([&] {
+        return f.frame->connectionReady() &&
+               SiteTree::remotePath(f.tree->shownItem()) == "/pub/deep/inner";
+    }));
+    EXPECT_FALSE(child(child(f.site(), "pub"), "missing"));
+    EXPECT_TRUE(waitUntil([&] { return bar->edit()->text() == "/pub/deep/inner"; }));
+}
+
+TEST(PathBars, ThePaneWithTheFocusIsMarked) {
+    WindowFixture f;
+    f.writeSettings();
+    f.open();
+    QWidget* list = f.frame->app().localList;
+    QWidget* tree = f.frame->app().siteTree;
+    list->setFocus();
+    ASSERT_TRUE(waitUntil([&] { return list->hasFocus(); }));
+    EXPECT_TRUE(list->property("paneFocus").toBool());
+    EXPECT_FALSE(tree->property("paneFocus").toBool());
+    tree->setFocus();
+    ASSERT_TRUE(waitUntil([&] { return tree->hasFocus(); }));
+    EXPECT_TRUE(tree->property("paneFocus").toBool());
+    EXPECT_FALSE(list->property("paneFocus").toBool());
+}
