@@ -89,7 +89,8 @@ int main(int argc, char** argv) {
         return 1;
     }
     tree->expandAll();
-    spinFor(200);
+    frame.app().remoteList->setFocus();
+    spinFor(400); // the path bars and the status bar follow within a quarter second
     bool ok = save(&frame, out + QStringLiteral("/main-window.png"));
 
     // A download of images/large.bin into 下载, as a drag there starts it.

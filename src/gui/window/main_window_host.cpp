@@ -96,6 +96,7 @@ void MainWindow::showListing(const QByteArray& listing) {
     QTreeWidgetItem* shown = app_.siteTree->shownItem();
     if (const CachedListing* cached = shown ? app_.listingCache.find(shown) : nullptr)
         editor_->listingShown(SiteTree::remoteFolder(shown), *cached);
+    updateOrientation(); // the bar names the folder with its listing, not a tick later
 }
 
 // The side that received files is shown again.
