@@ -13,6 +13,8 @@
 #include <QCryptographicHash>
 #include <QDirIterator>
 #include <QFileInfo>
+#include <QLineEdit>
+#include <QPointer>
 
 #include <gtest/gtest.h>
 
@@ -278,31 +280,54 @@ TEST(WindowTransfers, RemoteNewFolderRenameAndDelete) {
     ASSERT_TRUE(waitUntil([&] { return QFileInfo(deep + QString::fromUtf8("/新建 夹")).isDir(); }));
     ASSERT_TRUE(waitUntil([&] { return w.connectionReady(); }));
 
-    // Rename a file through the dialog: its own name is refused, so is a
-    // name of a row a pattern hides, and a name that is not a plain name;
-    // blanks stay.
+    // Rename a file in place: its own name is refused, so is a name of a
+    // row a pattern hides, and a name that is not a plain name; blanks stay.
     f.list->clearSelection();
     QTreeWidgetItem* z = f.list->rowNamed("z.txt");
     f.list->setCurrentItem(z);
     ASSERT_TRUE(f.enabledIn(Pane::RemoteList, Cmd::Rename));
-    f.prompts.names = {"z.txt"};
-    w.runCommand(Cmd::Rename);
+    const auto renameTo = [&](const QString& name) {
+        w.runCommand(Cmd::Rename);
+        QLineEdit* editor = nullptr;
+        for (QLineEdit* e : f.list->viewport()->findChildren<QLineEdit*>())
+            if (e->isVisible())
+                editor = e;
+        ASSERT_TRUE(editor) << "no name editor";
+        editor->setText(name);
+        QTest::keyClick(editor, Qt::Key_Return);
+        // The view takes the name once back in its event loop.
+        const QPointer<QLineEdit> open(editor);
+        ASSERT_TRUE(waitUntil([&] { return !open || !open->isVisible(); }));
+    };
+    renameTo("A.bin");
     EXPECT_EQ(f.prompts.shown.last(), QString::fromUtf8("已有该文件名！"));
+    EXPECT_EQ(z->text(0), "z.txt") << "the row keeps its name";
     delete f.list->rowNamed("A.bin"); // as a pattern "*.txt" would hide it
-    f.prompts.names = {"A.bin"};
-    w.runCommand(Cmd::Rename);
-    EXPECT_EQ(f.prompts.shown.last(), QString::fromUtf8("已有该文件名！"));
+    f.prompts.shown.clear();
+    renameTo("A.bin");
+    EXPECT_EQ(f.prompts.shown.value(0), QString::fromUtf8("已有该文件名！"));
     EXPECT_EQ(readBytes(deep + "/A.bin").size(), 2000);
-    f.prompts.names = {"../z.txt"};
-    w.runCommand(Cmd::Rename);
+    renameTo("../z.txt");
     EXPECT_EQ(f.prompts.shown.last(),
               QString::fromUtf8("名称中不能含有“/”或“\\”，也不能是“.”或“..”！"));
-    f.prompts.names = {"z 2.txt"};
-    w.runCommand(Cmd::Rename);
+    renameTo("z 2.txt");
     ASSERT_TRUE(waitUntil([&] { return QFileInfo::exists(deep + "/z 2.txt"); }));
     ASSERT_TRUE(waitUntil([&] { return w.connectionReady(); }));
     EXPECT_TRUE(f.list->rowNamed("z 2.txt"));
-    EXPECT_TRUE(QFileInfo::exists(f.server.root() + "/pub/deep/z 2.txt"));
+    EXPECT_EQ(f.list->rowNamed("z 2.txt"), z);
+
+    // A folder too, and its item in the site tree follows.
+    f.list->clearSelection();
+    QTreeWidgetItem* mdir = f.list->rowNamed("Mdir");
+    f.list->setCurrentItem(mdir);
+    ASSERT_TRUE(f.enabledIn(Pane::RemoteList, Cmd::Rename));
+    renameTo(QString::fromUtf8("新 目录"));
+    ASSERT_TRUE(waitUntil([&] {
+        return QFileInfo(deep + QString::fromUtf8("/新 目录")).isDir() && w.connectionReady();
+    }));
+    EXPECT_EQ(mdir->text(0), QString::fromUtf8("新 目录"));
+    EXPECT_TRUE(child(f.tree->currentItem(), QString::fromUtf8("新 目录")));
+    EXPECT_FALSE(child(f.tree->currentItem(), "Mdir"));
 
     // Delete rows, a folder with its contents among them.
     writeBytes(deep + "/inner/inside.txt", "x");

@@ -24,10 +24,14 @@ public:
     void pasteInto(QTreeWidgetItem*) override {}
     void runFrameCommand(int) override {}
     bool frameCommandEnabled(int) override { return frameCommandsEnabled; }
+    void renameRemoteItem(const QString& oldName, const QString& newName) override {
+        renames << oldName + QStringLiteral(" -> ") + newName;
+    }
 
     ScriptedPrompts prompts_;
     QDate todayDate{2026, 12, 8};
     bool frameCommandsEnabled = false;
+    QStringList renames;
 
 private:
     bool commandsBuilt_;

@@ -9,6 +9,7 @@
 
 #include <QContextMenuEvent>
 #include <QHeaderView>
+#include <QKeyEvent>
 #include <QMenu>
 
 FileListView::FileListView(PaneState& app, PaneHost& host, const int (&columnWidths)[4],
@@ -76,6 +77,19 @@ void FileListView::mouseMoveEvent(QMouseEvent* event) {
     lastMousePoint_ = event->pos();
     if (!PaneDrag::handleMove(app_, this, press_, event))
         QTreeWidget::mouseMoveEvent(event);
+}
+
+// Enter opens the folder of the current row; on a file it does nothing (a
+// transfer starts only by a drag or a paste).
+void FileListView::keyPressEvent(QKeyEvent* event) {
+    const bool enter = event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter;
+    if (enter && state() != EditingState) {
+        if (QTreeWidgetItem* row = currentItem(); row && isFolderRow(row))
+            openFolderRow(row);
+        event->accept();
+        return;
+    }
+    QTreeWidget::keyPressEvent(event);
 }
 
 void FileListView::mouseReleaseEvent(QMouseEvent* event) {

@@ -39,6 +39,8 @@ public:
 
 protected:
     virtual void runListCommand(int command) = 0;
+    // A folder row opened (double click, Enter): its folder is shown.
+    virtual void openFolderRow(QTreeWidgetItem* row) = 0;
 
     FileListView(PaneState& app, PaneHost& host, const int (&columnWidths)[4], QWidget* parent);
 
@@ -46,6 +48,7 @@ protected:
     void mousePressEvent(QMouseEvent* event) override;
     void mouseMoveEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
 
     PaneState& app_;
     PaneHost& host_;

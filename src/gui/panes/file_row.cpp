@@ -11,6 +11,7 @@ QTreeWidgetItem* make(const QString& name, const QString& type, const QIcon& ico
     auto* row = new QTreeWidgetItem(QStringList{name, QString(), type, QString()});
     row->setIcon(NameColumn, icon);
     row->setData(NameColumn, FolderRole, folder);
+    row->setData(NameColumn, NameRole, name);
     row->setTextAlignment(SizeColumn, Qt::AlignRight | Qt::AlignVCenter);
     return row;
 }
@@ -49,6 +50,15 @@ void setListedTime(QTreeWidgetItem* row, const QString& listed, const QDate& tod
 
 bool isFolder(const QTreeWidgetItem* row) {
     return row && row->data(NameColumn, FolderRole).toBool();
+}
+
+QString nameOf(const QTreeWidgetItem* row) {
+    return row->data(NameColumn, NameRole).toString();
+}
+
+void setName(QTreeWidgetItem* row, const QString& name) {
+    row->setData(NameColumn, NameRole, name);
+    row->setText(NameColumn, name);
 }
 
 std::optional<quint64> bytesOf(const QTreeWidgetItem* row) {

@@ -24,6 +24,8 @@ constexpr int MinutesRole = Qt::UserRole + 12; // qint64 minutes since 1970; non
 // listing of the same file.
 constexpr int ListedSizeRole = Qt::UserRole + 13;
 constexpr int ListedTimeRole = Qt::UserRole + 14;
+// The name the row has, kept while its label is edited.
+constexpr int NameRole = Qt::UserRole + 15;
 
 QTreeWidgetItem* make(const QString& name, const QString& type, const QIcon& icon, bool folder);
 
@@ -37,6 +39,8 @@ void setTime(QTreeWidgetItem* row, const ListingTime::Stamp& stamp);
 void setListedTime(QTreeWidgetItem* row, const QString& listed, const QDate& today);
 
 bool isFolder(const QTreeWidgetItem* row);
+QString nameOf(const QTreeWidgetItem* row);
+void setName(QTreeWidgetItem* row, const QString& name);
 std::optional<quint64> bytesOf(const QTreeWidgetItem* row);
 QString listedSize(const QTreeWidgetItem* row);
 QString listedTime(const QTreeWidgetItem* row);

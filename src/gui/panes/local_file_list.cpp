@@ -89,9 +89,13 @@ QString LocalFileList::folderPath() const {
 
 // A folder row opens its folder through the tree, which shows it.
 void LocalFileList::onDoubleClick(QTreeWidgetItem* row, int column) {
-    if (app_.dragState.dragging || column != NameColumn || !isFolderRow(row) || !app_.localTree)
-        return;
-    app_.localTree->openChildFolder(row->data(NameColumn, NameRole).toString());
+    if (!app_.dragState.dragging && column == NameColumn)
+        openFolderRow(row);
+}
+
+void LocalFileList::openFolderRow(QTreeWidgetItem* row) {
+    if (isFolderRow(row) && app_.localTree)
+        app_.localTree->openChildFolder(row->data(NameColumn, NameRole).toString());
 }
 
 // --- renaming in place --------------------------------------------------------

@@ -31,6 +31,7 @@ public:
 
 protected:
     void runListCommand(int command) override;
+    void openFolderRow(QTreeWidgetItem* row) override;
 
 private:
     static void setRowTime(QTreeWidgetItem* row, const QFileInfo& info);

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QDate>
+#include <QString>
 
 class FtpSession;
 class Prompts;
@@ -47,4 +48,7 @@ public:
     // the main window would run it now.
     virtual void runFrameCommand(int command) = 0;
     virtual bool frameCommandEnabled(int command) = 0;
+    // A row of the remote list renamed in place: the site is asked to rename
+    // it; the row shows the new name once the server has done it.
+    virtual void renameRemoteItem(const QString& oldName, const QString& newName) = 0;
 };

@@ -14,6 +14,7 @@
 
 #include <QApplication>
 #include <QMenu>
+#include <QSignalBlocker>
 
 namespace {
 constexpr int ColumnWidths[4] = {150, 100, 200, 200};
@@ -24,8 +25,11 @@ RemoteFileList::RemoteFileList(PaneState& app, PaneHost& host, QWidget* parent)
     setObjectName(QStringLiteral("remoteList"));
     app_.remoteList = this;
     new FocusReport(app_, this, Pane::RemoteList);
+    // Names are edited in place only through the rename command, which
+    // knows whether the connection is free.
     setEditTriggers(QAbstractItemView::NoEditTriggers);
     connect(this, &QTreeWidget::itemDoubleClicked, this, &RemoteFileList::onDoubleClick);
+    connect(this, &QTreeWidget::itemChanged, this, &RemoteFileList::onNameEdited);
 
     PaneMenu::add(menu_, Cmd::PaneEditFile, "编辑文件");
     menu_->addSeparator();
@@ -45,6 +49,7 @@ QTreeWidgetItem* RemoteFileList::makeRow(const QString& name, const QString& siz
                                          const QString& type, const QString& date, bool folder) {
     QTreeWidgetItem* row = FileRow::make(
         name, type, folder ? FileTypes::folderIcon() : FileTypes::iconFor(name), folder);
+    row->setFlags(row->flags() | Qt::ItemIsEditable);
     if (!folder)
         FileRow::setListedSize(row, size);
     FileRow::setListedTime(row, date, host_.today());
@@ -52,10 +57,12 @@ QTreeWidgetItem* RemoteFileList::makeRow(const QString& name, const QString& siz
 }
 
 void RemoteFileList::insertFolderRow(int position, const QString& name, const QString& date) {
+    const QSignalBlocker quiet(this);
     insertTopLevelItem(position, makeRow(name, QString(), FileTypes::folderTypeName(), date, true));
 }
 
 void RemoteFileList::fillFromCache(const CachedListing& listing) {
+    const QSignalBlocker quiet(this);
     clear();
     const QString folderType = FileTypes::folderTypeName();
     // The site pattern hides file rows only; the cache keeps every row, so
@@ -75,7 +82,7 @@ void RemoteFileList::fillFromCache(const CachedListing& listing) {
 
 QTreeWidgetItem* RemoteFileList::rowNamed(const QString& name) const {
     for (int i = 0; i < topLevelItemCount(); ++i)
-        if (topLevelItem(i)->text(NameColumn) == name)
+        if (FileRow::nameOf(topLevelItem(i)) == name)
             return topLevelItem(i);
     return nullptr;
 }
@@ -83,9 +90,33 @@ QTreeWidgetItem* RemoteFileList::rowNamed(const QString& name) const {
 // A folder row opens the folder through the site tree, whose selection
 // lists it; a folder without its tree item is left alone.
 void RemoteFileList::onDoubleClick(QTreeWidgetItem* row, int column) {
-    if (column != NameColumn || !isFolderRow(row) || !app_.siteTree)
+    if (column == NameColumn)
+        openFolderRow(row);
+}
+
+void RemoteFileList::openFolderRow(QTreeWidgetItem* row) {
+    if (isFolderRow(row) && app_.siteTree)
+        app_.siteTree->openChildFolder(FileRow::nameOf(row));
+}
+
+void RemoteFileList::renameSelected() {
+    QTreeWidgetItem* row = currentItem();
+    if (row && row->isSelected())
+        editItem(row, NameColumn);
+}
+
+// The row keeps its name until the server has renamed the file or folder.
+void RemoteFileList::onNameEdited(QTreeWidgetItem* row, int column) {
+    if (column != NameColumn)
         return;
-    app_.siteTree->openChildFolder(row->text(NameColumn));
+    const QString oldName = FileRow::nameOf(row);
+    const QString newName = row->text(NameColumn).trimmed();
+    {
+        const QSignalBlocker quiet(this);
+        row->setText(NameColumn, oldName);
+    }
+    if (!newName.isEmpty() && newName != oldName)
+        host_.renameRemoteItem(oldName, newName);
 }
 
 QMenu* RemoteFileList::prepareContextMenu(const QPoint& point) {

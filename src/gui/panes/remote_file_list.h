@@ -13,10 +13,12 @@ public:
 
     // A folder row at `position`.
     void insertFolderRow(int position, const QString& name, const QString& date);
-    // Rows of a cached listing, in its order, then sorted by name.
+    // Rows of a cached listing, in the order chosen last.
     void fillFromCache(const CachedListing& listing);
     // The first row with this name, or null.
     QTreeWidgetItem* rowNamed(const QString& name) const;
+    // F2 and the rename command: the current row's name, edited in place.
+    void renameSelected();
 
     QMenu* prepareContextMenu(const QPoint& point) override;
 
@@ -27,9 +29,11 @@ public:
 
 protected:
     void runListCommand(int command) override;
+    void openFolderRow(QTreeWidgetItem* row) override;
 
 private:
     void onDoubleClick(QTreeWidgetItem* row, int column);
+    void onNameEdited(QTreeWidgetItem* row, int column);
     QTreeWidgetItem* makeRow(const QString& name, const QString& size, const QString& type,
                              const QString& date, bool folder);
 };

@@ -8,6 +8,7 @@
 
 #include <QDate>
 #include <QLocale>
+#include <QSignalBlocker>
 
 namespace {
 
@@ -73,8 +74,18 @@ void SiteTree::removeFolder(const QString& path) {
     }
 }
 
+// A renamed folder keeps its item, and what is cached below it: the paths
+// there follow the item's label.
 void SiteTree::renameEntry(const QString& oldName, const QString& newName) {
-    CachedListing* cached = app_.listingCache.find(currentItem());
+    QTreeWidgetItem* folder = currentItem();
+    for (int i = 0; folder && i < folder->childCount(); ++i) {
+        if (folder->child(i)->text(0) == oldName) {
+            const QSignalBlocker quiet(this);
+            folder->child(i)->setText(0, newName);
+            break;
+        }
+    }
+    CachedListing* cached = app_.listingCache.find(folder);
     if (!cached)
         return;
     const qsizetype row = cached->names.indexOf(oldName);

@@ -121,6 +121,7 @@ void MainWindow::buildPanes() {
     statusBar_ = new StatusDialogBar;
     layout->addWidget(statusBar_);
     setCentralWidget(central);
+    setUpPaneKeys();
     localTree->fill(localStartFolder_);
     app_.localTree->setFocus();
 }

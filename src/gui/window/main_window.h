@@ -119,6 +119,7 @@ public:
     void pasteInto(QTreeWidgetItem* node) override;
     void runFrameCommand(int command) override { runCommand(command); }
     bool frameCommandEnabled(int command) override;
+    void renameRemoteItem(const QString& oldName, const QString& newName) override;
 
     // FtpHost
     void operationEnded(const OperationEnd& end) override;
@@ -166,7 +167,6 @@ private:
     void newFolderCommand();
     void deleteCommand();
     void renameCommand();
-    void renameRemoteFile();
     QTreeWidget* activeFileList() const;
     void setListStyle(int command);
     void upOneLevelCommand();
@@ -197,6 +197,8 @@ private:
     void goToLocalPath(const QString& typed);
     void goToRemotePath(const QString& typed);
     void markFocusedPane(QWidget* focused);
+    void setUpPaneKeys();
+    bool eventFilter(QObject* watched, QEvent* event) override;
     void buildCommands();
     void addFileCommands();
     void addViewEditAndHelpCommands();

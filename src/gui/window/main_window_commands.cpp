@@ -74,7 +74,24 @@ const Accelerator kAccelerators[] = {
     {Cmd::Paste, Qt::CTRL | Qt::Key_V},
     {Cmd::SelectAll, Qt::CTRL | Qt::Key_A},
     {Cmd::Help, QKeyCombination(Qt::Key_F1)},
+    // The keys of every file manager, beside the program's own.
+    {Cmd::Delete, QKeyCombination(Qt::Key_Delete)},
+    {Cmd::Rename, QKeyCombination(Qt::Key_F2)},
+    {Cmd::Refresh, QKeyCombination(Qt::Key_F5)},
+    {Cmd::UpOneLevel, QKeyCombination(Qt::Key_Backspace)},
+    {Cmd::UpOneLevel, Qt::ALT | Qt::Key_Up},
 };
+
+// " (Ctrl+D, Delete)": the keys of a command, for its button's tooltip.
+QString shortcutsOf(int command) {
+    QStringList keys;
+    for (const Accelerator& acc : kAccelerators)
+        if (acc.command == command)
+            keys << QKeySequence(acc.keys).toString(QKeySequence::NativeText);
+    return keys.isEmpty()
+               ? QString()
+               : QStringLiteral(" (") + keys.join(QStringLiteral(", ")) + QLatin1Char(')');
+}
 
 } // namespace
 
@@ -207,6 +224,7 @@ void MainWindow::buildToolbar() {
         QAction* a = actions_.value(icon.command);
         a->setIcon(QIcon::fromTheme(QString::fromLatin1(icon.themeName),
                                     style()->standardIcon(icon.fallback)));
+        a->setToolTip(a->toolTip() + shortcutsOf(icon.command));
         toolBar_->addAction(a);
         if (separatorAfter(icon.command))
             toolBar_->addSeparator();
@@ -309,7 +327,7 @@ void MainWindow::updateCommandStates() {
     set(Cmd::Rename, (pane == Pane::LocalTree && localFolder) ||
                          (pane == Pane::LocalList && localRows.size() == 1) ||
                          (pane == Pane::SiteTree && unconnectedSite && idle) ||
-                         (pane == Pane::RemoteList && oneRemoteFile && ready));
+                         (pane == Pane::RemoteList && remoteRows.size() == 1 && ready));
     set(Cmd::NewFolder, (pane == Pane::LocalTree && localNode) ||
                             (pane == Pane::SiteTree && remoteFolder && ready));
     set(Cmd::Delete,

@@ -100,25 +100,19 @@ void MainWindow::renameCommand() {
             app_.siteTree->editItem(node, 0);
         break;
     case Pane::RemoteList:
-        renameRemoteFile();
+        if (connectionReady())
+            app_.remoteList->renameSelected();
         break;
     default:
         break;
     }
 }
 
-// A remote file is renamed through the name dialog; a name that any row
-// has already, its own included, is refused.
-void MainWindow::renameRemoteFile() {
-    QTreeWidgetItem* row = app_.remoteList->currentItem();
-    if (!connectionReady() || !row || !row->isSelected())
-        return;
-    const QString oldName = row->text(RemoteFileList::NameColumn);
-    const QString newName = prompts_.askName(Prompts::NameDialog::Rename, oldName);
-    if (newName.isEmpty())
-        return;
+// A remote row renamed in place; a name that any row has already, its own
+// included, is refused.
+void MainWindow::renameRemoteItem(const QString& oldName, const QString& newName) {
     QTreeWidgetItem* node = app_.siteTree->selectedNode();
-    if (!SiteTree::isRemoteFolder(node))
+    if (!connectionReady() || !SiteTree::isRemoteFolder(node))
         return;
     if (!DirListing::isSafeLocalName(newName)) {
         prompts_.report(QString::fromUtf8(PaneText::NameNotPlain));

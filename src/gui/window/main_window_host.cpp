@@ -3,6 +3,7 @@
 #include "core/engine/ftp_session.h"
 #include "core/engine/result_texts.h"
 #include "core/platform/prompts.h"
+#include "gui/panes/file_row.h"
 #include "gui/panes/local_folder_tree.h"
 #include "gui/panes/message_pane.h"
 #include "gui/panes/remote_file_list.h"
@@ -10,6 +11,7 @@
 #include "gui/window/main_window.h"
 #include "gui/window/status_dialog_bar.h"
 
+#include <QSignalBlocker>
 #include <QTimer>
 
 #include <utility>
@@ -71,13 +73,17 @@ void MainWindow::remoteFolderRemoved(const QString& path) {
     app_.siteTree->removeFolder(path);
 }
 
-// The renamed entry is the row selected in the remote list.
+// The renamed entry is the row selected in the remote list; a folder's item
+// in the site tree takes the new name too.
 void MainWindow::remoteItemRenamed(const QString& newName) {
     QTreeWidgetItem* row = app_.remoteList->currentItem();
     if (!row)
         return;
-    const QString oldName = row->text(RemoteFileList::NameColumn);
-    row->setText(RemoteFileList::NameColumn, newName);
+    const QString oldName = FileRow::nameOf(row);
+    {
+        const QSignalBlocker quiet(app_.remoteList);
+        FileRow::setName(row, newName);
+    }
     app_.siteTree->renameEntry(oldName, newName);
 }
 
