@@ -374,7 +374,7 @@ void CliSession::report(const QString& text) {
 // items left out, status 3 follows from their list), a goodbye changes
 // nothing, anything else fails.
 void CliSession::operationEnded(const OperationEnd& end) {
-    report(end.text());
+    report(end.explained());
     switch (end.outcome()) {
     case Outcome::Completed:
     case Outcome::CompletedWithSkips:

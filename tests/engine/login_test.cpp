@@ -88,6 +88,27 @@ TEST_F(ConnectionTest, RejectedPasswordClosesWithUserRejected) {
     finishPeer();
     EXPECT_FALSE(connection->hasControlConnection());
     EXPECT_EQ(host.closedConnections, 1);
+    // Where and why, in the server's words, with what to do next.
+    ASSERT_FALSE(host.explained.isEmpty());
+    EXPECT_EQ(host.explained.last(),
+              QString::fromUtf8("用户信息无效！\n服务器：127.0.0.1:%1\n服务器回答：530 Login "
+                                "incorrect.\n请在“站点属性”中检查用户名和密码。")
+                  .arg(p.port()));
+}
+
+// A server that hangs up says so in the system's words, not only "cannot
+// receive".
+TEST_F(ConnectionTest, AServerThatHangsUpIsExplained) {
+    ScriptedPeer& p = newPeer();
+    p.send("220 ready\r\n").on("USER u", "331 pw").close();
+    connectTo(p);
+    ASSERT_TRUE(waitUntil([&] { return !host.explained.isEmpty(); }));
+    finishPeer();
+    EXPECT_EQ(host.explained.last(),
+              QString::fromUtf8("服务器已关闭！\n服务器：127.0.0.1:%1\n原因：服务器断开了连接\n"
+                                "请重新连接服务器，中断的操作可用“中断续传”接着进行。")
+                  .arg(p.port()));
+    EXPECT_EQ(host.explained.size(), 1) << "said once";
 }
 
 TEST_F(ConnectionTest, ResumingATaskSendsNeitherCwdNorPwd) {

@@ -114,7 +114,7 @@ TEST(MainWindowLayout, ColumnsRowsTitleAndWelcome) {
     }();
     EXPECT_EQ(menus, (QStringList{QString::fromUtf8("文件(&F)"), QString::fromUtf8("查看(&V)"),
                                   QString::fromUtf8("编辑(&E)"), QString::fromUtf8("帮助(&H)")}));
-    EXPECT_EQ(frame.action(Cmd::Connect)->toolTip(), QString::fromUtf8("连接FTP站点"));
+    EXPECT_EQ(frame.action(Cmd::Connect)->toolTip(), QString::fromUtf8("连接FTP站点 (Ctrl+I)"));
 }
 
 TEST(MainWindowSites, SecondNewSiteIsRefusedAndRenamesFollowTheStore) {

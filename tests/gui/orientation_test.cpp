@@ -98,13 +98,15 @@ TEST(PathBars, TheSiteBarNamesTheSiteShowsItsFolderAndGoesOnlyWhereTheServerCan)
     // A folder that is not there: the server's refusal is said, the tree
     // keeps no folder for it, and the list goes back.
     typeInto(bar, "/pub/missing/deeper");
-    ASSERT_TRUE(waitUntil([&] { return f.prompts.count("不能进入该目录！") == 1; }, 10000))
+    ASSERT_TRUE(waitUntil([&] { return f.prompts.countHeaded("不能进入该目录！") == 1; }, 10000))
         << f.prompts.shown.join('|').toStdString();
     ASSERT_TRUE(waitUntil([&] {
         return f.frame->connectionReady() &&
                SiteTree::remotePath(f.tree->shownItem()) == "/pub/deep/inner";
     }));
     EXPECT_FALSE(child(child(f.site(), "pub"), "missing"));
+    const QString said = f.prompts.shown.last();
+    EXPECT_TRUE(said.contains(QString::fromUtf8("\n服务器回答：550 "))) << said.toStdString();
     EXPECT_TRUE(waitUntil([&] { return bar->edit()->text() == "/pub/deep/inner"; }));
 }
 

@@ -265,7 +265,7 @@ TEST(SiteBrowsing, ConfirmedNetworkSettingsApplyToTheNextConnection) {
     f.tree->setCurrentItem(
         f.tree->findItems(QString::fromUtf8("演示站点"), Qt::MatchExactly).value(0));
     f.frame->runCommand(Cmd::Connect);
-    ASSERT_TRUE(waitUntil([&] { return f.prompts.count("用户信息无效！") == 1; }, 10000))
+    ASSERT_TRUE(waitUntil([&] { return f.prompts.countHeaded("用户信息无效！") == 1; }, 10000))
         << f.prompts.shown.join('|').toStdString();
     EXPECT_TRUE(f.transcript().contains(
         QStringLiteral("C:\r\nUSER tester@127.0.0.1:%1\r\n").arg(f.server.port())))
@@ -295,7 +295,8 @@ TEST(SiteBrowsing, AFailedProxyConnectionDoesNotStopTheNextDirectOne) {
         f.prompts.shown.clear();
         f.tree->setCurrentItem(demo());
         f.frame->runCommand(Cmd::Connect);
-        ASSERT_TRUE(waitUntil([&] { return f.prompts.count("不能连接服务器！") == 1; }, 10000))
+        ASSERT_TRUE(
+            waitUntil([&] { return f.prompts.countHeaded("不能连接服务器！") == 1; }, 10000))
             << f.prompts.shown.join('|').toStdString();
 
         f.services.networkAnswer = NetworkSettings{};

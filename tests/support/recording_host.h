@@ -14,6 +14,7 @@ class RecordingHost : public FtpHost {
 public:
     void operationEnded(const OperationEnd& end) override {
         outcomes << end.outcome();
+        explained << end.explained();
         if (prompts)
             prompts->report(end.text());
     }
@@ -39,6 +40,7 @@ public:
 
     Prompts* prompts = nullptr;
     QList<Outcome> outcomes;
+    QStringList explained; // each end as the window and the command line show it
     QStringList statusTexts;
     QString security; // the protocol while encrypted
     QString transcript;

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <algorithm>
+
 #include "core/platform/prompts.h"
 
 #include <QList>
@@ -34,6 +36,13 @@ public:
 
     int count(const QString& text) const { return int(shown.count(text)); }
     int count(const char* utf8) const { return count(QString::fromUtf8(utf8)); }
+    // Messages whose first line is `utf8` (a failure adds where and why).
+    int countHeaded(const char* utf8) const {
+        const QString head = QString::fromUtf8(utf8);
+        return int(std::count_if(shown.cbegin(), shown.cend(), [&](const QString& text) {
+            return text.section(QLatin1Char('\n'), 0, 0) == head;
+        }));
+    }
 
     QStringList shown;
     QList<bool> answers;

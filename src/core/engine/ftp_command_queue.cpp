@@ -86,6 +86,7 @@ void FtpSession::sendNext(int error) {
         return; // a second Write while the line sent waits for its reply
     if (error != 0) {
         closeConnection();
+        noteSystemError(error);
         report(EndMessage::SendFailed);
         return;
     }
@@ -112,8 +113,9 @@ void FtpSession::sendNext(int error) {
     }
     if (!prepareTransferOf(command))
         return;
-    if (controlSocket_->sendWhole(wire_.encode(line)) != 0) {
+    if (const int failed = controlSocket_->sendWhole(wire_.encode(line)); failed != 0) {
         closeConnection();
+        noteSystemError(failed);
         report(EndMessage::SendFailed);
         return;
     }
@@ -203,13 +205,19 @@ void FtpSession::lineSent(const FtpCommand& command, const QString& line) {
 void FtpSession::onControlReadable(int error) {
     if (error != 0 || replyBuffer_.size() >= ReplyLimit - 1) {
         closeConnection();
+        noteSystemError(error);
         report(EndMessage::ReceiveFailed);
         return;
     }
     char chunk[ReplyLimit];
     const qint64 n = controlSocket_->recv(chunk, ReplyLimit - 1 - replyBuffer_.size());
     if (n <= 0) {
+        const int failed = n < 0 ? controlSocket_->lastError() : 0;
         closeConnection();
+        if (failed)
+            noteSystemError(failed);
+        else
+            noteSystemError(QString::fromUtf8(EngineText::ServerHungUp));
         report(EndMessage::ReceiveFailed);
         return;
     }

@@ -78,7 +78,38 @@ void FtpSession::touch() {
 }
 
 void FtpSession::report(EndMessage message, const QString& detail) {
-    host_.operationEnded(OperationEnd{message, detail});
+    OperationEnd end{message, detail};
+    end.address = siteAddress();
+    const Outcome outcome = end.outcome();
+    if (!systemReason_.isEmpty() &&
+        (outcome == Outcome::ConnectFailed || outcome == Outcome::ConnectionLost)) {
+        end.reason = systemReason_;
+    } else if (outcome == Outcome::Refused || end.message == EndMessage::ServerClosed) {
+        end.reason = lastReplyLine();
+        end.serverSaid = !end.reason.isEmpty();
+    }
+    systemReason_.clear();
+    host_.operationEnded(end);
+}
+
+void FtpSession::noteSystemError(int code) {
+    systemReason_ = AsyncSocket::describeError(code);
+}
+
+// The first hop as the user named it: "ftp.example.com:21", "[::1]:2121".
+QString FtpSession::siteAddress() const {
+    const QString host = source_.useProxy ? source_.proxyHost : source_.hostName();
+    const int port = source_.useProxy ? source_.proxyPort : source_.port;
+    const bool bracket = host.contains(QLatin1Char(':'));
+    return (bracket ? QLatin1Char('[') + host + QLatin1Char(']') : host) + QLatin1Char(':') +
+           QString::number(port);
+}
+
+// The first line of the reply handled last; empty before any.
+QString FtpSession::lastReplyLine() const {
+    if (reply_.code == 0)
+        return {};
+    return wire_.decode(reply_.text).section(QLatin1Char('\n'), 0, 0).trimmed();
 }
 
 void FtpSession::showPhase(unsigned phase) {
@@ -128,12 +159,24 @@ void FtpSession::onControlEvent(int event, int error) {
             serverStage_ == ServerStage::Confirmed)
             controlLostAfterTransfer_ = true;
         else
-            closeConnection();
+            controlClosedByServer();
         break;
     case Fd::Secured:
         onControlSecured(error);
         break;
     }
+}
+
+// The server hung up without a word. After QUIT that is the goodbye; a file
+// cut off is resumed; anything else is said, so that the user learns why the
+// connection is gone.
+void FtpSession::controlClosedByServer() {
+    const bool expected = phase_ == ConnectionPhase::Closing || movesFile(transferKind_);
+    closeConnection();
+    if (expected)
+        return;
+    noteSystemError(QString::fromUtf8(EngineText::ServerHungUp));
+    report(EndMessage::ServerClosed);
 }
 
 void FtpSession::onDataEvent(int event, int error) {
@@ -226,6 +269,7 @@ void FtpSession::onLookupFinished(quintptr handle, int error) {
         retryCount_ = 0;
         host_.resetConnectedSiteDisplay();
         showPhase(Phase::Idle);
+        noteSystemError(HostLookup::notFoundText());
         report(EndMessage::LookupFailed);
         return;
     }
@@ -248,6 +292,7 @@ void FtpSession::startConnect() {
     controlSocket_ = std::make_unique<AsyncSocket>();
     // Said before the connection is dropped, so that the reason comes first.
     if (!controlSocket_->open(AsyncSocket::isIpv6Address(dialAddress()))) {
+        noteSystemError(controlSocket_->lastError());
         report(EndMessage::ConnectFailed);
         closeConnection();
         return;
@@ -257,6 +302,7 @@ void FtpSession::startConnect() {
     int result =
         controlSocket_->connect(dialAddress(), quint16(proxy ? source_.proxyPort : source_.port));
     if (result != 0 && result != AsyncSocket::WouldBlock) {
+        noteSystemError(result);
         report(EndMessage::ConnectFailed);
         closeConnection();
         return;
@@ -279,6 +325,7 @@ void FtpSession::onConnectFinished(int error) {
             startConnect();
         } else if (retryCount_ > 2) {
             closeConnection();
+            noteSystemError(error);
             report(EndMessage::ConnectFailed);
         } else {
             ++retryCount_;

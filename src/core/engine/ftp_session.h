@@ -120,7 +120,8 @@ public:
     bool hasControlConnection() const { return controlSocket_ != nullptr; }
     bool hasPendingTask() const { return !pendingTaskFile_.isEmpty(); }
 
-    // The end of an operation or of the connection, told to the host.
+    // The end of an operation or of the connection, told to the host with
+    // the site's address and the server's or the system's reason.
     void report(EndMessage message, const QString& detail = QString());
     void showPhase(unsigned phase);
 
@@ -200,12 +201,18 @@ protected:
 
 private:
     void onControlEvent(int event, int error);
+    void controlClosedByServer();
     void onDataEvent(int event, int error);
     // Connection set-up.
     void onLookupFinished(quintptr handle, int error);
     void onConnectFinished(int error);
     void askForSend();
     void touch();
+    // Why the connection failed, in the system's words, for the next report.
+    void noteSystemError(int code);
+    void noteSystemError(const QString& reason) { systemReason_ = reason; }
+    QString siteAddress() const;
+    QString lastReplyLine() const;
     bool watchSetupTimeouts(quint32 idle);
 
     // Command queue and replies.
@@ -389,6 +396,7 @@ private:
     bool passiveConnectFailed_ = false; // this group's passive connect was refused
     bool accountResent_ = false;
     bool listingTextChecked_ = false; // a listing beyond ASCII has shown the names' text
+    QString systemReason_;            // see noteSystemError
     bool transferOnly_ = false;       // logs in only to move files (beginTransferConnection)
     // The operation had all it wanted of the download and cut its data
     // connection: the server's next word on it ends the transfer.

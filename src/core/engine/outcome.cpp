@@ -2,6 +2,8 @@
 
 #include "core/engine/result_texts.h"
 
+#include <QStringList>
+
 #include <iterator>
 
 namespace {
@@ -64,4 +66,40 @@ QString OperationEnd::text() const {
     if (message == EndMessage::CompletedWithSkips)
         return text.arg(skipped);
     return text + detail;
+}
+
+namespace {
+
+// What the user can do about a failure, where there is something to say.
+const char* hintFor(EndMessage message, Outcome outcome) {
+    switch (message) {
+    case EndMessage::UserRejected:
+        return EngineText::HintCheckLogin;
+    case EndMessage::LookupFailed:
+        return EngineText::HintCheckAddress;
+    case EndMessage::ConnectFailed:
+        return EngineText::HintCheckServer;
+    default:
+        return outcome == Outcome::ConnectionLost ? EngineText::HintReconnect : nullptr;
+    }
+}
+
+} // namespace
+
+QString OperationEnd::explained() const {
+    const Outcome how = outcome();
+    const bool failure =
+        how == Outcome::Refused || how == Outcome::ConnectFailed || how == Outcome::ConnectionLost;
+    QStringList lines{text()};
+    if (!failure)
+        return lines.first();
+    if (!address.isEmpty())
+        lines << QString::fromUtf8(EngineText::FailureServer) + address;
+    if (!reason.isEmpty())
+        lines << QString::fromUtf8(serverSaid ? EngineText::FailureServerSaid
+                                              : EngineText::FailureSystemSaid) +
+                     reason;
+    if (const char* hint = hintFor(message, how))
+        lines << QString::fromUtf8(hint);
+    return lines.join(QLatin1Char('\n'));
 }

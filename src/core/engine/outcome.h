@@ -56,8 +56,17 @@ struct OperationEnd {
     EndMessage message;
     QString detail; // what the message names at its end: a path, a reason
     int skipped;    // items left out, for CompletedWithSkips
+    // Where it happened ("ftp.example.com:21") and why, in the server's words
+    // ("530 Login incorrect.") or the system's ("Connection refused");
+    // empty when there is nothing to add.
+    QString address;
+    QString reason;
+    bool serverSaid = false; // the reason is the server's reply
 
     Outcome outcome() const;
-    // The program's own text for it, shown by the window and the command line.
+    // The program's own text for it.
     QString text() const;
+    // The text, then for a failure the address, the reason and what to do
+    // next, a line each: what the window and the command line show.
+    QString explained() const;
 };

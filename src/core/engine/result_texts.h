@@ -97,4 +97,13 @@ inline const char* const CertificateNotSaved = "不能保存受信任的证书�
 inline const char* const DataNotProtected =
     "服务器不接受加密的数据连接（PROT P），文件数据以不加密的方式传送。";
 inline const char* const DataTlsFailed = "数据连接不能加密：";
+// After a failure's own text: where, why, and what to do next.
+inline const char* const FailureServer = "服务器：";
+inline const char* const FailureServerSaid = "服务器回答：";
+inline const char* const FailureSystemSaid = "原因：";
+inline const char* const HintCheckLogin = "请在“站点属性”中检查用户名和密码。";
+inline const char* const HintCheckServer = "请检查站点的地址和端口，以及服务器是否在运行。";
+inline const char* const HintCheckAddress = "请检查站点的地址是否正确。";
+inline const char* const HintReconnect = "请重新连接服务器，中断的操作可用“中断续传”接着进行。";
+inline const char* const ServerHungUp = "服务器断开了连接";
 } // namespace EngineText

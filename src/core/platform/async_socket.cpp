@@ -7,6 +7,7 @@
 
 #include <arpa/inet.h>
 #include <cerrno>
+#include <cstring>
 #include <fcntl.h>
 #include <mutex>
 #include <netinet/in.h>
@@ -49,6 +50,19 @@ int mapErrno(int e) {
         return AsyncSocket::TimedOut;
     default:
         return 10000 + e;
+    }
+}
+
+int errnoOf(int code) {
+    switch (code) {
+    case AsyncSocket::ConnectionRefused:
+        return ECONNREFUSED;
+    case AsyncSocket::ConnectionReset:
+        return ECONNRESET;
+    case AsyncSocket::TimedOut:
+        return ETIMEDOUT;
+    default:
+        return code > 10000 && code < 11000 ? code - 10000 : 0;
     }
 }
 
@@ -480,4 +494,11 @@ QString AsyncSocket::peerAddressText() const {
 
 QString AsyncSocket::localAddressText() const {
     return addressTextOf(::getsockname);
+}
+
+QString AsyncSocket::describeError(int code) {
+    if (code == 0 || code == WouldBlock)
+        return {};
+    const int e = errnoOf(code);
+    return e ? QString::fromLocal8Bit(std::strerror(e)) : QStringLiteral("error %1").arg(code);
 }

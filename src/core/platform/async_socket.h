@@ -54,6 +54,9 @@ public:
     void close();
     quintptr id() const { return id_; }
     int lastError() const { return lastError_; }
+    // The system's words for an error code of this class ("Connection
+    // refused"); empty for none.
+    static QString describeError(int code);
 
     // Replaces the notification mask; 0 stops all notifications.
     void asyncSelect(MessageTarget* target, int mask);

@@ -96,3 +96,7 @@ HostLookup::Resolver HostLookup::systemResolver() {
         return addresses.join(QLatin1Char(' '));
     };
 }
+
+QString HostLookup::notFoundText() {
+    return QString::fromLocal8Bit(gai_strerror(EAI_NONAME));
+}

@@ -29,6 +29,8 @@ public:
     QString result(quintptr handle) const;
 
     static Resolver systemResolver();
+    // The system's words for a name that could not be resolved.
+    static QString notFoundText();
 
 private:
     struct Shared;

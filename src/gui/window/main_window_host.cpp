@@ -21,7 +21,7 @@ void MainWindow::operationEnded(const OperationEnd& end) {
     // no folder behind in the tree (once the connection's handler is done).
     if (end.message == EndMessage::CannotEnterFolder)
         QTimer::singleShot(0, this, [this] { app_.siteTree->forgetTypedPath(); });
-    prompts_.report(end.text());
+    prompts_.report(end.explained());
 }
 
 void MainWindow::securityChanged(const QString& protocol) {
