@@ -278,9 +278,20 @@ TEST(MessagePane, ShowsTheTranscriptButTakesNoTyping) {
     EXPECT_EQ(app.activePane, Pane::Messages);
     pane.selectAll();
     EXPECT_FALSE(pane.textCursor().selectedText().isEmpty()) << "it can still be selected";
-    // A transcript cut at its limit starts over.
+    // A transcript cut at its limit starts over; the pane keeps what it
+    // showed.
     pane.showTranscript("C:\r\nPWD\r\n", "C:\r\nPWD\r\n");
-    EXPECT_EQ(pane.toPlainText(), "C:\nPWD\n");
+    EXPECT_EQ(pane.toPlainText(), "C:\nUSER a\nS:\n331 ok\nC:\nPWD\n");
+    EXPECT_EQ(pane.transcript(), "C:\r\nPWD\r\n");
+    // Not without bound: the oldest lines go, whole, and the newest stay.
+    const QString block = QString("C:\r\nNOOP %1\r\n").repeated(1000);
+    for (int i = 0; i < 100; ++i)
+        pane.showTranscript(block.arg(i), QString());
+    EXPECT_LE(pane.wholeText().size(), MessagePane::EarlierLimit + block.size());
+    EXPECT_TRUE(pane.wholeText().startsWith("C:\r\n") || pane.wholeText().startsWith("NOOP "))
+        << "cut at a line";
+    EXPECT_TRUE(pane.wholeText().endsWith("NOOP 99\r\n"));
+    EXPECT_EQ(pane.toPlainText(), QString(pane.wholeText()).replace("\r\n", "\n"));
 }
 
 TEST(MessagePane, CopyKeysOfTheFrameStillCopyTheTranscript) {

@@ -135,30 +135,49 @@ TEST(SiteBrowsing, StatusBarShowsDownloadProgressDuringARealTransfer) {
     EXPECT_FALSE(bar->inProgressMode());
 }
 
-TEST(SiteBrowsing, ClosingWhileConnectedNeedsTwoMessagesAndASecondClose) {
+TEST(SiteBrowsing, ClosingWhileConnectedAsksOnceAndSaysGoodbyeBeforeExiting) {
     ConnectedFrame f;
     ASSERT_TRUE(f.connect()) << f.prompts.shown.join('|').toStdString();
     f.prompts.shown.clear();
 
+    // No: nothing changes.
+    f.prompts.answers = {false};
     EXPECT_FALSE(f.frame->close());
-    ASSERT_EQ(f.prompts.shown.size(), 2);
-    EXPECT_EQ(f.prompts.shown.at(0), QString::fromUtf8("请先关闭当前连接，再退出！"));
-    EXPECT_EQ(
-        f.prompts.shown.at(1),
-        QString::fromUtf8("请先中断当前操作并关闭当前连接，再退出！\r\n是否强制关闭当前连接？"));
+    EXPECT_EQ(f.prompts.shown, QStringList{QString::fromUtf8("是否关闭当前连接并退出？")});
     EXPECT_TRUE(f.frame->isVisible());
     EXPECT_TRUE(f.frame->connection()->hasControlConnection()) << "No keeps the connection";
 
+    // Yes: QUIT goes out, the server's goodbye comes, the window closes.
+    f.prompts.shown.clear();
     f.prompts.answers = {true};
-    EXPECT_FALSE(f.frame->close());
-    EXPECT_TRUE(f.frame->isVisible()) << "forcing the connection closed does not exit";
+    f.frame->close();
+    ASSERT_TRUE(waitUntil([&] { return !f.frame->isVisible(); }, 5000));
+    EXPECT_EQ(f.prompts.shown.size(), 1) << f.prompts.shown.join('|').toStdString();
+    EXPECT_TRUE(f.transcript().contains("C:\r\nQUIT\r\n"));
+    EXPECT_TRUE(f.transcript().contains("221 ")) << f.transcript().toStdString();
     EXPECT_FALSE(f.frame->connection()->hasControlConnection());
-    EXPECT_EQ(f.tree->topLevelItemCount(), 2) << "all sites again";
-    EXPECT_EQ(f.list->topLevelItemCount(), 0);
-    EXPECT_EQ(f.frame->app().listingCache.size(), 0);
+}
 
-    EXPECT_TRUE(f.frame->close());
-    EXPECT_FALSE(f.frame->isVisible());
+// The transcript of an earlier connection stays, under a line naming the
+// site and the time each connection started.
+TEST(SiteBrowsing, TheMessagePaneKeepsEarlierConnections) {
+    ConnectedFrame f;
+    ASSERT_TRUE(f.connect()) << f.prompts.shown.join('|').toStdString();
+    f.frame->runCommand(Cmd::CloseConnection);
+    ASSERT_TRUE(waitUntil([&] { return f.tree->topLevelItemCount() == 2; }));
+    f.tree->setCurrentItem(
+        f.tree->findItems(QString::fromUtf8("其他站点"), Qt::MatchExactly).value(0));
+    f.frame->runCommand(Cmd::Connect);
+    ASSERT_TRUE(waitUntil([&] { return f.frame->connectionReady(); }, 15000));
+
+    const QString whole = f.frame->app().messagePane->wholeText();
+    const qsizetype first = whole.indexOf(QString::fromUtf8("———— 演示站点  "));
+    const qsizetype second = whole.indexOf(QString::fromUtf8("———— 其他站点  "));
+    ASSERT_GE(first, 0) << whole.toStdString();
+    ASSERT_GT(second, first);
+    EXPECT_GT(whole.indexOf("C:\r\nQUIT\r\n", first), first) << "the first goodbye kept";
+    EXPECT_LT(whole.indexOf("C:\r\nQUIT\r\n", first), second);
+    EXPECT_FALSE(f.transcript().contains("QUIT")) << "the connection's own transcript is new";
 }
 
 TEST(SiteBrowsing, CloseConnectionSendsQuitAndBringsEverySiteBack) {

@@ -29,9 +29,12 @@
 
 namespace {
 
-const char* const kCloseFirst = "请先关闭当前连接，再退出！";
-const char* const kForceClose =
-    "请先中断当前操作并关闭当前连接，再退出！\r\n是否强制关闭当前连接？";
+const char* const kQuitConnected = "是否关闭当前连接并退出？";
+const char* const kQuitWhileBusy =
+    "当前操作尚未完成，是否中断操作、关闭连接并退出？\r\n中断的操作可用“中断续传”接着进行。";
+// How long the server has to answer QUIT before the connection is closed
+// from here.
+constexpr int QuitWaitMs = 2000;
 
 } // namespace
 
@@ -186,6 +189,8 @@ bool MainWindow::connectTo(const SiteRecord& site, const QString& pendingTask) {
     source_.reset();
     app_.listingCache.clear();
     app_.siteTree->connectionStarted();
+    app_.messagePane->startConnection(site.name,
+                                      QDateTime::fromSecsSinceEpoch(clock_.calendarSeconds()));
 
     source_ = std::make_unique<ConnectionSource>();
     source_->setHostAddress(site.address);
@@ -230,13 +235,31 @@ bool MainWindow::editSite(SiteRecord& site) {
 
 // Closing never ends the program while a connection is open: the user is
 // told to close it first, and may force it closed.
+// One question while connected. Yes says goodbye to the server (QUIT) and
+// exits once it has answered, or after a moment; a running operation is cut
+// off instead, its task file kept for a resume.
 void MainWindow::closeEvent(QCloseEvent* event) {
-    if (!connection_ || !connection_->isGreeted()) {
+    if (!connection_ || !connection_->hasControlConnection() ||
+        (!connection_->isGreeted() && !exiting_)) {
         event->accept();
         return;
     }
     event->ignore();
-    prompts_.report(QString::fromUtf8(kCloseFirst));
-    if (prompts_.askYesNo(QString::fromUtf8(kForceClose)))
+    if (exiting_)
+        return; // the goodbye is under way
+    const bool busy = (operations_ && operations_->isRunning()) || connection_->isTransferring();
+    if (!prompts_.askYesNo(QString::fromUtf8(busy ? kQuitWhileBusy : kQuitConnected)))
+        return;
+    exiting_ = true;
+    if (busy) {
         connection_->closeConnection();
+        QTimer::singleShot(0, this, &QWidget::close);
+        return;
+    }
+    connection_->quit();
+    QTimer::singleShot(QuitWaitMs, this, [this] {
+        if (connection_ && connection_->hasControlConnection())
+            connection_->closeConnection();
+        close();
+    });
 }

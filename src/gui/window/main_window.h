@@ -242,6 +242,7 @@ private:
     // server that cuts every transfer short is not tried for ever.
     int automaticResumes_ = 0;
     QString resumingTask_;     // a connection was made to resume this task
+    bool exiting_ = false;     // the user chose to exit: the connection is ending
     QStringList skippedItems_; // left out by the running operation, not yet shown
 
     QSplitter* mainSplitter_ = nullptr;

@@ -21,6 +21,8 @@ void MainWindow::operationEnded(const OperationEnd& end) {
     // no folder behind in the tree (once the connection's handler is done).
     if (end.message == EndMessage::CannotEnterFolder)
         QTimer::singleShot(0, this, [this] { app_.siteTree->forgetTypedPath(); });
+    if (exiting_)
+        return; // the user is leaving: the goodbye needs no box
     prompts_.report(end.explained());
 }
 
@@ -49,6 +51,8 @@ void MainWindow::resetConnectedSiteDisplay() {
 
 void MainWindow::controlConnectionClosed() {
     messages_.killTimer(FrameTimer);
+    if (exiting_)
+        QTimer::singleShot(0, this, &QWidget::close); // the goodbye is through
     app_.listingCache.clear();
     app_.remoteList->clearRows();
     // Site paths copied name files of this connection's site: pasted after

@@ -70,6 +70,6 @@ void MainWindow::updateProgress() {
 }
 
 void MainWindow::onMessage(int msg, WParam, LParam) {
-    if (msg == Msg::ResumeTransfer)
+    if (msg == Msg::ResumeTransfer && !exiting_) // no resume on the way out
         onResumeMessage();
 }
