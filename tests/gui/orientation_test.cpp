@@ -1,15 +1,18 @@
 // Where the user is: the path bars above both file lists (shown, typed,
-// refused), the side labels, the mark on the focused pane, and the
-// connection's particulars in the status bar.
+// refused), the side labels, the mark on the focused pane, the
+// connection's particulars in the status bar, and the layout kept from one
+// start to the next.
 #include "connected_frame.h"
 #include "file_bytes.h"
 
+#include "gui/panes/file_row.h"
 #include "gui/panes/local_file_list.h"
 #include "gui/panes/local_folder_tree.h"
 #include "gui/panes/path_bar.h"
 #include "gui/window/status_dialog_bar.h"
 
 #include <QLineEdit>
+#include <QSplitter>
 
 #include <gtest/gtest.h>
 
@@ -124,4 +127,49 @@ TEST(PathBars, ThePaneWithTheFocusIsMarked) {
     ASSERT_TRUE(waitUntil([&] { return tree->hasFocus(); }));
     EXPECT_TRUE(tree->property("paneFocus").toBool());
     EXPECT_FALSE(list->property("paneFocus").toBool());
+}
+
+// What the user arranged comes back at the next start: the window's size,
+// the splitters, the columns (widths, the sort), the list style and the
+// local folder shown.
+TEST(RememberedLayout, SurvivesARestart) {
+    WindowFixture f;
+    QDir(f.localDir.path()).mkpath(QString::fromUtf8("甲 乙"));
+    writeBytes(f.localDir.path() + QString::fromUtf8("/甲 乙/x.txt"), "x");
+    f.writeSettings();
+    f.open();
+    MainWindow& first = *f.frame;
+    first.resize(1100, 700);
+    first.mainSplitter()->setSizes({700, 400});
+    LocalFileList* list = first.app().localList;
+    list->setColumnWidth(0, 333);
+    list->sortBy(FileRow::SizeColumn);
+    list->sortBy(FileRow::SizeColumn); // descending
+    first.app().activePane = Pane::RemoteList;
+    first.runCommand(Cmd::ListView);
+    first.app().localTree->goTo(f.localDir.path() + QString::fromUtf8("/甲 乙"));
+    ASSERT_TRUE(waitUntil([&] { return list->topLevelItemCount() == 1; }));
+    const QList<int> splitSizes = first.mainSplitter()->sizes();
+    ASSERT_TRUE(first.close());
+    f.frame.reset();
+
+    // Started without a folder named: the one left open.
+    MainWindow::Deps deps{f.prompts, f.services, SystemClock::instance(), f.programDir(),
+                          WindowFixture::fastTiming()};
+    deps.folderReader = f.folderReader;
+    MainWindow again(std::move(deps));
+    again.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&again));
+    EXPECT_EQ(again.size(), QSize(1100, 700));
+    EXPECT_EQ(again.mainSplitter()->sizes(), splitSizes);
+    LocalFileList* list2 = again.app().localList;
+    EXPECT_EQ(list2->columnWidth(0), 333);
+    EXPECT_EQ(list2->sortColumn(), int(FileRow::SizeColumn));
+    EXPECT_EQ(list2->sortOrder(), Qt::DescendingOrder);
+    EXPECT_TRUE(again.app().remoteList->isHeaderHidden()) << "the list style";
+    EXPECT_FALSE(list2->isHeaderHidden());
+    EXPECT_TRUE(waitUntil([&] {
+        return list2->folderPath() == f.localDir.path() + QString::fromUtf8("/甲 乙/");
+    })) << list2->folderPath().toStdString();
+    again.close();
 }

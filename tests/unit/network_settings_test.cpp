@@ -3,6 +3,7 @@
 #include "core/platform/gbk_text.h"
 #include "core/platform/ini_profile.h"
 #include "core/settings/network_settings.h"
+#include "core/settings/window_layout.h"
 #include "core/tasks/connection_setup.h"
 
 #include <QFile>
@@ -113,4 +114,32 @@ TEST(NetworkSettings, WrittenForTheUserAloneAndProxyFieldsChecked) {
     };
     for (const Case& c : cases)
         EXPECT_EQ(c.settings.problem(), QString::fromUtf8(c.problem));
+}
+
+// The window's layout: a section of its own that the proxy settings never
+// touch (nor it them), states back byte for byte, any folder name back
+// exactly, and nothing from a damaged value.
+TEST(WindowLayout, KeptBesideTheConnectionSettingsAndReadBackExactly) {
+    QTemporaryDir dir;
+    const QString path = iniWith(dir, "[CONNECT]\r\nMODEL=PROXY\r\nPROXYHOST=gate\r\n");
+    EXPECT_EQ(WindowLayout::read(path), WindowLayout{}) << "earlier files have no layout";
+
+    WindowLayout layout;
+    layout.geometry = QByteArray("\x01\x00\xff geometry", 12);
+    layout.mainSplit = QByteArray(300, '\x7f');
+    layout.remoteColumns = "columns";
+    layout.remoteStyle = "list";
+    layout.localFolder = QString::fromUtf8("/home/u/报告 2026/한국어/100%,a=b");
+    ASSERT_TRUE(layout.write(path));
+    EXPECT_EQ(WindowLayout::read(path), layout);
+    EXPECT_EQ(NetworkSettings::read(path).proxyHost, "gate");
+    EXPECT_EQ(QFile(path).permissions() & (QFile::ReadOther | QFile::ReadGroup), 0)
+        << "the file may hold the proxy password";
+
+    NetworkSettings direct;
+    ASSERT_TRUE(direct.write(path));
+    EXPECT_EQ(WindowLayout::read(path), layout) << "the settings dialog keeps the layout";
+
+    IniProfile::write(path, "WINDOW", "GEOMETRY", "not base64 !!");
+    EXPECT_TRUE(WindowLayout::read(path).geometry.isEmpty());
 }

@@ -45,6 +45,18 @@ void FileListView::resort() {
     FileListSort::sortRows(this, sortColumn_, sortOrder_);
 }
 
+QByteArray FileListView::columnsState() const {
+    return header()->saveState();
+}
+
+void FileListView::restoreColumns(const QByteArray& state) {
+    if (state.isEmpty() || !header()->restoreState(state))
+        return;
+    sortColumn_ = qBound(0, header()->sortIndicatorSection(), columnCount() - 1);
+    sortOrder_ = header()->sortIndicatorOrder();
+    resort();
+}
+
 bool FileListView::isFolderRow(const QTreeWidgetItem* row) const {
     return FileRow::isFolder(row);
 }

@@ -26,6 +26,10 @@ public:
     int sortColumn() const { return sortColumn_; }
     Qt::SortOrder sortOrder() const { return sortOrder_; }
     bool isFolderRow(const QTreeWidgetItem* row) const;
+    // The columns as the user left them (widths, which are shown, the
+    // sort), to keep and to take back.
+    QByteArray columnsState() const;
+    void restoreColumns(const QByteArray& state);
 
     // The context menu, its items enabled for a click at `point` (viewport
     // coordinates).

@@ -40,9 +40,8 @@ constexpr int QuitWaitMs = 2000;
 
 MainWindow::MainWindow(Deps deps, QWidget* parent)
     : QMainWindow(parent), prompts_(deps.prompts), services_(deps.services), clock_(deps.clock),
-      programDir_(deps.programDir),
-      localStartFolder_(deps.localStartFolder.isEmpty() ? QDir::homePath() : deps.localStartFolder),
-      timing_(deps.timing), resolver_(std::move(deps.resolver)) {
+      programDir_(deps.programDir), localStartFolder_(startFolderOf(deps)), timing_(deps.timing),
+      resolver_(std::move(deps.resolver)) {
     setObjectName(QStringLiteral("mainFrame"));
     setWindowTitle(QStringLiteral("corvane"));
     messages_.messageHandler = [this](int msg, WParam w, LParam l) { onMessage(msg, w, l); };
@@ -68,6 +67,7 @@ MainWindow::MainWindow(Deps deps, QWidget* parent)
     connect(localBar_, &PathBar::pathEntered, this, &MainWindow::goToLocalPath);
     connect(remoteBar_, &PathBar::pathEntered, this, &MainWindow::goToRemotePath);
     stateTimer->start(250);
+    restoreLayout();
     updateCommandStates();
     updateOrientation();
 }
@@ -89,8 +89,8 @@ QString MainWindow::iniPath() const {
 void MainWindow::buildPanes() {
     mainSplitter_ = new QSplitter(Qt::Horizontal);
     leftSplitter_ = new QSplitter(Qt::Vertical);
-    auto* localSplitter = new QSplitter(Qt::Horizontal);
-    auto* remoteSplitter = new QSplitter(Qt::Horizontal);
+    auto* localSplitter = localRowSplitter_ = new QSplitter(Qt::Horizontal);
+    auto* remoteSplitter = remoteRowSplitter_ = new QSplitter(Qt::Horizontal);
     auto* localTree = new LocalFolderTree(app_, *this);
     localSplitter->addWidget(localTree);
     localBar_ = new PathBar(QString::fromUtf8(PaneText::LocalSide));
@@ -241,6 +241,7 @@ bool MainWindow::editSite(SiteRecord& site) {
 void MainWindow::closeEvent(QCloseEvent* event) {
     if (!connection_ || !connection_->hasControlConnection() ||
         (!connection_->isGreeted() && !exiting_)) {
+        saveLayout();
         event->accept();
         return;
     }

@@ -198,6 +198,11 @@ private:
     void goToRemotePath(const QString& typed);
     void markFocusedPane(QWidget* focused);
     void setUpPaneKeys();
+    // The layout the user left (corvane.ini, section WINDOW).
+    static QString startFolderOf(const Deps& deps);
+    void restoreLayout();
+    void saveLayout();
+    void applyListStyle(QTreeWidget* list, int command);
     bool eventFilter(QObject* watched, QEvent* event) override;
     void buildCommands();
     void addFileCommands();
@@ -247,6 +252,8 @@ private:
 
     QSplitter* mainSplitter_ = nullptr;
     QSplitter* leftSplitter_ = nullptr;
+    QSplitter* localRowSplitter_ = nullptr;
+    QSplitter* remoteRowSplitter_ = nullptr;
     StatusDialogBar* statusBar_ = nullptr;
     PathBar* localBar_ = nullptr;
     PathBar* remoteBar_ = nullptr;

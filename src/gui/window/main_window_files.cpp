@@ -140,9 +140,12 @@ QTreeWidget* MainWindow::activeFileList() const {
 // The list styles of the file lists: details shows the four columns; list
 // and small icons show the names alone, small icons with larger pictures.
 void MainWindow::setListStyle(int command) {
-    QTreeWidget* list = activeFileList();
-    if (!list)
-        return;
+    if (QTreeWidget* list = activeFileList())
+        applyListStyle(list, command);
+}
+
+void MainWindow::applyListStyle(QTreeWidget* list, int command) {
+    list->setProperty("listStyle", command);
     const bool details = command == Cmd::DetailsView;
     list->setHeaderHidden(!details);
     for (int column = 1; column < list->columnCount(); ++column)
