@@ -232,17 +232,22 @@ TEST(LocalPanes, DeletingRemovesOnlyEmptyFoldersAndSelectedFiles) {
         f.prompts.shown.contains(QString::fromUtf8("是否确定删除本地目录 ") + f.base + "/beta ？"));
     EXPECT_EQ(LocalFolderTree::localPath(f.shown()), f.base);
 
-    // In the list, folder rows among the selection are left alone.
+    // In the list, folder rows among the selection go when empty; the
+    // first one that is not stops the command with its name.
     for (int i = 0; i < f.list->topLevelItemCount(); ++i)
         f.list->topLevelItem(i)->setSelected(true);
     EXPECT_TRUE(f.enabled(Pane::LocalList, Cmd::Delete));
     f.prompts.answers = {true};
     f.frame->runCommand(Cmd::Delete);
-    EXPECT_TRUE(f.prompts.shown.contains(QString::fromUtf8("是否确定删除选择的本地文件？")));
+    EXPECT_TRUE(f.prompts.shown.contains(
+        QString::fromUtf8("是否确定删除选择的本地文件和目录？（只删除空目录）")));
     EXPECT_FALSE(QFileInfo::exists(f.base + "/empty.txt"));
     EXPECT_FALSE(QFileInfo::exists(f.base + "/data, 2024.bin"));
+    EXPECT_FALSE(QFileInfo::exists(f.base + QString::fromUtf8("/中文 目录")));
     EXPECT_TRUE(QFileInfo(f.base + "/alpha").isDir());
-    EXPECT_EQ(rowNames(f.list), (QStringList{"alpha", QString::fromUtf8("中文 目录")}));
+    EXPECT_EQ(f.prompts.shown.last(),
+              QString::fromUtf8("目录非空，不能删除！") + f.base + "/alpha");
+    EXPECT_EQ(rowNames(f.list), (QStringList{"alpha"}));
 }
 
 TEST(LocalPanes, AFileThatCannotBeDeletedStopsTheCommandWithItsName) {
@@ -314,7 +319,7 @@ TEST(LocalPanes, ContextMenusFollowTheItemUnderTheClick) {
     EXPECT_TRUE(enabledIn(menu, Cmd::PaneDelete));
     EXPECT_FALSE(enabledIn(menu, Cmd::PaneCopy)) << "not connected";
 
-    // The list: delete on a file row, not on a folder row; nothing off a row.
+    // The list: delete on a file row and on a folder row; nothing off a row.
     const auto rowPoint = [&](int row) {
         return QPoint(10, f.list->visualItemRect(f.list->topLevelItem(row)).center().y());
     };
@@ -322,9 +327,40 @@ TEST(LocalPanes, ContextMenusFollowTheItemUnderTheClick) {
     EXPECT_TRUE(enabledIn(menu, Cmd::PaneRename));
     EXPECT_TRUE(enabledIn(menu, Cmd::PaneDelete));
     menu = f.list->prepareContextMenu(rowPoint(0));
-    EXPECT_FALSE(enabledIn(menu, Cmd::PaneDelete));
+    EXPECT_TRUE(enabledIn(menu, Cmd::PaneDelete));
     menu = f.list->prepareContextMenu(QPoint(10, f.list->viewport()->height() - 2));
     EXPECT_FALSE(enabledIn(menu, Cmd::PaneRename));
+}
+
+// Deleting from the list takes folder rows too: an empty folder goes (with
+// its item in the tree), one with something in it is named and stays.
+TEST(LocalPanes, DeletingFolderRowsFromTheList) {
+    LocalFrame f;
+    const auto select = [&](const QStringList& names) {
+        f.list->clearSelection();
+        for (const QString& name : names)
+            for (int i = 0; i < f.list->topLevelItemCount(); ++i)
+                if (f.list->topLevelItem(i)->text(0) == name)
+                    f.list->topLevelItem(i)->setSelected(true);
+    };
+    select({"beta", "empty.txt"});
+    f.prompts.answers = {true};
+    f.list->deleteSelectedFiles();
+    EXPECT_EQ(f.prompts.shown.last(),
+              QString::fromUtf8("是否确定删除选择的本地文件和目录？（只删除空目录）"));
+    EXPECT_FALSE(QFileInfo::exists(f.base + "/beta"));
+    EXPECT_FALSE(QFileInfo::exists(f.base + "/empty.txt"));
+    EXPECT_FALSE(f.child("beta")) << "the tree forgets it too";
+    EXPECT_EQ(rowNames(f.list),
+              (QStringList{"alpha", QString::fromUtf8("中文 目录"), "data, 2024.bin"}));
+
+    select({"alpha"});
+    f.prompts.answers = {true};
+    f.list->deleteSelectedFiles();
+    EXPECT_EQ(f.prompts.shown.last(),
+              QString::fromUtf8("目录非空，不能删除！") + f.base + "/alpha");
+    EXPECT_TRUE(QFileInfo(f.base + "/alpha/inner").isDir());
+    EXPECT_TRUE(f.child("alpha"));
 }
 
 TEST(LocalPanes, ListStylesUpOneLevelAndSelectAll) {

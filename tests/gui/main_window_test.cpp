@@ -127,6 +127,8 @@ TEST(MainWindowSites, SecondNewSiteIsRefusedAndRenamesFollowTheStore) {
     ASSERT_TRUE(enabled(frame, Cmd::NewSite));
     frame.runCommand(Cmd::NewSite);
     EXPECT_EQ(tree->topLevelItemCount(), 2);
+    ASSERT_EQ(f.services.sitesShown.size(), 1) << "a new site opens its properties at once";
+    EXPECT_EQ(f.services.sitesShown.first().name, QString::fromUtf8("新增FTP站点"));
     frame.runCommand(Cmd::NewSite);
     EXPECT_EQ(tree->topLevelItemCount(), 2);
     EXPECT_EQ(f.prompts.count("请先把前面新增的FTP站点改名！"), 1);

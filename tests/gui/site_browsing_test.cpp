@@ -180,6 +180,25 @@ TEST(SiteBrowsing, TheMessagePaneKeepsEarlierConnections) {
     EXPECT_FALSE(f.transcript().contains("QUIT")) << "the connection's own transcript is new";
 }
 
+// A double click on a site connects to it.
+TEST(SiteBrowsing, ADoubleClickOnASiteConnects) {
+    ConnectedFrame f;
+    ASSERT_TRUE(f.connect()) << f.prompts.shown.join('|').toStdString();
+    f.frame->runCommand(Cmd::CloseConnection);
+    ASSERT_TRUE(waitUntil([&] { return f.tree->topLevelItemCount() == 2; }));
+    QTreeWidgetItem* other =
+        f.tree->findItems(QString::fromUtf8("其他站点"), Qt::MatchExactly).value(0);
+    ASSERT_TRUE(other);
+    const QPoint at = f.tree->visualItemRect(other).center();
+    QTest::mousePress(f.tree->viewport(), Qt::LeftButton, {}, at);
+    QTest::mouseDClick(f.tree->viewport(), Qt::LeftButton, {}, at);
+    ASSERT_TRUE(waitUntil([&] { return f.frame->connectionReady(); }, 15000))
+        << f.prompts.shown.join('|').toStdString();
+    EXPECT_EQ(f.tree->topLevelItemCount(), 1);
+    EXPECT_EQ(f.site()->text(0), QString::fromUtf8("其他站点"));
+    EXPECT_TRUE(f.services.sitesShown.isEmpty()) << "no properties dialog";
+}
+
 TEST(SiteBrowsing, CloseConnectionSendsQuitAndBringsEverySiteBack) {
     ConnectedFrame f;
     ASSERT_TRUE(f.connect()) << f.prompts.shown.join('|').toStdString();

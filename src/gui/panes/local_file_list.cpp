@@ -19,6 +19,8 @@
 #include <QMenu>
 #include <QSignalBlocker>
 
+#include <algorithm>
+
 namespace {
 
 // The name a row has on disk, kept while its label is edited.
@@ -148,19 +150,34 @@ void LocalFileList::onNameEdited(QTreeWidgetItem* row, int column) {
 
 // Files only; folder rows are left alone. The last selected row goes first,
 // and the first file that cannot be removed stops the command with its name.
+// Files, and folders when they are empty (as in the folder tree); the
+// first that cannot go stops the rest, and says which.
 void LocalFileList::deleteSelectedFiles() {
     const QString folder = folderPath();
-    QList<QTreeWidgetItem*> files;
-    for (QTreeWidgetItem* row : selectedItems())
-        if (!isFolderRow(row))
-            files << row;
-    if (folder.isEmpty() || files.isEmpty())
+    const QList<QTreeWidgetItem*> rows = selectedItems();
+    if (folder.isEmpty() || rows.isEmpty())
         return;
-    if (!host_.prompts().askYesNo(QString::fromUtf8("是否确定删除选择的本地文件？")))
+    const bool folders = std::any_of(rows.cbegin(), rows.cend(),
+                                     [this](QTreeWidgetItem* row) { return isFolderRow(row); });
+    if (!host_.prompts().askYesNo(QString::fromUtf8(folders ? PaneText::AskDeleteLocalRows
+                                                            : "是否确定删除选择的本地文件？")))
         return;
-    for (auto it = files.crbegin(); it != files.crend(); ++it) {
-        const QString path = folder + (*it)->data(NameColumn, NameRole).toString();
-        if (!QFile::remove(path)) {
+    for (auto it = rows.crbegin(); it != rows.crend(); ++it) {
+        const QString name = (*it)->data(NameColumn, NameRole).toString();
+        const QString path = folder + name;
+        if (isFolderRow(*it)) {
+            if (!QDir(path).isEmpty(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden |
+                                    QDir::System)) {
+                host_.prompts().report(QString::fromUtf8(PaneText::FolderNotEmpty) + path);
+                return;
+            }
+            if (!QDir().rmdir(path)) {
+                host_.prompts().report(QString::fromUtf8(PaneText::DeleteFolderFailed) + path);
+                return;
+            }
+            if (app_.localTree)
+                app_.localTree->removeChild(name);
+        } else if (!QFile::remove(path)) {
             host_.prompts().report(QString::fromUtf8(PaneText::DeleteFileFailed) + path);
             return;
         }
@@ -175,7 +192,7 @@ QMenu* LocalFileList::prepareContextMenu(const QPoint& point) {
     QTreeWidgetItem* row = itemAt(point);
     const bool onName = folderShown && row && columnAt(point.x()) == NameColumn;
     PaneMenu::enable(menu_, host_, Cmd::PaneRename, onName);
-    PaneMenu::enable(menu_, host_, Cmd::PaneDelete, onName && !isFolderRow(row));
+    PaneMenu::enable(menu_, host_, Cmd::PaneDelete, onName);
     PaneMenu::enable(menu_, host_, Cmd::PaneCopy, onName && host_.frameCommandEnabled(Cmd::Copy));
     PaneMenu::enable(menu_, host_, Cmd::PanePaste,
                      folderShown && host_.frameCommandEnabled(Cmd::Paste));

@@ -319,6 +319,11 @@ void LocalFolderTree::relabelChild(const QString& name, const QString& newName) 
     }
 }
 
+void LocalFolderTree::removeChild(const QString& name) {
+    const QSignalBlocker quiet(this);
+    delete childNamed(shownItem(), name);
+}
+
 // --- renaming in place --------------------------------------------------------
 
 void LocalFolderTree::renameSelected() {

@@ -52,6 +52,8 @@ public:
     void goTo(const QString& path);
     // The selected folder's child `name` takes the label `newName`.
     void relabelChild(const QString& name, const QString& newName);
+    // A folder of the folder shown was deleted from the file list.
+    void removeChild(const QString& name);
 
     // The file commands on this pane.
     void newFolder();

@@ -25,6 +25,8 @@ inline constexpr char DropIntoItself[] = "不能把目录拖放到它自己或�
 inline constexpr char AskDirectoryUpdate[] =
     "是否确定用本地目录 %1 更新站点目录 %2 ？\r\n注意：站点目录中本地没有的文件和目录将被删除！";
 
+// Rows of the local file list, folders among them (only empty ones go).
+inline constexpr char AskDeleteLocalRows[] = "是否确定删除选择的本地文件和目录？（只删除空目录）";
 // The path bars: which side a file list shows, and a folder typed there
 // that cannot be shown.
 inline constexpr char LocalSide[] = "本地";

@@ -73,7 +73,7 @@ SiteTree::SiteTree(PaneState& app, PaneHost& host, const QString& storePath, QWi
     connect(this, &QTreeWidget::itemChanged, this, &SiteTree::onLabelEdited);
     connect(this, &QTreeWidget::itemDoubleClicked, this, [this](QTreeWidgetItem* item) {
         if (isSiteItem(item) && itemData(item) == 0)
-            editSiteProperties(item);
+            openSite(item);
     });
     sites_.setRecords(SiteStore::load(storePath_));
     fill();

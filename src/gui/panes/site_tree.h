@@ -94,6 +94,8 @@ public:
     QMenu* prepareContextMenu(const QPoint& point);
     void runPaneCommand(int command, QTreeWidgetItem* clicked);
     void connectSite(QTreeWidgetItem* site);
+    void openSite(QTreeWidgetItem* site);
+    static bool isComplete(const SiteRecord& record);
     void editSiteProperties(QTreeWidgetItem* site);
     void addSite();
 

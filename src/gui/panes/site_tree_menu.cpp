@@ -119,13 +119,29 @@ void SiteTree::runPaneCommand(int command, QTreeWidgetItem* clicked) {
     }
 }
 
+bool SiteTree::isComplete(const SiteRecord& record) {
+    return !record.address.isEmpty() && !record.port.isEmpty() && !record.user.isEmpty() &&
+           !record.startFolder.isEmpty();
+}
+
+// A double click connects, as in every FTP client; a site whose properties
+// are not complete yet opens them instead.
+void SiteTree::openSite(QTreeWidgetItem* site) {
+    const auto index = site ? sites_.find(site->text(0)) : std::nullopt;
+    if (!index || !host_.notConnected())
+        return;
+    if (isComplete(sites_.records().at(*index)))
+        connectSite(site);
+    else
+        editSiteProperties(site);
+}
+
 void SiteTree::connectSite(QTreeWidgetItem* site) {
     const auto index = site ? sites_.find(site->text(0)) : std::nullopt;
     if (!index)
         return;
     const SiteRecord record = sites_.records().at(*index);
-    if (record.address.isEmpty() || record.port.isEmpty() || record.user.isEmpty() ||
-        record.startFolder.isEmpty()) {
+    if (!isComplete(record)) {
         host_.prompts().report(QString::fromUtf8("请先设置好站点属性！"));
         return;
     }
@@ -151,7 +167,7 @@ void SiteTree::addSite() {
         return;
     QTreeWidgetItem* item = insertSiteItem(sites_.records().constLast().name);
     setCurrentItem(item);
-    editItem(item, 0);
+    editSiteProperties(item); // a site is of no use before its properties
 }
 
 // The label of a site changes only when the store accepts the new name.

@@ -59,6 +59,7 @@ struct Accelerator {
 
 const Accelerator kAccelerators[] = {
     {Cmd::SiteProperties, Qt::CTRL | Qt::Key_N},
+    {Cmd::SiteProperties, Qt::ALT | Qt::Key_Return},
     {Cmd::Connect, Qt::CTRL | Qt::Key_I},
     {Cmd::CloseConnection, Qt::CTRL | Qt::Key_O},
     {Cmd::NewFolder, Qt::CTRL | Qt::Key_M},
