@@ -5,6 +5,10 @@
 #include "gui/panes/local_file_list.h"
 #include "gui/panes/local_folder_tree.h"
 
+#include "gui/panes/path_bar.h"
+
+#include <QToolButton>
+
 #include <gtest/gtest.h>
 
 TEST(ListFilters, PatternLanguage) {
@@ -104,7 +108,7 @@ const QStringList kAllRemote = {"A.bin", "Index.htm", "Mdir", "inner", "page.HTM
 } // namespace
 
 // Not kept: the refresh after the dialog is filtered, the next one is not.
-// Local folder rows are filtered like files; remote folder rows stay.
+// Folder rows stay on both sides: a pattern hides files only.
 TEST(ListFilters, AnUnkeptPatternActsOnTheNextRefreshOnly) {
     FilterFrame f;
     ASSERT_TRUE(f.setUp());
@@ -112,7 +116,10 @@ TEST(ListFilters, AnUnkeptPatternActsOnTheNextRefreshOnly) {
     ASSERT_EQ(f.remoteNames(), kAllRemote);
 
     f.setPatterns("*.HTM", false, "*.htm", false);
-    EXPECT_EQ(f.localNames(), QStringList({"B.HTM", "a.htm", "old.htm"}));
+    EXPECT_EQ(f.localNames(), QStringList({"B.HTM", "a.htm", "docs", "old.htm"}));
+    f.frame->updateOrientation();
+    EXPECT_TRUE(f.frame->localPathBar()->patternButton()->isVisibleTo(f.frame.get()));
+    EXPECT_TRUE(f.frame->localPathBar()->patternButton()->text().contains("*.HTM"));
     EXPECT_EQ(f.remoteNames(), QStringList({"Index.htm", "Mdir", "inner", "page.HTM"}));
     EXPECT_EQ(f.frame->app().localTree->childNamed(f.frame->app().localTree->shownItem(), "docs") !=
                   nullptr,
@@ -137,16 +144,37 @@ TEST(ListFilters, AKeptPatternStaysForEveryFolderVisited) {
     writeBytes(f.server.root() + "/pub/deep/inner/y.bin", "y");
 
     f.setPatterns("*.txt", true, "*.txt", true);
-    EXPECT_EQ(f.localNames(), QStringList({"c.txt"}));
+    EXPECT_EQ(f.localNames(), QStringList({"c.txt", "docs", "old.htm"}));
     EXPECT_EQ(f.remoteNames(), QStringList({"Mdir", "inner", "z.txt"}));
 
     f.frame->app().activePane = Pane::LocalList;
     f.frame->runCommand(Cmd::Refresh);
-    EXPECT_EQ(f.localNames(), QStringList({"c.txt"}));
+    EXPECT_EQ(f.localNames(), QStringList({"c.txt", "docs", "old.htm"}));
     const int before = f.listings();
     f.tree->setCurrentItem(child(f.tree->currentItem(), "inner"));
     ASSERT_TRUE(waitUntil([&] { return f.listings() > before && f.frame->connectionReady(); }));
     EXPECT_EQ(f.remoteNames(), QStringList({"x.txt"}));
+}
+
+// The button in the path bar clears a kept pattern on either side: every
+// file shows again, the site's from the listing cache.
+TEST(ListFilters, ThePathBarsButtonClearsAPattern) {
+    FilterFrame f;
+    ASSERT_TRUE(f.setUp());
+    f.setPatterns("*.txt", true, "z*", true);
+    f.frame->updateOrientation();
+    QToolButton* local = f.frame->localPathBar()->patternButton();
+    QToolButton* site = f.frame->remotePathBar()->patternButton();
+    ASSERT_TRUE(local->isVisibleTo(f.frame.get()) && site->isVisibleTo(f.frame.get()));
+    const int before = f.listings();
+    QTest::mouseClick(site, Qt::LeftButton);
+    EXPECT_EQ(f.remoteNames(), kAllRemote);
+    EXPECT_FALSE(site->isVisibleTo(f.frame.get()));
+    QTest::mouseClick(local, Qt::LeftButton);
+    EXPECT_TRUE(waitUntil([&] { return f.localNames() == kAllLocal; }));
+    EXPECT_FALSE(local->isVisibleTo(f.frame.get()));
+    EXPECT_TRUE(f.frame->app().filters.local.isEmpty() && !f.frame->app().filters.keepLocal);
+    EXPECT_EQ(f.listings(), before) << "from the cache";
 }
 
 // Clearing the pattern shows the hidden files again from the listing
@@ -184,5 +212,5 @@ TEST(ListFilters, CancelLeavesThePatterns) {
     f.services.filterAnswer.reset();
     f.frame->runCommand(Cmd::FileListOptions);
     EXPECT_EQ(f.frame->app().filters.local, "*.txt");
-    EXPECT_EQ(f.localNames(), QStringList({"c.txt"}));
+    EXPECT_EQ(f.localNames(), QStringList({"c.txt", "docs", "old.htm"}));
 }

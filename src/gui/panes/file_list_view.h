@@ -26,6 +26,9 @@ public:
     int sortColumn() const { return sortColumn_; }
     Qt::SortOrder sortOrder() const { return sortOrder_; }
     bool isFolderRow(const QTreeWidgetItem* row) const;
+    // The name pattern the rows shown were chosen by; empty: all shown.
+    void setAppliedPattern(const QString& pattern) { appliedPattern_ = pattern; }
+    const QString& appliedPattern() const { return appliedPattern_; }
     // The columns as the user left them (widths, which are shown, the
     // sort), to keep and to take back.
     QByteArray columnsState() const;
@@ -62,6 +65,7 @@ protected:
 
 private:
     PaneDrag::Press press_;
+    QString appliedPattern_;
     int sortColumn_ = NameColumn;
     Qt::SortOrder sortOrder_ = Qt::AscendingOrder;
 };

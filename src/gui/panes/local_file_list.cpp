@@ -51,7 +51,7 @@ LocalFileList::LocalFileList(PaneState& app, PaneHost& host, QWidget* parent)
     PaneMenu::add(menu_, Cmd::PanePaste, "粘贴");
 }
 
-// Folder rows and file rows alike; the folder tree is never filtered.
+// File rows only: folders, in the list as in the tree, are never hidden.
 bool LocalFileList::passesFilter(const QString& name) const {
     return app_.filters.localPasses(name);
 }

@@ -282,12 +282,13 @@ void LocalFolderTree::showRead(QTreeWidgetItem* item, bool refresh, const Folder
         added = false;
     }
     int folderRows = 0;
+    list->setAppliedPattern(app_.filters.local);
     for (const QFileInfo& entry : read.entries) {
         if (entry.isDir()) {
             if (!added && !(item->parent() == nullptr && hiddenAtRoot(entry.fileName())))
                 insertFolderItem(item, entry.fileName());
-            if (list->passesFilter(entry.fileName()))
-                list->insertFolderRow(folderRows++, entry);
+            // A pattern hides files only: every folder stays reachable.
+            list->insertFolderRow(folderRows++, entry);
         } else if (list->passesFilter(entry.fileName())) {
             list->addFileRow(entry);
         }

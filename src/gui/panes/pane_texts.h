@@ -33,6 +33,10 @@ inline constexpr char LocalSide[] = "本地";
 inline constexpr char SiteSide[] = "站点";
 inline constexpr char NoSuchLocalFolder[] = "本地目录不存在：";
 inline constexpr char NotConnectedForPath[] = "请先连接站点，再输入站点目录！";
+// A file list whose rows a pattern chooses: the pattern, and how to see
+// every row again.
+inline constexpr char PatternShown[] = "筛选：%1  ✕";
+inline constexpr char ClearPatternTip[] = "清除筛选，显示全部文件";
 // The status bar while connected.
 inline constexpr char ActiveMode[] = "主动模式";
 inline constexpr char PassiveMode[] = "被动模式";

@@ -1,12 +1,15 @@
 #include "gui/panes/path_bar.h"
 
+#include "gui/panes/pane_texts.h"
+
 #include <QHBoxLayout>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
+#include <QToolButton>
 
 PathBar::PathBar(const QString& side, QWidget* parent)
-    : QWidget(parent), side_(new QLabel(side)), edit_(new QLineEdit) {
+    : QWidget(parent), side_(new QLabel(side)), edit_(new QLineEdit), pattern_(new QToolButton) {
     auto* layout = new QHBoxLayout(this);
     layout->setContentsMargins(2, 2, 2, 2);
     layout->setSpacing(4);
@@ -15,6 +18,12 @@ PathBar::PathBar(const QString& side, QWidget* parent)
     side_->setFont(bold);
     layout->addWidget(side_);
     layout->addWidget(edit_, 1);
+    layout->addWidget(pattern_);
+    pattern_->setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
+    pattern_->setAutoRaise(true);
+    pattern_->setToolTip(QString::fromUtf8(PaneText::ClearPatternTip));
+    pattern_->hide();
+    connect(pattern_, &QToolButton::clicked, this, &PathBar::patternCleared);
     edit_->installEventFilter(this);
     connect(edit_, &QLineEdit::returnPressed, this, [this] {
         const QString typed = edit_->text().trimmed();
@@ -35,6 +44,11 @@ void PathBar::setPath(const QString& path) {
     shown_ = path;
     if (!edit_->hasFocus())
         edit_->setText(path);
+}
+
+void PathBar::setPattern(const QString& pattern) {
+    pattern_->setText(QString::fromUtf8(PaneText::PatternShown).arg(pattern));
+    pattern_->setVisible(!pattern.isEmpty());
 }
 
 QString PathBar::path() const {

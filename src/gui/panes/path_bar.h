@@ -4,6 +4,7 @@
 
 class QLabel;
 class QLineEdit;
+class QToolButton;
 
 // The bar above a file list: which side it is (本地, 站点 or the connected
 // site's name) and the folder the list shows. A path typed there and
@@ -19,9 +20,14 @@ public:
     void setPath(const QString& path);
     QString path() const;
     QLineEdit* edit() const { return edit_; }
+    // The pattern the list's rows are chosen by, shown with a button that
+    // clears it; hidden when there is none.
+    void setPattern(const QString& pattern);
+    QToolButton* patternButton() const { return pattern_; }
 
 signals:
     void pathEntered(const QString& path);
+    void patternCleared();
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -29,5 +35,6 @@ protected:
 private:
     QLabel* side_;
     QLineEdit* edit_;
+    QToolButton* pattern_;
     QString shown_;
 };

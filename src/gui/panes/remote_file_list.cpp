@@ -64,6 +64,7 @@ void RemoteFileList::insertFolderRow(int position, const QString& name, const QS
 void RemoteFileList::fillFromCache(const CachedListing& listing) {
     const QSignalBlocker quiet(this);
     clear();
+    setAppliedPattern(app_.filters.site);
     const QString folderType = FileTypes::folderTypeName();
     // The site pattern hides file rows only; the cache keeps every row, so
     // that a file hidden now shows again without a new listing.

@@ -66,6 +66,8 @@ MainWindow::MainWindow(Deps deps, QWidget* parent)
             [this](QWidget*, QWidget* now) { markFocusedPane(now); });
     connect(localBar_, &PathBar::pathEntered, this, &MainWindow::goToLocalPath);
     connect(remoteBar_, &PathBar::pathEntered, this, &MainWindow::goToRemotePath);
+    connect(localBar_, &PathBar::patternCleared, this, &MainWindow::clearLocalPattern);
+    connect(remoteBar_, &PathBar::patternCleared, this, &MainWindow::clearSitePattern);
     stateTimer->start(250);
     restoreLayout();
     updateCommandStates();

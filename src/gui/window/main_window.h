@@ -90,6 +90,9 @@ public:
     // Greys every command whose rule does not hold (also run on a short
     // timer, as the menu and toolbar must follow the connection's state).
     void updateCommandStates();
+    // The path bars, the sides' labels and the connection in the status bar
+    // (also run on the short timer).
+    void updateOrientation();
     // Runs a command of the menu, toolbar or keyboard.
     void runCommand(int command);
     // Selects the defined site of that name and connects to it, as the
@@ -192,11 +195,12 @@ private:
     // Where am I: the path bars, the sides' labels, the mark on the pane
     // with the focus, the connection in the status bar.
     QWidget* withPathBar(PathBar* bar, QWidget* list);
-    void updateOrientation();
     QString connectionSummary() const;
     void goToLocalPath(const QString& typed);
     void goToRemotePath(const QString& typed);
     void markFocusedPane(QWidget* focused);
+    void clearLocalPattern();
+    void clearSitePattern();
     void setUpPaneKeys();
     // The layout the user left (corvane.ini, section WINDOW).
     static QString startFolderOf(const Deps& deps);

@@ -3,6 +3,7 @@
 // particulars in the status bar.
 #include "core/engine/ftp_session.h"
 #include "core/platform/prompts.h"
+#include "gui/panes/listing_cache.h"
 #include "gui/panes/local_file_list.h"
 #include "gui/panes/local_folder_tree.h"
 #include "gui/panes/message_pane.h"
@@ -47,6 +48,26 @@ void MainWindow::updateOrientation() {
     remoteBar_->setSide(site ? site->text(0) : QString::fromUtf8(PaneText::SiteSide));
     remoteBar_->setPath(shown ? SiteTree::remotePath(shown) : QString());
     statusBar_->setConnection(connectionSummary());
+    localBar_->setPattern(app_.localList->appliedPattern());
+    remoteBar_->setPattern(app_.remoteList->appliedPattern());
+}
+
+// Every row again: the pattern is dropped, kept or not.
+void MainWindow::clearLocalPattern() {
+    app_.filters.local.clear();
+    app_.filters.keepLocal = false;
+    app_.localTree->showLocalFolder(true);
+    updateOrientation();
+}
+
+void MainWindow::clearSitePattern() {
+    app_.filters.site.clear();
+    app_.filters.keepSite = false;
+    app_.filters.siteAwaitsListing = false;
+    QTreeWidgetItem* shown = app_.siteTree->shownItem();
+    if (const CachedListing* cached = shown ? app_.listingCache.find(shown) : nullptr)
+        app_.remoteList->fillFromCache(*cached);
+    updateOrientation();
 }
 
 // "本机 | 127.0.0.1:2121 | 被动模式 | UTF-8" once logged in; empty before.
