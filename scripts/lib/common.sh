@@ -8,6 +8,7 @@ CORVANE_PACKAGES=(
   libgtest-dev libgmock-dev
   python3 python3-pyftpdlib python3-openssl
   fonts-wqy-microhei shared-mime-info
+  dpkg-dev file
 )
 
 corvane_root() { cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd; }

@@ -6,6 +6,7 @@
 
 #include <QApplication>
 #include <QCommandLineParser>
+#include <QIcon>
 #include <QLocale>
 #include <QTimer>
 
@@ -15,6 +16,12 @@ int main(int argc, char** argv) {
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("corvane"));
     QApplication::setApplicationDisplayName(QStringLiteral("corvane"));
+    // The program's own picture, in every size the desktop may ask for.
+    QIcon icon;
+    for (int size : {48, 64, 128, 256})
+        icon.addFile(QStringLiteral(":/corvane/corvane-%1.png").arg(size), QSize(size, size));
+    QApplication::setWindowIcon(icon);
+    QApplication::setDesktopFileName(QStringLiteral("corvane"));
     // Type names of files and folders are shown in Chinese, as every text is.
     QLocale::setDefault(QLocale(QLocale::Chinese, QLocale::China));
 

@@ -52,7 +52,12 @@ TEST(MainWindowStartup, FirstRunGreetsOffersTheShortcutThenTheNetworkSettings) {
     ASSERT_TRUE(shortcut.open(QIODevice::ReadOnly));
     const QByteArray entry = shortcut.readAll();
     EXPECT_TRUE(entry.startsWith("[Desktop Entry]\n"));
-    EXPECT_TRUE(entry.contains("Exec=\"" + QCoreApplication::applicationFilePath().toUtf8()));
+    // The program with its own program folder, and its picture.
+    EXPECT_TRUE(entry.contains("Exec=\"" + QCoreApplication::applicationFilePath().toUtf8() +
+                               "\" --home \"" + QDir::cleanPath(f.programDir()).toUtf8() + "\"\n"))
+        << entry.toStdString();
+    EXPECT_TRUE(entry.contains("\nIcon=" + f.programDir().toUtf8() + "corvane.png\n"))
+        << entry.toStdString();
     EXPECT_TRUE(shortcut.permissions() & QFileDevice::ExeOwner);
     EXPECT_TRUE(QFile::exists(f.iniPath())) << "confirming the dialog writes the settings";
     EXPECT_TRUE(QDir(f.programDir() + "bak").exists());

@@ -202,6 +202,7 @@ private:
     void clearLocalPattern();
     void clearSitePattern();
     void setUpPaneKeys();
+    QString desktopIconPath() const;
     // The layout the user left (corvane.ini, section WINDOW).
     static QString startFolderOf(const Deps& deps);
     void restoreLayout();

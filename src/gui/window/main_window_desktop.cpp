@@ -4,11 +4,27 @@
 #include "gui/window/main_window.h"
 #include "gui/window/shell_services.h"
 
+#include <QApplication>
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QPixmap>
 #include <QUrl>
+
+// The program's picture as a file a desktop can read: the icon theme's when
+// the program is installed, else a copy in the program folder.
+QString MainWindow::desktopIconPath() const {
+    const QString installed =
+        QDir(QCoreApplication::applicationDirPath())
+            .filePath(QStringLiteral("../share/icons/hicolor/256x256/apps/corvane.png"));
+    if (QFileInfo::exists(installed))
+        return QDir::cleanPath(installed);
+    const QString copy = programDir_ + QStringLiteral("corvane.png");
+    if (!QFileInfo::exists(copy))
+        QApplication::windowIcon().pixmap(256, 256).save(copy);
+    return copy;
+}
 
 void MainWindow::createDesktopShortcut() {
     const QString folder = services_.desktopFolder();
@@ -23,11 +39,13 @@ void MainWindow::createDesktopShortcut() {
                                          "Type=Application\n"
                                          "Name=corvane\n"
                                          "Comment=FTP\n"
-                                         "Exec=\"%1\"\n"
+                                         "Exec=\"%1\" --home \"%3\"\n"
                                          "Path=%2\n"
+                                         "Icon=%4\n"
                                          "Terminal=false\n"
                                          "Categories=Network;FileTransfer;\n")
-                              .arg(program, QFileInfo(program).absolutePath());
+                              .arg(program, QFileInfo(program).absolutePath(),
+                                   QDir::cleanPath(programDir_), desktopIconPath());
     file.write(entry.toUtf8());
     file.close();
     // Desktops start only entries their owner may run.
@@ -37,8 +55,11 @@ void MainWindow::createDesktopShortcut() {
 // The help page ships beside the program; every topic has an anchor named
 // after its keyword. A missing page is passed over silently.
 void MainWindow::showHelpTopic(const QString& keyword) {
-    const QString page =
-        QDir(QCoreApplication::applicationDirPath()).filePath(QStringLiteral("corvane-help.html"));
+    // Beside the program in a build, with the documentation once installed.
+    const QDir programs(QCoreApplication::applicationDirPath());
+    QString page = programs.filePath(QStringLiteral("corvane-help.html"));
+    if (!QFileInfo::exists(page))
+        page = programs.filePath(QStringLiteral("../share/doc/corvane/corvane-help.html"));
     if (!QFileInfo::exists(page))
         return;
     QUrl url = QUrl::fromLocalFile(page);
