@@ -58,8 +58,14 @@ int main(int argc, char** argv) {
     MainWindow window(std::move(deps));
     frame = &window;
     prompts.setParent(&window);
-    window.resize(1280, 800);
-    window.showMaximized();
+    // The size and place the window had when it last closed; the first
+    // start fills the screen.
+    if (window.hasRememberedGeometry()) {
+        window.show();
+    } else {
+        window.resize(1280, 800);
+        window.showMaximized();
+    }
     // Keys and their shortcuts go to the active window; without a window
     // manager (a bare X server) nothing would make it active.
     window.activateWindow();

@@ -55,8 +55,9 @@ TEST(PathBars, TheLocalBarShowsTheFolderGoesWhereTypedAndRefusesWhatIsNotThere) 
         return f.frame->app().localList->folderPath() == base + QString::fromUtf8("/甲 1/");
     }));
     typeInto(bar, base + "/nowhere");
-    EXPECT_EQ(f.prompts.count(QString::fromUtf8("本地目录不存在：") + base + "/nowhere"), 1)
-        << f.prompts.shown.join('|').toStdString();
+    EXPECT_TRUE(waitUntil([&] {
+        return f.prompts.count(QString::fromUtf8("本地目录不存在：") + base + "/nowhere") == 1;
+    })) << f.prompts.shown.join('|').toStdString();
     EXPECT_EQ(f.frame->app().localList->folderPath(), base + QString::fromUtf8("/甲 1/"));
     f.frame->app().localList->setFocus();
     EXPECT_TRUE(waitUntil([&] {
@@ -73,7 +74,9 @@ TEST(PathBars, TheSiteBarNamesTheSiteShowsItsFolderAndGoesOnlyWhereTheServerCan)
         bar = f.frame->remotePathBar();
         EXPECT_EQ(bar->side(), QString::fromUtf8("站点"));
         typeInto(bar, "/pub");
-        EXPECT_EQ(f.prompts.count(QString::fromUtf8("请先连接站点，再输入站点目录！")), 1);
+        EXPECT_TRUE(waitUntil([&] {
+            return f.prompts.count(QString::fromUtf8("请先连接站点，再输入站点目录！")) == 1;
+        }));
         f.frame.reset();
     }
     ASSERT_TRUE(f.connect()) << f.prompts.shown.join('|').toStdString();
@@ -160,6 +163,7 @@ TEST(RememberedLayout, SurvivesARestart) {
     MainWindow again(std::move(deps));
     again.show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&again));
+    EXPECT_TRUE(again.hasRememberedGeometry()) << "so the program does not resize it";
     EXPECT_EQ(again.size(), QSize(1100, 700));
     EXPECT_EQ(again.mainSplitter()->sizes(), splitSizes);
     LocalFileList* list2 = again.app().localList;

@@ -25,11 +25,6 @@ PathBar::PathBar(const QString& side, QWidget* parent)
     pattern_->hide();
     connect(pattern_, &QToolButton::clicked, this, &PathBar::patternCleared);
     edit_->installEventFilter(this);
-    connect(edit_, &QLineEdit::returnPressed, this, [this] {
-        const QString typed = edit_->text().trimmed();
-        if (!typed.isEmpty())
-            emit pathEntered(typed);
-    });
 }
 
 void PathBar::setSide(const QString& side) {
@@ -58,6 +53,18 @@ QString PathBar::path() const {
 // Escape gives up what was typed; leaving the bar does the same, so that it
 // never shows a folder the list does not.
 bool PathBar::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == edit_ && event->type() == QEvent::KeyPress) {
+        // Enter is the bar's own: taken here, it reaches no other widget
+        // (a message about the folder would otherwise let it through to a
+        // list once closed).
+        const int key = static_cast<QKeyEvent*>(event)->key();
+        if (key == Qt::Key_Return || key == Qt::Key_Enter) {
+            const QString typed = edit_->text().trimmed();
+            if (!typed.isEmpty())
+                emit pathEntered(typed);
+            return true;
+        }
+    }
     if (watched == edit_) {
         const bool escape = event->type() == QEvent::KeyPress &&
                             static_cast<QKeyEvent*>(event)->key() == Qt::Key_Escape;

@@ -84,6 +84,8 @@ public:
     ConnectionSource* source() const { return source_.get(); }
     QSplitter* mainSplitter() const { return mainSplitter_; }
     PathBar* localPathBar() const { return localBar_; }
+    // The window took back the size and place it had when it last closed.
+    bool hasRememberedGeometry() const { return rememberedGeometry_; }
     PathBar* remotePathBar() const { return remoteBar_; }
     QSplitter* leftSplitter() const { return leftSplitter_; }
 
@@ -251,9 +253,10 @@ private:
     // Resumes started on their own since the last completed operation: a
     // server that cuts every transfer short is not tried for ever.
     int automaticResumes_ = 0;
-    QString resumingTask_;     // a connection was made to resume this task
-    bool exiting_ = false;     // the user chose to exit: the connection is ending
-    QStringList skippedItems_; // left out by the running operation, not yet shown
+    QString resumingTask_; // a connection was made to resume this task
+    bool exiting_ = false;
+    bool rememberedGeometry_ = false; // the user chose to exit: the connection is ending
+    QStringList skippedItems_;        // left out by the running operation, not yet shown
 
     QSplitter* mainSplitter_ = nullptr;
     QSplitter* leftSplitter_ = nullptr;

@@ -54,8 +54,7 @@ QString MainWindow::startFolderOf(const Deps& deps) {
 
 void MainWindow::restoreLayout() {
     const WindowLayout layout = WindowLayout::read(iniPath());
-    if (!layout.geometry.isEmpty())
-        restoreGeometry(layout.geometry);
+    rememberedGeometry_ = !layout.geometry.isEmpty() && restoreGeometry(layout.geometry);
     const std::pair<QSplitter*, QByteArray> splits[] = {{mainSplitter_, layout.mainSplit},
                                                         {leftSplitter_, layout.leftSplit},
                                                         {localRowSplitter_, layout.localSplit},

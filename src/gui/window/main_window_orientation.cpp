@@ -17,6 +17,7 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QStyle>
+#include <QTimer>
 #include <QVBoxLayout>
 
 namespace {
@@ -96,7 +97,9 @@ void MainWindow::goToLocalPath(const QString& typed) {
         path = app_.localList->folderPath() + path;
     path = QDir::cleanPath(path);
     if (!QFileInfo(path).isDir()) {
-        prompts_.report(QString::fromUtf8(PaneText::NoSuchLocalFolder) + typed);
+        // Said once the key that asked has been handled in full.
+        const QString text = QString::fromUtf8(PaneText::NoSuchLocalFolder) + typed;
+        QTimer::singleShot(0, this, [this, text] { prompts_.report(text); });
         return;
     }
     app_.localTree->goTo(path);
@@ -108,7 +111,8 @@ void MainWindow::goToLocalPath(const QString& typed) {
 void MainWindow::goToRemotePath(const QString& typed) {
     QTreeWidgetItem* shown = app_.siteTree->shownItem();
     if (!app_.siteTree->connectedSiteItem() || !shown) {
-        prompts_.report(QString::fromUtf8(PaneText::NotConnectedForPath));
+        QTimer::singleShot(
+            0, this, [this] { prompts_.report(QString::fromUtf8(PaneText::NotConnectedForPath)); });
         return;
     }
     if (!connectionReady())
