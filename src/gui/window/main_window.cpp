@@ -62,8 +62,8 @@ MainWindow::MainWindow(Deps deps, QWidget* parent)
     auto* stateTimer = new QTimer(this);
     connect(stateTimer, &QTimer::timeout, this, &MainWindow::updateCommandStates);
     connect(stateTimer, &QTimer::timeout, this, &MainWindow::updateOrientation);
-    connect(qApp, &QApplication::focusChanged, this,
-            [this](QWidget*, QWidget* now) { markFocusedPane(now); });
+    focusWatch_ = connect(qApp, &QApplication::focusChanged, this,
+                          [this](QWidget*, QWidget* now) { markFocusedPane(now); });
     connect(localBar_, &PathBar::pathEntered, this, &MainWindow::goToLocalPath);
     connect(remoteBar_, &PathBar::pathEntered, this, &MainWindow::goToRemotePath);
     connect(localBar_, &PathBar::patternCleared, this, &MainWindow::clearLocalPattern);
@@ -75,6 +75,9 @@ MainWindow::MainWindow(Deps deps, QWidget* parent)
 }
 
 MainWindow::~MainWindow() {
+    // Focus moves while the panes are destroyed: the window must no longer
+    // hear of it.
+    disconnect(focusWatch_);
     // The window refers to its source record: it goes first.
     operations_.reset();
     connection_.reset();

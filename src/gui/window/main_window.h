@@ -255,8 +255,10 @@ private:
     int automaticResumes_ = 0;
     QString resumingTask_; // a connection was made to resume this task
     bool exiting_ = false;
-    bool rememberedGeometry_ = false; // the user chose to exit: the connection is ending
-    QStringList skippedItems_;        // left out by the running operation, not yet shown
+    bool rememberedGeometry_ = false;
+    QMetaObject::Connection
+        focusWatch_; // markFocusedPane // the user chose to exit: the connection is ending
+    QStringList skippedItems_; // left out by the running operation, not yet shown
 
     QSplitter* mainSplitter_ = nullptr;
     QSplitter* leftSplitter_ = nullptr;
