@@ -47,3 +47,9 @@ std::optional<quint16> parseExtendedPassiveReply(const QString& text) {
 }
 
 } // namespace DataAddress
+
+QString DataAddress::hostAndPort(const QString& host, int port) {
+    const bool bracket = host.contains(QLatin1Char(':'));
+    return (bracket ? QLatin1Char('[') + host + QLatin1Char(']') : host) + QLatin1Char(':') +
+           QString::number(port);
+}

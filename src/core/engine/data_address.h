@@ -28,4 +28,7 @@ std::optional<Endpoint> parsePassiveReply(const QString& text);
 // uses may stand for "|"; none when it holds no such group.
 std::optional<quint16> parseExtendedPassiveReply(const QString& text);
 
+// "host:port", an IPv6 address in brackets ("[::1]:2121").
+QString hostAndPort(const QString& host, int port);
+
 } // namespace DataAddress

@@ -108,11 +108,7 @@ QString FtpSession::tlsServerName() const {
 }
 
 QString FtpSession::tlsServerKey() const {
-    const int port = source_.useProxy ? source_.proxyPort : source_.port;
-    const QString name = tlsServerName();
-    const bool bracket = name.contains(QLatin1Char(':'));
-    return (bracket ? QLatin1Char('[') + name + QLatin1Char(']') : name) + QLatin1Char(':') +
-           QString::number(port);
+    return siteAddress();
 }
 
 // "PBSZ" or "PROT" refused: the login goes on, and the data in plain.

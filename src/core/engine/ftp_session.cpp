@@ -98,11 +98,8 @@ void FtpSession::noteSystemError(int code) {
 
 // The first hop as the user named it: "ftp.example.com:21", "[::1]:2121".
 QString FtpSession::siteAddress() const {
-    const QString host = source_.useProxy ? source_.proxyHost : source_.hostName();
-    const int port = source_.useProxy ? source_.proxyPort : source_.port;
-    const bool bracket = host.contains(QLatin1Char(':'));
-    return (bracket ? QLatin1Char('[') + host + QLatin1Char(']') : host) + QLatin1Char(':') +
-           QString::number(port);
+    return DataAddress::hostAndPort(source_.useProxy ? source_.proxyHost : source_.hostName(),
+                                    source_.useProxy ? source_.proxyPort : source_.port);
 }
 
 // The first line of the reply handled last; empty before any.

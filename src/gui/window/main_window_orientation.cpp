@@ -77,10 +77,7 @@ QString MainWindow::connectionSummary() const {
     if (!connection_ || !site || !connection_->isGreeted() || connection_->isSettingUp())
         return {};
     const SessionLogin login = connection_->sessionLogin();
-    const bool bracket = login.host.contains(QLatin1Char(':'));
-    const QString address =
-        (bracket ? QLatin1Char('[') + login.host + QLatin1Char(']') : login.host) +
-        QLatin1Char(':') + QString::number(login.port);
+    const QString address = DataAddress::hostAndPort(login.host, login.port);
     const char* mode = login.passive ? PaneText::PassiveMode : PaneText::ActiveMode;
     const QString names = login.encoding == WireText::Encoding::Utf8 ? QStringLiteral("UTF-8")
                                                                      : QStringLiteral("GBK");
