@@ -67,7 +67,7 @@ TEST(OnlineEdit, AChangedFileIsUploadedWhenTheApplicationEnds) {
     EXPECT_TRUE(f.services.applicationAsked.first().endsWith("/" + name));
     EXPECT_FALSE(chosenInsideAReply) << "the chooser never holds the connection's reading";
     EXPECT_FALSE(f.frame->connectionReady()) << "the connection is held while the editor runs";
-    ASSERT_TRUE(waitUntil([&] { return f.prompts.count(kDone) == 1; }, 15000))
+    ASSERT_TRUE(waitUntil([&] { return f.resultCount(kDone) == 1; }, 15000))
         << f.prompts.shown.join('|').toStdString();
     EXPECT_EQ(readBytes(f.site(name)), "first\nedited\n");
     EXPECT_TRUE(
@@ -86,7 +86,7 @@ TEST(OnlineEdit, AnUnchangedFileIsNotUploaded) {
     EXPECT_TRUE(f.frame->connectionReady());
     spinFor(300);
     EXPECT_EQ(f.stores(), 0);
-    EXPECT_EQ(f.prompts.count(kDone), 0);
+    EXPECT_EQ(f.resultCount(kDone), 0);
 }
 
 // The application hands the file on and ends at once; the save comes later
@@ -100,7 +100,7 @@ TEST(OnlineEdit, ASaveAfterTheApplicationEndedIsStillUploaded) {
     ASSERT_TRUE(
         waitUntil([&] { return f.editor().state() == OnlineEditor::State::WatchingCopy; }, 10000));
     EXPECT_EQ(f.stores(), 0);
-    ASSERT_TRUE(waitUntil([&] { return f.prompts.count(kDone) == 1; }, 15000));
+    ASSERT_TRUE(waitUntil([&] { return f.resultCount(kDone) == 1; }, 15000));
     EXPECT_EQ(readBytes(f.site("empty.txt")), "later");
     // Closing the connection ends the watch; the copy, which the handed-off
     // editor may still save, is kept and the user told where.
@@ -133,7 +133,7 @@ TEST(OnlineEdit, FilesOfOneNameInTwoFoldersHaveTwoCopies) {
     f.services.applicationAnswer =
         f.script("changer", "sleep 0.2\nprintf 'inner edited' > \"$1\"\n");
     f.editRow("z.txt");
-    ASSERT_TRUE(waitUntil([&] { return f.prompts.count(kDone) == 1; }, 15000))
+    ASSERT_TRUE(waitUntil([&] { return f.resultCount(kDone) == 1; }, 15000))
         << f.prompts.shown.join('|').toStdString();
     EXPECT_NE(f.editor().copyPath(), outer);
     EXPECT_EQ(readBytes(f.server.root() + "/pub/deep/inner/z.txt"), "inner edited");
@@ -176,7 +176,7 @@ TEST(OnlineEdit, ASiteFileChangedMeanwhileIsReplacedOnlyWhenTheUserSaysSo) {
     f.prompts.answers = {true};
     f.prompts.shown.clear();
     f.editRow("z.txt");
-    ASSERT_TRUE(waitUntil([&] { return f.prompts.count(kDone) == 1; }, 15000))
+    ASSERT_TRUE(waitUntil([&] { return f.resultCount(kDone) == 1; }, 15000))
         << f.prompts.shown.join('|').toStdString();
     EXPECT_EQ(f.prompts.shown.filter(QString::fromUtf8("在编辑期间已被改变")).size(), 1)
         << f.prompts.shown.join('|').toStdString();
@@ -198,7 +198,7 @@ TEST(OnlineEdit, ANewFileComesIntoBeingWhenItIsSaved) {
     f.frame->updateCommandStates();
     ASSERT_TRUE(f.frame->action(Cmd::NewFile)->isEnabled());
     f.frame->runCommand(Cmd::NewFile);
-    ASSERT_TRUE(waitUntil([&] { return f.prompts.count(kDone) == 1; }, 15000))
+    ASSERT_TRUE(waitUntil([&] { return f.resultCount(kDone) == 1; }, 15000))
         << f.prompts.shown.join('|').toStdString();
     EXPECT_EQ(readBytes(f.site("new.htm")), "new page");
     ASSERT_TRUE(waitUntil([&] { return f.list->rowNamed("new.htm") != nullptr; }));

@@ -129,7 +129,7 @@ TEST(SiteBrowsing, StatusBarShowsDownloadProgressDuringARealTransfer) {
     EXPECT_TRUE(bar->speedText().startsWith(QString::fromUtf8("速度：")));
     EXPECT_TRUE(bar->elapsedText().startsWith(QString::fromUtf8("已进行时间：0时0分")));
 
-    ASSERT_TRUE(waitUntil([&] { return f.prompts.count("所有操作已成功完成！") == 1; }, 20000))
+    ASSERT_TRUE(waitUntil([&] { return f.resultCount("所有操作已成功完成！") == 1; }, 20000))
         << f.prompts.shown.join('|').toStdString();
     EXPECT_EQ(QFileInfo(local.path() + "/big.bin").size(), qint64(size));
     EXPECT_FALSE(bar->inProgressMode());
@@ -364,7 +364,7 @@ TEST(SiteBrowsing, ItemsLeftOutOfADownloadAreShownTogetherOnce) {
     ASSERT_TRUE(
         waitUntil([&] { return f.prompts.count("操作已完成，但有2项没有传送。") == 1; }, 15000))
         << f.prompts.shown.join('|').toStdString();
-    EXPECT_EQ(f.prompts.count("所有操作已成功完成！"), 0);
+    EXPECT_EQ(f.resultCount("所有操作已成功完成！"), 0);
     EXPECT_EQ(readBytes(local.path() + "/skip/ok.txt"), "ok");
     const QStringList boxes = f.prompts.shown.filter(QString::fromUtf8("以下"));
     ASSERT_EQ(boxes.size(), 1) << f.prompts.shown.join('|').toStdString();
@@ -391,7 +391,7 @@ TEST(SiteBrowsing, AUtf8ServersNamesAreShownAndFetchedAsTheyAre) {
     const QString name = QString::fromUtf8("图片😀 café.png");
     f.frame->operations()->startDownload(local.path() + "/", "/pub/deep", {"/pub/deep/" + name},
                                          {3});
-    ASSERT_TRUE(waitUntil([&] { return f.prompts.count("所有操作已成功完成！") == 1; }, 15000))
+    ASSERT_TRUE(waitUntil([&] { return f.resultCount("所有操作已成功完成！") == 1; }, 15000))
         << f.prompts.shown.join('|').toStdString();
     EXPECT_EQ(readBytes(local.path() + "/" + name), "png");
 }

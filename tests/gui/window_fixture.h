@@ -92,6 +92,8 @@ struct WindowFixture {
     QTemporaryDir desktopDir;
     QTemporaryDir localDir; // where the local tree opens
     ScriptedPrompts prompts;
+    // How each operation ended, as the status bar said it.
+    QStringList results;
     FakeServices services;
     FolderReader folderReader; // how the window reads local folders
     std::unique_ptr<MainWindow> frame;
@@ -107,6 +109,8 @@ struct WindowFixture {
         if (frame && frame->connection())
             frame->connection()->closeConnection();
     }
+
+    int resultCount(const char* text) const { return int(results.count(QString::fromUtf8(text))); }
 
     QString programDir() const { return home.path() + QLatin1Char('/'); }
     QString iniPath() const { return programDir() + QStringLiteral("corvane.ini"); }
@@ -128,6 +132,8 @@ struct WindowFixture {
         deps.localStartFolder = localDir.path();
         deps.folderReader = folderReader;
         frame = std::make_unique<MainWindow>(std::move(deps));
+        QObject::connect(frame.get(), &MainWindow::resultShown,
+                         [this](const QString& text) { results << text; });
         frame->resize(1280, 800);
         frame->show();
         EXPECT_TRUE(QTest::qWaitForWindowExposed(frame.get()));

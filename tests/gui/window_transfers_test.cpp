@@ -92,7 +92,7 @@ struct TransferFrame : ConnectedFrame {
         return localTree->childNamed(localTree->shownItem(), name);
     }
     bool waitDone(int count = 1) {
-        return waitUntil([&] { return prompts.count(kDone) == count && frame->connectionReady(); },
+        return waitUntil([&] { return resultCount(kDone) == count && frame->connectionReady(); },
                          20000);
     }
     void selectRemoteFiles() {
@@ -389,20 +389,22 @@ TEST(WindowTransfers, CommandsAreOfferedByPaneAndConnectionState) {
     EXPECT_TRUE(f.enabledIn(Pane::SiteTree, Cmd::Refresh));
     EXPECT_FALSE(f.enabledIn(Pane::SiteTree, Cmd::Paste)) << "nothing copied";
 
-    // Busy with a slow download: no remote command, local ones stay.
+    // Busy with a slow download: no remote command but copying, which
+    // queues a transfer; local ones stay.
     f.prompts.answers = {true};
     f.frame->app().activePane = Pane::RemoteList;
     f.frame->runCommand(Cmd::Copy);
     f.frame->app().activePane = Pane::LocalList;
     f.frame->runCommand(Cmd::Paste);
     ASSERT_TRUE(waitUntil([&] { return f.frame->connection()->isTransferring(); }, 10000));
-    for (int command : {Cmd::Copy, Cmd::Delete, Cmd::SelectAll})
+    for (int command : {Cmd::Delete, Cmd::SelectAll})
         EXPECT_FALSE(f.enabledIn(Pane::RemoteList, command)) << command;
     for (int command : {Cmd::NewFolder, Cmd::Refresh, Cmd::Delete})
         EXPECT_FALSE(f.enabledIn(Pane::SiteTree, command)) << command;
+    EXPECT_TRUE(f.enabledIn(Pane::RemoteList, Cmd::Copy));
     EXPECT_TRUE(f.enabledIn(Pane::LocalTree, Cmd::Refresh));
-    EXPECT_FALSE(f.enabledIn(Pane::LocalTree, Cmd::Copy));
-    EXPECT_FALSE(f.enabledIn(Pane::LocalList, Cmd::Paste));
+    EXPECT_TRUE(f.enabledIn(Pane::LocalTree, Cmd::Copy));
+    EXPECT_FALSE(f.enabledIn(Pane::LocalList, Cmd::Paste)) << "the paste used the copy up";
     // Progress shows in the status bar while it runs.
     StatusDialogBar* bar = f.frame->statusDialogBar();
     EXPECT_TRUE(
@@ -526,7 +528,7 @@ TEST(WindowTransfers, DirectoryUpdateFromTheMenuAfterItsQuestion) {
 
     f.prompts.answers = {true};
     f.frame->runCommand(Cmd::DirectoryUpdate);
-    ASSERT_TRUE(waitUntil([&] { return f.prompts.count("目录更新操作成功完成！") == 1; }, 20000))
+    ASSERT_TRUE(waitUntil([&] { return f.resultCount("目录更新操作成功完成！") == 1; }, 20000))
         << f.prompts.shown.join('|').toStdString();
     EXPECT_EQ(treeDigest(deep), treeDigest(mirror.path()));
     EXPECT_FALSE(QFileInfo::exists(deep + "/inner"));
@@ -571,6 +573,7 @@ TEST(WindowTransfers, InterruptedDownloadsResumeFromTheTaskList) {
     // The interrupt command: the task stays, nothing resumes by itself.
     QFile::remove(target);
     f.prompts.shown.clear();
+    f.results.clear();
     ASSERT_TRUE(waitUntil([&] { return w.connectionReady(); }));
     w.operations()->startDownload(f.local + "/", "/pub/deep", {"/pub/deep/slow.bin"},
                                   {quint32(slow.size())});
@@ -637,7 +640,7 @@ TEST(WindowTransfers, AResumedTaskIsShownUnderItsOwnServer) {
             tree->findItems(QString::fromUtf8("我的站点"), Qt::MatchExactly).value(0));
         w.services.taskAnswer = task;
         frame.runCommand(Cmd::ResumeTask);
-        ASSERT_TRUE(waitUntil([&] { return w.prompts.count(kDone) == 1; }, 15000))
+        ASSERT_TRUE(waitUntil([&] { return w.resultCount(kDone) == 1; }, 15000))
             << w.prompts.shown.join('|').toStdString();
         EXPECT_EQ(readBytes(w.localDir.path() + "/t.bin"), QByteArray(3000, 't'));
         QTreeWidgetItem* connected = tree->connectedSiteItem();

@@ -9,6 +9,7 @@ public:
     explicit IdlePaneHost(bool commandsBuilt = true) : commandsBuilt_(commandsBuilt) {}
     FtpSession* connection() const override { return nullptr; }
     bool connectionReady() const override { return false; }
+    bool acceptsTransfers() const override { return false; }
     bool notConnected() const override { return true; }
     bool startConnection(const SiteRecord&) override { return false; }
     void closeConnectionCommand() override {}

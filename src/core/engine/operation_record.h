@@ -46,6 +46,12 @@ struct OperationRecord {
     QList<qint32> updateKinds;
     QStringList updateFolders;
 
+    // What the running operation has passed so far, for its progress: files
+    // (done or left out) with their bytes, and steps of an update.
+    int filesPassed = 0;
+    quint64 bytesPassed = 0;
+    int updateStepsPassed = 0;
+
     bool hasItems() const { return !itemPaths.isEmpty(); }
     // The local path of the head item of a download; `hostName` names a
     // whole site root.
@@ -53,9 +59,24 @@ struct OperationRecord {
     // The site path of an upload item.
     QString uploadSitePath(const QString& localPath, int kind) const;
     void dropHead() {
+        if (itemKinds.first() != Folder) {
+            ++filesPassed;
+            bytesPassed += itemSizes.first();
+        }
         itemPaths.removeFirst();
         itemSizes.removeFirst();
         itemKinds.removeFirst();
+    }
+    // An update step left the plan.
+    void dropUpdateStep() {
+        updatePaths.removeLast();
+        updateKinds.removeLast();
+        ++updateStepsPassed;
+    }
+    void clearProgress() {
+        filesPassed = 0;
+        bytesPassed = 0;
+        updateStepsPassed = 0;
     }
     // Everything reset(full) empties; isDownload and hasFolders stay.
     void clearWork() {

@@ -19,7 +19,7 @@ const Field kStates[] = {
     {"GEOMETRY", &WindowLayout::geometry},           {"MAINSPLIT", &WindowLayout::mainSplit},
     {"LEFTSPLIT", &WindowLayout::leftSplit},         {"LOCALSPLIT", &WindowLayout::localSplit},
     {"REMOTESPLIT", &WindowLayout::remoteSplit},     {"LOCALCOLUMNS", &WindowLayout::localColumns},
-    {"REMOTECOLUMNS", &WindowLayout::remoteColumns},
+    {"REMOTECOLUMNS", &WindowLayout::remoteColumns}, {"RIGHTSPLIT", &WindowLayout::rightSplit},
 };
 
 QString readKey(const QString& path, const char* key) {
@@ -44,6 +44,7 @@ WindowLayout WindowLayout::read(const QString& iniPath) {
     layout.localStyle = readKey(iniPath, "LOCALSTYLE");
     layout.remoteStyle = readKey(iniPath, "REMOTESTYLE");
     layout.localFolder = QUrl::fromPercentEncoding(readKey(iniPath, "LOCALFOLDER").toLatin1());
+    layout.transferListHidden = readKey(iniPath, "TRANSFERLIST") == QLatin1String("0");
     return layout;
 }
 
@@ -55,5 +56,7 @@ bool WindowLayout::write(const QString& iniPath) const {
     ok &= writeKey(iniPath, "REMOTESTYLE", remoteStyle);
     ok &= writeKey(iniPath, "LOCALFOLDER",
                    QString::fromLatin1(QUrl::toPercentEncoding(localFolder, "/")));
+    ok &= writeKey(iniPath, "TRANSFERLIST",
+                   transferListHidden ? QStringLiteral("0") : QStringLiteral("1"));
     return ok;
 }

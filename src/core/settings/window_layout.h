@@ -4,6 +4,7 @@
 #include <QString>
 
 // How the user left the main window: its place and size, the splitters,
+// whether the transfer list is shown,
 // each file list's columns (widths, which are shown, the sort) and style,
 // and the local folder shown. Kept in corvane.ini, section "WINDOW", which
 // earlier versions do not read; the window's own states are stored as they
@@ -15,11 +16,13 @@ struct WindowLayout {
     QByteArray leftSplit;
     QByteArray localSplit;
     QByteArray remoteSplit;
+    QByteArray rightSplit; // the transcript above the transfer list
     QByteArray localColumns;
     QByteArray remoteColumns;
     QString localStyle; // "details", "list", "icons"; empty: as the program starts
     QString remoteStyle;
     QString localFolder;
+    bool transferListHidden = false; // shown unless the user hid it
 
     // Empty fields for what the file does not have (or has damaged).
     static WindowLayout read(const QString& iniPath);

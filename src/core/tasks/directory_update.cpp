@@ -20,6 +20,7 @@ void OperationDriver::startDirectoryUpdate(const QString& localFolder, const QSt
         localFolder.endsWith(QLatin1Char('/')) ? localFolder : localFolder + QLatin1Char('/');
     remoteBase_ = remoteFolder;
     op_.updateFolders = QStringList{remoteFolder};
+    op_.clearProgress();
     updateGoneFolders_.clear();
     updateLocalWalk_ = DirCompare::LocalWalk(localBase_);
     dirUpdate_ = true;
@@ -56,10 +57,8 @@ void OperationDriver::updateStep() {
     // A step leaves the list when it goes out, so that a task written later
     // does not repeat it; an upload only when it is complete, so that an
     // upload cut short is done again on resume rather than left half-sent.
-    if (kind != DirCompare::Upload) {
-        op_.updatePaths.removeLast();
-        op_.updateKinds.removeLast();
-    }
+    if (kind != DirCompare::Upload)
+        op_.dropUpdateStep();
     switch (kind) {
     case DirCompare::Upload:
         session_.queueDataCommand(QStringLiteral("I"),
@@ -169,9 +168,7 @@ void OperationDriver::noteLinksLeadingOutside(const QStringList& sitePaths) {
 
 // The upload step at the end of the plan went through.
 void OperationDriver::updateUploadDone() {
-    if (!op_.updatePaths.isEmpty()) {
-        op_.updatePaths.removeLast();
-        op_.updateKinds.removeLast();
-    }
+    if (!op_.updatePaths.isEmpty())
+        op_.dropUpdateStep();
     session_.postContinue();
 }

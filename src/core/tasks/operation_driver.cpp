@@ -202,6 +202,28 @@ void OperationDriver::completeOperation() {
     host_.operationCompleted(op_.isDownload);
 }
 
+// The files passed, those still listed, and the bytes of the one on the
+// wire. A folder's files count once its listing has named them.
+TransferProgress OperationDriver::progress() const {
+    TransferProgress p;
+    if (dirUpdate_) {
+        p.filesDone = op_.updateStepsPassed;
+        p.filesTotal = p.filesDone + int(op_.updatePaths.size());
+        return p;
+    }
+    p.filesDone = p.filesTotal = op_.filesPassed;
+    p.bytesDone = p.bytesTotal = op_.bytesPassed;
+    for (qsizetype i = 0; i < op_.itemKinds.size(); ++i) {
+        if (op_.itemKinds.at(i) == OperationRecord::Folder)
+            continue;
+        ++p.filesTotal;
+        p.bytesTotal += op_.itemSizes.at(i);
+    }
+    if (op_.hasItems() && session_.isTransferringFile())
+        p.bytesDone += qMin<quint64>(source_.bytesDone, op_.itemSizes.first());
+    return p;
+}
+
 QString OperationDriver::uploadSitePath(const QString& localPath, int kind) const {
     return op_.uploadSitePath(localPath, kind);
 }

@@ -5,6 +5,7 @@
 #include "core/engine/operation_record.h"
 #include "core/engine/session_operations.h"
 #include "core/platform/timing.h"
+#include "core/tasks/transfer_queue.h"
 
 #include <QSet>
 #include <QStringList>
@@ -71,6 +72,8 @@ public:
     // be used or belongs to another site.
     bool resumeTask(const QString& name);
 
+    // How far the running operation is, for the transfer list.
+    TransferProgress progress() const;
     // The item the running operation is at: its path and size.
     QString currentItemPath() const { return op_.itemPaths.value(0); }
     quint32 currentItemSize() const { return op_.itemSizes.value(0); }

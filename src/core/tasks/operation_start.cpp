@@ -36,6 +36,7 @@ void OperationDriver::resetTransferRecord(bool download, const QString& target,
     op_.isDownload = download;
     op_.targetFolder = target;
     op_.sourceFolder = sourceFolder;
+    op_.clearProgress();
     expandedLocalFolders_.clear();
 }
 

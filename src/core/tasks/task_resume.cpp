@@ -102,6 +102,7 @@ bool OperationDriver::resumeTask(const QString& name) {
         return false;
     }
     op_.taskDescription = task->description;
+    op_.clearProgress();
     dirUpdate_ = task->update;
     if (dirUpdate_) {
         localBase_ = task->localBase;

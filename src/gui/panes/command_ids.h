@@ -34,6 +34,8 @@ constexpr int SelectAll = 32819;
 constexpr int Help = 57670;
 constexpr int About = 57664;
 constexpr int HomePage = 32797;
+// Beyond the program's own commands: the transfer list shown or hidden.
+constexpr int ToggleTransferList = 32900;
 
 // Context menus of the site panes.
 constexpr int PaneCopy = 101;
@@ -59,4 +61,5 @@ constexpr int LocalList = 2;
 constexpr int SiteTree = 3;
 constexpr int RemoteList = 4;
 constexpr int Messages = 6;
+constexpr int Transfers = 7;
 } // namespace Pane

@@ -226,7 +226,7 @@ int LocalFileList::refusedSource() const {
 // Remote files or a remote folder dropped here go to the folder shown.
 void LocalFileList::dropAt(const QPoint&, const DragState& drag) {
     QTreeWidgetItem* folder = app_.localTree ? app_.localTree->shownItem() : nullptr;
-    if (!folder || !host_.connectionReady())
+    if (!folder || !host_.acceptsTransfers())
         return;
     const QString localLabel = folder->text(0);
     if (drag.sourcePane == Pane::RemoteList) {

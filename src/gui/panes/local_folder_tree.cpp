@@ -507,7 +507,7 @@ void LocalFolderTree::dropAt(const QPoint& point, const DragState& drag) {
         return;
     }
     QTreeWidgetItem* target = dropTarget_.landing(point);
-    if (!target || !host_.connectionReady())
+    if (!target || !host_.acceptsTransfers())
         return;
     const QString localLabel = target->text(0);
     if (drag.sourcePane == Pane::RemoteList) {

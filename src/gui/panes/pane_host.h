@@ -18,6 +18,9 @@ public:
     virtual FtpSession* connection() const = 0;
     // A connection exists and is free for a command the user gives.
     virtual bool connectionReady() const = 0;
+    // A logged-in connection, free or busy: a transfer given now runs at
+    // once or waits its turn in the transfer list.
+    virtual bool acceptsTransfers() const = 0;
     // No connection, or one that is closed and not in the middle of
     // connecting.
     virtual bool notConnected() const = 0;
@@ -34,8 +37,8 @@ public:
     // The date of the program's clock, for listing times without a year.
     virtual QDate today() const = 0;
 
-    // Transfers from the panes; each does nothing unless the connection is
-    // ready. Local nodes are items of the local folder tree, site nodes
+    // Transfers from the panes; each does nothing unless the connection
+    // accepts transfers. Local nodes are items of the local folder tree, site nodes
     // items of the site tree.
     virtual void downloadRows(QTreeWidgetItem* localNode) = 0;
     virtual void downloadFolder(QTreeWidgetItem* localNode, QTreeWidgetItem* siteNode) = 0;

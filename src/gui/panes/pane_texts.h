@@ -40,5 +40,19 @@ inline constexpr char ClearPatternTip[] = "清除筛选，显示全部文件";
 // The status bar while connected.
 inline constexpr char ActiveMode[] = "主动模式";
 inline constexpr char PassiveMode[] = "被动模式";
+// The transfer list: its title, columns and commands, and the questions
+// about what it still holds.
+inline constexpr char TransferListTitle[] = "传送列表";
+inline constexpr char TransferColumns[] = "方向|源|目标|大小|状态|进度";
+inline constexpr char RetryTransfer[] = "重试";
+inline constexpr char ResumeTransfer[] = "续传";
+inline constexpr char RemoveTransfer[] = "移除";
+inline constexpr char ClearFinished[] = "清除已完成";
+inline constexpr char RetryTip[] = "重新进行选择的失败传送；中断的从中断处接着进行";
+inline constexpr char RemoveTip[] = "从列表中移除选择的传送（正在进行的除外）";
+inline constexpr char ClearFinishedTip[] = "从列表中清除所有已完成的传送";
+inline constexpr char QueuedTransfersLeft[] = "传送列表中还有%1项传送没有完成，退出后将不再进行。";
+inline constexpr char AskQuitWithQueue[] = "是否退出？";
+inline constexpr char TransferQueued[] = "已加入传送列表，等待当前操作完成：";
 
 } // namespace PaneText

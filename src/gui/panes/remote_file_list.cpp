@@ -172,7 +172,7 @@ int RemoteFileList::refusedSource() const {
 // Local files or a local folder dropped here go to the site folder shown.
 void RemoteFileList::dropAt(const QPoint&, const DragState& drag) {
     QTreeWidgetItem* folder = app_.siteTree ? app_.siteTree->selectedNode() : nullptr;
-    if (!SiteTree::isRemoteFolder(folder) || !host_.connectionReady())
+    if (!SiteTree::isRemoteFolder(folder) || !host_.acceptsTransfers())
         return;
     const QString remoteLabel = SiteTree::labelOf(folder);
     if (drag.sourcePane == Pane::LocalTree) {

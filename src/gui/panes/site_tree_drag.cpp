@@ -69,7 +69,7 @@ void SiteTree::dropAt(const QPoint& point, const DragState& drag) {
         return;
     }
     QTreeWidgetItem* target = dropTarget_.landing(point);
-    if (!isRemoteFolder(target) || !host_.connectionReady())
+    if (!isRemoteFolder(target) || !host_.acceptsTransfers())
         return;
     const QString remoteLabel = labelOf(target);
     if (drag.sourcePane == Pane::LocalList) {

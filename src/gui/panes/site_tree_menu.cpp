@@ -53,8 +53,10 @@ QMenu* SiteTree::prepareContextMenu(const QPoint& point) {
     else
         PaneMenu::enable(menu_, host_, Cmd::PaneDelete, site && notConnected);
     const bool remoteFolder = folder || connectedSite;
-    for (int command : {Cmd::PaneDirectoryUpdate, Cmd::PaneNewFolder, Cmd::PaneNewFile})
+    for (int command : {Cmd::PaneNewFolder, Cmd::PaneNewFile})
         PaneMenu::enable(menu_, host_, command, remoteFolder && ready);
+    PaneMenu::enable(menu_, host_, Cmd::PaneDirectoryUpdate,
+                     remoteFolder && host_.acceptsTransfers());
     PaneMenu::enable(menu_, host_, Cmd::PaneCopy,
                      remoteFolder && host_.frameCommandEnabled(Cmd::Copy));
     PaneMenu::enable(menu_, host_, Cmd::PanePaste,

@@ -9,6 +9,7 @@
 #include "core/tasks/connection_setup.h"
 #include "core/tasks/operation_driver.h"
 #include "gui/panes/command_ids.h"
+#include "gui/panes/focus_report.h"
 #include "gui/panes/local_file_list.h"
 #include "gui/panes/local_folder_tree.h"
 #include "gui/panes/message_pane.h"
@@ -16,6 +17,7 @@
 #include "gui/panes/path_bar.h"
 #include "gui/panes/remote_file_list.h"
 #include "gui/panes/site_tree.h"
+#include "gui/panes/transfer_list.h"
 #include "gui/window/shell_services.h"
 #include "gui/window/status_dialog_bar.h"
 
@@ -26,6 +28,8 @@
 #include <QSplitter>
 #include <QTimer>
 #include <QVBoxLayout>
+
+#include <utility>
 
 namespace {
 
@@ -62,6 +66,8 @@ MainWindow::MainWindow(Deps deps, QWidget* parent)
     auto* stateTimer = new QTimer(this);
     connect(stateTimer, &QTimer::timeout, this, &MainWindow::updateCommandStates);
     connect(stateTimer, &QTimer::timeout, this, &MainWindow::updateOrientation);
+    connect(stateTimer, &QTimer::timeout, this, &MainWindow::showTransferProgress);
+    connect(stateTimer, &QTimer::timeout, this, &MainWindow::pumpTransfers);
     focusWatch_ = connect(qApp, &QApplication::focusChanged, this,
                           [this](QWidget*, QWidget* now) { markFocusedPane(now); });
     connect(localBar_, &PathBar::pathEntered, this, &MainWindow::goToLocalPath);
@@ -78,6 +84,9 @@ MainWindow::~MainWindow() {
     // Focus moves while the panes are destroyed: the window must no longer
     // hear of it.
     disconnect(focusWatch_);
+    // The transfer list shows the window's queue: it goes while that is
+    // still there.
+    delete std::exchange(transferList_, nullptr);
     // The window refers to its source record: it goes first.
     operations_.reset();
     connection_.reset();
@@ -114,11 +123,12 @@ void MainWindow::buildPanes() {
     leftSplitter_->setStretchFactor(1, 1);
     leftSplitter_->setSizes({UpperRowHeight, 400});
     mainSplitter_->addWidget(leftSplitter_);
-    mainSplitter_->addWidget(new MessagePane(app_));
+    mainSplitter_->addWidget(buildRightColumn());
     mainSplitter_->setStretchFactor(0, 0);
     mainSplitter_->setStretchFactor(1, 1);
     mainSplitter_->setSizes({LeftColumnWidth, 300});
-    for (QSplitter* s : {mainSplitter_, leftSplitter_, localSplitter, remoteSplitter})
+    for (QSplitter* s :
+         {mainSplitter_, leftSplitter_, localSplitter, remoteSplitter, rightSplitter_})
         s->setChildrenCollapsible(true);
 
     auto* central = new QWidget;
@@ -132,6 +142,21 @@ void MainWindow::buildPanes() {
     setUpPaneKeys();
     localTree->fill(localStartFolder_);
     app_.localTree->setFocus();
+}
+
+// The transcript above the transfer list; the list keeps its height when
+// the window grows.
+QWidget* MainWindow::buildRightColumn() {
+    rightSplitter_ = new QSplitter(Qt::Vertical);
+    rightSplitter_->addWidget(new MessagePane(app_));
+    transferList_ = new TransferList(transfers_);
+    new FocusReport(app_, transferList_->view(), Pane::Transfers);
+    connect(transferList_, &TransferList::retryRequested, this, &MainWindow::retryTransfer);
+    rightSplitter_->addWidget(transferList_);
+    rightSplitter_->setStretchFactor(0, 1);
+    rightSplitter_->setStretchFactor(1, 0);
+    rightSplitter_->setSizes({400, 180});
+    return rightSplitter_;
 }
 
 bool MainWindow::event(QEvent* event) {
@@ -243,9 +268,20 @@ bool MainWindow::editSite(SiteRecord& site) {
 // One question while connected. Yes says goodbye to the server (QUIT) and
 // exits once it has answered, or after a moment; a running operation is cut
 // off instead, its task file kept for a resume.
+// Transfers still waiting in the list are named in that one question.
 void MainWindow::closeEvent(QCloseEvent* event) {
+    const int unfinished = transfers_.unfinishedCount();
+    const QString queueNote = unfinished > 0
+                                  ? QString::fromUtf8(PaneText::QueuedTransfersLeft).arg(unfinished)
+                                  : QString();
     if (!connection_ || !connection_->hasControlConnection() ||
         (!connection_->isGreeted() && !exiting_)) {
+        if (!exiting_ && unfinished > 0 &&
+            !prompts_.askYesNo(queueNote + QStringLiteral("\r\n") +
+                               QString::fromUtf8(PaneText::AskQuitWithQueue))) {
+            event->ignore();
+            return;
+        }
         saveLayout();
         event->accept();
         return;
@@ -254,7 +290,9 @@ void MainWindow::closeEvent(QCloseEvent* event) {
     if (exiting_)
         return; // the goodbye is under way
     const bool busy = (operations_ && operations_->isRunning()) || connection_->isTransferring();
-    if (!prompts_.askYesNo(QString::fromUtf8(busy ? kQuitWhileBusy : kQuitConnected)))
+    const QString question = QString::fromUtf8(busy ? kQuitWhileBusy : kQuitConnected);
+    if (!prompts_.askYesNo(queueNote.isEmpty() ? question
+                                               : question + QStringLiteral("\r\n") + queueNote))
         return;
     exiting_ = true;
     if (busy) {

@@ -6,6 +6,7 @@
 #include "core/platform/message_target.h"
 #include "core/platform/timing.h"
 #include "core/settings/network_settings.h"
+#include "core/tasks/transfer_queue.h"
 #include "gui/panes/pane_host.h"
 #include "gui/panes/pane_state.h"
 #include "gui/window/online_editor.h"
@@ -31,6 +32,7 @@ class QTreeWidgetItem;
 class ShellServices;
 class StatusDialogBar;
 class PathBar;
+class TransferList;
 
 // The main window's own message target: its timer and the resume message
 // the connection posts to it.
@@ -88,6 +90,10 @@ public:
     bool hasRememberedGeometry() const { return rememberedGeometry_; }
     PathBar* remotePathBar() const { return remoteBar_; }
     QSplitter* leftSplitter() const { return leftSplitter_; }
+    QSplitter* rightSplitter() const { return rightSplitter_; }
+    // Every transfer of this run, and the pane that shows them.
+    TransferQueue& transfers() { return transfers_; }
+    TransferList* transferList() const { return transferList_; }
 
     // Greys every command whose rule does not hold (also run on a short
     // timer, as the menu and toolbar must follow the connection's state).
@@ -109,6 +115,7 @@ public:
     FtpSession* connection() const override { return connection_.get(); }
     OperationDriver* operations() const override { return operations_.get(); }
     bool connectionReady() const override;
+    bool acceptsTransfers() const override;
     bool notConnected() const override;
     bool startConnection(const SiteRecord& site) override;
     void closeConnectionCommand() override;
@@ -148,6 +155,10 @@ public:
     void resumeInterruptedTask(const QString& taskFile) override;
     void itemSkipped(const QString& text) override;
 
+signals:
+    // An operation ended and the status bar says how ("所有操作已成功完成！").
+    void resultShown(const QString& text);
+
 protected:
     void closeEvent(QCloseEvent* event) override;
     bool event(QEvent* event) override;
@@ -163,6 +174,11 @@ private:
         QList<qint32> kinds;
     };
     ChosenRows chosenRows(QTreeWidget* list, const QString& folder, bool local);
+    ChosenRows copiedRows() const;
+    static TransferRequest rowsRequest(bool download, const QString& localFolder,
+                                       const QString& siteFolder, const ChosenRows& rows);
+    static TransferRequest folderRequest(bool download, const QString& localFolder,
+                                         const QString& siteFolder);
     bool checkLocalFolder(const QString& folder);
     void clearCopyBuffer();
     void pasteDownload(QTreeWidgetItem* localNode);
@@ -191,7 +207,23 @@ private:
     void interruptCommand();
     void resumeTaskCommand();
     void resumeByName(const QString& name);
+    void resumeOnConnection(const QString& name);
     bool resumeEnabled() const;
+    // The transfer list (main_window_queue.cpp).
+    static QString transferSiteKey(const QString& host, int port, const QString& user);
+    QString connectedSiteKey() const;
+    QString connectedSiteLabel() const;
+    void queueTransfer(const TransferRequest& request);
+    void pumpTransfers();
+    void startTransfer(int id);
+    void trackTaskTransfer(const QString& name, const QString& site, const QString& label);
+    QString keptTaskFile(const TransferItem& item) const;
+    void transferEnded(const OperationEnd& end);
+    void failRunningTransfer(const QString& reason);
+    void retryTransfer(int id);
+    void showTransferProgress();
+    void showResult(const QString& text);
+    QWidget* buildRightColumn();
 
     void buildPanes();
     // Where am I: the path bars, the sides' labels, the mark on the pane
@@ -254,16 +286,19 @@ private:
     // server that cuts every transfer short is not tried for ever.
     int automaticResumes_ = 0;
     QString resumingTask_; // a connection was made to resume this task
-    bool exiting_ = false;
+    bool exiting_ = false; // the user chose to exit: the connection is ending
     bool rememberedGeometry_ = false;
-    QMetaObject::Connection
-        focusWatch_; // markFocusedPane // the user chose to exit: the connection is ending
+    QMetaObject::Connection focusWatch_; // markFocusedPane
+    TransferQueue transfers_;
+    int runningTransfer_ = 0;  // the line of the transfer the connection runs
     QStringList skippedItems_; // left out by the running operation, not yet shown
 
     QSplitter* mainSplitter_ = nullptr;
     QSplitter* leftSplitter_ = nullptr;
     QSplitter* localRowSplitter_ = nullptr;
     QSplitter* remoteRowSplitter_ = nullptr;
+    QSplitter* rightSplitter_ = nullptr; // the transcript above the transfer list
+    TransferList* transferList_ = nullptr;
     StatusDialogBar* statusBar_ = nullptr;
     PathBar* localBar_ = nullptr;
     PathBar* remoteBar_ = nullptr;

@@ -8,6 +8,7 @@
 #include "gui/panes/message_pane.h"
 #include "gui/panes/remote_file_list.h"
 #include "gui/panes/site_tree.h"
+#include "gui/panes/transfer_list.h"
 #include "gui/window/main_window.h"
 #include "gui/window/shell_services.h"
 
@@ -155,6 +156,10 @@ void MainWindow::addViewEditAndHelpCommands() {
     addCommand(Cmd::ToggleToolbar, "工具栏(&T)", "显隐工具栏", [this] {
         toolBar_->setVisible(!toolBar_->isVisible());
     })->setCheckable(true);
+    addCommand(Cmd::ToggleTransferList, "传送列表(&L)", "显隐传送列表", [this] {
+        transferList_->setHidden(!transferList_->isHidden());
+        actions_.value(Cmd::ToggleTransferList)->setChecked(!transferList_->isHidden());
+    })->setCheckable(true);
     addCommand(Cmd::UpOneLevel, "向上一级", "向上一级", [this] { upOneLevelCommand(); });
     addCommand(Cmd::FileListOptions, "文件列表选项", "文件列表选项",
                [this] { fileListOptionsCommand(); });
@@ -201,7 +206,7 @@ void MainWindow::buildMenus() {
           Cmd::Exit}},
         {"查看(&V)",
          {Cmd::SmallIcons, Cmd::ListView, Cmd::DetailsView, 0, Cmd::Refresh, 0, Cmd::ToggleToolbar,
-          0, Cmd::UpOneLevel, 0, Cmd::FileListOptions}},
+          Cmd::ToggleTransferList, 0, Cmd::UpOneLevel, 0, Cmd::FileListOptions}},
         {"编辑(&E)", {Cmd::Copy, Cmd::Paste, 0, Cmd::SelectAll}},
         {"帮助(&H)", {Cmd::Help, 0, Cmd::About, Cmd::HomePage}},
     };
@@ -231,6 +236,7 @@ void MainWindow::buildToolbar() {
             toolBar_->addSeparator();
     }
     actions_.value(Cmd::ToggleToolbar)->setChecked(true);
+    actions_.value(Cmd::ToggleTransferList)->setChecked(true);
     connect(toolBar_, &QToolBar::visibilityChanged, actions_.value(Cmd::ToggleToolbar),
             &QAction::setChecked);
 }
@@ -272,7 +278,7 @@ bool MainWindow::frameCommandEnabled(int command) {
 }
 
 bool MainWindow::copyEnabled() const {
-    if (!connectionReady())
+    if (!acceptsTransfers())
         return false;
     switch (app_.activePane) {
     case Pane::LocalTree: {
@@ -292,7 +298,7 @@ bool MainWindow::copyEnabled() const {
 
 // A local copy goes to the site side, a site copy to the local side.
 bool MainWindow::pasteEnabled() const {
-    if (!connectionReady() || (app_.copiedFolder.isEmpty() && app_.copiedItems.isEmpty()))
+    if (!acceptsTransfers() || (app_.copiedFolder.isEmpty() && app_.copiedItems.isEmpty()))
         return false;
     const int pane = app_.activePane;
     if (app_.copiedFromSite)
@@ -347,13 +353,13 @@ void MainWindow::updateCommandStates() {
             (pane == Pane::RemoteList && app_.remoteList->topLevelItemCount() > 0 && ready));
     set(Cmd::Interrupt, c && (c->isTransferring() || c->isSettingUp()));
     set(Cmd::NewFile, sitePane && remoteFolder && ready);
-    set(Cmd::DirectoryUpdate, pane == Pane::SiteTree && remoteFolder && ready);
+    set(Cmd::DirectoryUpdate, pane == Pane::SiteTree && remoteFolder && acceptsTransfers());
     set(Cmd::EditFile, pane == Pane::RemoteList && oneRemoteFile && ready);
     set(Cmd::WebPreview, pane == Pane::RemoteList && oneRemoteFile && ready);
     set(Cmd::ResumeTask, resumeEnabled());
-    for (int command :
-         {Cmd::NetworkSettings, Cmd::Exit, Cmd::ToggleToolbar, Cmd::Help, Cmd::About, Cmd::HomePage,
-          Cmd::FileListOptions, Cmd::SmallIcons, Cmd::ListView, Cmd::DetailsView})
+    for (int command : {Cmd::NetworkSettings, Cmd::Exit, Cmd::ToggleToolbar,
+                        Cmd::ToggleTransferList, Cmd::Help, Cmd::About, Cmd::HomePage,
+                        Cmd::FileListOptions, Cmd::SmallIcons, Cmd::ListView, Cmd::DetailsView})
         set(command, true);
 }
 
@@ -386,7 +392,7 @@ void MainWindow::copyCommand() {
 }
 
 void MainWindow::pasteCommand() {
-    if (!connectionReady())
+    if (!acceptsTransfers())
         return;
     QTreeWidgetItem* node = app_.siteTree->selectedNode();
     if (app_.activePane == Pane::LocalTree)

@@ -171,7 +171,7 @@ void MainWindow::upOneLevelCommand() {
 // It deletes on the site what the local folder lacks: the user confirms.
 void MainWindow::directoryUpdateCommand() {
     QTreeWidgetItem* node = app_.siteTree->selectedNode();
-    if (!connectionReady() || !SiteTree::isRemoteFolder(node))
+    if (!acceptsTransfers() || !SiteTree::isRemoteFolder(node))
         return;
     const QString local = services_.pickLocalFolder(localStartFolder_, this);
     if (local.isEmpty())
@@ -186,7 +186,12 @@ void MainWindow::directoryUpdateCommand() {
     const QString site = SiteTree::remotePath(node);
     if (!prompts_.askYesNo(QString::fromUtf8(PaneText::AskDirectoryUpdate).arg(local, site)))
         return;
-    operations_->startDirectoryUpdate(local, site);
+    TransferRequest update;
+    update.kind = TransferRequest::Kind::Update;
+    update.download = false;
+    update.localFolder = local;
+    update.siteFolder = site;
+    queueTransfer(update);
 }
 
 // Both lists are refreshed with the new patterns; a pattern that is not

@@ -21,9 +21,22 @@ void MainWindow::operationEnded(const OperationEnd& end) {
     // no folder behind in the tree (once the connection's handler is done).
     if (end.message == EndMessage::CannotEnterFolder)
         QTimer::singleShot(0, this, [this] { app_.siteTree->forgetTypedPath(); });
+    transferEnded(end);
     if (exiting_)
         return; // the user is leaving: the goodbye needs no box
-    prompts_.report(end.explained());
+    // Success is said by the transfer list and the status bar; a box would
+    // only have to be dismissed. Anything else is asked once the
+    // connection's handler is through: no box may hold the connection up.
+    if (end.outcome() == Outcome::Completed) {
+        showResult(end.text());
+        return;
+    }
+    const QString text = end.explained();
+    showResult(end.text());
+    QTimer::singleShot(0, this, [this, text] {
+        if (!exiting_)
+            prompts_.report(text);
+    });
 }
 
 void MainWindow::securityChanged(const QString& protocol) {
@@ -51,6 +64,9 @@ void MainWindow::resetConnectedSiteDisplay() {
 
 void MainWindow::controlConnectionClosed() {
     messages_.killTimer(FrameTimer);
+    // A transfer whose end went untold (the connection went between two
+    // steps) is listed as cut off, its task kept for a resume.
+    failRunningTransfer(OperationEnd(EndMessage::ConnectionBroken).text());
     if (exiting_)
         QTimer::singleShot(0, this, &QWidget::close); // the goodbye is through
     app_.listingCache.clear();

@@ -9,15 +9,16 @@
 #include "gui/panes/path_bar.h"
 #include "gui/panes/remote_file_list.h"
 #include "gui/panes/site_tree.h"
+#include "gui/panes/transfer_list.h"
 #include "gui/window/main_window.h"
 
 #include <QKeyEvent>
 #include <QLineEdit>
 
 void MainWindow::setUpPaneKeys() {
-    const QList<QWidget*> order{app_.localTree,  localBar_->edit(),  app_.localList,
-                                app_.siteTree,   remoteBar_->edit(), app_.remoteList,
-                                app_.messagePane};
+    const QList<QWidget*> order{app_.localTree,   localBar_->edit(),    app_.localList,
+                                app_.siteTree,    remoteBar_->edit(),   app_.remoteList,
+                                app_.messagePane, transferList_->view()};
     for (qsizetype i = 0; i + 1 < order.size(); ++i)
         setTabOrder(order.at(i), order.at(i + 1));
     app_.messagePane->setTabChangesFocus(true);

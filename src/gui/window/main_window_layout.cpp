@@ -6,6 +6,7 @@
 #include "gui/panes/command_ids.h"
 #include "gui/panes/local_file_list.h"
 #include "gui/panes/remote_file_list.h"
+#include "gui/panes/transfer_list.h"
 #include "gui/window/main_window.h"
 
 #include <QDir>
@@ -58,10 +59,13 @@ void MainWindow::restoreLayout() {
     const std::pair<QSplitter*, QByteArray> splits[] = {{mainSplitter_, layout.mainSplit},
                                                         {leftSplitter_, layout.leftSplit},
                                                         {localRowSplitter_, layout.localSplit},
-                                                        {remoteRowSplitter_, layout.remoteSplit}};
+                                                        {remoteRowSplitter_, layout.remoteSplit},
+                                                        {rightSplitter_, layout.rightSplit}};
     for (const auto& [splitter, state] : splits)
         if (!state.isEmpty())
             splitter->restoreState(state);
+    transferList_->setHidden(layout.transferListHidden);
+    actions_.value(Cmd::ToggleTransferList)->setChecked(!layout.transferListHidden);
     app_.localList->restoreColumns(layout.localColumns);
     app_.remoteList->restoreColumns(layout.remoteColumns);
     if (const int style = styleNamed(layout.localStyle))
@@ -79,6 +83,8 @@ void MainWindow::saveLayout() {
     layout.leftSplit = leftSplitter_->saveState();
     layout.localSplit = localRowSplitter_->saveState();
     layout.remoteSplit = remoteRowSplitter_->saveState();
+    layout.rightSplit = rightSplitter_->saveState();
+    layout.transferListHidden = transferList_->isHidden();
     layout.localColumns = app_.localList->columnsState();
     layout.remoteColumns = app_.remoteList->columnsState();
     layout.localStyle = nameOfStyle(app_.localList->property("listStyle"));

@@ -11,6 +11,7 @@
 #include "gui/panes/path_bar.h"
 #include "gui/panes/remote_file_list.h"
 #include "gui/panes/site_tree.h"
+#include "gui/panes/transfer_list.h"
 #include "gui/window/main_window.h"
 #include "gui/window/status_dialog_bar.h"
 
@@ -121,8 +122,8 @@ void MainWindow::goToRemotePath(const QString& typed) {
 }
 
 void MainWindow::markFocusedPane(QWidget* focused) {
-    const QList<QWidget*> panes{app_.localTree, app_.localList, app_.siteTree, app_.remoteList,
-                                app_.messagePane};
+    const QList<QWidget*> panes{app_.localTree,  app_.localList,   app_.siteTree,
+                                app_.remoteList, app_.messagePane, transferList_->view()};
     for (QWidget* pane : panes) {
         const bool marked = pane && pane == focused;
         if (!pane || pane->property("paneFocus").toBool() == marked)

@@ -51,9 +51,14 @@ void MainWindow::resumeByName(const QString& name) {
         if (file.open(QIODevice::ReadOnly))
             header = TaskArchive::decodeHeader(file.read(1 << 20));
         if (!header) {
-            prompts_.report(QString::fromUtf8(EngineText::TaskFileDamaged) + programDir_ + name);
+            const QString text =
+                QString::fromUtf8(EngineText::TaskFileDamaged) + programDir_ + name;
+            failRunningTransfer(text);
+            prompts_.report(text);
             return;
         }
+        trackTaskTransfer(name, transferSiteKey(header->site, header->port, header->user),
+                          header->site);
         SiteRecord site = SiteRecord::withDefaults();
         site.name = header->site;
         site.address = header->site;
@@ -65,17 +70,28 @@ void MainWindow::resumeByName(const QString& name) {
         resumingTask_ = name;
         if (connectTo(site, name) && !notConnected())
             app_.siteTree->markConnectedServer(header->site, header->port);
+        else
+            failRunningTransfer(QString::fromUtf8(EngineText::ResumeFailed));
         return;
     }
-    if (!operations_->resumeTask(name))
-        prompts_.report(QString::fromUtf8(EngineText::ResumeFailed));
+    trackTaskTransfer(name, connectedSiteKey(), connectedSiteLabel());
+    resumeOnConnection(name);
+}
+
+// The task goes on over the connection there is; a task that cannot has
+// said why (the engine's end ended its line), and the resume is said to
+// have failed.
+void MainWindow::resumeOnConnection(const QString& name) {
+    if (operations_->resumeTask(name))
+        return;
+    failRunningTransfer(QString::fromUtf8(EngineText::ResumeFailed));
+    prompts_.report(QString::fromUtf8(EngineText::ResumeFailed));
 }
 
 // The login of a connection made for a task is through.
 void MainWindow::resumeInterruptedTask(const QString& taskFile) {
     resumingTask_.clear();
-    if (!operations_->resumeTask(taskFile))
-        prompts_.report(QString::fromUtf8(EngineText::ResumeFailed));
+    resumeOnConnection(taskFile);
 }
 
 // A transfer ended short: it is resumed at once, unless the user
@@ -89,8 +105,10 @@ void MainWindow::onResumeMessage() {
         return;
     if (++automaticResumes_ > MaxAutomaticResumes) {
         automaticResumes_ = 0;
-        prompts_.report(QString::fromUtf8(EngineText::TaskKept) + programDir_ +
-                        source_->taskFileName);
+        const QString text =
+            QString::fromUtf8(EngineText::TaskKept) + programDir_ + source_->taskFileName;
+        failRunningTransfer(text);
+        prompts_.report(text);
         return;
     }
     resumeByName(source_->taskFileName);

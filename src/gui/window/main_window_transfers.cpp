@@ -57,8 +57,32 @@ bool MainWindow::checkLocalFolder(const QString& folder) {
     return false;
 }
 
+// Each transfer goes to the transfer list with the rows and folders as
+// they are now; it runs at once when the connection is free.
+TransferRequest MainWindow::rowsRequest(bool download, const QString& localFolder,
+                                        const QString& siteFolder, const ChosenRows& rows) {
+    TransferRequest request;
+    request.download = download;
+    request.localFolder = localFolder;
+    request.siteFolder = siteFolder;
+    request.paths = rows.paths;
+    request.sizes = rows.sizes;
+    request.kinds = rows.kinds;
+    return request;
+}
+
+TransferRequest MainWindow::folderRequest(bool download, const QString& localFolder,
+                                          const QString& siteFolder) {
+    TransferRequest request;
+    request.kind = TransferRequest::Kind::Folder;
+    request.download = download;
+    request.localFolder = localFolder;
+    request.siteFolder = siteFolder;
+    return request;
+}
+
 void MainWindow::downloadRows(QTreeWidgetItem* localNode) {
-    if (!connectionReady())
+    if (!acceptsTransfers())
         return;
     const QString local = LocalFolderTree::folderPath(localNode);
     QTreeWidgetItem* siteNode = app_.siteTree->selectedNode();
@@ -67,38 +91,41 @@ void MainWindow::downloadRows(QTreeWidgetItem* localNode) {
     const QString site = SiteTree::remotePath(siteNode);
     const ChosenRows rows = chosenRows(app_.remoteList, SiteTree::remoteFolder(siteNode), false);
     if (!rows.paths.isEmpty())
-        operations_->startDownload(local, site, rows.paths, rows.sizes, rows.kinds);
+        queueTransfer(rowsRequest(true, local, site, rows));
 }
 
 void MainWindow::downloadFolder(QTreeWidgetItem* localNode, QTreeWidgetItem* siteNode) {
-    if (!connectionReady() || !SiteTree::isRemoteFolder(siteNode))
+    if (!acceptsTransfers() || !SiteTree::isRemoteFolder(siteNode))
         return;
     const QString local = LocalFolderTree::folderPath(localNode);
     if (checkLocalFolder(local))
-        operations_->startFolderDownload(local, SiteTree::remotePath(siteNode));
+        queueTransfer(folderRequest(true, local, SiteTree::remotePath(siteNode)));
 }
 
 void MainWindow::uploadRows(QTreeWidgetItem* siteNode) {
-    if (!connectionReady() || !SiteTree::isRemoteFolder(siteNode))
+    if (!acceptsTransfers() || !SiteTree::isRemoteFolder(siteNode))
         return;
     const QString local = app_.localList->folderPath();
     if (!checkLocalFolder(local))
         return;
     const ChosenRows rows = chosenRows(app_.localList, local, true);
     if (!rows.paths.isEmpty())
-        operations_->startUpload(SiteTree::remotePath(siteNode), local, rows.paths, rows.sizes,
-                                 rows.kinds);
+        queueTransfer(rowsRequest(false, local, SiteTree::remotePath(siteNode), rows));
 }
 
 void MainWindow::uploadFolder(QTreeWidgetItem* siteNode, QTreeWidgetItem* localNode) {
-    if (!connectionReady() || !SiteTree::isRemoteFolder(siteNode))
+    if (!acceptsTransfers() || !SiteTree::isRemoteFolder(siteNode))
         return;
     const QString local = LocalFolderTree::folderPath(localNode);
     if (checkLocalFolder(local))
-        operations_->startFolderUpload(SiteTree::remotePath(siteNode), local);
+        queueTransfer(folderRequest(false, local, SiteTree::remotePath(siteNode)));
 }
 
 // --- copy and paste -------------------------------------------------------------
+
+MainWindow::ChosenRows MainWindow::copiedRows() const {
+    return ChosenRows{app_.copiedItems, app_.copiedSizes, app_.copiedKinds};
+}
 
 void MainWindow::clearCopyBuffer() {
     app_.copiedFolder.clear();
@@ -162,13 +189,13 @@ void MainWindow::pasteInto(QTreeWidgetItem* node) {
 
 void MainWindow::pasteDownload(QTreeWidgetItem* localNode) {
     const QString local = LocalFolderTree::folderPath(localNode);
-    if (!connectionReady() || !checkLocalFolder(local))
+    if (!acceptsTransfers() || !checkLocalFolder(local))
         return;
     if (!app_.copiedFolder.isEmpty()) {
         if (prompts_.askYesNo(QString::fromUtf8("是否确定把站点目录 ") + app_.copiedFolder +
                               QString::fromUtf8(" 及其文件下载到本地目录：") + local +
                               QString::fromUtf8(" ？请先删除本地保存目录下的同名子目录！")))
-            operations_->startFolderDownload(local, app_.copiedFolder);
+            queueTransfer(folderRequest(true, local, app_.copiedFolder));
         return;
     }
     const QString first = app_.copiedItems.first();
@@ -177,24 +204,23 @@ void MainWindow::pasteDownload(QTreeWidgetItem* localNode) {
         site = QStringLiteral("/");
     if (prompts_.askYesNo(QString::fromUtf8("是否确定把选择的站点文件下载到本地目录：") + local +
                           QString::fromUtf8(" ？\r\n注意：已有同名文件将被覆盖！")))
-        operations_->startDownload(local, site, app_.copiedItems, app_.copiedSizes,
-                                   app_.copiedKinds);
+        queueTransfer(rowsRequest(true, local, site, copiedRows()));
 }
 
 void MainWindow::pasteUpload(QTreeWidgetItem* siteNode) {
-    if (!connectionReady() || !SiteTree::isRemoteFolder(siteNode))
+    if (!acceptsTransfers() || !SiteTree::isRemoteFolder(siteNode))
         return;
     const QString site = SiteTree::remotePath(siteNode);
     if (!app_.copiedFolder.isEmpty()) {
         if (prompts_.askYesNo(QString::fromUtf8("是否确定把本地目录 ") + app_.copiedFolder +
                               QString::fromUtf8(" 及其文件上传到站点目录：") + site +
                               QString::fromUtf8(" ？注意：请先删除上传站点目录下的同名子目录！")))
-            operations_->startFolderUpload(site, app_.copiedFolder);
+            queueTransfer(folderRequest(false, app_.copiedFolder, site));
         return;
     }
     const QString first = app_.copiedItems.first();
     const QString local = first.left(first.lastIndexOf(QLatin1Char('/'), first.size() - 2) + 1);
     if (prompts_.askYesNo(QString::fromUtf8("是否确定把选择的本地文件上传到站点目录：") + site +
                           QString::fromUtf8(" ？注意：已有同名文件将被覆盖！")))
-        operations_->startUpload(site, local, app_.copiedItems, app_.copiedSizes, app_.copiedKinds);
+        queueTransfer(rowsRequest(false, local, site, copiedRows()));
 }

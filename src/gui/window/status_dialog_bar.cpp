@@ -9,7 +9,7 @@
 StatusDialogBar::StatusDialogBar(QWidget* parent)
     : QWidget(parent), bytes_(new QLabel(this)), bar_(new QProgressBar(this)),
       speed_(new QLabel(this)), elapsed_(new QLabel(this)), statusLine_(new QLabel(this)),
-      connection_(new QLabel(this)), security_(new QLabel(this)) {
+      result_(new QLabel(this)), connection_(new QLabel(this)), security_(new QLabel(this)) {
     setObjectName(QStringLiteral("statusBar"));
     bar_->setRange(0, 100);
     bar_->setTextVisible(false);
@@ -21,11 +21,14 @@ StatusDialogBar::StatusDialogBar(QWidget* parent)
     layout->addWidget(speed_, 2);
     layout->addWidget(elapsed_, 2);
     layout->addWidget(statusLine_, 10);
+    result_->setObjectName(QStringLiteral("result"));
+    layout->addWidget(result_, 0);
     connection_->setObjectName(QStringLiteral("connection"));
     layout->addWidget(connection_, 0);
     security_->setObjectName(QStringLiteral("security"));
     layout->addWidget(security_, 0);
     setConnection(QString());
+    setResult(QString());
     setSecurity(QString());
     setStatusLine(QString());
 }
@@ -68,6 +71,15 @@ void StatusDialogBar::setSecurity(const QString& protocol) {
 void StatusDialogBar::setConnection(const QString& text) {
     connection_->setText(text);
     connection_->setVisible(!text.isEmpty());
+}
+
+void StatusDialogBar::setResult(const QString& text) {
+    result_->setText(text);
+    result_->setVisible(!text.isEmpty());
+}
+
+QString StatusDialogBar::resultText() const {
+    return result_->text();
 }
 
 QString StatusDialogBar::connectionText() const {

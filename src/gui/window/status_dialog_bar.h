@@ -24,6 +24,10 @@ public:
     // text ("本机 | 127.0.0.1:21 | 被动模式 | UTF-8"); empty when not.
     void setConnection(const QString& text);
     QString connectionText() const;
+    // How the last operation ended ("所有操作已成功完成！ 10:44"), kept in
+    // both modes until the next one ends; empty hides it.
+    void setResult(const QString& text);
+    QString resultText() const;
     void showProgress(const QString& bytesText, int percent, const QString& speedText,
                       const QString& elapsedText);
 
@@ -39,6 +43,7 @@ private:
     QLabel* speed_;      // 1025
     QLabel* elapsed_;    // 1026
     QLabel* statusLine_; // 1029
+    QLabel* result_;     // the last operation's end
     QLabel* connection_; // shown in both modes while connected
     QLabel* security_;   // shown in both modes while encrypted
 };
