@@ -9,6 +9,7 @@
 #include "gui/panes/local_file_list.h"
 #include "gui/panes/local_folder_tree.h"
 #include "gui/panes/path_bar.h"
+#include "gui/panes/transfer_list.h"
 #include "gui/window/status_dialog_bar.h"
 
 #include <QLineEdit>
@@ -152,6 +153,8 @@ TEST(RememberedLayout, SurvivesARestart) {
     first.runCommand(Cmd::ListView);
     first.app().localTree->goTo(f.localDir.path() + QString::fromUtf8("/甲 乙"));
     ASSERT_TRUE(waitUntil([&] { return list->topLevelItemCount() == 1; }));
+    first.runCommand(Cmd::ToggleTransferList); // hidden from the view menu
+    ASSERT_TRUE(first.transferList()->isHidden());
     const QList<int> splitSizes = first.mainSplitter()->sizes();
     ASSERT_TRUE(first.close());
     f.frame.reset();
@@ -170,6 +173,8 @@ TEST(RememberedLayout, SurvivesARestart) {
     EXPECT_EQ(list2->columnWidth(0), 333);
     EXPECT_EQ(list2->sortColumn(), int(FileRow::SizeColumn));
     EXPECT_EQ(list2->sortOrder(), Qt::DescendingOrder);
+    EXPECT_TRUE(again.transferList()->isHidden());
+    EXPECT_FALSE(again.action(Cmd::ToggleTransferList)->isChecked());
     EXPECT_TRUE(again.app().remoteList->isHeaderHidden()) << "the list style";
     EXPECT_FALSE(list2->isHeaderHidden());
     EXPECT_TRUE(waitUntil([&] {

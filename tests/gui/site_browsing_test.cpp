@@ -239,7 +239,8 @@ TEST(SiteBrowsing, AListingThatArrivesAfterTheSelectionMovedStaysWithItsFolder) 
 }
 
 // The server goes away mid-transfer: the transfer is resumed at once, which
-// cannot reach the server; the user is told, and the task stays for later.
+// cannot reach the server; the user is told why, and the task stays in the
+// transfer list for later.
 TEST(SiteBrowsing, ATransferCutByTheServerIsResumedOrItsTaskKept) {
     ConnectedFrame f({"--throttle", "100000"});
     ASSERT_TRUE(f.connect("/")) << f.prompts.shown.join('|').toStdString();
@@ -249,9 +250,13 @@ TEST(SiteBrowsing, ATransferCutByTheServerIsResumedOrItsTaskKept) {
     const QString task = f.frame->source()->taskFileName;
     f.prompts.shown.clear();
     f.server.kill();
-    const QString kept = QString::fromUtf8("传送中断，任务已保存在：") + f.programDir() + task;
-    ASSERT_TRUE(waitUntil([&] { return f.prompts.count(kept) == 1; }, 15000))
+    ASSERT_TRUE(waitUntil([&] { return f.prompts.countHeaded("不能连接服务器！") == 1; }, 15000))
         << f.prompts.shown.join('|').toStdString();
+    const TransferItem* line = f.frame->transfers().withTask(task);
+    ASSERT_TRUE(waitUntil([&] { return line && line->resumable(); }))
+        << (line ? line->stateText().toStdString() : std::string("no line"));
+    EXPECT_TRUE(line->reason.contains("127.0.0.1:" + QString::number(f.server.port())))
+        << line->reason.toStdString();
     EXPECT_TRUE(task.contains(QString::fromUtf8("中断任务")));
     EXPECT_TRUE(QFile::exists(f.programDir() + task)) << task.toStdString();
 }

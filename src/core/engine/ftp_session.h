@@ -118,6 +118,8 @@ public:
         return phase_ >= ConnectionPhase::LookingUp && phase_ <= ConnectionPhase::LoggingIn;
     }
     bool hasControlConnection() const { return controlSocket_ != nullptr; }
+    // The first hop as the user named it ("ftp.example.com:21").
+    QString siteAddress() const;
     bool hasPendingTask() const { return !pendingTaskFile_.isEmpty(); }
 
     // The end of an operation or of the connection, told to the host with
@@ -211,7 +213,6 @@ private:
     // Why the connection failed, in the system's words, for the next report.
     void noteSystemError(int code);
     void noteSystemError(const QString& reason) { systemReason_ = reason; }
-    QString siteAddress() const;
     QString lastReplyLine() const;
     bool watchSetupTimeouts(quint32 idle);
 

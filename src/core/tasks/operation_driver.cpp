@@ -14,6 +14,7 @@
 #include <QDir>
 #include <QFileInfo>
 #include <limits>
+#include <utility>
 
 namespace {
 
@@ -64,8 +65,11 @@ void OperationDriver::continueOperation() {
 // The commands that send the item at the head of the list; false when the
 // item was dealt with otherwise (a folder left out).
 bool OperationDriver::queueUpload(const QString& path, int kind) {
+    // A folder is made on the site first; what it holds joins the work
+    // list once it is there (itemDone), so that a folder the site refuses
+    // leaves a task that lists its contents once, not twice.
     if (kind == OperationRecord::Folder) {
-        if (!expandLocalFolder(path)) {
+        if (!readFolderToUpload(path)) {
             op_.dropHead();
             session_.postContinue();
             return false;
@@ -283,11 +287,13 @@ void OperationDriver::expandRemoteFolder(const QByteArray& listing) {
         session_.wire());
 }
 
-// The entries of a local folder join the end of the work list. A link is
-// taken for what it points to; a folder reached again through a link (a
-// circle, or a second way to the same folder) is left out, and so is a
-// folder that cannot be read. False when the folder itself is left out.
-bool OperationDriver::expandLocalFolder(const QString& folder) {
+// A folder to upload is read before the site is asked to make it, so that
+// one that cannot be read gets no empty twin there; what it holds joins
+// the work list once the site has the folder (expandLocalFolder). A link
+// is taken for what it points to; a folder reached again through a link (a
+// circle, or a second way to the same folder) is left out, and so is one
+// that cannot be read. False when the folder is left out.
+bool OperationDriver::readFolderToUpload(const QString& folder) {
     const QString real = QFileInfo(folder).canonicalFilePath();
     if (real.isEmpty() || expandedLocalFolders_.contains(real)) {
         skipItem(skippedText(real.isEmpty() ? EngineText::SkippedBrokenLink
@@ -295,13 +301,23 @@ bool OperationDriver::expandLocalFolder(const QString& folder) {
                              folder));
         return false;
     }
-    const std::optional<QFileInfoList> entries = readLocalFolder(folder);
+    std::optional<QFileInfoList> entries = readLocalFolder(folder);
     if (!entries) {
         skipItem(skippedText(EngineText::SkippedUnreadableFolder, folder));
         return false;
     }
-    expandedLocalFolders_.insert(real);
-    for (const QFileInfo& entry : *entries) {
+    folderRead_ = ReadFolder{folder, real, std::move(*entries)};
+    return true;
+}
+
+// The folder read for the head item is on the site: its entries join the
+// end of the work list.
+void OperationDriver::expandLocalFolder(const QString& folder) {
+    if (!folderRead_ || folderRead_->path != folder)
+        return;
+    const ReadFolder read = *std::exchange(folderRead_, std::nullopt);
+    expandedLocalFolders_.insert(read.realPath);
+    for (const QFileInfo& entry : read.entries) {
         if (entry.isSymLink() && !entry.exists()) {
             skipItem(skippedText(EngineText::SkippedBrokenLink, entry.filePath()));
         } else if (entry.isDir()) {
@@ -314,7 +330,6 @@ bool OperationDriver::expandLocalFolder(const QString& folder) {
             op_.itemKinds << OperationRecord::FileInFolder;
         }
     }
-    return true;
 }
 
 // Recursive delete: list every folder found (discovery order), then delete

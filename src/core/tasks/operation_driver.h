@@ -7,6 +7,7 @@
 #include "core/platform/timing.h"
 #include "core/tasks/transfer_queue.h"
 
+#include <QFileInfo>
 #include <QSet>
 #include <QStringList>
 
@@ -125,7 +126,8 @@ private:
     void completeOperation();
     bool createLocalFolder(const QString& path);
     void expandRemoteFolder(const QByteArray& listing);
-    bool expandLocalFolder(const QString& folder);
+    bool readFolderToUpload(const QString& folder);
+    void expandLocalFolder(const QString& folder);
     void collectDeleteListing(const QByteArray& listing);
     void deleteStep();
     void sizeChecked(const QByteArray& listing);
@@ -178,7 +180,15 @@ private:
     QSet<QString> updateGoneFolders_;
     // The local folders the running update has taken.
     DirCompare::LocalWalk updateLocalWalk_{QString()};
-    QSet<QString> expandedLocalFolders_;       // real paths, for links to folders
+    QSet<QString> expandedLocalFolders_; // real paths, for links to folders
+    // The local folder at the head of an upload, read while the site makes
+    // its twin.
+    struct ReadFolder {
+        QString path;
+        QString realPath;
+        QFileInfoList entries;
+    };
+    std::optional<ReadFolder> folderRead_;
     std::optional<quint32> taskFileWrittenAt_; // tick of the last task file write
     // The site file whose local file holds bytes of this task (the task
     // file records whether the head's does), and the one a resumed task

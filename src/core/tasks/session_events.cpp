@@ -145,7 +145,10 @@ void OperationDriver::endedShort() {
     host_.postResume();
 }
 
+// A folder of an upload is there on the site: what it holds goes up next.
 void OperationDriver::itemDone() {
+    if (!op_.isDownload && op_.hasItems() && op_.itemKinds.first() == OperationRecord::Folder)
+        expandLocalFolder(op_.itemPaths.first());
     op_.dropHead();
 }
 

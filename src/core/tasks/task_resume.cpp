@@ -103,6 +103,7 @@ bool OperationDriver::resumeTask(const QString& name) {
     }
     op_.taskDescription = task->description;
     op_.clearProgress();
+    expandedLocalFolders_.clear();
     dirUpdate_ = task->update;
     if (dirUpdate_) {
         localBase_ = task->localBase;

@@ -113,8 +113,7 @@ void TransferList::showRow(int id) {
     row->setToolTip(State, texts[State]);
     const bool failed = item->state == TransferItem::State::Failed;
     row->setForeground(State, failed ? QBrush(Qt::darkRed) : QBrush());
-    if (row == view_->currentItem())
-        updateButtons();
+    updateButtons(); // clearing follows every line, retrying the current one
 }
 
 void TransferList::dropRow(int id) {

@@ -55,18 +55,29 @@ void MainWindow::resetConnectedSiteDisplay() {
     app_.siteTree->connectionClosed();
     // A connection made to resume a task ended before the task could go on:
     // the user learns where it waits.
+    // The transfer list already shows it, ready to be resumed.
     if (!resumingTask_.isEmpty()) {
-        const QString text = QString::fromUtf8(EngineText::TaskKept) + programDir_ +
-                             std::exchange(resumingTask_, {});
-        QTimer::singleShot(0, this, [this, text] { prompts_.report(text); });
+        const QString task = std::exchange(resumingTask_, {});
+        const QString text = QString::fromUtf8(EngineText::TaskKept) + programDir_ + task;
+        if (!transfers_.withTask(task))
+            QTimer::singleShot(0, this, [this, text] { prompts_.report(text); });
     }
 }
 
 void MainWindow::controlConnectionClosed() {
     messages_.killTimer(FrameTimer);
-    // A transfer whose end went untold (the connection went between two
-    // steps) is listed as cut off, its task kept for a resume.
-    failRunningTransfer(OperationEnd(EndMessage::ConnectionBroken).text());
+    // A transfer whose end goes untold (the connection went between two
+    // steps) is listed as cut off, its task kept for a resume. The engine
+    // tells its end after closing: the line waits for that first.
+    if (runningTransfer_ != 0) {
+        OperationEnd lost(EndMessage::ConnectionBroken);
+        lost.address = connection_ ? connection_->siteAddress() : QString();
+        const int id = runningTransfer_;
+        QTimer::singleShot(0, this, [this, id, text = lost.explained()] {
+            if (runningTransfer_ == id && notConnected())
+                failRunningTransfer(text);
+        });
+    }
     if (exiting_)
         QTimer::singleShot(0, this, &QWidget::close); // the goodbye is through
     app_.listingCache.clear();

@@ -23,8 +23,9 @@
 namespace {
 
 // A reason of several lines on one line of the list.
-QString oneLine(const QString& text) {
-    return text.split(QStringLiteral("\r\n"), Qt::SkipEmptyParts).join(QLatin1Char(' '));
+QString oneLine(QString text) {
+    text.replace(QLatin1Char('\r'), QLatin1Char('\n'));
+    return text.split(QLatin1Char('\n'), Qt::SkipEmptyParts).join(QLatin1Char(' '));
 }
 
 } // namespace
@@ -75,6 +76,7 @@ void MainWindow::startTransfer(int id) {
     const QString task = item->taskFile.isEmpty() ? r.taskFile : item->taskFile;
     runningTransfer_ = id;
     transfers_.setRunning(id, clock_.tickCount());
+    statusBar_->setResult({}); // how the last one ended is old news now
     if (!task.isEmpty()) {
         resumeByName(task);
         return;
@@ -103,8 +105,13 @@ void MainWindow::startTransfer(int id) {
 // A task resumed from the list, by the resume command or on its own after a
 // transfer ended short: its line runs again, or a new line stands for it.
 void MainWindow::trackTaskTransfer(const QString& name, const QString& site, const QString& label) {
-    if (runningTransfer_ != 0)
-        return; // the running transfer resuming its own task
+    if (runningTransfer_ != 0) {
+        // The running transfer resuming its own task, perhaps over a new
+        // connection: the line keeps the task's name for what follows.
+        if (TransferItem* running = transfers_.item(runningTransfer_))
+            running->taskFile = name;
+        return;
+    }
     const TransferItem* item = transfers_.withTask(name);
     int id = item ? item->id : 0;
     if (!item) {
@@ -116,6 +123,7 @@ void MainWindow::trackTaskTransfer(const QString& name, const QString& site, con
     }
     runningTransfer_ = id;
     transfers_.setRunning(id, clock_.tickCount());
+    statusBar_->setResult({});
 }
 
 // The task file the running transfer leaves behind, when it left one.
