@@ -1,7 +1,9 @@
 // Renders the pictures of the README offscreen: the main window connected
 // to a local pyftpdlib server with a folder listed and both local panes
 // filled, the same window during a download dragged into the local tree,
-// the window while a file is being edited, the dialog that chooses the
+// with the transfer list holding finished, failed, running and waiting
+// transfers, the message of the failed one, the window while a file is
+// being edited, the dialog that chooses the
 // editing application, the file list options, the site properties dialog,
 // the network settings dialog and the certificate question.
 #include "../gui/window_fixture.h"
@@ -12,6 +14,7 @@
 #include "core/settings/list_filters.h"
 #include "gui/dialogs/app_choice_dialog.h"
 #include "gui/dialogs/certificate_dialog.h"
+#include "gui/dialogs/dialog_prompts.h"
 #include "gui/dialogs/file_list_options_dialog.h"
 #include "gui/dialogs/network_settings_dialog.h"
 #include "gui/dialogs/site_properties_dialog.h"
@@ -24,6 +27,7 @@
 #include <QFile>
 #include <QFontDatabase>
 #include <QLocale>
+#include <QMessageBox>
 
 #include <cstdio>
 
@@ -93,6 +97,40 @@ int main(int argc, char** argv) {
     spinFor(400); // the path bars and the status bar follow within a quarter second
     bool ok = save(&frame, out + QStringLiteral("/main-window.png"));
 
+    // The transfer list fills as a user's would: two files fetched into
+    // 下载, an upload the server refuses (its folder is gone), then a large
+    // download under way with an upload waiting behind it.
+    // Local items are looked up afresh each time: a transfer's end fills
+    // the local tree again.
+    LocalFolderTree* localTree = frame.app().localTree;
+    const auto localFolder = [&](const char* name) {
+        localTree->goTo(local);
+        waitUntil(
+            [&] { return LocalFolderTree::folderPath(localTree->shownItem()) == local + "/"; });
+        return localTree->childNamed(localTree->shownItem(), QString::fromUtf8(name));
+    };
+    RemoteFileList* remote = frame.app().remoteList;
+    for (const char* name : {"说明.txt", "报表.xlsx"})
+        if (QTreeWidgetItem* row = remote->rowNamed(QString::fromUtf8(name)))
+            row->setSelected(true);
+    frame.downloadRows(localFolder("下载"));
+    ok &= waitUntil(
+        [&] { return frame.connectionReady() && frame.transfers().running() == nullptr; }, 15000);
+    QTreeWidgetItem* documents = nullptr;
+    for (QTreeWidgetItem* item :
+         tree->findItems(QString::fromUtf8("文档"), Qt::MatchExactly | Qt::MatchRecursive))
+        documents = item;
+    QDir(root + QString::fromUtf8("/样例/文档")).removeRecursively();
+    if (documents)
+        frame.uploadFolder(documents, localFolder("上传"));
+    ok &= waitUntil(
+        [&] {
+            return frame.connectionReady() && !f.prompts.shown.isEmpty() &&
+                   frame.transfers().running() == nullptr;
+        },
+        15000);
+    const QString failure = f.prompts.shown.value(f.prompts.shown.size() - 1);
+
     // A download of images/large.bin into 下载, as a drag there starts it.
     QTreeWidgetItem* images = nullptr;
     for (QTreeWidgetItem* item :
@@ -106,11 +144,10 @@ int main(int argc, char** argv) {
             },
             15000);
         frame.app().remoteList->topLevelItem(0)->setSelected(true);
-        LocalFolderTree* localTree = frame.app().localTree;
-        QTreeWidgetItem* target =
-            localTree->childNamed(localTree->shownItem(), QString::fromUtf8("下载"));
-        localTree->setCurrentItem(target);
-        frame.downloadRows(target);
+        QTreeWidgetItem* downloads = localFolder("下载");
+        localTree->setCurrentItem(downloads);
+        frame.downloadRows(downloads);
+        frame.uploadFolder(images->parent(), localFolder("上传"));
         waitUntil([&] { return frame.source()->bytesDone > 1200000; }, 15000);
         spinFor(3100); // a tick of the status bar
         ok &= save(&frame, out + QStringLiteral("/transfer.png"));
@@ -123,7 +160,6 @@ int main(int argc, char** argv) {
     waitUntil([&] { return frame.connectionReady(); }, 20000);
     tree->setCurrentItem(images->parent());
     waitUntil([&] { return frame.connectionReady(); }, 15000);
-    RemoteFileList* remote = frame.app().remoteList;
     remote->clearSelection();
     if (QTreeWidgetItem* row = remote->rowNamed(QString::fromUtf8("说明.txt")))
         row->setSelected(true);
@@ -136,6 +172,18 @@ int main(int argc, char** argv) {
     ok &= waitUntil([&] { return frame.editor().state() == OnlineEditor::State::Watching; }, 15000);
     spinFor(300);
     ok &= save(&frame, out + QStringLiteral("/editing.png"));
+
+    // The refused upload's message, as the window shows it.
+    DialogPrompts boxes(&frame);
+    boxes.report(failure);
+    spinFor(100);
+    if (auto* box = frame.findChild<QMessageBox*>()) {
+        ok &= save(box, out + QStringLiteral("/error.png"));
+        box->close();
+    } else {
+        std::fprintf(stderr, "the message box did not open\n");
+        ok = false;
+    }
 
     AppChoiceDialog apps(
         {QStringLiteral("/usr/bin/gedit"), QStringLiteral("/usr/bin/mousepad")},

@@ -50,7 +50,9 @@ TransferList::TransferList(TransferQueue& queue, QWidget* parent) : QWidget(pare
     view_->setHeaderLabels(QString::fromUtf8(PaneText::TransferColumns).split(QLatin1Char('|')));
     view_->setContextMenuPolicy(Qt::CustomContextMenu);
     view_->header()->setStretchLastSection(true);
-    const int widths[] = {64, 200, 160, 70, 200};
+    // Paths keep their ends in view: the folder and the name matter most.
+    view_->setTextElideMode(Qt::ElideMiddle);
+    const int widths[] = {44, 150, 120, 64, 170};
     for (int column = 0; column < int(std::size(widths)); ++column)
         view_->setColumnWidth(column, widths[column]);
     view_->installEventFilter(this);
