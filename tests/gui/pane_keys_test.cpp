@@ -5,14 +5,19 @@
 #include "connected_frame.h"
 #include "file_bytes.h"
 
+#include "gui/dialogs/dialog_prompts.h"
 #include "gui/panes/local_file_list.h"
 #include "gui/panes/local_folder_tree.h"
 #include "gui/panes/pane_state.h"
 #include "gui/panes/path_bar.h"
+#include "gui/panes/transfer_list.h"
 
+#include <QAbstractButton>
 #include <QApplication>
 #include <QLineEdit>
+#include <QMessageBox>
 #include <QMouseEvent>
+#include <QTimer>
 
 #include <gtest/gtest.h>
 
@@ -108,16 +113,16 @@ TEST(PaneKeys, TabWalksThePanesAndEscapeGivesUpADrag) {
     f.open();
     ASSERT_TRUE(QTest::qWaitForWindowActive(f.frame.get()));
     PaneState& app = f.frame->app();
-    const QList<QWidget*> order{app.localTree,  f.frame->localPathBar()->edit(),  app.localList,
-                                app.siteTree,   f.frame->remotePathBar()->edit(), app.remoteList,
-                                app.messagePane};
+    const QList<QWidget*> order{app.localTree,   f.frame->localPathBar()->edit(),  app.localList,
+                                app.siteTree,    f.frame->remotePathBar()->edit(), app.remoteList,
+                                app.messagePane, f.frame->transferList()->view()};
     order.first()->setFocus();
     for (qsizetype i = 1; i < order.size(); ++i) {
         QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
         EXPECT_EQ(QApplication::focusWidget(), order.at(i)) << "step " << i;
     }
     QTest::keyClick(QApplication::focusWidget(), Qt::Key_Backtab);
-    EXPECT_EQ(QApplication::focusWidget(), app.remoteList);
+    EXPECT_EQ(QApplication::focusWidget(), app.messagePane);
 
     // A drag from the local list, given up with Escape: nothing is dropped.
     LocalFileList* list = app.localList;
@@ -145,4 +150,38 @@ TEST(PaneKeys, ToolbarButtonsNameTheirKeys) {
               QString::fromUtf8("刷新选择目录下的文件列表显示 (Ctrl+R, F5)"));
     EXPECT_EQ(f.frame->action(Cmd::HomePage)->toolTip(), QString::fromUtf8("浏览软件的主页"))
         << "a button without keys";
+}
+
+// A message and a question, the program's real boxes, come and go: the
+// pane that had the focus has it again, and its keys still copy.
+TEST(PaneKeys, TheFocusComesBackAfterABoxAndTheKeysStillCopy) {
+    ConnectedFrame f;
+    ASSERT_TRUE(f.connect()) << f.prompts.shown.join('|').toStdString();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(f.frame.get()));
+    f.list->setFocus();
+    f.list->topLevelItem(0)->setSelected(true);
+    DialogPrompts boxes(f.frame.get());
+    const auto answerBox = [] {
+        QTimer::singleShot(100, [] {
+            for (QWidget* w : QApplication::topLevelWidgets())
+                if (auto* box = qobject_cast<QMessageBox*>(w); box && box->isVisible())
+                    box->buttons().first()->click();
+        });
+    };
+    answerBox();
+    boxes.askYesNo(QString::fromUtf8("是否继续？"));
+    answerBox();
+    boxes.report(QString::fromUtf8("不能连接服务器！"));
+    ASSERT_TRUE(waitUntil([] {
+        for (QWidget* w : QApplication::topLevelWidgets())
+            if (qobject_cast<QMessageBox*>(w) && w->isVisible())
+                return false;
+        return true;
+    }));
+    EXPECT_TRUE(waitUntil([&] { return QApplication::focusWidget() == f.list; }))
+        << (QApplication::focusWidget() ? QApplication::focusWidget()->metaObject()->className()
+                                        : "nothing");
+    EXPECT_EQ(f.frame->app().activePane, Pane::RemoteList);
+    QTest::keyClick(f.list, Qt::Key_C, Qt::ControlModifier);
+    EXPECT_FALSE(f.frame->app().copiedItems.isEmpty()) << "Ctrl+C copied the row";
 }

@@ -68,8 +68,11 @@ MainWindow::MainWindow(Deps deps, QWidget* parent)
     connect(stateTimer, &QTimer::timeout, this, &MainWindow::updateOrientation);
     connect(stateTimer, &QTimer::timeout, this, &MainWindow::showTransferProgress);
     connect(stateTimer, &QTimer::timeout, this, &MainWindow::pumpTransfers);
-    focusWatch_ = connect(qApp, &QApplication::focusChanged, this,
-                          [this](QWidget*, QWidget* now) { markFocusedPane(now); });
+    focusWatch_ =
+        connect(qApp, &QApplication::focusChanged, this, [this](QWidget* old, QWidget* now) {
+            markFocusedPane(now);
+            returnFocusAfterDialog(old, now);
+        });
     connect(localBar_, &PathBar::pathEntered, this, &MainWindow::goToLocalPath);
     connect(remoteBar_, &PathBar::pathEntered, this, &MainWindow::goToRemotePath);
     connect(localBar_, &PathBar::patternCleared, this, &MainWindow::clearLocalPattern);

@@ -13,6 +13,7 @@
 
 #include <QHash>
 #include <QMainWindow>
+#include <QPointer>
 
 #include <functional>
 #include <memory>
@@ -233,6 +234,7 @@ private:
     void goToLocalPath(const QString& typed);
     void goToRemotePath(const QString& typed);
     void markFocusedPane(QWidget* focused);
+    void returnFocusAfterDialog(QWidget* old, QWidget* now);
     void clearLocalPattern();
     void clearSitePattern();
     void setUpPaneKeys();
@@ -289,6 +291,7 @@ private:
     bool exiting_ = false; // the user chose to exit: the connection is ending
     bool rememberedGeometry_ = false;
     QMetaObject::Connection focusWatch_; // markFocusedPane
+    QPointer<QWidget> lastFocus_;        // in this window, for after a dialog
     TransferQueue transfers_;
     int runningTransfer_ = 0;  // the line of the transfer the connection runs
     QStringList skippedItems_; // left out by the running operation, not yet shown

@@ -15,6 +15,7 @@
 #include "gui/window/main_window.h"
 #include "gui/window/status_dialog_bar.h"
 
+#include <QApplication>
 #include <QDir>
 #include <QFileInfo>
 #include <QStyle>
@@ -119,6 +120,26 @@ void MainWindow::goToRemotePath(const QString& typed) {
         typed.startsWith(QLatin1Char('/')) ? typed : SiteTree::remoteFolder(shown) + typed;
     app_.siteTree->goTo(QDir::cleanPath(path));
     app_.remoteList->setFocus();
+}
+
+// A dialog that closes hands the focus back to the window; where the
+// desktop does not (no window manager, or one that activates nothing), the
+// focus would be nowhere and the keys dead. The widget that had it before
+// the dialog takes it again.
+void MainWindow::returnFocusAfterDialog(QWidget* old, QWidget* now) {
+    if (now && now->window() == this) {
+        lastFocus_ = now;
+        return;
+    }
+    if (now || !old || old->window() == this || !lastFocus_)
+        return;
+    QTimer::singleShot(0, this, [this] {
+        if (QApplication::focusWidget() || QApplication::activeModalWidget() || !lastFocus_ ||
+            !isVisible())
+            return;
+        activateWindow();
+        lastFocus_->setFocus(Qt::OtherFocusReason);
+    });
 }
 
 void MainWindow::markFocusedPane(QWidget* focused) {
