@@ -557,5 +557,10 @@ TEST(WindowTransfers, AResumedTaskIsShownUnderItsOwnServer) {
         ASSERT_TRUE(connected);
         EXPECT_EQ(connected->text(0), defined ? QString::fromUtf8("任务站点")
                                               : QStringLiteral("127.0.0.1:%1").arg(server.port()));
+        // The task's site folder is shown, to browse on from there.
+        EXPECT_TRUE(waitUntil([&] { return names(frame.app().remoteList).contains("t.bin"); }))
+            << names(frame.app().remoteList).join('|').toStdString();
+        EXPECT_EQ(tree->shownItem(), connected);
+        EXPECT_EQ(frame.transfers().items().size(), 1) << "the resumed task has its line";
     }
 }

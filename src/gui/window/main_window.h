@@ -224,6 +224,7 @@ private:
     void retryTransfer(int id);
     void showTransferProgress();
     void showResult(const QString& text);
+    void showResumedSite();
     QWidget* buildRightColumn();
 
     void buildPanes();
@@ -287,8 +288,9 @@ private:
     // Resumes started on their own since the last completed operation: a
     // server that cuts every transfer short is not tried for ever.
     int automaticResumes_ = 0;
-    QString resumingTask_; // a connection was made to resume this task
-    bool exiting_ = false; // the user chose to exit: the connection is ending
+    QString resumingTask_;     // a connection was made to resume this task
+    QString resumeSiteFolder_; // and the site folder that task works in
+    bool exiting_ = false;     // the user chose to exit: the connection is ending
     bool rememberedGeometry_ = false;
     QMetaObject::Connection focusWatch_; // markFocusedPane
     QPointer<QWidget> lastFocus_;        // in this window, for after a dialog

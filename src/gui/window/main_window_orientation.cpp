@@ -109,15 +109,16 @@ void MainWindow::goToLocalPath(const QString& typed) {
 // folder the server cannot enter says so and the list stays where it was.
 void MainWindow::goToRemotePath(const QString& typed) {
     QTreeWidgetItem* shown = app_.siteTree->shownItem();
-    if (!app_.siteTree->connectedSiteItem() || !shown) {
+    if (!app_.siteTree->connectedSiteItem()) {
         QTimer::singleShot(
             0, this, [this] { prompts_.report(QString::fromUtf8(PaneText::NotConnectedForPath)); });
         return;
     }
     if (!connectionReady())
         return; // the bar keeps what was typed until the connection is free
-    const QString path =
-        typed.startsWith(QLatin1Char('/')) ? typed : SiteTree::remoteFolder(shown) + typed;
+    // Nothing shown yet (a connection made for a task): below the root.
+    const QString base = shown ? SiteTree::remoteFolder(shown) : QStringLiteral("/");
+    const QString path = typed.startsWith(QLatin1Char('/')) ? typed : base + typed;
     app_.siteTree->goTo(QDir::cleanPath(path));
     app_.remoteList->setFocus();
 }

@@ -158,7 +158,20 @@ void MainWindow::transferEnded(const OperationEnd& end) {
         transfers_.setFailed(id, oneLine(end.explained()), keptTaskFile(*item));
         break;
     }
-    QTimer::singleShot(0, this, &MainWindow::pumpTransfers);
+    QTimer::singleShot(0, this, [this] {
+        showResumedSite();
+        pumpTransfers();
+    });
+}
+
+// A connection made to resume a task showed no folder of its site: the
+// task's own folder is shown once the task has ended, so that the user can
+// go on browsing there.
+void MainWindow::showResumedSite() {
+    const QString folder = std::exchange(resumeSiteFolder_, {});
+    if (!connectionReady() || !app_.siteTree->connectedSiteItem() || app_.siteTree->shownItem())
+        return;
+    app_.siteTree->goTo(folder.isEmpty() ? QStringLiteral("/") : folder);
 }
 
 // The running transfer stopped without the engine telling how (its

@@ -59,6 +59,11 @@ void MainWindow::resumeByName(const QString& name) {
         }
         trackTaskTransfer(name, transferSiteKey(header->site, header->port, header->user),
                           header->site);
+        // A connection made for a task lists nothing; the task's site
+        // folder is shown once it is through.
+        resumeSiteFolder_ = header->update       ? header->remoteBase
+                            : header->isDownload ? header->sourceFolder
+                                                 : header->targetFolder;
         SiteRecord site = SiteRecord::withDefaults();
         site.name = header->site;
         site.address = header->site;

@@ -14,6 +14,8 @@ StatusDialogBar::StatusDialogBar(QWidget* parent)
     bar_->setRange(0, 100);
     bar_->setTextVisible(false);
     bar_->setMaximumHeight(fontMetrics().height());
+    // The bar keeps its width while the texts beside it change.
+    bar_->setFixedWidth(fontMetrics().horizontalAdvance(QLatin1Char('0')) * 24);
     auto* layout = new QHBoxLayout(this);
     layout->setContentsMargins(6, 2, 6, 2);
     layout->addWidget(bytes_, 3);
