@@ -233,7 +233,7 @@ void CliSession::startOperation(const DirEntry* entry) {
                 fail(QString::fromUtf8(EngineText::SkippedOversized) + path);
                 return;
             }
-            operations_->startDownload(local, SitePath::parentOf(path), {path}, {quint32(size)},
+            operations_->startDownload(local, SitePath::parentOf(path), {path}, {quint64(size)},
                                        {OperationRecord::ChosenFile});
         }
         break;
@@ -248,7 +248,7 @@ void CliSession::startOperation(const DirEntry* entry) {
         } else if (quint64(info.size()) > std::numeric_limits<quint32>::max()) {
             fail(QString::fromUtf8(EngineText::SkippedOversized) + absolute);
         } else {
-            operations_->startUpload(path, localFolder, {absolute}, {quint32(info.size())},
+            operations_->startUpload(path, localFolder, {absolute}, {quint64(info.size())},
                                      {OperationRecord::ChosenFile});
         }
         break;
@@ -321,8 +321,8 @@ void CliSession::postResume() {
     fail(QString::fromUtf8(EngineText::TaskKept) + programDir_ + source_->taskFileName);
 }
 
-void CliSession::progressStarted(qint32 baseline) {
-    progress_.start(SitePath::nameOf(operations_->currentItemPath()), quint32(baseline));
+void CliSession::progressStarted(qint64 baseline) {
+    progress_.start(SitePath::nameOf(operations_->currentItemPath()), quint64(baseline));
     setTimer(ProgressTimer, 250);
 }
 

@@ -71,7 +71,7 @@ public:
     void remoteFileRemoved(const QString& path) override;
     void remoteFolderRemoved(const QString& path) override;
     void remoteItemRenamed(const QString& newName) override;
-    void progressStarted(qint32 baseline) override;
+    void progressStarted(qint64 baseline) override;
     void progressStopped() override;
     void showListing(const QByteArray& listing) override;
     void operationCompleted(bool download) override;

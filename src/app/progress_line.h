@@ -8,8 +8,8 @@
 class ProgressLine {
 public:
     explicit ProgressLine(bool enabled) : enabled_(enabled) {}
-    void start(const QString& name, quint32 baseline);
-    void update(quint32 bytes, quint32 expected);
+    void start(const QString& name, quint64 baseline);
+    void update(quint64 bytes, quint64 expected);
     void finish();
 
     // "1.50 MiB" and the like.
@@ -19,6 +19,6 @@ private:
     bool enabled_;
     bool shown_ = false;
     QString name_;
-    quint32 baseline_ = 0;
+    quint64 baseline_ = 0;
     QElapsedTimer started_;
 };

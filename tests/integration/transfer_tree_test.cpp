@@ -159,7 +159,7 @@ TEST(RealTransfers, ServerKilledMidDownloadAsksForResumeAndKeepsTheTask) {
     ASSERT_TRUE(task);
     EXPECT_TRUE(task->isDownload);
     EXPECT_EQ(task->itemPaths, QStringList{"/big.bin"});
-    EXPECT_EQ(task->itemSizes, QList<quint32>{quint32(content.size())});
+    EXPECT_EQ(task->itemSizes, QList<quint64>{quint64(content.size())});
     EXPECT_EQ(task->site, "127.0.0.1");
     EXPECT_EQ(task->password, PyFtpdServer::Password);
 }

@@ -28,7 +28,7 @@ public:
     void remoteFileRemoved(const QString& path) override { events << "removed file:" + path; }
     void remoteFolderRemoved(const QString& path) override { events << "removed folder:" + path; }
     void remoteItemRenamed(const QString& name) override { events << "renamed:" + name; }
-    void progressStarted(qint32) override {}
+    void progressStarted(qint64) override {}
     void progressStopped() override {}
     void showListing(const QByteArray& listing) override { listings << listing; }
     void operationCompleted(bool download) override { completed << download; }

@@ -10,7 +10,7 @@ namespace {
 const QString kSite = QStringLiteral("127.0.0.1:21 tester");
 const QString kOther = QStringLiteral("127.0.0.1:2121 tester");
 
-TransferRequest rows(const QStringList& paths, const QList<quint32>& sizes,
+TransferRequest rows(const QStringList& paths, const QList<quint64>& sizes,
                      const QList<qint32>& kinds) {
     TransferRequest r;
     r.localFolder = QStringLiteral("/home/u/dl/");

@@ -66,7 +66,7 @@ public:
     QStringList trustedFingerprints;
 
     // Unsigned: files of 2 GiB up to 4 GiB count correctly.
-    std::atomic<quint32> bytesDone{0};
+    std::atomic<quint64> bytesDone{0};
     qint64 startTime = 0; // calendar seconds
 
     // Segment bookkeeping (the ranges themselves are the segment job's),

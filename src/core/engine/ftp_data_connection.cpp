@@ -84,7 +84,7 @@ bool FtpSession::changeFolder(const QString& folder) {
 // A transfer group: the type, the data channel, then the command that moves
 // the data (after "REST" for a continued download).
 void FtpSession::queueDataCommand(const QString& type, const FtpCommand& transfer,
-                                  std::optional<quint32> restartAt) {
+                                  std::optional<quint64> restartAt) {
     commandQueue_ << FtpCommand::with(QStringLiteral("TYPE"), type) << FtpCommand::dataChannel();
     if (restartAt)
         commandQueue_ << FtpCommand::with(QStringLiteral("REST"), QString::number(*restartAt));
@@ -190,7 +190,7 @@ bool FtpSession::writeDownloadedBlock(qint64 length) {
         report(EndMessage::WriteFailed);
         return false;
     }
-    source_.bytesDone += quint32(length);
+    source_.bytesDone += quint64(length);
     touch();
     return true;
 }
@@ -198,7 +198,7 @@ bool FtpSession::writeDownloadedBlock(qint64 length) {
 // A block for the operation to store; false when the download has ended
 // with it.
 bool FtpSession::handDownloadedBlock(qint64 length) {
-    source_.bytesDone += quint32(length);
+    source_.bytesDone += quint64(length);
     touch();
     switch (operations_->storeDownloaded(ioBuffer_.constData(), length)) {
     case SessionOperations::Stored::More:
@@ -215,7 +215,7 @@ bool FtpSession::handDownloadedBlock(qint64 length) {
     return false;
 }
 
-quint32 FtpSession::expectedSize() const {
+quint64 FtpSession::expectedSize() const {
     return operations_ ? operations_->expectedSize() : 0;
 }
 
@@ -243,7 +243,7 @@ void FtpSession::onDataWritable(int error) {
             }
             return; // full: the socket says when it takes more
         }
-        source_.bytesDone += quint32(sent);
+        source_.bytesDone += quint64(sent);
         touch();
         if (source_.bytesDone >= expectedSize()) {
             finishUploadAfterPause();
@@ -255,7 +255,7 @@ void FtpSession::onDataWritable(int error) {
 
 // Up to one upload block of the local file at `offset`, from a read-ahead
 // window so that not every block costs a seek and a read.
-qint64 FtpSession::uploadBlockAt(quint32 offset, const char** block) {
+qint64 FtpSession::uploadBlockAt(quint64 offset, const char** block) {
     const qint64 inWindow = qint64(offset) - uploadWindowStart_;
     if (inWindow < 0 || inWindow + UploadBlock > ioBuffer_.size()) {
         ioBuffer_.resize(UploadWindow);
@@ -400,7 +400,7 @@ void FtpSession::dataFinished(bool awaitServer) {
 void FtpSession::transferFailed() {
     const TransferKind kind = transferKind_;
     const bool started = dataStage_ != DataStage::None;
-    const quint32 expected = expectedSize();
+    const quint64 expected = expectedSize();
     const bool short_ = started && movesFile(kind) && source_.bytesDone < expected;
     dropDataConnection();
     if (movesFile(kind))
@@ -513,8 +513,8 @@ void FtpSession::storeInsteadOfAppend() {
 }
 
 void FtpSession::downloadFinished(bool cancelled, bool confirmed) {
-    const quint32 done = source_.bytesDone;
-    const quint32 expected = expectedSize();
+    const quint64 done = source_.bytesDone;
+    const quint64 expected = expectedSize();
     // An empty file, or one the server had nothing more of, arrives without
     // a single block: the local file is made now.
     if (!cancelled && confirmed && !downloadOpened_ && done >= expected &&

@@ -36,7 +36,7 @@ public:
     virtual void remoteFolderRemoved(const QString& path) = 0;
     virtual void remoteItemRenamed(const QString& newName) = 0;
     // The progress display of a file transfer, from `baseline` bytes on.
-    virtual void progressStarted(qint32 baseline) = 0;
+    virtual void progressStarted(qint64 baseline) = 0;
     virtual void progressStopped() = 0;
     // A plain folder listing arrived (LIST of the current folder).
     virtual void showListing(const QByteArray& listing) = 0;

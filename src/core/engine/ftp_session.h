@@ -172,7 +172,7 @@ public:
     // A transfer group: the type, the data channel, then the command that
     // moves the data (after "REST" for a continued download).
     void queueDataCommand(const QString& type, const FtpCommand& transfer,
-                          std::optional<quint32> restartAt = std::nullopt);
+                          std::optional<quint64> restartAt = std::nullopt);
     // Sends what is queued.
     void send() { askForSend(); }
     // The waiting command is answered: the queue goes on with the next, or
@@ -294,9 +294,9 @@ private:
     void onDataWritable(int error);
     void finishUploadAfterPause();
     void onUploadTailPause();
-    qint64 uploadBlockAt(quint32 offset, const char** block);
+    qint64 uploadBlockAt(quint64 offset, const char** block);
     // How many bytes the running file transfer moves, as its operation says.
-    quint32 expectedSize() const;
+    quint64 expectedSize() const;
     bool prepareDownloadFile();
     bool openDownloadFile();
     void downloadFileFailed();

@@ -22,7 +22,7 @@ struct OperationRecord {
     enum Kind { ChosenFile = 0, FileInFolder = 1, Folder = 2 };
 
     QStringList itemPaths;
-    QList<quint32> itemSizes;
+    QList<quint64> itemSizes;
     QList<qint32> itemKinds;
     QString targetFolder;
     QString sourceFolder;

@@ -4,10 +4,10 @@
 
 namespace ProgressTexts {
 
-int percentOf(quint32 bytes, quint32 expected) {
+int percentOf(quint64 bytes, quint64 expected) {
     if (expected == 0)
         return 0;
-    return qMin(100, int(bytes * 100.0 / expected));
+    return qMin(100, int(double(bytes) * 100.0 / double(expected)));
 }
 
 QString sizeText(quint64 bytes) {
@@ -31,12 +31,12 @@ QString sizeText(quint64 bytes) {
     return number + QLatin1Char(' ') + QLatin1String(units[unit]);
 }
 
-QString bytesText(bool download, quint32 bytes, int percent) {
+QString bytesText(bool download, quint64 bytes, int percent) {
     return QString::fromUtf8(download ? "已下载：" : "已上传：") + sizeText(bytes) +
            QStringLiteral(" (%1%)").arg(percent);
 }
 
-QString speedText(quint32 bytesInTick) {
+QString speedText(quint64 bytesInTick) {
     return QString::fromUtf8("速度：") + sizeText(bytesInTick / 3) + QStringLiteral("/s");
 }
 

@@ -28,7 +28,7 @@ public:
     // The local file the upload of `sitePath` reads.
     virtual QString uploadSource(const QString& sitePath) = 0;
     // How many bytes the file transfer now running moves.
-    virtual quint32 expectedSize() const = 0;
+    virtual quint64 expectedSize() const = 0;
     // Items of a download or an upload wait (the head one is in progress).
     virtual bool itemsPending() const = 0;
     // The running operation is a directory update.

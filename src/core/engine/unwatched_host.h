@@ -23,7 +23,7 @@ public:
     void remoteFileRemoved(const QString&) override {}
     void remoteFolderRemoved(const QString&) override {}
     void remoteItemRenamed(const QString&) override {}
-    void progressStarted(qint32) override {}
+    void progressStarted(qint64) override {}
     void progressStopped() override {}
     void showListing(const QByteArray&) override {}
     void operationCompleted(bool) override {}

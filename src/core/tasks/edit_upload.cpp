@@ -8,7 +8,7 @@
 #include "core/tasks/operation_driver.h"
 
 void OperationDriver::startEditUpload(const QString& siteFolder, const QString& localPath,
-                                      quint32 size, const std::optional<RemoteStamp>& expected) {
+                                      quint64 size, const std::optional<RemoteStamp>& expected) {
     const qsizetype cut = localPath.lastIndexOf(QLatin1Char('/'));
     op_.editMode = true;
     startUpload(siteFolder, localPath.left(cut + 1), {localPath}, {size},

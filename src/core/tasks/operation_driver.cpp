@@ -129,11 +129,11 @@ bool OperationDriver::queueFileDownload(const QString& path) {
     // never past the site's size: an older file of the same name, left
     // by a download cut before its first block, is replaced whole.
     const QString target = localPathOf();
-    quint32 have = 0;
+    quint64 have = 0;
     if (resumeTransfer_ && source_.restSupported && headFreshPath_ != path) {
         const QFileInfo local(target);
         const qint64 size = local.exists() ? local.size() : 0;
-        have = size <= qint64(op_.itemSizes.first()) ? quint32(size) : 0;
+        have = quint64(size) <= op_.itemSizes.first() ? quint64(size) : 0;
     }
     if (resumeTransfer_) {
         // A segmented download now fetched whole leaves no record behind.
@@ -148,7 +148,7 @@ bool OperationDriver::queueFileDownload(const QString& path) {
         session_.queueDataCommand(QStringLiteral("A"),
                                   checkOf(path, FtpCommand::Purpose::SizeCheck));
     session_.queueDataCommand(QStringLiteral("I"), FtpCommand::with(QStringLiteral("RETR"), path),
-                              have > 0 ? std::optional<quint32>(have) : std::nullopt);
+                              have > 0 ? std::optional<quint64>(have) : std::nullopt);
     return true;
 }
 
@@ -160,7 +160,7 @@ void OperationDriver::segmentSizeChecked(std::optional<quint64> remoteSize,
                                          const QString& remoteTime) {
     segmentSizeCheck_ = false;
     const QString path = op_.itemPaths.value(0);
-    const quint32 listed = op_.itemSizes.value(0);
+    const quint64 listed = op_.itemSizes.value(0);
     bool changed = !remoteSize || *remoteSize != listed;
     if (!changed && resumeTransfer_) {
         const std::optional<SegmentPlan> record = SegmentPlan::readRecord(localPathOf(), listed);
@@ -178,7 +178,7 @@ void OperationDriver::segmentSizeChecked(std::optional<quint64> remoteSize,
             session_.postContinue();
             return;
         }
-        op_.itemSizes.first() = quint32(*remoteSize);
+        op_.itemSizes.first() = *remoteSize;
     }
     sizeCheckedPath_ = path;
     sizeCheckedTime_ = remoteTime;
@@ -281,7 +281,7 @@ void OperationDriver::expandRemoteFolder(const QByteArray& listing) {
             if (!size || refuseOversized(base + e.name, *size))
                 return;
             op_.itemPaths << base + e.name;
-            op_.itemSizes << quint32(*size);
+            op_.itemSizes << *size;
             op_.itemKinds << OperationRecord::FileInFolder;
         },
         session_.wire());
@@ -326,7 +326,7 @@ void OperationDriver::expandLocalFolder(const QString& folder) {
             op_.itemKinds << OperationRecord::Folder;
         } else if (!refuseOversized(entry.filePath(), quint64(entry.size()))) {
             op_.itemPaths << folder + entry.fileName();
-            op_.itemSizes << quint32(entry.size());
+            op_.itemSizes << quint64(entry.size());
             op_.itemKinds << OperationRecord::FileInFolder;
         }
     }

@@ -43,17 +43,17 @@ public:
     // Operations. Callers make sure the connection is free first. Without
     // `kinds` (OperationRecord::Kind per item) a size of 0 marks a folder.
     void startDownload(const QString& localFolder, const QString& siteFolder,
-                       const QStringList& sitePaths, const QList<quint32>& sizes,
+                       const QStringList& sitePaths, const QList<quint64>& sizes,
                        const QList<qint32>& kinds = {});
     void startFolderDownload(const QString& localFolder, const QString& siteFolder);
     void startUpload(const QString& siteFolder, const QString& localFolder,
-                     const QStringList& localPaths, const QList<quint32>& sizes,
+                     const QStringList& localPaths, const QList<quint64>& sizes,
                      const QList<qint32>& kinds = {});
     void startFolderUpload(const QString& siteFolder, const QString& localFolder);
     // The upload of a file edited in a local application, in edit mode.
     // With `expected`, the site's file is listed first and, when it is no
     // longer what `expected` says, the user is asked before it is replaced.
-    void startEditUpload(const QString& siteFolder, const QString& localPath, quint32 size,
+    void startEditUpload(const QString& siteFolder, const QString& localPath, quint64 size,
                          const std::optional<RemoteStamp>& expected);
     void makeSiteFolder(const QString& sitePath);
     void deleteSiteItems(const QStringList& sitePaths, const QStringList& kindTexts);
@@ -77,7 +77,7 @@ public:
     TransferProgress progress() const;
     // The item the running operation is at: its path and size.
     QString currentItemPath() const { return op_.itemPaths.value(0); }
-    quint32 currentItemSize() const { return op_.itemSizes.value(0); }
+    quint64 currentItemSize() const { return op_.itemSizes.value(0); }
     // For tests: the next transfer continues what is on disk or on the
     // site, as one of a resumed task does.
     void resumeNextTransferForTest() { resumeTransfer_ = true; }
@@ -89,7 +89,7 @@ public:
     bool continuesTransfer() const override { return resumeTransfer_; }
     QString downloadPath() const override { return localPathOf(); }
     QString uploadSource(const QString& sitePath) override;
-    quint32 expectedSize() const override;
+    quint64 expectedSize() const override;
     bool itemsPending() const override { return op_.hasItems(); }
     bool isUpdating() const override { return dirUpdate_; }
     void continueOperation() override;
@@ -166,7 +166,7 @@ private:
     bool resumeTransfer_ = false;
     bool dirUpdate_ = false;
     bool updateDryRun_ = false;
-    qint32 uploadSize_ = 0;
+    qint64 uploadSize_ = 0;
     QString localBase_;
     QString remoteBase_;
     // The workers of a segmented download.

@@ -10,10 +10,10 @@ namespace {
 
 // Items in the order given. Without kinds a size of 0 marks a folder; with
 // them an empty file can be chosen too.
-void appendChosenItems(OperationRecord& op_, const QStringList& paths, const QList<quint32>& sizes,
+void appendChosenItems(OperationRecord& op_, const QStringList& paths, const QList<quint64>& sizes,
                        const QList<qint32>& kinds) {
     for (qsizetype i = 0; i < paths.size(); ++i) {
-        const quint32 size = sizes.value(i);
+        const quint64 size = sizes.value(i);
         const bool folder = i < kinds.size() ? kinds.at(i) == OperationRecord::Folder : size == 0;
         op_.itemPaths << paths.at(i);
         op_.itemSizes << (folder ? 0 : size);
@@ -48,7 +48,7 @@ void OperationDriver::beginTransferOperation(const QString& description, unsigne
 }
 
 void OperationDriver::startDownload(const QString& localFolder, const QString& siteFolder,
-                                    const QStringList& sitePaths, const QList<quint32>& sizes,
+                                    const QStringList& sitePaths, const QList<quint64>& sizes,
                                     const QList<qint32>& kinds) {
     resetTransferRecord(true, localFolder, siteFolder);
     appendChosenItems(op_, sitePaths, sizes, kinds);
@@ -76,7 +76,7 @@ void OperationDriver::startFolderDownload(const QString& localFolder, const QStr
 }
 
 void OperationDriver::startUpload(const QString& siteFolder, const QString& localFolder,
-                                  const QStringList& localPaths, const QList<quint32>& sizes,
+                                  const QStringList& localPaths, const QList<quint64>& sizes,
                                   const QList<qint32>& kinds) {
     resetTransferRecord(false, siteFolder, localFolder);
     appendChosenItems(op_, localPaths, sizes, kinds);

@@ -15,19 +15,19 @@ void putCount(QByteArray& out, qint64 value) {
 
 } // namespace
 
-bool SegmentPlan::worthSplitting(quint32 size, int limit) {
+bool SegmentPlan::worthSplitting(quint64 size, int limit) {
     return limit > 1 && size >= MinimumSize;
 }
 
-SegmentPlan SegmentPlan::split(quint32 size, int limit) {
+SegmentPlan SegmentPlan::split(quint64 size, int limit) {
     SegmentPlan plan;
-    quint32 n = size / BlockSize;
-    n = qMin<quint32>(n, quint32(qBound(1, limit, MostSegments)));
-    n = qMax<quint32>(n, 1);
-    const quint32 each = size / n;
-    for (quint32 i = 0; i < n; ++i) {
-        plan.index << i;
-        plan.length << (i + 1 < n ? each : size - (n - 1) * each);
+    quint64 n = size / BlockSize;
+    n = qMin<quint64>(n, quint64(qBound(1, limit, MostSegments)));
+    n = qMax<quint64>(n, 1);
+    const quint64 each = size / n;
+    for (quint64 i = 0; i < n; ++i) {
+        plan.index << qint64(i);
+        plan.length << qint64(i + 1 < n ? each : size - (n - 1) * each);
         plan.done << 0;
     }
     return plan;
@@ -40,7 +40,7 @@ qint64 SegmentPlan::offsetOf(int i) const {
     return offset;
 }
 
-bool SegmentPlan::complete(quint32 size) const {
+bool SegmentPlan::complete(quint64 size) const {
     qint64 total = 0;
     for (int i = 0; i < count(); ++i) {
         if (done.at(i) != length.at(i))
@@ -72,7 +72,7 @@ QByteArray SegmentPlan::encode() const {
     return out;
 }
 
-std::optional<SegmentPlan> SegmentPlan::decode(const QByteArray& bytes, quint32 size) {
+std::optional<SegmentPlan> SegmentPlan::decode(const QByteArray& bytes, quint64 size) {
     const auto intAt = [&](qsizetype i) {
         return qint64(qFromLittleEndian<quint32>(bytes.constData() + 4 * i));
     };
@@ -114,7 +114,7 @@ std::optional<SegmentPlan> SegmentPlan::decode(const QByteArray& bytes, quint32 
     return plan;
 }
 
-std::optional<SegmentPlan> SegmentPlan::readRecord(const QString& target, quint32 size) {
+std::optional<SegmentPlan> SegmentPlan::readRecord(const QString& target, quint64 size) {
     QFile state(stateFileFor(target));
     if (!QFileInfo(partFileFor(target)).isFile() ||
         state.size() > 4 * (3 + 3 * MostSegments) + MostSiteTimeBytes ||
@@ -123,7 +123,7 @@ std::optional<SegmentPlan> SegmentPlan::readRecord(const QString& target, quint3
     return decode(state.readAll(), size);
 }
 
-void SegmentPlan::discardRecord(const QString& target, quint32 size) {
+void SegmentPlan::discardRecord(const QString& target, quint64 size) {
     if (!readRecord(target, size))
         return;
     QFile::remove(partFileFor(target));

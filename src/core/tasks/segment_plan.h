@@ -28,16 +28,16 @@ struct SegmentPlan {
     static constexpr int MostSiteTimeBytes = 64;
 
     // Whether a file of `size` is cut at all with the segment limit `limit`.
-    static bool worthSplitting(quint32 size, int limit);
+    static bool worthSplitting(quint64 size, int limit);
     // At most `limit` (and at most MostSegments) ranges of one length, the
     // last taking the remainder; no range is shorter than BlockSize.
-    static SegmentPlan split(quint32 size, int limit);
+    static SegmentPlan split(quint64 size, int limit);
 
     int count() const { return int(index.size()); }
     qint64 offsetOf(int i) const;
     // Every range is done and the ranges cover exactly `size` bytes: only
     // then is the file whole.
-    bool complete(quint32 size) const;
+    bool complete(quint64 size) const;
     // The first range from `from` on that is not done yet.
     std::optional<int> nextUnfinished(int from) const;
 
@@ -48,13 +48,13 @@ struct SegmentPlan {
     QByteArray encode() const;
     // nullopt for a file cut short, or one that does not describe `size`
     // bytes in sound ranges.
-    static std::optional<SegmentPlan> decode(const QByteArray& bytes, quint32 size);
+    static std::optional<SegmentPlan> decode(const QByteArray& bytes, quint64 size);
     // The record an interrupted download of `size` bytes into `target` left:
     // its part file and a sound state file for that size; nullopt otherwise.
-    static std::optional<SegmentPlan> readRecord(const QString& target, quint32 size);
+    static std::optional<SegmentPlan> readRecord(const QString& target, quint64 size);
     // Removes that record's part and state files, only when they are one:
     // files of those names that are not are someone else's.
-    static void discardRecord(const QString& target, quint32 size);
+    static void discardRecord(const QString& target, quint64 size);
 };
 
 // "a.b.txt" → "a.b.txt.cftp": where the ranges are written until the file

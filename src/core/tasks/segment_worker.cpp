@@ -102,19 +102,19 @@ void SegmentWorker::continueOperation() {
 }
 
 void SegmentWorker::fetchRange() {
-    quint32 from = 0;
+    quint64 from = 0;
     {
         std::lock_guard<std::mutex> lock(job_.source.lock);
-        from = quint32(job_.plan.offsetOf(current_) + job_.plan.done.at(current_));
+        from = quint64(job_.plan.offsetOf(current_) + job_.plan.done.at(current_));
     }
     session_->queueDataCommand(QStringLiteral("I"),
                                FtpCommand::with(QStringLiteral("RETR"), job_.sitePath), from);
     session_->send();
 }
 
-quint32 SegmentWorker::expectedSize() const {
+quint64 SegmentWorker::expectedSize() const {
     std::lock_guard<std::mutex> lock(job_.source.lock);
-    return current_ < 0 ? 0 : quint32(job_.plan.length.at(current_) - job_.plan.done.at(current_));
+    return current_ < 0 ? 0 : quint64(job_.plan.length.at(current_) - job_.plan.done.at(current_));
 }
 
 // The bytes of this range go to their place in the part file; bytes beyond
@@ -135,7 +135,7 @@ SessionOperations::Stored SegmentWorker::storeDownloaded(const char* data, qint6
             if (written) {
                 done += take;
                 job_.plan.bytesWritten += take;
-                job_.source.bytesDone += quint32(take);
+                job_.source.bytesDone += quint64(take);
                 job_.saveState();
             }
         }

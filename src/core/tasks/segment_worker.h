@@ -26,7 +26,7 @@ struct SegmentJob {
     Clock& clock; // read from every worker's thread
     SegmentPlan plan;
     int nextSegment = 0;
-    quint32 size = 0;
+    quint64 size = 0;
     QString sitePath;
     QFile part;
     QFile state;
@@ -100,7 +100,7 @@ private:
     bool continuesTransfer() const override { return true; }
     QString downloadPath() const override { return job_.part.fileName(); }
     QString uploadSource(const QString&) override { return {}; }
-    quint32 expectedSize() const override;
+    quint64 expectedSize() const override;
     bool itemsPending() const override { return false; }
     bool isUpdating() const override { return false; }
     bool storesDownloads() const override { return true; }

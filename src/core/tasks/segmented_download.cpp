@@ -24,7 +24,7 @@ void OperationDriver::SegmentRunDeleter::operator()(SegmentRun* run) const {
 // The part and state files of the head item, opened with the plan they
 // hold or a new one; null when the file must come over this connection.
 std::unique_ptr<SegmentJob> OperationDriver::openSegmentJob() {
-    const quint32 size = op_.itemSizes.first();
+    const quint64 size = op_.itemSizes.first();
     const QString target = localPathOf();
     auto job = std::make_unique<SegmentJob>(source_, clock_);
     job->size = size;
@@ -83,7 +83,7 @@ bool OperationDriver::tryStartSegmented() {
     describeConnectionTo(*job);
 
     source_.abortRequested = false;
-    source_.bytesDone = quint32(job->plan.bytesWritten);
+    source_.bytesDone = quint64(job->plan.bytesWritten);
     int workers = 0;
     for (int i = 0; i < job->plan.count(); ++i)
         workers += job->plan.done.at(i) < job->plan.length.at(i);

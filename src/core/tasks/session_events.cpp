@@ -28,13 +28,13 @@ QString OperationDriver::uploadSource(const QString& sitePath) {
         return op_.itemPaths.value(0);
     const QString path = DirCompare::localPathFor(sitePath, remoteBase_, localBase_);
     const QFileInfo info(path);
-    uploadSize_ = info.exists() ? qint32(info.size()) : 0;
+    uploadSize_ = info.exists() ? info.size() : 0;
     return path;
 }
 
-quint32 OperationDriver::expectedSize() const {
+quint64 OperationDriver::expectedSize() const {
     if (dirUpdate_)
-        return quint32(uploadSize_);
+        return quint64(uploadSize_);
     return op_.itemSizes.isEmpty() ? 0 : op_.itemSizes.first();
 }
 

@@ -218,8 +218,10 @@ QByteArray encode(const TaskContents& t) {
         appendString(out, t.targetFolder);
         appendString(out, t.sourceFolder);
         appendStringList(out, t.itemPaths);
-        for (quint32 s : t.itemSizes)
-            appendU32(out, s);
+        // Files of 4 GiB and more are left out before an operation takes
+        // them, so every size fits here.
+        for (quint64 s : t.itemSizes)
+            appendU32(out, quint32(s));
         for (qint32 k : t.itemKinds)
             appendInt(out, k);
         // Past the fields earlier versions read: whether the items were
@@ -260,7 +262,8 @@ std::optional<TaskContents> decode(const QByteArray& bytes) {
         t.targetFolder = r.string();
         t.sourceFolder = r.string();
         t.itemPaths = r.stringList();
-        t.itemSizes = r.integers<quint32>(t.itemPaths.size());
+        for (quint32 size : r.integers<quint32>(t.itemPaths.size()))
+            t.itemSizes << size;
         t.itemKinds = r.integers<qint32>(t.itemPaths.size());
         if (r.ok() && !r.atEnd())
             t.hasFolders = r.integer() != 0;

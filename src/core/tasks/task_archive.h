@@ -29,7 +29,7 @@ struct TaskContents {
     QString targetFolder;
     QString sourceFolder;
     QStringList itemPaths;
-    QList<quint32> itemSizes;
+    QList<quint64> itemSizes;
     QList<qint32> itemKinds;
     // Written after the fields above, which is all earlier versions read;
     // a file they wrote lacks it (false).

@@ -71,7 +71,7 @@ void OperationDriver::downloadSizeChecked(quint64 remoteSize) {
         // What the site has now is what is expected.
         if (remoteSize > 0 && remoteSize <= std::numeric_limits<quint32>::max() &&
             !op_.itemSizes.isEmpty())
-            op_.itemSizes.first() = quint32(remoteSize);
+            op_.itemSizes.first() = remoteSize;
     }
     session_.continueQueue();
 }
@@ -91,7 +91,7 @@ void OperationDriver::uploadSizeChecked(quint64 remoteSize) {
             return;
         }
         resumeTransfer_ = true;
-        source_.bytesDone = quint32(remoteSize);
+        source_.bytesDone = remoteSize;
     }
     session_.continueQueue();
 }

@@ -69,7 +69,7 @@ std::optional<quint64> TransferItem::chosenSize() const {
         request.kinds.contains(qint32(OperationRecord::Folder)))
         return std::nullopt;
     quint64 total = 0;
-    for (quint32 size : request.sizes)
+    for (quint64 size : request.sizes)
         total += size;
     return total;
 }

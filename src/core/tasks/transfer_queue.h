@@ -23,7 +23,7 @@ struct TransferRequest {
     QString localFolder;
     QString siteFolder;
     QStringList paths; // Rows: full paths, a local folder with a trailing "/"
-    QList<quint32> sizes;
+    QList<quint64> sizes;
     QList<qint32> kinds; // OperationRecord::Kind per path
     QString taskFile;    // Task: its name in the program folder
 };

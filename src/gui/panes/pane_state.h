@@ -47,7 +47,7 @@ public:
     // The copy buffer: which side was copied is kept explicitly.
     QString copiedFolder;
     QStringList copiedItems;
-    QList<quint32> copiedSizes;
+    QList<quint64> copiedSizes;
     QList<qint32> copiedKinds; // file or folder, so that empty files are files
     bool copiedFromSite = false;
     ListingCache listingCache;

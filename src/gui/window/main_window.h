@@ -146,7 +146,7 @@ public:
     void remoteFileRemoved(const QString& path) override;
     void remoteFolderRemoved(const QString& path) override;
     void remoteItemRenamed(const QString& newName) override;
-    void progressStarted(qint32 baseline) override;
+    void progressStarted(qint64 baseline) override;
     void progressStopped() override;
     void showListing(const QByteArray& listing) override;
     void operationCompleted(bool download) override;
@@ -171,7 +171,7 @@ private:
     // Selected rows of a file list as an operation takes them.
     struct ChosenRows {
         QStringList paths;
-        QList<quint32> sizes;
+        QList<quint64> sizes;
         QList<qint32> kinds;
     };
     ChosenRows chosenRows(QTreeWidget* list, const QString& folder, bool local);
@@ -282,7 +282,7 @@ private:
     std::unique_ptr<OperationDriver> operations_;
     FrameMessages messages_;
     bool startupDone_ = false;
-    quint32 lastBytes_ = 0;
+    quint64 lastBytes_ = 0;
     bool userInterrupted_ = false;
     bool cancelMark_ = false;
     // Resumes started on their own since the last completed operation: a

@@ -40,7 +40,7 @@ void MainWindow::editFileCommand() {
     const RemoteStamp shown{true, FileRow::listedSize(row), FileRow::listedTime(row)};
     const quint64 bytes = FileRow::bytesOf(row).value_or(0);
     editor_->edit(SiteTree::remoteFolder(node), name,
-                  bytes > std::numeric_limits<quint32>::max() ? 0 : quint32(bytes), shown);
+                  bytes > std::numeric_limits<quint32>::max() ? 0 : bytes, shown);
 }
 
 // The name is checked against every file of the folder's listing, rows a

@@ -118,8 +118,8 @@ void MainWindow::remoteItemRenamed(const QString& newName) {
     app_.siteTree->renameEntry(oldName, newName);
 }
 
-void MainWindow::progressStarted(qint32 baseline) {
-    lastBytes_ = quint32(baseline);
+void MainWindow::progressStarted(qint64 baseline) {
+    lastBytes_ = quint64(baseline);
     statusBar_->setProgressMode(true);
 }
 

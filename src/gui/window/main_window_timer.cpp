@@ -57,10 +57,10 @@ void MainWindow::editNetworkSettings() {
 }
 
 void MainWindow::updateProgress() {
-    const quint32 bytes = source_->bytesDone;
-    const quint32 delta = bytes - lastBytes_;
+    const quint64 bytes = source_->bytesDone;
+    const quint64 delta = bytes >= lastBytes_ ? bytes - lastBytes_ : 0;
     lastBytes_ = bytes;
-    const quint32 expected = operations_->currentItemSize();
+    const quint64 expected = operations_->currentItemSize();
     const int percent = ProgressTexts::percentOf(bytes, expected);
     statusBar_->showProgress(
         ProgressTexts::bytesText(connection_->transferKind() == TransferKind::Download, bytes,

@@ -42,7 +42,7 @@ MainWindow::ChosenRows MainWindow::chosenRows(QTreeWidget* list, const QString& 
             continue;
         }
         rows.paths << folder + name;
-        rows.sizes << quint32(size);
+        rows.sizes << size;
         rows.kinds << OperationRecord::ChosenFile;
     }
     return rows;

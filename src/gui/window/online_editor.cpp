@@ -105,7 +105,7 @@ QString OnlineEditor::siteFolder() const {
     return cut <= 0 ? QStringLiteral("/") : remotePath_.left(cut);
 }
 
-void OnlineEditor::edit(const QString& remoteFolder, const QString& name, quint32 size,
+void OnlineEditor::edit(const QString& remoteFolder, const QString& name, quint64 size,
                         const RemoteStamp& shown) {
     FtpSession* connection = host_.connection();
     const QString file = name.trimmed();
@@ -229,7 +229,7 @@ void OnlineEditor::watchCopy() {
 
 void OnlineEditor::upload(const QFileInfo& copy) {
     remember(copy); // a failed or refused upload is not tried again until the next save
-    host_.operations()->startEditUpload(siteFolder(), copy.absoluteFilePath(), quint32(copy.size()),
+    host_.operations()->startEditUpload(siteFolder(), copy.absoluteFilePath(), quint64(copy.size()),
                                         siteStamp_);
 }
 

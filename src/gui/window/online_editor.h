@@ -44,7 +44,7 @@ public:
     // The edit command on a site file of `size` bytes as the list showed it
     // (`shown`: its size and time texts). An earlier copy that is not empty
     // is opened again rather than fetched.
-    void edit(const QString& remoteFolder, const QString& name, quint32 size,
+    void edit(const QString& remoteFolder, const QString& name, quint64 size,
               const RemoteStamp& shown);
     // A new site file: an empty copy is made and opened; the file comes into
     // being on the site when the copy is saved. False when the copy cannot
