@@ -63,8 +63,12 @@ int main(int argc, char** argv) {
     if (window.hasRememberedGeometry()) {
         window.show();
     } else {
+        // Shown at its normal size first, so that the size it is restored
+        // to from the screen-filling state is known and kept; otherwise a
+        // desktop that does not maximize windows brings it back tiny.
         window.resize(1280, 800);
-        window.showMaximized();
+        window.show();
+        window.setWindowState(window.windowState() | Qt::WindowMaximized);
     }
     // Keys and their shortcuts go to the active window; without a window
     // manager (a bare X server) nothing would make it active.

@@ -40,12 +40,12 @@ TEST(TransferQueue, TransfersRunInOrderPerSiteAndOnlyOnce) {
     const int b = q.add(folderUpload("/home/u/b/"), kOther, "其他站点");
     const int c = q.add(folderUpload("/home/u/c/"), kSite, "演示站点");
     ASSERT_EQ(q.nextFor(kSite)->id, a);
-    q.setRunning(a, 0);
+    q.setRunning(a);
     EXPECT_EQ(q.running()->id, a);
     EXPECT_EQ(q.nextFor(kSite)->id, c) << "the running one is not offered again";
     EXPECT_EQ(q.unfinishedCount(), 3);
     q.setDone(a);
-    q.setRunning(c, 0);
+    q.setRunning(c);
     q.setFailed(c, "服务器已关闭！", QString());
     EXPECT_EQ(q.nextFor(kSite), nullptr) << "a failed transfer waits for the user";
     EXPECT_EQ(q.nextFor(kOther)->id, b);
@@ -66,7 +66,7 @@ TEST(TransferQueue, TransfersRunInOrderPerSiteAndOnlyOnce) {
 TEST(TransferQueue, AnInterruptedTransferResumesFromItsTask) {
     TransferQueue q;
     const int id = q.add(rows({"/pub/big.bin"}, {5000}, {OperationRecord::ChosenFile}), kSite, "s");
-    q.setRunning(id, 0);
+    q.setRunning(id);
     q.setFailed(id, "服务器已关闭！ 127.0.0.1:21", "20261210120000_1.npm");
     const TransferItem* item = q.item(id);
     EXPECT_TRUE(item->resumable());
@@ -75,7 +75,7 @@ TEST(TransferQueue, AnInterruptedTransferResumesFromItsTask) {
     EXPECT_EQ(q.withTask(QString()), nullptr);
     q.requeue(id);
     EXPECT_EQ(item->taskFile, "20261210120000_1.npm") << "a retry goes on from the task";
-    q.setRunning(id, 0);
+    q.setRunning(id);
     q.setDone(id);
     EXPECT_TRUE(item->taskFile.isEmpty());
     EXPECT_EQ(q.withTask("20261210120000_1.npm"), nullptr);
@@ -92,11 +92,11 @@ TEST(TransferQueue, RemovingAndClearingSpareWhatStillMatters) {
     const int failed = q.add(folderUpload("/b/"), kSite, "s");
     const int running = q.add(folderUpload("/c/"), kSite, "s");
     const int waiting = q.add(folderUpload("/d/"), kSite, "s");
-    q.setRunning(done, 0);
+    q.setRunning(done);
     q.setDone(done);
-    q.setRunning(failed, 0);
+    q.setRunning(failed);
     q.setFailed(failed, "x", QString());
-    q.setRunning(running, 0);
+    q.setRunning(running);
     q.remove(running);
     EXPECT_NE(q.item(running), nullptr);
     q.clearFinished();
@@ -134,29 +134,39 @@ TEST(TransferQueue, TheLinesTextsNameWhatMovesWhere) {
     EXPECT_EQ(q.item(up)->targetText(), "/pub");
 }
 
-// Progress: files and bytes done of those known, the speed between
-// updates (smoothed), and the time left at that speed.
+// Progress: bytes and files done of those known, the speed over the last
+// few seconds (the first update only starts the count), and the time left
+// at that speed.
 TEST(TransferQueue, ProgressShowsSpeedAndTimeLeft) {
     TransferQueue q;
     const int id = q.add(folderUpload("/a/"), kSite, "s");
-    q.setRunning(id, 1000);
+    q.setRunning(id);
     const quint64 mb = 1024 * 1024;
-    q.setProgress(id, {1, 4, 1 * mb, 4 * mb}, 2000);
+    q.setProgress(id, {0, 4, 3 * mb, 6 * mb}, 1000); // resumed: 3 MB were there
     const TransferItem* item = q.item(id);
+    EXPECT_EQ(item->bytesPerSecond, 0u);
+    EXPECT_TRUE(item->progressText().contains(QString::fromUtf8("剩余 --")));
+    q.setProgress(id, {1, 4, 4 * mb, 6 * mb}, 2000);
     EXPECT_EQ(item->bytesPerSecond, mb);
     EXPECT_EQ(item->progressText(),
-              QString::fromUtf8("1/4 个文件  1 MB / 4 MB  1 MB/s  剩余 0:03"));
-    // A stalled moment slows the speed without dropping it to nothing.
-    q.setProgress(id, {1, 4, 1 * mb, 4 * mb}, 3000);
-    EXPECT_GT(item->bytesPerSecond, 0u);
-    EXPECT_LT(item->bytesPerSecond, mb);
+              QString::fromUtf8("4 MB / 6 MB  1 MB/s  剩余 0:02  1/4 个文件"));
+    // A server that sends in bursts: the pauses between them do not make
+    // the speed swing.
+    for (quint32 t = 2500; t <= 9000; t += 500) {
+        const quint64 bytes = 4 * mb + ((t - 2000) / 2000) * 2 * mb; // 2 MB every 2 s
+        q.setProgress(id, {1, 4, bytes, 100 * mb}, t);
+        if (t >= 7000) {
+            EXPECT_GE(item->bytesPerSecond, mb * 8 / 10) << t;
+            EXPECT_LE(item->bytesPerSecond, mb * 12 / 10) << t;
+        }
+    }
     // Hours once the time left runs that long.
-    q.setProgress(id, {1, 4, 1 * mb + 1024, 4000 * mb}, 4000);
+    q.setProgress(id, {1, 4, 11 * mb, 4000 * mb}, 14000);
     EXPECT_TRUE(item->progressText().contains(
-        QRegularExpression(QString::fromUtf8("剩余 \\d+:\\d\\d:\\d\\d$"))))
+        QRegularExpression(QString::fromUtf8("剩余 \\d+:\\d\\d:\\d\\d  "))))
         << item->progressText().toStdString();
     q.setDone(id);
-    EXPECT_EQ(item->progressText(), QString::fromUtf8("4/4 个文件  3.9 GB / 3.9 GB"));
-    q.setProgress(id, {0, 1, 0, 1}, 5000);
+    EXPECT_EQ(item->progressText(), QString::fromUtf8("3.9 GB / 3.9 GB  4/4 个文件"));
+    q.setProgress(id, {0, 1, 0, 1}, 15000);
     EXPECT_EQ(item->progress.filesDone, 4) << "an ended line takes no more progress";
 }

@@ -8,6 +8,9 @@
 
 namespace {
 
+// How far back the speed looks.
+constexpr quint32 SpeedWindowMs = 5000;
+
 // A path as the list names it: a local folder without its trailing "/".
 QString shownPath(QString path) {
     if (path.size() > 1 && path.endsWith(QLatin1Char('/')))
@@ -99,19 +102,20 @@ QString TransferItem::stateText() const {
 QString TransferItem::progressText() const {
     if (state == State::Queued || progress.filesTotal == 0)
         return {};
-    QString text =
-        QString::fromUtf8("%1/%2 个文件").arg(progress.filesDone).arg(progress.filesTotal);
+    QStringList parts;
     if (progress.bytesTotal > 0)
-        text += QStringLiteral("  ") + ProgressTexts::sizeText(progress.bytesDone) +
-                QStringLiteral(" / ") + ProgressTexts::sizeText(progress.bytesTotal);
-    if (state != State::Running)
-        return text;
-    text += QStringLiteral("  ") + ProgressTexts::sizeText(bytesPerSecond) + QStringLiteral("/s");
-    const quint64 left =
-        progress.bytesTotal > progress.bytesDone ? progress.bytesTotal - progress.bytesDone : 0;
-    text += QString::fromUtf8("  剩余 ") +
-            (bytesPerSecond > 0 ? durationText(left / bytesPerSecond) : QStringLiteral("--"));
-    return text;
+        parts << ProgressTexts::sizeText(progress.bytesDone) + QStringLiteral(" / ") +
+                     ProgressTexts::sizeText(progress.bytesTotal);
+    if (state == State::Running) {
+        const quint64 left =
+            progress.bytesTotal > progress.bytesDone ? progress.bytesTotal - progress.bytesDone : 0;
+        parts << ProgressTexts::sizeText(bytesPerSecond) + QStringLiteral("/s")
+              << QString::fromUtf8("剩余 ") + (bytesPerSecond > 0
+                                                   ? durationText(left / bytesPerSecond)
+                                                   : QStringLiteral("--"));
+    }
+    parts << QString::fromUtf8("%1/%2 个文件").arg(progress.filesDone).arg(progress.filesTotal);
+    return parts.join(QStringLiteral("  "));
 }
 
 // --- the list -------------------------------------------------------------------
@@ -161,7 +165,7 @@ int TransferQueue::unfinishedCount() const {
                              [](const TransferItem& item) { return !item.finished(); }));
 }
 
-void TransferQueue::setRunning(int id, quint32 tick) {
+void TransferQueue::setRunning(int id) {
     TransferItem* it = item(id);
     if (!it)
         return;
@@ -169,26 +173,27 @@ void TransferQueue::setRunning(int id, quint32 tick) {
     it->reason.clear();
     it->progress = {};
     it->bytesPerSecond = 0;
-    it->lastTick = tick;
+    it->speedSamples.clear();
     emit itemChanged(id);
 }
 
-// The speed follows the bytes between updates, smoothed so that one quick
-// or slow moment does not make the time remaining jump about.
+// The speed is what moved over the last few seconds: servers that send in
+// bursts (a throttle, a busy link) would make a speed between two updates
+// jump from nothing to double and the time remaining with it. The first
+// update only sets where counting starts: a resumed transfer's earlier
+// bytes are no speed.
 void TransferQueue::setProgress(int id, const TransferProgress& progress, quint32 tick) {
     TransferItem* it = item(id);
     if (!it || it->state != TransferItem::State::Running)
         return;
-    const quint32 elapsed = ticksSince(tick, it->lastTick);
-    if (elapsed > 0) {
-        const quint64 moved = progress.bytesDone > it->progress.bytesDone
-                                  ? progress.bytesDone - it->progress.bytesDone
-                                  : 0;
-        const quint64 now = moved * 1000 / elapsed;
-        it->bytesPerSecond =
-            it->bytesPerSecond == 0 ? now : (it->bytesPerSecond * 7 + now * 3) / 10;
-        it->lastTick = tick;
-    }
+    auto& samples = it->speedSamples;
+    samples << std::pair{tick, progress.bytesDone};
+    while (samples.size() > 2 && ticksSince(tick, samples.at(1).first) >= SpeedWindowMs)
+        samples.removeFirst();
+    const auto& [firstTick, firstBytes] = samples.first();
+    const quint32 span = ticksSince(tick, firstTick);
+    const quint64 moved = progress.bytesDone > firstBytes ? progress.bytesDone - firstBytes : 0;
+    it->bytesPerSecond = span > 0 ? moved * 1000 / span : 0;
     it->progress = progress;
     emit itemChanged(id);
 }

@@ -56,9 +56,10 @@ struct TransferItem {
     // from there when it runs again, instead of starting over.
     QString taskFile;
     TransferProgress progress;
-    // The speed, smoothed over the updates, and the last update's moment.
+    // The speed over the last few seconds, from the updates' moments and
+    // byte counts in that time.
     quint64 bytesPerSecond = 0;
-    quint32 lastTick = 0;
+    QList<std::pair<quint32, quint64>> speedSamples;
 
     bool finished() const { return state == State::Done || state == State::Failed; }
     // Resumed from its task where it stopped, rather than started again.
@@ -70,7 +71,7 @@ struct TransferItem {
     QString targetText() const;
     QString sizeText() const;
     QString stateText() const;
-    // "3/10 个文件  1.5 MB / 4.2 MB  1.1 MB/s  剩余 0:03" while running.
+    // "1.5 MB / 4.2 MB  1.1 MB/s  剩余 0:03  3/10 个文件" while running.
     QString progressText() const;
 
 private:
@@ -94,7 +95,7 @@ public:
     // Waiting or running: what quitting would drop.
     int unfinishedCount() const;
 
-    void setRunning(int id, quint32 tick);
+    void setRunning(int id);
     void setProgress(int id, const TransferProgress& progress, quint32 tick);
     void setDone(int id, const QString& note = {});
     void setFailed(int id, const QString& reason, const QString& taskFile);

@@ -9,6 +9,7 @@
 #include <QLabel>
 #include <QMenu>
 #include <QPushButton>
+#include <QStyledItemDelegate>
 #include <QTreeWidget>
 #include <QVBoxLayout>
 
@@ -18,6 +19,18 @@
 namespace {
 
 constexpr int IdRole = Qt::UserRole;
+
+// States and reasons read from their start; paths keep both ends.
+class ElideRightDelegate : public QStyledItemDelegate {
+public:
+    using QStyledItemDelegate::QStyledItemDelegate;
+
+protected:
+    void initStyleOption(QStyleOptionViewItem* option, const QModelIndex& index) const override {
+        QStyledItemDelegate::initStyleOption(option, index);
+        option->textElideMode = Qt::ElideRight;
+    }
+};
 
 QPushButton* commandButton(const char* text, const char* tip) {
     auto* button = new QPushButton(QString::fromUtf8(text));
@@ -52,7 +65,10 @@ TransferList::TransferList(TransferQueue& queue, QWidget* parent) : QWidget(pare
     view_->header()->setStretchLastSection(true);
     // Paths keep their ends in view: the folder and the name matter most.
     view_->setTextElideMode(Qt::ElideMiddle);
-    const int widths[] = {44, 150, 120, 64, 170};
+    view_->setItemDelegateForColumn(State, new ElideRightDelegate(view_));
+    // The progress of the running line takes what the others leave; a
+    // failure's whole reason is in its state's tooltip.
+    const int widths[] = {40, 120, 90, 60, 90};
     for (int column = 0; column < int(std::size(widths)); ++column)
         view_->setColumnWidth(column, widths[column]);
     view_->installEventFilter(this);
@@ -113,6 +129,7 @@ void TransferList::showRow(int id) {
     row->setToolTip(Source, texts[Source]);
     row->setToolTip(Target, item->siteLabel + QStringLiteral("  ") + texts[Target]);
     row->setToolTip(State, texts[State]);
+    row->setToolTip(Progress, texts[Progress]);
     const bool failed = item->state == TransferItem::State::Failed;
     row->setForeground(State, failed ? QBrush(Qt::darkRed) : QBrush());
     updateButtons(); // clearing follows every line, retrying the current one

@@ -75,7 +75,7 @@ void MainWindow::startTransfer(int id) {
     const TransferRequest r = item->request;
     const QString task = item->taskFile.isEmpty() ? r.taskFile : item->taskFile;
     runningTransfer_ = id;
-    transfers_.setRunning(id, clock_.tickCount());
+    transfers_.setRunning(id);
     statusBar_->setResult({}); // how the last one ended is old news now
     if (!task.isEmpty()) {
         resumeByName(task);
@@ -122,7 +122,7 @@ void MainWindow::trackTaskTransfer(const QString& name, const QString& site, con
         transfers_.item(id)->taskFile = name;
     }
     runningTransfer_ = id;
-    transfers_.setRunning(id, clock_.tickCount());
+    transfers_.setRunning(id);
     statusBar_->setResult({});
 }
 

@@ -23,8 +23,12 @@ StatusDialogBar::StatusDialogBar(QWidget* parent)
     layout->addWidget(speed_, 2);
     layout->addWidget(elapsed_, 2);
     layout->addWidget(statusLine_, 10);
+    // Long texts are cut, never widen the window; the whole text is in
+    // the tooltip.
+    for (QLabel* label : {statusLine_, result_})
+        label->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
     result_->setObjectName(QStringLiteral("result"));
-    layout->addWidget(result_, 0);
+    layout->addWidget(result_, 8);
     connection_->setObjectName(QStringLiteral("connection"));
     layout->addWidget(connection_, 0);
     security_->setObjectName(QStringLiteral("security"));
@@ -54,6 +58,7 @@ bool StatusDialogBar::inProgressMode() const {
 void StatusDialogBar::setStatusLine(const QString& text) {
     setProgressMode(false);
     statusLine_->setText(text.isEmpty() ? QString::fromUtf8(ProgressTexts::Welcome) : text);
+    statusLine_->setToolTip(statusLine_->text());
 }
 
 void StatusDialogBar::showProgress(const QString& bytesText, int percent, const QString& speedText,
@@ -77,6 +82,7 @@ void StatusDialogBar::setConnection(const QString& text) {
 
 void StatusDialogBar::setResult(const QString& text) {
     result_->setText(text);
+    result_->setToolTip(text);
     result_->setVisible(!text.isEmpty());
 }
 
