@@ -201,6 +201,12 @@ TEST(TransferList, WhatWaitsSurvivesALostServerAndACutTransferResumesFromTheList
     EXPECT_EQ(states(w), (QList<State>{State::Failed, State::Queued}));
     EXPECT_TRUE(
         w.transfers().items().first().stateText().startsWith(QString::fromUtf8("已中断：")));
+    // Both are said: the connection that went, and the one that could not
+    // be made to go on.
+    const QString reason = w.transfers().items().first().reason;
+    EXPECT_TRUE(reason.contains(QString::fromUtf8("与服务器的连接已经中断")) &&
+                reason.contains("Connection refused"))
+        << reason.toStdString();
     EXPECT_LT(QFileInfo(target).size(), big.size());
 
     // Connected again to the site: what waited runs by itself.

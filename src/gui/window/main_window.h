@@ -296,6 +296,7 @@ private:
     QPointer<QWidget> lastFocus_;        // in this window, for after a dialog
     TransferQueue transfers_;
     int runningTransfer_ = 0;  // the line of the transfer the connection runs
+    QString connectionLost_;   // how the running transfer's connection went
     QStringList skippedItems_; // left out by the running operation, not yet shown
 
     QSplitter* mainSplitter_ = nullptr;

@@ -73,6 +73,7 @@ void MainWindow::controlConnectionClosed() {
         OperationEnd lost(EndMessage::ConnectionBroken);
         lost.address = connection_ ? connection_->siteAddress() : QString();
         const int id = runningTransfer_;
+        connectionLost_ = lost.explained();
         QTimer::singleShot(0, this, [this, id, text = lost.explained()] {
             if (runningTransfer_ == id && notConnected())
                 failRunningTransfer(text);

@@ -154,10 +154,21 @@ void MainWindow::transferEnded(const OperationEnd& end) {
     case Outcome::CompletedWithSkips:
         transfers_.setDone(id, end.text());
         break;
+    case Outcome::ConnectFailed:
+        // The connection went, and the new one made to go on could not be
+        // made: both are said.
+        transfers_.setFailed(
+            id,
+            oneLine(connectionLost_.isEmpty()
+                        ? end.explained()
+                        : connectionLost_ + QStringLiteral("\n") + end.explained()),
+            keptTaskFile(*item));
+        break;
     default:
         transfers_.setFailed(id, oneLine(end.explained()), keptTaskFile(*item));
         break;
     }
+    connectionLost_.clear();
     QTimer::singleShot(0, this, [this] {
         showResumedSite();
         pumpTransfers();
@@ -180,6 +191,7 @@ void MainWindow::failRunningTransfer(const QString& reason) {
     if (runningTransfer_ == 0)
         return;
     const int id = std::exchange(runningTransfer_, 0);
+    connectionLost_.clear();
     if (const TransferItem* item = transfers_.item(id))
         transfers_.setFailed(id, oneLine(reason), keptTaskFile(*item));
 }
