@@ -18,13 +18,14 @@ NetworkSettingsDialog::NetworkSettingsDialog(const NetworkSettings& settings,
                                              QWidget* parent)
     : HelpDialog(HelpKeyword, parent), settings_(settings), iniPath_(iniPath), prompts_(prompts) {
     setWindowTitle(QString::fromUtf8("上网属性"));
-    setFixedSize(du(0, 0, 176, 173).size());
+    // Wide enough for the longest caption, "代理服务器用户密码", in CJK fonts.
+    setFixedSize(du(0, 0, 186, 173).size());
     const auto row = [&](QWidget* field, const char* name, const char* label, int y) {
         auto* caption = new QLabel(QString::fromUtf8(label), this);
-        caption->setGeometry(du(10, y + 2, 70, 10));
+        caption->setGeometry(du(10, y + 2, 78, 10));
         caption->setBuddy(field);
         field->setObjectName(name);
-        field->setGeometry(du(82, y, 84, 13));
+        field->setGeometry(du(92, y, 84, 13));
     };
 
     mode_ = new QComboBox(this);
@@ -50,7 +51,7 @@ NetworkSettingsDialog::NetworkSettingsDialog(const NetworkSettings& settings,
         {QString::fromUtf8("自动"), QString::fromUtf8("主动"), QString::fromUtf8("被动")});
     row(dataMode_, "dataMode", "数据连接模式", 122);
 
-    addButtons(QRect(14, 150, 40, 14), QRect(68, 150, 40, 14), QRect(122, 150, 44, 14));
+    addButtons(QRect(19, 150, 40, 14), QRect(73, 150, 40, 14), QRect(127, 150, 44, 14));
 
     dataMode_->setCurrentIndex(int(settings_.dataMode));
 
