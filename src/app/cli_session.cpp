@@ -229,11 +229,7 @@ void CliSession::startOperation(const DirEntry* entry) {
             operations_->startDownload(local, SitePath::parentOf(path), {path}, {0});
         } else {
             const quint64 size = DirListing::sizeOf(*entry).value_or(0);
-            if (size > std::numeric_limits<quint32>::max()) {
-                fail(QString::fromUtf8(EngineText::SkippedOversized) + path);
-                return;
-            }
-            operations_->startDownload(local, SitePath::parentOf(path), {path}, {quint64(size)},
+            operations_->startDownload(local, SitePath::parentOf(path), {path}, {size},
                                        {OperationRecord::ChosenFile});
         }
         break;
@@ -245,8 +241,6 @@ void CliSession::startOperation(const DirEntry* entry) {
         const QString localFolder = localFolderPath(info.absolutePath());
         if (info.isDir()) {
             operations_->startUpload(path, localFolder, {absolute + QLatin1Char('/')}, {0});
-        } else if (quint64(info.size()) > std::numeric_limits<quint32>::max()) {
-            fail(QString::fromUtf8(EngineText::SkippedOversized) + absolute);
         } else {
             operations_->startUpload(path, localFolder, {absolute}, {quint64(info.size())},
                                      {OperationRecord::ChosenFile});

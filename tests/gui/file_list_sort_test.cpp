@@ -156,3 +156,22 @@ TEST(RemoteFileList, DeleteNeedsTheConnectionAndPasteFollowsTheMainWindow) {
     EXPECT_TRUE(PaneMenu::find(menu, Cmd::PaneCopy)->isEnabled());
     EXPECT_FALSE(PaneMenu::find(menu, Cmd::PaneDelete)->isEnabled());
 }
+
+// Sizes past 32 bits, up to the largest a signed 64-bit count holds, show
+// with their unit and sort by their bytes.
+TEST(FileListSort, SizesPast32BitsShowAndSortByTheirBytes) {
+    PaneState app;
+    IdlePaneHost host;
+    host.todayDate = QDate(2026, 12, 9);
+    RemoteFileList list{app, host};
+    CachedListing cached;
+    cached.append("vast.img", "9223372036854775807", "b", "Dec 9 09:00");
+    cached.append("four.iso", "4294967296", "b", "Dec 9 09:00");
+    cached.append("three.bin", "3000000000", "b", "Dec 9 09:00");
+    cached.append("tiny", "5", "b", "Dec 9 09:00");
+    list.fillFromCache(cached);
+    list.sortBy(FileRow::SizeColumn);
+    EXPECT_EQ(column(list, 0), (QStringList{"tiny", "three.bin", "four.iso", "vast.img"}));
+    EXPECT_EQ(column(list, 1), (QStringList{"5 B", "2.8 GB", "4 GB", "8 EB"}));
+    EXPECT_EQ(FileRow::bytesOf(list.topLevelItem(3)), Q_UINT64_C(9223372036854775807));
+}

@@ -129,3 +129,32 @@ TEST(SegmentPlan, PartAndStateFileNames) {
     EXPECT_NE(stateFileFor("/d/big.bin"), "/d/big.cnpm");
     EXPECT_NE(partFileFor("/d/big.cftp"), "/d/big.cftp");
 }
+
+// A file of 4 GiB or more: its record reads back exactly in the 64-bit
+// form, which earlier versions take for no record at all (they never
+// continue from counts cut to 32 bits); smaller files keep the old form.
+TEST(SegmentPlan, RecordsOfFilesOf4GiBAndMoreReadBackAndEarlierReadersRefuseThem) {
+    const quint64 size = (quint64(4) << 30) + (quint64(1) << 29); // 4.5 GiB
+    SegmentPlan plan = SegmentPlan::split(size, 3);
+    ASSERT_EQ(plan.count(), 3);
+    plan.done = {plan.length.at(0), qint64(1) << 30, 0};
+    plan.bytesWritten = plan.length.at(0) + (qint64(1) << 30);
+    plan.siteTime = QString::fromUtf8("12月 10 04:05");
+    const QByteArray bytes = plan.encode();
+    const std::optional<SegmentPlan> back = SegmentPlan::decode(bytes, size);
+    ASSERT_TRUE(back);
+    EXPECT_EQ(back->length, plan.length);
+    EXPECT_EQ(back->done, plan.done);
+    EXPECT_EQ(back->bytesWritten, plan.bytesWritten);
+    EXPECT_EQ(back->siteTime, plan.siteTime);
+    EXPECT_EQ(back->offsetOf(2), plan.length.at(0) + plan.length.at(1));
+    // Earlier readers see a count of 0 ranges, which they refuse.
+    EXPECT_EQ(bytes.left(8), QByteArray(8, '\0'));
+    EXPECT_FALSE(SegmentPlan::decode(bytes, quint32(size)));
+    // A record of another size, or cut short, is not this download's.
+    EXPECT_FALSE(SegmentPlan::decode(bytes, size + 1));
+    EXPECT_FALSE(SegmentPlan::decode(bytes.left(bytes.size() - 3), size));
+    // Below 4 GiB nothing changes.
+    const SegmentPlan small = SegmentPlan::split(0xFFFFFFFFu, 2);
+    EXPECT_EQ(small.encode().size(), 4 * (2 + 3 * 2));
+}

@@ -157,3 +157,51 @@ TEST(TaskArchive, FileNameFromTheLocalTime) {
     EXPECT_EQ(TaskArchive::fileNameFor(QDateTime(QDate(2026, 12, 31), QTime(23, 59, 0))),
               QString::fromUtf8("中断任务-2026-12-31-23-59-0.npm"));
 }
+
+// A task with files of 4 GiB and more: earlier readers get only the items
+// whose size their 32-bit field holds, byte for byte as such a task would
+// be written without the large ones, and told to fetch their head whole
+// when the real head is large; this version reads every item back exactly.
+TEST(TaskArchive, FilesOf4GiBAndMoreGoIntoASecondAddition) {
+    TaskContents t;
+    t.description = "d";
+    t.site = "127.0.0.1";
+    t.port = 2121;
+    t.user = "u";
+    t.password = "p";
+    t.isDownload = true;
+    t.targetFolder = "/home/u/in/";
+    t.sourceFolder = "/pub";
+    t.itemPaths =
+        QStringList{"/pub/disk.img", "/pub/a.txt", QString::fromUtf8("/pub/备份.tar"), "/pub/dir"};
+    const quint64 big = (quint64(4) << 30) + (quint64(1) << 29); // 4.5 GiB
+    t.itemSizes = {big, 12, Q_UINT64_C(0x7FFFFFFFFFFFFFFF), 0};
+    t.itemKinds = {1, 1, 1, 2};
+    t.hasFolders = true;
+
+    const QByteArray bytes = TaskArchive::encode(t);
+    const std::optional<TaskContents> back = TaskArchive::decode(bytes);
+    ASSERT_TRUE(back);
+    EXPECT_EQ(*back, t);
+
+    // What earlier versions read: the same task without the large files,
+    // its head (now a.txt) to be fetched whole.
+    TaskContents earlier = t;
+    earlier.itemPaths = QStringList{"/pub/a.txt", "/pub/dir"};
+    earlier.itemSizes = {12, 0};
+    earlier.itemKinds = {1, 2};
+    earlier.headFresh = true;
+    const QByteArray earlierBytes = TaskArchive::encode(earlier);
+    ASSERT_TRUE(bytes.startsWith(earlierBytes)) << "earlier readers see a task of their own";
+    EXPECT_EQ(bytes.mid(earlierBytes.size(), 4), "CVX2");
+    EXPECT_EQ(TaskArchive::decode(earlierBytes), earlier);
+
+    // A large file that is not the head leaves the head as it was.
+    t.itemPaths.move(0, 1);
+    t.itemSizes.move(0, 1);
+    t.headFresh = false;
+    const QByteArray second = TaskArchive::encode(t);
+    EXPECT_EQ(TaskArchive::decode(second), t);
+    // A second addition cut short is a damaged file, not a smaller task.
+    EXPECT_FALSE(TaskArchive::decode(second.left(second.size() - 6)));
+}

@@ -65,7 +65,7 @@ public:
     QString trustFile;
     QStringList trustedFingerprints;
 
-    // Unsigned: files of 2 GiB up to 4 GiB count correctly.
+    // 64-bit: files of any size count correctly.
     std::atomic<quint64> bytesDone{0};
     qint64 startTime = 0; // calendar seconds
 

@@ -72,7 +72,6 @@ inline const char* const SegmentNamesTaken =
 inline const char* const SkippedItems = "以下%1项没有传送：";
 // The end of an operation that left items out: never "all done".
 inline const char* const CompletedWithSkips = "操作已完成，但有%1项没有传送。";
-inline const char* const SkippedOversized = "文件大小超过4GB，不能传送：";
 inline const char* const SkippedUnsafeName = "文件名不安全，跳过：";
 inline const char* const SkippedBrokenLink = "链接无效，跳过：";
 inline const char* const SkippedRepeatedFolder = "目录已经传送过（链接），跳过：";

@@ -171,15 +171,8 @@ void OperationDriver::segmentSizeChecked(std::optional<quint64> remoteSize,
         session_.addNote(QString::fromUtf8(EngineText::RemoteFileChanged) + path);
         resumeTransfer_ = false;
     }
-    if (remoteSize && *remoteSize != listed) {
-        if (refuseOversized(path, *remoteSize)) {
-            session_.reset(false);
-            op_.dropHead();
-            session_.postContinue();
-            return;
-        }
+    if (remoteSize && *remoteSize != listed)
         op_.itemSizes.first() = *remoteSize;
-    }
     sizeCheckedPath_ = path;
     sizeCheckedTime_ = remoteTime;
     session_.reset(false);
@@ -245,13 +238,6 @@ bool OperationDriver::createLocalFolder(const QString& path) {
     return false;
 }
 
-bool OperationDriver::refuseOversized(const QString& name, quint64 size) {
-    if (size <= std::numeric_limits<quint32>::max())
-        return false;
-    skipItem(skippedText(EngineText::SkippedOversized, name));
-    return true;
-}
-
 // The listing of the head folder of a download: its folders and files join
 // the end of the work list. Names that could step out of the local folder
 // are never used.
@@ -278,7 +264,7 @@ void OperationDriver::expandRemoteFolder(const QByteArray& listing) {
                 return;
             }
             const std::optional<quint64> size = DirListing::sizeOf(e);
-            if (!size || refuseOversized(base + e.name, *size))
+            if (!size)
                 return;
             op_.itemPaths << base + e.name;
             op_.itemSizes << *size;
@@ -324,7 +310,7 @@ void OperationDriver::expandLocalFolder(const QString& folder) {
             op_.itemPaths << folder + entry.fileName() + QLatin1Char('/');
             op_.itemSizes << 0;
             op_.itemKinds << OperationRecord::Folder;
-        } else if (!refuseOversized(entry.filePath(), quint64(entry.size()))) {
+        } else {
             op_.itemPaths << folder + entry.fileName();
             op_.itemSizes << quint64(entry.size());
             op_.itemKinds << OperationRecord::FileInFolder;

@@ -153,7 +153,6 @@ private:
     void noteLinksLeadingOutside(const QStringList& sitePaths);
     void resetTransferRecord(bool download, const QString& target, const QString& sourceFolder);
     void beginTransferOperation(const QString& description, unsigned phase);
-    bool refuseOversized(const QString& name, quint64 size);
 
     FtpSession& session_;
     ConnectionSource& source_;

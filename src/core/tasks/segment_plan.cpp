@@ -13,6 +13,33 @@ void putCount(QByteArray& out, qint64 value) {
     out.append(bytes, 4);
 }
 
+void putLarge(QByteArray& out, qint64 value) {
+    char bytes[8];
+    qToLittleEndian(quint64(value), bytes);
+    out.append(bytes, 8);
+}
+
+// The record of a file of 4 GiB or more: "CVX8" after a first pair of
+// counts (0, 0) that earlier versions refuse as no record at all.
+constexpr quint32 LargeMark = 0x38585643;
+constexpr qint64 LargeSize = qint64(1) << 32;
+
+// The site time at the end of either form: its byte count, then its UTF-8
+// bytes. False when it is not sound.
+bool readSiteTime(const QByteArray& bytes, qsizetype at, QString& time) {
+    if (at == bytes.size())
+        return true;
+    if (bytes.size() < at + 4)
+        return false;
+    const qint64 timeBytes = qFromLittleEndian<quint32>(bytes.constData() + at);
+    const QByteArray text = bytes.mid(at + 4);
+    QStringDecoder utf8(QStringDecoder::Utf8,
+                        QStringDecoder::Flag::Stateless | QStringDecoder::Flag::ConvertInitialBom);
+    time = utf8(text);
+    return timeBytes >= 1 && timeBytes <= SegmentPlan::MostSiteTimeBytes &&
+           text.size() == timeBytes && !utf8.hasError();
+}
+
 } // namespace
 
 bool SegmentPlan::worthSplitting(quint64 size, int limit) {
@@ -59,11 +86,23 @@ std::optional<int> SegmentPlan::nextUnfinished(int from) const {
 
 QByteArray SegmentPlan::encode() const {
     QByteArray out;
-    putCount(out, bytesWritten);
-    putCount(out, count());
-    for (const QList<qint64>* list : {&index, &length, &done})
-        for (qint64 value : *list)
-            putCount(out, value);
+    if (offsetOf(count()) < LargeSize) {
+        putCount(out, bytesWritten);
+        putCount(out, count());
+        for (const QList<qint64>* list : {&index, &length, &done})
+            for (qint64 value : *list)
+                putCount(out, value);
+    } else {
+        putCount(out, 0);
+        putCount(out, 0);
+        putCount(out, LargeMark);
+        putCount(out, count());
+        for (int i = 0; i < count(); ++i) {
+            putLarge(out, length.at(i));
+            putLarge(out, done.at(i));
+        }
+        putLarge(out, bytesWritten);
+    }
     const QByteArray time = siteTime.toUtf8();
     if (!time.isEmpty() && time.size() <= MostSiteTimeBytes) {
         putCount(out, time.size());
@@ -72,29 +111,53 @@ QByteArray SegmentPlan::encode() const {
     return out;
 }
 
+// The record of a file of 4 GiB or more (see encode).
+std::optional<SegmentPlan> SegmentPlan::decodeLarge(const QByteArray& bytes, quint64 size) {
+    if (bytes.size() < 16 || qFromLittleEndian<quint32>(bytes.constData() + 8) != LargeMark)
+        return std::nullopt;
+    const qint64 n = qFromLittleEndian<quint32>(bytes.constData() + 12);
+    const qsizetype counted = 16 + 16 * n + 8;
+    if (n < 1 || n > MostSegments || bytes.size() < counted)
+        return std::nullopt;
+    const auto largeAt = [&](qsizetype at) {
+        return qint64(qFromLittleEndian<quint64>(bytes.constData() + at));
+    };
+    SegmentPlan plan;
+    if (!readSiteTime(bytes, counted, plan.siteTime))
+        return std::nullopt;
+    qint64 total = 0;
+    qint64 written = 0;
+    for (qint64 i = 0; i < n; ++i) {
+        const qint64 length = largeAt(16 + 16 * i);
+        const qint64 done = largeAt(16 + 16 * i + 8);
+        if (length <= 0 || done < 0 || done > length || total > qint64(size))
+            return std::nullopt;
+        plan.index << i;
+        plan.length << length;
+        plan.done << done;
+        total += length;
+        written += done;
+    }
+    plan.bytesWritten = largeAt(16 + 16 * n);
+    if (total != qint64(size) || plan.bytesWritten != written)
+        return std::nullopt;
+    return plan;
+}
+
 std::optional<SegmentPlan> SegmentPlan::decode(const QByteArray& bytes, quint64 size) {
     const auto intAt = [&](qsizetype i) {
         return qint64(qFromLittleEndian<quint32>(bytes.constData() + 4 * i));
     };
     if (bytes.size() < 8)
         return std::nullopt;
+    if (size >= quint64(LargeSize))
+        return decodeLarge(bytes, size);
     const qint64 n = intAt(1);
     if (n < 1 || n > MostSegments || bytes.size() < 4 * (2 + 3 * n))
         return std::nullopt;
     SegmentPlan plan;
-    const qsizetype counted = 4 * (2 + 3 * n);
-    if (bytes.size() > counted) {
-        if (bytes.size() < counted + 4)
-            return std::nullopt;
-        const qint64 timeBytes = intAt(2 + 3 * n);
-        const QByteArray time = bytes.mid(counted + 4);
-        QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless |
-                                                      QStringDecoder::Flag::ConvertInitialBom);
-        plan.siteTime = utf8(time);
-        if (timeBytes < 1 || timeBytes > MostSiteTimeBytes || time.size() != timeBytes ||
-            utf8.hasError())
-            return std::nullopt;
-    }
+    if (!readSiteTime(bytes, 4 * (2 + 3 * n), plan.siteTime))
+        return std::nullopt;
     plan.bytesWritten = intAt(0);
     qint64 total = 0;
     qint64 written = 0;
@@ -117,7 +180,7 @@ std::optional<SegmentPlan> SegmentPlan::decode(const QByteArray& bytes, quint64 
 std::optional<SegmentPlan> SegmentPlan::readRecord(const QString& target, quint64 size) {
     QFile state(stateFileFor(target));
     if (!QFileInfo(partFileFor(target)).isFile() ||
-        state.size() > 4 * (3 + 3 * MostSegments) + MostSiteTimeBytes ||
+        state.size() > 4 * 5 + 16 * MostSegments + 8 + MostSiteTimeBytes ||
         !state.open(QIODevice::ReadOnly))
         return std::nullopt;
     return decode(state.readAll(), size);

@@ -44,11 +44,15 @@ struct SegmentPlan {
     // The state file: little-endian unsigned 32-bit integers, bytesWritten,
     // n, then the n indexes, the n lengths and the n counts done (files
     // below 4 GiB: every count fits); then, when known, the byte count and
-    // the UTF-8 bytes of siteTime.
+    // the UTF-8 bytes of siteTime. A file of 4 GiB or more starts with the
+    // counts 0 and 0, which earlier versions refuse, then "CVX8", n, each
+    // range's length and count done as 64-bit integers, and bytesWritten
+    // as one; siteTime follows as above.
     QByteArray encode() const;
     // nullopt for a file cut short, or one that does not describe `size`
     // bytes in sound ranges.
     static std::optional<SegmentPlan> decode(const QByteArray& bytes, quint64 size);
+    static std::optional<SegmentPlan> decodeLarge(const QByteArray& bytes, quint64 size);
     // The record an interrupted download of `size` bytes into `target` left:
     // its part file and a sound state file for that size; nullopt otherwise.
     static std::optional<SegmentPlan> readRecord(const QString& target, quint64 size);

@@ -147,8 +147,11 @@ void OperationDriver::endedShort() {
 
 // A folder of an upload is there on the site: what it holds goes up next.
 void OperationDriver::itemDone() {
-    if (!op_.isDownload && op_.hasItems() && op_.itemKinds.first() == OperationRecord::Folder)
-        expandLocalFolder(op_.itemPaths.first());
+    if (!op_.isDownload && op_.hasItems() && op_.itemKinds.first() == OperationRecord::Folder) {
+        // A copy: the work list grows while the folder's entries join it.
+        const QString head = op_.itemPaths.first();
+        expandLocalFolder(head);
+    }
     op_.dropHead();
 }
 

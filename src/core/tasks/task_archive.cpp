@@ -47,6 +47,28 @@ void appendStringList(QByteArray& out, const QStringList& list) {
 
 // The addition after the fields of earlier versions: "CVX1".
 constexpr quint32 ExactMark = 0x31585643;
+// The second addition, only for tasks holding files of 4 GiB or more:
+// "CVX2".
+constexpr quint32 LargeMark = 0x32585643;
+constexpr quint64 LargeSize = Q_UINT64_C(1) << 32;
+
+// The items earlier versions are given: those whose size their 32-bit
+// field holds. The others they skip; only the second addition has them.
+QList<qsizetype> itemsForEarlierReaders(const TaskContents& t) {
+    QList<qsizetype> kept;
+    for (qsizetype i = 0; i < t.itemPaths.size(); ++i)
+        if (t.itemSizes.value(i) < LargeSize)
+            kept << i;
+    return kept;
+}
+
+template <typename T> QList<T> pick(const QList<T>& list, const QList<qsizetype>& indexes) {
+    QList<T> picked;
+    picked.reserve(indexes.size());
+    for (qsizetype i : indexes)
+        picked << list.value(i);
+    return picked;
+}
 
 void appendExact(QByteArray& out, const QString& text) {
     appendU32(out, quint32(text.size()));
@@ -135,6 +157,7 @@ public:
     }
 
     bool atEnd() const { return pos_ >= bytes_.size(); }
+    qsizetype left() const { return bytes_.size() - pos_; }
 
     QString exact() {
         const quint32 length = u(4);
@@ -164,6 +187,30 @@ private:
     qsizetype pos_ = 0;
     bool ok_ = true;
 };
+
+// The whole item list of a task with files of 4 GiB or more, in the place
+// of the one earlier versions read.
+bool readLargeItems(Reader& r, TaskContents& t) {
+    const quint32 n = r.u(4);
+    if (!r.ok() || n > quint32(r.left() / 14))
+        return false;
+    QStringList paths;
+    QList<quint64> sizes;
+    QList<qint32> kinds;
+    for (quint32 i = 0; i < n && r.ok(); ++i) {
+        paths << r.exact();
+        const quint64 low = r.u(4);
+        sizes << (low | (quint64(r.u(4)) << 32));
+        kinds << r.integer();
+    }
+    t.headFresh = r.integer() != 0;
+    if (!r.ok())
+        return false;
+    t.itemPaths = paths;
+    t.itemSizes = sizes;
+    t.itemKinds = kinds;
+    return true;
+}
 
 void readHeader(Reader& r, TaskContents& t) {
     t.description = r.string();
@@ -212,27 +259,44 @@ QByteArray encode(const TaskContents& t) {
         appendStringList(out, t.updatePaths);
         for (qint32 k : t.updateKinds)
             appendInt(out, k);
-    } else {
+    }
+    const QList<qsizetype> small = itemsForEarlierReaders(t);
+    const bool large = !t.update && small.size() != t.itemPaths.size();
+    const QStringList earlierPaths = large ? pick(t.itemPaths, small) : t.itemPaths;
+    if (!t.update) {
         appendInt(out, t.editMode ? 1 : 0);
         appendInt(out, t.isDownload ? 1 : 0);
         appendString(out, t.targetFolder);
         appendString(out, t.sourceFolder);
-        appendStringList(out, t.itemPaths);
-        // Files of 4 GiB and more are left out before an operation takes
-        // them, so every size fits here.
-        for (quint64 s : t.itemSizes)
+        appendStringList(out, earlierPaths);
+        for (quint64 s : large ? pick(t.itemSizes, small) : t.itemSizes)
             appendU32(out, quint32(s));
-        for (qint32 k : t.itemKinds)
+        for (qint32 k : large ? pick(t.itemKinds, small) : t.itemKinds)
             appendInt(out, k);
         // Past the fields earlier versions read: whether the items were
         // chosen with folders among them, which places their paths.
         appendInt(out, t.hasFolders ? 1 : 0);
     }
+    // A head that earlier readers do not see is not theirs to continue:
+    // the head they see is fetched whole.
+    const bool headSkipped = large && small.value(0, -1) != 0;
     appendU32(out, ExactMark);
-    appendInt(out, t.headFresh ? 1 : 0);
+    appendInt(out, t.headFresh || headSkipped ? 1 : 0);
     for (const QString* text : exactTexts(t))
         appendExact(out, *text);
-    appendExactList(out, t.update ? t.updatePaths : t.itemPaths);
+    appendExactList(out, t.update ? t.updatePaths : earlierPaths);
+    if (large) {
+        appendU32(out, LargeMark);
+        appendU32(out, quint32(t.itemPaths.size()));
+        for (qsizetype i = 0; i < t.itemPaths.size(); ++i) {
+            appendExact(out, t.itemPaths.at(i));
+            const quint64 size = t.itemSizes.value(i);
+            appendU32(out, quint32(size));
+            appendU32(out, quint32(size >> 32));
+            appendInt(out, t.itemKinds.value(i));
+        }
+        appendInt(out, t.headFresh ? 1 : 0);
+    }
     return out;
 }
 
@@ -277,6 +341,8 @@ std::optional<TaskContents> decode(const QByteArray& bytes) {
         if (exactPaths.size() != paths.size())
             return std::nullopt;
         paths = exactPaths;
+        if (!t.update && r.ok() && !r.atEnd() && r.u(4) == LargeMark && !readLargeItems(r, t))
+            return std::nullopt;
     }
     return r.ok() ? std::optional<TaskContents>(t) : std::nullopt;
 }

@@ -52,6 +52,15 @@ struct TaskContents {
 // skip: the mark "CVX1", headFresh, then every text field again exactly,
 // as UTF-16 code units behind a 32-bit count (lists behind a 32-bit count).
 // A reader that finds it takes the texts from it.
+//
+// A task with files of 4 GiB or more, whose sizes the 32-bit fields cannot
+// hold, gives earlier versions only its other items (they skip the large
+// ones, never read a cut size) and, when its head is left out, tells them
+// to fetch their head whole. A second addition follows the first: the mark
+// "CVX2", the whole item list behind a 32-bit count (each item's path
+// exactly, its size as two 32-bit halves, low first, its kind), then
+// headFresh. Tasks without such files are written as before, byte for
+// byte.
 namespace TaskArchive {
 
 QByteArray encode(const TaskContents& task);

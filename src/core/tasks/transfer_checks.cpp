@@ -69,8 +69,7 @@ void OperationDriver::downloadSizeChecked(quint64 remoteSize) {
     if (remoteSize != op_.itemSizes.value(0)) {
         restartWholeDownload();
         // What the site has now is what is expected.
-        if (remoteSize > 0 && remoteSize <= std::numeric_limits<quint32>::max() &&
-            !op_.itemSizes.isEmpty())
+        if (remoteSize > 0 && !op_.itemSizes.isEmpty())
             op_.itemSizes.first() = remoteSize;
     }
     session_.continueQueue();

@@ -39,8 +39,7 @@ void MainWindow::editFileCommand() {
         return;
     const RemoteStamp shown{true, FileRow::listedSize(row), FileRow::listedTime(row)};
     const quint64 bytes = FileRow::bytesOf(row).value_or(0);
-    editor_->edit(SiteTree::remoteFolder(node), name,
-                  bytes > std::numeric_limits<quint32>::max() ? 0 : bytes, shown);
+    editor_->edit(SiteTree::remoteFolder(node), name, bytes, shown);
 }
 
 // The name is checked against every file of the folder's listing, rows a

@@ -18,7 +18,6 @@
 
 // The selected rows of a file list, in the list's order: folders (a local
 // one with a trailing "/") and files of every size, empty ones included.
-// A file of 4 GiB or more cannot be carried and is named as left out.
 MainWindow::ChosenRows MainWindow::chosenRows(QTreeWidget* list, const QString& folder,
                                               bool local) {
     ChosenRows rows;
@@ -36,13 +35,8 @@ MainWindow::ChosenRows MainWindow::chosenRows(QTreeWidget* list, const QString& 
         const std::optional<quint64> bytes = FileRow::bytesOf(row);
         if (!bytes)
             continue; // a size the listing did not give cannot be checked
-        const quint64 size = *bytes;
-        if (size > std::numeric_limits<quint32>::max()) {
-            itemSkipped(QString::fromUtf8(EngineText::SkippedOversized) + folder + name);
-            continue;
-        }
         rows.paths << folder + name;
-        rows.sizes << size;
+        rows.sizes << *bytes;
         rows.kinds << OperationRecord::ChosenFile;
     }
     return rows;
