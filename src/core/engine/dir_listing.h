@@ -33,8 +33,7 @@ constexpr int LineBufferSize = 1024;
 void parseLines(const QByteArray& text, const std::function<void(const DirEntry&)>& handler,
                 const WireText& wire = WireText());
 
-// The size named by a one-file listing; 0 when the line fits no form. Sizes
-// beyond 32 bits come back as they are, for the caller to refuse.
+// The size named by a one-file listing; 0 when the line fits no form.
 quint64 sizeFromListing(const QByteArray& text);
 
 // The size field of an entry as a number; nullopt when it is not a decimal
