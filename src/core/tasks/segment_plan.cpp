@@ -40,6 +40,30 @@ bool readSiteTime(const QByteArray& bytes, qsizetype at, QString& time) {
            text.size() == timeBytes && !utf8.hasError();
 }
 
+// The next range of a record read back; false when it cannot be one of a
+// file of `size` bytes.
+bool takeRange(SegmentPlan& plan, qint64 length, qint64 done, quint64 size) {
+    if (length <= 0 || quint64(length) > size || done < 0 || done > length)
+        return false;
+    plan.index << plan.count();
+    plan.length << length;
+    plan.done << done;
+    return true;
+}
+
+// The ranges cover the file exactly, and the bytes written are theirs.
+bool coversFile(const SegmentPlan& plan, quint64 size) {
+    quint64 total = 0;
+    qint64 written = 0;
+    for (int i = 0; i < plan.count(); ++i) {
+        if (quint64(plan.length.at(i)) > size - total)
+            return false;
+        total += quint64(plan.length.at(i));
+        written += plan.done.at(i);
+    }
+    return total == size && plan.bytesWritten == written;
+}
+
 } // namespace
 
 bool SegmentPlan::worthSplitting(quint64 size, int limit) {
@@ -125,23 +149,11 @@ std::optional<SegmentPlan> SegmentPlan::decodeLarge(const QByteArray& bytes, qui
     SegmentPlan plan;
     if (!readSiteTime(bytes, counted, plan.siteTime))
         return std::nullopt;
-    qint64 total = 0;
-    qint64 written = 0;
-    for (qint64 i = 0; i < n; ++i) {
-        const qint64 length = largeAt(16 + 16 * i);
-        const qint64 done = largeAt(16 + 16 * i + 8);
-        if (length <= 0 || done < 0 || done > length || total > qint64(size))
+    for (qint64 i = 0; i < n; ++i)
+        if (!takeRange(plan, largeAt(16 + 16 * i), largeAt(16 + 16 * i + 8), size))
             return std::nullopt;
-        plan.index << i;
-        plan.length << length;
-        plan.done << done;
-        total += length;
-        written += done;
-    }
     plan.bytesWritten = largeAt(16 + 16 * n);
-    if (total != qint64(size) || plan.bytesWritten != written)
-        return std::nullopt;
-    return plan;
+    return coversFile(plan, size) ? std::optional<SegmentPlan>(plan) : std::nullopt;
 }
 
 std::optional<SegmentPlan> SegmentPlan::decode(const QByteArray& bytes, quint64 size) {
@@ -159,22 +171,10 @@ std::optional<SegmentPlan> SegmentPlan::decode(const QByteArray& bytes, quint64 
     if (!readSiteTime(bytes, 4 * (2 + 3 * n), plan.siteTime))
         return std::nullopt;
     plan.bytesWritten = intAt(0);
-    qint64 total = 0;
-    qint64 written = 0;
-    for (qint64 i = 0; i < n; ++i) {
-        const qint64 length = intAt(2 + n + i);
-        const qint64 done = intAt(2 + 2 * n + i);
-        if (intAt(2 + i) != i || length <= 0 || done < 0 || done > length)
+    for (qint64 i = 0; i < n; ++i)
+        if (intAt(2 + i) != i || !takeRange(plan, intAt(2 + n + i), intAt(2 + 2 * n + i), size))
             return std::nullopt;
-        plan.index << i;
-        plan.length << length;
-        plan.done << done;
-        total += length;
-        written += done;
-    }
-    if (total != qint64(size) || plan.bytesWritten != written)
-        return std::nullopt;
-    return plan;
+    return coversFile(plan, size) ? std::optional<SegmentPlan>(plan) : std::nullopt;
 }
 
 std::optional<SegmentPlan> SegmentPlan::readRecord(const QString& target, quint64 size) {
