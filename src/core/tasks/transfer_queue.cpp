@@ -229,14 +229,6 @@ void TransferQueue::requeue(int id) {
     emit itemChanged(id);
 }
 
-void TransferQueue::setQueued(int id) {
-    TransferItem* it = item(id);
-    if (!it || it->state != TransferItem::State::Running)
-        return;
-    it->state = TransferItem::State::Queued;
-    emit itemChanged(id);
-}
-
 void TransferQueue::remove(int id) {
     const auto at = std::find_if(items_.begin(), items_.end(),
                                  [id](const TransferItem& item) { return item.id == id; });

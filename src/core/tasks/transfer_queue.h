@@ -102,9 +102,6 @@ public:
     // A failed transfer waits for its turn again: from its task where it
     // left one, otherwise from the start.
     void requeue(int id);
-    // A running transfer waits again (its connection was replaced before
-    // it could go on).
-    void setQueued(int id);
     // A waiting or ended transfer leaves the list; a running one stays.
     void remove(int id);
     void clearFinished();
